@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the local stand-ins and runs Quillmark.
+# The stand-ins: a private CUPS scheduler with virtual label queues (the printer
+# list shows TestLabel, ZebraLabel, SlowLabel and FailLabel; jobs land in
+# /tmp/quillmark-demo/cups/out). Without a display the app runs under Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/build.sh" dev
+
+demo=/tmp/quillmark-demo
+bash "$root/scripts/cups-testbed.sh" start "$demo"
+trap 'bash "$root/scripts/cups-testbed.sh" stop "$demo"' EXIT
+export CUPS_SERVER=$demo/cups/cups.sock
+
+app=$root/build/dev/src/quillmark
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  "$app" "$@"
+else
+  echo "No display found: running under Xvfb."
+  xvfb-run -a -s "-screen 0 1280x800x24" "$app" "$@"
+fi

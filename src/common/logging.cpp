@@ -1,0 +1,17 @@
+#include "common/logging.h"
+
+Q_LOGGING_CATEGORY(lcAuth, "app.quillmark.Quillmark.Auth")
+Q_LOGGING_CATEGORY(lcApi, "app.quillmark.Quillmark.API")
+Q_LOGGING_CATEGORY(lcShowSync, "app.quillmark.Quillmark.ShowSync")
+Q_LOGGING_CATEGORY(lcShowHistory, "app.quillmark.Quillmark.ShowHistory")
+Q_LOGGING_CATEGORY(lcAuctionPoller, "app.quillmark.Quillmark.AuctionPoller")
+Q_LOGGING_CATEGORY(lcBidderTracker, "app.quillmark.Quillmark.BidderTracker")
+Q_LOGGING_CATEGORY(lcSoldScraper, "app.quillmark.Quillmark.SoldScraper")
+Q_LOGGING_CATEGORY(lcWhatnotSession, "app.quillmark.Quillmark.WhatnotSession")
+Q_LOGGING_CATEGORY(lcNavDecider, "app.quillmark.Quillmark.NavDecider")
+Q_LOGGING_CATEGORY(lcTemplateStore, "app.quillmark.Quillmark.TemplateStore")
+Q_LOGGING_CATEGORY(lcAutoPrint, "app.quillmark.Quillmark.AutoPrint")
+Q_LOGGING_CATEGORY(lcPrintKit, "app.quillmark.Quillmark.PrintKit")
+Q_LOGGING_CATEGORY(lcPrintService, "app.quillmark.Quillmark.PrintService")
+Q_LOGGING_CATEGORY(lcLabelAppearance, "app.quillmark.Quillmark.LabelAppearance")
+Q_LOGGING_CATEGORY(lcProcess, "app.quillmark.Quillmark.Process")

@@ -1,0 +1,61 @@
+#include "common/paths.h"
+
+#include "common/error.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace quill::paths {
+
+QString dataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty())
+        throw Error(QStringLiteral("This system reports no folder for application data"));
+    if (!QDir().mkpath(folder))
+        throw Error(
+            QStringLiteral("The data folder %1 could not be created").arg(QDir::toNativeSeparators(folder)));
+    return folder;
+}
+
+QString dataFile(const QString &name)
+{
+    auto refuse = [&name](const QString &why) {
+        return Error(
+            QStringLiteral("\"%1\" cannot be used as a file name in the data folder: %2").arg(name, why));
+    };
+    if (name.isEmpty())
+        throw refuse(QStringLiteral("the name is empty"));
+    if (QDir::isAbsolutePath(name))
+        throw refuse(QStringLiteral("it is an absolute path"));
+    const QStringList parts = name.split(QLatin1Char('/'));
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            throw refuse(QStringLiteral("only plain names separated by single \"/\" are allowed"));
+    }
+    return dataFolder() + QLatin1Char('/') + name;
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    auto failure = [&path](const QString &reason) {
+        return Error(
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), reason));
+    };
+
+    // Never fall back to writing the target in place: that is what leaves half a file.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failure(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw failure(reason);
+    }
+    if (!file.commit())
+        throw failure(file.errorString());
+}
+
+} // namespace quill::paths

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quill::paths {
+
+// The application's data folder (the standard per-user application data location,
+// ~/.local/share/...), created when missing. Throws quill::Error when there is no
+// such location or it cannot be created.
+QString dataFolder();
+
+// The path of `name` inside the data folder, which is created when missing. `name`
+// is relative and made of plain names ("show_history.json",
+// "LabelTemplates/<id>.json"); an empty name, an absolute path, or a "." or ".."
+// part is refused with quill::Error so nothing can land outside the folder.
+// Folders below the data folder are not created.
+QString dataFile(const QString &name);
+
+// Replaces the file at `path` with `bytes` in one step: until the new content is
+// complete on disk the old file (or no file) stays, and a failed write leaves no
+// partial file behind. Throws quill::Error naming the file and the reason.
+void writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace quill::paths

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quill {
+
+// The user defaults: one INI store, keys exactly as the callers name them.
+//
+// Each value reads back exactly as it was stored. A stored value that does not
+// have the asked-for type (a hand-edited file, a key reused with another type) is
+// logged and treated as not set, so the getters fall back to their default.
+// A "/" in a key is allowed (it becomes an INI section); a key that is empty,
+// starts or ends with "/", or holds "//" is refused with quill::Error because
+// QSettings would silently merge it with another key.
+class Settings final
+{
+    Q_DISABLE_COPY_MOVE(Settings)
+
+public:
+    // The application's own store: Quillmark/Quillmark.ini in the user's configuration folder.
+    Settings();
+    // A store in the given INI file, created on the first sync when missing.
+    explicit Settings(const QString &iniFilePath);
+    ~Settings();
+
+    // The store installed at start-up; throws quill::Error when none is installed.
+    static Settings &shared();
+    // Installs `settings` (not owned; nullptr uninstalls) and returns the one it replaces,
+    // so a test can put it back. A store uninstalls itself when destroyed.
+    static Settings *setShared(Settings *settings);
+
+    QString fileName() const;
+
+    bool contains(const QString &key) const;
+    // Removes this key only; keys below it ("key/sub") stay.
+    void remove(const QString &key);
+    // Writes pending changes; throws quill::Error when the file cannot be written.
+    void sync();
+
+    QString stringValue(const QString &key, const QString &fallback = {}) const;
+    std::optional<QString> optionalString(const QString &key) const;
+    bool boolValue(const QString &key, bool fallback = false) const;
+    std::optional<bool> optionalBool(const QString &key) const;
+    int intValue(const QString &key, int fallback = 0) const;
+    std::optional<int> optionalInt(const QString &key) const;
+    qint64 int64Value(const QString &key, qint64 fallback = 0) const;
+    std::optional<qint64> optionalInt64(const QString &key) const;
+    double doubleValue(const QString &key, double fallback = 0.0) const;
+    std::optional<double> optionalDouble(const QString &key) const;
+    QByteArray bytesValue(const QString &key, const QByteArray &fallback = {}) const;
+    std::optional<QByteArray> optionalBytes(const QString &key) const;
+    QStringList stringListValue(const QString &key, const QStringList &fallback = {}) const;
+    std::optional<QStringList> optionalStringList(const QString &key) const;
+
+    // One setter per type, so a string literal cannot end up stored as a bool.
+    void setString(const QString &key, const QString &value);
+    void setBool(const QString &key, bool value);
+    void setInt(const QString &key, int value);
+    void setInt64(const QString &key, qint64 value);
+    void setDouble(const QString &key, double value);
+    void setBytes(const QString &key, const QByteArray &value);
+    void setStringList(const QString &key, const QStringList &value);
+
+private:
+    std::optional<QString> text(const QString &key, const char *expected) const;
+    void warnMalformed(const QString &key, const QVariant &value, const char *expected) const;
+
+    QSettings m_settings;
+};
+
+} // namespace quill

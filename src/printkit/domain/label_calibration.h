@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace printkit {
+
+enum class PostPrintAction { none, tearOff };
+
+QString rawValue(PostPrintAction action);
+std::optional<PostPrintAction> postPrintActionFromRaw(const QString &raw);
+
+// Feed calibration that goes with a label stock.
+struct LabelCalibration
+{
+    qint64 startPositionMillimeters = 0;
+    qint64 stopOffsetMillimeters = 0;
+    qint64 rotationDegrees = 0;
+    PostPrintAction postPrintAction = PostPrintAction::none;
+
+    static const LabelCalibration &standard();
+
+    bool operator==(const LabelCalibration &) const = default;
+};
+
+} // namespace printkit

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/process_runner.h"
+#include "printkit/transport/cups_tools.h"
+
+#include <QCoroTask>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace printkit {
+
+// Turns a printer name as the user sees it into the CUPS queue to submit to.
+// In order: a destination that `lpstat -e` lists under that name (driverless and
+// IPP queues have no PPD file), the name with spaces as underscores likewise, then
+// the PPD folder: "<name>.ppd", "<name with _>.ppd", and finally a PPD whose base
+// name folds (case, accents, punctuation) to the same key.
+class CUPSQueueResolver final
+{
+public:
+    explicit CUPSQueueResolver(quill::ProcessRunner *runner, CUPSTools tools);
+
+    // Throws CUPSPrintTransportError::queueNotFound, or quill::Error when the PPD
+    // folder had to be listed and could not be.
+    QCoro::Task<QString> resolve(QString printerName) const;
+
+    // Never fails: falls back to the name with spaces as underscores.
+    QCoro::Task<QString> resolveOrUnderscored(QString printerName) const;
+
+    // Destinations CUPS knows, or nothing when lpstat cannot tell.
+    QCoro::Task<std::optional<QStringList>> destinations() const;
+
+    // Lower case, accents dropped, every run of characters outside [a-z0-9] removed.
+    static QString fold(const QString &name);
+    static QString underscored(const QString &name);
+
+private:
+    enum class Lookup { Found, NotFound, FolderUnreadable };
+    QCoro::Task<std::optional<QString>> fromDestinations(const QString &name) const;
+    std::pair<Lookup, QString> fromPpdFolder(const QString &name) const;
+    QCoro::Task<std::pair<Lookup, QString>> lookup(QString printerName) const;
+
+    quill::ProcessRunner *m_runner;
+    CUPSTools m_tools;
+};
+
+} // namespace printkit

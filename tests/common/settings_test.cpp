@@ -1,0 +1,273 @@
+#include "common/settings.h"
+
+#include "common/error.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+
+using quill::Settings;
+
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("settings.ini")); }
+
+    // QSettings keeps parsed files cached per path inside the process, with their
+    // values still typed; reading a copy under a new name makes the values really
+    // come back from the INI text.
+    std::unique_ptr<Settings> reopened(Settings &written)
+    {
+        written.sync();
+        const QString copy = m_dir.filePath(QStringLiteral("copy%1.ini").arg(++m_copies));
+        EXPECT_TRUE(QFile::copy(written.fileName(), copy));
+        return std::make_unique<Settings>(copy);
+    }
+
+    QTemporaryDir m_dir;
+    int m_copies = 0;
+};
+
+const QString kStrings[] = {
+    QString(),
+    QStringLiteral("plain"),
+    QStringLiteral("a=b;c#d"),
+    QStringLiteral("; looks like a comment"),
+    QStringLiteral("# also"),
+    QStringLiteral("[section]"),
+    QStringLiteral("  padded  "),
+    QStringLiteral("line one\nline two\r\n\ttabbed"),
+    QStringLiteral("\"quoted\" and \\backslash\\"),
+    QStringLiteral("a, b,c"),
+    QStringLiteral("@Variant(junk)"),
+    QStringLiteral("@Invalid()"),
+    QStringLiteral("%41%"),
+    QStringLiteral("true"),
+    QStringLiteral("007"),
+    QString::fromUtf8("h\xc3\xa9llo \xe2\x9c\x93 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8f\xb7"),
+};
+
+const QString kKeys[] = {
+    QStringLiteral("autoprint_labelMode"),
+    QStringLiteral("printing/label/style"),
+    QStringLiteral("General/x"),
+    QStringLiteral("general"),
+    QStringLiteral("Key"),
+    QStringLiteral("key"),
+    QStringLiteral("key with = and ; and # and spaces"),
+    QStringLiteral("back\\slash"),
+    QString::fromUtf8("\xc3\xa9tiquette"),
+};
+
+} // namespace
+
+TEST_F(SettingsTest, StringsAndKeysSurviveTheIniFileExactly)
+{
+    Settings settings(iniPath());
+    int n = 0;
+    for (const QString &key : kKeys)
+        settings.setString(key, QStringLiteral("value of ") + key);
+    for (const QString &value : kStrings)
+        settings.setString(QStringLiteral("s%1").arg(n++), value);
+
+    const auto copy = reopened(settings);
+    for (Settings *s : {&settings, copy.get()}) {
+        SCOPED_TRACE(s == &settings ? "same store" : "reread file");
+        for (const QString &key : kKeys)
+            EXPECT_EQ(s->optionalString(key), QStringLiteral("value of ") + key) << key.toStdString();
+        n = 0;
+        for (const QString &value : kStrings) {
+            const QString key = QStringLiteral("s%1").arg(n++);
+            EXPECT_EQ(s->optionalString(key), value) << key.toStdString();
+            EXPECT_EQ(s->optionalStringList(key), QStringList{value}) << key.toStdString();
+        }
+    }
+}
+
+TEST_F(SettingsTest, TypedValuesSurviveTheIniFileExactly)
+{
+    constexpr qint64 int64Min = std::numeric_limits<qint64>::min();
+    constexpr qint64 int64Max = std::numeric_limits<qint64>::max();
+    const QByteArray bytes("\0\n\xff=;[x]\0", 9);
+    const QList<QStringList> lists{{},
+                                   {QString()},
+                                   {QStringLiteral("one")},
+                                   {QStringLiteral("a,b")},
+                                   {QStringLiteral("a,b"), QStringLiteral("c d"), QString()},
+                                   {QStringLiteral("@Invalid()")}};
+
+    Settings settings(iniPath());
+    settings.setBool(QStringLiteral("yes"), true);
+    settings.setBool(QStringLiteral("no"), false);
+    settings.setInt(QStringLiteral("intMin"), std::numeric_limits<int>::min());
+    settings.setInt(QStringLiteral("intMax"), std::numeric_limits<int>::max());
+    settings.setInt64(QStringLiteral("int64Min"), int64Min);
+    settings.setInt64(QStringLiteral("int64Max"), int64Max);
+    settings.setDouble(QStringLiteral("tenth"), 0.1);
+    settings.setDouble(QStringLiteral("third"), 1.0 / 3.0);
+    settings.setDouble(QStringLiteral("tiny"), 5e-324);
+    settings.setDouble(QStringLiteral("negative"), -1e300);
+    settings.setBytes(QStringLiteral("bytes"), bytes);
+    settings.setBytes(QStringLiteral("noBytes"), QByteArray());
+    for (qsizetype i = 0; i < lists.size(); ++i)
+        settings.setStringList(QStringLiteral("list%1").arg(i), lists[i]);
+
+    const auto copy = reopened(settings);
+    for (Settings *s : {&settings, copy.get()}) {
+        SCOPED_TRACE(s == &settings ? "same store" : "reread file");
+        EXPECT_EQ(s->optionalBool(QStringLiteral("yes")), true);
+        EXPECT_EQ(s->optionalBool(QStringLiteral("no")), false);
+        EXPECT_EQ(s->optionalInt(QStringLiteral("intMin")), std::numeric_limits<int>::min());
+        EXPECT_EQ(s->optionalInt(QStringLiteral("intMax")), std::numeric_limits<int>::max());
+        EXPECT_EQ(s->optionalInt64(QStringLiteral("int64Min")), int64Min);
+        EXPECT_EQ(s->optionalInt64(QStringLiteral("int64Max")), int64Max);
+        EXPECT_EQ(s->optionalDouble(QStringLiteral("tenth")), 0.1);
+        EXPECT_EQ(s->optionalDouble(QStringLiteral("third")), 1.0 / 3.0);
+        EXPECT_EQ(s->optionalDouble(QStringLiteral("tiny")), 5e-324);
+        EXPECT_EQ(s->optionalDouble(QStringLiteral("negative")), -1e300);
+        EXPECT_EQ(s->optionalBytes(QStringLiteral("bytes")), bytes);
+        EXPECT_EQ(s->optionalBytes(QStringLiteral("noBytes")), QByteArray());
+        for (qsizetype i = 0; i < lists.size(); ++i)
+            EXPECT_EQ(s->optionalStringList(QStringLiteral("list%1").arg(i)), lists[i]) << "list" << i;
+    }
+}
+
+TEST_F(SettingsTest, MissingKeysAreNotSetAndGettersFallBack)
+{
+    Settings settings(iniPath());
+    const QString key = QStringLiteral("label_individual_style");
+    EXPECT_FALSE(settings.contains(key));
+    EXPECT_FALSE(settings.optionalString(key));
+    EXPECT_FALSE(settings.optionalBool(key));
+    EXPECT_FALSE(settings.optionalStringList(key));
+    EXPECT_EQ(settings.stringValue(key, QStringLiteral("bold")), QStringLiteral("bold"));
+    EXPECT_TRUE(settings.boolValue(key, true));
+    EXPECT_EQ(settings.intValue(key, 7), 7);
+    EXPECT_EQ(settings.doubleValue(key, 2.5), 2.5);
+    EXPECT_EQ(settings.stringListValue(key, {QStringLiteral("x")}), QStringList{QStringLiteral("x")});
+
+    // An empty value is a value, not "not set".
+    settings.setString(key, QString());
+    EXPECT_TRUE(settings.contains(key));
+    EXPECT_EQ(settings.optionalString(key), QString());
+    EXPECT_EQ(settings.stringValue(key, QStringLiteral("bold")), QString());
+    settings.setBool(key, false);
+    EXPECT_FALSE(settings.boolValue(key, true));
+}
+
+TEST_F(SettingsTest, ValuesOfTheWrongKindCountAsNotSet)
+{
+    QFile file(iniPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\n"
+               "word=abc\n"
+               "yesno=yes\n"
+               "big=9223372036854775807\n"
+               "number=42\n"
+               "halves=2.5\n"
+               "list=a, b\n"
+               "blob=@ByteArray(xyz)\n");
+    file.close();
+
+    Settings settings(iniPath());
+    EXPECT_EQ(settings.intValue(QStringLiteral("word"), 5), 5);
+    EXPECT_FALSE(settings.optionalDouble(QStringLiteral("word")));
+    EXPECT_FALSE(settings.optionalBool(QStringLiteral("yesno")));
+    EXPECT_TRUE(settings.boolValue(QStringLiteral("yesno"), true));
+    EXPECT_FALSE(settings.optionalInt(QStringLiteral("big")));
+    EXPECT_EQ(settings.optionalInt64(QStringLiteral("big")), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(settings.optionalInt(QStringLiteral("number")), 42);
+    EXPECT_EQ(settings.optionalString(QStringLiteral("number")), QStringLiteral("42"));
+    EXPECT_FALSE(settings.optionalInt(QStringLiteral("halves")));
+    EXPECT_EQ(settings.optionalDouble(QStringLiteral("halves")), 2.5);
+    EXPECT_EQ(settings.stringValue(QStringLiteral("list"), QStringLiteral("fallback")),
+              QStringLiteral("fallback"));
+    EXPECT_EQ(settings.optionalStringList(QStringLiteral("list")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_FALSE(settings.optionalBytes(QStringLiteral("word")));
+    EXPECT_FALSE(settings.optionalString(QStringLiteral("blob")));
+    EXPECT_EQ(settings.optionalBytes(QStringLiteral("blob")), QByteArray("xyz"));
+}
+
+TEST_F(SettingsTest, RemoveTakesOnlyThatKey)
+{
+    Settings settings(iniPath());
+    settings.setString(QStringLiteral("a"), QStringLiteral("parent"));
+    settings.setString(QStringLiteral("a/b"), QStringLiteral("child"));
+    settings.setString(QStringLiteral("a/b/c"), QStringLiteral("grandchild"));
+    settings.setString(QStringLiteral("ab"), QStringLiteral("neighbour"));
+
+    settings.remove(QStringLiteral("a"));
+    settings.remove(QStringLiteral("never-set"));
+
+    const auto copy = reopened(settings);
+    for (Settings *s : {&settings, copy.get()}) {
+        SCOPED_TRACE(s == &settings ? "same store" : "reread file");
+        EXPECT_FALSE(s->contains(QStringLiteral("a")));
+        EXPECT_EQ(s->optionalString(QStringLiteral("a/b")), QStringLiteral("child"));
+        EXPECT_EQ(s->optionalString(QStringLiteral("a/b/c")), QStringLiteral("grandchild"));
+        EXPECT_EQ(s->optionalString(QStringLiteral("ab")), QStringLiteral("neighbour"));
+    }
+}
+
+TEST_F(SettingsTest, KeysThatQSettingsWouldMergeAreRefused)
+{
+    Settings settings(iniPath());
+    settings.setString(QStringLiteral("x"), QStringLiteral("kept"));
+    for (const QString &key :
+         {QString(), QStringLiteral("/x"), QStringLiteral("x/"), QStringLiteral("a//x")}) {
+        SCOPED_TRACE(key.toStdString());
+        EXPECT_THROW(settings.setString(key, QStringLiteral("lost")), quill::Error);
+        EXPECT_THROW((void)settings.optionalString(key), quill::Error);
+        EXPECT_THROW(settings.remove(key), quill::Error);
+    }
+    EXPECT_EQ(settings.optionalString(QStringLiteral("x")), QStringLiteral("kept"));
+}
+
+TEST_F(SettingsTest, SyncReportsAFileThatCannotBeWritten)
+{
+    // A regular file where the folder should be: unwritable even for root.
+    QFile blocker(m_dir.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    Settings settings(m_dir.filePath(QStringLiteral("not-a-folder/settings.ini")));
+    settings.setString(QStringLiteral("k"), QStringLiteral("v"));
+    try {
+        settings.sync();
+        FAIL() << "sync() reported success";
+    } catch (const quill::Error &error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("not-a-folder/settings.ini"))) << error.what();
+    }
+}
+
+TEST_F(SettingsTest, SharedStoreIsTheInstalledOne)
+{
+    Settings *const before = Settings::setShared(nullptr);
+    EXPECT_THROW(Settings::shared(), quill::Error);
+    {
+        Settings first(iniPath());
+        Settings second(m_dir.filePath(QStringLiteral("second.ini")));
+        EXPECT_EQ(Settings::setShared(&first), nullptr);
+        EXPECT_EQ(&Settings::shared(), &first);
+        EXPECT_EQ(Settings::setShared(&second), &first);
+        EXPECT_EQ(&Settings::shared(), &second);
+    }
+    // The destroyed store took itself out instead of leaving a dangling one.
+    EXPECT_THROW(Settings::shared(), quill::Error);
+    Settings::setShared(before);
+}
+
+TEST_F(SettingsTest, DefaultStoreIsTheApplicationsIniFileInTheConfigFolder)
+{
+    const Settings settings;
+    const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    EXPECT_EQ(settings.fileName(), configFolder + QStringLiteral("/Quillmark/Quillmark.ini"));
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+// Access to the private CUPS scheduler that the `cups` CTest fixture starts
+// (scripts/cups-testbed.sh). Only suites named Cups* may use it.
+
+#include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <functional>
+
+namespace quill::testing::cups {
+
+inline QString testbedDir()
+{
+    return QStringLiteral(QUILLMARK_TESTBED_DIR "/cups");
+}
+
+inline QString ppdDirectory()
+{
+    return testbedDir() + QStringLiteral("/ppd");
+}
+
+// Folder where the test backend stores the jobs of `queue` (job-<id>.bin and .options).
+inline QString outDir(const QString &queue)
+{
+    return testbedDir() + QStringLiteral("/out/") + queue;
+}
+
+inline QStringList jobFiles(const QString &queue)
+{
+    return QDir(outDir(queue)).entryList({QStringLiteral("job-*.bin")}, QDir::Files, QDir::Name);
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Runs a CUPS tool synchronously against the private scheduler; returns its output.
+inline QString tool(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    p.waitForFinished(20000);
+    if (exitCode)
+        *exitCode = p.exitCode();
+    return QString::fromUtf8(p.readAll());
+}
+
+// Keeps the event loop turning until `done` holds or `timeoutMs` passes; the
+// scheduler works on its own time, so tests wait for what it does, not for a period.
+inline bool eventually(const std::function<bool()> &done, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// Puts every test queue back to enabled, accepting and empty.
+inline void resetQueues()
+{
+    for (const char *q : {"TestLabel", "ZebraLabel", "SlowLabel", "FailLabel"}) {
+        const QString queue = QString::fromLatin1(q);
+        tool(QStringLiteral("/usr/bin/cancel"), {QStringLiteral("-a"), queue});
+        tool(QStringLiteral("/usr/sbin/cupsenable"), {queue});
+        tool(QStringLiteral("/usr/sbin/cupsaccept"), {queue});
+    }
+}
+
+} // namespace quill::testing::cups

@@ -1,0 +1,65 @@
+#pragma once
+
+// Runs a coroutine to completion on a nested event loop and hands back its value
+// or rethrows its exception. (QCoro::waitFor never leaves its loop when the task
+// throws, which turns every failure test into a hang.)
+
+#include <QCoroTask>
+#include <QEventLoop>
+
+#include <exception>
+#include <optional>
+#include <type_traits>
+
+namespace quill::testing {
+
+namespace detail {
+template <typename T>
+QCoro::Task<> drive(QCoro::Task<T> task, std::optional<T> &result, std::exception_ptr &error, bool &done,
+                    QEventLoop &loop)
+{
+    try {
+        result.emplace(co_await std::move(task));
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done = true;
+    loop.quit();
+}
+
+inline QCoro::Task<> drive(QCoro::Task<> task, std::exception_ptr &error, bool &done, QEventLoop &loop)
+{
+    try {
+        co_await std::move(task);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done = true;
+    loop.quit();
+}
+} // namespace detail
+
+template <typename T>
+T runSync(QCoro::Task<T> task)
+{
+    QEventLoop loop;
+    std::exception_ptr error;
+    bool done = false;
+    if constexpr (std::is_void_v<T>) {
+        auto driver = detail::drive(std::move(task), error, done, loop);
+        if (!done)
+            loop.exec();
+        if (error)
+            std::rethrow_exception(error);
+    } else {
+        std::optional<T> result;
+        auto driver = detail::drive(std::move(task), result, error, done, loop);
+        if (!done)
+            loop.exec();
+        if (error)
+            std::rethrow_exception(error);
+        return std::move(*result);
+    }
+}
+
+} // namespace quill::testing

@@ -1,0 +1,32 @@
+// Shared main() of every test executable: a Qt application on the offscreen
+// platform, an isolated standard-paths sandbox, the C locale and UTC, so results
+// do not depend on the machine or on who runs them.
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+
+    setenv("LC_ALL", "C", 1);
+    setenv("TZ", "UTC", 1);
+    tzset();
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Root in CI: Chromium refuses to start without these.
+    setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu", 0);
+#ifdef QUILLMARK_TESTBED_DIR
+    // Everything that talks to CUPS in a test talks to the private scheduler.
+    setenv("CUPS_SERVER", QUILLMARK_TESTBED_DIR "/cups/cups.sock", 1);
+#endif
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QStandardPaths::setTestModeEnabled(true);
+    return RUN_ALL_TESTS();
+}
