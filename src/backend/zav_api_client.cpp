@@ -1,0 +1,294 @@
+#include "backend/zav_api_client.h"
+
+#include "common/json.h"
+#include "common/logging.h"
+
+#include <QCoroNetworkReply>
+#include <QJsonDocument>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QUrlQuery>
+
+#include <memory>
+
+namespace quill {
+
+namespace {
+
+QByteArray compact(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QJsonValue orNull(const std::optional<QString> &value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+// Answers are decoded strictly; a failure names the request it belongs to.
+template <typename T>
+T decodeAnswer(const QByteArray &body, const QString &what, bool snakeCase)
+{
+    try {
+        QJsonObject object = json::parseObject(body, QStringLiteral("The answer"));
+        if (snakeCase)
+            object = convertKeysFromSnakeCase(object).toObject();
+        return T::fromJson(object);
+    } catch (const json::DecodeError &error) {
+        throw json::DecodeError(
+            QStringLiteral("Unexpected answer from the backend to %1: %2").arg(what, error.message()));
+    }
+}
+
+} // namespace
+
+APIError APIError::httpError(int statusCode)
+{
+    return APIError(Kind::httpError, statusCode, QStringLiteral("HTTP %1").arg(statusCode));
+}
+
+APIError APIError::noToken()
+{
+    return APIError(Kind::noToken, 0, QStringLiteral("No auth token"));
+}
+
+APIError APIError::invalidResponse()
+{
+    return APIError(Kind::invalidResponse, 0, QStringLiteral("Invalid response"));
+}
+
+QUrl ZavAPIClient::defaultBaseURL()
+{
+    return QUrl(QStringLiteral(QUILLMARK_API_BASE_URL));
+}
+
+ZavAPIClient::ZavAPIClient(QUrl baseURL, QObject *parent) : QObject(parent), m_baseURL(std::move(baseURL))
+{
+    // Answers are the backend's own every time.
+    m_network.setCookieJar(nullptr);
+}
+
+ZavAPIClient::~ZavAPIClient() = default;
+
+QString ZavAPIClient::pathSegment(const QString &id)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(id));
+}
+
+QUrl ZavAPIClient::urlFor(const Request &request) const
+{
+    QByteArray address = m_baseURL.toEncoded();
+    while (address.endsWith('/'))
+        address.chop(1);
+    address += '/' + request.path.toLatin1();
+    if (!request.query.isEmpty()) {
+        QUrlQuery query;
+        for (const auto &item : request.query)
+            query.addQueryItem(item.first, item.second);
+        address += '?' + query.toString(QUrl::FullyEncoded).toLatin1();
+    }
+    return QUrl::fromEncoded(address, QUrl::StrictMode);
+}
+
+QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
+{
+    // The token read now is the one this request uses.
+    const std::optional<QString> token = m_bearerToken;
+    if (request.authorised && (!token || token->isEmpty()))
+        throw APIError::noToken();
+
+    const QUrl url = urlFor(request);
+    const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
+    if (!url.isValid())
+        throw Error(QStringLiteral("The backend address %1 is not valid.").arg(url.toString()));
+
+    QNetworkRequest networkRequest(url);
+    networkRequest.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    if (request.body)
+        networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    if (request.authorised)
+        networkRequest.setRawHeader("Authorization", "Bearer " + token->toUtf8());
+
+    QNetworkReply *raw = nullptr;
+    if (request.body)
+        raw = m_network.sendCustomRequest(networkRequest, request.method, *request.body);
+    else
+        raw = m_network.sendCustomRequest(networkRequest, request.method);
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
+
+    co_await qCoro(reply.get()).waitForFinished();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError ||
+                              reply->error() == QNetworkReply::TimeoutError;
+        if (reply->error() == QNetworkReply::NoError)
+            throw APIError::invalidResponse();
+        const QString message =
+            timedOut ? QStringLiteral("The backend did not answer %1 within %2 seconds.")
+                           .arg(what)
+                           .arg(m_timeout.count() / 1000.0)
+                     : QStringLiteral("Could not reach the backend (%1): %2").arg(what, reply->errorString());
+        qCWarning(lcApi, "%s", qUtf8Printable(message));
+        throw NetworkError(message, timedOut);
+    }
+
+    const int code = status.toInt();
+    if (code < 200 || code > 299) {
+        qCCritical(lcApi, "API error: %ld", static_cast<long>(code));
+        throw APIError::httpError(code);
+    }
+    // A connection that broke after the status line is not a complete answer.
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString message =
+            QStringLiteral("The backend's answer to %1 broke off: %2").arg(what, reply->errorString());
+        qCWarning(lcApi, "%s", qUtf8Printable(message));
+        throw NetworkError(message, false);
+    }
+    co_return reply->readAll();
+}
+
+template <typename T>
+QCoro::Task<T> ZavAPIClient::getRecord(QString path)
+{
+    Request request;
+    request.path = path;
+    const QByteArray body = co_await send(std::move(request));
+    co_return decodeAnswer<T>(body, QStringLiteral("GET ") + path, false);
+}
+
+QCoro::Task<ZavUser> ZavAPIClient::fetchCurrentUser()
+{
+    const SessionResponse session = co_await getRecord<SessionResponse>(QStringLiteral("api/auth/me"));
+    co_return session.user;
+}
+
+QCoro::Task<AuthResponse> ZavAPIClient::appleNativeSignIn(QString identityToken, std::optional<AppleSignInUser> user)
+{
+    QJsonObject body{{QStringLiteral("identityToken"), identityToken}};
+    if (user) {
+        body.insert(QStringLiteral("user"), QJsonObject{{QStringLiteral("email"), orNull(user->email)},
+                                                        {QStringLiteral("givenName"), orNull(user->givenName)},
+                                                        {QStringLiteral("familyName"), orNull(user->familyName)}});
+    }
+    Request request;
+    request.method = "POST";
+    request.path = QStringLiteral("api/auth/apple/native");
+    request.body = compact(body);
+    request.authorised = false;
+    const QByteArray answer = co_await send(std::move(request));
+    co_return decodeAnswer<AuthResponse>(answer, QStringLiteral("POST api/auth/apple/native"), false);
+}
+
+QCoro::Task<AdminOverview> ZavAPIClient::fetchAdminOverview()
+{
+    // One after another: a refusal of the first ends it before the next is sent.
+    AdminOverview overview;
+    overview.subscribers =
+        co_await getRecord<SubscribersResponse>(QStringLiteral("api/admin/quillmark/subscribers"));
+    overview.shows = co_await getRecord<ShowsResponse>(QStringLiteral("api/admin/quillmark/shows"));
+    overview.revenue = co_await getRecord<RevenueResponse>(QStringLiteral("api/admin/quillmark/revenue"));
+    co_return overview;
+}
+
+QCoro::Task<ServerShow> ZavAPIClient::createShow(QString title, QString channelId, QString labelMode)
+{
+    CreateShowRequest record;
+    record.title = std::move(title);
+    record.channelId = std::move(channelId);
+    record.labelMode = std::move(labelMode);
+    Request request;
+    request.method = "POST";
+    request.path = QStringLiteral("api/shows");
+    request.body = compact(record.toJson());
+    const QByteArray answer = co_await send(std::move(request));
+    co_return decodeAnswer<CreateShowResponse>(answer, QStringLiteral("POST api/shows"), false).show;
+}
+
+QCoro::Task<std::optional<ServerShow>> ZavAPIClient::updateShowStatus(QString id, QString status)
+{
+    Request request;
+    request.method = "PATCH";
+    request.path = QStringLiteral("api/shows/") + pathSegment(id);
+    request.body = compact(QJsonObject{{QStringLiteral("status"), status}});
+    const QString what = QStringLiteral("PATCH ") + request.path;
+    const QByteArray answer = co_await send(std::move(request));
+    // The backend applied the change; an answer without the show does not undo that.
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(answer, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        qCWarning(lcApi, "Status of show %s set to %s; the answer carried no show", qUtf8Printable(id),
+                  qUtf8Printable(status));
+        co_return std::nullopt;
+    }
+    co_return decodeAnswer<UpdateShowResponse>(answer, what, false).show;
+}
+
+QCoro::Task<CreateAuctionResponse> ZavAPIClient::createAuction(CreateAuctionRequest record, QString showId)
+{
+    Request request;
+    request.method = "POST";
+    request.path = QStringLiteral("api/shows/") + pathSegment(showId) + QStringLiteral("/auctions");
+    request.body = compact(record.toJson());
+    const QString what = QStringLiteral("POST ") + request.path;
+    const QByteArray answer = co_await send(std::move(request));
+    co_return decodeAnswer<CreateAuctionResponse>(answer, what, false);
+}
+
+QCoro::Task<ShowListResponse> ZavAPIClient::fetchShows(std::optional<QString> status, qint64 limit)
+{
+    Request request;
+    request.path = QStringLiteral("api/shows");
+    request.query.append({QStringLiteral("limit"), QString::number(limit)});
+    if (status)
+        request.query.append({QStringLiteral("status"), *status});
+    const QByteArray answer = co_await send(std::move(request));
+    co_return decodeAnswer<ShowListResponse>(answer, QStringLiteral("GET api/shows"), true);
+}
+
+QCoro::Task<ShowAuctionsResponse> ZavAPIClient::fetchShowAuctions(QString id)
+{
+    Request request;
+    request.path = QStringLiteral("api/shows/") + pathSegment(id) + QStringLiteral("/auctions");
+    const QString what = QStringLiteral("GET ") + request.path;
+    const QByteArray answer = co_await send(std::move(request));
+    co_return decodeAnswer<ShowAuctionsResponse>(answer, what, true);
+}
+
+QCoro::Task<> ZavAPIClient::deleteShow(QString id, bool force)
+{
+    Request request;
+    request.method = "DELETE";
+    request.path = QStringLiteral("api/shows/") + pathSegment(id);
+    if (force)
+        request.query.append({QStringLiteral("force"), QStringLiteral("true")});
+    co_await send(std::move(request));
+}
+
+QCoro::Task<OnboardingStatusResponse> ZavAPIClient::fetchOnboardingStatus(QString slug)
+{
+    QString path = QStringLiteral("api/onboarding/") + pathSegment(slug);
+    co_return co_await getRecord<OnboardingStatusResponse>(std::move(path));
+}
+
+QCoro::Task<> ZavAPIClient::completeOnboardingStep(QString slug, QString stepId)
+{
+    Request request;
+    request.method = "POST";
+    request.path = QStringLiteral("api/onboarding/") + pathSegment(slug);
+    request.body = compact(QJsonObject{{QStringLiteral("action"), QStringLiteral("step_completed")},
+                                       {QStringLiteral("metadata"), QJsonObject{{QStringLiteral("stepId"), stepId}}}});
+    co_await send(std::move(request));
+}
+
+QCoro::Task<> ZavAPIClient::completeOnboarding(QString slug)
+{
+    Request request;
+    request.method = "POST";
+    request.path = QStringLiteral("api/onboarding/") + pathSegment(slug);
+    request.body = compact(QJsonObject{{QStringLiteral("action"), QStringLiteral("complete")}});
+    co_await send(std::move(request));
+}
+
+} // namespace quill

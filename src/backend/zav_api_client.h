@@ -1,0 +1,124 @@
+#pragma once
+
+#include "backend/api_records.h"
+#include "common/error.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPair>
+#include <QUrl>
+
+#include <chrono>
+#include <optional>
+
+namespace quill {
+
+// The backend refused or could not be asked.
+class APIError : public Error
+{
+public:
+    enum class Kind { httpError, noToken, invalidResponse };
+
+    static APIError httpError(int statusCode);
+    static APIError noToken();
+    static APIError invalidResponse();
+
+    Kind kind() const { return m_kind; }
+    int statusCode() const { return m_statusCode; }
+
+private:
+    APIError(Kind kind, int statusCode, QString message)
+        : Error(std::move(message)), m_kind(kind), m_statusCode(statusCode)
+    {
+    }
+    Kind m_kind;
+    int m_statusCode;
+};
+
+// The backend could not be reached, or the connection failed or timed out mid-way.
+class NetworkError : public Error
+{
+public:
+    NetworkError(QString message, bool timedOut) : Error(std::move(message)), m_timedOut(timedOut) {}
+    bool timedOut() const { return m_timedOut; }
+
+private:
+    bool m_timedOut;
+};
+
+// What the Apple credential tells about the person, each part possibly empty.
+struct AppleSignInUser
+{
+    std::optional<QString> email;
+    std::optional<QString> givenName;
+    std::optional<QString> familyName;
+};
+
+// The one REST client of the maker's backend: JSON over HTTP with a bearer token.
+// Every operation is asynchronous and throws APIError, NetworkError or
+// json::DecodeError; nothing is retried and nothing is cached here.
+class ZavAPIClient final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ZavAPIClient)
+
+public:
+    // The backend address this build talks to.
+    static QUrl defaultBaseURL();
+
+    explicit ZavAPIClient(QUrl baseURL = defaultBaseURL(), QObject *parent = nullptr);
+    ~ZavAPIClient() override;
+
+    const QUrl &baseURL() const { return m_baseURL; }
+
+    // Written by the owner (sign-in); a request uses the token it read when it started.
+    const std::optional<QString> &bearerToken() const { return m_bearerToken; }
+    void setBearerToken(std::optional<QString> token) { m_bearerToken = std::move(token); }
+
+    // 60 s unless a test needs to see a time-out quickly.
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    QCoro::Task<ZavUser> fetchCurrentUser();
+    QCoro::Task<AuthResponse> appleNativeSignIn(QString identityToken, std::optional<AppleSignInUser> user);
+    QCoro::Task<AdminOverview> fetchAdminOverview();
+    QCoro::Task<ServerShow> createShow(QString title, QString channelId, QString labelMode);
+    // The status change is done whenever the backend says 2xx; the show comes back
+    // only when the answer carries it.
+    QCoro::Task<std::optional<ServerShow>> updateShowStatus(QString id, QString status);
+    QCoro::Task<CreateAuctionResponse> createAuction(CreateAuctionRequest request, QString showId);
+    QCoro::Task<ShowListResponse> fetchShows(std::optional<QString> status, qint64 limit);
+    QCoro::Task<ShowAuctionsResponse> fetchShowAuctions(QString id);
+    QCoro::Task<> deleteShow(QString id, bool force);
+    QCoro::Task<OnboardingStatusResponse> fetchOnboardingStatus(QString slug);
+    QCoro::Task<> completeOnboardingStep(QString slug, QString stepId);
+    QCoro::Task<> completeOnboarding(QString slug);
+
+    // One path segment made from an identifier: "/", "?", "#" and the like are
+    // percent-encoded so an id can never reach another endpoint.
+    static QString pathSegment(const QString &id);
+
+private:
+    struct Request
+    {
+        QByteArray method = "GET";
+        QString path; // relative, already encoded, no leading slash
+        QList<QPair<QString, QString>> query;
+        std::optional<QByteArray> body;
+        bool authorised = true;
+    };
+
+    QCoro::Task<QByteArray> send(Request request);
+    QUrl urlFor(const Request &request) const;
+    template <typename T>
+    QCoro::Task<T> getRecord(QString path);
+
+    QUrl m_baseURL;
+    std::optional<QString> m_bearerToken;
+    std::chrono::milliseconds m_timeout{std::chrono::seconds(60)};
+    QNetworkAccessManager m_network;
+};
+
+} // namespace quill

@@ -1,0 +1,108 @@
+#include "app/user_scoped.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using quill::Settings;
+using quill::UserScoped;
+using quill::UserScopedFlag;
+
+namespace {
+
+class UserScopedTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
+        m_previous = Settings::setShared(m_settings.get());
+        UserScoped::setCurrentUser(std::nullopt);
+    }
+    void TearDown() override
+    {
+        UserScoped::setCurrentUser(std::nullopt);
+        Settings::setShared(m_previous);
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Settings> m_settings;
+    Settings *m_previous = nullptr;
+};
+
+} // namespace
+
+TEST_F(UserScopedTest, KeysCarryTheCurrentUserOrArePlainWithoutOne)
+{
+    EXPECT_EQ(UserScoped::scopedKey(QStringLiteral("onboarding_dismissed")), QStringLiteral("onboarding_dismissed"));
+    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    EXPECT_EQ(UserScoped::scopedKey(QStringLiteral("onboarding_dismissed")), QStringLiteral("u1_onboarding_dismissed"));
+    UserScoped::setValue(QStringLiteral("has_test_printed"), true);
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_test_printed")));
+    EXPECT_FALSE(m_settings->contains(QStringLiteral("has_test_printed")));
+}
+
+TEST_F(UserScopedTest, LegacyFlagsGoToTheFirstUserOnlyAndAreThenRemoved)
+{
+    m_settings->setBool(QStringLiteral("has_test_printed"), true);
+    m_settings->setBool(QStringLiteral("whatnot_authenticated"), false);
+    m_settings->setBool(QStringLiteral("u1_has_started_live_show"), true);
+
+    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_test_printed")));
+    EXPECT_FALSE(m_settings->contains(QStringLiteral("u1_whatnot_authenticated")));
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_started_live_show")));
+    for (const QString &key : UserScoped::legacyFlagKeys())
+        EXPECT_FALSE(m_settings->contains(key)) << key;
+
+    // A second seller on the same machine starts clean.
+    UserScoped::setCurrentUser(QStringLiteral("u2"));
+    EXPECT_FALSE(UserScoped::value(QStringLiteral("has_test_printed")));
+    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    EXPECT_TRUE(UserScoped::value(QStringLiteral("has_test_printed")));
+}
+
+TEST_F(UserScopedTest, SigningOutKeepsFlagsAndFallsBackToPlainKeys)
+{
+    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true);
+    UserScoped::setCurrentUser(std::nullopt);
+    EXPECT_FALSE(UserScoped::value(QStringLiteral("onboarding_dismissed")));
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_onboarding_dismissed")));
+}
+
+TEST_F(UserScopedTest, FlagIsSeededOnceAndWritesUnderTheUserCurrentAtTheWrite)
+{
+    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true);
+    UserScopedFlag flag(QStringLiteral("onboarding_dismissed"));
+    EXPECT_TRUE(flag.value());
+
+    QSignalSpy changed(&flag, &UserScopedFlag::valueChanged);
+    flag.setValue(true);
+    EXPECT_EQ(changed.count(), 0);
+
+    UserScoped::setCurrentUser(QStringLiteral("u2"));
+    flag.setValue(false);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_onboarding_dismissed")));
+    EXPECT_TRUE(m_settings->contains(QStringLiteral("u2_onboarding_dismissed")));
+    EXPECT_FALSE(m_settings->boolValue(QStringLiteral("u2_onboarding_dismissed")));
+}
+
+TEST(StaffTest, ExactAddressOrExactDomainSuffix)
+{
+    const QString domain = quill::staffEmailDomain();
+    EXPECT_TRUE(quill::isStaffEmail(quill::adminEmails().constFirst()));
+    EXPECT_TRUE(quill::isStaffEmail(QStringLiteral("anyone@") + domain));
+    EXPECT_TRUE(quill::isStaffEmail(QStringLiteral("@") + domain));
+    EXPECT_FALSE(quill::isStaffEmail(QStringLiteral("anyone@eu.") + domain));
+    EXPECT_FALSE(quill::isStaffEmail(QStringLiteral("anyone@") + domain.toUpper()));
+    EXPECT_FALSE(quill::isStaffEmail(quill::adminEmails().constLast().toUpper()));
+    EXPECT_FALSE(quill::isStaffEmail(QStringLiteral(" ") + quill::adminEmails().constLast()));
+    EXPECT_FALSE(quill::isStaffEmail(QStringLiteral("seller@example.com")));
+    EXPECT_FALSE(quill::isStaffEmail(QStringLiteral("anyone") + domain));
+    EXPECT_EQ(quill::adminEmails().size(), 6);
+}
