@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace quill::testing::cups {
@@ -32,9 +33,13 @@ inline QString outDir(const QString &queue)
     return testbedDir() + QStringLiteral("/out/") + queue;
 }
 
+// Job files in job-id order (job-9 before job-10).
 inline QStringList jobFiles(const QString &queue)
 {
-    return QDir(outDir(queue)).entryList({QStringLiteral("job-*.bin")}, QDir::Files, QDir::Name);
+    QStringList files = QDir(outDir(queue)).entryList({QStringLiteral("job-*.bin")}, QDir::Files);
+    auto id = [](const QString &name) { return name.mid(4, name.size() - 8).toInt(); };
+    std::sort(files.begin(), files.end(), [&](const QString &a, const QString &b) { return id(a) < id(b); });
+    return files;
 }
 
 inline QByteArray readFile(const QString &path)

@@ -11,7 +11,7 @@ namespace quill::testing {
 class FakeClock final : public Clock
 {
 public:
-    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0), QTimeZone::UTC))
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC))
         : m_now(std::move(start))
     {
     }

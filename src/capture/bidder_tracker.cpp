@@ -1,0 +1,179 @@
+#include "capture/bidder_tracker.h"
+
+#include "capture/page_scripts.h"
+#include "capture/whatnot_session.h"
+#include "common/logging.h"
+
+#include <QJsonValue>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace quill {
+
+namespace {
+
+PageScriptSource sessionSource(WhatnotSession &session)
+{
+    QPointer<WhatnotSession> guarded(&session);
+    return [guarded]() -> PageScriptHost * { return guarded ? &guarded->scriptHost() : nullptr; };
+}
+
+PageTime pageTimeOf(double milliseconds)
+{
+    const std::chrono::duration<double, std::milli> since(milliseconds);
+    return PageTime(std::chrono::round<std::chrono::nanoseconds>(since));
+}
+
+} // namespace
+
+BidderTracker::BidderTracker(Sleeper &sleeper, QObject *parent) : QObject(parent), m_sleeper(sleeper) {}
+
+BidderTracker::~BidderTracker() = default;
+
+QCoro::Task<> BidderTracker::start(WhatnotSession &session)
+{
+    PageScriptSource source = sessionSource(session);
+    co_await install(std::move(source));
+}
+
+QCoro::Task<> BidderTracker::start(PageScriptHost &host)
+{
+    PageScriptSource source = fixedPageScriptSource(host);
+    co_await install(std::move(source));
+}
+
+QCoro::Task<> BidderTracker::install(PageScriptSource source)
+{
+    const QPointer<BidderTracker> self(this);
+    QJsonValue answer;
+    std::optional<QString> failure;
+    try {
+        PageScriptHost &host = requirePageScriptHost(source);
+        QString script = PageScripts::bidObserver();
+        answer = co_await host.run(std::move(script));
+    } catch (const std::exception &e) {
+        failure = failureDescription(e);
+    }
+    if (!self)
+        co_return;
+    if (failure) {
+        qCCritical(lcBidderTracker, "Failed to install bid observer: %s", qUtf8Printable(*failure));
+        setError(QStringLiteral("Bid observer install failed: ") + *failure);
+    } else if (answer.isString()) {
+        qCInfo(lcBidderTracker, "Bid observer installed: %s", qUtf8Printable(answer.toString()));
+    }
+}
+
+void BidderTracker::toggleTracking(WhatnotSession &session)
+{
+    toggleTracking(sessionSource(session));
+}
+
+void BidderTracker::toggleTracking(PageScriptHost &host)
+{
+    toggleTracking(fixedPageScriptSource(host));
+}
+
+void BidderTracker::toggleTracking(PageScriptSource source)
+{
+    setIsTracking(!m_isTracking);
+    if (!m_isTracking)
+        return;
+    const quint64 generation = ++m_loopGeneration;
+    readLoop(std::move(source), generation); // runs on by itself; it ends when it sees tracking off
+}
+
+void BidderTracker::reset()
+{
+    ++m_loopGeneration;
+    setIsTracking(false);
+    setCapturedBidders({});
+    setError(std::nullopt);
+}
+
+QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generation)
+{
+    const QPointer<BidderTracker> self(this);
+    Sleeper &sleeper = m_sleeper;
+    while (self && isCurrentLoop(generation) && m_isTracking) {
+        QJsonValue answer;
+        std::optional<QString> failure;
+        try {
+            PageScriptHost &host = requirePageScriptHost(source);
+            QString script = PageScripts::bidderRead();
+            answer = co_await host.run(std::move(script));
+        } catch (const std::exception &e) {
+            failure = failureDescription(e);
+        }
+        if (!self || !isCurrentLoop(generation))
+            co_return;
+
+        if (failure) {
+            qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(*failure));
+            setError(QStringLiteral("Bidder poll failed: ") + *failure);
+            setIsTracking(false);
+            co_return;
+        }
+        if (answer.isString())
+            processBidderJSON(answer.toString());
+
+        try {
+            co_await sleeper.sleep(kReadInterval);
+        } catch (...) {
+            // An interrupted pause counts as finished.
+        }
+    }
+}
+
+void BidderTracker::processBidderJSON(const QString &text)
+{
+    BidderReadResponse response;
+    try {
+        response = BidderReadResponse::decode(text.toUtf8());
+    } catch (const json::DecodeError &) {
+        return;
+    }
+    QList<CapturedBidder> bidders;
+    bidders.reserve(response.bidders.size());
+    for (const RawBidder &raw : std::as_const(response.bidders)) {
+        CapturedBidder bidder;
+        bidder.id = raw.username;
+        bidder.username = raw.username;
+        bidder.bidCount = raw.bidCount;
+        if (raw.highestBid)
+            bidder.highestBid = Decimal::fromString(*raw.highestBid);
+        bidder.avatarURL = raw.avatarURL;
+        bidder.lastSeenAt = pageTimeOf(raw.lastSeenAt);
+        bidders.append(std::move(bidder));
+    }
+    std::stable_sort(bidders.begin(), bidders.end(),
+                     [](const CapturedBidder &a, const CapturedBidder &b) { return a.bidCount > b.bidCount; });
+    setCapturedBidders(std::move(bidders));
+}
+
+void BidderTracker::setCapturedBidders(QList<CapturedBidder> value)
+{
+    if (m_capturedBidders == value)
+        return;
+    m_capturedBidders = std::move(value);
+    Q_EMIT capturedBiddersChanged();
+}
+
+void BidderTracker::setIsTracking(bool value)
+{
+    if (m_isTracking == value)
+        return;
+    m_isTracking = value;
+    Q_EMIT isTrackingChanged(value);
+}
+
+void BidderTracker::setError(std::optional<QString> value)
+{
+    if (m_error == value)
+        return;
+    m_error = std::move(value);
+    Q_EMIT errorChanged(m_error);
+}
+
+} // namespace quill

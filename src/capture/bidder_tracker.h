@@ -1,0 +1,78 @@
+#pragma once
+
+#include "capture/captured_bidder.h"
+#include "capture/page_script_source.h"
+#include "common/clock.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+namespace quill {
+
+class WhatnotSession;
+
+// Shows who is bidding. `start` installs a bid recorder in the live page that counts
+// bid notices per user in a page-side store; while tracking is on, the store is read
+// every 3 s into `capturedBidders`, highest bid count first. The page does the
+// counting; this side only mirrors the store.
+class BidderTracker final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BidderTracker)
+    Q_PROPERTY(QList<quill::CapturedBidder> capturedBidders READ capturedBidders NOTIFY capturedBiddersChanged)
+    Q_PROPERTY(bool isTracking READ isTracking NOTIFY isTrackingChanged)
+    Q_PROPERTY(std::optional<QString> error READ error NOTIFY errorChanged)
+
+public:
+    static constexpr std::chrono::milliseconds kReadInterval{3000};
+
+    explicit BidderTracker(Sleeper &sleeper = TimerSleeper::instance(), QObject *parent = nullptr);
+    ~BidderTracker() override;
+
+    const QList<CapturedBidder> &capturedBidders() const { return m_capturedBidders; }
+    bool isTracking() const { return m_isTracking; }
+    const std::optional<QString> &error() const { return m_error; }
+
+    // Installs the bid recorder once per page load; never throws (a failure lands in `error`).
+    QCoro::Task<> start(WhatnotSession &session);
+    QCoro::Task<> start(PageScriptHost &host);
+
+    // Flips tracking. Switching on starts a read loop at once; a loop left from
+    // before ends at its next step without touching anything.
+    void toggleTracking(WhatnotSession &session);
+    void toggleTracking(PageScriptHost &host);
+    void toggleTracking(PageScriptSource source);
+
+    // Stops tracking and empties the list; the page's store stays. A read still on
+    // its way is dropped.
+    void reset();
+
+    void processBidderJSON(const QString &text);
+
+Q_SIGNALS:
+    void capturedBiddersChanged();
+    void isTrackingChanged(bool isTracking);
+    void errorChanged(const std::optional<QString> &error);
+
+private:
+    QCoro::Task<> install(PageScriptSource source);
+    QCoro::Task<> readLoop(PageScriptSource source, quint64 generation);
+    bool isCurrentLoop(quint64 generation) const { return generation == m_loopGeneration; }
+
+    void setCapturedBidders(QList<CapturedBidder> value);
+    void setIsTracking(bool value);
+    void setError(std::optional<QString> value);
+
+    Sleeper &m_sleeper;
+    QList<CapturedBidder> m_capturedBidders;
+    bool m_isTracking = false;
+    std::optional<QString> m_error;
+    quint64 m_loopGeneration = 0;
+};
+
+} // namespace quill

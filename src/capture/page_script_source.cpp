@@ -1,0 +1,25 @@
+#include "capture/page_script_source.h"
+
+namespace quill {
+
+PageScriptSource fixedPageScriptSource(PageScriptHost &host)
+{
+    return [&host]() { return &host; };
+}
+
+PageScriptHost &requirePageScriptHost(const PageScriptSource &source)
+{
+    PageScriptHost *host = source ? source() : nullptr;
+    if (!host)
+        throw PageScriptError(PageScriptError::Kind::pageGone, QStringLiteral("The marketplace page is not open"));
+    return *host;
+}
+
+QString failureDescription(const std::exception &error)
+{
+    if (const auto *ours = dynamic_cast<const Error *>(&error))
+        return ours->message();
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace quill

@@ -1,0 +1,229 @@
+#include "capture/webengine_marketplace_page.h"
+
+#include "common/logging.h"
+#include "common/paths.h"
+
+#include <QAuthenticator>
+#include <QCoroSignal>
+#include <QDir>
+#include <QFile>
+#include <QWebEngineCookieStore>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+namespace quill {
+
+class WebEngineMarketplacePage::DecidingPage final : public QWebEnginePage
+{
+public:
+    DecidingPage(QWebEngineProfile *profile, const WhatnotNavigationDecider &decider, QObject *parent)
+        : QWebEnginePage(profile, parent), m_decider(decider)
+    {
+        connect(this, &QWebEnginePage::authenticationRequired, this,
+                [this](const QUrl &requestURL, QAuthenticator *authenticator) {
+                    // Left unanswered, the engine handles the challenge itself (it cancels it).
+                    const QString realm = authenticator ? authenticator->realm() : QString();
+                    m_decider.decideAuthenticationChallenge(
+                        requestURL, realm.isEmpty() ? QStringLiteral("http")
+                                                    : QStringLiteral("http (realm \"%1\")").arg(realm));
+                });
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        return m_decider.decidePolicy(url);
+    }
+
+private:
+    const WhatnotNavigationDecider &m_decider;
+};
+
+namespace {
+
+NavigationEvent makeEvent(NavigationEvent::Kind kind, QString description = {}, QString localized = {})
+{
+    NavigationEvent result;
+    result.kind = kind;
+    result.description = std::move(description);
+    result.localizedDescription = std::move(localized);
+    return result;
+}
+
+QString terminationName(QWebEnginePage::RenderProcessTerminationStatus status)
+{
+    switch (status) {
+    case QWebEnginePage::NormalTerminationStatus:
+        return QStringLiteral("normal termination");
+    case QWebEnginePage::AbnormalTerminationStatus:
+        return QStringLiteral("abnormal termination");
+    case QWebEnginePage::CrashedTerminationStatus:
+        return QStringLiteral("crashed");
+    case QWebEnginePage::KilledTerminationStatus:
+        return QStringLiteral("killed");
+    }
+    return QStringLiteral("unknown");
+}
+
+} // namespace
+
+WebEngineMarketplacePage::WebEngineMarketplacePage(const QString &profileName, const QString &storageFolder,
+                                                   Sleeper &sleeper, std::chrono::milliseconds scriptTimeout,
+                                                   QObject *parent)
+    : MarketplacePage(parent),
+      m_storageFolder(storageFolder.isEmpty() ? defaultStorageFolder() : storageFolder)
+{
+    qRegisterMetaType<quill::NavigationEvent>();
+    wipeStorageIfPending();
+
+    // A named profile is a persistent one: cookies, cache and site storage live
+    // in the storage folder and survive restarts.
+    m_profile = new QWebEngineProfile(profileName, this);
+    m_profile->setPersistentStoragePath(m_storageFolder);
+    m_profile->setCachePath(m_storageFolder + QStringLiteral("/Cache"));
+    m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+
+    QWebEngineCookieStore *store = m_profile->cookieStore();
+    connect(store, &QWebEngineCookieStore::cookieAdded, this, [this](const QNetworkCookie &cookie) {
+        m_cookies.removeIf(
+            [&cookie](const QNetworkCookie &known) { return known.hasSameIdentifier(cookie); });
+        m_cookies.append(cookie);
+    });
+    connect(store, &QWebEngineCookieStore::cookieRemoved, this, [this](const QNetworkCookie &cookie) {
+        m_cookies.removeIf(
+            [&cookie](const QNetworkCookie &known) { return known.hasSameIdentifier(cookie); });
+    });
+    store->loadAllCookies();
+
+    m_page = new DecidingPage(m_profile, m_decider, nullptr);
+    m_host = std::make_unique<WebEnginePageScriptHost>(m_page, sleeper, scriptTimeout);
+
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::startedProvisionalNavigation));
+            break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::finished));
+            break;
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            // An HTTP error status still loads the server's page: a finished
+            // navigation, as the marketplace's own "not found" pages are.
+            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && !info.isErrorPage()) {
+                Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::finished));
+                break;
+            }
+            Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::failed,
+                                             QStringLiteral("navigationFailed(code: %1, url: %2): %3")
+                                                 .arg(info.errorCode())
+                                                 .arg(info.url().toString(), info.errorString()),
+                                             info.errorString()));
+            break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::other));
+            break;
+        }
+    });
+    connect(m_page, &QWebEnginePage::urlChanged, this,
+            [this] { Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::committed)); });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                Q_EMIT navigationEvent(
+                    makeEvent(NavigationEvent::Kind::webContentProcessTerminated,
+                              QStringLiteral("webContentProcessTerminated(%1, exit code %2)")
+                                  .arg(terminationName(status))
+                                  .arg(exitCode)));
+            });
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+        Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::pageClosed, QStringLiteral("pageClosed")));
+    });
+}
+
+WebEngineMarketplacePage::~WebEngineMarketplacePage()
+{
+    Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::pageClosed, QStringLiteral("pageClosed")));
+    // The host first (it fails what is pending), then the page, and the page
+    // before its profile, which Qt requires.
+    m_host.reset();
+    delete m_page;
+    m_page = nullptr;
+    delete m_profile;
+    m_profile = nullptr;
+}
+
+QString WebEngineMarketplacePage::defaultStorageFolder()
+{
+    return paths::dataFolder() + QStringLiteral("/MarketplaceProfile");
+}
+
+QUrl WebEngineMarketplacePage::url() const
+{
+    return m_page->url();
+}
+
+void WebEngineMarketplacePage::load(const QUrl &url)
+{
+    m_page->load(url);
+}
+
+QWebEnginePage *WebEngineMarketplacePage::webPage() const
+{
+    return m_page;
+}
+
+QCoro::Task<> WebEngineMarketplacePage::clearWebsiteData()
+{
+    QWebEngineCookieStore *store = m_profile->cookieStore();
+    store->deleteAllCookies();
+    m_profile->clearHttpCache();
+    m_profile->clearAllVisitedLinks();
+    // The store works on another thread and reports each removal; wait for
+    // them, but never for long: logging out must not hang on a silent store.
+    QPointer<WebEngineMarketplacePage> self(this);
+    for (int round = 0; round < 20 && self && !self->m_cookies.isEmpty(); ++round)
+        co_await qCoro(store, &QWebEngineCookieStore::cookieRemoved, std::chrono::milliseconds(100));
+}
+
+QString WebEngineMarketplacePage::wipeMarkerPath() const
+{
+    return QDir::cleanPath(m_storageFolder) + QStringLiteral(".wipe-pending");
+}
+
+void WebEngineMarketplacePage::setStorageWipePending(bool pending)
+{
+    const QString marker = wipeMarkerPath();
+    if (!pending) {
+        QFile::remove(marker);
+        return;
+    }
+    QDir().mkpath(QFileInfo(marker).absolutePath());
+    QFile file(marker);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcWhatnotSession, "🔥 could not mark the marketplace storage for removal: %s",
+                  qUtf8Printable(file.errorString()));
+    }
+}
+
+bool WebEngineMarketplacePage::isStorageWipePending() const
+{
+    return QFile::exists(wipeMarkerPath());
+}
+
+void WebEngineMarketplacePage::wipeStorageIfPending()
+{
+    if (!isStorageWipePending())
+        return;
+    QDir folder(m_storageFolder);
+    if (folder.exists() && !folder.removeRecursively()) {
+        qCWarning(lcWhatnotSession, "🔥 could not remove the marketplace storage %s; trying again next start",
+                  qUtf8Printable(QDir::toNativeSeparators(m_storageFolder)));
+        return;
+    }
+    qCInfo(lcWhatnotSession, "🔥 removed the marketplace storage of the last logout: %s",
+           qUtf8Printable(QDir::toNativeSeparators(m_storageFolder)));
+    setStorageWipePending(false);
+}
+
+} // namespace quill

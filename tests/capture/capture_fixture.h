@@ -1,0 +1,202 @@
+#pragma once
+
+// Shared by the capture module's WebEngine tests: the stand-in marketplace on a
+// free port, a WhatnotSession on it with a profile of its own in a temporary
+// folder, shown in a view (so the page is visible, has a viewport and runs its
+// timers at full speed), and helpers to wait for the page.
+
+#include "app/user_scoped.h"
+#include "capture/whatnot_session.h"
+#include "common/settings.h"
+#include "run_sync.h"
+#include "standin_marketplace.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QJsonValue>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace quill::testing {
+
+// Runs the event loop until `done()` holds or `timeout` passed; answers `done()`.
+inline bool waitUntil(const std::function<bool()> &done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(15))
+{
+    QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+// Loads `url` and waits for the load to end; answers whether it succeeded.
+inline bool loadAndWait(QWebEnginePage &page, const QUrl &url,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(15))
+{
+    QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
+    page.load(url);
+    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+        return false;
+    return finished.constLast().at(0).toBool();
+}
+
+// Waits for the load that something else started.
+inline bool waitForLoad(QWebEnginePage &page, const std::function<void()> &start,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(15))
+{
+    QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
+    start();
+    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+        return false;
+    return finished.constLast().at(0).toBool();
+}
+
+// Kills the page's render process, as a crash would, and waits until the page
+// has reported it. Answers false when there was no render process.
+inline bool crashRenderer(QWebEnginePage &page)
+{
+    const qint64 pid = page.renderProcessPid();
+    if (pid <= 0)
+        return false;
+    QSignalSpy terminated(&page, &QWebEnginePage::renderProcessTerminated);
+    ::kill(pid_t(pid), SIGKILL);
+    return waitUntil([&] { return !terminated.isEmpty(); });
+}
+
+// A stand-in marketplace, private user defaults and (on first use) a
+// WhatnotSession pointed at the stand-in, with its page shown in a view.
+//
+// Use it as the base of a WebEngine* fixture:
+//   class WebEngineThingTest : public quill::testing::MarketplaceFixture {};
+//   TEST_F(WebEngineThingTest, ...) { openStream("show-1"); ... runScript("return 1"); }
+class MarketplaceFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_NE(m_marketplace.listen(), 0);
+        m_settings = std::make_unique<Settings>(m_folder.filePath(QStringLiteral("settings.ini")));
+        m_previousSettings = Settings::setShared(m_settings.get());
+        UserScoped::setCurrentUser(std::nullopt);
+    }
+
+    void TearDown() override
+    {
+        m_view.reset();
+        m_session.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        UserScoped::setCurrentUser(std::nullopt);
+        Settings::setShared(m_previousSettings);
+        m_settings.reset();
+        // The engine closes a profile's files a moment after the profile is gone.
+        waitUntil([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
+    }
+
+    standin::StandinMarketplace &marketplace() { return m_marketplace; }
+    Settings &settings() { return *m_settings; }
+    QString folder() const { return m_folder.path(); }
+    // The session's profile folder (inside the temporary folder).
+    QString profileFolder() const { return m_folder.filePath(QStringLiteral("profile")); }
+
+    // Options of the session made by session(); change them before its first use.
+    WhatnotSessionOptions &sessionOptions()
+    {
+        if (!m_optionsReady) {
+            if (m_profileName.isEmpty())
+                m_profileName = QStringLiteral("test-%1").arg(++profileCounter());
+            m_options = WhatnotSessionOptions{};
+            m_options.homeURL = m_marketplace.homeUrl();
+            m_options.livePrefix = m_marketplace.livePrefix();
+            m_options.settings = m_settings.get();
+            m_options.profileName = m_profileName;
+            m_options.storageFolder = profileFolder();
+            m_optionsReady = true;
+        }
+        return m_options;
+    }
+
+    WhatnotSession &session()
+    {
+        if (!m_session) {
+            m_session = std::make_unique<WhatnotSession>(std::move(sessionOptions()));
+            m_view = std::make_unique<QWebEngineView>();
+            m_view->setPage(m_session->webPage());
+            m_view->resize(1280, 800);
+            m_view->show();
+        }
+        return *m_session;
+    }
+    // Ends the session (as at quitting); the next session() starts a new one on
+    // the same profile, as at the next start (set sessionOptions() again).
+    void restartSession()
+    {
+        m_view.reset();
+        m_session.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_optionsReady = false;
+    }
+
+    QWebEnginePage &page() { return *session().webPage(); }
+    PageScriptHost &host() { return session().scriptHost(); }
+
+    // Runs a script body in the session's page and answers its value (throws PageScriptError).
+    QJsonValue runScript(const QString &body) { return runSync(host().run(body)); }
+
+    // Opens the show's live page and waits until it has loaded.
+    bool openStream(const QString &streamId)
+    {
+        return waitForLoad(page(), [&] { session().navigateToStream(streamId); });
+    }
+    bool openHome()
+    {
+        return waitForLoad(page(), [&] { session().load(); });
+    }
+    // Renders the stand-in's pending activity in the live page now; answers how many items.
+    int syncPage() { return runScript(QStringLiteral("return window.__standin.sync();")).toInt(-1); }
+
+    // Logs in through the stand-in's login form, as the seller would; answers
+    // whether the marketplace home page then loaded.
+    bool logInThroughForm(const QString &user = QStringLiteral("seller"))
+    {
+        if (!loadAndWait(page(), m_marketplace.loginUrl()))
+            return false;
+        const QString fill = QStringLiteral("var f = document.querySelector('form.login');"
+                                            "f.username.value = %1; f.password.value = 'secret';"
+                                            "setTimeout(function () { f.submit(); }, 0); return true;")
+                                 .arg(QStringLiteral("'") + user + QStringLiteral("'"));
+        return waitForLoad(page(), [&] { runScript(fill); });
+    }
+
+private:
+    static int &profileCounter()
+    {
+        static int counter = 0;
+        return counter;
+    }
+
+    QTemporaryDir m_folder;
+    standin::StandinMarketplace m_marketplace;
+    std::unique_ptr<Settings> m_settings;
+    Settings *m_previousSettings = nullptr;
+    WhatnotSessionOptions m_options;
+    QString m_profileName;
+    bool m_optionsReady = false;
+    std::unique_ptr<WhatnotSession> m_session;
+    std::unique_ptr<QWebEngineView> m_view;
+};
+
+} // namespace quill::testing

@@ -1,0 +1,336 @@
+// The capture readers' real page scripts in Qt WebEngine, against the stand-in
+// marketplace's live page: wins, bids and the Sold tab as a seller's page shows them.
+#include "capture/auction_poller.h"
+#include "capture/bidder_tracker.h"
+#include "capture/page_scripts.h"
+#include "capture/sold_scraper.h"
+#include "capture_fixture.h"
+#include "common/logging.h"
+#include "script_host_fakes.h"
+
+#include <QCoroTimer>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace quill;
+using namespace quill::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kStream = QStringLiteral("show-1");
+
+QStringList ids(const AuctionPoller &poller)
+{
+    QStringList out;
+    for (const auto &a : poller.capturedAuctions())
+        out.append(a.id);
+    return out;
+}
+
+const CapturedAuction *find(const AuctionPoller &poller, const QString &id)
+{
+    for (const auto &a : poller.capturedAuctions()) {
+        if (a.id == id)
+            return &a;
+    }
+    return nullptr;
+}
+
+QJsonObject decodeObject(const QJsonValue &answer)
+{
+    return QJsonDocument::fromJson(answer.toString().toUtf8()).object();
+}
+
+// Lets the Sold tab load: each pause lasts until the page has rendered every row
+// the stand-in served, and a new batch arrived or every row is in. The first
+// pause comes before the tab is clicked, when nothing loads.
+class SoldPageSleeper final : public Sleeper
+{
+public:
+    SoldPageSleeper(PageScriptHost &host, standin::StandinMarketplace &market, int total)
+        : m_host(host), m_market(market), m_total(total)
+    {
+    }
+
+    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
+    {
+        m_sleeps.append(duration);
+        if (m_sleeps.size() == 1)
+            co_return;
+        QDeadlineTimer deadline(15s);
+        while (!deadline.hasExpired()) {
+            const int served = m_market.soldRowsServed(kStream);
+            QString probe = QStringLiteral("return window.__standin.soldLoaded();");
+            const QJsonValue loaded = co_await m_host.run(std::move(probe));
+            if (loaded.toInt(-1) == served && (served == m_total || served > m_lastServed)) {
+                m_lastServed = served;
+                co_return;
+            }
+            co_await QCoro::sleepFor(10ms);
+        }
+    }
+
+    qsizetype pauses() const { return m_sleeps.size(); }
+
+private:
+    PageScriptHost &m_host;
+    standin::StandinMarketplace &m_market;
+    int m_total;
+    int m_lastServed = 0;
+    QList<std::chrono::milliseconds> m_sleeps;
+};
+
+class WebEngineCapture : public MarketplaceFixture
+{
+protected:
+    // Replaces the live page's body with `html` (for shapes the stand-in does not draw).
+    void setBody(const QString &html)
+    {
+        const QString quoted = QString::fromUtf8(QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact));
+        ASSERT_EQ(runScript(QStringLiteral("document.body.innerHTML = %1[0]; return true;").arg(quoted)),
+                  QJsonValue(true));
+    }
+
+    QJsonArray scan(const QString &script, const QString &listKey)
+    {
+        return decodeObject(runScript(script)).value(listKey).toArray();
+    }
+};
+
+} // namespace
+
+TEST_F(WebEngineCapture, WinsAppearingWhilePollingAreCapturedOnceEach)
+{
+    marketplace().addWin(kStream, {"alice", "Vintage   card", 12, "1,250.50", {}});
+    marketplace().addWin(kStream, {"bob", "Slab", std::nullopt, "30", {}});
+    marketplace().addSampleActivity(kStream, 40, 0);
+    ASSERT_TRUE(openStream(kStream));
+
+    HeldSleeper sleeper;
+    AuctionPoller poller(sleeper);
+    QSignalSpy changes(&poller, &AuctionPoller::capturedAuctionsChanged);
+    poller.togglePolling(session());
+    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    EXPECT_FALSE(poller.error());
+    EXPECT_EQ(ids(poller), QStringList({"bob-30-0", "alice-1250.5-12"}));
+
+    const CapturedAuction *alice = find(poller, "alice-1250.5-12");
+    ASSERT_TRUE(alice);
+    EXPECT_EQ(alice->winnerUsername, "alice");
+    EXPECT_EQ(alice->salePrice, Decimal::fromString(u"1250.5"));
+    EXPECT_EQ(alice->auctionNumber, 12);
+    EXPECT_EQ(alice->rawTitle, "Vintage card");
+    ASSERT_TRUE(alice->avatarURL);
+    EXPECT_TRUE(alice->avatarURL->startsWith(marketplace().baseUrl().toString()));
+    EXPECT_TRUE(alice->avatarURL->endsWith("/avatars/alice.png"));
+    const CapturedAuction *bob = find(poller, "bob-30-0");
+    ASSERT_TRUE(bob);
+    EXPECT_FALSE(bob->auctionNumber);
+    EXPECT_FALSE(bob->rawTitle);
+
+    // New wins while polling; one win shown twice with two spellings of its price.
+    marketplace().addWin(kStream, {"cy", "Booster box", 13, "12.50", {}});
+    marketplace().addWin(kStream, {"cy", "Booster box", 13, "12.5", {}});
+    marketplace().addWin(kStream, {"dee", "Lot", 14, "1,250", {}});
+    ASSERT_GE(syncPage(), 0);
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
+    EXPECT_EQ(ids(poller), QStringList({"dee-1250-14", "cy-12.5-13", "bob-30-0", "alice-1250.5-12"}));
+    EXPECT_EQ(find(poller, "cy-12.5-13")->rawTitle, "Booster box");
+
+    // Every notice is reported again at the next poll; nothing is added.
+    const int changesBefore = changes.count();
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 3 && sleeper.heldCount() == 1; }));
+    EXPECT_EQ(poller.capturedAuctions().size(), 4);
+    EXPECT_EQ(changes.count(), changesBefore);
+    EXPECT_TRUE(poller.rawJSON().contains("\"results\""));
+
+    poller.togglePolling(session());
+    sleeper.releaseAll();
+    EXPECT_EQ(sleeper.heldCount(), 0);
+}
+
+TEST_F(WebEngineCapture, BidsAreCountedPerBidderWhateverTheirNames)
+{
+    ASSERT_TRUE(openStream(kStream));
+    LogCapture log(lcBidderTracker().categoryName());
+    HeldSleeper sleeper;
+    BidderTracker tracker(sleeper);
+    runSync(tracker.start(session()));
+    ASSERT_FALSE(tracker.error());
+
+    const QList<QPair<QString, QString>> bids{
+        {"bob", "bid $25"},          {"bob", "bid $20"},          {"bob", "placed a bid"},
+        {"carol", "is Winning! $40"}, {"__proto__", "bid $5"},     {"constructor", "bid $1,250"},
+        {"dave", "hi all"},          {"hasOwnProperty", "bid $7"}, {"constructor", "bid $1,250.50"},
+    };
+    for (const auto &bid : bids)
+        marketplace().addBid(kStream, {bid.first, bid.second, {}});
+    ASSERT_GE(syncPage(), 0);
+
+    tracker.toggleTracking(session());
+    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    EXPECT_FALSE(tracker.error());
+    const auto &list = tracker.capturedBidders();
+    ASSERT_EQ(list.size(), 5);
+    EXPECT_EQ(list[0].username, "bob");
+    EXPECT_EQ(list[0].bidCount, 3);
+    EXPECT_EQ(list[0].highestBid, Decimal(25));
+    ASSERT_TRUE(list[0].avatarURL);
+    EXPECT_TRUE(list[0].avatarURL->endsWith("/avatars/bob.png"));
+    EXPECT_EQ(list[1].username, "constructor");
+    EXPECT_EQ(list[1].bidCount, 2);
+    EXPECT_EQ(list[1].highestBid, Decimal::fromString(u"1250.5"));
+    EXPECT_EQ(list[2].username, "carol");
+    EXPECT_EQ(list[2].highestBid, Decimal(40));
+    EXPECT_EQ(list[3].username, "__proto__");
+    EXPECT_EQ(list[3].highestBid, Decimal(5));
+    EXPECT_EQ(list[4].username, "hasOwnProperty");
+    EXPECT_GT(list[4].lastSeenAt.time_since_epoch(), 0ns);
+    // The page's own objects are untouched.
+    EXPECT_EQ(runScript("return typeof ({}).bidCount + ' ' + typeof Object.prototype.username;"),
+              QJsonValue("undefined undefined"));
+
+    // Installing again on the same page changes nothing.
+    runSync(tracker.start(session()));
+    EXPECT_TRUE(log.messages().last().contains("\"alreadyRunning\":true"));
+    marketplace().addBid(kStream, {"bob", "bid $30", {}});
+    ASSERT_GE(syncPage(), 0);
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
+    EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 4);
+    EXPECT_EQ(tracker.capturedBidders()[0].highestBid, Decimal(30));
+
+    tracker.toggleTracking(session());
+    sleeper.releaseAll();
+}
+
+TEST_F(WebEngineCapture, TheSoldTabIsScrolledAndReadInFull)
+{
+    QList<standin::SoldRow> rows;
+    for (int i = 1; i <= 30; ++i) {
+        standin::SoldRow row;
+        row.title = QStringLiteral("Lot %1 sealed").arg(i);
+        row.buyer = QStringLiteral("buyer%1").arg(i % 7);
+        row.price = i == 5 ? QStringLiteral("1,250.50") : QStringLiteral("%1").arg(i * 3);
+        if (i != 9)
+            row.auctionNumber = i;
+        rows.append(row);
+    }
+    rows[29] = rows[28]; // the same sale listed twice
+    marketplace().setSoldRows(kStream, rows);
+    ASSERT_TRUE(openStream(kStream));
+
+    AuctionPoller poller;
+    SoldPageSleeper sleeper(host(), marketplace(), int(rows.size()));
+    SoldScraper scraper(sleeper);
+    runSync(scraper.scrape(session(), poller));
+
+    EXPECT_FALSE(scraper.error());
+    EXPECT_FALSE(scraper.isScraping());
+    EXPECT_EQ(marketplace().soldRowsServed(kStream), 30); // every batch was scrolled in
+    EXPECT_EQ(poller.capturedAuctions().size(), 29);
+    EXPECT_EQ(poller.capturedAuctions().first().id, "buyer1-87-29");
+
+    const CapturedAuction *five = find(poller, "buyer5-1250.5-5");
+    ASSERT_TRUE(five);
+    EXPECT_EQ(five->rawTitle, "Lot 5 sealed");
+    ASSERT_TRUE(five->avatarURL);
+    EXPECT_TRUE(five->avatarURL->endsWith("/avatars/buyer5.png"));
+    const CapturedAuction *nine = find(poller, "buyer2-27-0");
+    ASSERT_TRUE(nine);
+    EXPECT_FALSE(nine->auctionNumber);
+    EXPECT_EQ(nine->rawTitle, "Lot 9 sealed");
+}
+
+TEST_F(WebEngineCapture, WinScanReadsOnlyCompactNoticesWithAPrice)
+{
+    ASSERT_TRUE(openStream(kStream));
+    const QString padding = QString(260, QLatin1Char('x'));
+    setBody(QStringLiteral(
+                "<div><span>alice won! Vintage   card #12</span> <b>$30</b></div>"
+                "<div><span>ann won! no price here</span></div>"
+                "<div><p>%1</p><span>bo won! Card #3</span><span>$4</span></div>"
+                "<div><div><div><div><div><div><span>deep won!</span></div></div></div></div></div><i>$9</i></div>"
+                "<div><span>eve won! Mystery box $1,250</span></div>"
+                "<div><span>fay won! Pack #99999999999999999999 $2</span></div>")
+                .arg(padding));
+    const QJsonArray results = scan(PageScripts::winScan(), "results");
+    ASSERT_EQ(results.size(), 3) << QJsonDocument(results).toJson().constData();
+    const QJsonObject alice = results.at(0).toObject();
+    EXPECT_EQ(alice.value("winnerUsername"), "alice");
+    EXPECT_EQ(alice.value("salePrice"), "30");
+    EXPECT_EQ(alice.value("auctionNumber"), 12);
+    EXPECT_EQ(alice.value("rawTitle"), "Vintage card");
+    const QJsonObject eve = results.at(1).toObject();
+    EXPECT_EQ(eve.value("salePrice"), "1250");
+    EXPECT_TRUE(eve.value("auctionNumber").isNull());
+    EXPECT_TRUE(eve.value("rawTitle").isNull());
+    // A number too long to travel exactly is dropped, not the whole answer.
+    const QJsonObject fay = results.at(2).toObject();
+    EXPECT_TRUE(fay.value("auctionNumber").isNull());
+    EXPECT_EQ(fay.value("rawTitle"), "Pack");
+}
+
+TEST_F(WebEngineCapture, SoldScrapeReadsRowsOnceAndFallsBackToCards)
+{
+    ASSERT_TRUE(openStream(kStream));
+    // Two spellings of one sale are one row of the answer.
+    setBody(QStringLiteral(
+        "<div data-testid='auction-card'><div>Card one</div><div>Buyer: ann</div><div>#4 $1,000.25</div></div>"
+        "<div class='BigAuctionCard'><div>Card two</div><div>Buyer: ann</div><div>#4 $1000.25</div></div>"
+        "<div><div>Card three</div><div>Buyer: ann</div><div>#5 $1000.25</div></div>"));
+    QJsonArray auctions = scan(PageScripts::soldScrape(), "auctions");
+    ASSERT_EQ(auctions.size(), 2);
+    EXPECT_EQ(auctions.at(0).toObject().value("salePrice"), "1000.25");
+    EXPECT_EQ(auctions.at(0).toObject().value("rawTitle"), "Card one");
+    EXPECT_EQ(auctions.at(1).toObject().value("auctionNumber"), 5);
+
+    // A row too long to be a row is skipped; only then are the cards read whole.
+    const QString longText = QString(620, QLatin1Char('y'));
+    const QString longCard =
+        QStringLiteral("<div data-testid='auction-card'><p>%1</p><div>Buyer: cy</div><div>$5</div></div>").arg(longText);
+    setBody(longCard);
+    auctions = scan(PageScripts::soldScrape(), "auctions");
+    ASSERT_EQ(auctions.size(), 1);
+    EXPECT_EQ(auctions.at(0).toObject().value("winnerUsername"), "cy");
+    setBody(longCard + QStringLiteral("<div><span>Buyer: dee</span> <span>$6</span></div>"));
+    auctions = scan(PageScripts::soldScrape(), "auctions");
+    ASSERT_EQ(auctions.size(), 1);
+    EXPECT_EQ(auctions.at(0).toObject().value("winnerUsername"), "dee");
+    setBody(QStringLiteral("<div><p>%1</p><span>Buyer: cy</span><span>$5</span></div>").arg(longText));
+    EXPECT_TRUE(scan(PageScripts::soldScrape(), "auctions").isEmpty());
+}
+
+TEST_F(WebEngineCapture, ScriptSourcesInThePageAreNotReadAsRowsOrNotices)
+{
+    ASSERT_TRUE(openStream(kStream));
+    setBody(QStringLiteral("<div><div>Card</div><div>Buyer: ann</div><div>#4 $10</div></div>"
+                           "<style>.x:after { content: 'zed won! $5 #2'; }</style>"
+                           "<script>var row = 'Buyer: zed #1 $5'; var win = 'zed won! Box #3 $5';</script>"));
+    EXPECT_EQ(decodeObject(runScript(PageScripts::rowCount())), (QJsonObject{{"count", 1}}));
+    const QJsonArray auctions = scan(PageScripts::soldScrape(), "auctions");
+    ASSERT_EQ(auctions.size(), 1);
+    EXPECT_EQ(auctions.at(0).toObject().value("winnerUsername"), "ann");
+    EXPECT_TRUE(scan(PageScripts::winScan(), "results").isEmpty());
+}
+
+TEST_F(WebEngineCapture, SoldTabScriptMatchesOnlyTheSoldLabel)
+{
+    ASSERT_TRUE(openStream(kStream));
+    setBody(QStringLiteral("<button>Sold items</button><span> sold </span><button>Sold (3)</button>"));
+    EXPECT_EQ(decodeObject(runScript(PageScripts::soldTab())),
+              (QJsonObject{{"clicked", true}, {"expectedCount", QJsonValue()}}));
+    setBody(QStringLiteral("<button>Sold items</button><a role='tab'>Sold (1,204)</a>"));
+    EXPECT_EQ(decodeObject(runScript(PageScripts::soldTab())),
+              (QJsonObject{{"clicked", true}, {"expectedCount", 1204}}));
+    setBody(QStringLiteral("<button>Sold items</button>"));
+    EXPECT_EQ(decodeObject(runScript(PageScripts::soldTab())),
+              (QJsonObject{{"clicked", false}, {"expectedCount", QJsonValue()}}));
+}
