@@ -20,6 +20,9 @@ PACKAGES=(
   # label fonts (metric substitutes) and tools to inspect what we print
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-urw-base35 fonts-texgyre
   poppler-utils zbar-tools
+  # label typefaces: system design with all weights, rounded, monospaced, and the named faces' substitutes
+  fonts-inter fonts-comfortaa fonts-jetbrains-mono fonts-league-spartan fonts-adf-gillius fonts-opendin
+  fonts-adf-baskervald fonts-roboto-slab
 )
 
 missing=()

@@ -1,0 +1,239 @@
+#include "printing/label_appearance_store.h"
+
+#include "common/logging.h"
+#include "common/paths.h"
+#include "common/settings.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMutex>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace quill {
+
+namespace {
+
+// Live stores, so a change made through one reaches the others.
+QMutex g_storesMutex;
+QList<LabelAppearanceStore *> g_stores;
+
+QString logoPathOrEmpty()
+{
+    try {
+        return LabelAppearanceStore::defaultLogoPath();
+    } catch (const Error &error) {
+        qCWarning(lcLabelAppearance) << "No place for the logo file:" << error.message();
+        return {};
+    }
+}
+
+} // namespace
+
+LabelAppearanceStore &LabelAppearanceStore::shared()
+{
+    // Never destroyed: print paths may still read it while the application shuts down.
+    static LabelAppearanceStore *const store = new LabelAppearanceStore();
+    return *store;
+}
+
+LabelAppearanceStore::LabelAppearanceStore(QObject *parent)
+    : LabelAppearanceStore(Settings::shared(), logoPathOrEmpty(), parent)
+{
+}
+
+LabelAppearanceStore::LabelAppearanceStore(Settings &settings, QString logoPath, QObject *parent)
+    : QObject(parent), m_settings(settings), m_logoPath(std::move(logoPath))
+{
+    // A known stored text is taken and written back; anything else keeps the start value.
+    if (const auto choice = labelFontChoiceFromRawValue(m_settings.stringValue(fontKey))) {
+        m_settings.setString(fontKey, rawValue(*choice));
+        m_fontChoice = *choice;
+    }
+    if (const auto mode = labelColorModeFromRawValue(m_settings.stringValue(colorModeKey))) {
+        m_settings.setString(colorModeKey, rawValue(*mode));
+        m_colorMode = *mode;
+    }
+    if (const auto style = labelVariantFromRawValue(m_settings.stringValue(styleKey))) {
+        m_settings.setString(styleKey, rawValue(*style));
+        m_style = *style;
+    }
+    loadLogo();
+
+    QMutexLocker lock(&g_storesMutex);
+    g_stores.append(this);
+}
+
+LabelAppearanceStore::~LabelAppearanceStore()
+{
+    QMutexLocker lock(&g_storesMutex);
+    g_stores.removeAll(this);
+}
+
+QString LabelAppearanceStore::defaultLogoPath()
+{
+    return paths::dataFile(logoFileName);
+}
+
+void LabelAppearanceStore::loadLogo()
+{
+    if (m_logoPath.isEmpty() || !QFileInfo::exists(m_logoPath))
+        return;
+    QImage image(m_logoPath);
+    if (image.isNull()) {
+        qCWarning(lcLabelAppearance) << "The logo file" << m_logoPath << "could not be decoded";
+        return;
+    }
+    m_logoImage = image;
+}
+
+template <typename Apply> void LabelAppearanceStore::forEachPeer(Apply apply)
+{
+    QList<LabelAppearanceStore *> peers;
+    {
+        QMutexLocker lock(&g_storesMutex);
+        for (LabelAppearanceStore *store : std::as_const(g_stores))
+            if (store != this && &store->m_settings == &m_settings && store->m_logoPath == m_logoPath)
+                peers.append(store);
+    }
+    for (LabelAppearanceStore *store : std::as_const(peers))
+        apply(*store);
+}
+
+void LabelAppearanceStore::applyFontChoice(LabelFontChoice choice)
+{
+    if (m_fontChoice == choice)
+        return;
+    m_fontChoice = choice;
+    Q_EMIT fontChoiceChanged(choice);
+}
+
+void LabelAppearanceStore::applyColorMode(LabelColorMode mode)
+{
+    if (m_colorMode == mode)
+        return;
+    m_colorMode = mode;
+    Q_EMIT colorModeChanged(mode);
+}
+
+void LabelAppearanceStore::applyStyle(LabelVariant style)
+{
+    if (m_style == style)
+        return;
+    m_style = style;
+    Q_EMIT styleChanged(style);
+}
+
+void LabelAppearanceStore::applyLogo(const std::optional<QImage> &logo)
+{
+    if (!logo && !m_logoImage)
+        return;
+    m_logoImage = logo;
+    Q_EMIT logoImageChanged();
+}
+
+void LabelAppearanceStore::setFontChoice(LabelFontChoice choice)
+{
+    m_settings.setString(fontKey, rawValue(choice));
+    applyFontChoice(choice);
+    forEachPeer([choice](LabelAppearanceStore &peer) { peer.applyFontChoice(choice); });
+}
+
+void LabelAppearanceStore::setColorMode(LabelColorMode mode)
+{
+    m_settings.setString(colorModeKey, rawValue(mode));
+    applyColorMode(mode);
+    forEachPeer([mode](LabelAppearanceStore &peer) { peer.applyColorMode(mode); });
+}
+
+void LabelAppearanceStore::setStyle(LabelVariant style)
+{
+    m_settings.setString(styleKey, rawValue(style));
+    applyStyle(style);
+    forEachPeer([style](LabelAppearanceStore &peer) { peer.applyStyle(style); });
+}
+
+LabelAppearance LabelAppearanceStore::appearance() const
+{
+    return LabelAppearance{m_fontChoice, m_logoImage, m_colorMode};
+}
+
+void LabelAppearanceStore::setLogo(const QString &imagePath)
+{
+    QImageReader reader(imagePath);
+    const QImage loaded = reader.read();
+    if (loaded.isNull()) {
+        qCCritical(lcLabelAppearance, "Failed to load image from %s", qUtf8Printable(imagePath));
+        throw LabelAppearanceError(QStringLiteral("The image %1 could not be read: %2")
+                                       .arg(QDir::toNativeSeparators(imagePath), reader.errorString()));
+    }
+
+    const double factor =
+        std::min({double(kMaxLogoSide) / loaded.width(), double(kMaxLogoSide) / loaded.height(), 1.0});
+    const QSize size(std::max(1, int(std::lround(loaded.width() * factor))),
+                     std::max(1, int(std::lround(loaded.height() * factor))));
+    QImage scaled(size, QImage::Format_ARGB32_Premultiplied);
+    scaled.fill(Qt::transparent);
+    {
+        QPainter painter(&scaled);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(1.0);
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), loaded, QRectF(loaded.rect()));
+    }
+
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        QImageWriter writer(&buffer, "png");
+        if (!buffer.open(QIODevice::WriteOnly) || !writer.write(scaled)) {
+            qCCritical(lcLabelAppearance, "Failed to create PNG data");
+            throw LabelAppearanceError(
+                QStringLiteral("The logo could not be converted to PNG: %1").arg(writer.errorString()));
+        }
+    }
+
+    try {
+        if (m_logoPath.isEmpty())
+            throw Error(QStringLiteral("This system reports no folder for application data"));
+        const QString folder = QFileInfo(m_logoPath).absolutePath();
+        if (!QDir().mkpath(folder))
+            throw Error(
+                QStringLiteral("The folder %1 could not be created").arg(QDir::toNativeSeparators(folder)));
+        paths::writeFileAtomically(m_logoPath, png);
+    } catch (const Error &error) {
+        qCCritical(lcLabelAppearance, "Failed to save logo: %s", qUtf8Printable(error.message()));
+        throw LabelAppearanceError(QStringLiteral("The logo could not be saved: %1").arg(error.message()));
+    }
+
+    // Kept as it reads back from the file, so this store and a fresh one agree.
+    QImage stored;
+    stored.loadFromData(png, "png");
+    const std::optional<QImage> logo = stored.isNull() ? scaled : stored;
+    m_logoImage = logo;
+    Q_EMIT logoImageChanged();
+    forEachPeer([&logo](LabelAppearanceStore &peer) { peer.applyLogo(logo); });
+    qCInfo(lcLabelAppearance, "Logo saved to %s", qUtf8Printable(m_logoPath));
+}
+
+void LabelAppearanceStore::removeLogo()
+{
+    if (!m_logoPath.isEmpty() && QFileInfo::exists(m_logoPath)) {
+        QFile file(m_logoPath);
+        if (!file.remove()) {
+            qCCritical(lcLabelAppearance, "Failed to remove logo: %s", qUtf8Printable(file.errorString()));
+            throw LabelAppearanceError(QStringLiteral("The logo file %1 could not be deleted: %2")
+                                           .arg(QDir::toNativeSeparators(m_logoPath), file.errorString()));
+        }
+    }
+    applyLogo(std::nullopt);
+    forEachPeer([](LabelAppearanceStore &peer) { peer.applyLogo(std::nullopt); });
+    qCInfo(lcLabelAppearance, "Logo cleared");
+}
+
+} // namespace quill
