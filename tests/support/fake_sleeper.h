@@ -42,4 +42,7 @@ private:
     QList<std::chrono::milliseconds> m_sleeps;
 };
 
+// Sleeps that end at once, with nothing to record.
+using InstantSleeper = FakeSleeper;
+
 } // namespace quill::testing

@@ -1,0 +1,140 @@
+// One winner label through the whole print pipeline in "Black & White" (page
+// building, 300-dpi drawing, colour conversion, rotation, PNG), on a 2.25 × 1.25 in
+// label in landscape and a 4 × 6 in label in portrait, plus each step on its own
+// to see where the time goes.
+#include "printing/label_bitmap_pipeline.h"
+#include "printing/label_content.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+using namespace quill;
+
+namespace {
+
+struct Case
+{
+    LabelMedia media;
+    Orientation orientation;
+    const char *name;
+};
+
+const Case &benchCase(int index)
+{
+    static const Case cases[] = {{LabelMedia::rect225x125(), Orientation::landscape, "2.25x1.25"},
+                                 {LabelMedia::shipping4x6(), Orientation::portrait, "4x6"}};
+    return cases[index];
+}
+
+LabelAppearance benchAppearance()
+{
+    LabelAppearance appearance;
+    QImage logo(256, 128, QImage::Format_ARGB32_Premultiplied);
+    logo.fill(QColor(30, 60, 160));
+    appearance.logoImage = logo;
+    appearance.colorMode = LabelColorMode::blackAndWhite;
+    return appearance;
+}
+
+LabelContent winner()
+{
+    return LabelContent::individual(QStringLiteral("sparkle_collector"), QStringLiteral("$12.5"), 42, 7,
+                                    QStringLiteral("Holographic trading card, first edition"),
+                                    QStringLiteral("Live Show"));
+}
+
+AnyLabelView winnerPage(const Case &c)
+{
+    return winner().pages(LabelVariant::bold, c.media, c.orientation, benchAppearance()).first();
+}
+
+void BM_WinnerLabelPipeline(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    const LabelContent content = winner();
+    const LabelAppearance appearance = benchAppearance();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        const QList<AnyLabelView> pages =
+            content.pages(LabelVariant::bold, c.media, c.orientation, appearance);
+        const QByteArray png =
+            renderLabelPNG(pages.first(), c.media, c.orientation, LabelColorMode::blackAndWhite);
+        bytes = png.size();
+        benchmark::DoNotOptimize(png.constData());
+    }
+    state.SetLabel(std::string(c.name) + " png " + std::to_string(bytes) + " B");
+}
+
+void BM_RenderStep(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    const AnyLabelView page = winnerPage(c);
+    const QSizeF inches = labelSizeInches(c.media, c.orientation);
+    for (auto _ : state) {
+        QImage image = renderLabelImage(page, inches);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(c.name);
+}
+
+void BM_BlackAndWhiteStep(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    const QImage image = renderLabelImage(winnerPage(c), labelSizeInches(c.media, c.orientation));
+    for (auto _ : state) {
+        QImage converted = blackAndWhiteImage(image);
+        benchmark::DoNotOptimize(converted.constBits());
+    }
+    state.SetLabel(c.name);
+}
+
+void BM_RotateStep(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    const QImage image =
+        blackAndWhiteImage(renderLabelImage(winnerPage(c), labelSizeInches(c.media, c.orientation)));
+    const int degrees = standardRotation(c.media, c.orientation);
+    for (auto _ : state) {
+        QImage turned = rotatedImage(image, degrees);
+        benchmark::DoNotOptimize(turned.constBits());
+    }
+    state.SetLabel(c.name);
+}
+
+void BM_EncodeStep(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    // The pipeline encodes a black-and-white bitmap at one bit per pixel.
+    const QImage image =
+        rotatedImage(
+            blackAndWhiteImage(renderLabelImage(winnerPage(c), labelSizeInches(c.media, c.orientation))),
+            standardRotation(c.media, c.orientation))
+            .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    for (auto _ : state) {
+        QByteArray png = encodePNG(image);
+        benchmark::DoNotOptimize(png.constData());
+    }
+    state.SetLabel(c.name);
+}
+
+BENCHMARK(BM_WinnerLabelPipeline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlackAndWhiteStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Painting text needs a GUI application; the offscreen platform needs no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    ::benchmark::RunSpecifiedBenchmarks();
+    ::benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "common/settings.h"
+#include "printing/label_media.h"
+
+#include <QJsonValue>
+#include <QList>
+#include <QObject>
+
+namespace quill {
+
+// The seller's own label sizes, kept as a JSON array in the user defaults.
+//
+// A stored entry that cannot be read (a missing key, a wrong type, an unusable size)
+// is left out of `items` but written back unchanged by every save, so one damaged
+// entry never costs the seller the others, nor itself.
+class CustomMediaStore final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CustomMediaStore)
+
+public:
+    static QString key() { return QStringLiteral("custom_label_media_configs"); }
+    // Where a stored value that is not a JSON array at all is kept before the first
+    // save replaces it.
+    static QString unreadableKey() { return QStringLiteral("custom_label_media_configs_unreadable"); }
+
+    // Loads at once. `settings` null: the shared user defaults at each access.
+    explicit CustomMediaStore(Settings *settings = nullptr, QObject *parent = nullptr);
+    ~CustomMediaStore() override;
+
+    // The instance the screens and LabelMedia::find use; created on first use.
+    static CustomMediaStore &shared();
+    // Installs `store` (not owned; nullptr goes back to the built-in instance) and
+    // returns the one it replaces, so a test can put it back.
+    static CustomMediaStore *setShared(CustomMediaStore *store);
+
+    const QList<LabelMedia> &items() const { return m_items; }
+    // Notifies when the list changes; does not save.
+    void setItems(QList<LabelMedia> items);
+
+    // Stored entries that could not be read and are kept as they are.
+    qsizetype unreadableCount() const { return m_unreadable.size(); }
+
+    // Reads the stored list. Nothing stored, or a value that is not a JSON array,
+    // leaves `items` as it is.
+    void load();
+    // Writes `items` (and the unreadable entries) back. A medium whose size cannot be
+    // written as JSON stops the save, so the stored list stays as it was.
+    void save();
+    // Appends and saves. Throws InvalidLabelMediaError, changing nothing, for a medium
+    // that cannot be printed on; a name of blanks is stored as no name.
+    void add(LabelMedia media);
+    // Removes every medium with this id and saves (also when none matched).
+    void remove(const QString &id);
+
+Q_SIGNALS:
+    void itemsChanged();
+
+private:
+    Settings &settings() const;
+
+    Settings *m_settings;
+    QList<LabelMedia> m_items;
+    QList<QJsonValue> m_unreadable;
+    std::optional<QByteArray> m_unreadableBlob;
+};
+
+} // namespace quill

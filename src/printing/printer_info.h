@@ -1,0 +1,30 @@
+#pragma once
+
+#include "printkit/domain/cups_queue_status.h"
+#include "printkit/domain/printer_descriptor.h"
+
+#include <QString>
+
+namespace quill {
+
+// One row of the printer list, identified by `name` (the CUPS queue name that every
+// print operation takes).
+struct PrinterInfo
+{
+    QString name;
+    QString driver;
+    QString hint;
+    QString connection;
+    bool isDefault = false;
+    bool isOnline = false;
+    printkit::CUPSQueueState queueState = printkit::CUPSQueueState::unknown;
+    qint64 pendingJobCount = 0;
+
+    // The row a refresh builds: CUPS, reached through the system, online unless its
+    // queue is stopped (an unreadable queue counts as online).
+    static PrinterInfo make(const printkit::PrinterDescriptor &printer, const printkit::CUPSQueueStatus &status);
+
+    bool operator==(const PrinterInfo &) const = default;
+};
+
+} // namespace quill
