@@ -23,9 +23,12 @@ public:
     }
     void open()
     {
+        if (m_open)
+            return;
         m_open = true;
         Q_EMIT opened();
     }
+    bool isOpen() const { return m_open; }
     int waiting() const { return m_waiting; }
 
 Q_SIGNALS:

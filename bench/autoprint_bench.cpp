@@ -1,0 +1,332 @@
+// Automatic printing, end to end on the stand-in live page: how long the program
+// itself takes from a win appearing on the page to `lp` being started for its 4×6
+// winner label, beyond the fixed 0.3 s poll pause and 0.5 s debounce (both waits
+// return at once here, so the poller scans back to back), and how fast a burst of
+// 50 wins is worked off.
+//
+// Each runs twice: /0 with recorded CUPS tools (the program's own work only) and
+// /1 with the real tools against the private scheduler of scripts/bench.sh (the
+// queue checks and the queue lookup then cost real lpstat runs).
+#include "capture/auction_poller.h"
+#include "capture/webengine_page_script_host.h"
+#include "common/process_runner.h"
+#include "common/settings.h"
+#include "printing/auto_print_manager.h"
+#include "printing/label_appearance_store.h"
+#include "printing/print_kit_adapter.h"
+#include "printing/print_service.h"
+#include "printing/printer_calibration_store.h"
+#include "printkit/transport/cups_print_transport.h"
+#include "standin_marketplace.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const QString kQueue = QStringLiteral("TestLabel");
+const QString kStream = QStringLiteral("bench-show");
+
+class ImmediateSleeper final : public quill::Sleeper
+{
+public:
+    QCoro::Task<> sleep(std::chrono::milliseconds) override { co_return; }
+};
+
+// Notes when each lp starts; runs the real tools or answers like an idle queue.
+class LpStopwatch final : public quill::ProcessRunner
+{
+public:
+    explicit LpStopwatch(bool realTools) : m_realTools(realTools) {}
+
+    QCoro::Task<quill::ProcessResult> run(quill::ProcessRequest request) override
+    {
+        if (request.program == m_tools.lp)
+            m_lpStarts.push_back(Clock::now());
+        if (m_realTools)
+            co_return co_await quill::QProcessRunner::instance().run(std::move(request));
+        co_return recorded(request);
+    }
+
+    const std::vector<Clock::time_point> &lpStarts() const { return m_lpStarts; }
+
+private:
+    quill::ProcessResult recorded(const quill::ProcessRequest &request) const
+    {
+        quill::ProcessResult result;
+        result.outcome = quill::ProcessResult::Outcome::Finished;
+        result.exitCode = 0;
+        const QStringList &args = request.arguments;
+        if (request.program == m_tools.lp)
+            result.output = QStringLiteral("request id is TestLabel-1 (1 file(s))");
+        else if (args == QStringList{QStringLiteral("-e")})
+            result.output = kQueue + QLatin1Char('\n');
+        else if (args == QStringList{QStringLiteral("-d")})
+            result.output = QStringLiteral("system default destination: ") + kQueue;
+        else if (args.size() == 2 && args.at(0) == QLatin1String("-p"))
+            result.output =
+                QStringLiteral("printer %1 is idle.  enabled since Mon Dec  7 07:46:34 2026\n").arg(kQueue);
+        return result;
+    }
+
+    bool m_realTools;
+    printkit::CUPSTools m_tools;
+    std::vector<Clock::time_point> m_lpStarts;
+};
+
+// Turns the event loop until `done` holds; false after `timeout`.
+bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout = std::chrono::seconds(60))
+{
+    QElapsedTimer timer;
+    timer.start();
+    QTimer tick;
+    tick.start(1);
+    while (!done()) {
+        if (timer.elapsed() > timeout.count())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// The live page in Qt WebEngine, the poller on it and the print queue behind it,
+// wired as the live show screen wires them, printing 4×6 labels to TestLabel.
+class Road
+{
+public:
+    explicit Road(bool realTools) : m_stopwatch(realTools)
+    {
+        m_settings = std::make_unique<quill::Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
+        m_previousSettings = quill::Settings::setShared(m_settings.get());
+        for (const char *kind : {"individual", "box"}) {
+            const QString prefix = QStringLiteral("label_%1_").arg(QLatin1String(kind));
+            m_settings->setString(prefix + QStringLiteral("printer"), kQueue);
+            m_settings->setString(prefix + QStringLiteral("paperSize"), QStringLiteral("4x6"));
+        }
+        m_calibration = std::make_unique<quill::PrinterCalibrationStore>(m_settings.get());
+        m_appearance = std::make_unique<quill::LabelAppearanceStore>(*m_settings, QString());
+        quill::PrintKitAdapterSetup setup;
+        setup.runner = &m_stopwatch;
+        setup.sleeper = &m_immediate;
+        setup.calibration = m_calibration.get();
+        m_adapter = std::make_unique<quill::PrintKitAdapter>(std::move(setup));
+        m_adapter->cupsTransport().setDebugCopyFolder(QString());
+        m_adapter->cupsTransport().setTemporaryFolder(m_dir.path());
+        m_service = std::make_unique<quill::PrintService>(*m_adapter, m_appearance.get());
+        m_manager = std::make_unique<quill::AutoPrintManager>(
+            quill::AutoPrintManagerSetup{&m_immediate, &quill::SystemClock::instance(), m_settings.get()});
+        m_manager->setIsPrinting(true);
+
+        m_market.setPagePollInterval(600000); // wins are put on the page directly
+        m_page = std::make_unique<QWebEnginePage>(&m_profile);
+        m_host = std::make_unique<quill::WebEnginePageScriptHost>(m_page.get());
+        m_host->setTimeout(std::chrono::seconds(30));
+        m_poller = std::make_unique<quill::AuctionPoller>(m_immediate);
+        QObject::connect(
+            m_poller.get(), &quill::AuctionPoller::capturedAuctionsChanged, m_manager.get(),
+            [this] {
+                const qsizetype count = m_poller->capturedAuctions().size();
+                if (count == m_lastCount)
+                    return;
+                m_lastCount = count;
+                m_manager->enqueue(m_poller->capturedAuctions(), *m_service);
+            },
+            Qt::QueuedConnection);
+    }
+
+    ~Road()
+    {
+        m_poller->reset();
+        m_manager->setIsPrinting(false);
+        runUntil([&] { return !m_manager->isProcessing(); }, std::chrono::seconds(30));
+        m_poller.reset();
+        m_host.reset();
+        m_page.reset();
+        m_manager.reset();
+        quill::Settings::setShared(m_previousSettings);
+    }
+
+    bool start()
+    {
+        if (m_market.listen() == 0)
+            return false;
+        bool loaded = false;
+        bool finished = false;
+        QObject context;
+        QObject::connect(m_page.get(), &QWebEnginePage::loadFinished, &context, [&](bool ok) {
+            loaded = ok;
+            finished = true;
+        });
+        m_page->load(m_market.liveUrl(kStream));
+        if (!runUntil([&] { return finished; }) || !loaded)
+            return false;
+        m_poller->togglePolling(*m_host);
+        return true;
+    }
+
+    // Puts the wins on the live page in one step.
+    void showWins(const QList<QJsonObject> &wins)
+    {
+        QString script;
+        for (const QJsonObject &win : wins)
+            script += QStringLiteral("window.__standin.addWin(%1);")
+                          .arg(QString::fromUtf8(QJsonDocument(win).toJson(QJsonDocument::Compact)));
+        m_page->runJavaScript(script);
+    }
+
+    bool idle() const
+    {
+        if (m_manager->isProcessing())
+            return false;
+        const QList<quill::PrintJob> &jobs = m_manager->printJobs();
+        return std::none_of(jobs.begin(), jobs.end(), [](const quill::PrintJob &job) {
+            return job.status.kind == quill::PrintJob::Status::Kind::queued ||
+                   job.status.kind == quill::PrintJob::Status::Kind::printing;
+        });
+    }
+    bool allDone() const
+    {
+        const QList<quill::PrintJob> &jobs = m_manager->printJobs();
+        return std::all_of(jobs.begin(), jobs.end(), [](const quill::PrintJob &job) {
+            return job.status.kind == quill::PrintJob::Status::Kind::done;
+        });
+    }
+    const LpStopwatch &stopwatch() const { return m_stopwatch; }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<quill::Settings> m_settings;
+    quill::Settings *m_previousSettings = nullptr;
+    ImmediateSleeper m_immediate;
+    LpStopwatch m_stopwatch;
+    std::unique_ptr<quill::PrinterCalibrationStore> m_calibration;
+    std::unique_ptr<quill::LabelAppearanceStore> m_appearance;
+    std::unique_ptr<quill::PrintKitAdapter> m_adapter;
+    std::unique_ptr<quill::PrintService> m_service;
+    std::unique_ptr<quill::AutoPrintManager> m_manager;
+    quill::standin::StandinMarketplace m_market;
+    QWebEngineProfile m_profile; // off the record
+    std::unique_ptr<QWebEnginePage> m_page;
+    std::unique_ptr<quill::WebEnginePageScriptHost> m_host;
+    std::unique_ptr<quill::AuctionPoller> m_poller;
+    qsizetype m_lastCount = 0;
+};
+
+QJsonObject win(const QString &user, int number)
+{
+    return QJsonObject{{QStringLiteral("username"), user},
+                       {QStringLiteral("title"), QStringLiteral("Sealed pack lot")},
+                       {QStringLiteral("auctionNumber"), number},
+                       {QStringLiteral("price"), QStringLiteral("%1.50").arg(number)}};
+}
+
+bool toolsAvailable(benchmark::State &state)
+{
+    if (state.range(0) == 1 && qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
+        state.SkipWithError("CUPS_SERVER is not set: run scripts/bench.sh");
+        return false;
+    }
+    return true;
+}
+
+double percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    return values.at(std::min(index, values.size() - 1));
+}
+
+void BM_WinToLpStart4x6(benchmark::State &state)
+{
+    if (!toolsAvailable(state))
+        return;
+    Road road(state.range(0) == 1);
+    if (!road.start()) {
+        state.SkipWithError("the live page did not load");
+        return;
+    }
+    std::vector<double> latencies;
+    int number = 0;
+    for (auto _ : state) {
+        ++number;
+        const size_t before = road.stopwatch().lpStarts().size();
+        // A returning buyer: one winner label per win (the box label came with the first).
+        const QList<QJsonObject> wins{win(QStringLiteral("regular"), number)};
+        const Clock::time_point shown = Clock::now();
+        road.showWins(wins);
+        if (!runUntil([&] { return road.stopwatch().lpStarts().size() > before; })) {
+            state.SkipWithError("no label was submitted");
+            return;
+        }
+        const std::chrono::duration<double> latency = road.stopwatch().lpStarts().at(before) - shown;
+        state.SetIterationTime(latency.count());
+        latencies.push_back(latency.count() * 1000.0);
+        if (!runUntil([&] { return road.idle(); })) {
+            state.SkipWithError("the queue did not finish");
+            return;
+        }
+    }
+    if (!road.allDone())
+        state.SkipWithError("a label did not print");
+    state.counters["p50_ms"] = percentile(latencies, 0.50);
+    state.counters["p95_ms"] = percentile(latencies, 0.95);
+    state.counters["max_ms"] = percentile(latencies, 1.0);
+}
+BENCHMARK(BM_WinToLpStart4x6)->Arg(0)->Arg(1)->Iterations(60)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_BurstOf50Wins4x6(benchmark::State &state)
+{
+    if (!toolsAvailable(state))
+        return;
+    Road road(state.range(0) == 1);
+    if (!road.start()) {
+        state.SkipWithError("the live page did not load");
+        return;
+    }
+    constexpr int kWins = 50;
+    constexpr int kBuyers = 10;
+    int burst = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        ++burst;
+        QList<QJsonObject> wins;
+        for (int i = 0; i < kWins; ++i)
+            wins.append(win(QStringLiteral("b%1-buyer%2").arg(burst).arg(i % kBuyers), burst * 1000 + i));
+        const size_t before = road.stopwatch().lpStarts().size();
+        const Clock::time_point shown = Clock::now();
+        road.showWins(wins);
+        if (!runUntil(
+                [&] { return road.stopwatch().lpStarts().size() >= before + kWins + kBuyers && road.idle(); },
+                std::chrono::seconds(120))) {
+            state.SkipWithError("the burst was not worked off");
+            return;
+        }
+        const std::chrono::duration<double> elapsed = Clock::now() - shown;
+        state.SetIterationTime(elapsed.count());
+        seconds += elapsed.count();
+    }
+    if (!road.allDone())
+        state.SkipWithError("a label did not print");
+    const double bursts = static_cast<double>(state.iterations());
+    state.counters["wins_per_s"] = kWins * bursts / seconds;
+    state.counters["labels_per_s"] = (kWins + kBuyers) * bursts / seconds;
+}
+BENCHMARK(BM_BurstOf50Wins4x6)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace

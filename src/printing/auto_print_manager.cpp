@@ -1,0 +1,467 @@
+#include "printing/auto_print_manager.h"
+
+#include "common/error.h"
+#include "common/logging.h"
+#include "common/settings.h"
+#include "printing/label_appearance_store.h"
+#include "printing/label_bitmap_pipeline.h"
+#include "printing/label_section_state.h"
+#include "printing/print_kit_adapter.h"
+#include "printing/print_service.h"
+
+#include <limits>
+
+namespace quill {
+
+namespace {
+
+QString describeError(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Error *>(&error))
+        return own->message();
+    return QString::fromUtf8(error.what());
+}
+
+// Auction numbers beyond what a label shows are left off rather than printed wrong.
+std::optional<int> labelAuctionNumber(const CapturedAuction &auction)
+{
+    if (!auction.auctionNumber)
+        return std::nullopt;
+    const qint64 number = *auction.auctionNumber;
+    if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
+        qCWarning(lcAutoPrint, "Auction number %lld of %s is too large for a label and is left off",
+                  static_cast<long long>(number), qUtf8Printable(auction.id));
+        return std::nullopt;
+    }
+    return static_cast<int>(number);
+}
+
+const QString kShutDownMessage = QStringLiteral("Printing was shut down before this label was sent");
+
+} // namespace
+
+AutoPrintManager::AutoPrintManager(AutoPrintManagerSetup setup, QObject *parent)
+    : QObject(parent), m_sleeper(setup.sleeper), m_clock(setup.clock),
+      m_settings(setup.settings ? setup.settings : &Settings::shared())
+{
+    m_isPrinting = m_settings->boolValue(isPrintingKey, false);
+    if (const auto stored = m_settings->optionalString(labelModeKey))
+        m_labelMode = labelModeFromRawValue(*stored).value_or(LabelMode::both);
+    m_showPrintLog = m_settings->optionalBool(showPrintLogKey).value_or(true);
+}
+
+AutoPrintManager::~AutoPrintManager() = default;
+
+void AutoPrintManager::setIsPrinting(bool value)
+{
+    const bool changed = m_isPrinting != value;
+    m_isPrinting = value;
+    m_settings->setBool(isPrintingKey, value);
+    if (changed)
+        Q_EMIT isPrintingChanged(value);
+}
+
+void AutoPrintManager::setLabelMode(LabelMode value)
+{
+    const bool changed = m_labelMode != value;
+    m_labelMode = value;
+    m_settings->setString(labelModeKey, rawValue(value));
+    if (changed)
+        Q_EMIT labelModeChanged(value);
+}
+
+void AutoPrintManager::setShowPrintLog(bool value)
+{
+    const bool changed = m_showPrintLog != value;
+    m_showPrintLog = value;
+    m_settings->setBool(showPrintLogKey, value);
+    if (changed)
+        Q_EMIT showPrintLogChanged(value);
+}
+
+void AutoPrintManager::setPrintJobs(QList<PrintJob> jobs)
+{
+    if (m_printJobs == jobs)
+        return;
+    m_printJobs = std::move(jobs);
+    Q_EMIT printJobsChanged();
+}
+
+void AutoPrintManager::setSeenAuctionIds(QSet<QString> ids)
+{
+    if (m_seenAuctionIds == ids)
+        return;
+    m_seenAuctionIds = std::move(ids);
+    Q_EMIT seenAuctionIdsChanged();
+}
+
+int AutoPrintManager::assignBoxNumber(const QString &buyer)
+{
+    const auto found = m_boxNumbers.constFind(buyer);
+    if (found != m_boxNumbers.constEnd())
+        return found.value();
+    const int number = static_cast<int>(m_boxNumbers.size()) + 1;
+    m_boxNumbers.insert(buyer, number);
+    return number;
+}
+
+void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintService &printService)
+{
+    QList<CapturedAuction> fresh;
+    for (const CapturedAuction &auction : auctions) {
+        if (m_seenAuctionIds.contains(auction.id))
+            continue;
+        m_seenAuctionIds.insert(auction.id);
+        fresh.append(auction);
+    }
+    if (fresh.isEmpty())
+        return;
+    Q_EMIT seenAuctionIdsChanged();
+
+    const qsizetype numbersBefore = m_boxNumbers.size();
+    for (const CapturedAuction &auction : std::as_const(fresh))
+        assignBoxNumber(auction.winnerUsername);
+    if (m_boxNumbers.size() != numbersBefore)
+        Q_EMIT boxNumbersChanged();
+
+    const LabelSectionState winnerSettings =
+        LabelSectionState::load(labelSectionIndex(LabelType::individual), *m_settings);
+    const LabelSectionState boxSettings =
+        LabelSectionState::load(labelSectionIndex(LabelType::box), *m_settings);
+
+    bool buyersChanged = false;
+    bool jobsAdded = false;
+    for (const CapturedAuction &auction : std::as_const(fresh)) {
+        const QString &buyer = auction.winnerUsername;
+        const int boxNumber = m_boxNumbers.value(buyer, 1);
+
+        if (m_labelMode != LabelMode::grouped) {
+            const QString price = auction.salePrice.toString();
+            PrintJob job;
+            job.id = PrintJob::makeId();
+            job.label = QLatin1Char('@') + buyer + QStringLiteral(" $") + price;
+            job.timestamp = m_clock->now();
+            job.content =
+                LabelContent::individual(buyer, QLatin1Char('$') + price, labelAuctionNumber(auction),
+                                         boxNumber, auction.rawTitle, showTitle);
+            job.style = winnerSettings.selectedStyle;
+            job.labelMedia = winnerSettings.selectedMedia;
+            job.orientation = winnerSettings.selectedOrientation;
+            job.labelType = LabelType::individual;
+            job.auctionId = auction.id;
+            m_printJobs.prepend(std::move(job));
+            jobsAdded = true;
+        }
+
+        if (!m_boxPrintedBuyers.contains(buyer)) {
+            m_boxPrintedBuyers.insert(buyer);
+            buyersChanged = true;
+            PrintJob job;
+            job.id = PrintJob::makeId();
+            job.label = QStringLiteral("Box #") + QString::number(boxNumber) + QStringLiteral(" @") + buyer;
+            job.timestamp = m_clock->now();
+            job.content = LabelContent::box(buyer, boxNumber, showTitle);
+            job.style = boxSettings.selectedStyle;
+            job.labelMedia = boxSettings.selectedMedia;
+            job.orientation = boxSettings.selectedOrientation;
+            job.labelType = LabelType::box;
+            // Before the first winner label, so a walk (which goes from the end) prints
+            // the box label right after the winner label it belongs with.
+            qsizetype position = m_printJobs.size();
+            for (qsizetype i = 0; i < m_printJobs.size(); ++i) {
+                if (m_printJobs.at(i).labelType == LabelType::individual) {
+                    position = i;
+                    break;
+                }
+            }
+            m_printJobs.insert(position, std::move(job));
+            jobsAdded = true;
+        }
+    }
+    if (buyersChanged)
+        Q_EMIT boxPrintedBuyersChanged();
+    if (jobsAdded)
+        Q_EMIT printJobsChanged();
+
+    if (m_isPrinting)
+        scheduleProcessing(printService);
+}
+
+void AutoPrintManager::resumeShow(const QList<CapturedAuction> &restored)
+{
+    bool seenChanged = false;
+    bool buyersChanged = false;
+    const qsizetype numbersBefore = m_boxNumbers.size();
+    for (const CapturedAuction &auction : restored) {
+        if (!m_seenAuctionIds.contains(auction.id)) {
+            m_seenAuctionIds.insert(auction.id);
+            seenChanged = true;
+        }
+        assignBoxNumber(auction.winnerUsername);
+        if (!m_boxPrintedBuyers.contains(auction.winnerUsername)) {
+            m_boxPrintedBuyers.insert(auction.winnerUsername);
+            buyersChanged = true;
+        }
+    }
+    if (seenChanged)
+        Q_EMIT seenAuctionIdsChanged();
+    if (m_boxNumbers.size() != numbersBefore)
+        Q_EMIT boxNumbersChanged();
+    if (buyersChanged)
+        Q_EMIT boxPrintedBuyersChanged();
+}
+
+void AutoPrintManager::endShow()
+{
+    if (!m_boxNumbers.isEmpty()) {
+        m_boxNumbers.clear();
+        Q_EMIT boxNumbersChanged();
+    }
+    if (!m_boxPrintedBuyers.isEmpty()) {
+        m_boxPrintedBuyers.clear();
+        Q_EMIT boxPrintedBuyersChanged();
+    }
+    // The poller forgets a show's captures when it ends; a win of the next show with
+    // the same buyer, price and number must not be taken for one already printed.
+    if (!m_seenAuctionIds.isEmpty()) {
+        m_seenAuctionIds.clear();
+        Q_EMIT seenAuctionIdsChanged();
+    }
+}
+
+void AutoPrintManager::scheduleProcessing(PrintService &printService)
+{
+    const quint64 ticket = ++m_debounceTicket;
+    setHasPendingDebounce(true);
+    debounce(QPointer<PrintService>(&printService), ticket); // runs on by itself
+}
+
+void AutoPrintManager::cancelDebounce()
+{
+    ++m_debounceTicket;
+    setHasPendingDebounce(false);
+}
+
+QCoro::Task<> AutoPrintManager::debounce(QPointer<PrintService> printService, quint64 ticket)
+{
+    const QPointer<AutoPrintManager> self(this);
+    Sleeper *sleeper = m_sleeper;
+    try {
+        co_await sleeper->sleep(kDebounce);
+    } catch (...) {
+        // An interrupted pause counts as finished.
+    }
+    if (!self || ticket != m_debounceTicket)
+        co_return;
+    setHasPendingDebounce(false);
+    if (!printService)
+        co_return;
+    co_await processQueue(std::move(printService));
+}
+
+QCoro::Task<> AutoPrintManager::processQueue(QPointer<PrintService> printService)
+{
+    if (m_isProcessing)
+        co_return;
+    setIsProcessing(true);
+    const QPointer<AutoPrintManager> self(this);
+    QString failure;
+    try {
+        // Wins that arrive during a walk are printed by another pass right away,
+        // never left waiting for the next win of the show.
+        do {
+            co_await walk(printService);
+        } while (self && m_isPrinting && printService && hasQueuedJobs());
+    } catch (const std::exception &error) {
+        failure = describeError(error);
+    }
+    if (!self)
+        co_return;
+    if (!failure.isEmpty())
+        qCCritical(lcAutoPrint, "Auto-print stopped: %s", qUtf8Printable(failure));
+    setIsProcessing(false);
+}
+
+QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
+{
+    const QPointer<AutoPrintManager> self(this);
+
+    // Oldest first; each job is then followed by its id, never by its position.
+    QStringList ids;
+    for (qsizetype i = m_printJobs.size() - 1; i >= 0; --i) {
+        if (m_printJobs.at(i).status.isQueued())
+            ids.append(m_printJobs.at(i).id);
+    }
+
+    for (const QString &id : std::as_const(ids)) {
+        if (!self || !printService || !m_isPrinting)
+            co_return;
+        const qsizetype index = indexOfJob(id);
+        if (index < 0 || !m_printJobs.at(index).status.isQueued())
+            continue;
+        const PrintJob job = m_printJobs.at(index);
+        setJobStatus(id, PrintJob::Status::printing());
+
+        const LabelSectionState section =
+            LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
+        if (!section.selectedPrinter) {
+            setJobStatus(id, PrintJob::Status::error(noPrinterMessage));
+            qCCritical(lcAutoPrint, "No printer configured for %s labels",
+                       qUtf8Printable(rawValue(job.labelType)));
+            continue;
+        }
+        const QString printer = *section.selectedPrinter;
+
+        QString statusQuery = printer;
+        printkit::CUPSQueueState state = co_await printService->adapter().queueStatus(std::move(statusQuery));
+        if (!self)
+            co_return;
+        if (state == printkit::CUPSQueueState::stopped) {
+            qCCritical(lcAutoPrint, "Queue stopped for %s \u2014 attempting recovery",
+                       qUtf8Printable(printer));
+            if (!printService) {
+                finishJobWithError(id, kShutDownMessage);
+                co_return;
+            }
+            // Re-enables only: labels CUPS already accepted are kept and print once it runs.
+            QString repairQuery = printer;
+            co_await printService->adapter().recoverQueue(std::move(repairQuery));
+            if (!self)
+                co_return;
+            if (!printService) {
+                finishJobWithError(id, kShutDownMessage);
+                co_return;
+            }
+            QString recheckQuery = printer;
+            state = co_await printService->adapter().queueStatus(std::move(recheckQuery));
+            if (!self)
+                co_return;
+            if (state == printkit::CUPSQueueState::stopped) {
+                setJobStatus(id, PrintJob::Status::error(printerStoppedMessage));
+                qCCritical(lcAutoPrint, "Recovery failed for %s", qUtf8Printable(printer));
+                continue;
+            }
+        }
+        if (indexOfJob(id) < 0)
+            continue; // taken out of the log meanwhile: nothing is printed for it
+        if (!printService) {
+            finishJobWithError(id, kShutDownMessage);
+            co_return;
+        }
+
+        // Every page is ready before the first goes out, so a label that cannot be
+        // drawn sends nothing at all.
+        QList<QByteArray> pngs;
+        QString renderFailure;
+        bool renderFailed = false;
+        try {
+            const LabelAppearanceStore &store = printService->appearanceStore();
+            const LabelColorMode colorMode = store.colorMode();
+            const QList<AnyLabelView> pages =
+                job.content.pages(job.style, job.labelMedia, job.orientation, store.appearance(), 1.0);
+            for (const AnyLabelView &page : pages)
+                pngs.append(renderLabelPNG(page, job.labelMedia, job.orientation, colorMode));
+        } catch (const std::exception &error) {
+            renderFailed = true;
+            renderFailure = describeError(error);
+        }
+        if (renderFailed) {
+            finishJobWithError(id, renderFailure);
+            qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
+                       qUtf8Printable(renderFailure));
+            continue;
+        }
+
+        bool failed = false;
+        for (qsizetype page = 0; page < pngs.size(); ++page) {
+            if (!printService) {
+                finishJobWithError(id, kShutDownMessage);
+                co_return;
+            }
+            QString target = printer;
+            QByteArray png = pngs.at(page);
+            LabelMedia media = job.labelMedia;
+            const Orientation orientation = job.orientation;
+            const PrintResult result = co_await printService->adapter().printImage(
+                std::move(target), std::move(png), std::move(media), orientation, qint64(1));
+            if (!self)
+                co_return;
+            if (!result.ok) {
+                finishJobWithError(id, result.message);
+                qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
+                           qUtf8Printable(result.message));
+                failed = true;
+                break;
+            }
+            qCInfo(lcAutoPrint, "Auto-print done: %s", qUtf8Printable(job.label));
+        }
+        if (failed)
+            continue;
+
+        setJobStatus(id, PrintJob::Status::done());
+        if (job.auctionId && m_onAuctionPrinted) {
+            const AuctionPrintedCallback callback = m_onAuctionPrinted;
+            try {
+                callback(*job.auctionId);
+            } catch (const std::exception &error) {
+                qCCritical(lcAutoPrint, "Marking auction %s printed failed: %s",
+                           qUtf8Printable(*job.auctionId), qUtf8Printable(describeError(error)));
+            }
+            if (!self)
+                co_return;
+        }
+    }
+}
+
+qsizetype AutoPrintManager::indexOfJob(const QString &id) const
+{
+    for (qsizetype i = 0; i < m_printJobs.size(); ++i) {
+        if (m_printJobs.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+bool AutoPrintManager::hasQueuedJobs() const
+{
+    for (const PrintJob &job : m_printJobs) {
+        if (job.status.isQueued())
+            return true;
+    }
+    return false;
+}
+
+bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
+{
+    const qsizetype index = indexOfJob(id);
+    if (index < 0)
+        return false;
+    if (m_printJobs.at(index).status == status)
+        return true;
+    m_printJobs[index].status = std::move(status);
+    Q_EMIT printJobsChanged();
+    return true;
+}
+
+void AutoPrintManager::finishJobWithError(const QString &id, const QString &message)
+{
+    setJobStatus(id, PrintJob::Status::error(message));
+}
+
+void AutoPrintManager::setIsProcessing(bool value)
+{
+    if (m_isProcessing == value)
+        return;
+    m_isProcessing = value;
+    Q_EMIT isProcessingChanged(value);
+}
+
+void AutoPrintManager::setHasPendingDebounce(bool value)
+{
+    if (m_hasPendingDebounce == value)
+        return;
+    m_hasPendingDebounce = value;
+    Q_EMIT hasPendingDebounceChanged(value);
+}
+
+} // namespace quill

@@ -1,0 +1,238 @@
+#pragma once
+
+// Stand-ins for the unit tests of automatic printing: a sleeper on a virtual clock
+// that only moves when the test says so, and CUPS tools that answer like a small
+// scheduler (queues that are idle or stopped, lp that accepts or refuses) and can
+// hold the queue checks, so a test can act while a walk waits on one.
+
+#include "common/clock.h"
+#include "common/process_runner.h"
+#include "gate.h"
+
+#include <QCoreApplication>
+#include <QCoroSignal>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace quill::testing {
+
+// Turns the event loop until `done` holds (no period is waited for: the fakes
+// answer at once, only queued resumptions need the loop). False after 10 s.
+inline bool settleUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(std::chrono::seconds(10));
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline void settle()
+{
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Sleeps end when the virtual clock passes their deadline.
+class VirtualSleeper final : public Sleeper
+{
+public:
+    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
+    {
+        m_requested.append(duration);
+        m_sleeps.push_back({m_now + duration, std::make_unique<Gate>()});
+        Gate *gate = m_sleeps.back().gate.get();
+        co_await gate->wait();
+    }
+
+    // Moves the clock on and ends, in deadline order, every sleep that is due.
+    void advance(std::chrono::milliseconds by)
+    {
+        m_now += by;
+        for (;;) {
+            Sleep *next = nullptr;
+            for (Sleep &sleep : m_sleeps) {
+                if (!sleep.gate->isOpen() && sleep.deadline <= m_now &&
+                    (!next || sleep.deadline < next->deadline))
+                    next = &sleep;
+            }
+            if (!next)
+                break;
+            next->gate->open();
+            settle();
+        }
+    }
+
+    std::chrono::milliseconds now() const { return m_now; }
+    int pending() const
+    {
+        int n = 0;
+        for (const Sleep &sleep : m_sleeps)
+            n += sleep.gate->isOpen() ? 0 : 1;
+        return n;
+    }
+    const QList<std::chrono::milliseconds> &requested() const { return m_requested; }
+
+private:
+    struct Sleep
+    {
+        std::chrono::milliseconds deadline;
+        std::unique_ptr<Gate> gate;
+    };
+    std::chrono::milliseconds m_now{0};
+    std::deque<Sleep> m_sleeps;
+    QList<std::chrono::milliseconds> m_requested;
+};
+
+// One lp submission as the scheduler got it.
+struct Submission
+{
+    QString queue;
+    QString pageSize; // the PageSize option, e.g. "Custom.144x72"
+    QByteArray file;
+};
+
+// lpstat, cupsenable, cancel and lp of a small scheduler, at fake paths.
+class FakeCups final : public ProcessRunner
+{
+public:
+    static inline const QString lp = QStringLiteral("/fake/lp");
+    static inline const QString lpstat = QStringLiteral("/fake/lpstat");
+    static inline const QString cancel = QStringLiteral("/fake/cancel");
+    static inline const QString cupsenable = QStringLiteral("/fake/cupsenable");
+
+    explicit FakeCups(QStringList queues) : m_queues(std::move(queues)) {}
+
+    // A stopped queue; with `stuck` cupsenable does not bring it back.
+    void stop(const QString &queue, bool stuck = false)
+    {
+        m_stopped.insert(queue);
+        if (stuck)
+            m_stuck.insert(queue);
+    }
+    bool isStopped(const QString &queue) const { return m_stopped.contains(queue); }
+    // lp refuses every job for the queue with this output.
+    void refuse(const QString &queue, QString output) { m_refusals.insert(queue, std::move(output)); }
+
+    // While held, every `lpstat -p` waits until releaseChecks().
+    void holdChecks() { m_holding = true; }
+    void releaseChecks()
+    {
+        m_holding = false;
+        for (auto &gate : m_gates)
+            gate->open();
+    }
+    int heldChecks() const
+    {
+        int n = 0;
+        for (const auto &gate : m_gates)
+            n += gate->isOpen() ? 0 : 1;
+        return n;
+    }
+
+    const QList<Submission> &submissions() const { return m_submissions; }
+    int enableCalls(const QString &queue) const { return m_enableCalls.value(queue); }
+    int cancelCalls() const { return m_cancelCalls; }
+    int stateChecks(const QString &queue) const { return m_stateChecks.value(queue); }
+
+    QCoro::Task<ProcessResult> run(ProcessRequest request) override
+    {
+        const QStringList &args = request.arguments;
+        if (request.program == lpstat && args.size() == 2 && args.at(0) == QLatin1String("-p")) {
+            if (m_holding) {
+                m_gates.push_back(std::make_unique<Gate>());
+                Gate *gate = m_gates.back().get();
+                co_await gate->wait();
+            }
+            const QString queue = args.at(1);
+            m_stateChecks[queue] += 1;
+            if (m_stopped.contains(queue))
+                co_return finished(
+                    QStringLiteral("printer %1 disabled since Mon Dec  7 07:47:29 2026 -\n\tPaused\n")
+                        .arg(queue));
+            co_return finished(
+                QStringLiteral("printer %1 is idle.  enabled since Mon Dec  7 07:46:34 2026\n").arg(queue));
+        }
+        co_return answer(request);
+    }
+
+private:
+    static ProcessResult finished(QString output, int exitCode = 0)
+    {
+        ProcessResult result;
+        result.outcome = ProcessResult::Outcome::Finished;
+        result.exitCode = exitCode;
+        result.output = std::move(output);
+        return result;
+    }
+
+    ProcessResult answer(const ProcessRequest &request)
+    {
+        const QStringList &args = request.arguments;
+        if (request.program == lpstat) {
+            if (args == QStringList{QStringLiteral("-e")})
+                return finished(m_queues.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+            if (args == QStringList{QStringLiteral("-d")})
+                return finished(QStringLiteral("system default destination: ") + m_queues.value(0));
+            if (args.size() == 2 && args.at(0) == QLatin1String("-o"))
+                return finished(QString());
+        }
+        if (request.program == cupsenable) {
+            const QString queue = args.value(0);
+            m_enableCalls[queue] += 1;
+            if (!m_stuck.contains(queue))
+                m_stopped.remove(queue);
+            return finished(QString());
+        }
+        if (request.program == cancel) {
+            ++m_cancelCalls;
+            return finished(QString());
+        }
+        if (request.program == lp) {
+            const QString queue = args.value(1);
+            if (m_refusals.contains(queue))
+                return finished(m_refusals.value(queue), 1);
+            Submission submission;
+            submission.queue = queue;
+            for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+                if (args.at(i) == QLatin1String("-o") &&
+                    args.at(i + 1).startsWith(QLatin1String("PageSize=")))
+                    submission.pageSize = args.at(i + 1).mid(9);
+            }
+            QFile file(args.constLast());
+            if (file.open(QIODevice::ReadOnly))
+                submission.file = file.readAll();
+            m_submissions.append(submission);
+            return finished(
+                QStringLiteral("request id is %1-%2 (1 file(s))").arg(queue).arg(m_submissions.size()));
+        }
+        ProcessResult notFound;
+        notFound.outcome = ProcessResult::Outcome::FailedToStart;
+        notFound.errorString = QStringLiteral("No such file or directory");
+        return notFound;
+    }
+
+    QStringList m_queues;
+    QSet<QString> m_stopped;
+    QSet<QString> m_stuck;
+    QHash<QString, QString> m_refusals;
+    bool m_holding = false;
+    std::deque<std::unique_ptr<Gate>> m_gates;
+    QList<Submission> m_submissions;
+    QHash<QString, int> m_enableCalls;
+    QHash<QString, int> m_stateChecks;
+    int m_cancelCalls = 0;
+};
+
+} // namespace quill::testing
