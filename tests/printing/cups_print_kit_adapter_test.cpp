@@ -2,7 +2,7 @@
 // with their page size, options and calibration; queues are listed, repaired and
 // emptied as the seller asks.
 #include "cups_testbed.h"
-#include "pdf_inspection.h"
+#include "pdf_probe.h"
 #include "run_sync.h"
 #include "common/settings.h"
 #include "printing/print_kit_adapter.h"

@@ -4,7 +4,7 @@
 // a real label driver; a designed round label prints on a square page.
 #include "common/settings.h"
 #include "cups_testbed.h"
-#include "pdf_inspection.h"
+#include "pdf_probe.h"
 #include "printing/label_appearance_store.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"

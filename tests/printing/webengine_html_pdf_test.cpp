@@ -1,5 +1,5 @@
 // HTML labels turned into PDFs by the real web engine, off screen.
-#include "pdf_inspection.h"
+#include "pdf_probe.h"
 #include "run_sync.h"
 #include "printing/pdf_navigation_delegate.h"
 #include "printing/print_kit_adapter.h"
