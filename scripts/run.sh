@@ -20,6 +20,8 @@ trap 'kill "$backend_pid" "$marketplace_pid" 2>/dev/null || true; bash "$root/sc
 export CUPS_SERVER=$demo/cups/cups.sock
 
 app=$root/build/dev/src/quillmark
+# The browser hands the sign-in back through quillmark:// addresses.
+bash "$root/scripts/register-url-handler.sh" "$app" || echo "Could not register the quillmark:// handler; browser sign-in will not return."
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   "$app" "$@"
 else

@@ -1,3 +1,5 @@
+#include "app/single_instance_guard.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -8,12 +10,25 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationDomain(QStringLiteral("quillmark.app"));
 
+    // The browser opens the sign-in callback by starting the program again: hand the
+    // address to the instance that is waiting for it and leave.
+    quill::SingleInstanceGuard instanceGuard;
+    if (instanceGuard.forwardToRunningInstance(
+            quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1))))
+        return 0;
+    instanceGuard.listen();
+
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Quillmark"));
     auto *placeholder = new QLabel(QStringLiteral("Quillmark"), &window);
     placeholder->setAlignment(Qt::AlignCenter);
     window.setCentralWidget(placeholder);
     window.resize(1100, 720);
+    QObject::connect(&instanceGuard, &quill::SingleInstanceGuard::activationRequested, &window, [&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     return QApplication::exec();
 }
