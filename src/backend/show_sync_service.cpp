@@ -1,0 +1,605 @@
+#include "backend/show_sync_service.h"
+
+#include "backend/api_records.h"
+#include "backend/zav_api_client.h"
+#include "common/json.h"
+#include "common/logging.h"
+#include "common/paths.h"
+#include "common/settings.h"
+
+#include <QCoroSignal>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+
+namespace quill {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kLookupAttempts = 3;
+// Enough to find this stream's show among several live ones.
+constexpr qint64 kLiveLookupLimit = 50;
+// While an end waits for the uploads, this many failures in a row make it give up.
+constexpr int kFlushAttempts = 3;
+constexpr std::chrono::milliseconds kMaxBackoff = 30s;
+
+std::chrono::milliseconds backoff(int step)
+{
+    std::chrono::milliseconds delay = 1s;
+    for (int i = 0; i < step && delay < kMaxBackoff; ++i)
+        delay *= 2;
+    return std::min(delay, kMaxBackoff);
+}
+
+// Refusals that a repeat will not change right away (a missing show, no token);
+// those wait for the next list, resume or end instead of looping.
+bool isRefusal(const APIError &error)
+{
+    if (error.kind() == APIError::Kind::noToken)
+        return true;
+    if (error.kind() != APIError::Kind::httpError)
+        return false;
+    const int code = error.statusCode();
+    return code >= 400 && code < 500 && code != 408 && code != 429;
+}
+
+QJsonObject uploadToJson(const QString &showId, const AuctionUpload &auction)
+{
+    QJsonObject object{{QStringLiteral("showId"), showId},
+                       {QStringLiteral("id"), auction.id},
+                       {QStringLiteral("winnerUsername"), auction.winnerUsername},
+                       {QStringLiteral("salePrice"), auction.salePrice.toString()}};
+    if (auction.auctionNumber)
+        object.insert(QStringLiteral("auctionNumber"), *auction.auctionNumber);
+    if (auction.rawTitle)
+        object.insert(QStringLiteral("rawTitle"), *auction.rawTitle);
+    return object;
+}
+
+QString orNil(const QString &value)
+{
+    return value.isEmpty() ? QStringLiteral("nil") : value;
+}
+
+} // namespace
+
+ShowSyncService::ShowSyncService(Sleeper &sleeper, QObject *parent) : QObject(parent), m_sleeper(sleeper) {}
+
+ShowSyncService::~ShowSyncService() = default;
+
+void ShowSyncService::setApi(ZavAPIClient *api)
+{
+    if (m_api == api)
+        return;
+    m_api = api;
+    Q_EMIT apiChanged();
+}
+
+void ShowSyncService::setActiveStreamId(const QString &streamId)
+{
+    try {
+        Settings &settings = Settings::shared();
+        if (streamId.isEmpty())
+            settings.remove(QString::fromLatin1(kStreamIdKey));
+        else
+            settings.setString(QString::fromLatin1(kStreamIdKey), streamId);
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Could not store the stream id: %s", e.what());
+    }
+    if (m_activeStreamId == streamId)
+        return;
+    m_activeStreamId = streamId;
+    Q_EMIT activeStreamIdChanged();
+}
+
+void ShowSyncService::addSyncedAuctionKeys(const QStringList &ids)
+{
+    for (const QString &id : ids)
+        m_syncedAuctionKeys.insert(id);
+    Q_EMIT syncedAuctionKeysChanged();
+}
+
+void ShowSyncService::setActiveShowId(const QString &showId)
+{
+    // Remember which stream the show belongs to, so a restart adopts this show only.
+    try {
+        Settings &settings = Settings::shared();
+        if (showId.isEmpty()) {
+            settings.remove(QString::fromLatin1(kShowIdKey));
+            settings.remove(QString::fromLatin1(kShowStreamIdKey));
+        } else {
+            settings.setString(QString::fromLatin1(kShowIdKey), showId);
+            settings.setString(QString::fromLatin1(kShowStreamIdKey), m_activeStreamId);
+        }
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Could not store the active show: %s", e.what());
+    }
+    if (m_activeShowId == showId)
+        return;
+    m_activeShowId = showId;
+    Q_EMIT activeShowIdChanged();
+}
+
+void ShowSyncService::setIsSyncing(bool syncing)
+{
+    if (m_isSyncing == syncing)
+        return;
+    m_isSyncing = syncing;
+    Q_EMIT isSyncingChanged();
+}
+
+void ShowSyncService::setSyncError(const QString &error)
+{
+    if (m_syncError == error)
+        return;
+    m_syncError = error;
+    Q_EMIT syncErrorChanged();
+}
+
+QString ShowSyncService::storedString(const char *key) const
+{
+    try {
+        return Settings::shared().stringValue(QString::fromLatin1(key));
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Could not read %s: %s", key, e.what());
+        return {};
+    }
+}
+
+void ShowSyncService::adopt(const QString &showId)
+{
+    setActiveShowId(showId);
+    QStringList queued;
+    for (const PendingUpload &upload : std::as_const(m_pending)) {
+        if (upload.showId == showId)
+            queued.append(upload.auction.id);
+    }
+    if (!queued.isEmpty())
+        addSyncedAuctionKeys(queued);
+}
+
+void ShowSyncService::markStarted()
+{
+    const QString plain = QStringLiteral("has_started_live_show");
+    const QString key = m_userKey ? m_userKey(plain) : plain;
+    try {
+        Settings::shared().setBool(key, true);
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Could not store %s: %s", qUtf8Printable(key), e.what());
+    }
+}
+
+void ShowSyncService::reportOnboarding()
+{
+    QPointer<ZavAPIClient> api = m_api;
+    [](QPointer<ZavAPIClient> client) -> QCoro::Task<> {
+        QString slug = QStringLiteral("quillmark");
+        QString step = QStringLiteral("live_show");
+        try {
+            if (client)
+                co_await client->completeOnboardingStep(std::move(slug), std::move(step));
+        } catch (...) {
+            // The checklist reads the progress back; a lost report only delays its tick.
+        }
+    }(api);
+}
+
+QCoro::Task<bool> ShowSyncService::resumeActiveShow()
+{
+    QPointer<ShowSyncService> self(this);
+    loadPending();
+    startUploads(); // whatever an earlier run left behind goes to its own show
+
+    if (!m_api || !m_activeShowId.isEmpty())
+        co_return !m_activeShowId.isEmpty();
+    if (m_activeStreamId.isEmpty())
+        setActiveStreamId(storedString(kStreamIdKey));
+
+    const QString storedShowId = storedString(kShowIdKey);
+    const QString storedShowStream = storedString(kShowStreamIdKey);
+    if (storedShowId.isEmpty())
+        co_return false; // no show of ours to pick up
+
+    QPointer<ZavAPIClient> api = m_api;
+    std::optional<ShowListResponse> live;
+    try {
+        std::optional<QString> status = QStringLiteral("live");
+        live = co_await api->fetchShows(std::move(status), kLiveLookupLimit);
+    } catch (const Error &e) {
+        if (self)
+            qCCritical(lcShowSync, "Failed to check for existing shows: %s", e.what());
+    }
+    if (!self || !live)
+        co_return false;
+    if (!m_activeShowId.isEmpty())
+        co_return !m_activeStreamId.isEmpty();
+
+    const bool stillLive = std::any_of(live->shows.cbegin(), live->shows.cend(),
+                                       [&](const ShowSummary &show) { return show.id == storedShowId; });
+    if (!stillLive || storedShowStream != m_activeStreamId) {
+        if (!stillLive) // ended elsewhere: nothing left to pick up
+            setActiveShowId(QString());
+        co_return false;
+    }
+    adopt(storedShowId);
+    setIsSyncing(true);
+    qCInfo(lcShowSync, "Resumed live show: %s, streamId: %s", qUtf8Printable(storedShowId),
+           qUtf8Printable(orNil(m_activeStreamId)));
+    startUploads();
+    co_return !m_activeStreamId.isEmpty();
+}
+
+QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
+{
+    if (!m_api || !m_activeShowId.isEmpty() || m_starting)
+        co_return;
+    QPointer<ShowSyncService> self(this);
+    m_starting = true;
+    loadPending();
+    setIsSyncing(true);
+    setSyncError(QString());
+
+    // A failed look-up must not lead to a second show for the same stream: ask again, then give up.
+    std::optional<ShowListResponse> live;
+    QString failure;
+    for (int attempt = 0; attempt < kLookupAttempts && !live; ++attempt) {
+        if (attempt > 0) {
+            const auto delay = backoff(attempt - 1);
+            co_await m_sleeper.sleep(delay);
+            if (!self)
+                co_return;
+        }
+        QPointer<ZavAPIClient> api = m_api;
+        if (!api)
+            break;
+        try {
+            std::optional<QString> status = QStringLiteral("live");
+            live = co_await api->fetchShows(std::move(status), kLiveLookupLimit);
+        } catch (const Error &e) {
+            failure = e.message();
+        }
+        if (!self)
+            co_return;
+        if (!live)
+            qCWarning(lcShowSync, "Live show look-up failed (attempt %d of %d): %s", attempt + 1,
+                      kLookupAttempts, qUtf8Printable(failure));
+    }
+    if (!live) {
+        if (failure.isEmpty())
+            failure = QStringLiteral("No backend client");
+        qCCritical(lcShowSync, "Failed to check for existing shows: %s", qUtf8Printable(failure));
+        setSyncError(QStringLiteral("Failed to check for existing shows: ") + failure);
+        setIsSyncing(false);
+        m_starting = false;
+        co_return;
+    }
+
+    // Only the show this program started for this stream is taken over; any other
+    // live show belongs to another stream and must not receive these auctions.
+    const QString storedShowId = storedString(kShowIdKey);
+    const QString storedShowStream = storedString(kShowStreamIdKey);
+    for (const ShowSummary &show : std::as_const(live->shows)) {
+        if (!storedShowId.isEmpty() && show.id == storedShowId && storedShowStream == m_activeStreamId) {
+            adopt(show.id);
+            markStarted();
+            reportOnboarding();
+            qCInfo(lcShowSync, "Reconnected to existing live show: %s", qUtf8Printable(show.id));
+            startUploads();
+            m_starting = false;
+            co_return;
+        }
+    }
+
+    QPointer<ZavAPIClient> api = m_api;
+    std::optional<ServerShow> created;
+    try {
+        if (!api)
+            throw APIError::noToken();
+        QString showTitle = title;
+        QString channel = QStringLiteral("whatnot");
+        QString mode = labelMode.toLower();
+        created = co_await api->createShow(std::move(showTitle), std::move(channel), std::move(mode));
+    } catch (const Error &e) {
+        failure = e.message();
+    }
+    if (!self)
+        co_return;
+    bool wentLive = false;
+    if (created) {
+        setActiveShowId(created->id);
+        markStarted();
+        reportOnboarding();
+        qCInfo(lcShowSync, "Show created: %s", qUtf8Printable(created->id));
+        try {
+            if (!api)
+                throw APIError::noToken();
+            QString id = created->id;
+            QString status = QStringLiteral("live");
+            co_await api->updateShowStatus(std::move(id), std::move(status));
+            wentLive = true;
+        } catch (const Error &e) {
+            failure = e.message();
+        }
+        if (!self)
+            co_return;
+    }
+    if (wentLive) {
+        qCInfo(lcShowSync, "Show set to live: %s", qUtf8Printable(created->id));
+    } else {
+        setSyncError(QStringLiteral("Failed to create show: ") + failure);
+        qCCritical(lcShowSync, "startShow failed: %s", qUtf8Printable(failure));
+        setIsSyncing(false);
+    }
+    m_starting = false;
+}
+
+void ShowSyncService::syncAuctions(const QList<AuctionUpload> &auctions)
+{
+    if (!m_api || m_activeShowId.isEmpty() || auctions.isEmpty())
+        return;
+    loadPending();
+    const QString showId = m_activeShowId;
+    bool added = false;
+    for (const AuctionUpload &auction : auctions) {
+        if (m_syncedAuctionKeys.contains(auction.id))
+            continue;
+        m_syncedAuctionKeys.insert(auction.id);
+        const bool queued = std::any_of(m_pending.cbegin(), m_pending.cend(), [&](const PendingUpload &p) {
+            return p.showId == showId && p.auction.id == auction.id;
+        });
+        if (!queued)
+            m_pending.append(PendingUpload{showId, auction, false});
+        added = true;
+    }
+    if (added) {
+        savePending(); // on disk before anything is sent
+        Q_EMIT syncedAuctionKeysChanged();
+        Q_EMIT pendingUploadCountChanged();
+    }
+    for (PendingUpload &upload : m_pending)
+        upload.parked = false;
+    startUploads();
+}
+
+QCoro::Task<> ShowSyncService::endShow()
+{
+    if (!m_api || m_activeShowId.isEmpty() || m_flushWaiters > 0)
+        co_return;
+    QPointer<ShowSyncService> self(this);
+    const QString showId = m_activeShowId;
+    loadPending();
+
+    // Completing the show first would close it to the auctions still on their way.
+    for (PendingUpload &upload : m_pending)
+        upload.parked = false;
+    m_failuresInARow = 0;
+    ++m_flushWaiters;
+    startUploads();
+    auto unsentFor = [this](const QString &id) {
+        return std::count_if(m_pending.cbegin(), m_pending.cend(),
+                             [&](const PendingUpload &p) { return p.showId == id && !p.parked; });
+    };
+    while (m_uploading && unsentFor(showId) > 0) {
+        co_await qCoro(this, &ShowSyncService::uploadLoopFinished);
+        if (!self)
+            co_return;
+    }
+    --m_flushWaiters;
+
+    const qsizetype unsent = pendingCountFor(showId);
+    QString failure;
+    if (unsent > 0) {
+        failure =
+            QStringLiteral("%1 auction(s) could not be uploaded: %2").arg(unsent).arg(m_lastUploadError);
+    } else {
+        QPointer<ZavAPIClient> api = m_api;
+        try {
+            if (!api)
+                throw APIError::noToken();
+            QString id = showId;
+            QString status = QStringLiteral("completed");
+            co_await api->updateShowStatus(std::move(id), std::move(status));
+        } catch (const Error &e) {
+            failure = e.message();
+        }
+        if (!self)
+            co_return;
+    }
+    if (!failure.isEmpty()) {
+        // The show stays active, so the end can be tried again and no later show
+        // can take over this one's auctions.
+        setSyncError(QStringLiteral("Failed to end show: ") + failure);
+        qCCritical(lcShowSync, "endShow failed: %s", qUtf8Printable(failure));
+        co_return;
+    }
+    qCInfo(lcShowSync, "Show completed: %s", qUtf8Printable(showId));
+    if (m_activeShowId != showId)
+        co_return; // reset meanwhile; nothing of the new state is ours to clear
+    setSyncError(QString());
+    setActiveShowId(QString());
+    setActiveStreamId(QString());
+    setIsSyncing(false);
+    m_syncedAuctionKeys.clear();
+    Q_EMIT syncedAuctionKeysChanged();
+}
+
+void ShowSyncService::reset()
+{
+    setActiveShowId(QString());
+    setActiveStreamId(QString());
+    setSyncError(QString());
+    setIsSyncing(false);
+    m_syncedAuctionKeys.clear();
+    Q_EMIT syncedAuctionKeysChanged();
+}
+
+// --- pending uploads ------------------------------------------------------------
+
+QString ShowSyncService::pendingFilePath() const
+{
+    return paths::dataFile(QString::fromLatin1(kPendingFileName));
+}
+
+void ShowSyncService::loadPending()
+{
+    if (m_pendingLoaded)
+        return;
+    m_pendingLoaded = true;
+    QString path;
+    try {
+        path = pendingFilePath();
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Pending auctions unavailable: %s", e.what());
+        return;
+    }
+    QFile file(path);
+    if (!file.exists())
+        return;
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw Error(file.errorString());
+        const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
+        file.close();
+        QList<PendingUpload> loaded;
+        const QJsonArray uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
+        for (const QJsonValue &value : uploads) {
+            const json::ObjectReader reader(value.toObject(), QStringLiteral("uploads"));
+            if (!value.isObject())
+                throw json::DecodeError(QStringLiteral("an upload is not an object"));
+            PendingUpload upload;
+            upload.showId = reader.requiredString(QStringLiteral("showId"));
+            upload.auction.id = reader.requiredString(QStringLiteral("id"));
+            upload.auction.winnerUsername = reader.requiredString(QStringLiteral("winnerUsername"));
+            const QString price = reader.requiredString(QStringLiteral("salePrice"));
+            const auto decimal = Decimal::fromString(price);
+            if (!decimal)
+                throw json::DecodeError(
+                    QStringLiteral("salePrice \"%1\" is not a decimal amount").arg(price));
+            upload.auction.salePrice = *decimal;
+            upload.auction.auctionNumber = reader.optionalInteger(QStringLiteral("auctionNumber"));
+            upload.auction.rawTitle = reader.optionalString(QStringLiteral("rawTitle"));
+            loaded.append(upload);
+        }
+        m_pending = loaded + m_pending;
+        qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(loaded.size()));
+        Q_EMIT pendingUploadCountChanged();
+    } catch (const Error &e) {
+        // Keep the unreadable file for inspection instead of overwriting what it holds.
+        const QString aside = path + QStringLiteral(".unreadable");
+        QFile::remove(aside);
+        QFile::rename(path, aside);
+        qCCritical(lcShowSync, "Pending auctions could not be read (kept as %s): %s", qUtf8Printable(aside),
+                   e.what());
+        setSyncError(QStringLiteral("Pending auctions could not be read: ") + e.message());
+    }
+}
+
+void ShowSyncService::savePending()
+{
+    QJsonArray uploads;
+    for (const PendingUpload &upload : std::as_const(m_pending))
+        uploads.append(uploadToJson(upload.showId, upload.auction));
+    const QJsonObject root{{QStringLiteral("uploads"), uploads}};
+    try {
+        paths::writeFileAtomically(pendingFilePath(), QJsonDocument(root).toJson(QJsonDocument::Compact));
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Pending auctions could not be saved: %s", e.what());
+        setSyncError(QStringLiteral("Failed to save pending auctions: ") + e.message());
+    }
+}
+
+qsizetype ShowSyncService::pendingCountFor(const QString &showId) const
+{
+    return std::count_if(m_pending.cbegin(), m_pending.cend(),
+                         [&](const PendingUpload &p) { return p.showId == showId; });
+}
+
+void ShowSyncService::startUploads()
+{
+    if (m_uploading || !m_api)
+        return;
+    if (std::none_of(m_pending.cbegin(), m_pending.cend(), [](const PendingUpload &p) { return !p.parked; }))
+        return;
+    m_uploading = true;
+    uploadLoop(); // runs on by itself until nothing is left to send
+}
+
+QCoro::Task<> ShowSyncService::uploadLoop()
+{
+    QPointer<ShowSyncService> self(this);
+    int backoffStep = 0;
+    for (;;) {
+        QPointer<ZavAPIClient> api = m_api;
+        const auto next = std::find_if(m_pending.cbegin(), m_pending.cend(),
+                                       [](const PendingUpload &p) { return !p.parked; });
+        if (!api || next == m_pending.cend())
+            break;
+        const QString showId = next->showId;
+        const AuctionUpload auction = next->auction;
+
+        CreateAuctionRequest request;
+        request.winnerUsername = auction.winnerUsername;
+        request.salePrice = auction.salePrice.toString();
+        request.auctionNumber = auction.auctionNumber;
+        request.rawTitle = auction.rawTitle;
+        request.source = QStringLiteral("sync");
+
+        std::optional<CreateAuctionResponse> response;
+        QString failure;
+        bool refused = false;
+        try {
+            QString target = showId;
+            response = co_await api->createAuction(std::move(request), std::move(target));
+        } catch (const APIError &e) {
+            failure = e.message();
+            refused = isRefusal(e);
+        } catch (const Error &e) {
+            failure = e.message();
+        }
+        if (!self)
+            co_return;
+
+        const auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const PendingUpload &p) {
+            return p.showId == showId && p.auction.id == auction.id;
+        });
+        if (response) {
+            backoffStep = 0;
+            m_failuresInARow = 0;
+            if (it != m_pending.end())
+                m_pending.erase(it);
+            savePending();
+            Q_EMIT pendingUploadCountChanged();
+            if (response->deduplicated.value_or(false))
+                qCDebug(lcShowSync, "Auction deduped: %s", qUtf8Printable(auction.id));
+            else
+                qCInfo(lcShowSync, "Auction synced: %s $%s", qUtf8Printable(auction.winnerUsername),
+                       qUtf8Printable(auction.salePrice.toString()));
+            continue;
+        }
+
+        qCCritical(lcShowSync, "Auction sync failed for %s: %s", qUtf8Printable(auction.id),
+                   qUtf8Printable(failure));
+        m_lastUploadError = failure;
+        if (refused) {
+            if (it != m_pending.end())
+                it->parked = true;
+            continue;
+        }
+        ++m_failuresInARow;
+        if (m_flushWaiters > 0 && m_failuresInARow >= kFlushAttempts)
+            break;
+        const auto delay = backoff(backoffStep++);
+        co_await m_sleeper.sleep(delay);
+        if (!self)
+            co_return;
+    }
+    m_uploading = false;
+    Q_EMIT uploadLoopFinished();
+}
+
+} // namespace quill

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "backend/zav_api_client.h"
+#include "common/clock.h"
+#include "common/decimal.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace quill {
+
+// What the synchroniser sends of one captured auction. The capture library sits
+// above this one, so the caller copies these fields out of its capture records.
+struct AuctionUpload
+{
+    QString id; // the capture's de-duplication key
+    QString winnerUsername;
+    Decimal salePrice;
+    std::optional<qint64> auctionNumber;
+    std::optional<QString> rawTitle;
+
+    bool operator==(const AuctionUpload &) const = default;
+};
+
+// Mirrors the seller's live show on the backend: starts or adopts it, uploads each
+// captured auction once, and completes it.
+//
+// Every captured auction is first written to a small pending file in the data
+// folder together with its show, and leaves it only when the backend has accepted
+// it, so uploads survive network failures and restarts. One upload loop sends the
+// pending auctions in order and backs off on failures.
+class ShowSyncService final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ShowSyncService)
+    Q_PROPERTY(QString activeShowId READ activeShowId NOTIFY activeShowIdChanged)
+    Q_PROPERTY(
+        QString activeStreamId READ activeStreamId WRITE setActiveStreamId NOTIFY activeStreamIdChanged)
+    Q_PROPERTY(bool isSyncing READ isSyncing NOTIFY isSyncingChanged)
+    Q_PROPERTY(QString syncError READ syncError NOTIFY syncErrorChanged)
+    Q_PROPERTY(int pendingUploadCount READ pendingUploadCount NOTIFY pendingUploadCountChanged)
+
+public:
+    // Per-user settings key of a flag ("has_started_live_show" -> "<user id>_has_started_live_show").
+    using UserKeyFunction = std::function<QString(const QString &key)>;
+
+    static constexpr const char *kStreamIdKey = "showSync_activeStreamId";
+    // The show that was started or adopted for a stream, so a restart picks up that show and no other.
+    static constexpr const char *kShowIdKey = "showSync_activeShowId";
+    static constexpr const char *kShowStreamIdKey = "showSync_activeShowStreamId";
+    static constexpr const char *kPendingFileName = "show_sync_pending.json";
+
+    // `sleeper` paces retries; it must outlive the service.
+    explicit ShowSyncService(Sleeper &sleeper = TimerSleeper::instance(), QObject *parent = nullptr);
+    ~ShowSyncService() override;
+
+    ZavAPIClient *api() const { return m_api; }
+    void setApi(ZavAPIClient *api);
+    void setUserKeyFunction(UserKeyFunction function) { m_userKey = std::move(function); }
+
+    // Empty text: none.
+    const QString &activeShowId() const { return m_activeShowId; }
+    const QString &activeStreamId() const { return m_activeStreamId; }
+    // Stored on every assignment; an empty id removes the stored key.
+    void setActiveStreamId(const QString &streamId);
+    bool isSyncing() const { return m_isSyncing; }
+    const QString &syncError() const { return m_syncError; }
+    const QSet<QString> &syncedAuctionKeys() const { return m_syncedAuctionKeys; }
+    // Marks auctions the backend already holds (restored with a resumed show).
+    void addSyncedAuctionKeys(const QStringList &ids);
+
+    // Auctions captured but not yet accepted by the backend, of every show.
+    int pendingUploadCount() const { return int(m_pending.size()); }
+    bool isUploading() const { return m_uploading; }
+
+    // Adopts this stream's live show, if the backend still has it live. True when a
+    // show is active and a stream id is known. Also restarts the uploads left over
+    // from an earlier run.
+    QCoro::Task<bool> resumeActiveShow();
+    // Adopts this stream's live show or creates one and sets it live. Does nothing
+    // while a show is active or another start is still waiting for the backend.
+    QCoro::Task<> startShow(QString title, QString labelMode);
+    // Queues every auction of the list not queued before for the active show.
+    void syncAuctions(const QList<AuctionUpload> &auctions);
+    // Uploads what is pending for the show, then completes it. On failure the show
+    // stays active so the end can be tried again.
+    QCoro::Task<> endShow();
+    // Leaves the show locally; its pending uploads still go to it.
+    void reset();
+
+Q_SIGNALS:
+    void activeShowIdChanged();
+    void activeStreamIdChanged();
+    void isSyncingChanged();
+    void syncErrorChanged();
+    void syncedAuctionKeysChanged();
+    void pendingUploadCountChanged();
+    void uploadLoopFinished();
+    void apiChanged();
+
+private:
+    struct PendingUpload
+    {
+        QString showId;
+        AuctionUpload auction;
+        bool parked = false; // refused by the backend; tried again on the next trigger
+    };
+
+    void setActiveShowId(const QString &showId);
+    void setIsSyncing(bool syncing);
+    void setSyncError(const QString &error);
+    void adopt(const QString &showId);
+    void markStarted();
+    void reportOnboarding();
+    QString storedString(const char *key) const;
+
+    QString pendingFilePath() const;
+    void loadPending();
+    void savePending();
+    qsizetype pendingCountFor(const QString &showId) const;
+    void startUploads();
+    QCoro::Task<> uploadLoop();
+
+    Sleeper &m_sleeper;
+    QPointer<ZavAPIClient> m_api;
+    UserKeyFunction m_userKey;
+
+    QString m_activeShowId;
+    QString m_activeStreamId;
+    bool m_isSyncing = false;
+    QString m_syncError;
+    QSet<QString> m_syncedAuctionKeys;
+
+    bool m_starting = false;
+    bool m_pendingLoaded = false;
+    QList<PendingUpload> m_pending;
+    bool m_uploading = false;
+    int m_flushWaiters = 0;   // ends waiting for the upload loop
+    int m_failuresInARow = 0; // while an end waits, this many failures stop the loop
+    QString m_lastUploadError;
+};
+
+} // namespace quill

@@ -1,0 +1,398 @@
+// The show synchroniser against the stand-in backend over real HTTP.
+#include "backend/show_sync_service.h"
+#include "fake_sleeper.h"
+#include "run_sync.h"
+#include "shows_fixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+
+using namespace quill;
+using quill::standin::Fault;
+using quill::standin::StandinShow;
+using quill::testing::FakeSleeper;
+using quill::testing::runSync;
+
+namespace {
+
+AuctionUpload auctionOf(int number, const char *price = "12.5")
+{
+    AuctionUpload auction;
+    auction.id = QStringLiteral("cap-%1").arg(number);
+    auction.winnerUsername = QStringLiteral("buyer%1").arg(number);
+    auction.salePrice = *Decimal::fromString(QString::fromLatin1(price));
+    auction.auctionNumber = number;
+    auction.rawTitle = QStringLiteral("Card #%1").arg(number);
+    return auction;
+}
+
+QList<AuctionUpload> auctionsUpTo(int count)
+{
+    QList<AuctionUpload> list;
+    for (int i = 1; i <= count; ++i)
+        list.append(auctionOf(i));
+    return list;
+}
+
+class ShowSync : public quill::testing::ShowsFixture
+{
+protected:
+    void SetUp() override
+    {
+        ShowsFixture::SetUp();
+        m_service = makeService();
+    }
+
+    void TearDown() override
+    {
+        m_service.reset();
+        ShowsFixture::TearDown();
+    }
+
+    std::unique_ptr<ShowSyncService> makeService()
+    {
+        auto service = std::make_unique<ShowSyncService>(m_sleeper);
+        service->setApi(m_client.get());
+        service->setUserKeyFunction([](const QString &key) { return QStringLiteral("u1_") + key; });
+        return service;
+    }
+
+    QString liveShow(const QString &title)
+    {
+        StandinShow show;
+        show.userId = QStringLiteral("u1");
+        show.title = title;
+        show.status = QStringLiteral("live");
+        return m_backend.addShow(show);
+    }
+
+    void start(const QString &stream = QStringLiteral("stream-1"))
+    {
+        m_service->setActiveStreamId(stream);
+        runSync(m_service->startShow(QStringLiteral("Friday cards"), QStringLiteral("Grouped")));
+    }
+
+    bool uploadsSettled(ShowSyncService &service) const
+    {
+        return eventually([&] { return service.pendingUploadCount() == 0 && !service.isUploading(); });
+    }
+
+    QString statusOf(const QString &showId) const
+    {
+        return m_backend.show(showId).value_or(StandinShow{}).status;
+    }
+
+    FakeSleeper m_sleeper;
+    std::unique_ptr<ShowSyncService> m_service;
+};
+
+TEST_F(ShowSync, StartCreatesALiveShowAndRecordsTheFirstStart)
+{
+    liveShow(QStringLiteral("a show of another stream"));
+    start();
+
+    const QString id = m_service->activeShowId();
+    ASSERT_FALSE(id.isEmpty());
+    EXPECT_TRUE(m_service->isSyncing());
+    EXPECT_TRUE(m_service->syncError().isEmpty());
+    const auto show = m_backend.show(id);
+    ASSERT_TRUE(show);
+    EXPECT_EQ(show->status, QStringLiteral("live"));
+    EXPECT_EQ(show->labelMode, QStringLiteral("grouped"));
+    EXPECT_EQ(show->channelId, QStringLiteral("whatnot"));
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_started_live_show")));
+    EXPECT_FALSE(m_settings->contains(QStringLiteral("has_started_live_show")));
+    EXPECT_TRUE(eventually([&] {
+        return m_backend.onboarding(QStringLiteral("u1"), QStringLiteral("quillmark"))
+            .completedSteps.contains(QStringLiteral("live_show"));
+    }));
+}
+
+TEST_F(ShowSync, StartAdoptsOnlyTheShowStartedForThisStream)
+{
+    start(QStringLiteral("stream-1"));
+    const QString first = m_service->activeShowId();
+    m_service.reset();
+
+    // A restart on the same stream picks the show up again without creating one.
+    m_service = makeService();
+    m_backend.clearRequests();
+    start(QStringLiteral("stream-1"));
+    EXPECT_EQ(m_service->activeShowId(), first);
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows")), 0);
+    EXPECT_EQ(requestCount(QStringLiteral("PATCH"), QStringLiteral("/api/shows")), 0);
+
+    // Another stream gets a show of its own even though the first one is still live.
+    m_service.reset();
+    m_service = makeService();
+    start(QStringLiteral("stream-2"));
+    EXPECT_FALSE(m_service->activeShowId().isEmpty());
+    EXPECT_NE(m_service->activeShowId(), first);
+}
+
+TEST_F(ShowSync, ASecondStartWhileTheFirstWaitsCreatesNoSecondShow)
+{
+    m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/shows"), Fault::delayed(200).times(1));
+    m_service->setActiveStreamId(QStringLiteral("stream-1"));
+    auto first = m_service->startShow(QStringLiteral("A"), QStringLiteral("realtime"));
+    runSync(m_service->startShow(QStringLiteral("B"), QStringLiteral("realtime")));
+    runSync(std::move(first));
+
+    EXPECT_FALSE(m_service->activeShowId().isEmpty());
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows")), 1);
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+}
+
+TEST_F(ShowSync, AFailedLiveShowLookupIsRetriedThenReportedWithoutCreatingAShow)
+{
+    m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/shows"), Fault::status(500));
+    start();
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_EQ(m_service->syncError(), QStringLiteral("Failed to check for existing shows: HTTP 500"));
+    EXPECT_EQ(requestCount(QStringLiteral("GET"), QStringLiteral("/api/shows")), 3);
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows")), 0);
+
+    // One failure only: the second look-up answers and one show is made.
+    m_backend.clearFaults();
+    m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/shows"), Fault::status(503).times(1));
+    start();
+    EXPECT_FALSE(m_service->activeShowId().isEmpty());
+    EXPECT_TRUE(m_service->syncError().isEmpty());
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+}
+
+TEST_F(ShowSync, CreateAndStatusFailuresAreReported)
+{
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500).times(1));
+    start();
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_EQ(m_service->syncError(), QStringLiteral("Failed to create show: HTTP 500"));
+
+    // Created but not set live: the id stays so captures still reach that show.
+    m_backend.setFault(QStringLiteral("PATCH"), QStringLiteral("/api/shows/*"), Fault::status(502).times(1));
+    start();
+    EXPECT_FALSE(m_service->activeShowId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_EQ(m_service->syncError(), QStringLiteral("Failed to create show: HTTP 502"));
+    m_service->syncAuctions({auctionOf(1)});
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(m_backend.auctions(m_service->activeShowId()).size(), 1);
+}
+
+TEST_F(ShowSync, EachAuctionIsUploadedOnceAcrossRepeatedLists)
+{
+    // Nothing is remembered before a show is active.
+    m_service->syncAuctions(auctionsUpTo(2));
+    EXPECT_TRUE(m_service->syncedAuctionKeys().isEmpty());
+    start();
+    const QString showId = m_service->activeShowId();
+
+    QList<AuctionUpload> list = auctionsUpTo(2);
+    list.append(auctionOf(2)); // the same capture twice in one list
+    AuctionUpload cheap = auctionOf(3, "0.5");
+    cheap.auctionNumber.reset();
+    cheap.rawTitle.reset();
+    list.append(cheap);
+    m_service->syncAuctions(list);
+    m_service->syncAuctions(list);
+    list.append(auctionOf(4, "100"));
+    m_service->syncAuctions(list);
+    ASSERT_TRUE(uploadsSettled(*m_service));
+
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/") + showId), 4);
+    const auto stored = m_backend.auctions(showId);
+    ASSERT_EQ(stored.size(), 4);
+    EXPECT_EQ(stored.at(2).salePrice, QStringLiteral("0.5"));
+    EXPECT_FALSE(stored.at(2).auctionNumber);
+    EXPECT_FALSE(stored.at(2).rawTitle);
+    EXPECT_EQ(stored.at(3).salePrice, QStringLiteral("100"));
+    EXPECT_EQ(stored.at(0).source, QStringLiteral("sync"));
+    EXPECT_EQ(stored.at(0).rawTitle, QStringLiteral("Card #1"));
+    EXPECT_EQ(m_service->syncedAuctionKeys().size(), 4);
+
+    // Auctions restored from the backend are never sent again.
+    m_service->addSyncedAuctionKeys({QStringLiteral("cap-5")});
+    list.append(auctionOf(5));
+    m_service->syncAuctions(list);
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(m_backend.auctions(showId).size(), 4);
+}
+
+TEST_F(ShowSync, AFlakyBackendLosesAndDuplicatesNothingOverAFiveHundredAuctionShow)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    const QString auctionsPath = QStringLiteral("/api/shows/") + showId + QStringLiteral("/auctions");
+
+    // Every third upload fails: alternately an error answer and a dropped connection
+    // (dropped twice, because the client resends once by itself).
+    int successes = 0;
+    int failures = 0;
+    QObject::connect(m_service.get(), &ShowSyncService::pendingUploadCountChanged, m_service.get(), [&] {
+        if (++successes % 2 != 0)
+            return;
+        const bool drop = (++failures % 2) == 0;
+        m_backend.setFault(QStringLiteral("POST"), auctionsPath,
+                           drop ? Fault::dropConnection().times(2) : Fault::status(503).times(1));
+    });
+
+    const QList<AuctionUpload> all = auctionsUpTo(500);
+    for (int shown = 50; shown <= 500; shown += 50) {
+        m_service->syncAuctions(all.mid(0, shown));
+        QTest::qWait(1); // captures arrive while uploads run
+    }
+    runSync(m_service->endShow());
+    m_backend.clearFaults();
+
+    EXPECT_TRUE(m_service->syncError().isEmpty()) << m_service->syncError();
+    EXPECT_EQ(statusOf(showId), QStringLiteral("completed"));
+    EXPECT_EQ(m_service->pendingUploadCount(), 0);
+    const auto stored = m_backend.auctions(showId);
+    ASSERT_EQ(stored.size(), 500);
+    for (int i = 0; i < 500; ++i)
+        EXPECT_EQ(stored.at(i).auctionNumber, i + 1);
+
+    // Uploads go one after another, so a repeat right after a failure is a retry;
+    // any number seen again later would be a duplicate.
+    QList<qint64> sequence;
+    for (const auto &request : m_backend.requests()) {
+        if (request.method != QStringLiteral("POST") || request.path != auctionsPath)
+            continue;
+        const qint64 number =
+            QJsonDocument::fromJson(request.body)[QStringLiteral("auctionNumber")].toInteger();
+        if (sequence.isEmpty() || sequence.last() != number)
+            sequence.append(number);
+    }
+    ASSERT_EQ(sequence.size(), 500);
+    for (int i = 0; i < 500; ++i)
+        EXPECT_EQ(sequence.at(i), i + 1);
+    EXPECT_GT(failures, 100);
+    EXPECT_FALSE(m_sleeper.sleeps().isEmpty());
+}
+
+TEST_F(ShowSync, EndingWaitsForPendingUploadsAndKeepsTheShowWhenItCannot)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(500));
+    m_service->syncAuctions(auctionsUpTo(3));
+    runSync(m_service->endShow());
+
+    EXPECT_EQ(m_service->syncError(),
+              QStringLiteral("Failed to end show: 3 auction(s) could not be uploaded: HTTP 500"));
+    EXPECT_EQ(m_service->activeShowId(), showId);
+    EXPECT_EQ(statusOf(showId), QStringLiteral("live"));
+    EXPECT_EQ(m_service->pendingUploadCount(), 3);
+
+    // The status change fails next: still nothing is forgotten.
+    m_backend.clearFaults();
+    m_backend.setFault(QStringLiteral("PATCH"), QStringLiteral("/api/shows/*"), Fault::status(500));
+    runSync(m_service->endShow());
+    EXPECT_EQ(m_service->syncError(), QStringLiteral("Failed to end show: HTTP 500"));
+    EXPECT_EQ(m_service->activeShowId(), showId);
+    EXPECT_EQ(m_backend.auctions(showId).size(), 3);
+
+    m_backend.clearFaults();
+    runSync(m_service->endShow());
+    EXPECT_TRUE(m_service->syncError().isEmpty());
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_TRUE(m_service->activeStreamId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_TRUE(m_service->syncedAuctionKeys().isEmpty());
+    EXPECT_EQ(statusOf(showId), QStringLiteral("completed"));
+    EXPECT_FALSE(m_settings->contains(QString::fromLatin1(ShowSyncService::kStreamIdKey)));
+
+    // The next show starts empty; the old auctions stay with the old show.
+    start(QStringLiteral("stream-2"));
+    EXPECT_NE(m_service->activeShowId(), showId);
+    EXPECT_TRUE(m_backend.auctions(m_service->activeShowId()).isEmpty());
+    EXPECT_EQ(m_backend.auctions(showId).size(), 3);
+}
+
+TEST_F(ShowSync, PendingUploadsSurviveARestartAndGoOutOnResume)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(500));
+    m_service->syncAuctions(auctionsUpTo(3));
+    ASSERT_TRUE(
+        eventually([&] { return requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")) >= 2; }));
+    m_service.reset(); // the application quits mid-show
+    m_backend.clearFaults();
+
+    m_service = makeService();
+    EXPECT_TRUE(m_service->activeStreamId().isEmpty()); // not read at construction
+    EXPECT_TRUE(runSync(m_service->resumeActiveShow()));
+    EXPECT_EQ(m_service->activeShowId(), showId);
+    EXPECT_EQ(m_service->activeStreamId(), QStringLiteral("stream-1"));
+    EXPECT_TRUE(m_service->isSyncing());
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(m_backend.auctions(showId).size(), 3);
+
+    // The restored captures are known to be on their way: listing them again sends nothing.
+    m_backend.clearRequests();
+    m_service->syncAuctions(auctionsUpTo(3));
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")), 0);
+}
+
+TEST_F(ShowSync, ResumeAdoptsOnlyThisStreamsShowThatIsStillLive)
+{
+    // No client, no show: no request.
+    ShowSyncService detached(m_sleeper);
+    EXPECT_FALSE(runSync(detached.resumeActiveShow()));
+
+    // Nothing of ours to pick up: a foreign live show stays foreign.
+    liveShow(QStringLiteral("other"));
+    m_backend.clearRequests();
+    EXPECT_FALSE(runSync(m_service->resumeActiveShow()));
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+
+    start();
+    const QString showId = m_service->activeShowId();
+    m_backend.clearRequests();
+    EXPECT_TRUE(runSync(m_service->resumeActiveShow())); // active already: no request
+    EXPECT_EQ(m_backend.requests().size(), 0);
+
+    // The show was ended elsewhere: the restored stream id stays, the show is not adopted.
+    m_service.reset();
+    m_service = makeService();
+    runSync(m_client->updateShowStatus(showId, QStringLiteral("completed")));
+    EXPECT_FALSE(runSync(m_service->resumeActiveShow()));
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_EQ(m_service->activeStreamId(), QStringLiteral("stream-1"));
+}
+
+TEST_F(ShowSync, ResetLeavesTheShowButItsUploadsStillReachIt)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    m_service->syncAuctions(auctionsUpTo(3));
+    m_service->reset();
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_TRUE(m_service->activeStreamId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_TRUE(m_service->syncedAuctionKeys().isEmpty());
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(m_backend.auctions(showId).size(), 3);
+}
+
+TEST_F(ShowSync, ARefusedUploadIsKeptAndTriedAgainWithTheNextList)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(404).times(1));
+    m_service->syncAuctions(auctionsUpTo(2));
+    ASSERT_TRUE(eventually([&] { return !m_service->isUploading(); }));
+    EXPECT_EQ(m_service->pendingUploadCount(), 1);
+    EXPECT_EQ(m_backend.auctions(showId).size(), 1);
+
+    m_service->syncAuctions(auctionsUpTo(2));
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(m_backend.auctions(showId).size(), 2);
+}
+
+} // namespace
