@@ -11,6 +11,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <utility>
 
 namespace quill {
 
@@ -49,6 +50,11 @@ NavigationEvent makeEvent(NavigationEvent::Kind kind, QString description = {}, 
     result.description = std::move(description);
     result.localizedDescription = std::move(localized);
     return result;
+}
+
+QUrl blankPageUrl()
+{
+    return QUrl(QStringLiteral("about:blank"));
 }
 
 QString terminationName(QWebEnginePage::RenderProcessTerminationStatus status)
@@ -101,6 +107,11 @@ WebEngineMarketplacePage::WebEngineMarketplacePage(const QString &profileName, c
     m_host = std::make_unique<WebEnginePageScriptHost>(m_page, sleeper, scriptTimeout);
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (m_blankLoadPending && info.status() != QWebEngineLoadingInfo::LoadStartedStatus &&
+            info.url() == blankPageUrl()) {
+            // Its own events go out first, then the deferred load starts.
+            QMetaObject::invokeMethod(this, &WebEngineMarketplacePage::endBlankLoad, Qt::QueuedConnection);
+        }
         switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
             Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::startedProvisionalNavigation));
@@ -130,6 +141,11 @@ WebEngineMarketplacePage::WebEngineMarketplacePage(const QString &profileName, c
             [this] { Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::committed)); });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                // A dead page ends no load; what waits behind the blank page goes now.
+                if (m_blankLoadPending) {
+                    QMetaObject::invokeMethod(this, &WebEngineMarketplacePage::endBlankLoad,
+                                              Qt::QueuedConnection);
+                }
                 Q_EMIT navigationEvent(
                     makeEvent(NavigationEvent::Kind::webContentProcessTerminated,
                               QStringLiteral("webContentProcessTerminated(%1, exit code %2)")
@@ -165,7 +181,27 @@ QUrl WebEngineMarketplacePage::url() const
 
 void WebEngineMarketplacePage::load(const QUrl &url)
 {
+    // The engine commits the blank page without the network, and a load started
+    // while it commits can be lost: it never finishes (or never even reaches the
+    // server), and the page reports no end of either load. So a load asked for
+    // while the blank page loads starts once it has ended; only the last one asked
+    // for counts, as when it would have replaced the others.
+    if (m_blankLoadPending) {
+        m_deferredLoad = url;
+        return;
+    }
+    m_blankLoadPending = url == blankPageUrl();
     m_page->load(url);
+}
+
+void WebEngineMarketplacePage::endBlankLoad()
+{
+    if (!m_blankLoadPending)
+        return;
+    m_blankLoadPending = false;
+    const std::optional<QUrl> next = std::exchange(m_deferredLoad, std::nullopt);
+    if (next)
+        load(*next);
 }
 
 QWebEnginePage *WebEngineMarketplacePage::webPage() const

@@ -10,6 +10,7 @@
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 QT_BEGIN_NAMESPACE
 class QWebEngineProfile;
@@ -57,6 +58,7 @@ private:
 
     QString wipeMarkerPath() const;
     void wipeStorageIfPending();
+    void endBlankLoad();
 
     QString m_storageFolder;
     WhatnotNavigationDecider m_decider;
@@ -64,6 +66,10 @@ private:
     DecidingPage *m_page = nullptr;
     std::unique_ptr<WebEnginePageScriptHost> m_host;
     QList<QNetworkCookie> m_cookies;
+    // A load of the blank page is still under way; a load asked for meanwhile
+    // waits in m_deferredLoad until it ends.
+    bool m_blankLoadPending = false;
+    std::optional<QUrl> m_deferredLoad;
 };
 
 } // namespace quill

@@ -14,17 +14,20 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonValue>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWebEnginePage>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 #include <chrono>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace quill::testing {
 
@@ -62,6 +65,23 @@ inline bool waitForLoad(QWebEnginePage &page, const std::function<void()> &start
     if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
         return false;
     return finished.constLast().at(0).toBool();
+}
+
+// Waits for the end of the load of `url` that `start` begins; loads of other
+// addresses that end meanwhile (one that was already under way) do not count.
+inline bool waitForLoadOf(QWebEnginePage &page, const QUrl &url, const std::function<void()> &start,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(15))
+{
+    std::optional<bool> outcome;
+    const QMetaObject::Connection connection =
+        QObject::connect(&page, &QWebEnginePage::loadingChanged, [&](const QWebEngineLoadingInfo &info) {
+            if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus && info.url() == url)
+                outcome = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+        });
+    start();
+    const bool ended = waitUntil([&] { return outcome.has_value(); }, timeout);
+    QObject::disconnect(connection);
+    return ended && *outcome;
 }
 
 // Kills the page's render process, as a crash would, and waits until the page
@@ -148,6 +168,26 @@ protected:
         m_session.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_optionsReady = false;
+        // The engine writes the old profile's cookies and closes its files only
+        // after the profile is gone (at quitting, its shutdown waits for that); a
+        // new profile that opened them earlier would miss what was stored.
+        EXPECT_TRUE(waitUntil([&] { return openFilesUnder(profileFolder()).isEmpty(); }))
+            << "the old profile still holds "
+            << openFilesUnder(profileFolder()).join(QLatin1Char(',')).toStdString();
+    }
+    // The files this process holds open inside `folder` (relative paths).
+    static QStringList openFilesUnder(const QString &folder)
+    {
+        QStringList result;
+        const QString prefix = QDir(folder).canonicalPath() + QLatin1Char('/');
+        const QFileInfoList fds =
+            QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System);
+        for (const QFileInfo &fd : fds) {
+            const QString target = fd.symLinkTarget();
+            if (target.startsWith(prefix))
+                result.append(target.mid(prefix.size()));
+        }
+        return result;
     }
 
     QWebEnginePage &page() { return *session().webPage(); }
@@ -159,11 +199,12 @@ protected:
     // Opens the show's live page and waits until it has loaded.
     bool openStream(const QString &streamId)
     {
-        return waitForLoad(page(), [&] { session().navigateToStream(streamId); });
+        return waitForLoadOf(page(), marketplace().liveUrl(streamId),
+                             [&] { session().navigateToStream(streamId); });
     }
     bool openHome()
     {
-        return waitForLoad(page(), [&] { session().load(); });
+        return waitForLoadOf(page(), marketplace().homeUrl(), [&] { session().load(); });
     }
     // Renders the stand-in's pending activity in the live page now; answers how many items.
     int syncPage() { return runScript(QStringLiteral("return window.__standin.sync();")).toInt(-1); }
