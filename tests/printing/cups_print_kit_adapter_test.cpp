@@ -59,17 +59,6 @@ protected:
         Settings::setShared(m_previousSettings);
     }
 
-    // Waits for the backend to store one more job than `before`; returns its path stem.
-    QString nextJob(const QString &queue, qsizetype before)
-    {
-        EXPECT_TRUE(tb::eventually([&] { return tb::jobFiles(queue).size() > before; }))
-            << "no job reached " << queue.toStdString();
-        // The newest job has the highest number ("job-10" sorts before "job-9" as text).
-        int newest = -1;
-        for (const QString &file : tb::jobFiles(queue))
-            newest = std::max(newest, file.mid(4, file.size() - 8).toInt());
-        return newest < 0 ? QString() : tb::outDir(queue) + QStringLiteral("/job-%1").arg(newest);
-    }
     QString options(const QString &job) { return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options"))); }
 
     const PrinterInfo *row(const QString &name) const
@@ -100,7 +89,7 @@ TEST_F(CupsPrintKitAdapter, PngLabelArrivesWithItsPageSizeOptionsAndCalibration)
         runSync(m_adapter->printImage(kTestLabel, png, LabelMedia::rect1x2(), Orientation::portrait, 1));
     ASSERT_TRUE(result.ok) << result.message;
 
-    const QString job = nextJob(kTestLabel, before);
+    const QString job = tb::nextJob(kTestLabel, before);
     EXPECT_EQ(tb::readFile(job + QStringLiteral(".bin")), png);
     // CUPS hands booleans on as "name" for true and "noname" for false.
     const QStringList sent = options(job).split(QLatin1Char(' '));
@@ -118,7 +107,7 @@ TEST_F(CupsPrintKitAdapter, AFourBySixHtmlLabelReachesTheQueueAsOnePageOf288By43
     const PrintResult result = runSync(m_adapter->printHTML(kTestLabel, html, 4, 6));
     ASSERT_TRUE(result.ok) << result.message;
 
-    const QString job = nextJob(kTestLabel, before);
+    const QString job = tb::nextJob(kTestLabel, before);
     const QByteArray pdf = tb::readFile(job + QStringLiteral(".bin"));
     ASSERT_TRUE(pdf.startsWith("%PDF"));
     const auto facts = quill::testing::pdfFacts(pdf);

@@ -59,16 +59,6 @@ protected:
         Settings::setShared(m_previousSettings);
     }
 
-    // Waits for the backend to store one more job than `before`; returns the newest job's path stem.
-    QString nextJob(const QString &queue, qsizetype before)
-    {
-        EXPECT_TRUE(tb::eventually([&] { return tb::jobFiles(queue).size() > before; }))
-            << "no job reached " << queue.toStdString();
-        int newest = -1;
-        for (const QString &file : tb::jobFiles(queue))
-            newest = std::max(newest, file.mid(4, file.size() - 8).toInt());
-        return newest < 0 ? QString() : tb::outDir(queue) + QStringLiteral("/job-%1").arg(newest);
-    }
     QStringList options(const QString &job)
     {
         return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options")))
@@ -109,7 +99,7 @@ TEST_F(CupsPrintService, WinnerLabelReachesTheQueueAsAPngWithItsPageSizeAndCalib
         ASSERT_TRUE(result.ok) << result.message;
         EXPECT_FALSE(m_service->lastError().has_value());
 
-        const QString job = nextJob(kTestLabel, before);
+        const QString job = tb::nextJob(kTestLabel, before);
         const QByteArray png = tb::readFile(job + QStringLiteral(".bin"));
         ASSERT_TRUE(png.startsWith("\x89PNG\r\n\x1a\n"));
         QImage bitmap;
@@ -144,7 +134,7 @@ TEST_F(CupsPrintService, RoundDesignedLabelPrintsAsAPdfOnASquareOfItsSmallerSide
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_FALSE(m_service->isPrinting());
 
-    const QString job = nextJob(kTestLabel, before);
+    const QString job = tb::nextJob(kTestLabel, before);
     const QByteArray pdf = tb::readFile(job + QStringLiteral(".bin"));
     ASSERT_TRUE(pdf.startsWith("%PDF"));
     const auto facts = quill::testing::pdfFacts(pdf);

@@ -43,14 +43,6 @@ protected:
     }
     void TearDown() override { tb::resetQueues(); }
 
-    // Waits for the backend to store one more job than `before` and returns its path stem.
-    QString nextJob(const QString &queue, qsizetype before)
-    {
-        EXPECT_TRUE(tb::eventually([&] { return tb::jobFiles(queue).size() > before; }))
-            << "no job reached " << queue.toStdString();
-        const QStringList files = tb::jobFiles(queue);
-        return files.isEmpty() ? QString() : tb::outDir(queue) + QLatin1Char('/') + files.last().chopped(4);
-    }
 
     CUPSTools m_tools;
     LabelRenderer m_renderer;
@@ -67,7 +59,7 @@ TEST_F(CupsQueue, PngJobArrivesWithItsPageSizeCopiesAndOptions)
     CUPSPrintConfiguration config{std::nullopt, true, {{QStringLiteral("PostAction"), QStringLiteral("None")}}};
     runSync(m_transport->printImage(png, QStringLiteral("TestLabel"), LabelPreset::rect1x2().canvas, 2, config));
 
-    const QString job = nextJob(QStringLiteral("TestLabel"), before);
+    const QString job = tb::nextJob(QStringLiteral("TestLabel"), before);
     EXPECT_EQ(tb::readFile(job + QStringLiteral(".bin")), png);
     const QString options = QString::fromUtf8(tb::readFile(job + QStringLiteral(".options")));
     EXPECT_TRUE(options.contains(QStringLiteral("PageSize=Custom.144x72"))) << options.toStdString();
@@ -82,7 +74,7 @@ TEST_F(CupsQueue, PdfJobOfAToolkitRequestArrivesAsPdf)
     PrintJobRequest request(QStringLiteral("TestLabel"), LabelPreset::rect3x2().canvas, LabelCalibration::standard(),
                             LabelContent::sample(), 1, PrintTransportStrategy::cups);
     runSync(m_transport->print(request));
-    const QString job = nextJob(QStringLiteral("TestLabel"), before);
+    const QString job = tb::nextJob(QStringLiteral("TestLabel"), before);
     EXPECT_TRUE(tb::readFile(job + QStringLiteral(".bin")).startsWith("%PDF"));
     EXPECT_TRUE(QString::fromUtf8(tb::readFile(job + QStringLiteral(".options")))
                     .contains(QStringLiteral("PageSize=Custom.216x144")));

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -41,6 +43,10 @@ inline QStringList jobFiles(const QString &queue)
     std::sort(files.begin(), files.end(), [&](const QString &a, const QString &b) { return id(a) < id(b); });
     return files;
 }
+
+// Waits for the backend to store more jobs of `queue` than `before` and returns the
+// path stem (…/job-<id>) of the newest one; empty when none came.
+inline QString nextJob(const QString &queue, qsizetype before);
 
 inline QByteArray readFile(const QString &path)
 {
@@ -72,6 +78,16 @@ inline bool eventually(const std::function<bool()> &done, int timeoutMs = 15000)
         QTest::qWait(20);
     }
     return true;
+}
+
+inline QString nextJob(const QString &queue, qsizetype before)
+{
+    if (!eventually([&] { return jobFiles(queue).size() > before; })) {
+        ADD_FAILURE() << "no job reached " << queue.toStdString();
+        return {};
+    }
+    const QStringList files = jobFiles(queue); // in job-id order
+    return outDir(queue) + QLatin1Char('/') + files.last().chopped(4);
 }
 
 // Puts every test queue back to enabled, accepting and empty.

@@ -393,14 +393,41 @@ private:
 
 // ---- containers -------------------------------------------------------------------
 
-class StackNode final : public Node
+// A node over several children, which it paints and reports in order.
+class ContainerNode : public Node
+{
+public:
+    // Absent elements take no room (and, in a stack, no spacing).
+    explicit ContainerNode(NodeList children) : m_children(std::move(children)) { std::erase(m_children, nullptr); }
+
+    void paint(QPainter &painter) const override
+    {
+        for (const NodePtr &child : m_children)
+            child->paint(painter);
+    }
+
+    bool isFlexible(Axis axis) const override
+    {
+        return std::any_of(m_children.begin(), m_children.end(),
+                           [axis](const NodePtr &child) { return child->isFlexible(axis); });
+    }
+
+protected:
+    void collectChildren(QList<Element> &out) const override
+    {
+        for (const NodePtr &child : m_children)
+            child->collect(out);
+    }
+
+    NodeList m_children;
+};
+
+class StackNode final : public ContainerNode
 {
 public:
     StackNode(Axis axis, qreal spacing, int crossAlignment, NodeList children)
-        : m_axis(axis), m_spacing(spacing), m_crossAlignment(crossAlignment), m_children(std::move(children))
+        : ContainerNode(std::move(children)), m_axis(axis), m_spacing(spacing), m_crossAlignment(crossAlignment)
     {
-        // Absent elements take no room and no spacing.
-        std::erase(m_children, nullptr);
         for (NodePtr &child : m_children)
             if (auto *spacerNode = dynamic_cast<SpacerNode *>(child.get()))
                 spacerNode->attach(axis, spacing);
@@ -433,25 +460,6 @@ public:
             m_children[i]->place(childFrame, arrangement.proposals[i]);
             along += primary(m_axis, size);
         }
-    }
-
-    void paint(QPainter &painter) const override
-    {
-        for (const NodePtr &child : m_children)
-            child->paint(painter);
-    }
-
-    bool isFlexible(Axis axis) const override
-    {
-        return std::any_of(m_children.begin(), m_children.end(),
-                           [axis](const NodePtr &child) { return child->isFlexible(axis); });
-    }
-
-protected:
-    void collectChildren(QList<Element> &out) const override
-    {
-        for (const NodePtr &child : m_children)
-            child->collect(out);
     }
 
 private:
@@ -562,16 +570,14 @@ private:
     Axis m_axis;
     qreal m_spacing;
     int m_crossAlignment;
-    NodeList m_children;
 };
 
-class ZStackNode final : public Node
+class ZStackNode final : public ContainerNode
 {
 public:
     ZStackNode(Alignment alignment, NodeList children)
-        : m_alignment(alignment), m_children(std::move(children))
+        : ContainerNode(std::move(children)), m_alignment(alignment)
     {
-        std::erase(m_children, nullptr);
     }
 
     QSizeF sizeThatFits(const Proposal &proposal) override
@@ -589,28 +595,8 @@ public:
             child->place(aligned(frame, child->sizeThatFits(proposal), m_alignment), proposal);
     }
 
-    void paint(QPainter &painter) const override
-    {
-        for (const NodePtr &child : m_children)
-            child->paint(painter);
-    }
-
-    bool isFlexible(Axis axis) const override
-    {
-        return std::any_of(m_children.begin(), m_children.end(),
-                           [axis](const NodePtr &child) { return child->isFlexible(axis); });
-    }
-
-protected:
-    void collectChildren(QList<Element> &out) const override
-    {
-        for (const NodePtr &child : m_children)
-            child->collect(out);
-    }
-
 private:
     Alignment m_alignment;
-    NodeList m_children;
 };
 
 // A node around one child.
