@@ -23,6 +23,8 @@ PACKAGES=(
   # label typefaces: system design with all weights, rounded, monospaced, and the named faces' substitutes
   fonts-inter fonts-comfortaa fonts-jetbrains-mono fonts-league-spartan fonts-adf-gillius fonts-opendin
   fonts-adf-baskervald fonts-roboto-slab
+  # buyer names with emoji, and the symbolic icons the screens use
+  fonts-noto-color-emoji adwaita-icon-theme
 )
 
 missing=()
