@@ -1,8 +1,8 @@
 #include "app/single_instance_guard.h"
 
+#include "ui/app/main_window.h"
+
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
@@ -18,12 +18,7 @@ int main(int argc, char *argv[])
         return 0;
     instanceGuard.listen();
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quillmark"));
-    auto *placeholder = new QLabel(QStringLiteral("Quillmark"), &window);
-    placeholder->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(placeholder);
-    window.resize(1100, 720);
+    quill::MainWindow window;
     QObject::connect(&instanceGuard, &quill::SingleInstanceGuard::activationRequested, &window, [&window] {
         window.show();
         window.raise();
