@@ -182,6 +182,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     outer->addWidget(scroll, 1);
 
     auto *content = new QWidget;
@@ -294,6 +295,9 @@ void DashboardView::rebuildCards()
             placeholders->addWidget(new Placeholder, 1);
         m_cardsLayout->addLayout(placeholders);
     }
+    // Children added to a shown parent stay hidden until asked.
+    for (QWidget *child : m_cards->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->show();
     m_cards->setVisible(m_controller.overview() || m_controller.isLoading());
 }
 

@@ -88,7 +88,7 @@ SignInView::SignInView(AuthManager &auth, QWidget *parent)
 
     m_error->setObjectName(QStringLiteral("error"));
     m_error->setWordWrap(true);
-    m_error->setMaximumWidth(420);
+    m_error->setFixedWidth(420);
     layout->addSpacing(8);
     layout->addWidget(m_error, 0, Qt::AlignHCenter);
     layout->addStretch(1);
