@@ -32,6 +32,18 @@ protected:
         Settings::setShared(m_previousSettings);
     }
 
+    AuthManager &signInStaff()
+    {
+        const QString token = m_backend.addUser(QStringLiteral("s1"), QStringLiteral("staff@quillmark.app"));
+        m_backend.addStaffEmail(QStringLiteral("staff@quillmark.app"));
+        AuthManager &auth = makeAuth();
+        ZavUser user;
+        user.id = QStringLiteral("s1");
+        user.email = QStringLiteral("staff@quillmark.app");
+        runSync(auth.completeSignIn(token, user));
+        return auth;
+    }
+
     static bool near(const QColor &a, const QColor &b)
     {
         return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
@@ -80,13 +92,8 @@ TEST_F(ScreensSignInDashboard, SignInError)
 
 TEST_F(ScreensSignInDashboard, Dashboard)
 {
-    const QString token = m_backend.addUser(QStringLiteral("s1"), QStringLiteral("staff@quillmark.app"));
-    m_backend.addStaffEmail(QStringLiteral("staff@quillmark.app"));
-    AuthManager &auth = makeAuth();
-    ZavUser user;
-    user.id = QStringLiteral("s1");
-    user.email = QStringLiteral("staff@quillmark.app");
-    ASSERT_TRUE(runSync(auth.completeSignIn(token, user)));
+    AuthManager &auth = signInStaff();
+    ASSERT_TRUE(auth.state().isSignedIn());
     m_sync->setApi(&auth.api());
     m_sync->setActiveStreamId(QStringLiteral("stream-1"));
     runSync(m_sync->startShow(QStringLiteral("Friday"), QStringLiteral("realtime")));
@@ -107,13 +114,8 @@ TEST_F(ScreensSignInDashboard, Dashboard)
 
 TEST_F(ScreensSignInDashboard, DashboardLoading)
 {
-    const QString token = m_backend.addUser(QStringLiteral("s1"), QStringLiteral("staff@quillmark.app"));
-    m_backend.addStaffEmail(QStringLiteral("staff@quillmark.app"));
-    AuthManager &auth = makeAuth();
-    ZavUser user;
-    user.id = QStringLiteral("s1");
-    user.email = QStringLiteral("staff@quillmark.app");
-    ASSERT_TRUE(runSync(auth.completeSignIn(token, user)));
+    AuthManager &auth = signInStaff();
+    ASSERT_TRUE(auth.state().isSignedIn());
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::held());
 
     DashboardView view(auth, *m_sync, m_backend.baseUrl(), m_selection);
