@@ -83,6 +83,14 @@ Fault Fault::dropConnection()
     return fault;
 }
 
+Fault Fault::held(int statusCode)
+{
+    Fault fault;
+    fault.kind = Kind::Hold;
+    fault.statusCode = statusCode;
+    return fault;
+}
+
 Fault Fault::times(int count) const
 {
     Fault copy = *this;
@@ -386,7 +394,9 @@ void StandinBackend::handle(const QHttpServerRequest &request, QHttpServerRespon
     }
 
     Answer answer;
-    if (fault && fault->kind == Fault::Kind::Status) {
+    const bool fixedStatus = fault && (fault->kind == Fault::Kind::Status ||
+                                       (fault->kind == Fault::Kind::Hold && fault->statusCode > 0));
+    if (fixedStatus) {
         answer = Answer::empty(fault->statusCode);
         answer.body = fault->body;
         if (!answer.body.isEmpty())
@@ -417,7 +427,25 @@ void StandinBackend::handle(const QHttpServerRequest &request, QHttpServerRespon
         });
         return;
     }
+    if (fault && fault->kind == Fault::Kind::Hold) {
+        m_held.append({QPointer<QTcpSocket>(socket), std::make_shared<Answer>(answer)});
+        return;
+    }
     send(socket, answer);
+}
+
+void StandinBackend::releaseHeld()
+{
+    const auto held = std::exchange(m_held, {});
+    for (const auto &[socket, answer] : held) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            send(socket.data(), *answer);
+    }
+}
+
+void StandinBackend::setStaffStatistics(const QString &which, const QJsonObject &stats)
+{
+    m_staffStatistics.insert(which, stats);
 }
 
 void StandinBackend::send(QTcpSocket *socket, const Answer &answer)
@@ -704,7 +732,9 @@ StandinBackend::Answer StandinBackend::mobileCallback(const RecordedRequest &req
 StandinBackend::Answer StandinBackend::staffStatistics(const QString &which) const
 {
     QJsonObject stats;
-    if (which == QLatin1String("subscribers")) {
+    if (m_staffStatistics.contains(which)) {
+        stats = m_staffStatistics.value(which);
+    } else if (which == QLatin1String("subscribers")) {
         stats.insert(QStringLiteral("total"), 42);
         stats.insert(QStringLiteral("pro"), 12);
         stats.insert(QStringLiteral("free"), 30);

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,7 @@ struct Fault
         MissingKeys,   // handle the request, then leave `missingKeys` out of the top-level JSON object
         Delay,         // handle the request at once, hold the answer back for `delayMs`
         Drop,          // close the connection without answering and without handling the request
+        Hold,          // handle the request (or answer `statusCode` when set), send nothing until releaseHeld()
     };
 
     Kind kind = Kind::Status;
@@ -73,6 +75,8 @@ struct Fault
     static Fault withoutKeys(QStringList keys);
     static Fault delayed(int milliseconds);
     static Fault dropConnection();
+    // statusCode 0: the real answer, held back.
+    static Fault held(int statusCode = 0);
 
     Fault times(int count) const;
 };
@@ -165,6 +169,12 @@ public:
     // wins when several match.
     void setFault(const QString &method, const QString &pathPattern, Fault fault);
     void clearFaults() { m_faults.clear(); }
+    // Sends every answer held back by a Hold fault, in the order the requests came.
+    void releaseHeld();
+    int heldCount() const { return int(m_held.size()); }
+    // Replaces the "stats" object the staff route `which` ("subscribers", "shows",
+    // "revenue") answers with.
+    void setStaffStatistics(const QString &which, const QJsonObject &stats);
 
 private:
     struct Answer;
@@ -219,6 +229,8 @@ private:
 
     QList<RecordedRequest> m_requests;
     QList<FaultRule> m_faults;
+    QList<QPair<QPointer<QTcpSocket>, std::shared_ptr<Answer>>> m_held;
+    QHash<QString, QJsonObject> m_staffStatistics;
 };
 
 } // namespace quill::standin

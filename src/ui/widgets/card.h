@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+
+namespace quill {
+
+// The design's card: a rounded rectangle (radius 8) in the card fill with a faint
+// outline and shadow; its layout is inset 10 on every edge.
+class Card : public QFrame
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Card)
+
+public:
+    explicit Card(QWidget *parent = nullptr);
+
+    void setFillColor(const QColor &color);
+    const QColor &fillColor() const { return m_fill; }
+    void setCornerRadius(qreal radius);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_fill;
+    qreal m_radius = 8;
+};
+
+// A filled rounded rectangle of the card kit; the loading placeholders use it.
+void paintCardFrame(QPainter &painter, const QRectF &rect, const QColor &fill, qreal radius, bool outline);
+
+} // namespace quill

@@ -1,0 +1,60 @@
+#include "ui/widgets/empty_state_view.h"
+
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace quill {
+
+EmptyStateView::EmptyStateView(const QString &symbol, const QString &title, const QString &description,
+                               QWidget *parent)
+    : QWidget(parent), m_icon(new QLabel(this)), m_title(new QLabel(title, this)),
+      m_description(new QLabel(description, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(8);
+    layout->addStretch(1);
+
+    m_icon->setPixmap(symbolPixmap(symbol, 44, secondaryTextColor(), devicePixelRatioF()));
+    m_icon->setAlignment(Qt::AlignCenter);
+    m_title->setFont(textFont(TextStyle::title2, QFont::Bold));
+    m_title->setAlignment(Qt::AlignCenter);
+    m_description->setFont(textFont(TextStyle::callout));
+    m_description->setAlignment(Qt::AlignCenter);
+    m_description->setWordWrap(true);
+    m_description->setMaximumWidth(360);
+    QPalette palette = m_description->palette();
+    palette.setColor(QPalette::WindowText, secondaryTextColor());
+    m_description->setPalette(palette);
+
+    layout->addWidget(m_icon, 0, Qt::AlignHCenter);
+    layout->addSpacing(4);
+    layout->addWidget(m_title, 0, Qt::AlignHCenter);
+    layout->addWidget(m_description, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+}
+
+void EmptyStateView::setTitle(const QString &title)
+{
+    m_title->setText(title);
+}
+
+void EmptyStateView::setDescription(const QString &description)
+{
+    m_description->setText(description);
+}
+
+QString EmptyStateView::title() const
+{
+    return m_title->text();
+}
+
+QString EmptyStateView::description() const
+{
+    return m_description->text();
+}
+
+} // namespace quill

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+#include <optional>
+
+class QApplication;
+class QLabel;
+class QWidget;
+
+namespace quill {
+
+// The design's text styles. Sizes are design points: one design point is one
+// logical pixel, like every other size on the screens.
+enum class TextStyle
+{
+    largeTitle,
+    title,
+    title2,
+    title3,
+    headline,
+    body,
+    callout,
+    subheadline,
+    footnote,
+    caption,
+    caption2
+};
+
+// The font of a text style; `weight` replaces the style's own weight when given.
+QFont textFont(TextStyle style, std::optional<QFont::Weight> weight = std::nullopt);
+// A plain font of `designPoints`, as the design's "system font of size N".
+QFont systemFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
+
+// The system colours the design names besides the palette.
+enum class SystemColor
+{
+    blue,
+    purple,
+    orange,
+    pink,
+    teal,
+    indigo,
+    mint,
+    cyan,
+    red,
+    green,
+    yellow
+};
+QColor systemColor(SystemColor color);
+
+// Text colours of the dark look: primary, secondary and tertiary labels, and the
+// faint fill of placeholders.
+QColor primaryTextColor();
+QColor secondaryTextColor();
+QColor tertiaryTextColor();
+QColor quaternaryFillColor();
+
+// A label in a font and colour of the design.
+QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
+// Fills the widget's background with `color`.
+void fillBackground(QWidget *widget, const QColor &color);
+
+// The dark Fusion look built from the palette, the design's text size for the
+// application font and the symbolic icon theme. Call once, before any window.
+void applyAppLook(QApplication &app);
+
+} // namespace quill

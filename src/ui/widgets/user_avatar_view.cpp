@@ -1,0 +1,179 @@
+#include "ui/widgets/user_avatar_view.h"
+
+#include "ui/widgets/style.h"
+
+#include <QImageReader>
+#include <QBuffer>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quill {
+
+int avatarColorIndex(const QString &username)
+{
+    quint64 sum = 0;
+    for (const char32_t scalar : username.toUcs4())
+        sum += scalar;
+    return int(sum % 8);
+}
+
+QColor avatarColor(int index)
+{
+    static const SystemColor colors[] = {SystemColor::blue,   SystemColor::purple, SystemColor::orange,
+                                         SystemColor::pink,   SystemColor::teal,   SystemColor::indigo,
+                                         SystemColor::mint,   SystemColor::cyan};
+    return systemColor(colors[((index % 8) + 8) % 8]);
+}
+
+AvatarImageLoader::AvatarImageLoader(QObject *parent) : QObject(parent)
+{
+    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+AvatarImageLoader::~AvatarImageLoader()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+    }
+}
+
+std::optional<QUrl> AvatarImageLoader::fetchableUrl(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return std::nullopt;
+    const QString scheme = url.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return std::nullopt;
+    return url;
+}
+
+void AvatarImageLoader::load(const QString &address)
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    m_data.clear();
+    const auto url = fetchableUrl(address);
+    if (!url) {
+        Q_EMIT failed(QStringLiteral("Not an http(s) address"));
+        return;
+    }
+    QNetworkRequest request(*url);
+    request.setTransferTimeout(int(m_timeout.count()));
+    // Redirects must stay on http(s) too; the policy refuses https -> http.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(3);
+    m_reply = m_network.get(request);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > m_maxBytes)
+            abandon(QStringLiteral("The image is too large"));
+    });
+    connect(m_reply, &QNetworkReply::readyRead, this, [this] {
+        m_data += m_reply->readAll();
+        if (m_data.size() > m_maxBytes)
+            abandon(QStringLiteral("The image is too large"));
+    });
+    connect(m_reply, &QNetworkReply::redirected, this, [this](const QUrl &target) {
+        if (!fetchableUrl(target.toString()))
+            abandon(QStringLiteral("Redirected away from http(s)"));
+    });
+    connect(m_reply, &QNetworkReply::finished, this, &AvatarImageLoader::finish);
+}
+
+void AvatarImageLoader::abandon(const QString &reason)
+{
+    if (!m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    m_data.clear();
+    Q_EMIT failed(reason);
+}
+
+void AvatarImageLoader::finish()
+{
+    QNetworkReply *reply = m_reply;
+    if (!reply)
+        return;
+    m_reply = nullptr;
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError) {
+        m_data.clear();
+        Q_EMIT failed(reply->errorString());
+        return;
+    }
+    m_data += reply->readAll();
+    if (m_data.size() > m_maxBytes) {
+        m_data.clear();
+        Q_EMIT failed(QStringLiteral("The image is too large"));
+        return;
+    }
+    QBuffer buffer(&m_data);
+    QImageReader reader(&buffer);
+    // A small file can still claim a huge picture; avatars are shown tiny.
+    if (reader.size().isValid() && qint64(reader.size().width()) * reader.size().height() > 4096LL * 4096LL) {
+        m_data.clear();
+        Q_EMIT failed(QStringLiteral("The image is too large"));
+        return;
+    }
+    const QImage image = reader.read();
+    m_data.clear();
+    if (image.isNull()) {
+        Q_EMIT failed(QStringLiteral("Not an image"));
+        return;
+    }
+    Q_EMIT loaded(image);
+}
+
+UserAvatarView::UserAvatarView(QString username, std::optional<QString> avatarURL, int size, QWidget *parent)
+    : QWidget(parent), m_username(std::move(username)), m_size(size)
+{
+    setFixedSize(size, size);
+    connect(&m_loader, &AvatarImageLoader::loaded, this, [this](const QImage &image) {
+        m_image = image;
+        update();
+    });
+    if (avatarURL)
+        m_loader.load(*avatarURL);
+}
+
+void UserAvatarView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF circle(0, 0, m_size, m_size);
+    if (!m_image.isNull()) {
+        QPainterPath clip;
+        clip.addEllipse(circle);
+        painter.setClipPath(clip);
+        // Fill the square: scale the shorter side to the diameter and centre the rest.
+        const QImage scaled =
+            m_image.scaled(m_size, m_size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        painter.drawImage(QPointF((m_size - scaled.width()) / 2.0, (m_size - scaled.height()) / 2.0), scaled);
+        return;
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(avatarColor(avatarColorIndex(m_username)));
+    painter.drawEllipse(circle);
+    if (m_username.isEmpty())
+        return;
+    // The first character, a surrogate pair kept whole.
+    const int length = m_username.at(0).isHighSurrogate() && m_username.size() > 1 ? 2 : 1;
+    painter.setPen(Qt::white);
+    painter.setFont(systemFont(m_size * 0.45, QFont::DemiBold));
+    painter.drawText(circle, Qt::AlignCenter, m_username.left(length).toUpper());
+}
+
+} // namespace quill

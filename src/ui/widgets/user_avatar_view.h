@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QImage>
+#include <QNetworkReply>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+#include <chrono>
+#include <optional>
+
+
+namespace quill {
+
+// Index 0..7 of the fallback colour: the sum of the name's Unicode scalar values
+// (code points, so a character outside the Basic Multilingual Plane counts once)
+// modulo 8. An empty name gives 0.
+int avatarColorIndex(const QString &username);
+// Blue, purple, orange, pink, teal, indigo, mint, cyan.
+QColor avatarColor(int index);
+
+// Fetches one avatar image. Addresses come from the marketplace page, so only
+// http and https are fetched, an answer larger than the cap is abandoned and a
+// fetch that takes too long ends; every refusal or failure reports `failed`.
+class AvatarImageLoader final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AvatarImageLoader)
+
+public:
+    static constexpr qint64 kDefaultMaxBytes = 2 * 1024 * 1024;
+    static constexpr std::chrono::milliseconds kDefaultTimeout{std::chrono::seconds(15)};
+
+    explicit AvatarImageLoader(QObject *parent = nullptr);
+    ~AvatarImageLoader() override;
+
+    void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    // The address the loader would fetch, or nothing when it is not one to fetch.
+    static std::optional<QUrl> fetchableUrl(const QString &address);
+
+    // Starts a fetch, replacing any running one. Refused addresses fail at once.
+    void load(const QString &address);
+    bool isLoading() const { return m_reply != nullptr; }
+
+Q_SIGNALS:
+    void loaded(const QImage &image);
+    void failed(const QString &reason);
+
+private:
+    void finish();
+    void abandon(const QString &reason);
+
+    QNetworkAccessManager m_network;
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_data;
+    qint64 m_maxBytes = kDefaultMaxBytes;
+    std::chrono::milliseconds m_timeout = kDefaultTimeout;
+};
+
+// A marketplace user's round picture: the avatar image when it loads, else a
+// coloured circle with the name's first character.
+class UserAvatarView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UserAvatarView)
+
+public:
+    UserAvatarView(QString username, std::optional<QString> avatarURL, int size, QWidget *parent = nullptr);
+
+    const QString &username() const { return m_username; }
+    bool showsImage() const { return !m_image.isNull(); }
+    AvatarImageLoader &loader() { return m_loader; }
+
+    QSize sizeHint() const override { return QSize(m_size, m_size); }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_username;
+    int m_size;
+    QImage m_image;
+    AvatarImageLoader m_loader;
+};
+
+} // namespace quill
