@@ -1,7 +1,8 @@
 #include "app/user_scope_binding.h"
 
-#include "app/user_scoped.h"
 #include "backend/auth_manager.h"
+#include "common/logging.h"
+#include "common/user_scoped.h"
 
 namespace quill {
 
@@ -9,7 +10,16 @@ void bindUserScopeToAccount(AuthManager &auth, Settings *settings)
 {
     QObject::connect(&auth, &AuthManager::accountChanged, &auth,
                      [settings](const std::optional<QString> &userId) {
-                         UserScoped::setCurrentUser(userId, settings ? *settings : Settings::shared());
+                         Settings *store = settings;
+                         if (!store) {
+                             try {
+                                 store = &Settings::shared();
+                             } catch (const std::exception &e) {
+                                 qCCritical(lcAuth, "Per-user flags without a settings store: %s", e.what());
+                             }
+                         }
+                         // Switches even without a store, so the previous seller's flags never carry over.
+                         UserScoped::setCurrentUser(userId, store);
                      });
 }
 

@@ -92,8 +92,7 @@ public:
 
     using Seams = AuthSeams;
 
-    explicit AuthManager(QUrl baseURL = ZavAPIClient::defaultBaseURL(), Seams seams = {},
-                         QObject *parent = nullptr);
+    explicit AuthManager(QUrl baseURL, Seams seams = {}, QObject *parent = nullptr);
     ~AuthManager() override;
 
     const AuthState &state() const { return m_state; }

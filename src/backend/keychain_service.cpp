@@ -88,29 +88,4 @@ QCoro::Task<> SystemKeychain::remove(QString account)
     co_await run(job.get());
 }
 
-QCoro::Task<> InMemoryKeychain::save(QString value, QString account)
-{
-    if (m_failingSaves > 0) {
-        --m_failingSaves;
-        qCCritical(lcKeychain, "Keychain save failed: %d", -1);
-        throw KeychainError::saveFailed(-1, QStringLiteral("store refused the write"));
-    }
-    m_items.insert(account, value);
-    co_return;
-}
-
-QCoro::Task<std::optional<QString>> InMemoryKeychain::load(QString account)
-{
-    const auto it = m_items.constFind(account);
-    if (it == m_items.constEnd())
-        co_return std::nullopt;
-    co_return std::optional<QString>(*it);
-}
-
-QCoro::Task<> InMemoryKeychain::remove(QString account)
-{
-    m_items.remove(account);
-    co_return;
-}
-
 } // namespace quill

@@ -3,7 +3,6 @@
 #include "common/error.h"
 
 #include <QCoroTask>
-#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -63,24 +62,6 @@ public:
 
 private:
     QString m_service;
-};
-
-// A store that lives in memory, for tests; a save can be made to fail.
-class InMemoryKeychain final : public KeychainService
-{
-public:
-    QCoro::Task<> save(QString value, QString account) override;
-    QCoro::Task<std::optional<QString>> load(QString account) override;
-    QCoro::Task<> remove(QString account) override;
-
-    // The next `count` saves fail with KeychainError and change nothing.
-    void failSaves(int count = 1) { m_failingSaves = count; }
-    const QHash<QString, QString> &items() const { return m_items; }
-    void setItem(const QString &account, const QString &value) { m_items.insert(account, value); }
-
-private:
-    QHash<QString, QString> m_items;
-    int m_failingSaves = 0;
 };
 
 } // namespace quill

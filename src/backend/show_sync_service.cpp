@@ -6,6 +6,7 @@
 #include "common/logging.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "common/user_scoped.h"
 
 #include <QCoroSignal>
 #include <QDir>
@@ -68,7 +69,10 @@ QString orNil(const QString &value)
 
 } // namespace
 
-ShowSyncService::ShowSyncService(Sleeper &sleeper, QObject *parent) : QObject(parent), m_sleeper(sleeper) {}
+ShowSyncService::ShowSyncService(Settings &settings, Sleeper &sleeper, QObject *parent)
+    : QObject(parent), m_settings(settings), m_sleeper(sleeper)
+{
+}
 
 ShowSyncService::~ShowSyncService() = default;
 
@@ -83,11 +87,10 @@ void ShowSyncService::setApi(ZavAPIClient *api)
 void ShowSyncService::setActiveStreamId(const QString &streamId)
 {
     try {
-        Settings &settings = Settings::shared();
         if (streamId.isEmpty())
-            settings.remove(QString::fromLatin1(kStreamIdKey));
+            m_settings.remove(QString::fromLatin1(kStreamIdKey));
         else
-            settings.setString(QString::fromLatin1(kStreamIdKey), streamId);
+            m_settings.setString(QString::fromLatin1(kStreamIdKey), streamId);
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not store the stream id: %s", e.what());
     }
@@ -108,13 +111,12 @@ void ShowSyncService::setActiveShowId(const QString &showId)
 {
     // Remember which stream the show belongs to, so a restart adopts this show only.
     try {
-        Settings &settings = Settings::shared();
         if (showId.isEmpty()) {
-            settings.remove(QString::fromLatin1(kShowIdKey));
-            settings.remove(QString::fromLatin1(kShowStreamIdKey));
+            m_settings.remove(QString::fromLatin1(kShowIdKey));
+            m_settings.remove(QString::fromLatin1(kShowStreamIdKey));
         } else {
-            settings.setString(QString::fromLatin1(kShowIdKey), showId);
-            settings.setString(QString::fromLatin1(kShowStreamIdKey), m_activeStreamId);
+            m_settings.setString(QString::fromLatin1(kShowIdKey), showId);
+            m_settings.setString(QString::fromLatin1(kShowStreamIdKey), m_activeStreamId);
         }
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not store the active show: %s", e.what());
@@ -144,7 +146,7 @@ void ShowSyncService::setSyncError(const QString &error)
 QString ShowSyncService::storedString(const char *key) const
 {
     try {
-        return Settings::shared().stringValue(QString::fromLatin1(key));
+        return m_settings.stringValue(QString::fromLatin1(key));
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not read %s: %s", key, e.what());
         return {};
@@ -165,10 +167,9 @@ void ShowSyncService::adopt(const QString &showId)
 
 void ShowSyncService::markStarted()
 {
-    const QString plain = QStringLiteral("has_started_live_show");
-    const QString key = m_userKey ? m_userKey(plain) : plain;
+    const QString key = QStringLiteral("has_started_live_show");
     try {
-        Settings::shared().setBool(key, true);
+        UserScoped::setValue(key, true, m_settings);
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not store %s: %s", qUtf8Printable(key), e.what());
     }

@@ -10,10 +10,11 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
-#include <functional>
 #include <optional>
 
 namespace quill {
+
+class Settings;
 
 // What the synchroniser sends of one captured auction. The capture library sits
 // above this one, so the caller copies these fields out of its capture records.
@@ -47,22 +48,20 @@ class ShowSyncService final : public QObject
     Q_PROPERTY(int pendingUploadCount READ pendingUploadCount NOTIFY pendingUploadCountChanged)
 
 public:
-    // Per-user settings key of a flag ("has_started_live_show" -> "<user id>_has_started_live_show").
-    using UserKeyFunction = std::function<QString(const QString &key)>;
-
     static constexpr const char *kStreamIdKey = "showSync_activeStreamId";
     // The show that was started or adopted for a stream, so a restart picks up that show and no other.
     static constexpr const char *kShowIdKey = "showSync_activeShowId";
     static constexpr const char *kShowStreamIdKey = "showSync_activeShowStreamId";
     static constexpr const char *kPendingFileName = "show_sync_pending.json";
 
-    // `sleeper` paces retries; it must outlive the service.
-    explicit ShowSyncService(Sleeper &sleeper = TimerSleeper::instance(), QObject *parent = nullptr);
+    // `settings` keeps the active show and the per-user "has_started_live_show" flag;
+    // `sleeper` paces retries. Both must outlive the service.
+    explicit ShowSyncService(Settings &settings, Sleeper &sleeper = TimerSleeper::instance(),
+                             QObject *parent = nullptr);
     ~ShowSyncService() override;
 
     ZavAPIClient *api() const { return m_api; }
     void setApi(ZavAPIClient *api);
-    void setUserKeyFunction(UserKeyFunction function) { m_userKey = std::move(function); }
 
     // Empty text: none.
     const QString &activeShowId() const { return m_activeShowId; }
@@ -127,9 +126,9 @@ private:
     void startUploads();
     QCoro::Task<> uploadLoop();
 
+    Settings &m_settings;
     Sleeper &m_sleeper;
     QPointer<ZavAPIClient> m_api;
-    UserKeyFunction m_userKey;
 
     QString m_activeShowId;
     QString m_activeStreamId;

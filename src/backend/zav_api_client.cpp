@@ -58,11 +58,6 @@ APIError APIError::invalidResponse()
     return APIError(Kind::invalidResponse, 0, QStringLiteral("Invalid response"));
 }
 
-QUrl ZavAPIClient::defaultBaseURL()
-{
-    return QUrl(QStringLiteral(QUILLMARK_API_BASE_URL));
-}
-
 ZavAPIClient::ZavAPIClient(QUrl baseURL, QObject *parent) : QObject(parent), m_baseURL(std::move(baseURL))
 {
     // Answers are the backend's own every time.

@@ -66,10 +66,7 @@ class ZavAPIClient final : public QObject
     Q_DISABLE_COPY_MOVE(ZavAPIClient)
 
 public:
-    // The backend address this build talks to.
-    static QUrl defaultBaseURL();
-
-    explicit ZavAPIClient(QUrl baseURL = defaultBaseURL(), QObject *parent = nullptr);
+    explicit ZavAPIClient(QUrl baseURL, QObject *parent = nullptr);
     ~ZavAPIClient() override;
 
     const QUrl &baseURL() const { return m_baseURL; }

@@ -1,10 +1,10 @@
 #include "capture/whatnot_session.h"
 
-#include "app/user_scoped.h"
 #include "backend/zav_api_client.h"
 #include "capture/webengine_marketplace_page.h"
 #include "common/logging.h"
 #include "common/settings.h"
+#include "common/user_scoped.h"
 
 #include <QCoroSignal>
 #include <QFile>
@@ -131,8 +131,6 @@ struct WhatnotSession::AuthCheckInfo
         return info;
     }
 };
-
-WhatnotSession::WhatnotSession(QObject *parent) : WhatnotSession(WhatnotSessionOptions{}, parent) {}
 
 WhatnotSession::WhatnotSession(WhatnotSessionOptions options, QObject *parent)
     : QObject(parent), m_homeURL(options.homeURL), m_livePrefix(options.livePrefix),

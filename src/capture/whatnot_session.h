@@ -39,10 +39,9 @@ public:
 struct WhatnotSessionOptions
 {
     // The marketplace's home page and the prefix of a show's live page
-    // ("<prefix><stream id>"); the build's constants unless a test or the demo
-    // points the session elsewhere.
-    QUrl homeURL = QUrl(QStringLiteral(QUILLMARK_MARKETPLACE_HOME_URL));
-    QString livePrefix = QStringLiteral(QUILLMARK_MARKETPLACE_LIVE_PREFIX);
+    // ("<prefix><stream id>"). Unset, the session loads nothing and reports why.
+    QUrl homeURL;
+    QString livePrefix;
 
     Settings *settings = nullptr; // nullptr: Settings::shared()
     Sleeper *sleeper = nullptr;   // nullptr: TimerSleeper
@@ -77,7 +76,6 @@ public:
     static constexpr int kMaxCrashReloads = 3;
     static constexpr std::chrono::milliseconds kCrashWindow{60000};
 
-    explicit WhatnotSession(QObject *parent = nullptr);
     explicit WhatnotSession(WhatnotSessionOptions options, QObject *parent = nullptr);
     ~WhatnotSession() override;
 

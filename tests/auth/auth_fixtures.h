@@ -3,6 +3,7 @@
 #include "backend/auth_manager.h"
 #include "common/clock.h"
 #include "common/settings.h"
+#include "in_memory_keychain.h"
 #include "run_sync.h"
 #include "standin_backend.h"
 

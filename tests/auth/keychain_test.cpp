@@ -1,4 +1,5 @@
 #include "backend/keychain_service.h"
+#include "in_memory_keychain.h"
 #include "run_sync.h"
 
 #include <QUuid>

@@ -1,6 +1,6 @@
 #include "app/user_scope_binding.h"
-#include "app/user_scoped.h"
 #include "auth_fixtures.h"
+#include "common/user_scoped.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -181,6 +181,32 @@ TEST_F(Session, SignOutClearsEverythingOfTheAccount)
     EXPECT_FALSE(auth.api().bearerToken().has_value());
     EXPECT_FALSE(m_settings->contains(QStringLiteral("cached_user")));
     EXPECT_FALSE(UserScoped::currentUserId().has_value());
+}
+
+TEST_F(Session, AnyUserIdSwitchesTheFlagsAndNothingThrowsOutOfTheSignal)
+{
+    AuthManager &auth = makeAuth();
+    bindUserScopeToAccount(auth, m_settings.get());
+    m_settings->setBool(QStringLiteral("has_test_printed"), true);
+    for (const QString &id : {QStringLiteral("/evil"), QStringLiteral("a//b")}) {
+        EXPECT_NO_THROW(runSync(auth.completeSignIn(
+            QStringLiteral("tok"), ZavUser{id, std::nullopt, QStringLiteral("a@example.com"), {}})));
+        EXPECT_EQ(UserScoped::currentUserId(), id);
+    }
+    // The legacy flag went to the first of them only.
+    EXPECT_FALSE(UserScoped::value(QStringLiteral("has_test_printed"), *m_settings));
+    UserScoped::setCurrentUser(QStringLiteral("/evil"), *m_settings);
+    EXPECT_TRUE(UserScoped::value(QStringLiteral("has_test_printed"), *m_settings));
+
+    // No settings store at all: the account still switches, and nothing throws.
+    Settings *previous = Settings::setShared(nullptr);
+    AuthManager &other = makeAuth();
+    bindUserScopeToAccount(other);
+    EXPECT_NO_THROW(runSync(other.completeSignIn(
+        QStringLiteral("tok"), ZavUser{QStringLiteral("u9"), std::nullopt, QStringLiteral("b@example.com"), {}})));
+    EXPECT_EQ(UserScoped::currentUserId(), QStringLiteral("u9"));
+    Settings::setShared(previous);
+    UserScoped::setCurrentUser(std::nullopt, nullptr);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 // folder, shown in a view (so the page is visible, has a viewport and runs its
 // timers at full speed), and helpers to wait for the page.
 
-#include "app/user_scoped.h"
+#include "common/user_scoped.h"
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
 #include "run_sync.h"

@@ -2,7 +2,7 @@
 // recovery, login detection and its cached flag, logout. The real page is
 // exercised in webengine_session_test.cpp.
 
-#include "app/user_scoped.h"
+#include "common/user_scoped.h"
 #include "backend/zav_api_client.h"
 #include "capture/whatnot_session.h"
 #include "common/logging.h"

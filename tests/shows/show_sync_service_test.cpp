@@ -1,5 +1,6 @@
 // The show synchroniser against the stand-in backend over real HTTP.
 #include "backend/show_sync_service.h"
+#include "common/user_scoped.h"
 #include "fake_sleeper.h"
 #include "run_sync.h"
 #include "shows_fixture.h"
@@ -41,20 +42,21 @@ protected:
     void SetUp() override
     {
         ShowsFixture::SetUp();
+        UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
         m_service = makeService();
     }
 
     void TearDown() override
     {
         m_service.reset();
+        UserScoped::setCurrentUser(std::nullopt, nullptr);
         ShowsFixture::TearDown();
     }
 
     std::unique_ptr<ShowSyncService> makeService()
     {
-        auto service = std::make_unique<ShowSyncService>(m_sleeper);
+        auto service = std::make_unique<ShowSyncService>(*m_settings, m_sleeper);
         service->setApi(m_client.get());
-        service->setUserKeyFunction([](const QString &key) { return QStringLiteral("u1_") + key; });
         return service;
     }
 
@@ -342,7 +344,7 @@ TEST_F(ShowSync, PendingUploadsSurviveARestartAndGoOutOnResume)
 TEST_F(ShowSync, ResumeAdoptsOnlyThisStreamsShowThatIsStillLive)
 {
     // No client, no show: no request.
-    ShowSyncService detached(m_sleeper);
+    ShowSyncService detached(*m_settings, m_sleeper);
     EXPECT_FALSE(runSync(detached.resumeActiveShow()));
 
     // Nothing of ours to pick up: a foreign live show stays foreign.

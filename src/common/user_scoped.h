@@ -11,7 +11,11 @@
 namespace quill {
 
 // Boolean flags that belong to the signed-in seller ("has_test_printed", ...),
-// stored under "<user id>_<key>" (the plain key while nobody is signed in).
+// stored under "<user id>_<key>" (the plain key while nobody is signed in). An id
+// of anything but ASCII letters, digits, "-", "." and "_" (or an empty one) is
+// stored encoded, so every id gives a valid settings key of its own. Flag keys
+// are a fixed set in which none ends in "_" and another key, so "u1" and "u1_x"
+// never share a stored key.
 class UserScoped final
 {
 public:
@@ -26,7 +30,10 @@ public:
     // account switch never reads the previous seller's flags. The first user that
     // signs in inherits the legacy flags that were set, and the legacy keys are
     // removed, so no later account inherits them as well.
+    // Never throws: a legacy flag that cannot be moved is logged and left in place.
     static void setCurrentUser(const std::optional<QString> &userId, Settings &settings = Settings::shared());
+    // `settings` nullptr: switches without moving the legacy flags (no store to move them in).
+    static void setCurrentUser(const std::optional<QString> &userId, Settings *settings);
 
     // The stored key of `key` for the current user, computed at each call.
     static QString scopedKey(const QString &key);

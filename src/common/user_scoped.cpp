@@ -1,6 +1,10 @@
-#include "app/user_scoped.h"
+#include "common/user_scoped.h"
 
-#include <QSet>
+#include <QLoggingCategory>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcUserScoped, "app.quillmark.Quillmark.UserScoped")
 
 namespace quill {
 
@@ -9,6 +13,29 @@ std::optional<QString> &currentId()
 {
     static std::optional<QString> id;
     return id;
+}
+
+bool isPlainId(const QString &userId)
+{
+    if (userId.isEmpty())
+        return false;
+    return std::all_of(userId.cbegin(), userId.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+               c == u'-' || c == u'.' || c == u'_';
+    });
+}
+
+// Other ids become "~" and four hex digits per UTF-16 unit: a valid key for any id,
+// one id per spelling, and never the spelling of a plain id, which has no "~".
+QString keyPrefix(const QString &userId)
+{
+    if (isPlainId(userId))
+        return userId;
+    QString encoded(QLatin1Char('~'));
+    encoded.reserve(1 + 4 * userId.size());
+    for (const QChar c : userId)
+        encoded.append(QStringLiteral("%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0')));
+    return encoded;
 }
 } // namespace
 
@@ -27,23 +54,32 @@ std::optional<QString> UserScoped::currentUserId()
 QString UserScoped::scopedKey(const QString &key)
 {
     const std::optional<QString> &id = currentId();
-    return id ? *id + QLatin1Char('_') + key : key;
+    return id ? keyPrefix(*id) + QLatin1Char('_') + key : key;
 }
 
 void UserScoped::setCurrentUser(const std::optional<QString> &userId, Settings &settings)
 {
+    setCurrentUser(userId, &settings);
+}
+
+void UserScoped::setCurrentUser(const std::optional<QString> &userId, Settings *settings)
+{
     currentId() = userId;
-    if (!userId)
+    if (!userId || !settings)
         return;
-    for (const QString &key : legacyFlagKeys()) {
-        if (!settings.contains(key))
-            continue;
-        if (settings.boolValue(key)) {
-            const QString scoped = scopedKey(key);
-            if (!settings.boolValue(scoped))
-                settings.setBool(scoped, true);
+    try {
+        for (const QString &key : legacyFlagKeys()) {
+            if (!settings->contains(key))
+                continue;
+            if (settings->boolValue(key)) {
+                const QString scoped = scopedKey(key);
+                if (!settings->boolValue(scoped))
+                    settings->setBool(scoped, true);
+            }
+            settings->remove(key);
         }
-        settings.remove(key);
+    } catch (const std::exception &e) {
+        qCCritical(lcUserScoped, "Could not move the legacy flags to the signed-in user: %s", e.what());
     }
 }
 

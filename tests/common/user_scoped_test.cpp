@@ -1,4 +1,4 @@
-#include "app/user_scoped.h"
+#include "common/user_scoped.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -90,6 +90,46 @@ TEST_F(UserScopedTest, FlagIsSeededOnceAndWritesUnderTheUserCurrentAtTheWrite)
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_onboarding_dismissed")));
     EXPECT_TRUE(m_settings->contains(QStringLiteral("u2_onboarding_dismissed")));
     EXPECT_FALSE(m_settings->boolValue(QStringLiteral("u2_onboarding_dismissed")));
+}
+
+TEST_F(UserScopedTest, AnyUserIdKeepsItsOwnFlagsWithoutThrowing)
+{
+    // Ids that are not plain path segments, and ids that share a prefix with another.
+    const QStringList ids{QStringLiteral("/x"),   QStringLiteral("a\\b"), QString(),
+                          QStringLiteral("u1"),   QStringLiteral("u1_x"), QStringLiteral("/evil"),
+                          QStringLiteral("a//b"), QStringLiteral("a/b"),  QStringLiteral("x/")};
+    const QString flag = QStringLiteral("has_test_printed");
+    for (const QString &owner : ids) {
+        ASSERT_NO_THROW(UserScoped::setCurrentUser(owner)) << owner;
+        ASSERT_NO_THROW(UserScoped::setValue(flag, true)) << owner;
+        for (const QString &id : ids) {
+            UserScoped::setCurrentUser(id);
+            EXPECT_EQ(UserScoped::value(flag), id == owner) << "owner " << owner << ", reader " << id;
+        }
+        UserScoped::setCurrentUser(std::nullopt);
+        EXPECT_FALSE(UserScoped::value(flag)) << owner;
+        UserScoped::setCurrentUser(owner);
+        UserScoped::setValue(flag, false);
+    }
+
+    // The legacy flags move to the first user whatever the id holds.
+    UserScoped::setCurrentUser(std::nullopt);
+    m_settings->setBool(QStringLiteral("onboarding_dismissed"), true);
+    ASSERT_NO_THROW(UserScoped::setCurrentUser(QStringLiteral("/evil")));
+    EXPECT_TRUE(UserScoped::value(QStringLiteral("onboarding_dismissed")));
+    EXPECT_FALSE(m_settings->contains(QStringLiteral("onboarding_dismissed")));
+    m_settings->sync();
+    EXPECT_TRUE(Settings(m_settings->fileName())
+                    .boolValue(UserScoped::scopedKey(QStringLiteral("onboarding_dismissed"))));
+
+    // Ordinary ids keep the stored "<user id>_<key>" form. That form tells "u1" and
+    // "u1_x" apart only while no flag key ends in "_" and another flag key.
+    UserScoped::setCurrentUser(QStringLiteral("u1_x"));
+    EXPECT_EQ(UserScoped::scopedKey(flag), QStringLiteral("u1_x_") + flag);
+    for (const QString &key : UserScoped::legacyFlagKeys()) {
+        for (const QString &other : UserScoped::legacyFlagKeys())
+            EXPECT_FALSE(key.endsWith(QLatin1Char('_') + other)) << key << " " << other;
+    }
 }
 
 TEST(StaffTest, ExactAddressOrExactDomainSuffix)
