@@ -83,6 +83,13 @@ Fault Fault::dropConnection()
     return fault;
 }
 
+Fault Fault::dropAfterHandling()
+{
+    Fault fault;
+    fault.kind = Kind::DropAfterHandling;
+    return fault;
+}
+
 Fault Fault::times(int count) const
 {
     Fault copy = *this;
@@ -408,6 +415,10 @@ void StandinBackend::handle(const QHttpServerRequest &request, QHttpServerRespon
         }
     }
 
+    if (fault && fault->kind == Fault::Kind::DropAfterHandling) {
+        socket->abort(); // the request took effect; its answer is lost
+        return;
+    }
     if (fault && fault->kind == Fault::Kind::Delay) {
         // A timer rather than a wait keeps the server answering other connections.
         QPointer<QTcpSocket> guarded(socket);
