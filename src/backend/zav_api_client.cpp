@@ -9,6 +9,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QUrlQuery>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>

@@ -1,6 +1,7 @@
 #include "common/json.h"
 
 #include <QLocale>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>

@@ -214,7 +214,7 @@ protected:
 
 TEST_P(RefusedCallbackLog, NamesNothingButTheScheme)
 {
-    const QString secret = QStringLiteral("s3cr3tT0ken");
+    const QString secret = QStringLiteral("s3cr3t0ken"); // lower case: hosts are lowered
     AuthManager &auth = makeAuth();
     auto task = auth.signInWithGoogle();
     s_lines.clear();
