@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -13,9 +15,15 @@ int main(int argc, char *argv[])
     // The browser opens the sign-in callback by starting the program again: hand the
     // address to the instance that is waiting for it and leave.
     quill::SingleInstanceGuard instanceGuard;
-    if (instanceGuard.forwardToRunningInstance(
-            quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1))))
+    const auto handOver = instanceGuard.forwardToRunningInstance(
+        quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1)));
+    using Outcome = quill::SingleInstanceGuard::HandOver::Outcome;
+    if (handOver.outcome == Outcome::handedOver)
         return 0;
+    if (handOver.outcome == Outcome::failed) {
+        std::fprintf(stderr, "quillmark: %s\n", qUtf8Printable(handOver.error));
+        return 1;
+    }
     instanceGuard.listen();
 
     quill::MainWindow window;

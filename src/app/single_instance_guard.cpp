@@ -13,9 +13,18 @@ Q_LOGGING_CATEGORY(lcInstance, "app.quillmark.Quillmark.Instance")
 namespace quill {
 
 namespace {
-// A hand-over is a few URLs; anything bigger is not one of ours.
-constexpr qint64 kMaxMessageBytes = 64 * 1024;
+// A hand-over is a few URLs, each on its own line, and an empty line; anything
+// bigger is not one of ours.
+constexpr qint64 kMaxMessageBytes =
+    SingleInstanceGuard::kMaxAddresses * (SingleInstanceGuard::kMaxAddressBytes + 1) + 1;
 const char kSocketBufferProperty[] = "quillmarkBuffer";
+// The running instance's answer once it has the whole message.
+constexpr char kAcknowledgement[] = "ok\n";
+
+SingleInstanceGuard::HandOver failedHandOver(QString why)
+{
+    return {SingleInstanceGuard::HandOver::Outcome::failed, std::move(why)};
+}
 } // namespace
 
 QString SingleInstanceGuard::defaultServerName()
@@ -40,24 +49,56 @@ SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
 
 SingleInstanceGuard::~SingleInstanceGuard() = default;
 
-bool SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls, int timeoutMs) const
+SingleInstanceGuard::HandOver SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls,
+                                                                            int timeoutMs) const
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(timeoutMs))
-        return false;
+        return {};
+
+    if (urls.size() > kMaxAddresses)
+        return failedHandOver(
+            QStringLiteral("Too many addresses to hand to the running Quillmark (%1; at most %2).")
+                .arg(urls.size())
+                .arg(kMaxAddresses));
     QByteArray message;
-    for (const QString &url : urls)
-        message += url.toUtf8() + '\n';
+    for (const QString &url : urls) {
+        const QByteArray line = url.toUtf8();
+        if (line.size() > kMaxAddressBytes)
+            return failedHandOver(
+                QStringLiteral(
+                    "The address is too long to hand to the running Quillmark (%1 bytes; at most %2).")
+                    .arg(line.size())
+                    .arg(kMaxAddressBytes));
+        if (line.contains('\n') || line.contains('\r'))
+            return failedHandOver(
+                QStringLiteral("An address with a line break cannot be handed to the running "
+                               "Quillmark."));
+        message += line + '\n';
+    }
     // An empty line ends the message, so the receiver knows nothing was cut off.
     message += '\n';
     socket.write(message);
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs))
+            return failedHandOver(QStringLiteral("The running Quillmark did not take the address: %1")
+                                      .arg(socket.errorString()));
+    }
+    // Only the running instance's word says the message arrived whole.
+    QByteArray answer;
+    while (!answer.endsWith('\n') && answer.size() < 16) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs))
+            break;
+        answer += socket.read(16 - answer.size());
+    }
+    if (answer != kAcknowledgement)
+        return failedHandOver(
+            QStringLiteral("The running Quillmark did not confirm that it took the address."));
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(timeoutMs);
-    return true;
+    return {HandOver::Outcome::handedOver, {}};
 }
 
 bool SingleInstanceGuard::listen()
@@ -112,7 +153,9 @@ void SingleInstanceGuard::readFrom(QLocalSocket *socket)
     }
     socket->setProperty(kSocketBufferProperty, QByteArray());
     const QList<QByteArray> lines = buffer.left(end).split('\n');
-    socket->disconnectFromServer();
+    socket->write(kAcknowledgement);
+    socket->flush();
+    socket->disconnectFromServer(); // after what is written has gone out
 
     Q_EMIT activationRequested();
     for (const QByteArray &line : lines) {

@@ -28,9 +28,27 @@ public:
     explicit SingleInstanceGuard(QString serverName = defaultServerName(), QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // Hands `urls` (possibly none) to a running instance. True when one took them:
-    // the caller should then exit.
-    bool forwardToRunningInstance(const QStringList &urls, int timeoutMs = 2000) const;
+    // An address handed over may be up to 64 kB long (UTF-8), a start may hand over
+    // up to kMaxAddresses of them.
+    static constexpr qsizetype kMaxAddressBytes = 64 * 1024;
+    static constexpr qsizetype kMaxAddresses = 16;
+
+    // What became of a hand-over.
+    struct HandOver
+    {
+        enum class Outcome
+        {
+            handedOver,     // the running instance took every address: exit
+            nobodyAnswered, // this is the first start
+            failed,         // an instance runs but did not take the addresses: `error` says why
+        };
+        Outcome outcome = Outcome::nobodyAnswered;
+        QString error;
+    };
+
+    // Hands `urls` (possibly none) to a running instance, which confirms that it
+    // took them whole.
+    HandOver forwardToRunningInstance(const QStringList &urls, int timeoutMs = 2000) const;
     // Starts answering later starts. False when the name cannot be taken.
     bool listen();
 

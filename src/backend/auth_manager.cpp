@@ -16,6 +16,8 @@ namespace quill {
 
 namespace {
 
+constexpr const char *kMalformedTokenMessage = "The sign-in returned a token that is not well formed";
+
 QString accountName()
 {
     return QString::fromLatin1(AuthManager::kTokenAccount);
@@ -108,6 +110,14 @@ QCoro::Task<> AuthManager::restoreSession()
         setState(AuthState::signedOut());
         co_return;
     }
+    if (!ZavAPIClient::isWellFormedToken(*token)) {
+        // Never sent anywhere; a sign-in replaces it.
+        qCWarning(lcAuth, "Stored session token is not well formed, clearing");
+        co_await m_keychain->remove(account);
+        settings().remove(QString::fromLatin1(kCachedUserKey));
+        setState(AuthState::signedOut());
+        co_return;
+    }
     m_api.setBearerToken(*token);
 
     bool expired = false;
@@ -152,6 +162,11 @@ QCoro::Task<> AuthManager::restoreSession()
 QCoro::Task<bool> AuthManager::completeSignIn(QString token, ZavUser user)
 {
     const QString account = accountName();
+    if (!ZavAPIClient::isWellFormedToken(token)) {
+        qCCritical(lcAuth, "Refused a session token that is not well formed");
+        setError(QString::fromLatin1(kMalformedTokenMessage));
+        co_return false;
+    }
     try {
         co_await m_keychain->save(token, account);
     } catch (const std::exception &error) {
@@ -297,11 +312,11 @@ QCoro::Task<> AuthManager::expireGoogleSignIn(quint64 generation)
 
 void AuthManager::handleCallbackURL(const QUrl &url)
 {
-    // The query is never logged: it may carry a session token.
+    // Only the scheme is ever logged: a token may sit in any other part.
     if (url.scheme() != QLatin1String(kCallbackScheme) || url.host() != QLatin1String(kCallbackHost) ||
         url.path() != QLatin1String(kCallbackPath)) {
-        qCInfo(lcAuth, "Ignored URL that is not the sign-in callback: %s://%s%s",
-               qUtf8Printable(url.scheme()), qUtf8Printable(url.host()), qUtf8Printable(url.path()));
+        qCInfo(lcAuth, "Ignored a %s: address that is not the sign-in callback",
+               qUtf8Printable(url.scheme()));
         return;
     }
     if (!m_pendingGoogle) {
@@ -326,6 +341,11 @@ void AuthManager::handleCallbackURL(const QUrl &url)
     if (!token || token->isEmpty()) {
         settleGoogle(
             GoogleOutcome{GoogleOutcome::Kind::callbackError, QStringLiteral("No token in callback")});
+        return;
+    }
+    if (!ZavAPIClient::isWellFormedToken(*token)) {
+        settleGoogle(
+            GoogleOutcome{GoogleOutcome::Kind::callbackError, QString::fromLatin1(kMalformedTokenMessage)});
         return;
     }
     settleGoogle(GoogleOutcome{GoogleOutcome::Kind::token, *token});

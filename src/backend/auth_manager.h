@@ -111,12 +111,15 @@ public:
     void cancelGoogleSignIn();
     // Every URL opened by the application comes here. Only the sign-in callback
     // ("quillmark://auth/callback") of a Google sign-in this application started
-    // and that is still pending is accepted; everything else is logged and ignored.
+    // and that is still pending is accepted; everything else is logged (by its
+    // scheme only) and ignored. A token that is not well formed ends the sign-in
+    // with an error.
     void handleCallbackURL(const QUrl &url);
     QCoro::Task<> signOut();
 
     // Stores the token, then makes the user the signed-in user. Returns false (and
-    // sets the error) when the token could not be stored; nothing else changes then.
+    // sets the error) when the token is not well formed (see
+    // ZavAPIClient::isWellFormedToken) or could not be stored; nothing else changes then.
     QCoro::Task<bool> completeSignIn(QString token, ZavUser user);
 
     void saveCachedUser(const ZavUser &user);

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QUrlQuery>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace quill {
@@ -41,6 +43,42 @@ T decodeAnswer(const QByteArray &body, const QString &what, bool snakeCase)
     }
 }
 
+// A request body the network stack can send once and never again. The stack
+// resends a request by itself when its connection closes before an answer; for a
+// request that creates or changes something the backend may already have acted
+// on it, so the resend must fail instead (its rewind is refused) and the caller
+// gets the network error.
+class OneShotBody final : public QIODevice
+{
+public:
+    explicit OneShotBody(QByteArray data) : m_data(std::move(data)) { open(QIODevice::ReadOnly); }
+
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override { return m_data.size() - m_read + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_read >= m_data.size())
+            return -1;
+        const qint64 count = std::min<qint64>(maxSize, m_data.size() - m_read);
+        std::memcpy(data, m_data.constData() + m_read, static_cast<size_t>(count));
+        m_read += count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_read = 0;
+};
+
+bool changesSomething(const QByteArray &method)
+{
+    return method != "GET" && method != "HEAD" && method != "OPTIONS";
+}
+
 } // namespace
 
 APIError APIError::httpError(int statusCode)
@@ -68,7 +106,20 @@ ZavAPIClient::~ZavAPIClient() = default;
 
 QString ZavAPIClient::pathSegment(const QString &id)
 {
+    // "." and ".." stay as they are when encoded (or are decoded back) and step to
+    // another path; Qt's path normalisation also empties a segment such as ".x".
+    // No identifier of the backend begins with a dot.
+    if (id.isEmpty() || id.startsWith(QLatin1Char('.')))
+        throw Error(QStringLiteral("\"%1\" cannot be used as an identifier in a backend address.").arg(id));
     return QString::fromLatin1(QUrl::toPercentEncoding(id));
+}
+
+bool ZavAPIClient::isWellFormedToken(const QString &token)
+{
+    if (token.isEmpty() || token.size() > kMaxTokenLength)
+        return false;
+    return std::all_of(token.cbegin(), token.cend(),
+                       [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; });
 }
 
 QUrl ZavAPIClient::urlFor(const Request &request) const
@@ -92,6 +143,9 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
     const std::optional<QString> token = m_bearerToken;
     if (request.authorised && (!token || token->isEmpty()))
         throw APIError::noToken();
+    // A line break in the token would end the header and start one of its own.
+    if (request.authorised && !isWellFormedToken(*token))
+        throw Error(QStringLiteral("The session token is not well formed."));
 
     const QUrl url = urlFor(request);
     const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
@@ -106,10 +160,19 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
         networkRequest.setRawHeader("Authorization", "Bearer " + token->toUtf8());
 
     QNetworkReply *raw = nullptr;
-    if (request.body)
+    if (changesSomething(request.method)) {
+        // Sent as it is read, so the stack cannot rewind it for a resend of its own.
+        const QByteArray body = request.body.value_or(QByteArray());
+        networkRequest.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+        networkRequest.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+        auto *device = new OneShotBody(body);
+        raw = m_network.sendCustomRequest(networkRequest, request.method, device);
+        device->setParent(raw);
+    } else if (request.body) {
         raw = m_network.sendCustomRequest(networkRequest, request.method, *request.body);
-    else
+    } else {
         raw = m_network.sendCustomRequest(networkRequest, request.method);
+    }
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
 
     co_await qCoro(reply.get()).waitForFinished();

@@ -59,7 +59,9 @@ struct AppleSignInUser
 
 // The one REST client of the maker's backend: JSON over HTTP with a bearer token.
 // Every operation is asynchronous and throws APIError, NetworkError or
-// json::DecodeError; nothing is retried and nothing is cached here.
+// json::DecodeError (an identifier or token that cannot be sent: Error); nothing is
+// retried, neither here nor by the network stack for a request that changes
+// something, and nothing is cached here.
 class ZavAPIClient final : public QObject
 {
     Q_OBJECT
@@ -94,8 +96,14 @@ public:
     QCoro::Task<> completeOnboarding(QString slug);
 
     // One path segment made from an identifier: "/", "?", "#" and the like are
-    // percent-encoded so an id can never reach another endpoint.
+    // percent-encoded so an id can never reach another endpoint; an empty id and
+    // one beginning with "." ("." and ".." above all) are refused with an Error.
     static QString pathSegment(const QString &id);
+
+    // A session token goes into a header as it is: visible ASCII only, no white
+    // space or control characters, at most kMaxTokenLength characters.
+    static constexpr qsizetype kMaxTokenLength = 4096;
+    static bool isWellFormedToken(const QString &token);
 
 private:
     struct Request

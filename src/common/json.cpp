@@ -1,7 +1,14 @@
 #include "common/json.h"
 
+#include <QLocale>
+
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace quill::json {
 
@@ -28,6 +35,118 @@ QString typeName(const QJsonValue &value)
     return QStringLiteral("nothing");
 }
 
+// A decimal value as significant digits (no leading or trailing zeros) and the
+// position of the decimal point relative to them: 0.d1d2... x 10^point. Zero is
+// no digits. The sign is left out: a number and its double always share it.
+struct Significand
+{
+    std::string digits;
+    long long point = 0;
+    friend bool operator==(const Significand &, const Significand &) = default;
+};
+
+// `text` is a valid JSON number or the shortest text of a double ("1e+20" included).
+Significand significandOf(std::string_view text)
+{
+    Significand out;
+    long long point = 0;
+    bool inFraction = false;
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == '-')
+        ++i;
+    for (; i < text.size() && text[i] != 'e' && text[i] != 'E'; ++i) {
+        if (text[i] == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (out.digits.empty() && text[i] == '0') {
+            if (inFraction)
+                --point; // a leading zero after the point moves it
+            continue;
+        }
+        out.digits.push_back(text[i]);
+        if (!inFraction)
+            ++point;
+    }
+    if (i < text.size()) {
+        ++i;
+        bool negative = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            negative = text[i++] == '-';
+        long long exponent = 0;
+        // Far beyond any double's exponent; a longer one only has to stay different.
+        for (; i < text.size(); ++i)
+            exponent = std::min(exponent * 10 + (text[i] - '0'), 100000LL);
+        point += negative ? -exponent : exponent;
+    }
+    while (!out.digits.empty() && out.digits.back() == '0')
+        out.digits.pop_back();
+    out.point = out.digits.empty() ? 0 : point;
+    return out;
+}
+
+// True when `token` (a JSON number) is read without changing its value. Integers
+// within 64 bits stay integers. Other whole numbers below 2^63 are read as the
+// integer their double holds, so that integer must be the number written;
+// any other number is read by the shortest text of its double, so that text must
+// be the number written: 0.1 and 12.50 pass, 0.30000000000000001 (read as 0.3)
+// and 12345678901234567.89 (read as 12345678901234568) do not.
+bool readsExactly(std::string_view token)
+{
+    if (token.find_first_of(".eE") == std::string_view::npos) {
+        std::int64_t whole = 0;
+        const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), whole);
+        if (error == std::errc{} && end == token.data() + token.size())
+            return true;
+    }
+    double number = 0.0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), number);
+    if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(number))
+        return false;
+    constexpr double kInt64Limit = 9223372036854775808.0; // 2^63
+    char read[64];
+    const auto written = std::trunc(number) == number && std::abs(number) < kInt64Limit
+                             ? std::to_chars(read, read + sizeof read, static_cast<std::int64_t>(number))
+                             : std::to_chars(read, read + sizeof read, number, std::chars_format::scientific);
+    if (written.ec != std::errc{})
+        return false;
+    return significandOf(token) == significandOf(std::string_view(read, written.ptr - read));
+}
+
+// Every number of a document that parsed; strings are skipped, escapes included.
+void refuseInexactNumbers(const QByteArray &bytes, const QString &what)
+{
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '\\')
+                    ++i;
+            }
+            ++i;
+            continue;
+        }
+        if (c != '-' && (c < '0' || c > '9')) {
+            ++i;
+            continue;
+        }
+        const std::size_t end = text.find_first_not_of("0123456789+-.eE", i);
+        const std::string_view token =
+            text.substr(i, end == std::string_view::npos ? text.size() - i : end - i);
+        if (!readsExactly(token)) {
+            constexpr std::size_t kShown = 40;
+            const QString shown =
+                token.size() > kShown
+                    ? QString::fromLatin1(token.data(), kShown) + QStringLiteral("...")
+                    : QString::fromLatin1(token.data(), static_cast<qsizetype>(token.size()));
+            throw DecodeError(QStringLiteral("%1 holds the number %2, which cannot be read without rounding")
+                                  .arg(what, shown));
+        }
+        i += token.size();
+    }
+}
+
 QJsonDocument parseDocument(const QByteArray &bytes, const QString &what)
 {
     QJsonParseError error{};
@@ -36,6 +155,9 @@ QJsonDocument parseDocument(const QByteArray &bytes, const QString &what)
         throw DecodeError(QStringLiteral("%1 is not valid JSON: %2 at offset %3")
                               .arg(what, error.errorString())
                               .arg(error.offset));
+    // The parser turns every number into a double and keeps no text: a number the
+    // double cannot hold (money above all) is refused here rather than rounded.
+    refuseInexactNumbers(bytes, what);
     return doc;
 }
 
@@ -123,12 +245,14 @@ qint64 ObjectReader::requiredInteger(const QString &key) const
 {
     const QJsonValue v = required(key);
     QUILL_JSON_EXPECT(v.isDouble(), "an integer");
-    const double d = v.toDouble();
-    // 2^63 is the first double outside the signed 64-bit range.
-    constexpr double limit = 9223372036854775808.0;
-    if (!std::isfinite(d) || std::trunc(d) != d || d >= limit || d < -limit)
-        fail(key, QStringLiteral("expected an integer, found %1").arg(d));
-    return v.toInteger();
+    // The parser keeps integers within 64 bits exactly, 2^63 - 1 included; a whole
+    // double in range converts exactly. Anything else gives the fallback, so two
+    // different fallbacks tell a real integer from a number that is not one.
+    const qint64 value = v.toInteger(0);
+    if (value != v.toInteger(1))
+        fail(key, QStringLiteral("expected an integer, found %1")
+                      .arg(QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest)));
+    return value;
 }
 
 std::optional<qint64> ObjectReader::optionalInteger(const QString &key) const

@@ -91,6 +91,13 @@ Fault Fault::held(int statusCode)
     return fault;
 }
 
+Fault Fault::dropAfterHandling()
+{
+    Fault fault;
+    fault.kind = Kind::DropAfterHandling;
+    return fault;
+}
+
 Fault Fault::times(int count) const
 {
     Fault copy = *this;
@@ -418,6 +425,10 @@ void StandinBackend::handle(const QHttpServerRequest &request, QHttpServerRespon
         }
     }
 
+    if (fault && fault->kind == Fault::Kind::DropAfterHandling) {
+        socket->abort(); // the request took effect; its answer is lost
+        return;
+    }
     if (fault && fault->kind == Fault::Kind::Delay) {
         // A timer rather than a wait keeps the server answering other connections.
         QPointer<QTcpSocket> guarded(socket);

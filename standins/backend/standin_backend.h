@@ -48,19 +48,21 @@ struct RecordedRequest
 //
 // A dropped connection: QNetworkAccessManager quietly resends a request once when
 // its connection closes before any answer, unless the previous request on that
-// connection failed too. To make one call of such a client fail, drop every
-// matching request and clear the fault afterwards (or use times(2) when the
-// connection has just served an answer).
+// connection failed too or its body cannot be rewound (the application's client
+// sends what creates or changes something that way). To make one call of a client
+// that resends fail, drop every matching request and clear the fault afterwards
+// (or use times(2) when the connection has just served an answer).
 struct Fault
 {
     enum class Kind
     {
-        Status,        // answer `statusCode` with `body` (empty by default), without handling the request
-        MalformedJson, // handle the request, then answer 200 with a body that is not JSON
-        MissingKeys,   // handle the request, then leave `missingKeys` out of the top-level JSON object
-        Delay,         // handle the request at once, hold the answer back for `delayMs`
-        Drop,          // close the connection without answering and without handling the request
-        Hold,          // handle the request (or answer `statusCode` when set), send nothing until releaseHeld()
+        Status,            // answer `statusCode` with `body` (empty by default), without handling the request
+        MalformedJson,     // handle the request, then answer 200 with a body that is not JSON
+        MissingKeys,       // handle the request, then leave `missingKeys` out of the top-level JSON object
+        Delay,             // handle the request at once, hold the answer back for `delayMs`
+        Drop,              // close the connection without answering and without handling the request
+        DropAfterHandling, // handle the request, then close the connection without answering
+        Hold,              // handle the request (or answer `statusCode` when set), send nothing until releaseHeld()
     };
 
     Kind kind = Kind::Status;
@@ -77,6 +79,7 @@ struct Fault
     static Fault dropConnection();
     // statusCode 0: the real answer, held back.
     static Fault held(int statusCode = 0);
+    static Fault dropAfterHandling();
 
     Fault times(int count) const;
 };

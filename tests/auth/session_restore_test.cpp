@@ -126,6 +126,22 @@ TEST_F(SessionRestore, RefusedConnectionFallsBackToTheCachedUser)
     EXPECT_EQ(storedToken(), QStringLiteral("tok"));
 }
 
+TEST_F(SessionRestore, MalformedStoredTokenIsClearedWithoutBeingSent)
+{
+    // As an earlier build could have stored it from a forged callback.
+    const QString token = m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ann@example.com"));
+    AuthManager &auth = makeAuth();
+    m_keychain->setItem(QStringLiteral("session_token"), token + QStringLiteral("\r\nX-Injected: yes"));
+    cacheUser(QStringLiteral("u1"), QStringLiteral("ann@example.com"));
+
+    runSync(auth.restoreSession());
+    EXPECT_EQ(auth.state(), AuthState::signedOut());
+    EXPECT_TRUE(m_backend.requests().isEmpty());
+    EXPECT_FALSE(storedToken().has_value());
+    EXPECT_FALSE(m_settings->contains(QStringLiteral("cached_user")));
+    EXPECT_FALSE(auth.api().bearerToken().has_value());
+}
+
 // --- completing a sign-in, sign-out ------------------------------------------
 
 using Session = SessionRestore;
@@ -148,6 +164,21 @@ TEST_F(Session, FailedTokenSaveKeepsThePreviousSessionWhole)
     EXPECT_EQ(auth.api().bearerToken(), oldToken);
     EXPECT_EQ(auth.state().user()->id, QStringLiteral("u1"));
     EXPECT_EQ(auth.loadCachedUser()->id, QStringLiteral("u1"));
+}
+
+TEST_F(Session, MalformedTokenFromTheBackendIsNeitherStoredNorUsed)
+{
+    AuthManager &auth = makeAuth();
+    for (const QString &token : {QStringLiteral("abc\r\nX-Injected: yes"), QStringLiteral("abc def"),
+                                 QString(4097, QLatin1Char('a')), QString()}) {
+        const bool completed = runSync(auth.completeSignIn(
+            token, ZavUser{QStringLiteral("u2"), std::nullopt, QStringLiteral("new@example.com"), {}}));
+        EXPECT_FALSE(completed);
+        EXPECT_EQ(auth.error(), QStringLiteral("The sign-in returned a token that is not well formed"));
+        EXPECT_FALSE(storedToken().has_value());
+        EXPECT_FALSE(auth.api().bearerToken().has_value());
+        EXPECT_FALSE(auth.state().isSignedIn());
+    }
 }
 
 TEST_F(Session, SameUserWithNewDetailsIsStoredWithoutNotifying)

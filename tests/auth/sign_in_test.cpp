@@ -110,6 +110,8 @@ TEST_F(GoogleSignIn, InvalidBackendAddressIsReported)
 
 // --- the callback table ------------------------------------------------------
 
+const QString kMalformed = QStringLiteral("The sign-in returned a token that is not well formed");
+
 struct CallbackCase
 {
     const char *name;
@@ -175,8 +177,65 @@ INSTANTIATE_TEST_SUITE_P(
         CallbackCase{"EmptyToken", QStringLiteral("quillmark://auth/callback?token="), true,
                      QStringLiteral("No token in callback"), false},
         CallbackCase{"UnknownToken", QStringLiteral("quillmark://auth/callback?token=forged"), true,
-                     QStringLiteral("Failed to validate token"), false}),
+                     QStringLiteral("Failed to validate token"), false},
+        // A token goes into a header as it is: anything that could end or bend the
+        // header is refused before it is sent or stored.
+        CallbackCase{"LineBreakInToken",
+                     QStringLiteral("quillmark://auth/callback?token=%1%0D%0AX-Injected:%20yes"), true,
+                     kMalformed, false},
+        CallbackCase{"LineFeedInToken", QStringLiteral("quillmark://auth/callback?token=%1%0Ax"), true,
+                     kMalformed, false},
+        CallbackCase{"SpaceInToken", QStringLiteral("quillmark://auth/callback?token=%1%20x"), true,
+                     kMalformed, false},
+        CallbackCase{"TabInToken", QStringLiteral("quillmark://auth/callback?token=%1%09"), true, kMalformed,
+                     false},
+        CallbackCase{"NulInToken", QStringLiteral("quillmark://auth/callback?token=%1%00"), true, kMalformed,
+                     false},
+        CallbackCase{"NonAsciiToken", QStringLiteral("quillmark://auth/callback?token=%1%C3%A9"), true,
+                     kMalformed, false},
+        CallbackCase{"OverlongToken",
+                     QStringLiteral("quillmark://auth/callback?token=") + QString(4097, QLatin1Char('a')),
+                     true, kMalformed, false},
+        CallbackCase{"LongestToken",
+                     QStringLiteral("quillmark://auth/callback?token=") + QString(4096, QLatin1Char('a')),
+                     true, QStringLiteral("Failed to validate token"), false}),
     [](const ::testing::TestParamInfo<CallbackCase> &info) { return std::string(info.param.name); });
+
+// Refused callback addresses are logged by their scheme only, wherever the token sits.
+class RefusedCallbackLog : public AuthFixture, public ::testing::WithParamInterface<const char *>
+{
+protected:
+    static void capture(QtMsgType, const QMessageLogContext &, const QString &message)
+    {
+        s_lines.append(message);
+    }
+    static inline QStringList s_lines;
+};
+
+TEST_P(RefusedCallbackLog, NamesNothingButTheScheme)
+{
+    const QString secret = QStringLiteral("s3cr3t0ken"); // lower case: hosts are lowered
+    AuthManager &auth = makeAuth();
+    auto task = auth.signInWithGoogle();
+    s_lines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&RefusedCallbackLog::capture);
+    auth.handleCallbackURL(QUrl(QString::fromLatin1(GetParam()).arg(secret)));
+    qInstallMessageHandler(previous);
+    auth.cancelGoogleSignIn();
+    runSync(std::move(task));
+    m_sleeper.releaseAll(); // ends the sign-in's time-out
+    QCoreApplication::processEvents();
+
+    ASSERT_FALSE(s_lines.isEmpty()) << "the refusal is logged";
+    for (const QString &line : std::as_const(s_lines))
+        EXPECT_FALSE(line.contains(secret)) << line.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, RefusedCallbackLog,
+                         ::testing::Values("quillmark://auth/callback/%1", "quillmark://%1/callback",
+                                           "quillmark://auth/%1", "quillmark://auth/callback/x#%1",
+                                           "quillmark:%1", "quillmark://auth/callback%1",
+                                           "evil://auth/callback?token=%1"));
 
 TEST_F(GoogleSignIn, CallbackWithoutPendingSignInIsIgnored)
 {

@@ -1,10 +1,14 @@
 #include "app/single_instance_guard.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QUuid>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -14,6 +18,16 @@ namespace {
 QString uniqueName()
 {
     return QStringLiteral("quillmark-test-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
+// A hand-over waits for the running instance's answer, which comes from this
+// thread's event loop: hand over from another thread and keep the loop going.
+SingleInstanceGuard::HandOver::Outcome handOverFromAnotherThread(const SingleInstanceGuard &guard)
+{
+    auto result = std::async(std::launch::async, [&guard] { return guard.forwardToRunningInstance({}); });
+    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return result.get().outcome;
 }
 
 TEST(SingleInstanceGuard, SecondStartHandsItsCallbackUrlToTheFirst)
@@ -52,8 +66,8 @@ TEST(SingleInstanceGuard, StartWithoutUrlOnlyActivates)
     QSignalSpy activations(&first, &SingleInstanceGuard::activationRequested);
     QSignalSpy urls(&first, &SingleInstanceGuard::urlReceived);
     const SingleInstanceGuard second(first.serverName());
-    EXPECT_TRUE(second.forwardToRunningInstance({}));
-    ASSERT_TRUE(activations.wait(5000));
+    EXPECT_EQ(handOverFromAnotherThread(second), SingleInstanceGuard::HandOver::Outcome::handedOver);
+    ASSERT_TRUE(activations.size() == 1 || activations.wait(5000));
     EXPECT_TRUE(urls.isEmpty());
 }
 
@@ -70,9 +84,71 @@ TEST(SingleInstanceGuard, NameLeftBehindByACrashIsTakenOver)
     QSignalSpy activations(&guard, &SingleInstanceGuard::activationRequested);
     SingleInstanceGuard other(name);
     EXPECT_FALSE(other.listen());
-    EXPECT_TRUE(other.forwardToRunningInstance({}));
-    EXPECT_TRUE(activations.wait(5000));
+    EXPECT_EQ(handOverFromAnotherThread(other), SingleInstanceGuard::HandOver::Outcome::handedOver);
+    EXPECT_TRUE(activations.size() == 1 || activations.wait(5000));
 }
+
+// A later start with an address of the given size in bytes: up to the limit it
+// arrives whole and the start succeeds; beyond it the start fails and says why.
+struct AddressSizeCase
+{
+    const char *name;
+    qsizetype bytes;
+    bool handedOver;
+};
+
+void PrintTo(const AddressSizeCase &c, std::ostream *out)
+{
+    *out << c.name << " (" << c.bytes << " bytes)";
+}
+
+class AddressSizes : public ::testing::TestWithParam<AddressSizeCase>
+{
+};
+
+TEST_P(AddressSizes, ArriveWholeOrFailTheSecondStart)
+{
+    const AddressSizeCase &c = GetParam();
+    SingleInstanceGuard first(uniqueName());
+    ASSERT_TRUE(first.listen());
+    QSignalSpy urls(&first, &SingleInstanceGuard::urlReceived);
+    QSignalSpy activations(&first, &SingleInstanceGuard::activationRequested);
+
+    const QString prefix = QStringLiteral("quillmark://auth/callback?token=");
+    const QString callback = prefix + QString(c.bytes - prefix.size(), QLatin1Char('t'));
+    QProcess second;
+    second.start(QStringLiteral(AUTH_INSTANCE_HELPER), {first.serverName(), callback});
+    // The running instance answers from this event loop, so wait here rather than
+    // blocking in waitForFinished().
+    QElapsedTimer clock;
+    clock.start();
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(second.state(), QProcess::NotRunning);
+    QCoreApplication::processEvents();
+    const QString errors = QString::fromUtf8(second.readAllStandardError());
+
+    if (c.handedOver) {
+        EXPECT_EQ(second.exitCode(), 0) << errors.toStdString();
+        ASSERT_EQ(urls.size(), 1);
+        EXPECT_EQ(urls.first().first().toUrl().toString(QUrl::FullyEncoded), callback);
+    } else {
+        EXPECT_EQ(second.exitCode(), 4);
+        EXPECT_TRUE(errors.contains(QStringLiteral("too long"))) << errors.toStdString();
+        EXPECT_TRUE(urls.isEmpty());
+        EXPECT_TRUE(activations.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Callback, AddressSizes,
+                         ::testing::Values(AddressSizeCase{"Short", 100, true},
+                                           AddressSizeCase{"JustBelowTheOldLimit", 64 * 1024 - 2, true},
+                                           AddressSizeCase{"AtTheLimit", 64 * 1024, true},
+                                           AddressSizeCase{"OneByteOver", 64 * 1024 + 1, false},
+                                           AddressSizeCase{"FarOver", 100 * 1024, false}),
+                         [](const ::testing::TestParamInfo<AddressSizeCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(SingleInstanceGuard, OnlyOwnSchemeArgumentsAreHandedOver)
 {

@@ -2,10 +2,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -185,6 +184,15 @@ TEST(BackendRecordDecoding, OptionalNumbersMissingOrNullAreAbsent)
     EXPECT_FALSE(null.startedAt.has_value());
 
     EXPECT_EQ(ShowSummary::fromJson(object(kShowA)), fullSummary());
+}
+
+TEST(BackendRecordDecoding, CountsAndNumbersUseTheWhole64BitRange)
+{
+    const ShowSummary show = ShowSummary::fromJson(
+        object(R"({"id":"a","userId":"u","title":"t","channelId":"c","status":"live","createdAt":"x",
+                   "updatedAt":"y","itemCount":9223372036854775807,"auctionCount":-9223372036854775808})"));
+    EXPECT_EQ(show.itemCount, std::numeric_limits<qint64>::max());
+    EXPECT_EQ(show.auctionCount, std::numeric_limits<qint64>::min());
 }
 
 TEST(BackendRecordDecoding, AuctionsAnswerDecodesEveryElementAndIgnoresExtraKeys)

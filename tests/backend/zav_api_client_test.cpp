@@ -303,6 +303,74 @@ TEST_F(ApiClient, IdentifiersCannotReachAnotherEndpoint)
     EXPECT_EQ(runSync(m_client->updateShowStatus(slashed, QStringLiteral("live")))->id, QStringLiteral("a/b"));
 }
 
+TEST_F(ApiClient, DotIdentifiersAreRefusedBeforeAnythingIsSent)
+{
+    // Encoded, "." and ".." would still step out of the show's path (/api/auctions,
+    // DELETE /api?force=true), Qt's path normalisation empties ".x", and an empty id
+    // would name the collection.
+    for (const QString &id : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral(".x"),
+                              QStringLiteral("...")}) {
+        for (const Endpoint &e : endpoints()) {
+            if (!e.path.contains(QLatin1String("%1")))
+                continue;
+            SCOPED_TRACE(e.name + std::string(" with \"") + id.toStdString() + "\"");
+            m_backend.clearRequests();
+            EXPECT_EQ(errorOf([&] { e.call(*m_client, id); }),
+                      QStringLiteral("\"%1\" cannot be used as an identifier in a backend address.").arg(id));
+            EXPECT_TRUE(m_backend.requests().isEmpty());
+        }
+        m_backend.clearRequests();
+        EXPECT_FALSE(errorOf([&] { runSync(m_client->fetchOnboardingStatus(id)); }).isEmpty());
+        EXPECT_FALSE(errorOf([&] { runSync(m_client->completeOnboarding(id)); }).isEmpty());
+        EXPECT_TRUE(m_backend.requests().isEmpty());
+    }
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+
+    // Dots after the first character are ordinary.
+    for (const QString &id : {QStringLiteral("x.."), QStringLiteral("a.b"), QStringLiteral("x.")}) {
+        EXPECT_EQ(errorOf([&] { runSync(m_client->fetchShowAuctions(id)); }), QStringLiteral("HTTP 404"));
+        EXPECT_EQ(lastRequest().path, QStringLiteral("/api/shows/") + id + QStringLiteral("/auctions"));
+    }
+}
+
+TEST_F(ApiClient, ARequestThatChangesSomethingIsNeverSentTwice)
+{
+    // The backend acts on the request, then the connection closes before the answer.
+    // The network stack must not send it again on its own: that would create a
+    // second show or auction.
+    for (const Endpoint &e : endpoints()) {
+        if (e.method == QLatin1String("GET"))
+            continue;
+        SCOPED_TRACE(e.name);
+        const QString showId = m_backend.addShow(showOf(QStringLiteral("u1"), QStringLiteral("Target")));
+        const QString path = e.path.contains(QLatin1String("%1")) ? e.path.arg(showId) : e.path;
+        const qsizetype showsBefore = m_backend.shows(QStringLiteral("u1")).size();
+        m_backend.clearRequests();
+        m_backend.setFault(e.method, path, Fault::dropAfterHandling().times(1));
+        try {
+            e.call(*m_client, showId);
+            ADD_FAILURE() << "a dropped answer counted as success";
+        } catch (const NetworkError &error) {
+            EXPECT_FALSE(error.timedOut());
+            EXPECT_TRUE(
+                error.message().startsWith(QStringLiteral("Could not reach the backend (") + e.method))
+                << error.message().toStdString();
+        }
+        m_backend.clearFaults();
+        EXPECT_EQ(m_backend.requests().size(), 1);
+        if (e.method == QLatin1String("POST") && path == QLatin1String("/api/shows")) {
+            EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), showsBefore + 1) << "one show, not two";
+        }
+        if (e.method == QLatin1String("POST") && path.endsWith(QLatin1String("/auctions"))) {
+            EXPECT_EQ(m_backend.auctions(showId).size(), 1);
+        }
+    }
+
+    // The client still works on a fresh connection afterwards.
+    EXPECT_NO_THROW(runSync(m_client->createShow(QStringLiteral("After"), QStringLiteral("whatnot"),
+                                                 QStringLiteral("realtime"))));
+}
+
 TEST_F(ApiClient, StaffOverviewStopsAtTheFirstRefusal)
 {
     m_backend.addStaffEmail(QStringLiteral("ava@example.com"));
