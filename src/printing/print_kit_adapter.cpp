@@ -344,6 +344,11 @@ QCoro::Task<QByteArray> PrintKitAdapter::generatePDF(QString html, QSizeF labelS
     if (html.toUtf8().size() > kMaxHtmlBytes)
         throw PdfGenerationError(QStringLiteral("The label page is larger than 2 MB and cannot be drawn."));
 
+    // Held from the first label on, so requests that printing makes after a page is gone
+    // still meet the filter.
+    if (!m_pdfProfile)
+        m_pdfProfile = PDFNavigationDelegate::sharedProfile();
+
     QPointer<PrintKitAdapter> self(this);
     // The page goes as soon as the conversion ends. The completion signal reaches this
     // coroutine through the event loop, never from inside one of the page's own calls.
