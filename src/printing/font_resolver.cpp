@@ -1,5 +1,7 @@
 #include "printing/font_resolver.h"
 
+#include "printkit/rendering/text_drawing.h"
+
 #include <QFontDatabase>
 
 namespace quill {
@@ -8,7 +10,8 @@ namespace {
 
 QFont makeFont(const QString &family, qreal pointSize)
 {
-    QFont font(family);
+    // After the chosen face, the toolkit's fallbacks: a buyer's emoji never prints as a box.
+    QFont font = printkit::withFallbackFamilies(QFont(family));
     font.setPointSizeF(pointSize);
     // Unhinted outlines keep glyph shapes and advances the same at every output scale,
     // so a preview and a 300-dpi print break lines in the same places.
@@ -94,6 +97,9 @@ QStringList FontResolver::families()
     for (const LabelFontChoice choice : kAllLabelFontChoices)
         if (!result.contains(family(choice)))
             result.append(family(choice));
+    for (const QString &fallback : printkit::fallbackFamilies())
+        if (!result.contains(fallback))
+            result.append(fallback);
     return result;
 }
 

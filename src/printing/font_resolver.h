@@ -36,7 +36,7 @@ public:
     // A family at a point size, regular weight.
     static QFont face(const QString &family, qreal pointSize);
 
-    // Every family the resolver can hand out.
+    // Every family the resolver can hand out, the fallbacks of every label text included.
     static QStringList families();
     // The families above that this machine does not have; empty when all are installed.
     static QStringList missingFamilies();

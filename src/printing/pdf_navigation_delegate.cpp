@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -29,6 +30,36 @@ public:
 
 } // namespace
 
+class PDFNavigationDelegate::Profile final
+{
+public:
+    Profile()
+    {
+        m_profile.setUrlRequestInterceptor(&m_filter);
+        m_profile.setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        m_profile.setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    }
+    Q_DISABLE_COPY_MOVE(Profile)
+
+    QWebEngineProfile *profile() { return &m_profile; }
+
+private:
+    // Declared first: the filter outlives the profile that calls it.
+    DocumentOnlyInterceptor m_filter;
+    QWebEngineProfile m_profile; // no storage name: off the record
+};
+
+std::shared_ptr<PDFNavigationDelegate::Profile> PDFNavigationDelegate::sharedProfile()
+{
+    static std::weak_ptr<Profile> current;
+    std::shared_ptr<Profile> profile = current.lock();
+    if (!profile) {
+        profile = std::make_shared<Profile>();
+        current = profile;
+    }
+    return profile;
+}
+
 PDFNavigationDelegate::PDFNavigationDelegate(QSizeF labelSize, QObject *parent)
     : QObject(parent), m_labelSize(labelSize)
 {
@@ -36,9 +67,8 @@ PDFNavigationDelegate::PDFNavigationDelegate(QSizeF labelSize, QObject *parent)
 
 PDFNavigationDelegate::~PDFNavigationDelegate()
 {
-    // The page goes before the interceptor it points at.
+    // The page goes before the profile it was made in.
     delete m_page;
-    delete m_interceptor;
 }
 
 QPageLayout PDFNavigationDelegate::pageLayout(QSizeF labelSize)
@@ -54,9 +84,8 @@ void PDFNavigationDelegate::start(const QString &html)
 {
     if (m_page || m_hasCompleted)
         return;
-    m_page = new QWebEnginePage();
-    m_interceptor = new DocumentOnlyInterceptor();
-    m_page->setUrlRequestInterceptor(m_interceptor);
+    m_profile = sharedProfile();
+    m_page = new QWebEnginePage(m_profile->profile());
 
     QWebEngineSettings *settings = m_page->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);

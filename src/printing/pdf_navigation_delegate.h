@@ -8,10 +8,10 @@
 #include <QSizeF>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QWebEnginePage;
-class QWebEngineUrlRequestInterceptor;
 
 namespace quill {
 
@@ -49,6 +49,14 @@ public:
     // A zero-margin page of exactly `labelSize` points.
     static QPageLayout pageLayout(QSizeF labelSize);
 
+    // The off-the-record profile every conversion loads its page in, with the filter
+    // that lets nothing outside the document through. Printing still fetches after a
+    // page has handed over its PDF (a video's poster, for one), so the filter belongs
+    // to the profile, not the page, and the profile lives while anyone holds it: each
+    // conversion does, and so does whoever converts labels for as long as it runs.
+    class Profile;
+    static std::shared_ptr<Profile> sharedProfile();
+
 Q_SIGNALS:
     void completed();
 
@@ -57,8 +65,8 @@ private:
     void complete(QByteArray pdf, std::optional<QString> error);
 
     QSizeF m_labelSize;
+    std::shared_ptr<Profile> m_profile;
     QWebEnginePage *m_page = nullptr;
-    QWebEngineUrlRequestInterceptor *m_interceptor = nullptr;
     bool m_printRequested = false;
     bool m_hasCompleted = false;
     QByteArray m_pdf;

@@ -132,6 +132,8 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::recoverQueue(QString 
 {
     QPointer<PrintKitAdapter> self(this);
     std::shared_ptr<printkit::CUPSQueueMonitor> monitor = m_queueMonitor;
+    if (!printkit::CUPSQueueResolver::isSafeQueueName(printer))
+        co_return printkit::QueueCommandResult{false, printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
     qCCritical(lcPrintKit, "Attempting recovery for %s", qUtf8Printable(printer));
 
     // Only the queue is restarted: the jobs it holds are labels the seller is
@@ -146,6 +148,7 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::recoverQueue(QString 
 QCoro::Task<QStringList> PrintKitAdapter::pendingJobIds(ProcessRunner *runner, printkit::CUPSTools tools,
                                                         QString queue)
 {
+    printkit::CUPSQueueResolver::requireSafeQueueName(queue);
     QStringList arguments{QStringLiteral("-o"), queue};
     ProcessRequest request{tools.lpstat, std::move(arguments), tools.timeout};
     const ProcessResult result = co_await runner->run(std::move(request));
@@ -168,6 +171,8 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::clearQueue(QString pr
     std::shared_ptr<printkit::CUPSQueueMonitor> monitor = m_queueMonitor;
     ProcessRunner *runner = m_runner;
     printkit::CUPSTools tools = m_tools;
+    if (!printkit::CUPSQueueResolver::isSafeQueueName(printer))
+        co_return printkit::QueueCommandResult{false, printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
     qCInfo(lcPrintKit, "Clearing print queue for %s", qUtf8Printable(printer));
 
     // Say which labels are thrown away before they are.
@@ -338,6 +343,11 @@ QCoro::Task<QByteArray> PrintKitAdapter::generatePDF(QString html, QSizeF labelS
         throw PdfGenerationError(QStringLiteral("The label has no printable size."));
     if (html.toUtf8().size() > kMaxHtmlBytes)
         throw PdfGenerationError(QStringLiteral("The label page is larger than 2 MB and cannot be drawn."));
+
+    // Held from the first label on, so requests that printing makes after a page is gone
+    // still meet the filter.
+    if (!m_pdfProfile)
+        m_pdfProfile = PDFNavigationDelegate::sharedProfile();
 
     QPointer<PrintKitAdapter> self(this);
     // The page goes as soon as the conversion ends. The completion signal reaches this

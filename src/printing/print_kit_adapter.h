@@ -4,6 +4,7 @@
 #include "common/process_runner.h"
 #include "printing/label_media.h"
 #include "printing/orientation.h"
+#include "printing/pdf_navigation_delegate.h"
 #include "printing/print_result.h"
 #include "printing/printer_info.h"
 #include "printkit/discovery/printer_querying.h"
@@ -144,6 +145,7 @@ private:
     bool m_isConnected = false;
     bool m_refreshTimerRunning = false;
     int m_activePdfConversions = 0;
+    std::shared_ptr<PDFNavigationDelegate::Profile> m_pdfProfile;
     quint64 m_refreshesStarted = 0;
     quint64 m_refreshApplied = 0;
 };

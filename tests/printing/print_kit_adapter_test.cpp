@@ -451,6 +451,32 @@ TEST_F(PrintKitAdapterTest, ClearingCancelsEveryJobLogsThemAndLeavesTheQueueStop
     EXPECT_EQ(adapter->printers().at(1).pendingJobCount, 0);
 }
 
+TEST_F(PrintKitAdapterTest, APrinterNameBeginningWithADashReachesNoTool)
+{
+    // As a queue, "-x" would turn "cancel -a <queue>" into "cancel -a -x": every queue purged.
+    auto adapter = makeAdapter();
+    const QString refusal =
+        QStringLiteral("'-x' is not a printer queue name CUPS can be given: a queue name cannot begin with \"-\".");
+    const printkit::QueueCommandResult cleared = runSync(adapter->clearQueue(QStringLiteral("-x")));
+    EXPECT_FALSE(cleared.ok);
+    EXPECT_EQ(cleared.message, refusal);
+    const printkit::QueueCommandResult recovered = runSync(adapter->recoverQueue(QStringLiteral("-x")));
+    EXPECT_FALSE(recovered.ok);
+    EXPECT_EQ(recovered.message, refusal);
+    EXPECT_EQ(runSync(adapter->queueStatus(QStringLiteral("-x"))), CUPSQueueState::unknown);
+    const PrintResult printed = runSync(
+        adapter->printImage(QStringLiteral("-x"), pngBytes(), LabelMedia::rect1x2(), Orientation::portrait, 1));
+    EXPECT_FALSE(printed.ok);
+    EXPECT_EQ(printed.message, refusal);
+    EXPECT_TRUE(m_runner.requests().isEmpty()) << m_runner.requests().first().program.toStdString();
+
+    // A scheduler that lists such a name never gets it offered as a printer.
+    m_queues = {QStringLiteral("-x"), QStringLiteral("Alpha")};
+    runSync(adapter->refreshPrinters());
+    ASSERT_EQ(adapter->printers().size(), 1);
+    EXPECT_EQ(adapter->printers().at(0).name, QStringLiteral("Alpha"));
+}
+
 TEST_F(PrintKitAdapterTest, PngLabelGoesOutOnTheMediumsPageSizeWithTheCalibration)
 {
     m_calibration->setVerticalOffset(-3);

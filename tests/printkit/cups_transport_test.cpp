@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace printkit;
@@ -400,4 +402,102 @@ TEST_F(TransportFixture, RepairFailuresAreReportedNotIgnored)
     const QueueCommandResult timedOut = runSync(monitor.enableQueue(QStringLiteral("Q")));
     EXPECT_FALSE(timedOut.ok);
     EXPECT_TRUE(timedOut.message.contains(QStringLiteral("timed out")));
+}
+
+TEST_F(TransportFixture, QueueNamesThatToolsWouldReadAsOptionsAreRefusedBeforeAnyToolRuns)
+{
+    // "cancel -a -x" purges every queue's jobs; "-d" as a queue would swallow lp's next option.
+    m_runner.setResponder([](const quill::ProcessRequest &) { return FakeProcessRunner::finished(QString()); });
+    auto transport = makeTransport();
+    CUPSQueueMonitor monitor(&m_runner, m_tools);
+    for (const QString &name : {QStringLiteral("-x"), QStringLiteral("-a"), QStringLiteral("--help"),
+                                QStringLiteral("-"), QStringLiteral("-E Label")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString message =
+            QStringLiteral("'%1' is not a printer queue name CUPS can be given: a queue name cannot begin with \"-\".")
+                .arg(name);
+        struct Entry
+        {
+            const char *what;
+            std::function<QString()> run; // the error or refusal text
+        };
+        auto thrown = [](auto task) -> QString {
+            try {
+                runSync(std::move(task));
+            } catch (const CUPSPrintTransportError &error) {
+                return error.kind() == CUPSPrintTransportError::Kind::unsafeQueueName ? error.message()
+                                                                                        : QStringLiteral("wrong kind");
+            }
+            return QStringLiteral("accepted");
+        };
+        const QList<Entry> entries{
+            {"printImage", [&] { return thrown(transport->printImage("png", name, kTwoByOne, 1)); }},
+            {"printPDF", [&] { return thrown(transport->printPDF("%PDF", name, kTwoByOne, 1)); }},
+            {"print configured queue",
+             [&] {
+                 CUPSPrintConfiguration config{name, true, {}};
+                 return thrown(transport->printImage("png", QStringLiteral("Safe"), kTwoByOne, 1, config));
+             }},
+            {"queueStatus",
+             [&] {
+                 const CUPSQueueStatus status = runSync(monitor.queueStatus(name));
+                 EXPECT_EQ(status.state(), CUPSQueueState::unknown);
+                 return status.stateMessage();
+             }},
+            {"enableQueue",
+             [&] {
+                 const QueueCommandResult result = runSync(monitor.enableQueue(name));
+                 EXPECT_FALSE(result.ok);
+                 return result.message;
+             }},
+            {"cancelAllJobs",
+             [&] {
+                 const QueueCommandResult result = runSync(monitor.cancelAllJobs(name));
+                 EXPECT_FALSE(result.ok);
+                 return result.message;
+             }},
+        };
+        for (const Entry &entry : entries) {
+            SCOPED_TRACE(entry.what);
+            EXPECT_EQ(entry.run(), message);
+        }
+        EXPECT_TRUE(m_runner.requests().isEmpty()) << m_runner.requests().first().program.toStdString();
+    }
+}
+
+TEST_F(TransportFixture, APpdWhoseNameBeginsWithADashIsNeverAQueue)
+{
+    // "x" folds to the same key as "-x.ppd", which must not come out as the queue "-x".
+    addPpd(QStringLiteral("-x.ppd"));
+    EXPECT_EQ(resolveByPrinting(QStringLiteral("x")),
+              QStringLiteral("error: The CUPS queue for 'x' could not be resolved from %1.").arg(m_tools.ppdDirectory));
+    EXPECT_TRUE(m_runner.argumentsFor(m_tools.lp).isEmpty());
+}
+
+TEST_F(TransportFixture, PrintFilesAreReadableByTheOwnerOnly)
+{
+    // A debug copy left readable by everyone from an earlier run is narrowed too.
+    const QString debugCopy = path(QStringLiteral("Desktop/quillmark-debug-cups-input.png"));
+    for (const bool earlierCopy : {false, true}) {
+        SCOPED_TRACE(earlierCopy ? "earlier debug copy" : "no debug copy");
+        QFile::remove(debugCopy);
+        if (earlierCopy) {
+            QFile old(debugCopy);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly, QFileDevice::Permissions(0x6644)));
+        }
+        QFileDevice::Permissions jobPermissions;
+        m_runner.setResponder([&](const quill::ProcessRequest &r) {
+            jobPermissions = QFileInfo(r.arguments.last()).permissions();
+            return FakeProcessRunner::finished(QString());
+        });
+        auto transport = makeTransport();
+        CUPSPrintConfiguration config{QStringLiteral("Q"), true, {}};
+        runSync(transport->printImage("\x89PNG-buyer-names", QStringLiteral("P"), kTwoByOne, 1, config));
+        runSync(transport->printPDF("%PDF-buyer-names", QStringLiteral("P"), kTwoByOne, 1, config));
+        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadUser | QFileDevice::WriteUser;
+        EXPECT_EQ(jobPermissions, ownerOnly);
+        EXPECT_EQ(QFileInfo(debugCopy).permissions(), ownerOnly);
+        EXPECT_EQ(QDir(path(QStringLiteral("tmp"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
 }

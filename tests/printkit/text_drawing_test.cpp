@@ -200,3 +200,60 @@ TEST(TextDrawing, DrawsInTheGivenColourInsideTheLineBox)
     EXPECT_GT(inside, 50);
     EXPECT_EQ(outside, 0);
 }
+
+TEST(TextDrawing, TabsAndOtherControlCharactersAreOneSpaceEach)
+{
+    struct Case
+    {
+        const char *name;
+        QString text;
+        QString expected;
+    };
+    const QList<Case> cases{
+        {"tab", QStringLiteral("Pin\tset"), QStringLiteral("Pin set")},
+        {"two tabs", QStringLiteral("Pin\t\tset"), QStringLiteral("Pin  set")},
+        {"bell and escape", QStringLiteral("Pin\x07set\x1bX"), QStringLiteral("Pin set X")},
+        {"C1 control", QStringLiteral("Pin") + QChar(0x85) + QStringLiteral("set"), QStringLiteral("Pin set")},
+    };
+    for (const TextWrap wrap : {TextWrap::singleLine, TextWrap::wordWrap}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            const QRectF room(0, 0, 500, 100);
+            const QList<TextLine> lines = layoutText(c.text, room, style(10, wrap));
+            const QList<TextLine> spaced = layoutText(c.expected, room, style(10, wrap));
+            ASSERT_EQ(lines.size(), 1);
+            ASSERT_EQ(spaced.size(), 1);
+            EXPECT_EQ(lines.first().text, c.expected);
+            // A tab stop would have widened the line.
+            EXPECT_NEAR(lines.first().rect.width(), spaced.first().rect.width(), 1e-9);
+        }
+    }
+}
+
+TEST(TextDrawing, StackedCombiningMarksStayInsideTheirOwnRow)
+{
+    // Marks stacked above and below each letter reach far past the line in every font.
+    const QString above = QStringLiteral("Z") + QString(24, QChar(0x0313)) + QStringLiteral("a") +
+                          QString(24, QChar(0x0308)) + QStringLiteral("lgo");
+    const QString below = QStringLiteral("Z") + QString(24, QChar(0x0327)) + QStringLiteral("a") +
+                          QString(24, QChar(0x0316)) + QStringLiteral("lgo");
+    const QString both = QStringLiteral("Z̴̡̧̛̛͚͉̖͎͔͚̗̓̂̈́̆̆͗͗̊a") + above + below;
+    for (const TextWrap wrap : {TextWrap::singleLine, TextWrap::wordWrap}) {
+        for (const QString &text : {above, below, both}) {
+            QImage image = imageAtDpi(600, 600, 300);
+            const QRectF row(10, 60, 120, 14); // points; the image is 144 × 144 points
+            QList<TextLine> lines;
+            {
+                QPainter painter(&image);
+                painter.scale(300.0 / 72, 300.0 / 72);
+                lines = drawText(painter, text, row, style(10, wrap));
+            }
+            ASSERT_EQ(lines.size(), 1);
+            const QRectF box = lines.first().rect;
+            const auto [top, bottom] = inkRows(image);
+            ASSERT_GE(top, 0) << "nothing was drawn";
+            EXPECT_GE(top, std::floor(box.top() * 300 / 72)) << "marks painted over the row above";
+            EXPECT_LE(bottom, std::ceil(box.bottom() * 300 / 72)) << "marks painted over the row below";
+        }
+    }
+}

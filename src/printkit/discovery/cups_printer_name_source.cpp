@@ -1,6 +1,7 @@
 #include "printkit/discovery/cups_printer_name_source.h"
 
 #include "common/logging.h"
+#include "printkit/transport/cups_queue_resolver.h"
 
 #include <algorithm>
 
@@ -42,7 +43,8 @@ QStringList CUPSPrinterNameSource::parseDestinations(const QString &output, QStr
         const QString name = line.trimmed();
         if (name.isEmpty())
             continue;
-        if (hasWhiteSpace(name)) {
+        // Neither a name with white space nor one the tools would read as an option can be used as a queue.
+        if (hasWhiteSpace(name) || !CUPSQueueResolver::isSafeQueueName(name)) {
             if (ignored)
                 ignored->append(name);
             continue;

@@ -54,7 +54,7 @@ qreal letterSpacingUnitsPerValue()
 // The caller's font in reference-device units.
 QFont layoutFont(const TextStyle &style)
 {
-    QFont font = style.font;
+    QFont font = withFallbackFamilies(style.font);
     if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
         font.setPointSizeF(font.pixelSize()); // user units are points
     const qreal factor = letterSpacingUnitsPerValue();
@@ -154,15 +154,31 @@ qreal lineX(const QRectF &rect, qreal width, Qt::Alignment alignment)
     return rect.left();
 }
 
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+// The text with every line break as `lineBreak` and every other control character
+// (a tab would jump to a tab stop, the rest would print as boxes) as one space.
+QString settable(const QString &text, QChar lineBreak)
+{
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QString(lineBreak));
+    for (QChar &c : out) {
+        if (isLineBreak(c))
+            c = lineBreak;
+        else if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
 QList<TextLine> layoutSingleLine(const QString &text, const QRectF &rect, const TextStyle &style,
                                  const LineSetter &setter)
 {
-    QString flat = text;
-    flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    for (QChar &c : flat)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
-            c = QLatin1Char(' ');
+    QString flat = settable(text, QLatin1Char(' '));
 
     // A line a little taller than its rect is still drawn: dropping it would leave a
     // label without its headline (the 2.5 in circle's headline rect is one such case).
@@ -182,11 +198,7 @@ QList<TextLine> layoutSingleLine(const QString &text, const QRectF &rect, const 
 QList<TextLine> layoutWrapped(const QString &text, const QRectF &rect, const TextStyle &style,
                               const LineSetter &setter)
 {
-    QString prepared = text;
-    prepared.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
-    for (QChar &c : prepared)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator)
-            c = QChar::LineSeparator;
+    const QString prepared = settable(text, QChar::LineSeparator);
 
     QTextLayout layout(prepared, setter.font(), referenceDevice());
     layout.setTextOption(textOption(QTextOption::WrapAtWordBoundaryOrAnywhere));
@@ -242,7 +254,28 @@ QList<TextLine> layoutWrapped(const QString &text, const QRectF &rect, const Tex
     return lines;
 }
 
+// Room beside a line's box that its glyphs may still use (overhanging letters), as a
+// share of the line's height.
+constexpr qreal kSideBearingRoom = 0.25;
+
 } // namespace
+
+QStringList fallbackFamilies()
+{
+    return {QStringLiteral("Noto Color Emoji")};
+}
+
+QFont withFallbackFamilies(QFont font)
+{
+    QStringList families = font.families();
+    if (families.isEmpty())
+        families.append(font.family());
+    for (const QString &family : fallbackFamilies())
+        if (!families.contains(family, Qt::CaseInsensitive))
+            families.append(family);
+    font.setFamilies(families);
+    return font;
+}
 
 QList<TextLine> layoutText(const QString &text, const QRectF &rect, const TextStyle &style)
 {
@@ -265,6 +298,8 @@ QList<TextLine> drawText(QPainter &painter, const QString &text, const QRectF &r
         QTextLayout layout(line.text, font, referenceDevice());
         setSingleLine(layout);
         painter.save();
+        const qreal side = line.rect.height() * kSideBearingRoom;
+        painter.setClipRect(line.rect.adjusted(-side, 0, side, 0), Qt::IntersectClip);
         painter.translate(line.rect.topLeft());
         painter.scale(1 / kUnitsPerPoint, 1 / kUnitsPerPoint);
         layout.draw(&painter, QPointF(0, 0));

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -37,12 +38,20 @@ struct TextLine
     bool truncated = false;
 };
 
-// Lays the text out into `rect` from its top edge. Lines that do not fit the rect's
+// The families every text falls back to, in order, for characters its own face does not
+// have (emoji in a buyer's name), ahead of whatever the system would pick.
+QStringList fallbackFamilies();
+// The font with fallbackFamilies() after its own families.
+QFont withFallbackFamilies(QFont font);
+
+// Lays the text out into `rect` from its top edge. Tabs and other control characters
+// are set as one space each; line breaks end a line when the text wraps. Lines that do not fit the rect's
 // height entirely are dropped; a rect without width or height takes no text. The
 // result is the same for every paint device and output scale.
 QList<TextLine> layoutText(const QString &text, const QRectF &rect, const TextStyle &style);
 
-// Lays the text out as above and draws it; returns the lines that were drawn.
+// Lays the text out as above and draws it; returns the lines that were drawn. Each line
+// paints only within its own row, so stacked combining marks never reach a neighbour.
 QList<TextLine> drawText(QPainter &painter, const QString &text, const QRectF &rect, const TextStyle &style);
 
 } // namespace printkit

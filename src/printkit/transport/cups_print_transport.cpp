@@ -27,8 +27,23 @@ QString shortestDecimal(double value)
     return text;
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Print files hold buyer names: readable by the owner only from the moment they exist.
+// The target is made (or narrowed to) owner-only first; QSaveFile then writes through a
+// temporary file of the same permissions, so no other user ever sees the bytes.
 void writeAtomically(const QString &path, const QByteArray &bytes)
 {
+    QFile target(path);
+    if (target.exists()) {
+        if (!target.setPermissions(kOwnerOnly))
+            throw quill::Error(
+                QStringLiteral("Could not protect the print file %1: %2").arg(path, target.errorString()));
+    } else if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly)) {
+        throw quill::Error(QStringLiteral("Could not create the print file %1: %2").arg(path, target.errorString()));
+    } else {
+        target.close();
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw quill::Error(QStringLiteral("Could not create the print file %1: %2").arg(path, file.errorString()));
@@ -51,6 +66,11 @@ CUPSPrintTransportError CUPSPrintTransportError::queueNotFound(const QString &pr
     return CUPSPrintTransportError(
         Kind::queueNotFound, printerName,
         QStringLiteral("The CUPS queue for '%1' could not be resolved from %2.").arg(printerName, ppdDirectory));
+}
+
+CUPSPrintTransportError CUPSPrintTransportError::unsafeQueueName(const QString &name)
+{
+    return CUPSPrintTransportError(Kind::unsafeQueueName, name, CUPSQueueResolver::unsafeNameMessage(name));
 }
 
 CUPSPrintTransportError CUPSPrintTransportError::submissionFailed(const QString &output)
@@ -138,12 +158,19 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
         queue = *configuration->queueName;
     else
         queue = co_await m_resolver.resolve(printerName);
+    // A configured queue is used verbatim, so it is checked here as well.
+    CUPSQueueResolver::requireSafeQueueName(queue);
 
     const QString suffix = kind == FileKind::png ? QStringLiteral(".png") : QStringLiteral(".pdf");
     const QString path = QDir(m_temporaryFolder)
                              .filePath(QStringLiteral("print-job-") +
                                        QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + suffix);
-    writeAtomically(path, bytes);
+    try {
+        writeAtomically(path, bytes);
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
 
     if (kind == FileKind::png) {
         writeDebugCopy(bytes);

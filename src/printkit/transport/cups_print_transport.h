@@ -20,9 +20,11 @@ class LabelRenderer;
 class CUPSPrintTransportError : public quill::Error
 {
 public:
-    enum class Kind { queueNotFound, submissionFailed };
+    enum class Kind { queueNotFound, submissionFailed, unsafeQueueName };
 
     static CUPSPrintTransportError queueNotFound(const QString &printerName, const QString &ppdDirectory);
+    // A queue name that a CUPS tool would read as one of its options.
+    static CUPSPrintTransportError unsafeQueueName(const QString &name);
     // `output` is what lp said, trimmed; an empty one gets a generic explanation.
     static CUPSPrintTransportError submissionFailed(const QString &output);
 

@@ -76,6 +76,11 @@ qint64 CUPSQueueMonitor::countPendingJobs(const QString &output)
 
 QCoro::Task<CUPSQueueStatus> CUPSQueueMonitor::queueStatus(QString printerName) const
 {
+    if (!CUPSQueueResolver::isSafeQueueName(printerName)) {
+        qCWarning(lcPrintKit, "No state read for %s: it would be read as an option", qUtf8Printable(printerName));
+        co_return CUPSQueueStatus(printerName, CUPSQueueState::unknown,
+                                  CUPSQueueResolver::unsafeNameMessage(printerName), 0);
+    }
     const QString queue = co_await m_resolver.resolveOrUnderscored(printerName);
 
     // Requests are built before co_await: GCC 12 miscompiles string literals in the awaited expression.
@@ -132,8 +137,17 @@ QCoro::Task<QueueCommandResult> CUPSQueueMonitor::runRepair(const QString &tool,
     co_return outcome;
 }
 
+QueueCommandResult CUPSQueueMonitor::refusedName(const QString &tool, const QString &name)
+{
+    qCWarning(lcPrintKit, "%s not run for %s: it would be read as an option", qUtf8Printable(tool),
+              qUtf8Printable(name));
+    return QueueCommandResult{false, CUPSQueueResolver::unsafeNameMessage(name)};
+}
+
 QCoro::Task<QueueCommandResult> CUPSQueueMonitor::enableQueue(QString printerName) const
 {
+    if (!CUPSQueueResolver::isSafeQueueName(printerName))
+        co_return refusedName(m_tools.cupsenable, printerName);
     const QString queue = co_await m_resolver.resolveOrUnderscored(printerName);
     QStringList arguments{queue};
     QString what = QStringLiteral("Enable queue %1").arg(queue);
@@ -142,6 +156,8 @@ QCoro::Task<QueueCommandResult> CUPSQueueMonitor::enableQueue(QString printerNam
 
 QCoro::Task<QueueCommandResult> CUPSQueueMonitor::cancelAllJobs(QString printerName) const
 {
+    if (!CUPSQueueResolver::isSafeQueueName(printerName))
+        co_return refusedName(m_tools.cancel, printerName);
     const QString queue = co_await m_resolver.resolveOrUnderscored(printerName);
     QStringList arguments{QStringLiteral("-a"), queue};
     QString what = QStringLiteral("Cancel all jobs of %1").arg(queue);

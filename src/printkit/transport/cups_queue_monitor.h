@@ -35,6 +35,7 @@ public:
     static qint64 countPendingJobs(const QString &output);
 
 private:
+    static QueueCommandResult refusedName(const QString &tool, const QString &name);
     QCoro::Task<QueueCommandResult> runRepair(const QString &tool, QStringList arguments, QString what) const;
 
     quill::ProcessRunner *m_runner;

@@ -13,6 +13,25 @@ CUPSQueueResolver::CUPSQueueResolver(quill::ProcessRunner *runner, CUPSTools too
 {
 }
 
+bool CUPSQueueResolver::isSafeQueueName(const QString &name)
+{
+    return !name.startsWith(QLatin1Char('-'));
+}
+
+QString CUPSQueueResolver::unsafeNameMessage(const QString &name)
+{
+    return QStringLiteral("'%1' is not a printer queue name CUPS can be given: a queue name cannot begin with \"-\".")
+        .arg(name);
+}
+
+void CUPSQueueResolver::requireSafeQueueName(const QString &name)
+{
+    if (!isSafeQueueName(name)) {
+        qCWarning(lcPrintKit, "Refused the queue name %s: it would be read as an option", qUtf8Printable(name));
+        throw CUPSPrintTransportError::unsafeQueueName(name);
+    }
+}
+
 QString CUPSQueueResolver::underscored(const QString &name)
 {
     QString out = name;
@@ -87,7 +106,7 @@ std::pair<CUPSQueueResolver::Lookup, QString> CUPSQueueResolver::fromPpdFolder(c
         if (info.suffix() != QLatin1String("ppd"))
             continue;
         const QString base = entry.left(entry.size() - 4);
-        if (fold(base) == key)
+        if (isSafeQueueName(base) && fold(base) == key)
             return {Lookup::Found, base};
     }
     return {Lookup::NotFound, {}};
@@ -95,6 +114,7 @@ std::pair<CUPSQueueResolver::Lookup, QString> CUPSQueueResolver::fromPpdFolder(c
 
 QCoro::Task<std::pair<CUPSQueueResolver::Lookup, QString>> CUPSQueueResolver::lookup(QString printerName) const
 {
+    requireSafeQueueName(printerName);
     if (auto listed = co_await fromDestinations(printerName))
         co_return std::make_pair(Lookup::Found, *listed);
     co_return fromPpdFolder(printerName);

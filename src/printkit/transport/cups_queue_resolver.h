@@ -22,11 +22,20 @@ public:
     explicit CUPSQueueResolver(quill::ProcessRunner *runner, CUPSTools tools);
 
     // Throws CUPSPrintTransportError::queueNotFound, or quill::Error when the PPD
-    // folder had to be listed and could not be.
+    // folder had to be listed and could not be. A name that is not safe to hand to a
+    // tool is refused with CUPSPrintTransportError::unsafeQueueName before any tool runs.
     QCoro::Task<QString> resolve(QString printerName) const;
 
-    // Never fails: falls back to the name with spaces as underscores.
+    // Falls back to the name with spaces as underscores; fails only for an unsafe name,
+    // as resolve() does.
     QCoro::Task<QString> resolveOrUnderscored(QString printerName) const;
+
+    // Whether a name can go to lp, lpstat, cancel or cupsenable as a queue: one that
+    // begins with "-" would be read as an option ("cancel -a -x" purges every queue).
+    static bool isSafeQueueName(const QString &name);
+    static QString unsafeNameMessage(const QString &name);
+    // Throws CUPSPrintTransportError::unsafeQueueName for an unsafe name.
+    static void requireSafeQueueName(const QString &name);
 
     // Destinations CUPS knows, or nothing when lpstat cannot tell.
     QCoro::Task<std::optional<QStringList>> destinations() const;

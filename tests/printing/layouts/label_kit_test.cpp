@@ -199,3 +199,39 @@ TEST(LabelKit, LayoutsAndImagesRefuseSizesThatCannotBeDrawn)
     EXPECT_EQ(image.size(), QSize(600, 300));
     EXPECT_EQ(image.dotsPerMeterX(), qRound(300 / 0.0254));
 }
+
+TEST(LabelKit, ZalgoTextPaintsOnlyWithinItsOwnRow)
+{
+    const QString zalgo = QStringLiteral("Z̴̡̧̛̛͚͉̖͎͔͚̗̓̂̈́̆̆͗͗̊a") + QString(30, QChar(0x0313)) + QStringLiteral("l") +
+                          QString(30, QChar(0x0327)) + QStringLiteral("go");
+    const auto emptyRow = [] {
+        FrameOptions twelve;
+        twelve.height = 12;
+        return frame(fill(Qt::transparent), twelve);
+    };
+    for (const int lines : {1, 0}) {
+        SCOPED_TRACE(lines);
+        // Empty rows above and below the name (two lines of it when wrapping): any ink
+        // in them came from the name's marks.
+        const QString name = lines == 1 ? zalgo : zalgo + QStringLiteral("\n") + zalgo;
+        LabelLayout layout(
+            padding(vstack(HAlign::leading, 0, nodes(emptyRow(), word(name, QStringLiteral("zalgo"), 10, lines),
+                                                     emptyRow(), spacer())),
+                    Insets::all(20)),
+            QSizeF(144, 144));
+        const Element row = get(layout, QStringLiteral("zalgo"));
+        ASSERT_EQ(row.lines.size(), lines == 1 ? 1 : 2);
+        const QImage image = layout.toImage(300);
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const qreal top = y * 72.0 / 300;
+            const bool inRow = top + 72.0 / 300 > row.frame.top() && top < row.frame.bottom();
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 0)
+                    (inRow ? inside : outside) += 1;
+        }
+        EXPECT_GT(inside, 0);
+        EXPECT_EQ(outside, 0);
+    }
+}

@@ -2,6 +2,9 @@
 #include "label_test_support.h"
 #include "printing/layouts/individual_label_view.h"
 #include "printing/layouts/label_elements.h"
+#include "printkit/rendering/text_drawing.h"
+
+#include <QRawFont>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -233,4 +236,69 @@ TEST(WinnerLabel, AbsurdSizesAreRefusedWithAClearError)
     IndividualLabelView view = winner(LabelVariant::bold);
     view.heightPts = nan; // changed after creation
     EXPECT_THROW(view.layout(), Error);
+}
+
+namespace {
+
+// The first family of the font's chain whose own face has the character, or nothing.
+QString coveringFamily(const QFont &font, char32_t codePoint)
+{
+    for (const QString &family : font.families()) {
+        QFont face(family);
+        face.setPointSizeF(font.pointSizeF());
+        const QRawFont raw = QRawFont::fromFont(face);
+        // A family that is not installed comes back as some other face; it covers nothing.
+        if (raw.isValid() && raw.familyName().compare(family, Qt::CaseInsensitive) == 0 &&
+            raw.supportsCharacter(codePoint))
+            return family;
+    }
+    return {};
+}
+
+bool isColourful(QRgb pixel)
+{
+    const int high = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    const int low = std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    return qAlpha(pixel) > 128 && high - low > 60;
+}
+
+} // namespace
+
+TEST(WinnerLabel, EmojiInABuyersNameAreDrawnNotBoxed)
+{
+    const QString name = QStringLiteral("\U0001F984unicorn.fan");
+    for (const LabelVariant style : {LabelVariant::bold, LabelVariant::classic, LabelVariant::minimal}) {
+        for (const LabelFontChoice choice : kAllLabelFontChoices) {
+            SCOPED_TRACE(::testing::Message() << "style " << int(style) << ", font " << int(choice));
+            const IndividualLabelView view(name, QStringLiteral("12.5"), 42, 7, QStringLiteral("Pin"),
+                                           QStringLiteral("Sunday show"), style, 162, 90, false,
+                                           appearance(false, choice), 0.75);
+            const auto layout = view.layout();
+            const Element buyer = get(layout, QStringLiteral("buyer"));
+            ASSERT_EQ(buyer.lines.size(), 1);
+            const QString line = buyer.lines.first();
+            ASSERT_TRUE(line.contains(name)) << line.toStdString();
+
+            // Every character of the name has a glyph in the chosen face or a family after it.
+            for (const char32_t codePoint : line.toUcs4())
+                EXPECT_FALSE(coveringFamily(buyer.font, codePoint).isEmpty())
+                    << "no family of " << buyer.font.families().join(QLatin1Char(',')).toStdString()
+                    << " draws U+" << std::hex << quint32(codePoint);
+
+            // The colour glyph itself is painted where the emoji stands: every other text is grey.
+            printkit::TextStyle textStyle;
+            textStyle.font = buyer.font;
+            const QString head = line.left(line.indexOf(name) + 2); // up to and with the emoji
+            const auto measured = printkit::layoutText(head, QRectF(0, 0, 1e6, 1e6), textStyle);
+            ASSERT_EQ(measured.size(), 1);
+            const qreal emojiRight = buyer.frame.left() + measured.first().rect.width();
+            const qreal emojiLeft = emojiRight - buyer.frame.height();
+            const QImage image = layout.toImage(300);
+            int colourful = 0;
+            for (int y = int(buyer.frame.top() * 300 / 72); y < int(buyer.frame.bottom() * 300 / 72); ++y)
+                for (int x = int(emojiLeft * 300 / 72); x < int(emojiRight * 300 / 72); ++x)
+                    colourful += isColourful(image.pixel(x, y)) ? 1 : 0;
+            EXPECT_GT(colourful, 20);
+        }
+    }
 }
