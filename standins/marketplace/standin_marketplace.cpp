@@ -379,9 +379,9 @@ StandinMarketplace::Answer StandinMarketplace::dispatch(const QString &method, c
     return Answer::notFound();
 }
 
-QByteArray StandinMarketplace::topBar(bool loggedIn, const QString &user) const
+QByteArray StandinMarketplace::topBar(bool loggedIn, const QString &user, const QByteArray &extra) const
 {
-    QByteArray bar = "<header class=\"topbar\"><a class=\"brand\" href=\"/\">Marketplace</a>";
+    QByteArray bar = "<header class=\"topbar\"><a class=\"brand\" href=\"/\">Marketplace</a>" + extra;
     if (loggedIn) {
         bar +=
             "<button type=\"button\" aria-label=\"Notifications\">&#128276;</button>"
@@ -436,20 +436,40 @@ StandinMarketplace::Answer StandinMarketplace::livePage(const QString &streamId,
     configJson += ",\"initial\":" + initial + '}';
 
     const QString title = stream.title.isEmpty() ? streamId : stream.title;
-    QByteArray body = topBar(loggedIn, user);
-    body +=
-        "<main class=\"live\"><section class=\"stream\"><div class=\"video\">LIVE &middot; " +
-        html(title).toUtf8() +
-        "</div></section><section class=\"chat\"><div id=\"chat-feed\" class=\"chat-feed\"></div></section>"
-        "</main><section class=\"shop\"><h2>Shop</h2><div class=\"tabs\">"
-        "<button type=\"button\" role=\"tab\" class=\"tab\">Buy Now</button>"
-        "<button type=\"button\" role=\"tab\" class=\"tab\">Auctions</button>"
-        "<button type=\"button\" role=\"tab\" class=\"tab\" id=\"sold-tab\">Sold (" +
-        QByteArray::number(stream.sold.size()) +
-        ")</button></div><div id=\"sold-list\" class=\"sold-list\" hidden></div></section>";
+    QByteArray body =
+        topBar(loggedIn, user,
+               QByteArrayLiteral("<span class=\"viewers\"><span class=\"viewer-count\">128</span>"
+                                 " watching</span>"));
+    body += "<main class=\"live\"><section class=\"stream\"><div class=\"player\">"
+            "<video class=\"stream-video\" autoplay playsinline></video>"
+            "<div class=\"seller-row\"><img class=\"seller-pic\" width=\"28\" height=\"28\" alt=\"\" src=\"" +
+            html(avatarFor(QStringLiteral("seller"))).toUtf8() +
+            "\"><span class=\"seller-name\">seller</span><button type=\"button\" "
+            "class=\"follow\">Follow</button></div>"
+            "<div class=\"stream-info\"><span class=\"live-badge\">LIVE</span><h1 class=\"stream-title\">" +
+            html(title).toUtf8() +
+            "</h1></div><div class=\"giveaway\">Giveaway &middot; 152 entries</div>"
+            "<button type=\"button\" class=\"share\" aria-label=\"Share\"><svg width=\"20\" height=\"20\" "
+            "viewBox=\"0 0 20 20\"><path d=\"M4 10h12M10 4l6 6-6 6\" stroke=\"currentColor\" fill=\"none\"/>"
+            "</svg></button></div></section>"
+            "<section class=\"chat\"><div id=\"chat-feed\" class=\"chat-feed\"></div>"
+            "<div class=\"chat-compose\"><div class=\"compose-inner\"><div class=\"compose-row\">"
+            "<div class=\"compose-field\">"
+            "<input type=\"text\" placeholder=\"Say something...\">"
+            "</div></div></div></div></section></main>"
+            "<div class=\"auction-bar\"><div class=\"bar-lot\"><span class=\"lot-name\">Current lot</span>"
+            "<div class=\"winning-banner\"><span class=\"winner-name\">carol</span> is Winning!</div></div>"
+            "<div class=\"bar-actions\"><button type=\"button\">Custom</button>"
+            "<button type=\"button\" class=\"bid\">Bid $45</button></div></div>"
+            "<section class=\"shop\"><h2>Shop</h2><div class=\"tabs\">"
+            "<button type=\"button\" role=\"tab\" class=\"tab\">Buy Now</button>"
+            "<button type=\"button\" role=\"tab\" class=\"tab\">Auctions</button>"
+            "<button type=\"button\" role=\"tab\" class=\"tab\" id=\"sold-tab\">Sold (" +
+            QByteArray::number(stream.sold.size()) +
+            ")</button></div><div id=\"sold-list\" class=\"sold-list\" hidden></div></section>";
     body += "<script>window.__standinConfig = " + scriptSafe(configJson) + ";</script>";
     body += "<script>" + script.toUtf8() + "</script>";
-    return Answer::page(title, body);
+    return Answer::page(title + QStringLiteral(" | Whatnot"), body);
 }
 
 StandinMarketplace::Answer StandinMarketplace::loginPage(const QString &next, const QString &problem) const

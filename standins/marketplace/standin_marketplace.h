@@ -31,6 +31,17 @@
 //                 <div class="sold-title">Title</div><div class="sold-meta">#12 · $30</div>
 //                 <div class="sold-buyer"><img src=".../avatars/alice.png">Buyer: alice</div></div></div>
 //
+// Around the stream (what the live show screen's scripts hide or keep), laid
+// out for a viewport of about 1280 x 800; the document title is "<title> | Whatnot":
+//   top bar     a viewer count <span class="viewer-count">128</span> near the right end
+//   stream      <div class="player"><video class="stream-video">, a seller row (48 px high, at the
+//                 top of the stream) with a "Follow" button, <h1 class="stream-title">, a
+//                 "Giveaway · 152 entries" badge, and a fixed 40 px share button with an svg at
+//                 the right edge
+//   chat        the feed, then a "Say something..." input four elements below div.chat-compose
+//   auction bar fixed along the bottom, full width, 96 px high: "carol is Winning!", "Custom"
+//                 and "Bid $45" buttons
+//
 // How tests drive a live page: activity added here (addWin, addBid,
 // setSoldRows) is stored with a sequence number. A page renders everything that
 // existed when it was served, then fetches newer activity every
@@ -178,7 +189,7 @@ private:
     Answer soldRows(const QString &streamId, int offset, int limit);
     Answer image(const QString &seed) const;
 
-    QByteArray topBar(bool loggedIn, const QString &user) const;
+    QByteArray topBar(bool loggedIn, const QString &user, const QByteArray &extra = {}) const;
     QString avatarFor(const QString &name) const;
     QByteArray soldRowJson(const SoldRow &row) const;
     void appendActivity(const QString &streamId, QByteArray json);

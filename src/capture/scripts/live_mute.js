@@ -1,0 +1,5 @@
+(function () {
+    Array.prototype.forEach.call(document.querySelectorAll('video, audio'), function (media) {
+        media.muted = true;
+    });
+})();
