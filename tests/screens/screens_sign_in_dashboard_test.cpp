@@ -24,7 +24,7 @@ protected:
         AuthFixture::SetUp();
         applyAppLook(*qApp);
         m_previousSettings = Settings::setShared(m_settings.get());
-        m_sync = std::make_unique<ShowSyncService>(m_sleeper);
+        m_sync = std::make_unique<ShowSyncService>(*m_settings, m_sleeper);
     }
     void TearDown() override
     {

@@ -27,7 +27,7 @@ protected:
     {
         AuthFixture::SetUp();
         m_previousSettings = Settings::setShared(m_settings.get());
-        m_sync = std::make_unique<ShowSyncService>(m_sleeper);
+        m_sync = std::make_unique<ShowSyncService>(*m_settings, m_sleeper);
         m_backend.addStaffEmail(QStringLiteral("staff@quillmark.app"));
     }
     void TearDown() override
