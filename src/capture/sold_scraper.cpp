@@ -4,6 +4,7 @@
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
 #include "common/json.h"
+#include "common/error.h"
 #include "common/logging.h"
 
 #include <QJsonValue>
@@ -142,7 +143,7 @@ QCoro::Task<> SoldScraper::run(PageScriptSource source, AuctionPoller *pollerPoi
             }
         }
     } catch (const std::exception &e) {
-        failure = failureDescription(e);
+        failure = errorMessage(e);
     }
     if (!self)
         co_return;
