@@ -498,11 +498,13 @@ void ShowSyncService::loadPending()
         if (!QFile::rename(path, aside)) {
             // Left in place, it would be overwritten by the next save: read nothing more this run.
             m_pendingWritable = false;
-            reportSetAside(QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
-                               .arg(e.message()));
+            reportSetAside(
+                QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
+                    .arg(e.message()));
             return;
         }
-        reportSetAside(QStringLiteral("Pending auctions could not be read (kept as %1): %2").arg(aside, e.message()));
+        reportSetAside(
+            QStringLiteral("Pending auctions could not be read (kept as %1): %2").arg(aside, e.message()));
         return;
     }
 

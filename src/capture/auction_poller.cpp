@@ -83,6 +83,19 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
         }
         if (!self || !isCurrentLoop(generation))
             co_return;
+        if (!failure && answer.isString()) {
+            // Whatever a listener of the new captures throws must not end the loop
+            // while it still says it polls.
+            try {
+                const QString text = answer.toString();
+                setRawJSON(text);
+                processWinScanJSON(text);
+            } catch (const std::exception &e) {
+                failure = errorMessage(e);
+            }
+            if (!self || !isCurrentLoop(generation))
+                co_return;
+        }
 
         std::chrono::milliseconds pause = kPollInterval;
         if (failure) {
@@ -96,11 +109,6 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
             }
             pause = std::chrono::seconds(1LL << (failures - 1));
         } else {
-            if (answer.isString()) {
-                const QString text = answer.toString();
-                setRawJSON(text);
-                processWinScanJSON(text);
-            }
             if (failures > 0) {
                 qCInfo(lcAuctionPoller, "Poll recovered after %ld error(s)", failures);
                 setError(std::nullopt);

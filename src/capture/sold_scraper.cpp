@@ -3,8 +3,8 @@
 #include "capture/auction_poller.h"
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
-#include "common/json.h"
 #include "common/error.h"
+#include "common/json.h"
 #include "common/logging.h"
 
 #include <QJsonValue>

@@ -13,7 +13,7 @@ namespace quill {
 
 namespace detail {
 
-template<typename T>
+template <typename T>
 QCoro::Task<> watchDetached(QCoro::Task<T> task, const QLoggingCategory *category, QByteArray what)
 {
     try {
@@ -31,7 +31,7 @@ QCoro::Task<> watchDetached(QCoro::Task<T> task, const QLoggingCategory *categor
 // Lets a started task run on by itself. QCoro keeps an exception that escapes a task
 // nobody awaits and then drops it; this logs it in the caller's category instead,
 // naming the task by `what`. The task must guard its own object (QPointer) as before.
-template<typename T>
+template <typename T>
 void startDetached(QCoro::Task<T> &&task, const QLoggingCategory &category, QByteArray what)
 {
     detail::watchDetached(std::move(task), &category, std::move(what));

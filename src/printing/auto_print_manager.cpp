@@ -260,20 +260,32 @@ QCoro::Task<> AutoPrintManager::processQueue(QPointer<PrintService> printService
         co_return;
     setIsProcessing(true);
     const QPointer<AutoPrintManager> self(this);
-    QString failure;
-    try {
-        // Wins that arrive during a walk are printed by another pass right away,
-        // never left waiting for the next win of the show.
-        do {
+    // Wins that arrive during a walk are printed by another pass right away,
+    // never left waiting for the next win of the show.
+    do {
+        QString failure;
+        try {
             co_await walk(printService);
-        } while (self && m_isPrinting && printService && hasQueuedJobs());
-    } catch (const std::exception &error) {
-        failure = errorMessage(error);
-    }
-    if (!self)
-        co_return;
-    if (!failure.isEmpty())
-        qCCritical(lcAutoPrint, "Auto-print stopped: %s", qUtf8Printable(failure));
+        } catch (const std::exception &error) {
+            failure = errorMessage(error);
+        }
+        if (!self)
+            co_return;
+        if (!failure.isEmpty()) {
+            qCCritical(lcAutoPrint, "Auto-print failed: %s", qUtf8Printable(failure));
+            // The job it happened to ends as an error rather than printing for ever,
+            // and the rest are still tried.
+            bool failedAJob = false;
+            for (const PrintJob &job : std::as_const(m_printJobs)) {
+                if (job.status == PrintJob::Status::printing()) {
+                    finishJobWithError(job.id, failure);
+                    failedAJob = true;
+                }
+            }
+            if (!failedAJob)
+                break;
+        }
+    } while (m_isPrinting && printService && hasQueuedJobs());
     setIsProcessing(false);
 }
 

@@ -69,7 +69,8 @@ void PrintKitAdapter::startRefreshTimer()
         return;
     m_refreshTimerRunning = true;
     Q_EMIT refreshTimerChanged();
-    startDetached(refreshLoop(QPointer<PrintKitAdapter>(this), m_sleeper), lcPrintKit(), "Printer refresh loop");
+    startDetached(refreshLoop(QPointer<PrintKitAdapter>(this), m_sleeper), lcPrintKit(),
+                  "Printer refresh loop");
 }
 
 QCoro::Task<> PrintKitAdapter::refreshLoop(QPointer<PrintKitAdapter> adapter, Sleeper *sleeper)

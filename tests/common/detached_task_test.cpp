@@ -15,7 +15,14 @@ using quill::testing::LogCapture;
 
 namespace {
 
-enum class Escape { none, ownError, standardError, badAlloc, notAnException };
+enum class Escape
+{
+    none,
+    ownError,
+    standardError,
+    badAlloc,
+    notAnException
+};
 
 void raise(Escape escape)
 {
@@ -46,20 +53,23 @@ struct Case
 {
     const char *name;
     Escape escape;
-    bool suspends; // throws after its first wait rather than at once
+    bool suspends;      // throws after its first wait rather than at once
     const char *logged; // empty: nothing is logged
 };
 
 TEST(DetachedTask, WhatEscapesIsLoggedInTheCallersCategory)
 {
     const Case cases[] = {
-        {"our error at once", Escape::ownError, false, "Upload loop ended with an unexpected error: the backend said no"},
+        {"our error at once", Escape::ownError, false,
+         "Upload loop ended with an unexpected error: the backend said no"},
         {"our error after a wait", Escape::ownError, true,
          "Upload loop ended with an unexpected error: the backend said no"},
         {"a standard error at once", Escape::standardError, false,
          "Upload loop ended with an unexpected error: vector too long"},
-        {"out of memory after a wait", Escape::badAlloc, true, "Upload loop ended with an unexpected error: std::bad_alloc"},
-        {"not an exception type", Escape::notAnException, true, "Upload loop ended with an unexpected error of unknown type"},
+        {"out of memory after a wait", Escape::badAlloc, true,
+         "Upload loop ended with an unexpected error: std::bad_alloc"},
+        {"not an exception type", Escape::notAnException, true,
+         "Upload loop ended with an unexpected error of unknown type"},
         {"a task that ends well", Escape::none, true, ""},
     };
     const QString category = QString::fromLatin1(lcShowSync().categoryName());

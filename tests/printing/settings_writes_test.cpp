@@ -72,7 +72,8 @@ TEST_F(SettingsWrites, CustomMediaStoredAsBytesOrAsTextAreReadAndKept)
         EXPECT_TRUE(store.items().at(1).isCircular);
 
         EXPECT_EQ(store.add(custom(QStringLiteral("new"), 4, 6)), std::nullopt);
-        const QJsonArray saved = QJsonDocument::fromJson(reopened.bytesValue(CustomMediaStore::key())).array();
+        const QJsonArray saved =
+            QJsonDocument::fromJson(reopened.bytesValue(CustomMediaStore::key())).array();
         ASSERT_EQ(saved.size(), 3);
         EXPECT_EQ(saved.at(0).toObject().value(QStringLiteral("id")), QStringLiteral("bags"));
         EXPECT_EQ(saved.at(2).toObject().value(QStringLiteral("id")), QStringLiteral("new"));
@@ -83,7 +84,8 @@ TEST_F(SettingsWrites, UnreadableCustomMediaSetAsideNeverReplaceEachOther)
 {
     Settings settings(writablePath());
     const QByteArray damaged[] = {"{\"id\": tru", "[{\"id\":", "not json"};
-    const QString keys[] = {CustomMediaStore::unreadableKey(), CustomMediaStore::unreadableKey() + QStringLiteral("_2"),
+    const QString keys[] = {CustomMediaStore::unreadableKey(),
+                            CustomMediaStore::unreadableKey() + QStringLiteral("_2"),
                             CustomMediaStore::unreadableKey() + QStringLiteral("_3")};
     for (const QByteArray &value : damaged) {
         settings.setBytes(CustomMediaStore::key(), value);
@@ -134,8 +136,9 @@ TEST_F(SettingsWrites, AFailedWriteIsLoggedAndReportedByEachStore)
             Settings good(writablePath());
             LogCapture log;
             EXPECT_EQ(write.write(good), std::nullopt);
-            EXPECT_TRUE(log.matching(QStringLiteral("app.quillmark.Quillmark.Settings"), QtCriticalMsg, QString())
-                            .isEmpty());
+            EXPECT_TRUE(
+                log.matching(QStringLiteral("app.quillmark.Quillmark.Settings"), QtCriticalMsg, QString())
+                    .isEmpty());
         }
         Settings readOnly(unwritablePath());
         LogCapture log;

@@ -92,7 +92,10 @@ protected:
         return m_backend.addShow(show);
     }
 
-    static QString pendingPath() { return paths::dataFile(QString::fromLatin1(ShowSyncService::kPendingFileName)); }
+    static QString pendingPath()
+    {
+        return paths::dataFile(QString::fromLatin1(ShowSyncService::kPendingFileName));
+    }
 
     bool settled(ShowSyncService &service) const
     {
@@ -104,7 +107,12 @@ protected:
 
 TEST_F(ShowSyncFailures, AnUnexpectedErrorInTheUploadLoopKeepsTheAuctionForTheNextListResumeOrEnd)
 {
-    enum class Trigger { list, resume, end };
+    enum class Trigger
+    {
+        list,
+        resume,
+        end
+    };
     const struct
     {
         const char *name;
@@ -121,7 +129,8 @@ TEST_F(ShowSyncFailures, AnUnexpectedErrorInTheUploadLoopKeepsTheAuctionForTheNe
         ASSERT_FALSE(showId.isEmpty());
 
         // The first upload fails, and the pause before the retry throws.
-        m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(500).times(1));
+        m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"),
+                           Fault::status(500).times(1));
         LogCapture log;
         service->syncAuctions({auctionOf(1)});
         ASSERT_TRUE(eventually([&] { return !service->isUploading(); }));
@@ -160,16 +169,20 @@ TEST_F(ShowSyncFailures, OnlyTheDamagedEntriesOfThePendingFileAreSetAsideAndTheR
         const char *problem;
     } cases[] = {
         {"not an object", QJsonValue(QStringLiteral("cap-9")), "not an object"},
-        {"no winner", QJsonObject{{QStringLiteral("showId"), showId}, {QStringLiteral("id"), QStringLiteral("cap-9")},
-                                  {QStringLiteral("salePrice"), QStringLiteral("1")}},
+        {"no winner",
+         QJsonObject{{QStringLiteral("showId"), showId},
+                     {QStringLiteral("id"), QStringLiteral("cap-9")},
+                     {QStringLiteral("salePrice"), QStringLiteral("1")}},
          "winnerUsername"},
-        {"a price with a comma", [&] {
+        {"a price with a comma",
+         [&] {
              QJsonObject entry = entryOf(showId, 9);
              entry.insert(QStringLiteral("salePrice"), QStringLiteral("12,50"));
              return QJsonValue(entry);
          }(),
          "12,50"},
-        {"a numeric show id", [&] {
+        {"a numeric show id",
+         [&] {
              QJsonObject entry = entryOf(showId, 9);
              entry.insert(QStringLiteral("showId"), 7);
              return QJsonValue(entry);

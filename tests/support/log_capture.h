@@ -2,11 +2,13 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace quill::testing {
 
-// Collects every message logged while it lives, with its category and level.
+// Collects the messages logged while it lives, with their category and level: every
+// category's, or only those of `category` when one is given.
 class LogCapture final
 {
     Q_DISABLE_COPY_MOVE(LogCapture)
@@ -19,7 +21,11 @@ public:
         QString message;
     };
 
-    LogCapture() : m_previous(qInstallMessageHandler(&LogCapture::handle)) { active() = this; }
+    explicit LogCapture(const char *category = nullptr)
+        : m_category(category), m_previous(qInstallMessageHandler(&LogCapture::handle))
+    {
+        active() = this;
+    }
     ~LogCapture()
     {
         active() = nullptr;
@@ -27,6 +33,13 @@ public:
     }
 
     const QList<Entry> &entries() const { return m_entries; }
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const Entry &entry : m_entries)
+            texts.append(entry.message);
+        return texts;
+    }
 
     // The messages of one category and level holding `part`.
     QList<Entry> matching(const QString &category, QtMsgType type, const QString &part) const
@@ -48,11 +61,14 @@ private:
 
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
-        if (LogCapture *capture = active())
-            capture->m_entries.append(
-                Entry{type, QString::fromUtf8(context.category ? context.category : ""), message});
+        LogCapture *capture = active();
+        if (!capture || (capture->m_category && qstrcmp(context.category, capture->m_category) != 0))
+            return;
+        capture->m_entries.append(
+            Entry{type, QString::fromUtf8(context.category ? context.category : ""), message});
     }
 
+    const char *m_category;
     QtMessageHandler m_previous;
     QList<Entry> m_entries;
 };
