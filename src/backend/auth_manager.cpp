@@ -1,6 +1,8 @@
 #include "backend/auth_manager.h"
 
 #include "common/clock.h"
+#include "common/detached_task.h"
+#include "common/error.h"
 #include "common/logging.h"
 #include "common/settings.h"
 
@@ -21,13 +23,6 @@ constexpr const char *kMalformedTokenMessage = "The sign-in returned a token tha
 QString accountName()
 {
     return QString::fromLatin1(AuthManager::kTokenAccount);
-}
-
-QString describe(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const Error *>(&error))
-        return own->message();
-    return QString::fromUtf8(error.what());
 }
 
 bool openInSystemBrowser(const QUrl &url)
@@ -136,7 +131,7 @@ QCoro::Task<> AuthManager::restoreSession()
             qCCritical(lcAuth, "API error during restore: %s", qUtf8Printable(error.message()));
         }
     } catch (const std::exception &error) {
-        qCCritical(lcAuth, "Network error during restore: %s", qUtf8Printable(describe(error)));
+        qCCritical(lcAuth, "Network error during restore: %s", qUtf8Printable(errorMessage(error)));
     }
 
     if (expired) {
@@ -170,7 +165,7 @@ QCoro::Task<bool> AuthManager::completeSignIn(QString token, ZavUser user)
     try {
         co_await m_keychain->save(token, account);
     } catch (const std::exception &error) {
-        qCCritical(lcAuth, "Failed to save session: %s", qUtf8Printable(describe(error)));
+        qCCritical(lcAuth, "Failed to save session: %s", qUtf8Printable(errorMessage(error)));
         setError(QStringLiteral("Failed to save session"));
         co_return false;
     }
@@ -192,7 +187,7 @@ QCoro::Task<> AuthManager::signInWithApple()
     try {
         credential = co_await m_appleProvider->requestCredential();
     } catch (const std::exception &error) {
-        const QString description = describe(error);
+        const QString description = errorMessage(error);
         qCCritical(lcAuth, "Apple sign in failed: %s", qUtf8Printable(description));
         setError(QStringLiteral("Apple sign in failed: ") + description);
         co_return;
@@ -219,7 +214,7 @@ QCoro::Task<> AuthManager::signInWithApple()
         ZavUser user = response.user;
         co_await completeSignIn(std::move(sessionToken), std::move(user));
     } catch (const std::exception &error) {
-        const QString description = describe(error);
+        const QString description = errorMessage(error);
         qCCritical(lcAuth, "Apple sign in failed: %s", qUtf8Printable(description));
         setError(QStringLiteral("Apple sign in failed: ") + description);
     }
@@ -255,7 +250,7 @@ QCoro::Task<> AuthManager::signInWithGoogle()
         settleGoogle(
             GoogleOutcome{GoogleOutcome::Kind::failed, QStringLiteral("Could not open the system browser")});
     } else {
-        expireGoogleSignIn(generation);
+        startDetached(expireGoogleSignIn(generation), lcAuth(), "Google sign-in expiry");
     }
 
     QPointer<AuthManager> self(this);

@@ -2,6 +2,7 @@
 
 #include "backend/api_records.h"
 #include "backend/zav_api_client.h"
+#include "common/detached_task.h"
 #include "common/json.h"
 #include "common/logging.h"
 #include "common/paths.h"
@@ -178,7 +179,7 @@ void ShowSyncService::markStarted()
 void ShowSyncService::reportOnboarding()
 {
     QPointer<ZavAPIClient> api = m_api;
-    [](QPointer<ZavAPIClient> client) -> QCoro::Task<> {
+    auto report = [](QPointer<ZavAPIClient> client) -> QCoro::Task<> {
         QString slug = QStringLiteral("quillmark");
         QString step = QStringLiteral("live_show");
         try {
@@ -187,7 +188,8 @@ void ShowSyncService::reportOnboarding()
         } catch (...) {
             // The checklist reads the progress back; a lost report only delays its tick.
         }
-    }(api);
+    };
+    startDetached(report(api), lcShowSync(), "Onboarding report");
 }
 
 QCoro::Task<bool> ShowSyncService::resumeActiveShow()
@@ -243,7 +245,8 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
     m_starting = true;
     loadPending();
     setIsSyncing(true);
-    setSyncError(QString());
+    // A start clears its own earlier failures, not the notice of auctions set aside.
+    setSyncError(m_setAsideNotice);
 
     // A failed look-up must not lead to a second show for the same stream: ask again, then give up.
     std::optional<ShowListResponse> live;
@@ -421,6 +424,7 @@ QCoro::Task<> ShowSyncService::endShow()
     qCInfo(lcShowSync, "Show completed: %s", qUtf8Printable(showId));
     if (m_activeShowId != showId)
         co_return; // reset meanwhile; nothing of the new state is ours to clear
+    m_setAsideNotice.clear();
     setSyncError(QString());
     setActiveShowId(QString());
     setActiveStreamId(QString());
@@ -433,6 +437,7 @@ void ShowSyncService::reset()
 {
     setActiveShowId(QString());
     setActiveStreamId(QString());
+    m_setAsideNotice.clear();
     setSyncError(QString());
     setIsSyncing(false);
     m_syncedAuctionKeys.clear();
@@ -444,6 +449,25 @@ void ShowSyncService::reset()
 QString ShowSyncService::pendingFilePath() const
 {
     return paths::dataFile(QString::fromLatin1(kPendingFileName));
+}
+
+ShowSyncService::PendingUpload ShowSyncService::pendingFromJson(const QJsonValue &value)
+{
+    if (!value.isObject())
+        throw json::DecodeError(QStringLiteral("an upload is not an object"));
+    const json::ObjectReader reader(value.toObject(), QStringLiteral("uploads"));
+    PendingUpload upload;
+    upload.showId = reader.requiredString(QStringLiteral("showId"));
+    upload.auction.id = reader.requiredString(QStringLiteral("id"));
+    upload.auction.winnerUsername = reader.requiredString(QStringLiteral("winnerUsername"));
+    const QString price = reader.requiredString(QStringLiteral("salePrice"));
+    const auto decimal = Decimal::fromString(price);
+    if (!decimal)
+        throw json::DecodeError(QStringLiteral("salePrice \"%1\" is not a decimal amount").arg(price));
+    upload.auction.salePrice = *decimal;
+    upload.auction.auctionNumber = reader.optionalInteger(QStringLiteral("auctionNumber"));
+    upload.auction.rawTitle = reader.optionalString(QStringLiteral("rawTitle"));
+    return upload;
 }
 
 void ShowSyncService::loadPending()
@@ -461,50 +485,83 @@ void ShowSyncService::loadPending()
     QFile file(path);
     if (!file.exists())
         return;
+    QJsonArray uploads;
     try {
         if (!file.open(QIODevice::ReadOnly))
             throw Error(file.errorString());
         const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
         file.close();
-        QList<PendingUpload> loaded;
-        const QJsonArray uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
-        for (const QJsonValue &value : uploads) {
-            const json::ObjectReader reader(value.toObject(), QStringLiteral("uploads"));
-            if (!value.isObject())
-                throw json::DecodeError(QStringLiteral("an upload is not an object"));
-            PendingUpload upload;
-            upload.showId = reader.requiredString(QStringLiteral("showId"));
-            upload.auction.id = reader.requiredString(QStringLiteral("id"));
-            upload.auction.winnerUsername = reader.requiredString(QStringLiteral("winnerUsername"));
-            const QString price = reader.requiredString(QStringLiteral("salePrice"));
-            const auto decimal = Decimal::fromString(price);
-            if (!decimal)
-                throw json::DecodeError(
-                    QStringLiteral("salePrice \"%1\" is not a decimal amount").arg(price));
-            upload.auction.salePrice = *decimal;
-            upload.auction.auctionNumber = reader.optionalInteger(QStringLiteral("auctionNumber"));
-            upload.auction.rawTitle = reader.optionalString(QStringLiteral("rawTitle"));
-            loaded.append(upload);
-        }
-        m_pending = loaded + m_pending;
-        qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(loaded.size()));
-        Q_EMIT pendingUploadCountChanged();
+        uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
     } catch (const Error &e) {
+        file.close();
         // Keep the unreadable file for inspection instead of overwriting what it holds.
-        const QString aside = path + QStringLiteral(".unreadable");
-        QFile::remove(aside);
-        QFile::rename(path, aside);
-        qCCritical(lcShowSync, "Pending auctions could not be read (kept as %s): %s", qUtf8Printable(aside),
-                   e.what());
-        setSyncError(QStringLiteral("Pending auctions could not be read: ") + e.message());
+        const QString aside = paths::setAsidePath(path);
+        if (!QFile::rename(path, aside)) {
+            // Left in place, it would be overwritten by the next save: read nothing more this run.
+            m_pendingWritable = false;
+            reportSetAside(
+                QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
+                    .arg(e.message()));
+            return;
+        }
+        reportSetAside(
+            QStringLiteral("Pending auctions could not be read (kept as %1): %2").arg(aside, e.message()));
+        return;
     }
+
+    // One damaged entry must not keep the others from being uploaded: only the bad
+    // ones are set aside.
+    QList<PendingUpload> loaded;
+    QJsonArray unreadable;
+    QString firstProblem;
+    for (const QJsonValue &value : std::as_const(uploads)) {
+        try {
+            loaded.append(pendingFromJson(value));
+        } catch (const Error &e) {
+            unreadable.append(value);
+            if (firstProblem.isEmpty())
+                firstProblem = e.message();
+        }
+    }
+    if (!unreadable.isEmpty()) {
+        const QString aside = paths::setAsidePath(path);
+        const QJsonObject root{{QStringLiteral("uploads"), unreadable}};
+        try {
+            paths::writeFileAtomically(aside, QJsonDocument(root).toJson(QJsonDocument::Compact));
+            reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (kept as %2): %3")
+                               .arg(unreadable.size())
+                               .arg(aside, firstProblem));
+        } catch (const Error &e) {
+            // Written back with every save instead, so they are not lost either.
+            m_unreadablePending = unreadable;
+            reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (%2) nor kept apart: %3")
+                               .arg(unreadable.size())
+                               .arg(firstProblem, e.message()));
+        }
+    }
+    m_pending = loaded + m_pending;
+    qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(loaded.size()));
+    if (!unreadable.isEmpty())
+        savePending();
+    Q_EMIT pendingUploadCountChanged();
+}
+
+void ShowSyncService::reportSetAside(const QString &notice)
+{
+    qCCritical(lcShowSync, "%s", qUtf8Printable(notice));
+    m_setAsideNotice = notice;
+    setSyncError(notice);
 }
 
 void ShowSyncService::savePending()
 {
+    if (!m_pendingWritable)
+        return;
     QJsonArray uploads;
     for (const PendingUpload &upload : std::as_const(m_pending))
         uploads.append(uploadToJson(upload.showId, upload.auction));
+    for (const QJsonValue &value : std::as_const(m_unreadablePending))
+        uploads.append(value);
     const QJsonObject root{{QStringLiteral("uploads"), uploads}};
     try {
         paths::writeFileAtomically(pendingFilePath(), QJsonDocument(root).toJson(QJsonDocument::Compact));
@@ -527,10 +584,30 @@ void ShowSyncService::startUploads()
     if (std::none_of(m_pending.cbegin(), m_pending.cend(), [](const PendingUpload &p) { return !p.parked; }))
         return;
     m_uploading = true;
-    uploadLoop(); // runs on by itself until nothing is left to send
+    // Runs on by itself until nothing is left to send.
+    startDetached(uploadLoop(), lcShowSync(), "Upload loop");
 }
 
 QCoro::Task<> ShowSyncService::uploadLoop()
+{
+    QPointer<ShowSyncService> self(this);
+    try {
+        co_await uploadPending();
+    } catch (const std::exception &e) {
+        // Whatever went wrong, the auctions stay pending and the next list, resume
+        // or end starts the loop again.
+        if (!self)
+            co_return;
+        m_lastUploadError = errorMessage(e);
+        qCCritical(lcShowSync, "Upload loop stopped: %s", qUtf8Printable(m_lastUploadError));
+    }
+    if (!self)
+        co_return;
+    m_uploading = false;
+    Q_EMIT uploadLoopFinished();
+}
+
+QCoro::Task<> ShowSyncService::uploadPending()
 {
     QPointer<ShowSyncService> self(this);
     int backoffStep = 0;
@@ -561,6 +638,10 @@ QCoro::Task<> ShowSyncService::uploadLoop()
             refused = isRefusal(e);
         } catch (const Error &e) {
             failure = e.message();
+        } catch (const std::exception &e) {
+            // Not a backend answer: a repeat right away would only fail the same way.
+            failure = errorMessage(e);
+            refused = true;
         }
         if (!self)
             co_return;
@@ -599,8 +680,6 @@ QCoro::Task<> ShowSyncService::uploadLoop()
         if (!self)
             co_return;
     }
-    m_uploading = false;
-    Q_EMIT uploadLoopFinished();
 }
 
 } // namespace quill

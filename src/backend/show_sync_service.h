@@ -5,6 +5,7 @@
 #include "common/decimal.h"
 
 #include <QCoroTask>
+#include <QJsonArray>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -120,11 +121,15 @@ private:
     QString storedString(const char *key) const;
 
     QString pendingFilePath() const;
+    // One entry of the pending file; throws json::DecodeError when it cannot be read.
+    static PendingUpload pendingFromJson(const QJsonValue &value);
     void loadPending();
+    void reportSetAside(const QString &notice);
     void savePending();
     qsizetype pendingCountFor(const QString &showId) const;
     void startUploads();
     QCoro::Task<> uploadLoop();
+    QCoro::Task<> uploadPending();
 
     Settings &m_settings;
     Sleeper &m_sleeper;
@@ -139,6 +144,9 @@ private:
     bool m_starting = false;
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
+    QJsonArray m_unreadablePending; // entries that could not be read nor kept apart
+    bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
+    QString m_setAsideNotice;       // stays in syncError until the show ends or is left
     bool m_uploading = false;
     int m_flushWaiters = 0;   // ends waiting for the upload loop
     int m_failuresInARow = 0; // while an end waits, this many failures stop the loop

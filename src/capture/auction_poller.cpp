@@ -2,6 +2,8 @@
 
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
+#include "common/detached_task.h"
+#include "common/error.h"
 #include "common/logging.h"
 
 #include <QJsonValue>
@@ -44,7 +46,8 @@ void AuctionPoller::togglePolling(PageScriptSource source)
     if (!m_isPolling)
         return;
     const quint64 generation = ++m_loopGeneration;
-    pollLoop(std::move(source), generation); // runs on by itself; it ends when it sees polling off
+    // Runs on by itself; it ends when it sees polling off.
+    startDetached(pollLoop(std::move(source), generation), lcAuctionPoller(), "Poll loop");
 }
 
 void AuctionPoller::reset()
@@ -76,10 +79,23 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
             QString script = PageScripts::winScan();
             answer = co_await host.run(std::move(script));
         } catch (const std::exception &e) {
-            failure = failureDescription(e);
+            failure = errorMessage(e);
         }
         if (!self || !isCurrentLoop(generation))
             co_return;
+        if (!failure && answer.isString()) {
+            // Whatever a listener of the new captures throws must not end the loop
+            // while it still says it polls.
+            try {
+                const QString text = answer.toString();
+                setRawJSON(text);
+                processWinScanJSON(text);
+            } catch (const std::exception &e) {
+                failure = errorMessage(e);
+            }
+            if (!self || !isCurrentLoop(generation))
+                co_return;
+        }
 
         std::chrono::milliseconds pause = kPollInterval;
         if (failure) {
@@ -93,11 +109,6 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
             }
             pause = std::chrono::seconds(1LL << (failures - 1));
         } else {
-            if (answer.isString()) {
-                const QString text = answer.toString();
-                setRawJSON(text);
-                processWinScanJSON(text);
-            }
             if (failures > 0) {
                 qCInfo(lcAuctionPoller, "Poll recovered after %ld error(s)", failures);
                 setError(std::nullopt);

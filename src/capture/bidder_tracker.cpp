@@ -2,6 +2,8 @@
 
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
+#include "common/detached_task.h"
+#include "common/error.h"
 #include "common/logging.h"
 
 #include <QJsonValue>
@@ -53,7 +55,7 @@ QCoro::Task<> BidderTracker::install(PageScriptSource source)
         QString script = PageScripts::bidObserver();
         answer = co_await host.run(std::move(script));
     } catch (const std::exception &e) {
-        failure = failureDescription(e);
+        failure = errorMessage(e);
     }
     if (!self)
         co_return;
@@ -81,7 +83,8 @@ void BidderTracker::toggleTracking(PageScriptSource source)
     if (!m_isTracking)
         return;
     const quint64 generation = ++m_loopGeneration;
-    readLoop(std::move(source), generation); // runs on by itself; it ends when it sees tracking off
+    // Runs on by itself; it ends when it sees tracking off.
+    startDetached(readLoop(std::move(source), generation), lcBidderTracker(), "Bidder read loop");
 }
 
 void BidderTracker::reset()
@@ -104,7 +107,7 @@ QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generatio
             QString script = PageScripts::bidderRead();
             answer = co_await host.run(std::move(script));
         } catch (const std::exception &e) {
-            failure = failureDescription(e);
+            failure = errorMessage(e);
         }
         if (!self || !isCurrentLoop(generation))
             co_return;

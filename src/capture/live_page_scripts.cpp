@@ -1,6 +1,7 @@
 #include "capture/live_page_scripts.h"
 
 #include "capture/page_scripts.h"
+#include "common/error.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -55,7 +56,7 @@ QCoro::Task<bool> LivePageScripts::run(PageScriptSource source, Script script)
         co_return true;
     } catch (const std::exception &e) {
         qCWarning(lcLivePageScripts, "Page script %s failed: %s", qUtf8Printable(name(script)),
-                  qUtf8Printable(failureDescription(e)));
+                  qUtf8Printable(errorMessage(e)));
     }
     co_return false;
 }
@@ -88,7 +89,7 @@ QCoro::Task<QString> LivePageScripts::showTitle(PageScriptSource source, QDate t
         answer = co_await host.run(text(Script::streamTitle));
     } catch (const std::exception &e) {
         qCWarning(lcLivePageScripts, "Page script %s failed: %s", qUtf8Printable(name(Script::streamTitle)),
-                  qUtf8Printable(failureDescription(e)));
+                  qUtf8Printable(errorMessage(e)));
     }
     co_return showTitleFromAnswer(answer, today, locale);
 }

@@ -15,11 +15,4 @@ PageScriptHost &requirePageScriptHost(const PageScriptSource &source)
     return *host;
 }
 
-QString failureDescription(const std::exception &error)
-{
-    if (const auto *ours = dynamic_cast<const Error *>(&error))
-        return ours->message();
-    return QString::fromUtf8(error.what());
-}
-
 } // namespace quill

@@ -19,7 +19,4 @@ PageScriptSource fixedPageScriptSource(PageScriptHost &host);
 // The host the source gives now; PageScriptError (pageGone) when there is none.
 PageScriptHost &requirePageScriptHost(const PageScriptSource &source);
 
-// The user-readable description of a caught failure.
-QString failureDescription(const std::exception &error);
-
 } // namespace quill

@@ -3,6 +3,7 @@
 #include "capture/auction_poller.h"
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
+#include "common/error.h"
 #include "common/json.h"
 #include "common/logging.h"
 
@@ -142,7 +143,7 @@ QCoro::Task<> SoldScraper::run(PageScriptSource source, AuctionPoller *pollerPoi
             }
         }
     } catch (const std::exception &e) {
-        failure = failureDescription(e);
+        failure = errorMessage(e);
     }
     if (!self)
         co_return;

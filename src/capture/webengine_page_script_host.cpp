@@ -1,5 +1,8 @@
 #include "capture/webengine_page_script_host.h"
 
+#include "common/detached_task.h"
+#include "common/logging.h"
+
 #include <QCoroSignal>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -138,7 +141,8 @@ QCoro::Task<QJsonValue> WebEnginePageScriptHost::run(QString body)
             Qt::QueuedConnection);
     });
     if (!call->done)
-        timeOutLater(id, call); // runs on by itself; it only looks at the call through the weak pointer
+        // Runs on by itself; it only looks at the call through the weak pointer.
+        startDetached(timeOutLater(id, call), lcWhatnotSession(), "Page script time-out");
 
     if (!call->done)
         co_await qCoro(&call->notifier, &CallNotifier::settled);

@@ -2,6 +2,7 @@
 
 #include "backend/zav_api_client.h"
 #include "capture/webengine_marketplace_page.h"
+#include "common/detached_task.h"
 #include "common/logging.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
@@ -318,7 +319,8 @@ QCoro::Task<> WhatnotSession::observeNavigation()
     const std::weak_ptr<int> alive = m_alive;
     m_crashCount = 0; // a new loop is a fresh start after the page kept crashing
 
-    pollForAuth(); // runs on by itself; only one poll runs at a time
+    // Runs on by itself; only one poll runs at a time.
+    startDetached(pollForAuth(), lcWhatnotSession(), "Sign-in poll");
     if (alive.expired())
         co_return;
     qCInfo(lcWhatnotSession, "🔥 observeNavigation() — starting navigation loop");
@@ -568,7 +570,8 @@ void WhatnotSession::setAuthenticated(bool value)
     if (m_page->isStorageWipePending())
         m_page->setStorageWipePending(false);
     if (m_api)
-        reportOnboarding(m_api); // runs on by itself; its outcome is not awaited
+        // Runs on by itself; its outcome is not awaited.
+        startDetached(reportOnboarding(m_api), lcWhatnotSession(), "Onboarding report");
 }
 
 QCoro::Task<> WhatnotSession::reportOnboarding(QPointer<ZavAPIClient> api)
@@ -597,7 +600,8 @@ void WhatnotSession::logout()
     }
     setIsLoggingOut(true);
     setAuthenticated(false);
-    clearSiteData(); // runs on by itself; logoutFinished() tells the end
+    // Runs on by itself; logoutFinished() tells the end.
+    startDetached(clearSiteData(), lcWhatnotSession(), "Site data removal");
 }
 
 QCoro::Task<> WhatnotSession::clearSiteData()

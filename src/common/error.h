@@ -22,4 +22,12 @@ private:
     std::string m_what;
 };
 
+// What a user reads of any caught exception: our own errors' message(), else what().
+inline QString errorMessage(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Error *>(&error))
+        return own->message();
+    return QString::fromUtf8(error.what());
+}
+
 } // namespace quill

@@ -3,6 +3,7 @@
 #include "common/error.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -56,6 +57,15 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         throw failure(file.errorString());
+}
+
+QString setAsidePath(const QString &path)
+{
+    const QString first = path + QStringLiteral(".unreadable");
+    QString candidate = first;
+    for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n)
+        candidate = first + QStringLiteral(".%1").arg(n);
+    return candidate;
 }
 
 } // namespace quill::paths

@@ -22,4 +22,9 @@ QString dataFile(const QString &name);
 // partial file behind. Throws quill::Error naming the file and the reason.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
+// A free path beside `path` for keeping a copy of it that could not be read:
+// "<path>.unreadable", else "<path>.unreadable.2", ".3" and so on, so that no kept
+// copy is ever replaced by a later one.
+QString setAsidePath(const QString &path);
+
 } // namespace quill::paths

@@ -97,6 +97,17 @@ void Settings::sync()
         throw Error(QStringLiteral("The settings could not be saved to %1").arg(m_settings.fileName()));
 }
 
+std::optional<QString> Settings::commit()
+{
+    try {
+        sync();
+        return std::nullopt;
+    } catch (const Error &error) {
+        qCCritical(lcSettings, "%s", error.what());
+        return error.message();
+    }
+}
+
 void Settings::warnMalformed(const QString &key, const QVariant &value, const char *expected) const
 {
     qCWarning(lcSettings).nospace() << "Setting " << key << " holds " << value << ", not " << expected
@@ -221,6 +232,24 @@ std::optional<QByteArray> Settings::optionalBytes(const QString &key) const
         return std::nullopt;
     }
     return value.toByteArray();
+}
+
+std::optional<QByteArray> Settings::optionalData(const QString &key) const
+{
+    checkKey(key);
+    if (!m_settings.contains(key))
+        return std::nullopt;
+    const QVariant value = m_settings.value(key);
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        return value.toByteArray();
+    case QMetaType::QStringList:
+        return value.toStringList().join(QLatin1Char(',')).toUtf8();
+    default:
+        if (const auto asText = text(key, "bytes or text"))
+            return asText->toUtf8();
+        return std::nullopt;
+    }
 }
 
 QByteArray Settings::bytesValue(const QString &key, const QByteArray &fallback) const

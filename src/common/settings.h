@@ -41,6 +41,9 @@ public:
     void remove(const QString &key);
     // Writes pending changes; throws quill::Error when the file cannot be written.
     void sync();
+    // Writes pending changes and checks they reached the file: the reason when they
+    // did not (also logged), nothing when they did.
+    std::optional<QString> commit();
 
     QString stringValue(const QString &key, const QString &fallback = {}) const;
     std::optional<QString> optionalString(const QString &key) const;
@@ -54,6 +57,9 @@ public:
     std::optional<double> optionalDouble(const QString &key) const;
     QByteArray bytesValue(const QString &key, const QByteArray &fallback = {}) const;
     std::optional<QByteArray> optionalBytes(const QString &key) const;
+    // Bytes, or the UTF-8 of a value stored as text (also text the INI file split at
+    // its commas), for values that other writers may have stored either way.
+    std::optional<QByteArray> optionalData(const QString &key) const;
     QStringList stringListValue(const QString &key, const QStringList &fallback = {}) const;
     std::optional<QStringList> optionalStringList(const QString &key) const;
 

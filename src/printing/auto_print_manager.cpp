@@ -1,5 +1,6 @@
 #include "printing/auto_print_manager.h"
 
+#include "common/detached_task.h"
 #include "common/error.h"
 #include "common/logging.h"
 #include "common/settings.h"
@@ -14,13 +15,6 @@
 namespace quill {
 
 namespace {
-
-QString describeError(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const Error *>(&error))
-        return own->message();
-    return QString::fromUtf8(error.what());
-}
 
 // Auction numbers beyond what a label shows are left off rather than printed wrong.
 std::optional<int> labelAuctionNumber(const CapturedAuction &auction)
@@ -233,7 +227,8 @@ void AutoPrintManager::scheduleProcessing(PrintService &printService)
 {
     const quint64 ticket = ++m_debounceTicket;
     setHasPendingDebounce(true);
-    debounce(QPointer<PrintService>(&printService), ticket); // runs on by itself
+    // Runs on by itself.
+    startDetached(debounce(QPointer<PrintService>(&printService), ticket), lcAutoPrint(), "Print debounce");
 }
 
 void AutoPrintManager::cancelDebounce()
@@ -265,20 +260,32 @@ QCoro::Task<> AutoPrintManager::processQueue(QPointer<PrintService> printService
         co_return;
     setIsProcessing(true);
     const QPointer<AutoPrintManager> self(this);
-    QString failure;
-    try {
-        // Wins that arrive during a walk are printed by another pass right away,
-        // never left waiting for the next win of the show.
-        do {
+    // Wins that arrive during a walk are printed by another pass right away,
+    // never left waiting for the next win of the show.
+    do {
+        QString failure;
+        try {
             co_await walk(printService);
-        } while (self && m_isPrinting && printService && hasQueuedJobs());
-    } catch (const std::exception &error) {
-        failure = describeError(error);
-    }
-    if (!self)
-        co_return;
-    if (!failure.isEmpty())
-        qCCritical(lcAutoPrint, "Auto-print stopped: %s", qUtf8Printable(failure));
+        } catch (const std::exception &error) {
+            failure = errorMessage(error);
+        }
+        if (!self)
+            co_return;
+        if (!failure.isEmpty()) {
+            qCCritical(lcAutoPrint, "Auto-print failed: %s", qUtf8Printable(failure));
+            // The job it happened to ends as an error rather than printing for ever,
+            // and the rest are still tried.
+            bool failedAJob = false;
+            for (const PrintJob &job : std::as_const(m_printJobs)) {
+                if (job.status == PrintJob::Status::printing()) {
+                    finishJobWithError(job.id, failure);
+                    failedAJob = true;
+                }
+            }
+            if (!failedAJob)
+                break;
+        }
+    } while (m_isPrinting && printService && hasQueuedJobs());
     setIsProcessing(false);
 }
 
@@ -363,7 +370,7 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
                 pngs.append(renderLabelPNG(page, job.labelMedia, job.orientation, colorMode));
         } catch (const std::exception &error) {
             renderFailed = true;
-            renderFailure = describeError(error);
+            renderFailure = errorMessage(error);
         }
         if (renderFailed) {
             finishJobWithError(id, renderFailure);
@@ -405,7 +412,7 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
                 callback(*job.auctionId);
             } catch (const std::exception &error) {
                 qCCritical(lcAutoPrint, "Marking auction %s printed failed: %s",
-                           qUtf8Printable(*job.auctionId), qUtf8Printable(describeError(error)));
+                           qUtf8Printable(*job.auctionId), qUtf8Printable(errorMessage(error)));
             }
             if (!self)
                 co_return;

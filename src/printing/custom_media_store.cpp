@@ -19,6 +19,15 @@ bool isWritable(const LabelMedia &media)
     return std::isfinite(media.widthInches) && std::isfinite(media.heightInches);
 }
 
+// The first set-aside key not yet taken.
+QString freeUnreadableKey(const Settings &settings)
+{
+    QString candidate = CustomMediaStore::unreadableKey();
+    for (int n = 2; settings.contains(candidate); ++n)
+        candidate = CustomMediaStore::unreadableKey() + QStringLiteral("_%1").arg(n);
+    return candidate;
+}
+
 } // namespace
 
 CustomMediaStore::CustomMediaStore(Settings *settings, QObject *parent) : QObject(parent), m_settings(settings)
@@ -60,7 +69,7 @@ void CustomMediaStore::setItems(QList<LabelMedia> items)
 
 void CustomMediaStore::load()
 {
-    const std::optional<QByteArray> data = settings().optionalBytes(key());
+    const std::optional<QByteArray> data = settings().optionalData(key());
     if (!data)
         return;
 
@@ -95,29 +104,47 @@ void CustomMediaStore::load()
     setItems(std::move(items));
 }
 
-void CustomMediaStore::save()
+std::optional<QString> CustomMediaStore::save()
 {
     QJsonArray array;
     for (const LabelMedia &media : std::as_const(m_items)) {
         if (!isWritable(media)) {
             qCWarning(lcPrintKit, "Custom label sizes not saved: %s has a size that cannot be stored",
                       qUtf8Printable(media.id));
-            return;
+            return finishSave(QStringLiteral("%1 has a size that cannot be stored").arg(media.id));
         }
         array.append(media.toJson());
     }
     for (const QJsonValue &value : std::as_const(m_unreadable))
         array.append(value);
 
+    Settings &store = settings();
     if (m_unreadableBlob) {
-        settings().setBytes(unreadableKey(), *m_unreadableBlob);
-        qCWarning(lcPrintKit, "Unreadable custom label sizes moved to %s", qUtf8Printable(unreadableKey()));
+        const QString aside = freeUnreadableKey(store);
+        store.setBytes(aside, *m_unreadableBlob);
+        // The list replaces the unreadable value only once its copy is safely stored.
+        if (const auto failure = store.commit())
+            return finishSave(failure);
+        qCWarning(lcPrintKit, "Unreadable custom label sizes moved to %s", qUtf8Printable(aside));
         m_unreadableBlob.reset();
     }
-    settings().setBytes(key(), QJsonDocument(array).toJson(QJsonDocument::Compact));
+    store.setBytes(key(), QJsonDocument(array).toJson(QJsonDocument::Compact));
+    return finishSave(store.commit());
 }
 
-void CustomMediaStore::add(LabelMedia media)
+std::optional<QString> CustomMediaStore::finishSave(std::optional<QString> failure)
+{
+    if (failure)
+        qCCritical(lcPrintKit, "Custom label sizes could not be saved: %s", qUtf8Printable(*failure));
+    const QString error = failure.value_or(QString());
+    if (error != m_saveError) {
+        m_saveError = error;
+        Q_EMIT saveErrorChanged();
+    }
+    return failure;
+}
+
+std::optional<QString> CustomMediaStore::add(LabelMedia media)
 {
     if (const auto reason = media.invalidReason())
         throw InvalidLabelMediaError(*reason);
@@ -125,15 +152,15 @@ void CustomMediaStore::add(LabelMedia media)
         media.name.reset();
     m_items.append(std::move(media));
     Q_EMIT itemsChanged();
-    save();
+    return save();
 }
 
-void CustomMediaStore::remove(const QString &id)
+std::optional<QString> CustomMediaStore::remove(const QString &id)
 {
     const qsizetype removed = m_items.removeIf([&](const LabelMedia &media) { return media.id == id; });
     if (removed > 0)
         Q_EMIT itemsChanged();
-    save();
+    return save();
 }
 
 } // namespace quill

@@ -18,11 +18,13 @@ class CustomMediaStore final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CustomMediaStore)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 
 public:
     static QString key() { return QStringLiteral("custom_label_media_configs"); }
     // Where a stored value that is not a JSON array at all is kept before the first
-    // save replaces it.
+    // save replaces it. A later such value goes to "..._unreadable_2", "_3" and so on,
+    // so no kept copy is ever replaced.
     static QString unreadableKey() { return QStringLiteral("custom_label_media_configs_unreadable"); }
 
     // Loads at once. `settings` null: the shared user defaults at each access.
@@ -42,28 +44,35 @@ public:
     // Stored entries that could not be read and are kept as they are.
     qsizetype unreadableCount() const { return m_unreadable.size(); }
 
-    // Reads the stored list. Nothing stored, or a value that is not a JSON array,
-    // leaves `items` as it is.
+    // Why the last save did not reach the settings file; empty after one that did.
+    const QString &saveError() const { return m_saveError; }
+
+    // Reads the stored list, kept as bytes or as text. Nothing stored, or a value that
+    // is not a JSON array, leaves `items` as it is.
     void load();
     // Writes `items` (and the unreadable entries) back. A medium whose size cannot be
-    // written as JSON stops the save, so the stored list stays as it was.
-    void save();
+    // written as JSON stops the save, so the stored list stays as it was. Returns why
+    // the save failed (also in saveError), or nothing when it was written.
+    std::optional<QString> save();
     // Appends and saves. Throws InvalidLabelMediaError, changing nothing, for a medium
     // that cannot be printed on; a name of blanks is stored as no name.
-    void add(LabelMedia media);
+    std::optional<QString> add(LabelMedia media);
     // Removes every medium with this id and saves (also when none matched).
-    void remove(const QString &id);
+    std::optional<QString> remove(const QString &id);
 
 Q_SIGNALS:
     void itemsChanged();
+    void saveErrorChanged();
 
 private:
     Settings &settings() const;
+    std::optional<QString> finishSave(std::optional<QString> failure);
 
     Settings *m_settings;
     QList<LabelMedia> m_items;
     QList<QJsonValue> m_unreadable;
     std::optional<QByteArray> m_unreadableBlob;
+    QString m_saveError;
 };
 
 } // namespace quill

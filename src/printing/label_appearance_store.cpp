@@ -140,6 +140,7 @@ void LabelAppearanceStore::applyLogo(const std::optional<QImage> &logo)
 void LabelAppearanceStore::setFontChoice(LabelFontChoice choice)
 {
     m_settings.setString(fontKey, rawValue(choice));
+    commitSettings();
     applyFontChoice(choice);
     forEachPeer([choice](LabelAppearanceStore &peer) { peer.applyFontChoice(choice); });
 }
@@ -147,6 +148,7 @@ void LabelAppearanceStore::setFontChoice(LabelFontChoice choice)
 void LabelAppearanceStore::setColorMode(LabelColorMode mode)
 {
     m_settings.setString(colorModeKey, rawValue(mode));
+    commitSettings();
     applyColorMode(mode);
     forEachPeer([mode](LabelAppearanceStore &peer) { peer.applyColorMode(mode); });
 }
@@ -154,8 +156,21 @@ void LabelAppearanceStore::setColorMode(LabelColorMode mode)
 void LabelAppearanceStore::setStyle(LabelVariant style)
 {
     m_settings.setString(styleKey, rawValue(style));
+    commitSettings();
     applyStyle(style);
     forEachPeer([style](LabelAppearanceStore &peer) { peer.applyStyle(style); });
+}
+
+void LabelAppearanceStore::commitSettings()
+{
+    const std::optional<QString> failure = m_settings.commit();
+    if (failure)
+        qCCritical(lcLabelAppearance, "Label appearance not saved: %s", qUtf8Printable(*failure));
+    const QString error = failure.value_or(QString());
+    if (error == m_saveError)
+        return;
+    m_saveError = error;
+    Q_EMIT saveErrorChanged();
 }
 
 LabelAppearance LabelAppearanceStore::appearance() const

@@ -32,6 +32,7 @@ class LabelAppearanceStore final : public QObject
     Q_PROPERTY(quill::LabelFontChoice fontChoice READ fontChoice WRITE setFontChoice NOTIFY fontChoiceChanged)
     Q_PROPERTY(quill::LabelColorMode colorMode READ colorMode WRITE setColorMode NOTIFY colorModeChanged)
     Q_PROPERTY(quill::LabelVariant style READ style WRITE setStyle NOTIFY styleChanged)
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 
 public:
     static inline const QString fontKey = QStringLiteral("label_font_choice");
@@ -61,6 +62,10 @@ public:
     const std::optional<QImage> &logoImage() const { return m_logoImage; }
     QString logoPath() const { return m_logoPath; }
 
+    // Why the last choice written did not reach the settings file (the choice still
+    // holds until the program ends); empty after a write that did.
+    const QString &saveError() const { return m_saveError; }
+
     // Each setter writes the user default on every call, also when the value repeats.
     void setFontChoice(LabelFontChoice choice);
     void setColorMode(LabelColorMode mode);
@@ -84,9 +89,11 @@ Q_SIGNALS:
     void colorModeChanged(quill::LabelColorMode mode);
     void styleChanged(quill::LabelVariant style);
     void logoImageChanged();
+    void saveErrorChanged();
 
 private:
     void loadLogo();
+    void commitSettings();
     template <typename Apply> void forEachPeer(Apply apply);
     void applyFontChoice(LabelFontChoice choice);
     void applyColorMode(LabelColorMode mode);
@@ -99,6 +106,7 @@ private:
     LabelColorMode m_colorMode = LabelColorMode::blackAndWhite;
     LabelVariant m_style = LabelVariant::bold;
     std::optional<QImage> m_logoImage;
+    QString m_saveError;
 };
 
 } // namespace quill

@@ -1,5 +1,7 @@
 #include "printing/label_section_state.h"
 
+#include "common/logging.h"
+
 namespace quill {
 
 namespace {
@@ -58,7 +60,7 @@ LabelSectionState LabelSectionState::load(int labelType, Settings &settings)
     return state;
 }
 
-void LabelSectionState::save(int labelType, Settings &settings) const
+std::optional<QString> LabelSectionState::save(int labelType, Settings &settings) const
 {
     settings.setString(key(labelType, "style"), rawValue(selectedStyle));
     settings.setString(key(labelType, "paperSize"), selectedMedia.id);
@@ -67,6 +69,11 @@ void LabelSectionState::save(int labelType, Settings &settings) const
         settings.setString(key(labelType, "printer"), *selectedPrinter);
     else
         settings.remove(key(labelType, "printer"));
+    const auto failure = settings.commit();
+    if (failure)
+        qCCritical(lcPrintService, "Print settings of %s labels not saved: %s",
+                   qUtf8Printable(labelTypeWord(labelType)), qUtf8Printable(*failure));
+    return failure;
 }
 
 } // namespace quill

@@ -30,8 +30,9 @@ struct LabelSectionState
     // The medium is looked up among the built-in and the shared custom media.
     static LabelSectionState load(int labelType, Settings &settings = Settings::shared());
     // Writes style, medium id, orientation and printer (removing the printer key when
-    // there is none).
-    void save(int labelType, Settings &settings = Settings::shared()) const;
+    // there is none). Returns why they did not reach the settings file (also logged),
+    // or nothing when they did.
+    std::optional<QString> save(int labelType, Settings &settings = Settings::shared()) const;
 
     bool operator==(const LabelSectionState &) const = default;
 };

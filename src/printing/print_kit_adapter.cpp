@@ -1,5 +1,7 @@
 #include "printing/print_kit_adapter.h"
 
+#include "common/detached_task.h"
+#include "common/error.h"
 #include "common/logging.h"
 #include "printing/pdf_navigation_delegate.h"
 #include "printing/printer_calibration_store.h"
@@ -22,13 +24,6 @@ const QByteArray kPngSignature("\x89PNG\r\n\x1a\n", 8);
 
 // setHtml loads the document as a data: address, which the engine caps at 2 MB.
 constexpr qsizetype kMaxHtmlBytes = 2 * 1024 * 1024;
-
-QString describe(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const Error *>(&error))
-        return own->message();
-    return QString::fromUtf8(error.what());
-}
 
 std::optional<QString> labelSizeProblem(double widthInches, double heightInches)
 {
@@ -74,19 +69,20 @@ void PrintKitAdapter::startRefreshTimer()
         return;
     m_refreshTimerRunning = true;
     Q_EMIT refreshTimerChanged();
-    refreshLoop(QPointer<PrintKitAdapter>(this), m_sleeper);
+    startDetached(refreshLoop(QPointer<PrintKitAdapter>(this), m_sleeper), lcPrintKit(),
+                  "Printer refresh loop");
 }
 
 QCoro::Task<> PrintKitAdapter::refreshLoop(QPointer<PrintKitAdapter> adapter, Sleeper *sleeper)
 {
     // Each tick starts its own refresh and does not wait for it, so a slow scheduler
     // does not stretch the interval. The loop holds the adapter only weakly.
-    adapter->refreshPrinters();
+    startDetached(adapter->refreshPrinters(), lcPrintKit(), "Printer refresh");
     while (true) {
         co_await sleeper->sleep(kRefreshInterval);
         if (!adapter)
             co_return;
-        adapter->refreshPrinters();
+        startDetached(adapter->refreshPrinters(), lcPrintKit(), "Printer refresh");
     }
 }
 
@@ -287,7 +283,7 @@ QCoro::Task<PrintResult> PrintKitAdapter::printImage(QString printer, QByteArray
                                        std::move(configuration));
     } catch (const std::exception &error) {
         failed = true;
-        failure = describe(error);
+        failure = errorMessage(error);
     }
     if (failed)
         co_return PrintResult::failed(std::move(failure));
@@ -313,7 +309,7 @@ QCoro::Task<PrintResult> PrintKitAdapter::printHTML(QString printer, QString htm
         pdf = co_await generatePDF(std::move(html), labelSize);
     } catch (const std::exception &error) {
         failed = true;
-        failure = describe(error);
+        failure = errorMessage(error);
     }
     if (failed)
         co_return PrintResult::failed(std::move(failure));
@@ -329,7 +325,7 @@ QCoro::Task<PrintResult> PrintKitAdapter::printHTML(QString printer, QString htm
                                      std::move(configuration));
     } catch (const std::exception &error) {
         failed = true;
-        failure = describe(error);
+        failure = errorMessage(error);
     }
     if (failed)
         co_return PrintResult::failed(std::move(failure));
@@ -354,7 +350,8 @@ QCoro::Task<QByteArray> PrintKitAdapter::generatePDF(QString html, QSizeF labelS
     // coroutine through the event loop, never from inside one of the page's own calls.
     auto conversion = std::make_unique<PDFNavigationDelegate>(labelSize);
     changeActivePdfConversions(+1);
-    failAfter(m_sleeper, m_pdfTimeout, QPointer<PDFNavigationDelegate>(conversion.get()));
+    startDetached(failAfter(m_sleeper, m_pdfTimeout, QPointer<PDFNavigationDelegate>(conversion.get())),
+                  lcPrintKit(), "PDF conversion time-out");
     conversion->start(html);
     if (!conversion->hasCompleted())
         co_await qCoro(conversion.get(), &PDFNavigationDelegate::completed);

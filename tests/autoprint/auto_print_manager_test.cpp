@@ -425,6 +425,26 @@ TEST_F(AutoPrintManagerTest, WinsQueuedDuringAWalkArePrintedBeforeItEnds)
     EXPECT_EQ(m_cups.submissions().size(), 4);
 }
 
+TEST_F(AutoPrintManagerTest, AnUnexpectedErrorMidJobEndsThatJobAndTheWalkGoesOn)
+{
+    manager().setIsPrinting(true);
+    enqueue({win("ann", "1", 1), win("bob", "2", 2)});
+    // Something deep inside fails once, as the first job starts printing.
+    bool thrown = false;
+    QObject::connect(&manager(), &AutoPrintManager::printJobsChanged, &manager(), [&] {
+        for (const PrintJob &job : manager().printJobs()) {
+            if (job.status == PrintJob::Status::printing() && !std::exchange(thrown, true))
+                throw std::bad_alloc();
+        }
+    });
+    runDebouncedWalk();
+
+    EXPECT_EQ(statuses(manager().printJobs()),
+              QStringList({"Box #2 @bob: done", "@bob $2: done", "Box #1 @ann: done",
+                           "@ann $1: error: std::bad_alloc"}));
+    EXPECT_EQ(m_cups.submissions().size(), 3);
+}
+
 TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJobIsSkipped)
 {
     manager().setIsPrinting(true);

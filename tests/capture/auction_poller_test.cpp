@@ -243,6 +243,31 @@ TEST_F(AuctionPollerLoop, RecoversAfterFailuresAndCountsAfreshAfterwards)
     EXPECT_FALSE(errorAfterSecondFailure);
 }
 
+TEST_F(AuctionPollerLoop, AListenerThatThrowsCountsAsAFailedPollAndPollingGoesOn)
+{
+    LogCapture log(lcAuctionPoller().categoryName());
+    const QString answerWithWin = winScanAnswer({win("ann", "5", 1)});
+    qsizetype call = 0;
+    m_host.respond = [&](const QString &) -> QJsonValue {
+        if (++call > 2)
+            m_poller.togglePolling(m_host); // off after the second poll
+        return answerWithWin;
+    };
+    bool thrown = false;
+    QObject::connect(&m_poller, &AuctionPoller::capturedAuctionsChanged, &m_poller, [&] {
+        if (!std::exchange(thrown, true))
+            throw std::bad_alloc();
+    });
+
+    m_poller.togglePolling(m_host);
+
+    EXPECT_EQ(call, 3);
+    EXPECT_TRUE(log.messages().contains("Poll error (1/3): std::bad_alloc"));
+    EXPECT_TRUE(log.messages().contains("Poll recovered after 1 error(s)"));
+    EXPECT_EQ(ids(m_poller), QStringList({"ann-5-1"}));
+    EXPECT_FALSE(m_poller.error());
+}
+
 TEST_F(AuctionPollerLoop, AGoneSessionCountsAsAFailedCall)
 {
     m_poller.togglePolling(PageScriptSource([]() -> PageScriptHost * { return nullptr; }));

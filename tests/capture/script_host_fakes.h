@@ -4,6 +4,7 @@
 
 #include "capture/page_script_host.h"
 #include "common/clock.h"
+#include "log_capture.h"
 
 #include <QDateTime>
 #include <QJsonValue>
@@ -155,38 +156,6 @@ public:
 private:
     QList<std::coroutine_handle<>> m_held;
     QList<std::chrono::milliseconds> m_sleeps;
-};
-
-// Collects the messages of one logging category while it lives.
-class LogCapture final
-{
-public:
-    explicit LogCapture(const char *category) : m_category(category)
-    {
-        s_current = this;
-        m_previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(m_previous);
-        s_current = nullptr;
-    }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    const QStringList &messages() const { return m_messages; }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext &context, const QString &message)
-    {
-        if (s_current && context.category && qstrcmp(context.category, s_current->m_category) == 0)
-            s_current->m_messages.append(message);
-    }
-
-    const char *m_category;
-    QtMessageHandler m_previous = nullptr;
-    QStringList m_messages;
-    static inline LogCapture *s_current = nullptr;
 };
 
 } // namespace quill::testing
