@@ -1,23 +1,41 @@
 #include "ui/app/main_window.h"
 
+#include "app/app_state.h"
+#include "ui/app/main_view.h"
 #include "ui/widgets/palette.h"
 
-#include <QLabel>
+#include <QCloseEvent>
 
 namespace quill {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(AppState &appState, QWidget *parent)
+    : QMainWindow(parent), m_mainView(new MainView(appState, this))
 {
     setWindowTitle(QStringLiteral("Quillmark"));
     setMinimumSize(900, 700);
     resize(1100, 800);
-    auto *placeholder = new QLabel(QStringLiteral("Quillmark"), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    placeholder->setAutoFillBackground(true);
-    QPalette palette = placeholder->palette();
-    palette.setColor(QPalette::Window, appBackgroundColor());
-    placeholder->setPalette(palette);
-    setCentralWidget(placeholder);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, appBackgroundColor());
+    setPalette(background);
+    setCentralWidget(m_mainView);
+    connect(&appState, &AppState::activationRequested, this, &MainWindow::showAndRaise);
+}
+
+void MainWindow::showAndRaise()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && !m_keepsRunningWhenClosed)
+        Q_EMIT quitRequested();
 }
 
 } // namespace quill
