@@ -55,7 +55,8 @@ void MainView::followAuthState()
     case AuthState::Kind::signedIn:
         // Another account keeps the sidebar; its controller applies the staff rule.
         if (!m_sidebar) {
-            m_sidebar = std::make_unique<SidebarView>(m_appState);
+            // Built in place, so it takes the window's colours from the start.
+            m_sidebar.reset(new SidebarView(m_appState, this));
             m_stack->addWidget(m_sidebar.get());
         }
         setPage(Page::sidebar, m_sidebar.get());

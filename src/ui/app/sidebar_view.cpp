@@ -37,15 +37,18 @@ QColor secondaryText(const QWidget &widget)
 QIcon sectionIcon(const QString &symbol, const QColor &color)
 {
     static const QHash<QString, QString> themeNames{
-        {QStringLiteral("gauge"), QStringLiteral("utilities-system-monitor-symbolic")},
+        {QStringLiteral("gauge"), QStringLiteral("power-profile-performance-symbolic")},
         {QStringLiteral("video.fill"), QStringLiteral("camera-video-symbolic")},
         {QStringLiteral("film.stack"), QStringLiteral("folder-videos-symbolic")},
         {QStringLiteral("paintbrush.pointed"), QStringLiteral("applications-graphics-symbolic")},
         {QStringLiteral("tag.fill"), QStringLiteral("printer-symbolic")},
         {QStringLiteral("gear"), QStringLiteral("emblem-system-symbolic")},
     };
-    if (QIcon::fallbackThemeName().isEmpty())
-        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    // Without a desktop session Qt knows no theme and no icon folder.
+    if (QIcon::themeName().isEmpty()) {
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
     const QIcon themed = QIcon::fromTheme(themeNames.value(symbol));
     if (themed.isNull())
         return {};
@@ -151,9 +154,14 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     m_list->setParent(column);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setIconSize(QSize(16, 16));
-    m_list->setSpacing(2);
+    m_list->setSpacing(0);
+    m_list->setContentsMargins(8, 0, 8, 0);
+    // A style sheet's widget no longer inherits its text colour, so it is named here.
+    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
+                                         "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
+                                         "QListWidget::item:selected { background: %1; color: %2; }")
+                              .arg(cardHighlightColor().name(), primaryText(*this).name()));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setPalette(columnPalette);
     m_list->viewport()->setAutoFillBackground(false);
 
     auto *divider = new QFrame(column);
@@ -169,6 +177,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     m_settingsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_settingsButton->setAutoRaise(true);
     m_settingsButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_settingsButton->setStyleSheet(QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
     m_settingsButton->setIconSize(QSize(12, 12));
     QFont caption = m_settingsButton->font();
     caption.setPointSizeF(10);
@@ -218,7 +227,7 @@ void SidebarView::rebuildList()
 {
     m_syncingList = true;
     m_list->clear();
-    const QColor color = primaryText(*m_list);
+    const QColor color = primaryText(*this);
     for (SidebarSection section : m_controller->visibleSections())
         new QListWidgetItem(sectionIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section), m_list);
     m_syncingList = false;
