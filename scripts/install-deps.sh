@@ -16,7 +16,7 @@ PACKAGES=(
   # printing: CUPS client tools and a private scheduler for the test bed
   cups cups-client cups-daemon cups-filters printer-driver-cups-pdf
   # secret store on a private D-Bus
-  dbus gnome-keyring libsecret-1-0 libsecret-tools
+  dbus gnome-keyring libsecret-1-0 libsecret-tools libglib2.0-bin
   # label fonts (metric substitutes) and tools to inspect what we print
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-urw-base35 fonts-texgyre
   poppler-utils zbar-tools

@@ -5,7 +5,8 @@
 # pages on http://127.0.0.1:8788 (the dev build's marketplace) and a private CUPS
 # scheduler with virtual label queues (TestLabel, ZebraLabel, SlowLabel,
 # FailLabel; jobs land in /tmp/quillmark-demo/cups/out). Without a display the
-# app runs under Xvfb.
+# app runs under Xvfb. Without a running Secret Service the app keeps its session
+# token in a private unlocked keyring that lasts as long as this run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" dev
@@ -22,9 +23,29 @@ export CUPS_SERVER=$demo/cups/cups.sock
 app=$root/build/dev/src/quillmark
 # The browser hands the sign-in back through quillmark:// addresses.
 bash "$root/scripts/register-url-handler.sh" "$app" || echo "Could not register the quillmark:// handler; browser sign-in will not return."
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  "$app" "$@"
-else
+launch=("$app" "$@")
+if ! { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
   echo "No display found: running under Xvfb."
-  xvfb-run -a -s "-screen 0 1280x800x24" "$app" "$@"
+  launch=(xvfb-run -a -s "-screen 0 1280x800x24" "${launch[@]}")
+fi
+
+has_secret_service() {
+  [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] &&
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets 2>/dev/null | grep -q true
+}
+
+if has_secret_service; then
+  "${launch[@]}"
+else
+  echo "No Secret Service running: the session token goes to a private keyring for this run."
+  export QUILLMARK_LAUNCH="${launch[*]@Q}"
+  # The keyring lives in a fresh data folder (no password prompt); the app keeps its own.
+  export QUILLMARK_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
+  dbus-run-session -- bash -c '
+    keyring_home=$(mktemp -d)
+    trap "rm -rf \"$keyring_home\"" EXIT
+    echo -n demo | XDG_DATA_HOME=$keyring_home gnome-keyring-daemon --unlock --components=secrets >/dev/null
+    export XDG_DATA_HOME=$QUILLMARK_DATA_HOME
+    eval "$QUILLMARK_LAUNCH"'
 fi

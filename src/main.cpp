@@ -1,5 +1,6 @@
 #include "app/single_instance_guard.h"
-
+#include "common/settings.h"
+#include "ui/app/application_shell.h"
 #include "ui/app/main_window.h"
 
 #include <QApplication>
@@ -8,9 +9,13 @@
 
 int main(int argc, char *argv[])
 {
+    // The marketplace page is a Qt WebEngine page shown in widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationDomain(QStringLiteral("quillmark.app"));
+    // The shell decides when closing the window quits (not while a tray icon stays).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // The browser opens the sign-in callback by starting the program again: hand the
     // address to the instance that is waiting for it and leave.
@@ -26,12 +31,13 @@ int main(int argc, char *argv[])
     }
     instanceGuard.listen();
 
-    quill::MainWindow window;
-    QObject::connect(&instanceGuard, &quill::SingleInstanceGuard::activationRequested, &window, [&window] {
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
-    window.show();
+    quill::Settings settings;
+    quill::Settings::setShared(&settings);
+
+    quill::AppSetup setup;
+    setup.instanceGuard = &instanceGuard;
+    quill::ApplicationShell shell(std::move(setup));
+    QObject::connect(&shell, &quill::ApplicationShell::quitRequested, &app, &QApplication::quit);
+    shell.mainWindow().show();
     return QApplication::exec();
 }

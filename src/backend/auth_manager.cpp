@@ -100,7 +100,18 @@ std::optional<ZavUser> AuthManager::loadCachedUser() const
 QCoro::Task<> AuthManager::restoreSession()
 {
     const QString account = accountName();
+    const quint64 changesBefore = m_accountChanges;
+    // A sign-in or sign-out that completed while the restore waited is newer than
+    // anything the restore found: keep it.
+    const auto superseded = [this, changesBefore] {
+        if (m_accountChanges == changesBefore)
+            return false;
+        qCInfo(lcAuth, "Session changed during restore, keeping the newer one");
+        return true;
+    };
     const std::optional<QString> token = co_await m_keychain->load(account);
+    if (superseded())
+        co_return;
     if (!token) {
         setState(AuthState::signedOut());
         co_return;
@@ -118,6 +129,8 @@ QCoro::Task<> AuthManager::restoreSession()
     bool expired = false;
     try {
         ZavUser user = co_await m_api.fetchCurrentUser();
+        if (superseded())
+            co_return;
         saveCachedUser(user);
         const QString email = user.email;
         setState(AuthState::signedIn(std::move(user)));
@@ -134,6 +147,8 @@ QCoro::Task<> AuthManager::restoreSession()
         qCCritical(lcAuth, "Network error during restore: %s", qUtf8Printable(errorMessage(error)));
     }
 
+    if (superseded())
+        co_return;
     if (expired) {
         co_await m_keychain->remove(account);
         m_api.setBearerToken(std::nullopt);
@@ -171,6 +186,7 @@ QCoro::Task<bool> AuthManager::completeSignIn(QString token, ZavUser user)
     }
     m_api.setBearerToken(token);
     saveCachedUser(user);
+    ++m_accountChanges;
     const QString email = user.email;
     const QString userId = user.id;
     setState(AuthState::signedIn(std::move(user)));
@@ -373,6 +389,7 @@ QCoro::Task<> AuthManager::signOut()
 {
     const QString account = accountName();
     co_await m_keychain->remove(account);
+    ++m_accountChanges;
     m_api.setBearerToken(std::nullopt);
     settings().remove(QString::fromLatin1(kCachedUserKey));
     setState(AuthState::signedOut());

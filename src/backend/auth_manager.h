@@ -175,6 +175,9 @@ private:
     // sign-in from the next so a stale time-out cannot end a newer one.
     std::optional<quint64> m_pendingGoogle;
     quint64 m_nextGoogleGeneration = 1;
+    // Counts completed sign-ins and sign-outs: a restore that sees it change while it
+    // waits leaves the newer session alone.
+    quint64 m_accountChanges = 0;
     QHash<quint64, GoogleOutcome> m_googleOutcomes; // settled, not yet taken by their waiter
 };
 

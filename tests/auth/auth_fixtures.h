@@ -4,39 +4,16 @@
 #include "common/clock.h"
 #include "common/settings.h"
 #include "in_memory_keychain.h"
+#include "manual_sleeper.h"
 #include "run_sync.h"
 #include "standin_backend.h"
+#include "standin_browser.h"
 
-#include <QCoroNetworkReply>
 #include <QCoroSignal>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace quill::testing {
-
-// Sleeps until the test lets them end, so a time-out fires exactly when asked.
-class ManualSleeper final : public QObject, public Sleeper
-{
-    Q_OBJECT
-
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_requested.append(duration);
-        co_await qCoro(this, &ManualSleeper::released);
-    }
-    void releaseAll() { Q_EMIT released(); }
-    const QList<std::chrono::milliseconds> &requested() const { return m_requested; }
-
-Q_SIGNALS:
-    void released();
-
-private:
-    QList<std::chrono::milliseconds> m_requested;
-};
 
 class FakeAppleProvider final : public AppleIdentityProvider
 {
@@ -56,54 +33,11 @@ private:
     std::optional<QString> m_failure;
 };
 
-// The seller's browser on the stand-in's Google page: picks the link whose address
-// contains `choice`, follows it, and opens the address it is sent back to in the
-// application, as the desktop would.
-class StandinBrowser final
+// Callback addresses the browser is sent back to go straight to the manager.
+inline StandinBrowser::Deliver deliverTo(AuthManager &auth)
 {
-public:
-    StandinBrowser(AuthManager *auth, QString choice) : m_auth(auth), m_choice(std::move(choice)) {}
-
-    bool open(const QUrl &url)
-    {
-        m_opened.append(url);
-        follow(url);
-        return true;
-    }
-    const QList<QUrl> &opened() const { return m_opened; }
-
-private:
-    QCoro::Task<> follow(QUrl url)
-    {
-        QNetworkRequest pageRequest(url);
-        std::unique_ptr<QNetworkReply> page(co_await m_network.get(pageRequest));
-        const QString html = QString::fromUtf8(page->readAll());
-        static const QRegularExpression linkPattern(QStringLiteral("href=\"([^\"]+)\""));
-        auto matches = linkPattern.globalMatch(html);
-        QString link;
-        while (matches.hasNext()) {
-            const QString candidate =
-                matches.next().captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-            if (candidate.contains(m_choice)) {
-                link = candidate;
-                break;
-            }
-        }
-        if (link.isEmpty())
-            co_return;
-        QNetworkRequest choiceRequest(url.resolved(QUrl(link)));
-        choiceRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                   QNetworkRequest::ManualRedirectPolicy);
-        std::unique_ptr<QNetworkReply> answer(co_await m_network.get(choiceRequest));
-        const QUrl back(QString::fromUtf8(answer->rawHeader("Location")));
-        m_auth->handleCallbackURL(back);
-    }
-
-    AuthManager *m_auth;
-    QString m_choice;
-    QNetworkAccessManager m_network;
-    QList<QUrl> m_opened;
-};
+    return [&auth](const QUrl &url) { auth.handleCallbackURL(url); };
+}
 
 // An AuthManager on the stand-in backend, an in-memory token store and a private
 // settings file.

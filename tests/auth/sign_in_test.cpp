@@ -15,7 +15,7 @@ TEST_F(GoogleSignIn, ChosenAccountInTheBrowserSignsIn)
 {
     m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ann@example.com"));
     AuthManager &auth = makeAuth();
-    StandinBrowser browser(&auth, QStringLiteral("user=u1"));
+    StandinBrowser browser(deliverTo(auth), QStringLiteral("user=u1"));
     m_opener = [&](const QUrl &url) { return browser.open(url); };
 
     runSync(auth.signInWithGoogle());
@@ -35,7 +35,7 @@ TEST_F(GoogleSignIn, ChosenAccountInTheBrowserSignsIn)
 TEST_F(GoogleSignIn, CancelLinkInTheBrowserReportsTheBackendsError)
 {
     AuthManager &auth = makeAuth();
-    StandinBrowser browser(&auth, QStringLiteral("error=cancelled"));
+    StandinBrowser browser(deliverTo(auth), QStringLiteral("error=cancelled"));
     m_opener = [&](const QUrl &url) { return browser.open(url); };
     runSync(auth.signInWithGoogle());
     EXPECT_EQ(auth.error(), QStringLiteral("Auth failed: cancelled"));

@@ -1,4 +1,5 @@
 #include "app/single_instance_guard.h"
+#include "instance_hand_over.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,14 +21,9 @@ QString uniqueName()
     return QStringLiteral("quillmark-test-") + QUuid::createUuid().toString(QUuid::Id128);
 }
 
-// A hand-over waits for the running instance's answer, which comes from this
-// thread's event loop: hand over from another thread and keep the loop going.
 SingleInstanceGuard::HandOver::Outcome handOverFromAnotherThread(const SingleInstanceGuard &guard)
 {
-    auto result = std::async(std::launch::async, [&guard] { return guard.forwardToRunningInstance({}); });
-    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return result.get().outcome;
+    return quill::testing::handOverFromAnotherThread(guard.serverName()).outcome;
 }
 
 TEST(SingleInstanceGuard, SecondStartHandsItsCallbackUrlToTheFirst)

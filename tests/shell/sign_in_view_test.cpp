@@ -52,7 +52,7 @@ TEST_F(SignInViewTest, BrowserSignInThroughTheStandinSignsIn)
 {
     m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
     AuthManager &auth = makeAuth();
-    StandinBrowser browser(&auth, QStringLiteral("u1"));
+    StandinBrowser browser(deliverTo(auth), QStringLiteral("user=u1"));
     m_opener = [&](const QUrl &url) { return browser.open(url); };
     SignInView view(auth);
     view.show();

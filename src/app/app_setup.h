@@ -1,0 +1,62 @@
+#pragma once
+
+#include "backend/apple_identity_provider.h"
+#include "backend/auth_manager.h"
+#include "backend/keychain_service.h"
+#include "backend/zav_api_client.h"
+#include "capture/marketplace_page.h"
+#include "common/clock.h"
+#include "common/process_runner.h"
+#include "printkit/discovery/printer_querying.h"
+#include "printkit/transport/cups_tools.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+namespace quill {
+
+class Settings;
+class SingleInstanceGuard;
+
+// The addresses this build was configured with.
+QUrl buildApiBaseURL();
+QUrl buildMarketplaceHomeURL();
+QString buildMarketplaceLivePrefix();
+
+// Everything the application's services are built on. The defaults are the
+// product's: the build's backend and marketplace addresses, the login keyring, the
+// real CUPS tools, timers and the shared settings. Tests and benchmarks point it at
+// the stand-ins.
+struct AppSetup
+{
+    QUrl apiBaseURL = buildApiBaseURL();
+    QUrl marketplaceHomeURL = buildMarketplaceHomeURL();
+    QString marketplaceLivePrefix = buildMarketplaceLivePrefix();
+
+    Settings *settings = nullptr; // null: Settings::shared()
+    Sleeper *sleeper = nullptr;   // null: TimerSleeper
+    Clock *clock = nullptr;       // null: SystemClock
+
+    // Null: the login keyring through the Secret Service.
+    std::unique_ptr<KeychainService> keychain;
+    // Null: none on this platform.
+    std::unique_ptr<AppleIdentityProvider> appleProvider;
+    // Empty: the system browser.
+    AuthSeams::UrlOpener openUrl;
+
+    ProcessRunner *processRunner = nullptr; // null: QProcessRunner
+    printkit::CUPSTools cupsTools = {};
+    // Null: the CUPS printer catalog.
+    std::shared_ptr<printkit::PrinterQuerying> printerCatalog;
+
+    // Null: the marketplace page in Qt WebEngine.
+    std::function<std::unique_ptr<MarketplacePage>()> makeMarketplacePage;
+
+    // The guard that receives later starts (the browser's sign-in callback); may be null.
+    SingleInstanceGuard *instanceGuard = nullptr;
+};
+
+} // namespace quill

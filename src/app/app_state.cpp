@@ -1,0 +1,165 @@
+#include "app/app_state.h"
+
+#include "app/single_instance_guard.h"
+#include "common/user_scoped.h"
+#include "backend/auth_manager.h"
+#include "backend/show_history_store.h"
+#include "backend/show_sync_service.h"
+#include "capture/auction_poller.h"
+#include "capture/bidder_tracker.h"
+#include "capture/sold_scraper.h"
+#include "capture/whatnot_session.h"
+#include "common/settings.h"
+#include "printing/auto_print_manager.h"
+#include "printing/print_kit_adapter.h"
+#include "printing/print_service.h"
+
+#include <QCoroSignal>
+#include <QLoggingCategory>
+
+namespace quill {
+
+Q_LOGGING_CATEGORY(lcAppState, "app.quillmark.Quillmark.AppState")
+
+bool isAdmin(const AuthState &state)
+{
+    return state.isSignedIn() && isStaffEmail(state.user()->email);
+}
+
+AppState::AppState(AppSetup setup, QObject *parent)
+    : QObject(parent), m_apiBaseURL(setup.apiBaseURL), m_settings(setup.settings),
+      m_instanceGuard(setup.instanceGuard)
+{
+    buildServices(setup);
+}
+
+AppState::~AppState() = default;
+
+// The one place the services are constructed, in the order the rest of the
+// application relies on.
+void AppState::buildServices(AppSetup &setup)
+{
+    Sleeper &sleeper = setup.sleeper ? *setup.sleeper : TimerSleeper::instance();
+    Clock &clock = setup.clock ? *setup.clock : SystemClock::instance();
+
+    AuthSeams authSeams;
+    authSeams.keychain = std::move(setup.keychain);
+    authSeams.appleProvider = std::move(setup.appleProvider);
+    authSeams.openUrl = std::move(setup.openUrl);
+    authSeams.sleeper = &sleeper;
+    authSeams.settings = setup.settings;
+    m_authManager = std::make_unique<AuthManager>(setup.apiBaseURL, std::move(authSeams));
+
+    PrintKitAdapterSetup adapterSetup;
+    if (setup.processRunner)
+        adapterSetup.runner = setup.processRunner;
+    adapterSetup.tools = setup.cupsTools;
+    adapterSetup.sleeper = &sleeper;
+    adapterSetup.catalog = setup.printerCatalog;
+    m_printAdapter = std::make_unique<PrintKitAdapter>(std::move(adapterSetup));
+    m_printService = std::make_unique<PrintService>(*m_printAdapter);
+
+    WhatnotSessionOptions sessionOptions;
+    sessionOptions.homeURL = setup.marketplaceHomeURL;
+    sessionOptions.livePrefix = setup.marketplaceLivePrefix;
+    sessionOptions.settings = setup.settings;
+    sessionOptions.sleeper = &sleeper;
+    sessionOptions.clock = &clock;
+    if (setup.makeMarketplacePage)
+        sessionOptions.page = setup.makeMarketplacePage();
+    m_whatnotSession = std::make_unique<WhatnotSession>(std::move(sessionOptions));
+
+    AutoPrintManagerSetup autoPrintSetup;
+    autoPrintSetup.sleeper = &sleeper;
+    autoPrintSetup.clock = &clock;
+    autoPrintSetup.settings = setup.settings;
+    m_autoPrintManager = std::make_unique<AutoPrintManager>(autoPrintSetup);
+
+    m_showSyncService = std::make_unique<ShowSyncService>(settings(), sleeper);
+    m_showHistoryStore = std::make_unique<ShowHistoryStore>();
+    m_auctionPoller = std::make_unique<AuctionPoller>(sleeper, clock);
+    m_bidderTracker = std::make_unique<BidderTracker>(sleeper);
+    m_soldScraper = std::make_unique<SoldScraper>(sleeper);
+}
+
+Settings &AppState::settings() const
+{
+    return m_settings ? *m_settings : Settings::shared();
+}
+
+void AppState::connectOnce()
+{
+    if (m_connected)
+        return;
+    m_connected = true;
+
+    // Made before the first restore, so a callback that arrives while it waits is
+    // handled at once.
+    if (m_instanceGuard) {
+        connect(m_instanceGuard.data(), &SingleInstanceGuard::urlReceived, m_authManager.get(),
+                &AuthManager::handleCallbackURL);
+        connect(m_instanceGuard.data(), &SingleInstanceGuard::activationRequested, this,
+                &AppState::activationRequested);
+    }
+    // Every later sign-in, switch and sign-out, not only the one found at start-up.
+    connect(m_authManager.get(), &AuthManager::accountChanged, this,
+            [this](const std::optional<QString> &userId) {
+                followAccount(userId);
+                reloadShowHistory();
+            });
+    // A show that starts or ends changes the list of shows.
+    connect(m_showSyncService.get(), &ShowSyncService::activeShowIdChanged, this,
+            &AppState::refreshShowHistory);
+}
+
+QCoro::Task<> AppState::start()
+{
+    if (m_starting) {
+        // Asked again while a start runs (the window shown twice in a row): that one does the work.
+        co_await qCoro(this, &AppState::startFinished);
+        co_return;
+    }
+    m_starting = true;
+    connectOnce();
+
+    co_await m_authManager->restoreSession();
+
+    const AuthState &state = m_authManager->state();
+    followAccount(state.isSignedIn() ? std::optional<QString>(state.user()->id) : std::nullopt);
+
+    ZavAPIClient *api = &m_authManager->api();
+    m_showSyncService->setApi(api);
+    m_showHistoryStore->setApi(api);
+    m_whatnotSession->setApi(api);
+
+    m_printAdapter->startRefreshTimer();
+    reloadShowHistory();
+
+    m_starting = false;
+    ++m_completedStarts;
+    qCInfo(lcAppState, "Start-up finished (%d)", m_completedStarts);
+    Q_EMIT startFinished();
+}
+
+void AppState::followAccount(const std::optional<QString> &userId)
+{
+    UserScoped::setCurrentUser(userId, settings());
+    m_whatnotSession->currentUserChanged();
+    m_showHistoryStore->setUserId(userId);
+}
+
+void AppState::reloadShowHistory()
+{
+    // So "Shows" is listed from the first start, not only once its screen was opened.
+    m_showHistoryStore->loadCache();
+    refreshShowHistory();
+}
+
+void AppState::refreshShowHistory()
+{
+    if (!m_showHistoryStore->userId() || !m_showHistoryStore->api())
+        return;
+    m_showHistoryStore->refresh();
+}
+
+} // namespace quill

@@ -1,0 +1,27 @@
+#include "ui/app/application_shell.h"
+
+#include "app/app_state.h"
+#include "ui/app/main_window.h"
+#include "ui/app/tray_controller.h"
+#include "ui/app/tray_icon.h"
+
+namespace quill {
+
+ApplicationShell::ApplicationShell(AppSetup setup, Tray tray, QObject *parent)
+    : QObject(parent), m_appState(std::make_unique<AppState>(std::move(setup))),
+      m_mainWindow(std::make_unique<MainWindow>(*m_appState)),
+      m_trayController(std::make_unique<TrayController>(m_appState->showSyncService()))
+{
+    if (tray == Tray::automatic && TrayIcon::isAvailable())
+        m_trayIcon = std::make_unique<TrayIcon>(*m_trayController);
+    m_mainWindow->setKeepsRunningWhenClosed(m_trayIcon != nullptr);
+
+    connect(m_mainWindow.get(), &MainWindow::quitRequested, this, &ApplicationShell::quitRequested);
+    connect(m_trayController.get(), &TrayController::quitRequested, this, &ApplicationShell::quitRequested);
+    connect(m_trayController.get(), &TrayController::mainWindowRequested, m_mainWindow.get(),
+            &MainWindow::showAndRaise);
+}
+
+ApplicationShell::~ApplicationShell() = default;
+
+} // namespace quill

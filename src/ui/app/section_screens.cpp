@@ -1,0 +1,79 @@
+#include "ui/app/section_screens.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+// Stands in for a section whose screen has not been built yet.
+std::unique_ptr<QWidget> placeholderScreen(SidebarSection section)
+{
+    auto screen = std::make_unique<QWidget>();
+    screen->setObjectName(QStringLiteral("sectionPlaceholder"));
+    auto *layout = new QVBoxLayout(screen.get());
+    auto *title = new QLabel(sidebarSectionTitle(section), screen.get());
+    title->setAlignment(Qt::AlignCenter);
+    QFont font = title->font();
+    font.setPointSizeF(22);
+    title->setFont(font);
+    title->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(title);
+    return screen;
+}
+
+std::unique_ptr<QWidget> dashboardScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::dashboard);
+}
+std::unique_ptr<QWidget> liveShowScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::liveShow);
+}
+std::unique_ptr<QWidget> showsScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::shows);
+}
+std::unique_ptr<QWidget> labelDesignerScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::labelDesigner);
+}
+std::unique_ptr<QWidget> printersScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::printers);
+}
+std::unique_ptr<QWidget> settingsScreen(AppState &, SidebarSelection &)
+{
+    return placeholderScreen(SidebarSection::settings);
+}
+
+} // namespace
+
+const std::array<SectionScreen, allSidebarSections.size()> &sectionScreens()
+{
+    static const std::array<SectionScreen, allSidebarSections.size()> table{{
+        {SidebarSection::dashboard, &dashboardScreen},
+        {SidebarSection::liveShow, &liveShowScreen},
+        {SidebarSection::shows, &showsScreen},
+        {SidebarSection::labelDesigner, &labelDesignerScreen},
+        {SidebarSection::printers, &printersScreen},
+        {SidebarSection::settings, &settingsScreen},
+    }};
+    return table;
+}
+
+std::unique_ptr<QWidget> makeSectionScreen(SidebarSection section, AppState &appState, SidebarSelection &selection)
+{
+    for (const SectionScreen &entry : sectionScreens())
+        if (entry.section == section)
+            return entry.make(appState, selection);
+    return nullptr;
+}
+
+std::unique_ptr<QWidget> makeDetailOverlay(AppState &, SidebarSelection &)
+{
+    return nullptr;
+}
+
+} // namespace quill

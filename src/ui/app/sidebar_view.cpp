@@ -1,0 +1,262 @@
+#include "ui/app/sidebar_view.h"
+
+#include "app/app_state.h"
+#include "ui/app/section_screens.h"
+#include "ui/app/sidebar_controller.h"
+#include "ui/widgets/palette.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+constexpr int kSidebarWidth = 220;
+
+QColor primaryText(const QWidget &widget)
+{
+    return widget.palette().color(QPalette::WindowText);
+}
+
+QColor secondaryText(const QWidget &widget)
+{
+    QColor color = widget.palette().color(QPalette::WindowText);
+    color.setAlphaF(0.55f);
+    return color;
+}
+
+// The section icons from the desktop's symbolic theme, tinted to the text colour.
+QIcon sectionIcon(const QString &symbol, const QColor &color)
+{
+    static const QHash<QString, QString> themeNames{
+        {QStringLiteral("gauge"), QStringLiteral("power-profile-performance-symbolic")},
+        {QStringLiteral("video.fill"), QStringLiteral("camera-video-symbolic")},
+        {QStringLiteral("film.stack"), QStringLiteral("folder-videos-symbolic")},
+        {QStringLiteral("paintbrush.pointed"), QStringLiteral("applications-graphics-symbolic")},
+        {QStringLiteral("tag.fill"), QStringLiteral("printer-symbolic")},
+        {QStringLiteral("gear"), QStringLiteral("emblem-system-symbolic")},
+    };
+    // Without a desktop session Qt knows no theme and no icon folder.
+    if (QIcon::themeName().isEmpty()) {
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
+    const QIcon themed = QIcon::fromTheme(themeNames.value(symbol));
+    if (themed.isNull())
+        return {};
+    QPixmap pixmap = themed.pixmap(32, 32);
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), color);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+// --- detail area ---------------------------------------------------------------
+
+SectionDetailArea::SectionDetailArea(AppState &appState, SidebarSelection &selection, QWidget *parent)
+    : QWidget(parent), m_appState(appState), m_selection(selection), m_layout(new QVBoxLayout(this)),
+      m_empty(new QLabel(QStringLiteral("Select a section"), this))
+{
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, appBackgroundColor());
+    setPalette(background);
+
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_empty->setAlignment(Qt::AlignCenter);
+    QFont title2 = m_empty->font();
+    title2.setPointSizeF(17);
+    m_empty->setFont(title2);
+    QPalette dim = m_empty->palette();
+    dim.setColor(QPalette::WindowText, secondaryText(*m_empty));
+    m_empty->setPalette(dim);
+    m_layout->addWidget(m_empty);
+
+    m_overlay = makeDetailOverlay(m_appState, m_selection);
+    if (m_overlay)
+        m_overlay->setParent(this);
+
+    connect(&m_selection, &SidebarSelection::changed, this,
+            [this](std::optional<SidebarSection> section) { showSection(section); });
+    showSection(m_selection.value());
+}
+
+SectionDetailArea::~SectionDetailArea() = default;
+
+void SectionDetailArea::showSection(std::optional<SidebarSection> section)
+{
+    if (m_screen) {
+        m_layout->removeWidget(m_screen.get());
+        m_screen.reset();
+    }
+    if (section)
+        m_screen = makeSectionScreen(*section, m_appState, m_selection);
+    m_empty->setVisible(!m_screen);
+    if (m_screen) {
+        m_screen->setParent(this);
+        m_layout->addWidget(m_screen.get());
+        m_screen->show();
+    }
+    if (m_overlay)
+        m_overlay->raise();
+}
+
+void SectionDetailArea::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeOverlay();
+}
+
+void SectionDetailArea::placeOverlay()
+{
+    if (!m_overlay)
+        return;
+    const QSize size = m_overlay->sizeHint().boundedTo(this->size());
+    m_overlay->setGeometry(QRect(QPoint(width() - size.width(), height() - size.height()), size));
+    m_overlay->raise();
+}
+
+// --- sidebar -------------------------------------------------------------------
+
+SidebarView::SidebarView(AppState &appState, QWidget *parent)
+    : QWidget(parent), m_selection(new SidebarSelection(this)),
+      m_controller(new SidebarController(appState.authManager(), appState.showHistoryStore(), *m_selection, this)),
+      m_list(new QListWidget(this)), m_settingsButton(new QToolButton(this)),
+      m_detail(new SectionDetailArea(appState, *m_selection, this))
+{
+    auto *column = new QWidget(this);
+    column->setObjectName(QStringLiteral("sidebarColumn"));
+    column->setFixedWidth(kSidebarWidth);
+    column->setAutoFillBackground(true);
+    QPalette columnPalette = column->palette();
+    columnPalette.setColor(QPalette::Window, sidebarBackgroundColor());
+    columnPalette.setColor(QPalette::Base, sidebarBackgroundColor());
+    column->setPalette(columnPalette);
+
+    auto *title = new QLabel(QStringLiteral("Quillmark"), column);
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(13);
+    title->setFont(titleFont);
+    title->setContentsMargins(16, 14, 16, 10);
+
+    m_list->setParent(column);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setSpacing(0);
+    m_list->setContentsMargins(8, 0, 8, 0);
+    // A style sheet's widget no longer inherits its text colour, so it is named here.
+    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
+                                         "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
+                                         "QListWidget::item:selected { background: %1; color: %2; }")
+                              .arg(cardHighlightColor().name(), primaryText(*this).name()));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->viewport()->setAutoFillBackground(false);
+
+    auto *divider = new QFrame(column);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Plain);
+    QPalette dividerPalette = divider->palette();
+    dividerPalette.setColor(QPalette::WindowText, secondaryText(*divider));
+    divider->setPalette(dividerPalette);
+
+    m_settingsButton->setParent(column);
+    m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
+    m_settingsButton->setText(QStringLiteral("Settings"));
+    m_settingsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_settingsButton->setAutoRaise(true);
+    m_settingsButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_settingsButton->setStyleSheet(QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
+    m_settingsButton->setIconSize(QSize(12, 12));
+    QFont caption = m_settingsButton->font();
+    caption.setPointSizeF(10);
+    m_settingsButton->setFont(caption);
+    m_settingsButton->setCursor(Qt::PointingHandCursor);
+
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    columnLayout->addWidget(title);
+    columnLayout->addWidget(m_list, 1);
+    columnLayout->addWidget(divider);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(16, 8, 16, 8);
+    buttonRow->addWidget(m_settingsButton);
+    columnLayout->addLayout(buttonRow);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(column);
+    layout->addWidget(m_detail, 1);
+
+    connect(m_controller, &SidebarController::visibleSectionsChanged, this, &SidebarView::rebuildList);
+    connect(m_selection, &SidebarSelection::changed, this, &SidebarView::selectionChanged);
+    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_syncingList || row < 0)
+            return;
+        const auto section = sidebarSectionFromTitle(m_list->item(row)->text());
+        if (section)
+            m_selection->setValue(*section);
+    });
+    connect(m_settingsButton, &QToolButton::clicked, m_controller, &SidebarController::chooseSettings);
+
+    rebuildList();
+}
+
+SidebarView::~SidebarView() = default;
+
+void SidebarView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_controller->appear();
+}
+
+void SidebarView::rebuildList()
+{
+    m_syncingList = true;
+    m_list->clear();
+    const QColor color = primaryText(*this);
+    for (SidebarSection section : m_controller->visibleSections())
+        new QListWidgetItem(sectionIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section), m_list);
+    m_syncingList = false;
+    selectionChanged();
+}
+
+void SidebarView::selectionChanged()
+{
+    const std::optional<SidebarSection> selected = m_selection->value();
+    m_syncingList = true;
+    int row = -1;
+    if (selected) {
+        const QList<QListWidgetItem *> items =
+            m_list->findItems(sidebarSectionTitle(*selected), Qt::MatchExactly);
+        if (!items.isEmpty())
+            row = m_list->row(items.first());
+    }
+    m_list->setCurrentRow(row);
+    if (row < 0)
+        m_list->clearSelection();
+    m_syncingList = false;
+
+    // The button stands for the Settings row: bright while Settings is shown.
+    const QColor color = selected == SidebarSection::settings ? primaryText(*this) : secondaryText(*this);
+    QPalette buttonPalette = m_settingsButton->palette();
+    buttonPalette.setColor(QPalette::ButtonText, color);
+    buttonPalette.setColor(QPalette::WindowText, color);
+    m_settingsButton->setPalette(buttonPalette);
+    m_settingsButton->setIcon(sectionIcon(QStringLiteral("gear"), color));
+}
+
+} // namespace quill

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+
+QT_BEGIN_NAMESPACE
+class QSystemTrayIcon;
+QT_END_NAMESPACE
+
+namespace quill {
+
+class TrayController;
+
+// The tray's tag symbol, outlined ("tag") or filled ("tag.fill").
+QIcon trayTagIcon(const QString &symbol);
+
+// The icon in the desktop's tray, bound to its controller. Only built when the
+// desktop has a tray.
+class TrayIcon final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TrayIcon)
+
+public:
+    static bool isAvailable();
+
+    explicit TrayIcon(TrayController &controller, QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    QSystemTrayIcon &systemTrayIcon() const { return *m_icon; }
+
+private:
+    TrayController &m_controller;
+    QSystemTrayIcon *m_icon;
+};
+
+} // namespace quill

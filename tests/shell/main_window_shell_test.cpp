@@ -1,0 +1,101 @@
+// The main window in the running shell: what it shows, closing it, and the
+// sign-in callback handed over by a later start of the program.
+#include "instance_hand_over.h"
+#include "shell_fixture.h"
+
+#include "app/single_instance_guard.h"
+#include "standin_browser.h"
+#include "ui/app/application_shell.h"
+#include "ui/app/main_view.h"
+#include "ui/app/main_window.h"
+#include "ui/app/sidebar_view.h"
+#include "ui/app/tray_controller.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace quill::testing {
+namespace {
+
+class MainWindowShell : public ShellFixture
+{
+protected:
+    void TearDown() override
+    {
+        m_shell.reset();
+        ShellFixture::TearDown();
+    }
+
+    ApplicationShell &makeShell(AppSetup appSetup)
+    {
+        m_shell = std::make_unique<ApplicationShell>(std::move(appSetup), ApplicationShell::Tray::none);
+        return *m_shell;
+    }
+
+    std::unique_ptr<ApplicationShell> m_shell;
+};
+
+TEST_F(MainWindowShell, WithoutATrayClosingTheWindowQuits)
+{
+    ApplicationShell &shell = makeShell(setup());
+    QSignalSpy quit(&shell, &ApplicationShell::quitRequested);
+    shell.mainWindow().show();
+    ASSERT_TRUE(eventually([&] { return shell.appState().completedStarts() == 1; }));
+
+    shell.mainWindow().close();
+
+    EXPECT_EQ(quit.size(), 1);
+}
+
+TEST_F(MainWindowShell, WithATrayClosingHidesAndReopeningStartsAgain)
+{
+    ApplicationShell &shell = makeShell(setup());
+    shell.mainWindow().setKeepsRunningWhenClosed(true); // as with a tray
+    QSignalSpy quit(&shell, &ApplicationShell::quitRequested);
+    shell.mainWindow().show();
+    ASSERT_TRUE(eventually([&] { return shell.appState().completedStarts() == 1; }));
+
+    shell.mainWindow().close();
+    EXPECT_EQ(quit.size(), 0);
+    EXPECT_FALSE(shell.mainWindow().isVisible());
+
+    shell.trayController().openMainWindow(); // from the tray's popover
+    EXPECT_TRUE(shell.mainWindow().isVisible());
+    ASSERT_TRUE(eventually([&] { return shell.appState().completedStarts() == 2; }));
+    EXPECT_EQ(m_keychain->loads, 2);
+}
+
+TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondStart)
+{
+    m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
+    SingleInstanceGuard guard(uniqueServerName());
+    ASSERT_TRUE(guard.listen());
+    StandinBrowser browser(
+        [&guard](const QUrl &url) {
+            // What the desktop does with the quillmark:// address: start the program with it.
+            testing::handOverFromAnotherThread(guard.serverName(),
+                                               SingleInstanceGuard::schemeUrls({url.toString()}));
+        },
+        QStringLiteral("user=u1"));
+    m_opener = [&browser](const QUrl &url) { return browser.open(url); };
+    AppSetup appSetup = setup();
+    appSetup.instanceGuard = &guard;
+    ApplicationShell &shell = makeShell(std::move(appSetup));
+    MainView &view = shell.mainWindow().mainView();
+    EXPECT_EQ(view.page(), MainView::Page::loading);
+
+    shell.mainWindow().show();
+    ASSERT_TRUE(eventually([&] { return view.page() == MainView::Page::signIn; }));
+    auto *google = view.currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
+    ASSERT_NE(google, nullptr);
+    QTest::mouseClick(google, Qt::LeftButton);
+
+    ASSERT_TRUE(eventually([&] { return view.page() == MainView::Page::sidebar; }));
+    ASSERT_EQ(browser.opened().size(), 1);
+    ASSERT_NE(view.sidebarView(), nullptr);
+    EXPECT_EQ(view.currentPage(), view.sidebarView());
+    EXPECT_EQ(view.sidebarView()->selection().value(), SidebarSection::liveShow);
+}
+
+} // namespace
+} // namespace quill::testing
