@@ -1,0 +1,1 @@
+#include "ui/live/live_tab.h"
