@@ -2,6 +2,7 @@
 #include "common/settings.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_window.h"
+#include "ui/widgets/style.h"
 
 #include <QApplication>
 
@@ -30,6 +31,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     instanceGuard.listen();
+
+    quill::applyAppLook(app);
 
     quill::Settings settings;
     quill::Settings::setShared(&settings);

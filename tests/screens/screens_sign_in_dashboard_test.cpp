@@ -22,7 +22,6 @@ protected:
     void SetUp() override
     {
         AuthFixture::SetUp();
-        applyAppLook(*qApp);
         m_previousSettings = Settings::setShared(m_settings.get());
         m_sync = std::make_unique<ShowSyncService>(*m_settings, m_sleeper);
     }

@@ -10,9 +10,11 @@
 #include "ui/app/main_window.h"
 #include "ui/app/sidebar_view.h"
 #include "ui/app/tray_controller.h"
+#include "ui/widgets/popover.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 namespace quill::testing {
 namespace {
@@ -65,6 +67,32 @@ TEST_F(MainWindowShell, WithATrayClosingHidesAndReopeningStartsAgain)
     EXPECT_EQ(m_keychain->loads, 2);
 }
 
+TEST_F(MainWindowShell, TheTrayOpensThePopoverWhoseButtonsBringTheWindowBackAndQuit)
+{
+    ApplicationShell &shell = makeShell(setup());
+    shell.mainWindow().setKeepsRunningWhenClosed(true);
+    QSignalSpy quit(&shell, &ApplicationShell::quitRequested);
+
+    shell.trayController().activate(QRect(600, 0, 22, 22));
+    ASSERT_TRUE(shell.popover().isVisible());
+    const auto buttons = shell.popover().findChildren<QPushButton *>();
+    auto find = [&](const QString &text) {
+        for (QPushButton *button : buttons)
+            if (button->text() == text)
+                return button;
+        return static_cast<QPushButton *>(nullptr);
+    };
+    ASSERT_NE(find(QStringLiteral("Show Quillmark")), nullptr);
+    QTest::mouseClick(find(QStringLiteral("Show Quillmark")), Qt::LeftButton);
+    EXPECT_FALSE(shell.popover().isVisible());
+    EXPECT_TRUE(shell.mainWindow().isVisible());
+    ASSERT_TRUE(eventually([&] { return shell.appState().completedStarts() == 1; }));
+
+    shell.trayController().activate(QRect(600, 0, 22, 22));
+    QTest::mouseClick(find(QStringLiteral("Quit Quillmark")), Qt::LeftButton);
+    EXPECT_EQ(quit.size(), 1);
+}
+
 TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondStart)
 {
     m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
@@ -86,7 +114,10 @@ TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondSta
 
     shell.mainWindow().show();
     ASSERT_TRUE(eventually([&] { return view.page() == MainView::Page::signIn; }));
-    auto *google = view.currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
+    QPushButton *google = nullptr;
+    for (QPushButton *button : view.currentPage()->findChildren<QPushButton *>())
+        if (button->text().contains(QStringLiteral("Sign in with Google")))
+            google = button;
     ASSERT_NE(google, nullptr);
     QTest::mouseClick(google, Qt::LeftButton);
 

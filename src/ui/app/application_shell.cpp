@@ -4,6 +4,10 @@
 #include "ui/app/main_window.h"
 #include "ui/app/tray_controller.h"
 #include "ui/app/tray_icon.h"
+#include "ui/widgets/popover.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace quill {
 
@@ -20,6 +24,32 @@ ApplicationShell::ApplicationShell(AppSetup setup, Tray tray, QObject *parent)
     connect(m_trayController.get(), &TrayController::quitRequested, this, &ApplicationShell::quitRequested);
     connect(m_trayController.get(), &TrayController::mainWindowRequested, m_mainWindow.get(),
             &MainWindow::showAndRaise);
+    connect(m_trayController.get(), &TrayController::popoverRequested, this,
+            [this](const QRect &anchor) { popover().popUpAt(anchor); });
+}
+
+Popover &ApplicationShell::popover()
+{
+    if (!m_popover) {
+        // The essentials reachable while the window is closed.
+        m_popover = std::make_unique<Popover>();
+        auto *content = new QWidget;
+        auto *layout = new QVBoxLayout(content);
+        auto *show = new QPushButton(QStringLiteral("Show Quillmark"), content);
+        auto *quit = new QPushButton(QStringLiteral("Quit Quillmark"), content);
+        layout->addWidget(show);
+        layout->addWidget(quit);
+        connect(show, &QPushButton::clicked, this, [this] {
+            m_popover->hide();
+            m_trayController->openMainWindow();
+        });
+        connect(quit, &QPushButton::clicked, this, [this] {
+            m_popover->hide();
+            m_trayController->quit();
+        });
+        m_popover->setContent(content);
+    }
+    return *m_popover;
 }
 
 ApplicationShell::~ApplicationShell() = default;

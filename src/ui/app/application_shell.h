@@ -10,6 +10,7 @@ namespace quill {
 
 class AppState;
 class MainWindow;
+class Popover;
 class TrayController;
 class TrayIcon;
 
@@ -36,6 +37,8 @@ public:
     TrayController &trayController() const { return *m_trayController; }
     // Null without a tray.
     TrayIcon *trayIcon() const { return m_trayIcon.get(); }
+    // What the tray icon opens; made when first asked for.
+    Popover &popover();
 
 Q_SIGNALS:
     // The seller quit (from the tray, or by closing the window without a tray).
@@ -46,6 +49,7 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<TrayController> m_trayController;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<Popover> m_popover;
 };
 
 } // namespace quill

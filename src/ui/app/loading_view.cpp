@@ -1,9 +1,9 @@
 #include "ui/app/loading_view.h"
 
 #include "ui/widgets/palette.h"
+#include "ui/widgets/spinner.h"
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -16,11 +16,7 @@ LoadingView::LoadingView(QWidget *parent) : QWidget(parent)
     background.setColor(QPalette::Window, appBackgroundColor());
     setPalette(background);
 
-    // A busy bar until the widget kit's spinner takes its place.
-    auto *indicator = new QProgressBar(this);
-    indicator->setRange(0, 0);
-    indicator->setTextVisible(false);
-    indicator->setFixedSize(120, 6);
+    auto *indicator = new Spinner(Spinner::kRegular, this);
     auto *label = new QLabel(QStringLiteral("Loading..."), this);
     label->setAlignment(Qt::AlignCenter);
 

@@ -1,5 +1,8 @@
 #include "ui/app/section_screens.h"
 
+#include "app/app_state.h"
+#include "ui/app/dashboard_view.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -23,9 +26,10 @@ std::unique_ptr<QWidget> placeholderScreen(SidebarSection section)
     return screen;
 }
 
-std::unique_ptr<QWidget> dashboardScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> dashboardScreen(AppState &appState, SidebarSelection &selection)
 {
-    return placeholderScreen(SidebarSection::dashboard);
+    return std::make_unique<DashboardView>(appState.authManager(), appState.showSyncService(),
+                                           appState.apiBaseURL(), selection);
 }
 std::unique_ptr<QWidget> liveShowScreen(AppState &, SidebarSelection &)
 {

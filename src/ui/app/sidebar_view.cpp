@@ -4,13 +4,14 @@
 #include "ui/app/section_screens.h"
 #include "ui/app/sidebar_controller.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,45 +21,6 @@ namespace quill {
 namespace {
 
 constexpr int kSidebarWidth = 220;
-
-QColor primaryText(const QWidget &widget)
-{
-    return widget.palette().color(QPalette::WindowText);
-}
-
-QColor secondaryText(const QWidget &widget)
-{
-    QColor color = widget.palette().color(QPalette::WindowText);
-    color.setAlphaF(0.55f);
-    return color;
-}
-
-// The section icons from the desktop's symbolic theme, tinted to the text colour.
-QIcon sectionIcon(const QString &symbol, const QColor &color)
-{
-    static const QHash<QString, QString> themeNames{
-        {QStringLiteral("gauge"), QStringLiteral("power-profile-performance-symbolic")},
-        {QStringLiteral("video.fill"), QStringLiteral("camera-video-symbolic")},
-        {QStringLiteral("film.stack"), QStringLiteral("folder-videos-symbolic")},
-        {QStringLiteral("paintbrush.pointed"), QStringLiteral("applications-graphics-symbolic")},
-        {QStringLiteral("tag.fill"), QStringLiteral("printer-symbolic")},
-        {QStringLiteral("gear"), QStringLiteral("emblem-system-symbolic")},
-    };
-    // Without a desktop session Qt knows no theme and no icon folder.
-    if (QIcon::themeName().isEmpty()) {
-        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
-    }
-    const QIcon themed = QIcon::fromTheme(themeNames.value(symbol));
-    if (themed.isNull())
-        return {};
-    QPixmap pixmap = themed.pixmap(32, 32);
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
-    painter.end();
-    return QIcon(pixmap);
-}
 
 } // namespace
 
@@ -79,7 +41,7 @@ SectionDetailArea::SectionDetailArea(AppState &appState, SidebarSelection &selec
     title2.setPointSizeF(17);
     m_empty->setFont(title2);
     QPalette dim = m_empty->palette();
-    dim.setColor(QPalette::WindowText, secondaryText(*m_empty));
+    dim.setColor(QPalette::WindowText, secondaryTextColor());
     m_empty->setPalette(dim);
     m_layout->addWidget(m_empty);
 
@@ -160,7 +122,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
                                          "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
                                          "QListWidget::item:selected { background: %1; color: %2; }")
-                              .arg(cardHighlightColor().name(), primaryText(*this).name()));
+                              .arg(cardHighlightColor().name(), primaryTextColor().name()));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->viewport()->setAutoFillBackground(false);
 
@@ -168,7 +130,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Plain);
     QPalette dividerPalette = divider->palette();
-    dividerPalette.setColor(QPalette::WindowText, secondaryText(*divider));
+    dividerPalette.setColor(QPalette::WindowText, secondaryTextColor());
     divider->setPalette(dividerPalette);
 
     m_settingsButton->setParent(column);
@@ -227,9 +189,9 @@ void SidebarView::rebuildList()
 {
     m_syncingList = true;
     m_list->clear();
-    const QColor color = primaryText(*this);
+    const QColor color = primaryTextColor();
     for (SidebarSection section : m_controller->visibleSections())
-        new QListWidgetItem(sectionIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section), m_list);
+        new QListWidgetItem(symbolIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section), m_list);
     m_syncingList = false;
     selectionChanged();
 }
@@ -251,12 +213,12 @@ void SidebarView::selectionChanged()
     m_syncingList = false;
 
     // The button stands for the Settings row: bright while Settings is shown.
-    const QColor color = selected == SidebarSection::settings ? primaryText(*this) : secondaryText(*this);
+    const QColor color = selected == SidebarSection::settings ? primaryTextColor() : secondaryTextColor();
     QPalette buttonPalette = m_settingsButton->palette();
     buttonPalette.setColor(QPalette::ButtonText, color);
     buttonPalette.setColor(QPalette::WindowText, color);
     m_settingsButton->setPalette(buttonPalette);
-    m_settingsButton->setIcon(sectionIcon(QStringLiteral("gear"), color));
+    m_settingsButton->setIcon(symbolIcon(QStringLiteral("gear"), color));
 }
 
 } // namespace quill
