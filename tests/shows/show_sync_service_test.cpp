@@ -54,7 +54,7 @@ protected:
     {
         auto service = std::make_unique<ShowSyncService>(m_sleeper);
         service->setApi(m_client.get());
-        service->setUserKeyFunction([](const QString &key) { return QStringLiteral("u1_") + key; });
+        service->setUserKeyFunction([](const QString &key) -> QString { return QStringLiteral("u1_") + key; });
         return service;
     }
 
