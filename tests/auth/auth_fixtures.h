@@ -3,39 +3,19 @@
 #include "backend/auth_manager.h"
 #include "common/clock.h"
 #include "common/settings.h"
+#include "fake_sleeper.h"
 #include "run_sync.h"
 #include "standin_backend.h"
+#include "temporary_settings.h"
 
 #include <QCoroNetworkReply>
 #include <QCoroSignal>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace quill::testing {
-
-// Sleeps until the test lets them end, so a time-out fires exactly when asked.
-class ManualSleeper final : public QObject, public Sleeper
-{
-    Q_OBJECT
-
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_requested.append(duration);
-        co_await qCoro(this, &ManualSleeper::released);
-    }
-    void releaseAll() { Q_EMIT released(); }
-    const QList<std::chrono::milliseconds> &requested() const { return m_requested; }
-
-Q_SIGNALS:
-    void released();
-
-private:
-    QList<std::chrono::milliseconds> m_requested;
-};
 
 class FakeAppleProvider final : public AppleIdentityProvider
 {
@@ -109,11 +89,7 @@ private:
 class AuthFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(m_backend.listen(), 0);
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("settings.ini")));
-    }
+    void SetUp() override { ASSERT_NE(m_backend.listen(), 0); }
 
     AuthManager &makeAuth(std::unique_ptr<AppleIdentityProvider> apple = nullptr,
                           std::optional<QUrl> base = {})
@@ -137,10 +113,9 @@ protected:
         return it == items.constEnd() ? std::nullopt : std::optional<QString>(*it);
     }
 
-    QTemporaryDir m_dir;
     standin::StandinBackend m_backend;
-    std::unique_ptr<Settings> m_settings;
-    ManualSleeper m_sleeper;
+    TemporarySettings m_settings;
+    HeldSleeper m_sleeper;
     std::function<bool(const QUrl &)> m_opener;
     InMemoryKeychain *m_keychain = nullptr;
     std::unique_ptr<AuthManager> m_auth;

@@ -5,6 +5,7 @@
 #include "backend/zav_api_client.h"
 #include "common/settings.h"
 #include "standin_backend.h"
+#include "temporary_settings.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,8 +23,6 @@ protected:
         // The standard paths follow HOME, so each test gets its own data folder.
         m_previousHome = qgetenv("HOME");
         qputenv("HOME", m_home.path().toUtf8());
-        m_settings = std::make_unique<Settings>(m_home.filePath(QStringLiteral("settings.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
 
         ASSERT_NE(m_backend.listen(), 0);
         m_token = m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
@@ -31,11 +30,7 @@ protected:
         m_client->setBearerToken(m_token);
     }
 
-    void TearDown() override
-    {
-        Settings::setShared(m_previousSettings);
-        qputenv("HOME", m_previousHome);
-    }
+    void TearDown() override { qputenv("HOME", m_previousHome); }
 
     int requestCount(const QString &method, const QString &pathPrefix) const
     {
@@ -54,8 +49,7 @@ protected:
 
     QTemporaryDir m_home;
     QByteArray m_previousHome;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     standin::StandinBackend m_backend;
     QString m_token;
     std::unique_ptr<ZavAPIClient> m_client;
