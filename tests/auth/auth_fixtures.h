@@ -90,6 +90,8 @@ class AuthFixture : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_NE(m_backend.listen(), 0); }
+    // A sign-in's time-out waits on the sleeper; ending it lets its task finish.
+    void TearDown() override { m_sleeper.releaseAll(); }
 
     AuthManager &makeAuth(std::unique_ptr<AppleIdentityProvider> apple = nullptr,
                           std::optional<QUrl> base = {})

@@ -104,6 +104,7 @@ protected:
     void TearDown() override
     {
         m_manager.reset();
+        m_sleeper.releaseAll(); // a pending debounce sees the manager gone and ends
     }
 
     AutoPrintManager &manager()

@@ -110,6 +110,7 @@ protected:
     void TearDown() override
     {
         m_session.reset();
+        m_sleeper.releaseAll(); // the loops see the session gone and end
         UserScoped::setCurrentUser(std::nullopt);
     }
 
