@@ -3,14 +3,14 @@
 #include "backend/auth_manager.h"
 #include "common/clock.h"
 #include "common/settings.h"
+#include "fake_sleeper.h"
 #include "in_memory_keychain.h"
-#include "manual_sleeper.h"
 #include "run_sync.h"
 #include "standin_backend.h"
 #include "standin_browser.h"
+#include "temporary_settings.h"
 
 #include <QCoroSignal>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace quill::testing {
@@ -44,11 +44,9 @@ inline StandinBrowser::Deliver deliverTo(AuthManager &auth)
 class AuthFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(m_backend.listen(), 0);
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("settings.ini")));
-    }
+    void SetUp() override { ASSERT_NE(m_backend.listen(), 0); }
+    // A sign-in's time-out waits on the sleeper; ending it lets its task finish.
+    void TearDown() override { m_sleeper.releaseAll(); }
 
     AuthManager &makeAuth(std::unique_ptr<AppleIdentityProvider> apple = nullptr,
                           std::optional<QUrl> base = {})
@@ -72,10 +70,9 @@ protected:
         return it == items.constEnd() ? std::nullopt : std::optional<QString>(*it);
     }
 
-    QTemporaryDir m_dir;
     standin::StandinBackend m_backend;
-    std::unique_ptr<Settings> m_settings;
-    ManualSleeper m_sleeper;
+    TemporarySettings m_settings;
+    HeldSleeper m_sleeper;
     std::function<bool(const QUrl &)> m_opener;
     InMemoryKeychain *m_keychain = nullptr;
     std::unique_ptr<AuthManager> m_auth;

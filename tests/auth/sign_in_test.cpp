@@ -57,8 +57,8 @@ TEST_F(GoogleSignIn, PendingSignInTimesOut)
 {
     AuthManager &auth = makeAuth();
     auto task = auth.signInWithGoogle();
-    ASSERT_EQ(m_sleeper.requested().size(), 1);
-    EXPECT_EQ(m_sleeper.requested().first(), std::chrono::minutes(10));
+    ASSERT_EQ(m_sleeper.sleeps().size(), 1);
+    EXPECT_EQ(m_sleeper.sleeps().first(), std::chrono::minutes(10));
     m_sleeper.releaseAll();
     runSync(std::move(task));
     EXPECT_FALSE(auth.isGoogleSignInPending());

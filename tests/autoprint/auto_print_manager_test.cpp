@@ -12,6 +12,7 @@
 #include "printing/print_service.h"
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
+#include "temporary_settings.h"
 
 #include <QDir>
 #include <QImage>
@@ -25,8 +26,9 @@ using namespace std::chrono_literals;
 using quill::testing::FakeClock;
 using quill::testing::FakeCups;
 using quill::testing::FakeSleeper;
+using quill::testing::HeldSleeper;
 using quill::testing::settleUntil;
-using quill::testing::VirtualSleeper;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -76,8 +78,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         QDir(m_dir.path()).mkpath(QStringLiteral("ppd"));
@@ -104,7 +104,7 @@ protected:
     void TearDown() override
     {
         m_manager.reset();
-        Settings::setShared(m_previousSettings);
+        m_sleeper.releaseAll(); // a pending debounce sees the manager gone and ends
     }
 
     AutoPrintManager &manager()
@@ -133,8 +133,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<PrinterCalibrationStore> m_calibration;
     std::unique_ptr<LabelAppearanceStore> m_appearance;
     FakeCups m_cups{{kWinnerQueue, kBoxQueue}};
@@ -142,7 +141,7 @@ protected:
     std::unique_ptr<PrintKitAdapter> m_adapter;
     std::unique_ptr<PrintService> m_service;
     FakeClock m_clock;
-    VirtualSleeper m_sleeper;
+    HeldSleeper m_sleeper;
     std::unique_ptr<AutoPrintManager> m_manager;
 };
 
@@ -330,7 +329,7 @@ TEST_F(AutoPrintManagerTest, WinsAFifthOfASecondApartGiveOneWalkHalfASecondAfter
     ASSERT_EQ(walks.count(), 2); // one walk: on, then off
     EXPECT_EQ(walks.at(0).at(0).toBool(), true);
     EXPECT_EQ(m_cups.submissions().size(), 6);
-    EXPECT_EQ(m_sleeper.requested(), (QList<std::chrono::milliseconds>{500ms, 500ms, 500ms}));
+    EXPECT_EQ(m_sleeper.sleeps(), (QList<std::chrono::milliseconds>{500ms, 500ms, 500ms}));
     for (const PrintJob &job : manager().printJobs())
         EXPECT_EQ(job.status, PrintJob::Status::done()) << job.label.toStdString();
 
@@ -414,7 +413,7 @@ TEST_F(AutoPrintManagerTest, WinsQueuedDuringAWalkArePrintedBeforeItEnds)
     enqueue({win("bob", "2", 2)});
     m_cups.releaseChecks();
     ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
-    EXPECT_EQ(m_sleeper.pending(), 1); // bob's debounce has not run out
+    EXPECT_EQ(m_sleeper.heldCount(), 1); // bob's debounce has not run out
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #2 @bob: done", "@bob $2: done", "Box #1 @ann: done", "@ann $1: done"}));
     EXPECT_EQ(m_cups.submissions().size(), 4);

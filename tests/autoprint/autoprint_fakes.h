@@ -1,11 +1,9 @@
 #pragma once
 
-// Stand-ins for the unit tests of automatic printing: a sleeper on a virtual clock
-// that only moves when the test says so, and CUPS tools that answer like a small
-// scheduler (queues that are idle or stopped, lp that accepts or refuses) and can
-// hold the queue checks, so a test can act while a walk waits on one.
+// Stand-ins for the unit tests of automatic printing: CUPS tools that answer like a
+// small scheduler (queues that are idle or stopped, lp that accepts or refuses) and
+// can hold the queue checks, so a test can act while a walk waits on one.
 
-#include "common/clock.h"
 #include "common/process_runner.h"
 #include "gate.h"
 
@@ -43,57 +41,6 @@ inline void settle()
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
 }
-
-// Sleeps end when the virtual clock passes their deadline.
-class VirtualSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_requested.append(duration);
-        m_sleeps.push_back({m_now + duration, std::make_unique<Gate>()});
-        Gate *gate = m_sleeps.back().gate.get();
-        co_await gate->wait();
-    }
-
-    // Moves the clock on and ends, in deadline order, every sleep that is due.
-    void advance(std::chrono::milliseconds by)
-    {
-        m_now += by;
-        for (;;) {
-            Sleep *next = nullptr;
-            for (Sleep &sleep : m_sleeps) {
-                if (!sleep.gate->isOpen() && sleep.deadline <= m_now &&
-                    (!next || sleep.deadline < next->deadline))
-                    next = &sleep;
-            }
-            if (!next)
-                break;
-            next->gate->open();
-            settle();
-        }
-    }
-
-    std::chrono::milliseconds now() const { return m_now; }
-    int pending() const
-    {
-        int n = 0;
-        for (const Sleep &sleep : m_sleeps)
-            n += sleep.gate->isOpen() ? 0 : 1;
-        return n;
-    }
-    const QList<std::chrono::milliseconds> &requested() const { return m_requested; }
-
-private:
-    struct Sleep
-    {
-        std::chrono::milliseconds deadline;
-        std::unique_ptr<Gate> gate;
-    };
-    std::chrono::milliseconds m_now{0};
-    std::deque<Sleep> m_sleeps;
-    QList<std::chrono::milliseconds> m_requested;
-};
 
 // One lp submission as the scheduler got it.
 struct Submission

@@ -73,16 +73,16 @@ PageScriptError pageFailure(const QString &text = QStringLiteral("Render process
 class AuctionPollerIngest : public ::testing::Test
 {
 protected:
-    StepClock m_clock;
-    InstantSleeper m_sleeper{&m_clock};
+    FakeClock m_clock;
+    FakeSleeper m_sleeper{&m_clock};
     AuctionPoller m_poller{m_sleeper, m_clock};
 };
 
 class AuctionPollerLoop : public ::testing::Test
 {
 protected:
-    StepClock m_clock;
-    InstantSleeper m_sleeper{&m_clock};
+    FakeClock m_clock;
+    FakeSleeper m_sleeper{&m_clock};
     AuctionPoller m_poller{m_sleeper, m_clock};
     ScriptedHost m_host;
 };
@@ -90,7 +90,7 @@ protected:
 class AuctionPollerTiming : public ::testing::Test
 {
 protected:
-    StepClock m_clock;
+    FakeClock m_clock;
     HeldSleeper m_sleeper;
     std::unique_ptr<AuctionPoller> m_poller = std::make_unique<AuctionPoller>(m_sleeper, m_clock);
     ScriptedHost m_host;

@@ -42,7 +42,7 @@ QStringList names(const BidderTracker &tracker)
 class BidderTrackerTest : public ::testing::Test
 {
 protected:
-    InstantSleeper m_sleeper;
+    FakeSleeper m_sleeper;
     BidderTracker m_tracker{m_sleeper};
     ScriptedHost m_host;
 };

@@ -10,6 +10,7 @@
 #include "common/settings.h"
 #include "run_sync.h"
 #include "standin_marketplace.h"
+#include "temporary_settings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -109,8 +110,6 @@ protected:
     {
         ASSERT_TRUE(m_folder.isValid());
         ASSERT_NE(m_marketplace.listen(), 0);
-        m_settings = std::make_unique<Settings>(m_folder.filePath(QStringLiteral("settings.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         UserScoped::setCurrentUser(std::nullopt);
     }
 
@@ -120,8 +119,6 @@ protected:
         m_session.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         UserScoped::setCurrentUser(std::nullopt);
-        Settings::setShared(m_previousSettings);
-        m_settings.reset();
         // The engine closes a profile's files a moment after the profile is gone.
         waitUntil([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
     }
@@ -231,8 +228,7 @@ private:
 
     QTemporaryDir m_folder;
     standin::StandinMarketplace m_marketplace;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     WhatnotSessionOptions m_options;
     QString m_profileName;
     bool m_optionsReady = false;

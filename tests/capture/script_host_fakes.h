@@ -3,7 +3,7 @@
 // Stand-ins for the page and the pauses in unit tests of the capture readers.
 
 #include "capture/page_script_host.h"
-#include "common/clock.h"
+#include "fake_sleeper.h"
 #include "log_capture.h"
 
 #include <QDateTime>
@@ -20,38 +20,6 @@
 #include <utility>
 
 namespace quill::testing {
-
-// A clock that moves only when told to, and pauses that return at once after moving
-// it. (Own copies: tests/support/fake_sleeper.h does not build with Qt 6.4.)
-class StepClock final : public Clock
-{
-public:
-    QDateTime now() const override { return m_now; }
-    void advance(std::chrono::milliseconds by) { m_now = m_now.addMSecs(by.count()); }
-
-private:
-    QDateTime m_now = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
-};
-
-class InstantSleeper final : public Sleeper
-{
-public:
-    explicit InstantSleeper(StepClock *clock = nullptr) : m_clock(clock) {}
-
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_sleeps.append(duration);
-        if (m_clock)
-            m_clock->advance(duration);
-        co_return;
-    }
-
-    const QList<std::chrono::milliseconds> &sleeps() const { return m_sleeps; }
-
-private:
-    StepClock *m_clock;
-    QList<std::chrono::milliseconds> m_sleeps;
-};
 
 // Answers each call at once through `respond` (which may throw PageScriptError).
 class ScriptedHost final : public PageScriptHost
@@ -123,39 +91,6 @@ public:
 private:
     QList<Pending> m_pending;
     int m_started = 0;
-};
-
-// Pauses that last until the test releases them.
-class HeldSleeper final : public Sleeper
-{
-    struct Awaiter
-    {
-        HeldSleeper *sleeper;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle) { sleeper->m_held.append(handle); }
-        void await_resume() const noexcept {}
-    };
-
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_sleeps.append(duration);
-        co_await Awaiter{this};
-    }
-
-    qsizetype heldCount() const { return m_held.size(); }
-    const QList<std::chrono::milliseconds> &sleeps() const { return m_sleeps; }
-
-    void releaseAll()
-    {
-        const auto held = std::exchange(m_held, {});
-        for (const auto handle : held)
-            handle.resume();
-    }
-
-private:
-    QList<std::coroutine_handle<>> m_held;
-    QList<std::chrono::milliseconds> m_sleeps;
 };
 
 } // namespace quill::testing

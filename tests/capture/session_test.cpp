@@ -10,23 +10,24 @@
 #include "run_sync.h"
 #include "script_host_fakes.h"
 #include "standin_backend.h"
+#include "temporary_settings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace quill {
 namespace {
 
+using testing::FakeClock;
 using testing::HeldSleeper;
 using testing::LogCapture;
 using testing::PendingHost;
 using testing::ScriptedHost;
-using testing::StepClock;
+using testing::TemporarySettings;
 using namespace std::chrono_literals;
 
 const QUrl kHome(QStringLiteral("https://www.market.example/"));
@@ -105,18 +106,12 @@ bool waitUntil(const std::function<bool()> &done)
 class SessionTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.isValid());
-        m_settings = std::make_unique<Settings>(m_folder.filePath(QStringLiteral("settings.ini")));
-        m_previous = Settings::setShared(m_settings.get());
-        UserScoped::setCurrentUser(std::nullopt);
-    }
+    void SetUp() override { UserScoped::setCurrentUser(std::nullopt); }
     void TearDown() override
     {
         m_session.reset();
+        m_sleeper.releaseAll(); // the loops see the session gone and end
         UserScoped::setCurrentUser(std::nullopt);
-        Settings::setShared(m_previous);
     }
 
     WhatnotSession &session()
@@ -149,12 +144,10 @@ protected:
     qsizetype checksRun() { return page().scripted.calls().size(); }
 
     HeldSleeper m_sleeper;
-    StepClock m_clock;
+    FakeClock m_clock;
 
 private:
-    QTemporaryDir m_folder;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previous = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<WhatnotSession> m_session;
     FakePage *m_page = nullptr;
 };

@@ -66,7 +66,7 @@ protected:
 
     void scrape() { runSync(m_scraper.scrape(m_host, m_poller)); }
 
-    InstantSleeper m_sleeper;
+    FakeSleeper m_sleeper;
     AuctionPoller m_poller{m_sleeper};
     SoldScraper m_scraper{m_sleeper};
     SoldPage m_page;
@@ -161,7 +161,7 @@ TEST_F(SoldScraperTest, APageThatKeepsGrowingIsReadAfterTheCapWithAMessage)
 
 TEST(SoldScraperConcurrency, ASecondScrapeWhileOneRunsReturnsAtOnce)
 {
-    InstantSleeper sleeper;
+    FakeSleeper sleeper;
     AuctionPoller poller{sleeper};
     SoldScraper scraper{sleeper};
     PendingHost host;

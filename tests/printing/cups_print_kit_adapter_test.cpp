@@ -8,10 +8,10 @@
 #include "printing/print_kit_adapter.h"
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
+#include "temporary_settings.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ using namespace quill;
 using printkit::CUPSQueueState;
 namespace tb = quill::testing::cups;
 using quill::testing::runSync;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -43,9 +44,6 @@ protected:
     void SetUp() override
     {
         tb::resetQueues();
-        ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
         PrintKitAdapterSetup setup;
         setup.tools.ppdDirectory = tb::ppdDirectory();
@@ -53,11 +51,7 @@ protected:
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
     }
-    void TearDown() override
-    {
-        tb::resetQueues();
-        Settings::setShared(m_previousSettings);
-    }
+    void TearDown() override { tb::resetQueues(); }
 
     QString options(const QString &job) { return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options"))); }
 
@@ -70,9 +64,7 @@ protected:
         return nullptr;
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<PrinterCalibrationStore> m_calibration;
     std::unique_ptr<PrintKitAdapter> m_adapter;
 };

@@ -11,16 +11,17 @@
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
 #include "run_sync.h"
+#include "temporary_settings.h"
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace quill;
 namespace tb = quill::testing::cups;
 using quill::testing::runSync;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -38,9 +39,6 @@ protected:
     void SetUp() override
     {
         tb::resetQueues();
-        ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         m_appearance->setColorMode(LabelColorMode::blackAndWhite);
@@ -56,7 +54,6 @@ protected:
         m_service.reset();
         m_adapter.reset();
         tb::resetQueues();
-        Settings::setShared(m_previousSettings);
     }
 
     QStringList options(const QString &job)
@@ -66,9 +63,7 @@ protected:
             .split(QLatin1Char(' '));
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<PrinterCalibrationStore> m_calibration;
     std::unique_ptr<LabelAppearanceStore> m_appearance;
     std::unique_ptr<PrintKitAdapter> m_adapter;

@@ -4,11 +4,11 @@
 #include "printing/custom_media_store.h"
 #include "printing/label_media.h"
 #include "printing/printer_calibration_store.h"
+#include "temporary_settings.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <limits>
 
 using namespace quill;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -28,23 +29,13 @@ LabelMedia custom(QString id, double width, double height, std::optional<QString
 class MediaSettings : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previous = Settings::setShared(m_settings.get());
-    }
-    void TearDown() override { Settings::setShared(m_previous); }
-
     void store(const QByteArray &json) { m_settings->setBytes(CustomMediaStore::key(), json); }
     QJsonArray stored() const
     {
         return QJsonDocument::fromJson(m_settings->bytesValue(CustomMediaStore::key())).array();
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previous = nullptr;
+    TemporarySettings m_settings;
 };
 
 } // namespace

@@ -2,12 +2,13 @@
 #include "common/settings.h"
 #include "printing/custom_media_store.h"
 #include "printing/label_section_state.h"
+#include "temporary_settings.h"
 
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace quill;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -16,21 +17,12 @@ class LabelSectionStateTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_media = std::make_unique<CustomMediaStore>(m_settings.get());
         m_previousMedia = CustomMediaStore::setShared(m_media.get());
     }
-    void TearDown() override
-    {
-        CustomMediaStore::setShared(m_previousMedia);
-        Settings::setShared(m_previousSettings);
-    }
+    void TearDown() override { CustomMediaStore::setShared(m_previousMedia); }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<CustomMediaStore> m_media;
     CustomMediaStore *m_previousMedia = nullptr;
 };

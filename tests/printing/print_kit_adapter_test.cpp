@@ -16,6 +16,7 @@
 
 #include "fake_sleeper.h"
 #include "gate.h"
+#include "temporary_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -29,46 +30,12 @@ using printkit::PrinterDescriptor;
 using quill::testing::FakeProcessRunner;
 using quill::testing::runSync;
 
+using quill::testing::FakeSleeper;
 using quill::testing::Gate;
-using quill::testing::InstantSleeper;
+using quill::testing::HeldSleeper;
+using quill::testing::TemporarySettings;
 
 namespace {
-
-// A sleeper whose sleeps end only when the test says so.
-class ManualSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override
-    {
-        m_durations.append(duration);
-        m_gates.push_back(std::make_unique<Gate>());
-        Gate *gate = m_gates.back().get();
-        co_await gate->wait();
-    }
-    // Ends the oldest sleep that is still running.
-    void wakeNext()
-    {
-        for (auto &gate : m_gates) {
-            if (gate->waiting() > 0) {
-                gate->open();
-                return;
-            }
-        }
-        FAIL() << "nobody is sleeping";
-    }
-    int sleeping() const
-    {
-        int n = 0;
-        for (const auto &gate : m_gates)
-            n += gate->waiting();
-        return n;
-    }
-    const QList<std::chrono::milliseconds> &durations() const { return m_durations; }
-
-private:
-    std::deque<std::unique_ptr<Gate>> m_gates;
-    QList<std::chrono::milliseconds> m_durations;
-};
 
 // A catalog whose every answer is given by the test, in any order.
 class GatedCatalog final : public printkit::PrinterQuerying
@@ -132,8 +99,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
 
         m_tools.lp = QStringLiteral("/fake/lp");
@@ -146,7 +111,6 @@ protected:
 
         m_runner.setResponder([this](const ProcessRequest &request) { return answer(request); });
     }
-    void TearDown() override { Settings::setShared(m_previousSettings); }
 
     std::unique_ptr<PrintKitAdapter> makeAdapter(std::shared_ptr<printkit::PrinterQuerying> catalog = nullptr,
                                                  Sleeper *sleeper = nullptr)
@@ -224,12 +188,11 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<PrinterCalibrationStore> m_calibration;
     printkit::CUPSTools m_tools;
     FakeProcessRunner m_runner;
-    InstantSleeper m_instantSleeper;
+    FakeSleeper m_instantSleeper;
 
     QStringList m_queues{QStringLiteral("Beta"), QStringLiteral("Alpha")};
     QString m_default = QStringLiteral("Beta");
@@ -375,7 +338,7 @@ TEST_F(PrintKitAdapterTest, AnOlderRefreshNeverReplacesANewerList)
 TEST_F(PrintKitAdapterTest, TimerRefreshesAtOnceThenEvery30SecondsWhileTheAdapterLives)
 {
     auto catalog = std::make_shared<GatedCatalog>();
-    ManualSleeper sleeper;
+    HeldSleeper sleeper;
     auto adapter = makeAdapter(catalog, &sleeper);
     QSignalSpy timer(adapter.get(), &PrintKitAdapter::refreshTimerChanged);
 
@@ -384,17 +347,17 @@ TEST_F(PrintKitAdapterTest, TimerRefreshesAtOnceThenEvery30SecondsWhileTheAdapte
     EXPECT_TRUE(adapter->isRefreshTimerRunning());
     EXPECT_EQ(timer.count(), 1);
     EXPECT_EQ(catalog->calls(), 1u);
-    ASSERT_EQ(sleeper.durations().size(), 1);
-    EXPECT_EQ(sleeper.durations().at(0), std::chrono::milliseconds(30000));
+    ASSERT_EQ(sleeper.sleeps().size(), 1);
+    EXPECT_EQ(sleeper.sleeps().at(0), std::chrono::milliseconds(30000));
 
     // A tick does not wait for a slow refresh: ticks and refreshes are not coalesced.
-    sleeper.wakeNext();
+    ASSERT_TRUE(sleeper.releaseOldest());
     settle();
     EXPECT_EQ(catalog->calls(), 2u);
-    sleeper.wakeNext();
+    ASSERT_TRUE(sleeper.releaseOldest());
     settle();
     EXPECT_EQ(catalog->calls(), 3u);
-    EXPECT_EQ(sleeper.sleeping(), 1);
+    EXPECT_EQ(sleeper.heldCount(), 1);
 
     catalog->answer(2, {{QStringLiteral("Alpha"), QStringLiteral("Alpha"), true}});
     catalog->answer(0, {});
@@ -403,10 +366,10 @@ TEST_F(PrintKitAdapterTest, TimerRefreshesAtOnceThenEvery30SecondsWhileTheAdapte
 
     // Once the adapter is gone, the pending tick ends the loop without a refresh.
     adapter.reset();
-    sleeper.wakeNext();
+    ASSERT_TRUE(sleeper.releaseOldest());
     settle();
     EXPECT_EQ(catalog->calls(), 3u);
-    EXPECT_EQ(sleeper.sleeping(), 0);
+    EXPECT_EQ(sleeper.heldCount(), 0);
     catalog->answer(1, {}); // a refresh in flight finishes without touching the adapter
     settle();
 }

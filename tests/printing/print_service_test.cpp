@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include "fake_sleeper.h"
 #include "gate.h"
+#include "temporary_settings.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -25,8 +26,9 @@
 using namespace quill;
 using quill::testing::runSync;
 
+using quill::testing::FakeSleeper;
 using quill::testing::Gate;
-using quill::testing::InstantSleeper;
+using quill::testing::TemporarySettings;
 
 namespace {
 
@@ -111,8 +113,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         m_appearance->setColorMode(LabelColorMode::blackAndWhite);
@@ -136,7 +136,6 @@ protected:
     {
         m_service.reset();
         m_adapter.reset();
-        Settings::setShared(m_previousSettings);
     }
 
     QCoro::Task<PrintResult> slip(QString printer, int itemCount)
@@ -147,8 +146,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     std::unique_ptr<PrinterCalibrationStore> m_calibration;
     std::unique_ptr<LabelAppearanceStore> m_appearance;
     ScriptedCups m_cups;

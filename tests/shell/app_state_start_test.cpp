@@ -73,7 +73,7 @@ TEST_F(AppStateStart, StartingAgainRepeatsTheRestoreButAddsNoTimerOrConnection)
     EXPECT_EQ(m_keychain->loads, 2) << "the session is restored again";
     EXPECT_EQ(requestCount(QStringLiteral("GET"), QStringLiteral("/api/auth/me")), 2);
     EXPECT_EQ(m_catalog->refreshes, 1) << "one immediate refresh, from one timer";
-    EXPECT_EQ(m_sleeper.requested().count(30s), 1) << "one refresh loop waits";
+    EXPECT_EQ(m_sleeper.sleeps().count(30s), 1) << "one refresh loop waits";
 
     // One reaction per show change, not one per start.
     ASSERT_TRUE(eventually([&] { return !app.showHistoryStore().isLoading(); }));

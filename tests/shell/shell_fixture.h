@@ -14,7 +14,7 @@
 #include "common/settings.h"
 #include "gate.h"
 #include "in_memory_keychain.h"
-#include "manual_sleeper.h"
+#include "fake_sleeper.h"
 #include "standin_home_fixture.h"
 
 #include <QUuid>
@@ -160,7 +160,7 @@ protected:
         return QStringLiteral("quillmark-shell-test-") + QUuid::createUuid().toString(QUuid::Id128);
     }
 
-    ManualSleeper m_sleeper;
+    HeldSleeper m_sleeper;
     InMemoryKeychain m_tokens;
     GatedKeychain *m_keychain = nullptr;
     std::shared_ptr<CountingCatalog> m_catalog = std::make_shared<CountingCatalog>();

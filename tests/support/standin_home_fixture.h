@@ -4,6 +4,7 @@
 // on a free port, over real HTTP.
 #include "common/settings.h"
 #include "standin_backend.h"
+#include "temporary_settings.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,14 +22,11 @@ protected:
         // The standard paths follow HOME, so each test gets its own data folder.
         m_previousHome = qgetenv("HOME");
         qputenv("HOME", m_home.path().toUtf8());
-        m_settings = std::make_unique<Settings>(m_home.filePath(QStringLiteral("settings.ini")));
-        m_previousSettings = Settings::setShared(m_settings.get());
         ASSERT_NE(m_backend.listen(), 0);
     }
 
     void TearDown() override
     {
-        Settings::setShared(m_previousSettings);
         qputenv("HOME", m_previousHome);
     }
 
@@ -49,8 +47,7 @@ protected:
 
     QTemporaryDir m_home;
     QByteArray m_previousHome;
-    std::unique_ptr<Settings> m_settings;
-    Settings *m_previousSettings = nullptr;
+    TemporarySettings m_settings;
     standin::StandinBackend m_backend;
 };
 
