@@ -21,6 +21,10 @@ trap 'kill "$backend_pid" "$marketplace_pid" 2>/dev/null || true; bash "$root/sc
 export CUPS_SERVER=$demo/cups/cups.sock
 
 app=$root/build/dev/src/quillmark
+# Chromium inside Qt WebEngine refuses to start its sandbox as root.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
 # The browser hands the sign-in back through quillmark:// addresses.
 bash "$root/scripts/register-url-handler.sh" "$app" || echo "Could not register the quillmark:// handler; browser sign-in will not return."
 launch=("$app" "$@")

@@ -27,7 +27,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # new_delete_type_mismatch: Qt WebEngine's page teardown frees with the wrong size.
 asan_base="new_delete_type_mismatch=0:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-LEAKY='webengine|\.cups$|SessionTest\.SetAuthenticatedStoresAndReportsOnlyRealChanges'
+LEAKY='webengine|\.cups$|SessionTest\.SetAuthenticatedStoresAndReportsOnlyRealChanges|PrintKitAdapterTest\.AnHtmlLabelThatTimesOut'
 
 failed=()
 run_ctest() { # <preset> <ctest arguments...>

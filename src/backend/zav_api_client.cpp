@@ -175,7 +175,9 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
     }
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
 
+    ++m_requestsInFlight;
     co_await qCoro(reply.get()).waitForFinished();
+    --m_requestsInFlight;
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {

@@ -79,6 +79,8 @@ public:
 
     // 60 s unless a test needs to see a time-out quickly.
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    // Requests sent and not yet answered.
+    int requestsInFlight() const { return m_requestsInFlight; }
 
     QCoro::Task<ZavUser> fetchCurrentUser();
     QCoro::Task<AuthResponse> appleNativeSignIn(QString identityToken, std::optional<AppleSignInUser> user);
@@ -123,6 +125,7 @@ private:
     QUrl m_baseURL;
     std::optional<QString> m_bearerToken;
     std::chrono::milliseconds m_timeout{std::chrono::seconds(60)};
+    int m_requestsInFlight = 0;
     QNetworkAccessManager m_network;
 };
 

@@ -118,8 +118,17 @@ QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generatio
             setIsTracking(false);
             co_return;
         }
-        if (answer.isString())
-            processBidderJSON(answer.toString());
+        if (answer.isString()) {
+            try {
+                processBidderJSON(answer.toString());
+            } catch (const std::exception &e) {
+                // Not a page fault, but the loop must not die with tracking still on.
+                qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(errorMessage(e)));
+                setError(QStringLiteral("Bidder poll failed: ") + errorMessage(e));
+                setIsTracking(false);
+                co_return;
+            }
+        }
 
         try {
             co_await sleeper.sleep(kReadInterval);

@@ -20,6 +20,8 @@ class ScreensShell : public ShellFixture
 protected:
     void TearDown() override
     {
+        if (m_shell)
+            settle(m_shell->appState());
         m_shell.reset();
         ShellFixture::TearDown();
     }
@@ -47,7 +49,9 @@ TEST_F(ScreensShell, Loading)
     // The window's background fills the corners; the indicator sits in the middle.
     EXPECT_EQ(image.pixelColor(5, 5).rgb(), appBackgroundColor().rgb());
     EXPECT_EQ(image.pixelColor(1095, 795).rgb(), appBackgroundColor().rgb());
+    // The held restore resumes from the event loop: let it end while its gate lives.
     restoreHeld.open();
+    settle(shell.appState());
 }
 
 TEST_F(ScreensShell, SidebarSeller)

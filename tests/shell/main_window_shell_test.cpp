@@ -24,6 +24,8 @@ class MainWindowShell : public ShellFixture
 protected:
     void TearDown() override
     {
+        if (m_shell)
+            settle(m_shell->appState());
         m_shell.reset();
         ShellFixture::TearDown();
     }

@@ -100,6 +100,8 @@ protected:
 
     void TearDown() override
     {
+        if (m_appState)
+            settle(*m_appState);
         m_appState.reset();
         // Loops still waiting find their service gone and end.
         m_sleeper.releaseAll();
@@ -128,6 +130,8 @@ protected:
     AppState &makeAppState() { return makeAppState(setup()); }
     AppState &makeAppState(AppSetup setup)
     {
+        if (m_appState)
+            settle(*m_appState);
         m_appState = std::make_unique<AppState>(std::move(setup));
         return *m_appState;
     }
@@ -153,6 +157,15 @@ protected:
     {
         auto task = state.start();
         ASSERT_TRUE(eventually([&] { return !state.isStarting(); }));
+    }
+
+    // Requests still in flight when the services go would leave their tasks waiting for ever.
+    static void settle(AppState &state)
+    {
+        eventually([&] {
+            return !state.isStarting() && !state.showHistoryStore().isLoading() &&
+                   state.authManager().api().requestsInFlight() == 0;
+        });
     }
 
     static QString uniqueServerName()
