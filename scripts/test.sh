@@ -30,10 +30,16 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 LEAKY='webengine|\.cups$|SessionTest\.SetAuthenticatedStoresAndReportsOnlyRealChanges|PrintKitAdapterTest\.AnHtmlLabelThatTimesOut'
 
 failed=()
+counts=$(mktemp)
+trap 'rm -f "$counts"' EXIT
 run_ctest() { # <preset> <ctest arguments...>
-    local preset=$1
+    local preset=$1 status
     shift
-    (cd "$root/build/$preset" && ctest --output-on-failure --timeout 600 -j"$jobs" "$@")
+    set +e
+    (cd "$root/build/$preset" && ctest --output-on-failure --timeout 600 -j"$jobs" "$@") | tee -a "$counts"
+    status=${PIPESTATUS[0]}
+    set -e
+    return "$status"
 }
 
 for preset in $presets; do
@@ -56,8 +62,13 @@ for preset in $presets; do
     [ "$ok" = 1 ] || failed+=("$preset (tests)")
 done
 
+# One line for the whole run, over every preset, last.
+read -r total_failed total_run < <(sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\1 \2/p' "$counts" |
+    awk '{ f += $1; t += $2 } END { print f + 0, t + 0 }')
 if [ ${#failed[@]} -gt 0 ]; then
     echo "FAILED: ${failed[*]}" >&2
+    echo "tests: $((total_run - total_failed)) passed, $total_failed failed"
     exit 1
 fi
 echo "All presets passed: $presets"
+echo "tests: $((total_run - total_failed)) passed, $total_failed failed"
