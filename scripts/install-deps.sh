@@ -25,6 +25,8 @@ PACKAGES=(
   fonts-adf-baskervald fonts-roboto-slab
   # buyer names with emoji, and the symbolic icons the screens use
   fonts-noto-color-emoji adwaita-icon-theme
+  # the desktop browser for the Google sign-in
+  xdg-utils
 )
 
 missing=()
