@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/live_page_scripts.h"
+#include "capture/page_script_source.h"
 #include "common/clock.h"
 #include "printing/print_job.h"
 #include "ui/live/live_tab.h"
@@ -258,11 +260,44 @@ Q_SIGNALS:
     void showEnded();
 
 private:
+    struct Derived;
     struct Impl;
     std::unique_ptr<Impl> d;
 
+    ScreenState computeScreenState() const;
+    Derived computeDerived() const;
     void refreshScreenState();
     void refreshDerived();
+    void setPipOffset(QSizeF offset);
+    void setCurrentDrag(QSizeF drag);
+    void setEndingShow(bool value);
+
+    PageScriptSource scriptSource() const;
+    QCoro::Task<> runScript(LivePageScripts::Script script);
+    QCoro::Task<> settleAfterPause(bool reinstallBidObserver);
+
+    QCoro::Task<> sessionTask();
+    void followNavigation();
+    bool captureActive() const;
+    // False when the id can never load (it is then forgotten).
+    bool navigateToStream(const QString &streamId);
+    void onAuthenticatedChanged(bool authenticated);
+    QCoro::Task<> navigateAfterSignIn(QString streamId, quint64 ticket);
+
+    void onPageAddressChanged(const QUrl &address);
+    void pauseForForeignStream();
+    void resumeAfterForeignStream();
+    void startCapture();
+
+    QCoro::Task<> captureTask();
+    void takeStreamIdFromPage();
+    QCoro::Task<bool> startOrResumeShow(quint64 generation);
+    void startRetryingShowStart();
+    QCoro::Task<> retryShowStart(quint64 generation);
+
+    void letGoOfShow();
+    QCoro::Task<> endShowTask();
+    void checkPauseAfterShow();
 
     LiveServices m_services;
     std::unique_ptr<SoldAuctionRoad> m_road;
