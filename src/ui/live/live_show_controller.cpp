@@ -32,7 +32,7 @@ const char *const kControllerProperty = "quill.liveShowController";
 bool hasUnfinishedJobs(const AutoPrintManager &manager)
 {
     const QList<PrintJob> &jobs = manager.printJobs();
-    return manager.isProcessing() || manager.hasPendingDebounce() ||
+    return manager.isProcessing() ||
            std::any_of(jobs.begin(), jobs.end(), [](const PrintJob &job) {
                return job.status.kind == PrintJob::Status::Kind::queued ||
                       job.status.kind == PrintJob::Status::Kind::printing;
@@ -134,6 +134,7 @@ LiveShowController::LiveShowController(LiveServices services, LiveShowController
     for (auto signal : {&AutoPrintManager::isProcessingChanged, &AutoPrintManager::hasPendingDebounceChanged})
         connect(&autoPrint, signal, this, &LiveShowController::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowController::checkPauseAfterShow);
+    connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowController::checkPauseAfterShow);
     connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this, &LiveShowController::refreshDerived);
     if (services.auth)
         connect(services.auth, &AuthManager::stateChanged, this, &LiveShowController::refreshDerived);
@@ -399,14 +400,14 @@ void LiveShowController::dragEnded(QSizeF translation)
     if (m_webViewExpanded)
         return;
     setPipOffset(m_pipOffset + translation);
-    setCurrentDrag(QSizeF());
+    setCurrentDrag(QSizeF(0, 0));
 }
 
 void LiveShowController::toggleExpanded()
 {
     setWebViewExpanded(!m_webViewExpanded);
-    setPipOffset(QSizeF());
-    setCurrentDrag(QSizeF());
+    setPipOffset(QSizeF(0, 0));
+    setCurrentDrag(QSizeF(0, 0));
 }
 
 void LiveShowController::setWebViewExpanded(bool value)
