@@ -237,13 +237,13 @@ protected:
         setup.sleeper = &m_sleeper;
         setup.clock = &m_clock;
         setup.keychain = std::make_unique<InMemoryKeychainView>(m_tokens);
-        setup.processRunner = &m_cups;
+        setup.processRunner = &m_runner;
         setup.cupsTools.lp = FakeCups::lp;
         setup.cupsTools.lpstat = FakeCups::lpstat;
         setup.cupsTools.cancel = FakeCups::cancel;
         setup.cupsTools.cupsenable = FakeCups::cupsenable;
         setup.cupsTools.ppdDirectory = m_home.filePath(QStringLiteral("ppd"));
-        setup.printerCatalog = std::make_shared<NoPrinters>();
+        setup.printerCatalog = m_catalog;
         setup.makeMarketplacePage = [this] {
             auto page = std::make_unique<LivePage>();
             m_page = page.get();
@@ -325,15 +325,40 @@ protected:
     AutoPrintManager &autoPrint() { return m_app->autoPrintManager(); }
     LivePage &page() { return *m_page; }
 
-    class NoPrinters final : public printkit::PrinterQuerying
+    // The printers the system lists, by name.
+    class NamedPrinters final : public printkit::PrinterQuerying
     {
     public:
-        QCoro::Task<QList<printkit::PrinterDescriptor>> availablePrinters() override { co_return {}; }
+        QCoro::Task<QList<printkit::PrinterDescriptor>> availablePrinters() override
+        {
+            QList<printkit::PrinterDescriptor> out;
+            for (const QString &name : std::as_const(names))
+                out.append(printkit::PrinterDescriptor{printkit::PrinterID{name}, name, false});
+            co_return out;
+        }
         QCoro::Task<std::optional<printkit::PrinterDescriptor>> defaultPrinter() override { co_return std::nullopt; }
         QCoro::Task<std::optional<printkit::PrinterDescriptor>> preferredPrinter(QStringList) override
         {
             co_return std::nullopt;
         }
+        QStringList names;
+    };
+
+    // Every CUPS tool run, in order, before the fake scheduler answers it.
+    class RecordingRunner final : public ProcessRunner
+    {
+    public:
+        explicit RecordingRunner(FakeCups &cups) : m_cups(cups) {}
+        QCoro::Task<ProcessResult> run(ProcessRequest request) override
+        {
+            runs.append(request.program.section(QLatin1Char('/'), -1) + QLatin1Char(' ') +
+                        request.arguments.join(QLatin1Char(' ')));
+            co_return co_await m_cups.run(std::move(request));
+        }
+        QStringList runs;
+
+    private:
+        FakeCups &m_cups;
     };
 
     // The keychain outlives each run of the program, as the login keyring does.
@@ -351,7 +376,9 @@ protected:
 
     LiveSleeper m_sleeper;
     FixedClock m_clock;
-    FakeCups m_cups{{kQueue}};
+    FakeCups m_cups{{kQueue, QStringLiteral("Boxes"), QStringLiteral("Spare")}};
+    RecordingRunner m_runner{m_cups};
+    std::shared_ptr<NamedPrinters> m_catalog = std::make_shared<NamedPrinters>();
     InMemoryKeychain m_tokens;
     QString m_token;
     std::unique_ptr<AppState> m_app;

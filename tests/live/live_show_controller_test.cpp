@@ -359,6 +359,36 @@ TEST_F(LiveControllerOperations, TheErrorLineShowsTheFirstErrorInItsOrder)
     EXPECT_EQ(controller().errorText(), sync().syncError());
 }
 
+TEST_F(LiveControllerOperations, FixRepairsTheStoppedQueuesOneAfterTheOtherInListOrder)
+{
+    m_catalog->names = {QStringLiteral("Spare"), kQueue, QStringLiteral("Boxes")};
+    m_cups.stop(kQueue);
+    m_cups.stop(QStringLiteral("Boxes"));
+    startApp();
+    PrintKitAdapter &adapter = m_app->printAdapter();
+    auto refresh = adapter.refreshPrinters();
+    ASSERT_TRUE(eventually([&] { return controller().showQueueBanner(); }));
+    QStringList listed;
+    for (const PrinterInfo &printer : adapter.printers())
+        listed.append(printer.name);
+    m_runner.runs.clear();
+
+    bool repaired = false;
+    QObject::connect(&controller(), &LiveShowController::queueRepairFinished, [&] { repaired = true; });
+    controller().repairStoppedQueues();
+    ASSERT_TRUE(eventually([&] { return repaired; }));
+    QStringList enabled;
+    for (const QString &run : std::as_const(m_runner.runs))
+        if (run.startsWith(QLatin1String("cupsenable ")))
+            enabled.append(run.section(QLatin1Char(' '), 1, 1));
+    QStringList stoppedInListOrder;
+    for (const QString &name : std::as_const(listed))
+        if (name != QLatin1String("Spare"))
+            stoppedInListOrder.append(name);
+    EXPECT_EQ(enabled, stoppedInListOrder);
+    EXPECT_TRUE(eventually([&] { return !controller().showQueueBanner(); }));
+}
+
 TEST_F(LiveControllerOperations, DisconnectLeavesTheShowLocallyWithoutABackendRequestOrAPrintingChange)
 {
     startApp();
