@@ -103,6 +103,36 @@ TEST_F(LiveControllerCapture, AnUnusableStoredStreamIdIsForgottenAndTheConnectSc
     EXPECT_TRUE(page().loads.isEmpty());
 }
 
+TEST_F(LiveControllerCapture, OpeningTheScreenWithAStoredStreamGoesThereAtOnce)
+{
+    startApp();
+    session().setAuthenticated(true);
+    sync().setActiveStreamId(kStream);
+    page().loads.clear();
+    controller().screenShown();
+    settle();
+    ASSERT_EQ(page().loads.size(), 1);
+    EXPECT_EQ(page().loads.first(), liveURL(kStream));
+
+    // Followed from now on: the page's address reaches the session.
+    page().arrive(liveURL(kStream));
+    EXPECT_TRUE(eventually([&] { return session().currentURL() == liveURL(kStream); }));
+}
+
+TEST_F(LiveControllerCapture, WithoutAStreamOrALiveShowTheConnectScreenStays)
+{
+    startApp();
+    session().setAuthenticated(true);
+    bool finished = false;
+    QObject::connect(&controller(), &LiveShowController::sessionTaskFinished, [&] { finished = true; });
+    controller().screenShown();
+    ASSERT_TRUE(eventually([&] { return finished; }));
+    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::connect);
+    EXPECT_TRUE(page().loads.isEmpty());
+    page().arrive(QUrl(QStringLiteral("https://market.example/browse")));
+    EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/browse"); }));
+}
+
 class LiveControllerRoad : public LiveFixture
 {
 };
