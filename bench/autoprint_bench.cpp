@@ -11,6 +11,8 @@
 // The others run twice: /0 with recorded CUPS tools (the program's own work only) and
 // /1 with the real tools against the private scheduler of scripts/bench.sh (the
 // queue checks and the queue lookup then cost real lpstat runs).
+#include "backend/show_sync_service.h"
+#include "backend/zav_api_client.h"
 #include "capture/auction_poller.h"
 #include "capture/webengine_page_script_host.h"
 #include "common/process_runner.h"
@@ -23,8 +25,6 @@
 #include "printkit/transport/cups_print_transport.h"
 #include "standin_backend.h"
 #include "standin_marketplace.h"
-#include "backend/show_sync_service.h"
-#include "backend/zav_api_client.h"
 #include "ui/live/sold_auction_road.h"
 
 #include <QApplication>
@@ -362,7 +362,8 @@ void BM_NewWinAfter2000(benchmark::State &state)
 
     quill::PrintKitAdapter adapter;
     quill::PrintService service(adapter, nullptr);
-    quill::AutoPrintManager manager(quill::AutoPrintManagerSetup{&immediate, &quill::SystemClock::instance(), &settings});
+    quill::AutoPrintManager manager(
+        quill::AutoPrintManagerSetup{&immediate, &quill::SystemClock::instance(), &settings});
     manager.setIsPrinting(false);
     quill::AuctionPoller poller(immediate);
     quill::SoldAuctionRoad road(poller, manager, service, &sync);
@@ -370,8 +371,9 @@ void BM_NewWinAfter2000(benchmark::State &state)
     constexpr int kEarlier = 2000;
     QStringList uploaded;
     for (int i = 0; i < kEarlier; ++i) {
-        poller.ingest(quill::RawAuction{QStringLiteral("buyer%1").arg(i % 300), QStringLiteral("%1.50").arg(i), i,
-                                        QStringLiteral("Lot %1").arg(i), std::nullopt});
+        poller.ingest(quill::RawAuction{QStringLiteral("buyer%1").arg(i % 300),
+                                        QStringLiteral("%1.50").arg(i), i, QStringLiteral("Lot %1").arg(i),
+                                        std::nullopt});
         uploaded.append(poller.capturedAuctions().first().id);
     }
     sync.addSyncedAuctionKeys(uploaded); // as if the backend held them already
@@ -386,14 +388,15 @@ void BM_NewWinAfter2000(benchmark::State &state)
     for (auto _ : state) {
         ++number;
         const Clock::time_point begin = Clock::now();
-        poller.ingest(quill::RawAuction{QStringLiteral("late-buyer"), QStringLiteral("%1.50").arg(number), number,
-                                        std::nullopt, std::nullopt});
+        poller.ingest(quill::RawAuction{QStringLiteral("late-buyer"), QStringLiteral("%1.50").arg(number),
+                                        number, std::nullopt, std::nullopt});
         road.handOver();
         const std::chrono::duration<double> elapsed = Clock::now() - begin;
         state.SetIterationTime(elapsed.count());
         latencies.push_back(elapsed.count() * 1000.0);
         state.PauseTiming();
-        runUntil([&] { return sync.pendingUploadCount() == 0 && !sync.isUploading(); }, std::chrono::seconds(30));
+        runUntil([&] { return sync.pendingUploadCount() == 0 && !sync.isUploading(); },
+                 std::chrono::seconds(30));
         state.ResumeTiming();
     }
     if (manager.seenAuctionIds().size() != qsizetype(kEarlier + latencies.size()))

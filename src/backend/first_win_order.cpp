@@ -1,7 +1,6 @@
 #include "backend/first_win_order.h"
 
 #include <QDateTime>
-
 #include <algorithm>
 #include <optional>
 

@@ -32,7 +32,6 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QTimer>
-
 #include <deque>
 #include <memory>
 
@@ -119,9 +118,9 @@ public:
     QList<QUrl> loads;
     QList<QJsonObject> wins; // newest first, as the page lists them
     QJsonValue titleAnswer = QStringLiteral("{\"title\":\"Friday cards\"}");
-    QStringList scriptsRun;  // names of the live scripts, in order
+    QStringList scriptsRun; // names of the live scripts, in order
     int winScans = 0;
-    bool crashed = false;    // every script fails as after a render-process crash
+    bool crashed = false; // every script fails as after a render-process crash
 
     QUrl url() const override { return address; }
     void load(const QUrl &url) override { loads.append(url); }
@@ -295,7 +294,6 @@ protected:
         ASSERT_TRUE(eventually([&] { return m_captureTasksDone > done; }));
     }
 
-
     void showWin(const QString &user, const QString &price, qint64 number)
     {
         m_page->addWin(user, price, number);
@@ -336,7 +334,10 @@ protected:
                 out.append(printkit::PrinterDescriptor{printkit::PrinterID{name}, name, false});
             co_return out;
         }
-        QCoro::Task<std::optional<printkit::PrinterDescriptor>> defaultPrinter() override { co_return std::nullopt; }
+        QCoro::Task<std::optional<printkit::PrinterDescriptor>> defaultPrinter() override
+        {
+            co_return std::nullopt;
+        }
         QCoro::Task<std::optional<printkit::PrinterDescriptor>> preferredPrinter(QStringList) override
         {
             co_return std::nullopt;
@@ -367,7 +368,10 @@ protected:
     public:
         explicit InMemoryKeychainView(InMemoryKeychain &store) : m_store(store) {}
         QCoro::Task<> save(QString value, QString account) override { co_await m_store.save(value, account); }
-        QCoro::Task<std::optional<QString>> load(QString account) override { co_return co_await m_store.load(account); }
+        QCoro::Task<std::optional<QString>> load(QString account) override
+        {
+            co_return co_await m_store.load(account);
+        }
         QCoro::Task<> remove(QString account) override { co_await m_store.remove(account); }
 
     private:

@@ -1,9 +1,8 @@
 // The live show screen's logic, without widgets: the capture task, the road of
 // every win to the labels and the backend, resuming a show, the reactions to the
 // page and the marketplace sign-in, and the header's and status bar's operations.
-#include "live_fixture.h"
-
 #include "capture/bidder_tracker.h"
+#include "live_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +33,8 @@ TEST_F(LiveControllerCapture, StartsTheShowTitledFromThePageThenPollsTracksAndSe
     EXPECT_TRUE(poller().isPolling());
     EXPECT_TRUE(m_app->bidderTracker().isTracking());
     // The title first, then, a second later, picture-in-picture for the floating box.
-    EXPECT_EQ(page().scriptsRun,
-              QStringList({LivePageScripts::name(Script::streamTitle), LivePageScripts::name(Script::pictureInPicture)}));
+    EXPECT_EQ(page().scriptsRun, QStringList({LivePageScripts::name(Script::streamTitle),
+                                              LivePageScripts::name(Script::pictureInPicture)}));
     EXPECT_GE(m_sleeper.requested(LiveShowController::kScriptDelay), 1);
     EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
     EXPECT_TRUE(controller().showEndShowButton());
@@ -98,7 +97,8 @@ TEST_F(LiveControllerCapture, AnUnusableStoredStreamIdIsForgottenAndTheConnectSc
     sync().setActiveStreamId(QStringLiteral("../auth/me"));
     EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
     controller().screenShown();
-    EXPECT_TRUE(eventually([&] { return controller().screenState() == LiveShowController::ScreenState::connect; }));
+    EXPECT_TRUE(
+        eventually([&] { return controller().screenState() == LiveShowController::ScreenState::connect; }));
     EXPECT_TRUE(sync().activeStreamId().isEmpty());
     EXPECT_TRUE(page().loads.isEmpty());
 }
@@ -151,7 +151,8 @@ TEST_F(LiveControllerRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
     ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 3; }));
     EXPECT_TRUE(eventually([&] {
         const QList<CapturedAuction> &captures = poller().capturedAuctions();
-        return std::all_of(captures.begin(), captures.end(), [](const CapturedAuction &a) { return a.isPrinted; });
+        return std::all_of(captures.begin(), captures.end(),
+                           [](const CapturedAuction &a) { return a.isPrinted; });
     }));
     const int scans = page().winScans;
     ASSERT_TRUE(eventually([&] { return page().winScans > scans + 5; }));
@@ -194,12 +195,14 @@ TEST_F(LiveControllerResume, ARestartMidShowReprintsNothingUploadsEachPendingAuc
     controller().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
-    ASSERT_TRUE(eventually([&] { return submissions() == 4 && printedAll() && backendAuctions().size() == 2; }));
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 4 && printedAll() && backendAuctions().size() == 2; }));
 
     // The backend stops taking uploads; the next win prints but stays pending.
     m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
-    ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll() && sync().pendingUploadCount() == 1; }));
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 6 && printedAll() && sync().pendingUploadCount() == 1; }));
     const QString showId = sync().activeShowId();
     const QList<QJsonObject> wins = page().wins;
 
@@ -244,9 +247,21 @@ TEST_F(LiveControllerResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePa
     earlier.status = QStringLiteral("live");
     const QString showId = m_backend.addShow(earlier);
     // Out of order on the backend: box numbers follow the first win.
-    m_backend.addAuction({QString(), showId, QStringLiteral("zed"), QStringLiteral("9"), 2, {}, {},
+    m_backend.addAuction({QString(),
+                          showId,
+                          QStringLiteral("zed"),
+                          QStringLiteral("9"),
+                          2,
+                          {},
+                          {},
                           QStringLiteral("2026-03-05T11:00:05Z")});
-    m_backend.addAuction({QString(), showId, QStringLiteral("amy"), QStringLiteral("8"), 1, {}, {},
+    m_backend.addAuction({QString(),
+                          showId,
+                          QStringLiteral("amy"),
+                          QStringLiteral("8"),
+                          1,
+                          {},
+                          {},
                           QStringLiteral("2026-03-05T11:00:01Z")});
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowIdKey), showId);
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowStreamIdKey), kStream);
@@ -256,14 +271,17 @@ TEST_F(LiveControllerResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePa
     openLiveShow();
 
     ASSERT_TRUE(eventually([&] { return poller().capturedAuctions().size() == 2; }));
-    EXPECT_TRUE(sync().syncedAuctionKeys().contains(CapturedAuction::makeId("zed", *Decimal::fromString(u"9"), 2)));
+    EXPECT_TRUE(
+        sync().syncedAuctionKeys().contains(CapturedAuction::makeId("zed", *Decimal::fromString(u"9"), 2)));
     EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("amy")), 1);
     EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("zed")), 2);
 
     showWin(QStringLiteral("kim"), QStringLiteral("4"), 3);
-    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 3; }));
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 3; }));
     EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("kim")), 3);
-    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/") + showId + QStringLiteral("/auctions")),
+    EXPECT_EQ(requestCount(QStringLiteral("POST"),
+                           QStringLiteral("/api/shows/") + showId + QStringLiteral("/auctions")),
               1);
 }
 
@@ -314,7 +332,8 @@ TEST_F(LiveControllerResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapture
 
     m_sleeper.release(2500ms);
     ASSERT_TRUE(eventually([&] { return !sync().activeShowId().isEmpty(); }));
-    EXPECT_TRUE(eventually([&] { return backendAuctions().size() == 1; })) << "without waiting for another win";
+    EXPECT_TRUE(eventually([&] { return backendAuctions().size() == 1; }))
+        << "without waiting for another win";
     EXPECT_EQ(m_backend.shows(kSeller).size(), 1);
 }
 
@@ -425,7 +444,8 @@ TEST_F(LiveControllerOperations, DisconnectLeavesTheShowLocallyWithoutABackendRe
     openLiveShow();
     controller().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
-    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
     const QString showId = sync().activeShowId();
     m_backend.clearRequests();
 
@@ -454,7 +474,8 @@ TEST_F(LiveControllerOperations, EndShowResetsFirstStillPrintsQueuedLabelsThenPa
     controller().togglePrinting();
     m_sleeper.held.insert(500);
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
-    ASSERT_TRUE(eventually([&] { return autoPrint().printJobs().size() == 2 && backendAuctions().size() == 1; }));
+    ASSERT_TRUE(
+        eventually([&] { return autoPrint().printJobs().size() == 2 && backendAuctions().size() == 1; }));
     const QString showId = sync().activeShowId();
 
     controller().requestEndShow();
@@ -514,11 +535,10 @@ TEST_F(LiveControllerOperations, TheBoxGoesHomeWhenExpandedAndTheRulesRunOnEachC
     controller().toggleExpanded();
     EXPECT_EQ(controller().pipOrigin(QSizeF(1000, 800)), QPointF(1000 - 200 - 12, 800 - 356 - 12));
     EXPECT_TRUE(eventually([&] { return page().scriptsRun.size() == 4; }));
-    EXPECT_EQ(page().scriptsRun,
-              QStringList({LivePageScripts::name(Script::removePictureInPicture),
-                           LivePageScripts::name(Script::cleanStream),
-                           LivePageScripts::name(Script::removeCleanStream),
-                           LivePageScripts::name(Script::pictureInPicture)}));
+    EXPECT_EQ(page().scriptsRun, QStringList({LivePageScripts::name(Script::removePictureInPicture),
+                                              LivePageScripts::name(Script::cleanStream),
+                                              LivePageScripts::name(Script::removeCleanStream),
+                                              LivePageScripts::name(Script::pictureInPicture)}));
 
     controller().setShowVideo(true);
     controller().setShowVideo(false);

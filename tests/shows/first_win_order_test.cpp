@@ -27,7 +27,7 @@ QStringList ids(const QList<ServerAuction> &auctions)
 TEST(FirstWinOrder, OldestFirstWithTiesAndUnreadableTimesInTheBackendsOrder)
 {
     const QList<ServerAuction> answer{
-        auction("late", "2026-03-05T11:00:09Z"),     auction("bad", "yesterday"),
+        auction("late", "2026-03-05T11:00:09Z"),      auction("bad", "yesterday"),
         auction("tie-a", "2026-03-05T11:00:02.500Z"), auction("early", "2026-03-05T10:59:59+01:00"),
         auction("tie-b", "2026-03-05T11:00:02.500Z"), auction("empty", ""),
     };

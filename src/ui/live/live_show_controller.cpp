@@ -18,7 +18,6 @@
 #include <QCoroSignal>
 #include <QLoggingCategory>
 #include <QPointer>
-
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcLiveShowController, "app.quillmark.Quillmark.LiveShowView")
@@ -32,8 +31,7 @@ const char *const kControllerProperty = "quill.liveShowController";
 bool hasUnfinishedJobs(const AutoPrintManager &manager)
 {
     const QList<PrintJob> &jobs = manager.printJobs();
-    return manager.isProcessing() ||
-           std::any_of(jobs.begin(), jobs.end(), [](const PrintJob &job) {
+    return manager.isProcessing() || std::any_of(jobs.begin(), jobs.end(), [](const PrintJob &job) {
                return job.status.kind == PrintJob::Status::Kind::queued ||
                       job.status.kind == PrintJob::Status::Kind::printing;
            });
@@ -43,9 +41,9 @@ bool hasUnfinishedJobs(const AutoPrintManager &manager)
 
 LiveServices LiveServices::of(AppState &appState)
 {
-    return LiveServices{appState.whatnotSession(),   appState.auctionPoller(),    appState.bidderTracker(),
-                        appState.soldScraper(),      appState.autoPrintManager(), appState.printService(),
-                        appState.printAdapter(),     appState.showSyncService(),  appState.showHistoryStore(),
+    return LiveServices{appState.whatnotSession(), appState.auctionPoller(),    appState.bidderTracker(),
+                        appState.soldScraper(),    appState.autoPrintManager(), appState.printService(),
+                        appState.printAdapter(),   appState.showSyncService(),  appState.showHistoryStore(),
                         &appState.authManager()};
 }
 
@@ -105,7 +103,8 @@ LiveShowController::LiveShowController(LiveServices services, LiveShowController
                                                &services.showSync);
 
     WhatnotSession &session = services.session;
-    connect(&session, &WhatnotSession::isAuthenticatedChanged, this, &LiveShowController::onAuthenticatedChanged);
+    connect(&session, &WhatnotSession::isAuthenticatedChanged, this,
+            &LiveShowController::onAuthenticatedChanged);
     connect(&session, &WhatnotSession::currentURLChanged, this, &LiveShowController::onPageAddressChanged);
     connect(&session, &WhatnotSession::errorChanged, this, &LiveShowController::refreshDerived);
 
@@ -135,7 +134,8 @@ LiveShowController::LiveShowController(LiveServices services, LiveShowController
         connect(&autoPrint, signal, this, &LiveShowController::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowController::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowController::checkPauseAfterShow);
-    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this, &LiveShowController::refreshDerived);
+    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this,
+            &LiveShowController::refreshDerived);
     if (services.auth)
         connect(services.auth, &AuthManager::stateChanged, this, &LiveShowController::refreshDerived);
 
@@ -150,7 +150,8 @@ LiveShowController::~LiveShowController()
 
 LiveShowController &LiveShowController::of(AppState &appState)
 {
-    if (auto *existing = qobject_cast<LiveShowController *>(appState.property(kControllerProperty).value<QObject *>()))
+    if (auto *existing =
+            qobject_cast<LiveShowController *>(appState.property(kControllerProperty).value<QObject *>()))
         return *existing;
     // A child of the state: AppState removes its children before its services go.
     auto *controller = new LiveShowController(LiveServices::of(appState), {}, &appState);
@@ -310,9 +311,12 @@ bool LiveShowController::showLeaveStream() const
 QString LiveShowController::labelModeTitle(LabelMode mode)
 {
     switch (mode) {
-    case LabelMode::realtime: return QStringLiteral("Winner");
-    case LabelMode::grouped: return QStringLiteral("Box");
-    case LabelMode::both: return QStringLiteral("Winner + Box");
+    case LabelMode::realtime:
+        return QStringLiteral("Winner");
+    case LabelMode::grouped:
+        return QStringLiteral("Box");
+    case LabelMode::both:
+        return QStringLiteral("Winner + Box");
     }
     return {};
 }
@@ -416,8 +420,8 @@ void LiveShowController::setWebViewExpanded(bool value)
         return;
     m_webViewExpanded = value;
     Q_EMIT webViewExpandedChanged(value);
-    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean), lcLiveShowController(),
-                  "The expansion rule");
+    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean),
+                  lcLiveShowController(), "The expansion rule");
 }
 
 void LiveShowController::setShowVideo(bool value)
@@ -436,8 +440,9 @@ void LiveShowController::setStreamClean(bool value)
         return;
     m_streamClean = value;
     Q_EMIT streamCleanChanged(value);
-    startDetached(runScript(value ? LivePageScripts::Script::cleanStream : LivePageScripts::Script::removeCleanStream),
-                  lcLiveShowController(), "The clean switch");
+    startDetached(
+        runScript(value ? LivePageScripts::Script::cleanStream : LivePageScripts::Script::removeCleanStream),
+        lcLiveShowController(), "The clean switch");
 }
 
 void LiveShowController::toggleAdminTools()
@@ -550,7 +555,8 @@ void LiveShowController::followNavigation()
         if (self)
             self->d->followingNavigation = false;
     };
-    startDetached(follow(self, &m_services.session), lcLiveShowController(), "Following the page's navigation");
+    startDetached(follow(self, &m_services.session), lcLiveShowController(),
+                  "Following the page's navigation");
 }
 
 bool LiveShowController::navigateToStream(const QString &streamId)
@@ -579,7 +585,8 @@ void LiveShowController::onAuthenticatedChanged(bool authenticated)
     const QString streamId = m_services.showSync.activeStreamId();
     if (streamId.isEmpty())
         return;
-    startDetached(navigateAfterSignIn(streamId, ticket), lcLiveShowController(), "The navigation after sign-in");
+    startDetached(navigateAfterSignIn(streamId, ticket), lcLiveShowController(),
+                  "The navigation after sign-in");
 }
 
 QCoro::Task<> LiveShowController::navigateAfterSignIn(QString streamId, quint64 ticket)
@@ -733,8 +740,8 @@ QCoro::Task<bool> LiveShowController::startOrResumeShow(quint64 generation)
     QPointer<LiveShowController> self(this);
     ShowSyncService &sync = m_services.showSync;
     if (sync.activeShowId().isEmpty()) {
-        const QString title =
-            co_await LivePageScripts::showTitle(scriptSource(), d->clock->now().toLocalTime().date(), d->locale);
+        const QString title = co_await LivePageScripts::showTitle(
+            scriptSource(), d->clock->now().toLocalTime().date(), d->locale);
         if (!self || generation != d->generation)
             co_return false;
         co_await sync.startShow(title, rawValue(m_services.autoPrint.labelMode()));
@@ -746,7 +753,8 @@ QCoro::Task<bool> LiveShowController::startOrResumeShow(quint64 generation)
         co_return false;
     if (d->takenUpShowId == showId)
         co_return true; // entering the live content again: this show is already taken up
-    const std::optional<ShowAuctionsResponse> response = co_await m_services.showHistory.fetchShowAuctions(showId);
+    const std::optional<ShowAuctionsResponse> response =
+        co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
         co_return false;
     const QList<AuctionUpload> pending = sync.pendingUploads(showId);
@@ -823,8 +831,8 @@ void LiveShowController::scrapeSold()
         if (self)
             Q_EMIT self->soldScrapeFinished();
     };
-    startDetached(scrape(self, &m_services.scraper, &m_services.session, &m_services.poller), lcLiveShowController(),
-                  "Scrape Sold");
+    startDetached(scrape(self, &m_services.scraper, &m_services.session, &m_services.poller),
+                  lcLiveShowController(), "Scrape Sold");
 }
 
 void LiveShowController::repairStoppedQueues()

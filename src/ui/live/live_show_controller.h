@@ -13,7 +13,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QUrl>
-
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -78,11 +77,13 @@ class LiveShowController final : public QObject
 
     // Which of the three things the seller sees.
     Q_PROPERTY(quill::LiveShowController::ScreenState screenState READ screenState NOTIFY screenStateChanged)
-    Q_PROPERTY(bool showLoginWebView READ showLoginWebView WRITE setShowLoginWebView NOTIFY showLoginWebViewChanged)
+    Q_PROPERTY(
+        bool showLoginWebView READ showLoginWebView WRITE setShowLoginWebView NOTIFY showLoginWebViewChanged)
 
     // Live content layout.
     Q_PROPERTY(quill::LiveTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY selectedTabChanged)
-    Q_PROPERTY(bool webViewExpanded READ webViewExpanded WRITE setWebViewExpanded NOTIFY webViewExpandedChanged)
+    Q_PROPERTY(
+        bool webViewExpanded READ webViewExpanded WRITE setWebViewExpanded NOTIFY webViewExpandedChanged)
     Q_PROPERTY(QSizeF pipOffset READ pipOffset NOTIFY pipOffsetChanged)
     Q_PROPERTY(QSizeF currentDrag READ currentDrag NOTIFY currentDragChanged)
     Q_PROPERTY(bool showVideo READ showVideo WRITE setShowVideo NOTIFY showVideoChanged)

@@ -11,8 +11,8 @@
 
 namespace quill {
 
-SoldAuctionRoad::SoldAuctionRoad(AuctionPoller &poller, AutoPrintManager &autoPrint, PrintService &printService,
-                                 ShowSyncService *showSync, QObject *parent)
+SoldAuctionRoad::SoldAuctionRoad(AuctionPoller &poller, AutoPrintManager &autoPrint,
+                                 PrintService &printService, ShowSyncService *showSync, QObject *parent)
     : QObject(parent), m_poller(&poller), m_autoPrint(&autoPrint), m_printService(&printService),
       m_showSync(showSync), m_lastCount(poller.capturedAuctions().size())
 {
