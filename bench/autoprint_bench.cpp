@@ -329,6 +329,12 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
 }
 BENCHMARK(BM_BurstOf50Wins4x6)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+QCoro::Task<> startShow(quill::ShowSyncService &sync, bool &started)
+{
+    co_await sync.startShow(QStringLiteral("Bench show"), QStringLiteral("both"));
+    started = true;
+}
+
 // The count reaction with a long show behind it: 2,000 wins captured, each already
 // queued and uploaded; one more win goes through the road (queue and upload queueing
 // of the whole list). Printing is paused, so only the reaction's own work is timed.
@@ -351,10 +357,7 @@ void BM_NewWinAfter2000(benchmark::State &state)
     sync.setApi(&api);
     sync.setActiveStreamId(kStream);
     bool started = false;
-    auto start = [&]() -> QCoro::Task<> {
-        co_await sync.startShow(QStringLiteral("Bench show"), QStringLiteral("both"));
-        started = true;
-    }();
+    auto start = startShow(sync, started);
     if (!runUntil([&] { return started; }) || sync.activeShowId().isEmpty()) {
         state.SkipWithError("the show did not start");
         return;
@@ -401,7 +404,7 @@ void BM_NewWinAfter2000(benchmark::State &state)
     }
     if (manager.seenAuctionIds().size() != qsizetype(kEarlier + latencies.size()))
         state.SkipWithError("a new win was not queued");
-    if (backend.auctions(sync.activeShowId()).size() != latencies.size())
+    if (backend.auctions(sync.activeShowId()).size() != qsizetype(latencies.size()))
         state.SkipWithError("a new win was not uploaded exactly once");
     state.counters["p50_ms"] = percentile(latencies, 0.50);
     state.counters["p95_ms"] = percentile(latencies, 0.95);
