@@ -252,6 +252,9 @@ protected:
         m_page->address = liveURL(kStream);
         auto start = m_app->start();
         ASSERT_TRUE(eventually([&] { return m_app->completedStarts() > 0; }));
+        // The marketplace onboarding report is the session's business; left out here, no
+        // request outlives a run of the program.
+        m_app->whatnotSession().setApi(nullptr);
         LiveShowControllerSetup controllerSetup;
         controllerSetup.sleeper = &m_sleeper;
         controllerSetup.clock = &m_clock;
@@ -264,6 +267,18 @@ protected:
 
     void destroyApp()
     {
+        // Let the answers still on their way arrive: a request whose client goes away
+        // never resumes its task.
+        if (m_app) {
+            eventually([&] { return !m_app->showHistoryStore().isLoading() && !sync().isUploading(); });
+            qsizetype seen = -1;
+            for (int quiet = 0, turn = 0; quiet < 40 && turn < 1000; ++turn) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                const qsizetype now = m_backend.requests().size();
+                quiet = now == seen ? quiet + 1 : 0;
+                seen = now;
+            }
+        }
         m_controller.reset();
         if (m_app) {
             m_app->auctionPoller().reset();
