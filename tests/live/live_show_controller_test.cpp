@@ -133,6 +133,24 @@ TEST_F(LiveControllerCapture, WithoutAStreamOrALiveShowTheConnectScreenStays)
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/browse"); }));
 }
 
+TEST_F(LiveControllerCapture, NavigationStopsWithTheScreenWhenNothingIsCapturedAndResumesWithIt)
+{
+    startApp();
+    session().setAuthenticated(true);
+    controller().screenShown();
+    controller().screenHidden(); // nothing is captured: the loop ends
+    page().arrive(QUrl(QStringLiteral("https://market.example/a")));
+    settle();
+    EXPECT_NE(session().currentURL().path(), QLatin1String("/a"));
+
+    controller().screenShown();
+    settle();
+    controller().screenHidden(); // and back before the old loop has wound down
+    controller().screenShown();
+    page().arrive(QUrl(QStringLiteral("https://market.example/b")));
+    EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/b"); }));
+}
+
 class LiveControllerRoad : public LiveFixture
 {
 };

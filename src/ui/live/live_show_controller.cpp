@@ -79,6 +79,7 @@ struct LiveShowController::Impl
     quint64 navigationTicket = 0;
     bool screenShown = false;
     bool followingNavigation = false;
+    quint64 navigationLoop = 0; // the loop that followingNavigation is about
     bool captureTaskRunning = false;
     bool startRetryRunning = false;
     // The show whose backend auctions were taken into the capture list.
@@ -120,7 +121,7 @@ LiveShowController::LiveShowController(LiveServices services, LiveShowController
     connect(&poller, &AuctionPoller::isPollingChanged, this, [this](bool polling) {
         refreshDerived();
         if (!polling && !d->screenShown && !captureActive())
-            m_services.session.stopObservingNavigation();
+            stopFollowingNavigation();
     });
     connect(&services.tracker, &BidderTracker::errorChanged, this, &LiveShowController::refreshDerived);
     connect(&services.scraper, &SoldScraper::errorChanged, this, &LiveShowController::refreshDerived);
@@ -517,7 +518,15 @@ void LiveShowController::screenHidden()
     // Navigation is followed for as long as capture runs: a crashed page is then
     // still reloaded while another section is shown or the window is hidden.
     if (!captureActive())
-        m_services.session.stopObservingNavigation();
+        stopFollowingNavigation();
+}
+
+void LiveShowController::stopFollowingNavigation()
+{
+    // The loop may still be on its way out; the next screenShown() starts a fresh one.
+    d->followingNavigation = false;
+    ++d->navigationLoop;
+    m_services.session.stopObservingNavigation();
 }
 
 bool LiveShowController::captureActive() const
@@ -550,12 +559,14 @@ void LiveShowController::followNavigation()
         return;
     d->followingNavigation = true;
     QPointer<LiveShowController> self(this);
-    auto follow = [](QPointer<LiveShowController> self, WhatnotSession *session) -> QCoro::Task<> {
+    const quint64 loop = ++d->navigationLoop;
+    auto follow = [](QPointer<LiveShowController> self, WhatnotSession *session,
+                     quint64 loop) -> QCoro::Task<> {
         co_await session->observeNavigation();
-        if (self)
+        if (self && self->d->navigationLoop == loop)
             self->d->followingNavigation = false;
     };
-    startDetached(follow(self, &m_services.session), lcLiveShowController(),
+    startDetached(follow(self, &m_services.session, loop), lcLiveShowController(),
                   "Following the page's navigation");
 }
 

@@ -279,6 +279,7 @@ private:
 
     QCoro::Task<> sessionTask();
     void followNavigation();
+    void stopFollowingNavigation();
     bool captureActive() const;
     // False when the id can never load (it is then forgotten).
     bool navigateToStream(const QString &streamId);
