@@ -4,9 +4,15 @@
 // return at once here, so the poller scans back to back), and how fast a burst of
 // 50 wins is worked off.
 //
-// Each runs twice: /0 with recorded CUPS tools (the program's own work only) and
+// BM_NewWinAfter2000 times the count reaction itself: with 2,000 wins of the show
+// captured (and uploaded), one new win hands the whole list to the print queue and to
+// the show synchroniser (which writes its pending file before the upload starts).
+//
+// The others run twice: /0 with recorded CUPS tools (the program's own work only) and
 // /1 with the real tools against the private scheduler of scripts/bench.sh (the
 // queue checks and the queue lookup then cost real lpstat runs).
+#include "backend/show_sync_service.h"
+#include "backend/zav_api_client.h"
 #include "capture/auction_poller.h"
 #include "capture/webengine_page_script_host.h"
 #include "common/process_runner.h"
@@ -17,7 +23,9 @@
 #include "printing/print_service.h"
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
+#include "standin_backend.h"
 #include "standin_marketplace.h"
+#include "ui/live/sold_auction_road.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -138,20 +146,12 @@ public:
         m_host = std::make_unique<quill::WebEnginePageScriptHost>(m_page.get());
         m_host->setTimeout(std::chrono::seconds(30));
         m_poller = std::make_unique<quill::AuctionPoller>(m_immediate);
-        QObject::connect(
-            m_poller.get(), &quill::AuctionPoller::capturedAuctionsChanged, m_manager.get(),
-            [this] {
-                const qsizetype count = m_poller->capturedAuctions().size();
-                if (count == m_lastCount)
-                    return;
-                m_lastCount = count;
-                m_manager->enqueue(m_poller->capturedAuctions(), *m_service);
-            },
-            Qt::QueuedConnection);
+        m_road = std::make_unique<quill::SoldAuctionRoad>(*m_poller, *m_manager, *m_service, nullptr);
     }
 
     ~Road()
     {
+        m_road.reset();
         m_poller->reset();
         m_manager->setIsPrinting(false);
         runUntil([&] { return !m_manager->isProcessing(); }, std::chrono::seconds(30));
@@ -225,7 +225,7 @@ private:
     std::unique_ptr<QWebEnginePage> m_page;
     std::unique_ptr<quill::WebEnginePageScriptHost> m_host;
     std::unique_ptr<quill::AuctionPoller> m_poller;
-    qsizetype m_lastCount = 0;
+    std::unique_ptr<quill::SoldAuctionRoad> m_road;
 };
 
 QJsonObject win(const QString &user, int number)
@@ -328,5 +328,89 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
     state.counters["labels_per_s"] = (kWins + kBuyers) * bursts / seconds;
 }
 BENCHMARK(BM_BurstOf50Wins4x6)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+QCoro::Task<> startShow(quill::ShowSyncService &sync, bool &started)
+{
+    co_await sync.startShow(QStringLiteral("Bench show"), QStringLiteral("both"));
+    started = true;
+}
+
+// The count reaction with a long show behind it: 2,000 wins captured, each already
+// queued and uploaded; one more win goes through the road (queue and upload queueing
+// of the whole list). Printing is paused, so only the reaction's own work is timed.
+void BM_NewWinAfter2000(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", dir.path().toUtf8());
+    quill::Settings settings(dir.filePath(QStringLiteral("defaults.ini")));
+    quill::Settings *previousSettings = quill::Settings::setShared(&settings);
+    ImmediateSleeper immediate;
+    quill::standin::StandinBackend backend;
+    if (backend.listen() == 0) {
+        state.SkipWithError("the stand-in backend did not start");
+        return;
+    }
+    quill::ZavAPIClient api(backend.baseUrl());
+    api.setBearerToken(backend.addUser(QStringLiteral("bench-seller"), QStringLiteral("bench@example.com")));
+    quill::ShowSyncService sync(settings, immediate);
+    sync.setApi(&api);
+    sync.setActiveStreamId(kStream);
+    bool started = false;
+    auto start = startShow(sync, started);
+    if (!runUntil([&] { return started; }) || sync.activeShowId().isEmpty()) {
+        state.SkipWithError("the show did not start");
+        return;
+    }
+
+    quill::PrintKitAdapter adapter;
+    quill::PrintService service(adapter, nullptr);
+    quill::AutoPrintManager manager(
+        quill::AutoPrintManagerSetup{&immediate, &quill::SystemClock::instance(), &settings});
+    manager.setIsPrinting(false);
+    quill::AuctionPoller poller(immediate);
+    quill::SoldAuctionRoad road(poller, manager, service, &sync);
+
+    constexpr int kEarlier = 2000;
+    QStringList uploaded;
+    for (int i = 0; i < kEarlier; ++i) {
+        poller.ingest(quill::RawAuction{QStringLiteral("buyer%1").arg(i % 300),
+                                        QStringLiteral("%1.50").arg(i), i, QStringLiteral("Lot %1").arg(i),
+                                        std::nullopt});
+        uploaded.append(poller.capturedAuctions().first().id);
+    }
+    sync.addSyncedAuctionKeys(uploaded); // as if the backend held them already
+    road.handOver();
+    if (poller.capturedAuctions().size() != kEarlier || manager.seenAuctionIds().size() != kEarlier) {
+        state.SkipWithError("the earlier wins were not taken in");
+        return;
+    }
+
+    std::vector<double> latencies;
+    int number = kEarlier;
+    for (auto _ : state) {
+        ++number;
+        const Clock::time_point begin = Clock::now();
+        poller.ingest(quill::RawAuction{QStringLiteral("late-buyer"), QStringLiteral("%1.50").arg(number),
+                                        number, std::nullopt, std::nullopt});
+        road.handOver();
+        const std::chrono::duration<double> elapsed = Clock::now() - begin;
+        state.SetIterationTime(elapsed.count());
+        latencies.push_back(elapsed.count() * 1000.0);
+        state.PauseTiming();
+        runUntil([&] { return sync.pendingUploadCount() == 0 && !sync.isUploading(); },
+                 std::chrono::seconds(30));
+        state.ResumeTiming();
+    }
+    if (manager.seenAuctionIds().size() != qsizetype(kEarlier + latencies.size()))
+        state.SkipWithError("a new win was not queued");
+    if (backend.auctions(sync.activeShowId()).size() != qsizetype(latencies.size()))
+        state.SkipWithError("a new win was not uploaded exactly once");
+    state.counters["p50_ms"] = percentile(latencies, 0.50);
+    state.counters["p95_ms"] = percentile(latencies, 0.95);
+    quill::Settings::setShared(previousSettings);
+    qputenv("HOME", previousHome);
+}
+BENCHMARK(BM_NewWinAfter2000)->Iterations(200)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -33,7 +33,11 @@ AppState::AppState(AppSetup setup, QObject *parent)
     buildServices(setup);
 }
 
-AppState::~AppState() = default;
+AppState::~AppState()
+{
+    // Screen controllers kept with the state go before the services they drive.
+    qDeleteAll(findChildren<QObject *>(Qt::FindDirectChildrenOnly));
+}
 
 // The one place the services are constructed, in the order the rest of the
 // application relies on.

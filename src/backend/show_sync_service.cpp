@@ -342,6 +342,16 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
     m_starting = false;
 }
 
+QList<AuctionUpload> ShowSyncService::pendingUploads(const QString &showId)
+{
+    loadPending();
+    QList<AuctionUpload> uploads;
+    for (const PendingUpload &pending : std::as_const(m_pending))
+        if (pending.showId == showId)
+            uploads.append(pending.auction);
+    return uploads;
+}
+
 void ShowSyncService::syncAuctions(const QList<AuctionUpload> &auctions)
 {
     if (!m_api || m_activeShowId.isEmpty() || auctions.isEmpty())

@@ -77,6 +77,9 @@ public:
 
     // Auctions captured but not yet accepted by the backend, of every show.
     int pendingUploadCount() const { return int(m_pending.size()); }
+    // The auctions of `showId` still waiting for the backend, in the order they were queued
+    // (read from the pending file when nothing was loaded yet).
+    QList<AuctionUpload> pendingUploads(const QString &showId);
     bool isUploading() const { return m_uploading; }
 
     // Adopts this stream's live show, if the backend still has it live. True when a

@@ -7,13 +7,13 @@
 #include "capture/auction_poller.h"
 #include "common/process_runner.h"
 #include "cups_testbed.h"
-#include "printing/auction_printed_hook.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_appearance_store.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
+#include "ui/live/sold_auction_road.h"
 
 #include <QImage>
 #include <QTemporaryFile>
@@ -93,20 +93,9 @@ protected:
             AutoPrintManagerSetup{&TimerSleeper::instance(), &SystemClock::instance(), &settings()});
         m_poller = std::make_unique<AuctionPoller>();
 
-        // What the live show screen does: every change in the number of captures
-        // hands the whole list over (after the change, as a change reaction runs),
-        // and a printed winner label marks its capture printed.
-        QObject::connect(
-            m_poller.get(), &AuctionPoller::capturedAuctionsChanged, m_manager.get(),
-            [this] {
-                const qsizetype count = m_poller->capturedAuctions().size();
-                if (count == m_lastCount)
-                    return;
-                m_lastCount = count;
-                m_manager->enqueue(m_poller->capturedAuctions(), *m_service);
-            },
-            Qt::QueuedConnection);
-        m_manager->setOnAuctionPrinted(markAuctionPrintedIn(*m_poller));
+        // The live show screen's road: every change in the number of captures hands the
+        // whole list to the queue, and a printed winner label marks its capture printed.
+        m_road = std::make_unique<SoldAuctionRoad>(*m_poller, *m_manager, *m_service, nullptr);
     }
 
     void TearDown() override
@@ -115,6 +104,7 @@ protected:
         m_manager->setIsPrinting(false);
         m_manager->cancelDebounce();
         waitUntil([&] { return !m_manager->isProcessing(); });
+        m_road.reset();
         m_poller.reset();
         m_manager.reset();
         m_service.reset();
@@ -170,7 +160,7 @@ protected:
     std::unique_ptr<PrintService> m_service;
     std::unique_ptr<AutoPrintManager> m_manager;
     std::unique_ptr<AuctionPoller> m_poller;
-    qsizetype m_lastCount = 0;
+    std::unique_ptr<SoldAuctionRoad> m_road;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ui/app/main_window.h"
 #include "ui/app/tray_controller.h"
 #include "ui/app/tray_icon.h"
+#include "ui/live/live_show_controller.h"
 #include "ui/widgets/popover.h"
 
 #include <QPushButton>
@@ -16,6 +17,8 @@ ApplicationShell::ApplicationShell(AppSetup setup, Tray tray, QObject *parent)
       m_mainWindow(std::make_unique<MainWindow>(*m_appState)),
       m_trayController(std::make_unique<TrayController>(m_appState->showSyncService()))
 {
+    // The live show's capture, printing and uploads run for the whole run, whichever screen is shown.
+    LiveShowController::of(*m_appState);
     if (tray == Tray::automatic && TrayIcon::isAvailable())
         m_trayIcon = std::make_unique<TrayIcon>(*m_trayController);
     m_mainWindow->setKeepsRunningWhenClosed(m_trayIcon != nullptr);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "backend/api_records.h"
+
+#include <QList>
+
+namespace quill {
+
+// A show's auctions in the order they were won: by creation time, oldest first;
+// auctions created at the same moment keep the backend's order, and those whose
+// time cannot be read come last in the backend's order. Box numbers follow this
+// order wherever they are given, live or in a reprint.
+QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions);
+
+} // namespace quill

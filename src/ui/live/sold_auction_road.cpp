@@ -1,0 +1,119 @@
+#include "ui/live/sold_auction_road.h"
+
+#include "backend/first_win_order.h"
+#include "capture/auction_poller.h"
+#include "printing/auction_printed_hook.h"
+#include "printing/auto_print_manager.h"
+#include "printing/print_service.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace quill {
+
+SoldAuctionRoad::SoldAuctionRoad(AuctionPoller &poller, AutoPrintManager &autoPrint,
+                                 PrintService &printService, ShowSyncService *showSync, QObject *parent)
+    : QObject(parent), m_poller(&poller), m_autoPrint(&autoPrint), m_printService(&printService),
+      m_showSync(showSync), m_lastCount(poller.capturedAuctions().size())
+{
+    // Queued: a restore tells the print queue about its auctions before they reach it.
+    connect(&poller, &AuctionPoller::capturedAuctionsChanged, this, &SoldAuctionRoad::onCapturesChanged,
+            Qt::QueuedConnection);
+    autoPrint.setOnAuctionPrinted(markAuctionPrintedIn(poller));
+}
+
+SoldAuctionRoad::~SoldAuctionRoad()
+{
+    if (m_autoPrint)
+        m_autoPrint->setOnAuctionPrinted({});
+}
+
+void SoldAuctionRoad::onCapturesChanged()
+{
+    if (!m_poller || m_poller->capturedAuctions().size() == m_lastCount)
+        return; // a capture marked printed, or a change already handed over
+    handOver();
+}
+
+void SoldAuctionRoad::handOver()
+{
+    if (!m_poller)
+        return;
+    const QList<CapturedAuction> &captures = m_poller->capturedAuctions();
+    m_lastCount = captures.size();
+    if (m_autoPrint && m_printService)
+        m_autoPrint->enqueue(captures, *m_printService);
+    if (m_showSync)
+        m_showSync->syncAuctions(uploadsOf(captures));
+    Q_EMIT handedOver(m_lastCount);
+}
+
+QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serverAuctions,
+                                                const QList<AuctionUpload> &pendingUploads)
+{
+    if (!m_poller)
+        return {};
+    const QList<ServerAuction> ordered = inFirstWinOrder(serverAuctions);
+
+    // Uploads left pending by an earlier run are auctions of this show too; the
+    // backend just has not got them yet.
+    QList<ServerAuction> pendingAsServer;
+    pendingAsServer.reserve(pendingUploads.size());
+    for (const AuctionUpload &upload : pendingUploads) {
+        ServerAuction auction;
+        auction.winnerUsername = upload.winnerUsername;
+        auction.salePrice = upload.salePrice.toString();
+        auction.auctionNumber = upload.auctionNumber;
+        auction.rawTitle = upload.rawTitle;
+        pendingAsServer.append(std::move(auction));
+    }
+    m_poller->ingest(ordered + pendingAsServer);
+
+    QHash<QString, CapturedAuction> byId;
+    for (const CapturedAuction &capture : m_poller->capturedAuctions())
+        if (!byId.contains(capture.id))
+            byId.insert(capture.id, capture);
+
+    QList<CapturedAuction> restored;
+    QSet<QString> taken;
+    QStringList backendIds;
+    const auto take = [&](const ServerAuction &auction, bool onBackend) {
+        const std::optional<QString> id =
+            AuctionPoller::keyOf(auction.winnerUsername, auction.salePrice, auction.auctionNumber);
+        if (!id || taken.contains(*id) || !byId.contains(*id))
+            return;
+        taken.insert(*id);
+        restored.append(byId.value(*id));
+        if (onBackend)
+            backendIds.append(*id);
+    };
+    for (const ServerAuction &auction : ordered)
+        take(auction, true);
+    for (const ServerAuction &auction : std::as_const(pendingAsServer))
+        take(auction, false);
+
+    if (m_autoPrint)
+        m_autoPrint->resumeShow(restored);
+    // Only what the backend holds counts as uploaded: anything captured while the
+    // show was starting still goes up with the next hand-over.
+    if (m_showSync && !backendIds.isEmpty())
+        m_showSync->addSyncedAuctionKeys(backendIds);
+    return restored;
+}
+
+AuctionUpload SoldAuctionRoad::uploadOf(const CapturedAuction &auction)
+{
+    return AuctionUpload{auction.id, auction.winnerUsername, auction.salePrice, auction.auctionNumber,
+                         auction.rawTitle};
+}
+
+QList<AuctionUpload> SoldAuctionRoad::uploadsOf(const QList<CapturedAuction> &auctions)
+{
+    QList<AuctionUpload> uploads;
+    uploads.reserve(auctions.size());
+    for (const CapturedAuction &auction : auctions)
+        uploads.append(uploadOf(auction));
+    return uploads;
+}
+
+} // namespace quill
