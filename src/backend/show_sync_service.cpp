@@ -157,7 +157,9 @@ QString ShowSyncService::storedString(const char *key) const
 void ShowSyncService::adopt(const QString &showId)
 {
     setActiveShowId(showId);
-    QStringList queued;
+    // What an earlier run left for this show, including what went up while the
+    // show was looked up: none of it is to be posted again.
+    QStringList queued = m_restoredIds.value(showId);
     for (const PendingUpload &upload : std::as_const(m_pending)) {
         if (upload.showId == showId)
             queued.append(upload.auction.id);
@@ -549,6 +551,8 @@ void ShowSyncService::loadPending()
                                .arg(firstProblem, e.message()));
         }
     }
+    for (const PendingUpload &upload : std::as_const(loaded))
+        m_restoredIds[upload.showId].append(upload.auction.id);
     m_pending = loaded + m_pending;
     qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(loaded.size()));
     if (!unreadable.isEmpty())

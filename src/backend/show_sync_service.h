@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 #include <QJsonArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -147,6 +148,8 @@ private:
     bool m_starting = false;
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
+    // Ids of the uploads read from the pending file, by show.
+    QHash<QString, QStringList> m_restoredIds;
     QJsonArray m_unreadablePending; // entries that could not be read nor kept apart
     bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
     QString m_setAsideNotice;       // stays in syncError until the show ends or is left

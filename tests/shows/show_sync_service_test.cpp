@@ -322,6 +322,8 @@ TEST_F(ShowSync, PendingUploadsSurviveARestartAndGoOutOnResume)
     ASSERT_TRUE(
         eventually([&] { return requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")) >= 2; }));
     m_service.reset(); // the application quits mid-show
+    // A retry already on the wire still lands before the next start, as it would have then.
+    ASSERT_TRUE(eventually([&] { return m_client->requestsInFlight() == 0; }));
     m_backend.clearFaults();
 
     m_service = makeService();
@@ -336,6 +338,33 @@ TEST_F(ShowSync, PendingUploadsSurviveARestartAndGoOutOnResume)
     // The restored captures are known to be on their way: listing them again sends nothing.
     m_backend.clearRequests();
     m_service->syncAuctions(auctionsUpTo(3));
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")), 0);
+}
+
+TEST_F(ShowSync, UploadsThatGoOutWhileTheShowIsLookedUpAreNotPostedAgain)
+{
+    start();
+    const QString showId = m_service->activeShowId();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(500));
+    m_service->syncAuctions(auctionsUpTo(2));
+    ASSERT_TRUE(
+        eventually([&] { return requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")) >= 1; }));
+    m_service.reset();
+    ASSERT_TRUE(eventually([&] { return m_client->requestsInFlight() == 0; }));
+    m_backend.clearFaults();
+
+    // The live-show lookup is held while the restored uploads go out.
+    m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/shows*"), Fault::held().times(1));
+    m_service = makeService();
+    auto resumed = m_service->resumeActiveShow();
+    ASSERT_TRUE(uploadsSettled(*m_service));
+    ASSERT_EQ(m_backend.auctions(showId).size(), 2);
+    m_backend.releaseHeld();
+    ASSERT_TRUE(eventually([&] { return m_service->activeShowId() == showId; }));
+
+    m_backend.clearRequests();
+    m_service->syncAuctions(auctionsUpTo(2));
     ASSERT_TRUE(uploadsSettled(*m_service));
     EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows/")), 0);
 }
