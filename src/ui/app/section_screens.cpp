@@ -1,5 +1,7 @@
 #include "ui/app/section_screens.h"
 
+#include "ui/live/live_show_view.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -27,9 +29,9 @@ std::unique_ptr<QWidget> dashboardScreen(AppState &, SidebarSelection &)
 {
     return placeholderScreen(SidebarSection::dashboard);
 }
-std::unique_ptr<QWidget> liveShowScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> liveShowScreen(AppState &appState, SidebarSelection &)
 {
-    return placeholderScreen(SidebarSection::liveShow);
+    return std::make_unique<LiveShowView>(appState);
 }
 std::unique_ptr<QWidget> showsScreen(AppState &, SidebarSelection &)
 {

@@ -1,0 +1,131 @@
+#include "ui/live/live_stage.h"
+
+#include "ui/live/live_show_controller.h"
+#include "ui/live/page_box.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quill {
+
+namespace {
+
+class ShadowLayer final : public QWidget
+{
+public:
+    explicit ShadowLayer(LiveStage *stage) : QWidget(stage), m_stage(stage)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        paintStageShadows(painter, *m_stage);
+    }
+
+private:
+    LiveStage *m_stage;
+};
+
+} // namespace
+
+LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOrigin pipOrigin, QWidget *parent)
+    : QWidget(parent), m_column(column), m_printLog(printLog), m_pageBox(pageBox), m_pipOrigin(std::move(pipOrigin))
+{
+    setObjectName(QStringLiteral("liveContent"));
+    m_column->setParent(this);
+    m_column->setMinimumWidth(kColumnMinimumWidth);
+    m_printLog->setParent(this);
+    m_pageBox->setParent(this);
+    m_shadows = new ShadowLayer(this);
+    relayout();
+}
+
+void LiveStage::setShowVideo(bool show)
+{
+    m_showVideo = show;
+    relayout();
+}
+
+void LiveStage::setExpanded(bool expanded)
+{
+    m_expanded = expanded;
+    m_pageBox->setExpanded(expanded);
+    relayout();
+}
+
+void LiveStage::setShowPrintLog(bool show)
+{
+    m_showPrintLog = show;
+    relayout();
+}
+
+QRect LiveStage::columnRect() const
+{
+    if (m_showVideo && m_expanded) {
+        const int strip = qRound(width() * LiveShowController::kExpandedShare);
+        return QRect(strip, 0, width() - strip, height());
+    }
+    return rect();
+}
+
+QRect LiveStage::printLogRect() const
+{
+    const QRect column = columnRect();
+    const int width = qMin(kPrintLogWidth, column.width() - 2 * kPrintLogPadding);
+    return QRect(column.right() + 1 - kPrintLogPadding - width, column.top() + kPrintLogPadding, width,
+                 column.height() - 2 * kPrintLogPadding);
+}
+
+QRect LiveStage::pageBoxRect() const
+{
+    if (m_expanded)
+        return QRect(0, 0, qRound(width() * LiveShowController::kExpandedShare), height());
+    return m_pipOrigin(size());
+}
+
+void LiveStage::relayout()
+{
+    m_column->setGeometry(columnRect());
+    m_shadows->setGeometry(rect());
+    m_shadows->raise();
+    m_printLog->setGeometry(printLogRect());
+    m_printLog->setVisible(m_showPrintLog);
+    m_printLog->raise();
+    m_pageBox->setGeometry(pageBoxRect());
+    m_pageBox->setVisible(m_showVideo);
+    m_pageBox->raise();
+    m_shadows->update();
+}
+
+void LiveStage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void paintStageShadows(QPainter &painter, const LiveStage &stage)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    // The floating layers' shadows, drawn behind them: black at 30 %, radius 10,
+    // 4 pt down for the box; black at 20 % for the print log.
+    auto shadow = [&painter](const QRectF &box, qreal radius, qreal opacity, qreal dy) {
+        constexpr int kSteps = 10;
+        for (int i = kSteps; i >= 1; --i) {
+            QColor color(0, 0, 0);
+            color.setAlphaF(float(opacity / kSteps));
+            painter.setBrush(color);
+            painter.drawRoundedRect(box.translated(0, dy).adjusted(-i, -i, i, i), radius + i, radius + i);
+        }
+    };
+    if (stage.showPrintLog())
+        shadow(QRectF(stage.printLogRect()), 10, 0.2, 0);
+    if (stage.showVideo() && !stage.isExpanded())
+        shadow(QRectF(stage.pageBoxRect()), PageBox::kPipRadius, 0.3, 4);
+}
+
+} // namespace quill
