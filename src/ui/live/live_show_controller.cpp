@@ -399,14 +399,14 @@ void LiveShowController::dragEnded(QSizeF translation)
     if (m_webViewExpanded)
         return;
     setPipOffset(m_pipOffset + translation);
-    setCurrentDrag(QSizeF());
+    setCurrentDrag(QSizeF(0, 0));
 }
 
 void LiveShowController::toggleExpanded()
 {
     setWebViewExpanded(!m_webViewExpanded);
-    setPipOffset(QSizeF());
-    setCurrentDrag(QSizeF());
+    setPipOffset(QSizeF(0, 0));
+    setCurrentDrag(QSizeF(0, 0));
 }
 
 void LiveShowController::setWebViewExpanded(bool value)

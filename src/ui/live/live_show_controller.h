@@ -306,8 +306,8 @@ private:
     bool m_showLoginWebView = false;
     LiveTab m_selectedTab = LiveTab::sold;
     bool m_webViewExpanded = false;
-    QSizeF m_pipOffset;
-    QSizeF m_currentDrag;
+    QSizeF m_pipOffset{0, 0};
+    QSizeF m_currentDrag{0, 0};
     bool m_showVideo = false;
     bool m_streamClean = true;
     bool m_showAdmin = false;

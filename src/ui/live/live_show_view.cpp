@@ -87,6 +87,7 @@ LiveShowView::LiveShowView(LiveShowController &controller, QWidget *parent)
     }
 
     m_pages = new QStackedLayout(this);
+    m_pages->setContentsMargins(0, 0, 0, 0);
     m_promptPage = buildPrompt();
     m_loginPage = buildLoginPanel();
     m_connectPage = buildConnect();
