@@ -67,9 +67,12 @@ TEST_F(LiveViewStates, ThePrintLogOverlayFollowsTheHeaderButton)
     EXPECT_NE(controller().showPrintLog(), before);
     ASSERT_EQ(screen.printLogSlot()->isVisible(), !before);
     if (!before) {
-        // 280 wide, 8 from the column's trailing, top and bottom edges.
+        // 280 wide, 8 from the column's trailing edge, between the header and the status bar.
         const QRect log = rectIn(screen.printLogSlot(), &screen);
-        EXPECT_EQ(log, QRect(kDetailSize.width() - 8 - 280, 8, 280, kDetailSize.height() - 16));
+        EXPECT_EQ(log.width(), 280);
+        EXPECT_EQ(log.right(), kDetailSize.width() - 1 - 8);
+        EXPECT_EQ(log.top(), rectIn(screen.headerBar(), &screen).bottom() + 1 + 8);
+        EXPECT_EQ(log.bottom(), rectIn(screen.statusBar(), &screen).top() - 1 - 8);
         EXPECT_EQ(screen.headerBar()->printLogButton()->toolTip(), QStringLiteral("Hide Print Log"));
     }
 }

@@ -88,7 +88,7 @@ QWidget *LiveHeaderBar::buildHeaderRow()
     m_mode->setObjectName(QStringLiteral("modePicker"));
     m_mode->setAccessibleName(QStringLiteral("Mode"));
     m_mode->setMaximumWidth(100);
-    m_mode->setFont(textFont(TextStyle::callout));
+    m_mode->setFont(textFont(TextStyle::caption));
     for (LabelMode mode : kAllLabelModes)
         m_mode->addItem(LiveShowController::labelModeTitle(mode), QVariant::fromValue(int(mode)));
     connect(m_mode, &QComboBox::activated, &m_controller, [this](int index) {

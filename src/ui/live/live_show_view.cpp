@@ -58,7 +58,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(QColor(255, 255, 255, 24), 1));
-        painter.setBrush(QColor(44, 44, 50, 235));
+        painter.setBrush(QColor(36, 38, 46, 248));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
     }
 };
@@ -139,7 +139,12 @@ QWidget *LiveShowView::buildPrompt()
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignCenter);
     description->setMaximumWidth(300);
-    column->addWidget(description, 0, Qt::AlignHCenter);
+    // Centred by stretches: an aligned wrapped label would lose its last line.
+    auto *descriptionRow = new QHBoxLayout;
+    descriptionRow->addStretch(1);
+    descriptionRow->addWidget(description, 100);
+    descriptionRow->addStretch(1);
+    column->addLayout(descriptionRow);
 
     m_signIn = new QPushButton(symbolIcon(QStringLiteral("arrow.right.circle.fill"), Qt::white),
                                QStringLiteral("Sign In"), page);
@@ -234,6 +239,7 @@ QWidget *LiveShowView::buildLive()
     m_stage = new LiveStage(column, m_printLog, m_pageBox, [controller](QSize area) {
         return QRect(controller->pipOrigin(QSizeF(area)).toPoint(), LiveShowController::kPipSize.toSize());
     });
+    m_stage->setPrintLogBounds(m_header, m_status);
     m_stage->setParent(this);
     connect(m_pageBox, &PageBox::toggleRequested, &m_controller, &LiveShowController::toggleExpanded);
     connect(m_pageBox, &PageBox::dragMoved, &m_controller,

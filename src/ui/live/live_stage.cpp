@@ -72,12 +72,35 @@ QRect LiveStage::columnRect() const
     return rect();
 }
 
+void LiveStage::setPrintLogBounds(QWidget *above, QWidget *below)
+{
+    for (QWidget *bound : {above, below})
+        bound->installEventFilter(this);
+    m_above = above;
+    m_below = below;
+    relayout();
+}
+
 QRect LiveStage::printLogRect() const
 {
     const QRect column = columnRect();
     const int width = qMin(kPrintLogWidth, column.width() - 2 * kPrintLogPadding);
-    return QRect(column.right() + 1 - kPrintLogPadding - width, column.top() + kPrintLogPadding, width,
-                 column.height() - 2 * kPrintLogPadding);
+    int top = column.top();
+    int bottom = column.bottom();
+    if (m_above && m_above->isVisible())
+        top = m_above->mapTo(this, QPoint(0, m_above->height())).y();
+    if (m_below && m_below->isVisible())
+        bottom = m_below->mapTo(this, QPoint(0, 0)).y() - 1;
+    return QRect(column.right() + 1 - kPrintLogPadding - width, top + kPrintLogPadding, width,
+                 qMax(0, bottom - top + 1 - 2 * kPrintLogPadding));
+}
+
+bool LiveStage::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_above || watched == m_below) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        relayout();
+    return QWidget::eventFilter(watched, event);
 }
 
 QRect LiveStage::pageBoxRect() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -31,6 +32,10 @@ public:
     LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOrigin pipOrigin,
               QWidget *parent = nullptr);
 
+    // The print log lies between these two parts of the column, so that every
+    // control of the header and the status bar stays within reach.
+    void setPrintLogBounds(QWidget *above, QWidget *below);
+
     void setShowVideo(bool show);
     void setExpanded(bool expanded);
     void setShowPrintLog(bool show);
@@ -50,12 +55,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *m_column;
     QWidget *m_printLog;
     PageBox *m_pageBox;
     PipOrigin m_pipOrigin;
+    QPointer<QWidget> m_above;
+    QPointer<QWidget> m_below;
     QWidget *m_shadows; // between the column and the floating layers
     bool m_showVideo = false;
     bool m_expanded = false;

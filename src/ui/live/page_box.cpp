@@ -1,5 +1,6 @@
 #include "ui/live/page_box.h"
 
+#include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -31,6 +32,13 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        // The page's picture is not clipped by the box's mask on every platform:
+        // its corners are covered in the colour of the panel behind the box.
+        QPainterPath corners;
+        corners.addRect(QRectF(rect()));
+        QPainterPath rounded;
+        rounded.addRoundedRect(QRectF(rect()), PageBox::kPipRadius, PageBox::kPipRadius);
+        painter.fillPath(corners.subtracted(rounded), appBackgroundColor());
         QColor stroke = secondaryTextColor();
         stroke.setAlphaF(stroke.alphaF() * 0.3f);
         painter.setPen(QPen(stroke, 1));
