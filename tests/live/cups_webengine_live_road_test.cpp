@@ -147,6 +147,49 @@ protected:
         return shows.isEmpty() ? QList<standin::StandinAuction>() : m_backend.auctions(shows.first().id);
     }
 
+    // Signed in through Google and the login panel, the stream connected, the show
+    // started on the backend and printing on: what the first test walks through.
+    void runToLiveShow()
+    {
+        startProgram();
+        ASSERT_TRUE(eventually([&] { return mainView().page() == MainView::Page::signIn; }));
+        auto *google = mainView().currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
+        ASSERT_NE(google, nullptr);
+        QTest::mouseClick(google, Qt::LeftButton);
+        ASSERT_TRUE(eventually([&] { return liveView() != nullptr; }));
+        LiveShowView *screen = liveView();
+        ASSERT_EQ(screen->page(), LiveShowView::Page::prompt);
+
+        // The marketplace login in the login panel.
+        QTest::mouseClick(screen->signInButton(), Qt::LeftButton);
+        ASSERT_EQ(screen->page(), LiveShowView::Page::login);
+        ASSERT_NO_FATAL_FAILURE(logInToMarketplace());
+        ASSERT_TRUE(eventually([&] { return screen->page() == LiveShowView::Page::connect; }));
+        EXPECT_EQ(m_marketplace.signedInUsers(), QStringList{QStringLiteral("ava")});
+
+        // What the connect screen does with a stream.
+        app().showSyncService().setActiveStreamId(kStream);
+        app().whatnotSession().navigateToStream(kStream);
+        ASSERT_EQ(screen->page(), LiveShowView::Page::live);
+        ASSERT_TRUE(eventually([&] { return !app().showSyncService().activeShowId().isEmpty(); }));
+        ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+        ASSERT_TRUE(eventually([&] { return app().auctionPoller().isPolling(); }));
+
+        QPushButton *printing = screen->headerBar()->printingButton();
+        if (!app().autoPrintManager().isPrinting())
+            QTest::mouseClick(printing, Qt::LeftButton);
+        ASSERT_TRUE(app().autoPrintManager().isPrinting());
+        EXPECT_EQ(printing->text(), QStringLiteral("Pause Printing"));
+    }
+
+    // Waits until every label of the captures so far has reached the scheduler.
+    void waitForLabels(qsizetype before)
+    {
+        const qsizetype jobs = app().autoPrintManager().printJobs().size();
+        ASSERT_TRUE(tb::eventually([&] { return allPrinted(jobs); }, 30000));
+        ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kQueue).size() == before + jobs; }, 30000));
+    }
+
     static inline int s_profiles = 0;
     standin::StandinMarketplace m_marketplace;
     std::unique_ptr<StandinBrowser> m_browser;
@@ -155,35 +198,8 @@ protected:
 
 TEST_F(CupsWebEngineLiveRoad, AShowFromSignInToEndShow)
 {
-    startProgram();
-    ASSERT_TRUE(eventually([&] { return mainView().page() == MainView::Page::signIn; }));
-    auto *google = mainView().currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
-    ASSERT_NE(google, nullptr);
-    QTest::mouseClick(google, Qt::LeftButton);
-    ASSERT_TRUE(eventually([&] { return liveView() != nullptr; }));
+    ASSERT_NO_FATAL_FAILURE(runToLiveShow());
     LiveShowView *screen = liveView();
-    ASSERT_EQ(screen->page(), LiveShowView::Page::prompt);
-
-    // The marketplace login in the login panel.
-    QTest::mouseClick(screen->signInButton(), Qt::LeftButton);
-    ASSERT_EQ(screen->page(), LiveShowView::Page::login);
-    ASSERT_NO_FATAL_FAILURE(logInToMarketplace());
-    ASSERT_TRUE(eventually([&] { return screen->page() == LiveShowView::Page::connect; }));
-    EXPECT_EQ(m_marketplace.signedInUsers(), QStringList{QStringLiteral("ava")});
-
-    // What the connect screen does with a stream.
-    app().showSyncService().setActiveStreamId(kStream);
-    app().whatnotSession().navigateToStream(kStream);
-    ASSERT_EQ(screen->page(), LiveShowView::Page::live);
-    ASSERT_TRUE(eventually([&] { return !app().showSyncService().activeShowId().isEmpty(); }));
-    ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
-    ASSERT_TRUE(eventually([&] { return app().auctionPoller().isPolling(); }));
-
-    QPushButton *printing = screen->headerBar()->printingButton();
-    if (!app().autoPrintManager().isPrinting())
-        QTest::mouseClick(printing, Qt::LeftButton);
-    ASSERT_TRUE(app().autoPrintManager().isPrinting());
-    EXPECT_EQ(printing->text(), QStringLiteral("Pause Printing"));
 
     const qsizetype before = tb::jobFiles(kQueue).size();
     addWin(QStringLiteral("alice"), 1, QStringLiteral("12"));
@@ -194,8 +210,7 @@ TEST_F(CupsWebEngineLiveRoad, AShowFromSignInToEndShow)
     // Winner labels for the three wins, and a box label for each of the two buyers.
     const qsizetype jobs = app().autoPrintManager().printJobs().size();
     EXPECT_GE(jobs, 3);
-    ASSERT_TRUE(tb::eventually([&] { return allPrinted(jobs); }, 30000));
-    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kQueue).size() == before + jobs; }, 30000));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
     EXPECT_EQ(screen->statusBar()->capturedLabel()->text(), QStringLiteral("3 captured"));
 
     // End Show, confirmed.
@@ -208,6 +223,64 @@ TEST_F(CupsWebEngineLiveRoad, AShowFromSignInToEndShow)
     EXPECT_FALSE(app().autoPrintManager().isPrinting());
     EXPECT_EQ(screen->page(), LiveShowView::Page::connect);
     EXPECT_EQ(tb::jobFiles(kQueue).size(), before + jobs);
+}
+
+TEST_F(CupsWebEngineLiveRoad, ARestartMidShowReprintsNothingAndUploadsEachPendingWinOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(runToLiveShow());
+    const qsizetype before = tb::jobFiles(kQueue).size();
+    addWin(QStringLiteral("alice"), 1, QStringLiteral("12"));
+    addWin(QStringLiteral("bob"), 2, QStringLiteral("30"));
+    ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 2; }));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
+
+    // The backend stops taking auctions; one more win is printed but not uploaded.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*/auctions"),
+                       standin::Fault::status(503));
+    addWin(QStringLiteral("carol"), 3, QStringLiteral("9.50"));
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 3; }));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
+    ASSERT_TRUE(eventually([&] { return app().showSyncService().pendingUploadCount() > 0; }));
+    const qsizetype printedBeforeRestart = tb::jobFiles(kQueue).size();
+    const int carolBox = app().autoPrintManager().boxNumbers().value(QStringLiteral("carol"));
+    EXPECT_EQ(carolBox, 3);
+
+    // The program ends mid-show and starts again over the same data folder, settings
+    // and keychain; the page still shows every earlier win, uploads still fail.
+    m_shell.reset();
+    startProgram();
+    ASSERT_TRUE(eventually([&] { return liveView() != nullptr; }));
+    LiveShowView *screen = liveView();
+    ASSERT_TRUE(eventually([&] { return screen->page() == LiveShowView::Page::live; }))
+        << "the stored stream was not taken up";
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 3; }));
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().isPolling(); }));
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1); // the show is resumed, not made anew
+
+    // Uploads work again; a new win shows the queue running: only its labels print,
+    // its box number follows the earlier ones, and the pending win arrives once.
+    m_backend.clearFaults();
+    if (!app().autoPrintManager().isPrinting())
+        QTest::mouseClick(screen->headerBar()->printingButton(), Qt::LeftButton);
+    addWin(QStringLiteral("dave"), 4, QStringLiteral("20"));
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 4; }));
+    ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 4; }, 30000));
+    ASSERT_TRUE(tb::eventually([&] { return allPrinted(app().autoPrintManager().printJobs().size()); }, 30000));
+    // After the restart only dave's labels were made and printed: his winner label and his box.
+    QStringList labels;
+    for (const PrintJob &job : app().autoPrintManager().printJobs())
+        labels.append(job.label);
+    for (const QString &label : std::as_const(labels))
+        EXPECT_TRUE(label.contains(QStringLiteral("@dave"))) << label.toStdString();
+    EXPECT_FALSE(labels.isEmpty());
+    EXPECT_EQ(tb::jobFiles(kQueue).size(), printedBeforeRestart + labels.size());
+    EXPECT_EQ(app().autoPrintManager().boxNumbers().value(QStringLiteral("dave")), 4);
+    QList<qint64> numbers;
+    for (const standin::StandinAuction &auction : backendAuctions())
+        numbers.append(auction.auctionNumber.value_or(-1));
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (QList<qint64>{1, 2, 3, 4}));
+    EXPECT_EQ(app().showSyncService().pendingUploadCount(), 0);
 }
 
 } // namespace
