@@ -153,7 +153,8 @@ protected:
     {
         startProgram();
         ASSERT_TRUE(eventually([&] { return mainView().page() == MainView::Page::signIn; }));
-        auto *google = mainView().currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
+        auto *google =
+            mainView().currentPage()->findChild<QPushButton *>(QStringLiteral("googleSignInButton"));
         ASSERT_NE(google, nullptr);
         QTest::mouseClick(google, Qt::LeftButton);
         ASSERT_TRUE(eventually([&] { return liveView() != nullptr; }));
@@ -265,7 +266,8 @@ TEST_F(CupsWebEngineLiveRoad, ARestartMidShowReprintsNothingAndUploadsEachPendin
     addWin(QStringLiteral("dave"), 4, QStringLiteral("20"));
     ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 4; }));
     ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 4; }, 30000));
-    ASSERT_TRUE(tb::eventually([&] { return allPrinted(app().autoPrintManager().printJobs().size()); }, 30000));
+    ASSERT_TRUE(
+        tb::eventually([&] { return allPrinted(app().autoPrintManager().printJobs().size()); }, 30000));
     // After the restart only dave's labels were made and printed: his winner label and his box.
     QStringList labels;
     for (const PrintJob &job : app().autoPrintManager().printJobs())

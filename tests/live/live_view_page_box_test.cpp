@@ -18,7 +18,10 @@ protected:
     }
 
     QRect boxRect() { return rectIn(view().pageBox(), &view()); }
-    QRect columnRect() { return rectIn(view().findChild<QWidget *>(QStringLiteral("sidePanelColumn")), &view()); }
+    QRect columnRect()
+    {
+        return rectIn(view().findChild<QWidget *>(QStringLiteral("sidePanelColumn")), &view());
+    }
     static QRect home() { return QRect(880 - 200 - 12, 800 - 356 - 12, 200, 356); }
 
     // A drag that starts at `from` in the box. The box moves under the pointer, so
@@ -52,11 +55,17 @@ TEST_F(LiveViewPageBox, TheButtonTogglesTheStripAndTheColumnMakesRoom)
     QToolButton *button = view().pageBox()->pipButton();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(controller().webViewExpanded());
+    // The box moves over a short transition, towards the strip.
+    ASSERT_TRUE(view().stage()->isAnimating());
+    EXPECT_EQ(view().stage()->pageBoxRect(), QRect(0, 0, 352, 800));
+    view().stage()->settleAnimations();
+    EXPECT_FALSE(view().stage()->isAnimating());
     EXPECT_EQ(boxRect(), QRect(0, 0, 352, 800));
     EXPECT_EQ(columnRect(), QRect(352, 0, 528, 800));
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(controller().webViewExpanded());
+    view().stage()->settleAnimations();
     EXPECT_EQ(boxRect(), home());
     EXPECT_EQ(columnRect(), QRect(QPoint(0, 0), kDetailSize));
 }
@@ -74,10 +83,12 @@ TEST_F(LiveViewPageBox, DraggingMovesTheBoxAndExpandingSendsItHome)
 
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
+    view().stage()->settleAnimations();
     EXPECT_EQ(boxRect(), home());
 
     // The strip does not move.
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
+    view().stage()->settleAnimations();
     drag(QPoint(100, 300), QPoint(80, 80));
     EXPECT_EQ(boxRect(), QRect(0, 0, 352, 800));
 }

@@ -1,5 +1,6 @@
 // Which of its states the live show screen shows, and the seller's way between them.
 #include "live_view_fixture.h"
+#include "ui/live/live_stage.h"
 
 #include <QPushButton>
 #include <QToolButton>
@@ -65,6 +66,7 @@ TEST_F(LiveViewStates, ThePrintLogOverlayFollowsTheHeaderButton)
 
     QTest::mouseClick(screen.headerBar()->printLogButton(), Qt::LeftButton);
     EXPECT_NE(controller().showPrintLog(), before);
+    screen.stage()->settleAnimations();
     ASSERT_EQ(screen.printLogSlot()->isVisible(), !before);
     if (!before) {
         // 280 wide, 8 from the column's trailing edge, between the header and the status bar.

@@ -60,8 +60,8 @@ protected:
         options.marketplaceLivePrefix = m_marketplace.livePrefix();
         const QString folder = m_home.filePath(QStringLiteral("profile"));
         options.makeMarketplacePage = [this, folder] {
-            return std::make_unique<WebEngineMarketplacePage>(QStringLiteral("ScreensLive%1").arg(++s_profiles),
-                                                              folder, m_sleeper, 5s);
+            return std::make_unique<WebEngineMarketplacePage>(
+                QStringLiteral("ScreensLive%1").arg(++s_profiles), folder, m_sleeper, 5s);
         };
         AppState &app = makeAppState(std::move(options));
         startAndWait(app);
@@ -103,8 +103,8 @@ protected:
         LiveShowView &screen = openView();
         ASSERT_TRUE(waitForPage(m_marketplace.liveUrl(kStream), [&] { screen.show(); }));
         ASSERT_EQ(screen.page(), LiveShowView::Page::live);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !m_appState->showSyncService().activeShowId().isEmpty(); }, 20000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !m_appState->showSyncService().activeShowId().isEmpty(); }, 20000));
     }
 
     void setPrintLog(bool shown)
@@ -113,13 +113,30 @@ protected:
             m_controller->togglePrintLog();
     }
 
-    // Lets the page's frames reach the view before the picture is taken.
-    static QImage captureSettled(QWidget &widget, const QString &name)
+    // Takes the picture once the layers are in place and, when `pageArea` is given,
+    // the page's content has reached the view there (more than a blank page).
+    static QImage captureSettled(LiveShowView &screen, const QString &name,
+                                 std::optional<QRect> pageArea = {})
     {
-        widget.resize(kSize);
-        widget.show();
-        QTest::qWait(300);
-        return test::captureScreen(widget, kSize, name);
+        screen.resize(kSize);
+        screen.show();
+        screen.stage()->settleAnimations();
+        if (pageArea) {
+            const bool drawn =
+                QTest::qWaitFor([&] { return hasContent(screen.grab().toImage(), *pageArea); }, 15000);
+            EXPECT_TRUE(drawn) << "the page was not drawn in " << name.toStdString();
+        }
+        return test::captureScreen(screen, kSize, name);
+    }
+
+    // Text, pictures or the stream: dark marks inside a page that is light as it loads.
+    static bool hasContent(const QImage &image, const QRect &area)
+    {
+        int marks = 0;
+        for (int y = area.top(); y <= area.bottom(); y += 3)
+            for (int x = area.left(); x <= area.right(); x += 3)
+                marks += image.pixelColor(x, y).lightness() < 140 ? 1 : 0;
+        return marks > 40;
     }
 
     static bool near(const QColor &a, const QColor &b, int tolerance = 6)
@@ -158,7 +175,8 @@ TEST_F(WebEngineScreensLive, Login)
     screen.show();
     ASSERT_TRUE(waitForPage(m_marketplace.homeUrl(),
                             [&] { QTest::mouseClick(screen.signInButton(), Qt::LeftButton); }));
-    const QImage image = captureSettled(screen, QStringLiteral("live-login"));
+    const QImage image =
+        captureSettled(screen, QStringLiteral("live-login"), rectIn(screen.pageView(), &screen));
     ASSERT_EQ(screen.page(), LiveShowView::Page::login);
     ASSERT_NE(screen.pageView(), nullptr);
     EXPECT_EQ(screen.pageView()->parentWidget(), screen.loginPageHost());
@@ -182,7 +200,7 @@ TEST_F(WebEngineScreensLive, Expanded)
     setPrintLog(false);
     m_controller->setShowVideo(true);
     m_controller->setWebViewExpanded(true);
-    const QImage image = captureSettled(screen, QStringLiteral("live-expanded"));
+    const QImage image = captureSettled(screen, QStringLiteral("live-expanded"), QRect(0, 40, 352, 760));
     // The same view moved into the box: the left-hand 40 %, the side panel beside it.
     EXPECT_EQ(screen.pageView(), view);
     EXPECT_EQ(view->parentWidget(), screen.pageBox());
@@ -200,7 +218,8 @@ TEST_F(WebEngineScreensLive, PictureInPicture)
     LiveShowView &screen = *m_view;
     setPrintLog(false);
     m_controller->setShowVideo(true);
-    const QImage image = captureSettled(screen, QStringLiteral("live-pip"));
+    const QImage image = captureSettled(screen, QStringLiteral("live-pip"),
+                                        QRect(kSize.width() - 212 + 12, kSize.height() - 368 + 40, 176, 300));
     const QRect box = rectIn(screen.pageBox(), &screen);
     EXPECT_EQ(box, QRect(kSize.width() - 212, kSize.height() - 368, 200, 356));
     EXPECT_EQ(rectIn(screen.headerBar(), &screen).left(), 0);

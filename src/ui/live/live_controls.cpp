@@ -22,9 +22,12 @@ struct SizeSpec
 SizeSpec specOf(ControlSize size)
 {
     switch (size) {
-    case ControlSize::mini: return {10, 1, 6, 4, TextStyle::caption};
-    case ControlSize::small: return {12, 3, 8, 5, TextStyle::callout};
-    case ControlSize::large: return {16, 8, 18, 8, TextStyle::body};
+    case ControlSize::mini:
+        return {10, 1, 6, 4, TextStyle::caption};
+    case ControlSize::small:
+        return {12, 3, 8, 5, TextStyle::callout};
+    case ControlSize::large:
+        return {16, 8, 18, 8, TextStyle::body};
     }
     return {12, 3, 8, 5, TextStyle::callout};
 }
@@ -129,7 +132,8 @@ void SwitchToggle::paintEvent(QPaintEvent *)
     const QColor textColor = enabled ? primaryTextColor() : tertiaryTextColor();
 
     const int midY = height() / 2;
-    painter.drawPixmap(0, midY - kIconSize / 2, symbolPixmap(m_symbol, kIconSize, textColor, devicePixelRatioF()));
+    painter.drawPixmap(0, midY - kIconSize / 2,
+                       symbolPixmap(m_symbol, kIconSize, textColor, devicePixelRatioF()));
     painter.setPen(textColor);
     painter.setFont(font());
     const QFontMetrics metrics(font());

@@ -43,7 +43,8 @@ QToolButton *iconButton(const QString &objectName, QWidget *parent)
     button->setAutoRaise(true);
     button->setIconSize(QSize(14, 14));
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 2px; }"));
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; background: transparent; padding: 2px; }"));
     return button;
 }
 
@@ -91,9 +92,8 @@ QWidget *LiveHeaderBar::buildHeaderRow()
     m_mode->setFont(textFont(TextStyle::caption));
     for (LabelMode mode : kAllLabelModes)
         m_mode->addItem(LiveShowController::labelModeTitle(mode), QVariant::fromValue(int(mode)));
-    connect(m_mode, &QComboBox::activated, &m_controller, [this](int index) {
-        m_controller.setLabelMode(LabelMode(m_mode->itemData(index).toInt()));
-    });
+    connect(m_mode, &QComboBox::activated, &m_controller,
+            [this](int index) { m_controller.setLabelMode(LabelMode(m_mode->itemData(index).toInt())); });
     layout->addWidget(m_mode);
     layout->addStretch(1);
 
@@ -155,10 +155,11 @@ QWidget *LiveHeaderBar::buildQueueBanner()
     layout->setSpacing(6);
     const QColor orange = systemColor(SystemColor::orange);
     auto *icon = new QLabel(m_queueBanner);
-    icon->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 12, orange, devicePixelRatioF()));
+    icon->setPixmap(
+        symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 12, orange, devicePixelRatioF()));
     layout->addWidget(icon);
-    layout->addWidget(styledLabel(QStringLiteral("Printer queue stopped"), textFont(TextStyle::caption), orange,
-                                  m_queueBanner));
+    layout->addWidget(styledLabel(QStringLiteral("Printer queue stopped"), textFont(TextStyle::caption),
+                                  orange, m_queueBanner));
     layout->addStretch(1);
     m_fix = tintedButton(QStringLiteral("Fix"), QString(), orange, ControlSize::mini, m_queueBanner);
     m_fix->setObjectName(QStringLiteral("fixButton"));
@@ -171,9 +172,8 @@ void LiveHeaderBar::bind()
 {
     LiveShowController *c = &m_controller;
     connect(c, &LiveShowController::isPrintingChanged, this, &LiveHeaderBar::showPrinting);
-    connect(c, &LiveShowController::labelModeChanged, this, [this](LabelMode mode) {
-        m_mode->setCurrentIndex(m_mode->findData(int(mode)));
-    });
+    connect(c, &LiveShowController::labelModeChanged, this,
+            [this](LabelMode mode) { m_mode->setCurrentIndex(m_mode->findData(int(mode))); });
     connect(c, &LiveShowController::isAdminChanged, m_admin, &QWidget::setVisible);
     connect(c, &LiveShowController::showAdminChanged, this, &LiveHeaderBar::showAdmin);
     connect(c, &LiveShowController::showPrintLogChanged, this, &LiveHeaderBar::showPrintLog);

@@ -127,11 +127,11 @@ QWidget *LiveShowView::buildPrompt()
     column->setSpacing(12);
     column->addStretch(1);
     auto *icon = new QLabel(page);
-    icon->setPixmap(symbolPixmap(QStringLiteral("video.badge.waveform"), 48, secondaryTextColor(),
-                                 devicePixelRatioF()));
+    icon->setPixmap(
+        symbolPixmap(QStringLiteral("video.badge.waveform"), 48, secondaryTextColor(), devicePixelRatioF()));
     column->addWidget(icon, 0, Qt::AlignHCenter);
-    column->addWidget(styledLabel(QStringLiteral("Connect to Whatnot"), textFont(TextStyle::title2, QFont::Bold),
-                                  primaryTextColor(), page),
+    column->addWidget(styledLabel(QStringLiteral("Connect to Whatnot"),
+                                  textFont(TextStyle::title2, QFont::Bold), primaryTextColor(), page),
                       0, Qt::AlignHCenter);
     auto *description =
         styledLabel(QStringLiteral("Sign in to your Whatnot account to manage your live show."),
@@ -177,7 +177,8 @@ QWidget *LiveShowView::buildLoginPanel()
     header->addWidget(styledLabel(QStringLiteral("Sign in to Whatnot"), textFont(TextStyle::headline),
                                   primaryTextColor(), page));
     header->addStretch(1);
-    m_cancel = tintedButton(QStringLiteral("Cancel"), QString(), primaryTextColor(), ControlSize::small, page);
+    m_cancel =
+        tintedButton(QStringLiteral("Cancel"), QString(), primaryTextColor(), ControlSize::small, page);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(m_cancel, &QPushButton::clicked, &m_controller, &LiveShowController::cancelSignIn);
     header->addWidget(m_cancel);
@@ -200,9 +201,9 @@ QWidget *LiveShowView::buildConnect()
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);
     m_connectScreen = slotWidget(QStringLiteral("connectScreenSlot"), page);
-    m_connectScreen->layout()->addWidget(
-        new EmptyStateView(QStringLiteral("link"), QStringLiteral("No show connected"),
-                           QStringLiteral("Open your live show on Whatnot to start capturing."), m_connectScreen));
+    m_connectScreen->layout()->addWidget(new EmptyStateView(
+        QStringLiteral("link"), QStringLiteral("No show connected"),
+        QStringLiteral("Open your live show on Whatnot to start capturing."), m_connectScreen));
     layout->addWidget(m_connectScreen, 1);
     return page;
 }
@@ -242,10 +243,12 @@ QWidget *LiveShowView::buildLive()
     m_stage->setPrintLogBounds(m_header, m_status);
     m_stage->setParent(this);
     connect(m_pageBox, &PageBox::toggleRequested, &m_controller, &LiveShowController::toggleExpanded);
-    connect(m_pageBox, &PageBox::dragMoved, &m_controller,
-            [controller](QPoint translation) { controller->dragChanged(QSizeF(translation.x(), translation.y())); });
-    connect(m_pageBox, &PageBox::dragEnded, &m_controller,
-            [controller](QPoint translation) { controller->dragEnded(QSizeF(translation.x(), translation.y())); });
+    connect(m_pageBox, &PageBox::dragMoved, &m_controller, [controller](QPoint translation) {
+        controller->dragChanged(QSizeF(translation.x(), translation.y()));
+    });
+    connect(m_pageBox, &PageBox::dragEnded, &m_controller, [controller](QPoint translation) {
+        controller->dragEnded(QSizeF(translation.x(), translation.y()));
+    });
     return m_stage;
 }
 
@@ -257,8 +260,8 @@ void LiveShowView::bind()
     connect(c, &LiveShowController::webViewExpandedChanged, m_stage, &LiveStage::setExpanded);
     connect(c, &LiveShowController::showVideoChanged, m_stage, &LiveStage::setShowVideo);
     connect(c, &LiveShowController::showPrintLogChanged, m_stage, &LiveStage::setShowPrintLog);
-    connect(c, &LiveShowController::pipOffsetChanged, m_stage, &LiveStage::relayout);
-    connect(c, &LiveShowController::currentDragChanged, m_stage, &LiveStage::relayout);
+    connect(c, &LiveShowController::pipOffsetChanged, m_stage, &LiveStage::placePageBox);
+    connect(c, &LiveShowController::currentDragChanged, m_stage, &LiveStage::placePageBox);
     connect(c, &LiveShowController::showEndConfirmationChanged, this, &LiveShowView::followEndConfirmation);
     m_stage->setExpanded(c->webViewExpanded());
     m_stage->setShowVideo(c->showVideo());
@@ -274,8 +277,12 @@ void LiveShowView::followState()
     case LiveShowController::ScreenState::signedOut:
         page = m_controller.showLoginWebView() ? Page::login : Page::prompt;
         break;
-    case LiveShowController::ScreenState::connect: page = Page::connect; break;
-    case LiveShowController::ScreenState::live: page = Page::live; break;
+    case LiveShowController::ScreenState::connect:
+        page = Page::connect;
+        break;
+    case LiveShowController::ScreenState::live:
+        page = Page::live;
+        break;
     }
     const bool changed = page != m_page || m_pages->currentIndex() != int(page);
     m_page = page;

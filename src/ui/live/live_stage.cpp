@@ -3,8 +3,10 @@
 #include "ui/live/live_show_controller.h"
 #include "ui/live/page_box.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVariantAnimation>
 
 namespace quill {
 
@@ -32,8 +34,10 @@ private:
 
 } // namespace
 
-LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOrigin pipOrigin, QWidget *parent)
-    : QWidget(parent), m_column(column), m_printLog(printLog), m_pageBox(pageBox), m_pipOrigin(std::move(pipOrigin))
+LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOrigin pipOrigin,
+                     QWidget *parent)
+    : QWidget(parent), m_column(column), m_printLog(printLog), m_pageBox(pageBox),
+      m_pipOrigin(std::move(pipOrigin))
 {
     setObjectName(QStringLiteral("liveContent"));
     m_column->setParent(this);
@@ -41,6 +45,16 @@ LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOr
     m_printLog->setParent(this);
     m_pageBox->setParent(this);
     m_shadows = new ShadowLayer(this);
+    m_transition = new QVariantAnimation(this);
+    m_transition->setStartValue(0.0);
+    m_transition->setEndValue(1.0);
+    m_transition->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_transition, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { placeAt(value.toReal()); });
+    connect(m_transition, &QVariantAnimation::finished, this, &LiveStage::relayout);
+    m_printLogFade = new QGraphicsOpacityEffect(m_printLog);
+    m_printLogFade->setEnabled(false);
+    m_printLog->setGraphicsEffect(m_printLogFade);
     relayout();
 }
 
@@ -52,15 +66,82 @@ void LiveStage::setShowVideo(bool show)
 
 void LiveStage::setExpanded(bool expanded)
 {
+    if (m_expanded == expanded)
+        return;
     m_expanded = expanded;
     m_pageBox->setExpanded(expanded);
-    relayout();
+    animate(kExpandDuration);
 }
 
 void LiveStage::setShowPrintLog(bool show)
 {
+    if (m_showPrintLog == show)
+        return;
     m_showPrintLog = show;
-    relayout();
+    animate(kPrintLogDuration);
+}
+
+bool LiveStage::isAnimating() const
+{
+    return m_transition->state() == QAbstractAnimation::Running;
+}
+
+void LiveStage::settleAnimations()
+{
+    if (isAnimating())
+        m_transition->setCurrentTime(m_transition->duration()); // ends it, and relayout() follows
+}
+
+void LiveStage::animate(int duration)
+{
+    if (!isVisible()) {
+        relayout();
+        return;
+    }
+    const bool restart = isAnimating();
+    m_transition->stop();
+    if (!restart) {
+        m_from.column = m_column->geometry();
+        m_from.pageBox = m_pageBox->geometry();
+        m_from.printLog = m_printLog->geometry();
+        m_from.printLogShown = m_printLog->isVisible();
+    }
+    // The print log comes in from the trailing edge, and leaves there.
+    if (!m_from.printLogShown)
+        m_from.printLog = printLogRect().translated(width() - printLogRect().left(), 0);
+    m_transition->setDuration(duration);
+    m_transition->start();
+}
+
+void LiveStage::placeAt(qreal progress)
+{
+    const auto between = [progress](const QRect &from, const QRect &to) {
+        const auto mix = [progress](int a, int b) { return qRound(a + (b - a) * progress); };
+        return QRect(QPoint(mix(from.left(), to.left()), mix(from.top(), to.top())),
+                     QPoint(mix(from.right(), to.right()), mix(from.bottom(), to.bottom())));
+    };
+    m_column->setGeometry(between(m_from.column, columnRect()));
+    m_pageBox->setGeometry(between(m_from.pageBox, pageBoxRect()));
+    m_pageBox->setVisible(m_showVideo);
+
+    QRect logTarget = printLogRect();
+    if (!m_showPrintLog)
+        logTarget.translate(width() - logTarget.left(), 0);
+    m_printLog->setGeometry(between(m_from.printLog, logTarget));
+    const qreal fromOpacity = m_from.printLogShown ? 1.0 : 0.0;
+    const qreal toOpacity = m_showPrintLog ? 1.0 : 0.0;
+    m_printLogFade->setEnabled(true);
+    m_printLogFade->setOpacity(fromOpacity + (toOpacity - fromOpacity) * progress);
+    m_printLog->setVisible(m_showPrintLog || m_from.printLogShown);
+    m_shadows->update();
+}
+
+void LiveStage::placePageBox()
+{
+    if (isAnimating())
+        return; // the transition places the box where the drag left it
+    m_pageBox->setGeometry(pageBoxRect());
+    m_shadows->update();
 }
 
 QRect LiveStage::columnRect() const
@@ -98,7 +179,7 @@ QRect LiveStage::printLogRect() const
 bool LiveStage::eventFilter(QObject *watched, QEvent *event)
 {
     if ((watched == m_above || watched == m_below) &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move) && !isAnimating())
         relayout();
     return QWidget::eventFilter(watched, event);
 }
@@ -112,6 +193,8 @@ QRect LiveStage::pageBoxRect() const
 
 void LiveStage::relayout()
 {
+    m_transition->stop();
+    m_printLogFade->setEnabled(false);
     m_column->setGeometry(columnRect());
     m_shadows->setGeometry(rect());
     m_shadows->raise();

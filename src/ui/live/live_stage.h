@@ -3,10 +3,11 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-
 #include <functional>
 
+class QGraphicsOpacityEffect;
 class QPainter;
+class QVariantAnimation;
 
 namespace quill {
 
@@ -25,6 +26,9 @@ public:
     static constexpr int kColumnIdealWidth = 350;
     static constexpr int kPrintLogWidth = 280;
     static constexpr int kPrintLogPadding = 8;
+    // Transitions, in ms: the strip opening or closing, the print log coming or going.
+    static constexpr int kExpandDuration = 300;
+    static constexpr int kPrintLogDuration = 200;
 
     // Where the collapsed box goes in a stage of a given size.
     using PipOrigin = std::function<QRect(QSize)>;
@@ -51,13 +55,31 @@ public:
     QSize sizeHint() const override { return QSize(kColumnIdealWidth, 600); }
     QSize minimumSizeHint() const override { return QSize(kColumnMinimumWidth, 200); }
 
+    // Places every layer at once (a change of size, a drag); ends a transition under way.
     void relayout();
+    // Places the page box after a drag moved it; left to a transition under way.
+    void placePageBox();
+    bool isAnimating() const;
+    // Jumps a transition under way to its end.
+    void settleAnimations();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Moves the layers from where they are to where they belong over `duration` ms.
+    void animate(int duration);
+    void placeAt(qreal progress);
+
+    struct Frame
+    {
+        QRect column;
+        QRect pageBox;
+        QRect printLog;
+        bool printLogShown = false;
+    };
+
     QWidget *m_column;
     QWidget *m_printLog;
     PageBox *m_pageBox;
@@ -65,6 +87,9 @@ private:
     QPointer<QWidget> m_above;
     QPointer<QWidget> m_below;
     QWidget *m_shadows; // between the column and the floating layers
+    QVariantAnimation *m_transition;
+    QGraphicsOpacityEffect *m_printLogFade;
+    Frame m_from;
     bool m_showVideo = false;
     bool m_expanded = false;
     bool m_showPrintLog = false;

@@ -10,7 +10,6 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QToolButton>
-
 #include <cmath>
 
 namespace quill {
@@ -105,8 +104,8 @@ void PageBox::setPageView(QWidget *view)
 void PageBox::setExpanded(bool expanded)
 {
     m_expanded = expanded;
-    m_pipButton->setIcon(symbolIcon(expanded ? QStringLiteral("pip.enter") : QStringLiteral("pip.exit"),
-                                    primaryTextColor()));
+    m_pipButton->setIcon(
+        symbolIcon(expanded ? QStringLiteral("pip.enter") : QStringLiteral("pip.exit"), primaryTextColor()));
     m_pipButton->setToolTip(expanded ? tr("Picture in Picture") : tr("Expand"));
     m_outline->setVisible(!expanded);
     m_pressAt.reset();
@@ -142,7 +141,8 @@ bool PageBox::followPointer(QEvent::Type type, const QPointF &globalPos, Qt::Mou
             Q_EMIT dragEnded(translation);
         return wasDragging;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -159,13 +159,15 @@ bool PageBox::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_pipButton)
             break;
         auto *mouse = static_cast<QMouseEvent *>(event);
-        const Qt::MouseButtons buttons =
-            event->type() == QEvent::MouseButtonRelease ? mouse->buttons() | mouse->button() : mouse->buttons();
+        const Qt::MouseButtons buttons = event->type() == QEvent::MouseButtonRelease
+                                             ? mouse->buttons() | mouse->button()
+                                             : mouse->buttons();
         if (followPointer(event->type(), mouse->globalPosition(), buttons))
             return true;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

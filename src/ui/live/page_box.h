@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QSize>
 #include <QWidget>
-
 #include <optional>
 
 class QToolButton;
