@@ -200,10 +200,12 @@ QCoro::Task<bool> ShowSyncService::resumeActiveShow()
     loadPending();
     startUploads(); // whatever an earlier run left behind goes to its own show
 
-    if (!m_api || !m_activeShowId.isEmpty())
-        co_return !m_activeShowId.isEmpty();
+    // The stored stream is this machine's own: it comes back even before the
+    // backend client is handed over (the screen may ask that early in start-up).
     if (m_activeStreamId.isEmpty())
         setActiveStreamId(storedString(kStreamIdKey));
+    if (!m_api || !m_activeShowId.isEmpty())
+        co_return !m_activeShowId.isEmpty();
 
     const QString storedShowId = storedString(kShowIdKey);
     const QString storedShowStream = storedString(kShowStreamIdKey);

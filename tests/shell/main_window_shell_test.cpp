@@ -2,6 +2,7 @@
 // sign-in callback handed over by a later start of the program.
 #include "instance_hand_over.h"
 #include "shell_fixture.h"
+#include "widget_find.h"
 
 #include "app/single_instance_guard.h"
 #include "standin_browser.h"
@@ -116,10 +117,7 @@ TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondSta
 
     shell.mainWindow().show();
     ASSERT_TRUE(eventually([&] { return view.page() == MainView::Page::signIn; }));
-    QPushButton *google = nullptr;
-    for (QPushButton *button : view.currentPage()->findChildren<QPushButton *>())
-        if (button->text().contains(QStringLiteral("Sign in with Google")))
-            google = button;
+    QPushButton *google = findButton(view.currentPage(), QStringLiteral("Sign in with Google"));
     ASSERT_NE(google, nullptr);
     QTest::mouseClick(google, Qt::LeftButton);
 

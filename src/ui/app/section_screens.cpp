@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "ui/app/dashboard_view.h"
+#include "ui/live/live_show_view.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -31,9 +32,9 @@ std::unique_ptr<QWidget> dashboardScreen(AppState &appState, SidebarSelection &s
     return std::make_unique<DashboardView>(appState.authManager(), appState.showSyncService(),
                                            appState.apiBaseURL(), selection);
 }
-std::unique_ptr<QWidget> liveShowScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> liveShowScreen(AppState &appState, SidebarSelection &)
 {
-    return placeholderScreen(SidebarSection::liveShow);
+    return std::make_unique<LiveShowView>(appState);
 }
 std::unique_ptr<QWidget> showsScreen(AppState &, SidebarSelection &)
 {

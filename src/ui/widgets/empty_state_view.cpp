@@ -3,6 +3,7 @@
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -33,7 +34,13 @@ EmptyStateView::EmptyStateView(const QString &symbol, const QString &title, cons
     layout->addWidget(m_icon, 0, Qt::AlignHCenter);
     layout->addSpacing(4);
     layout->addWidget(m_title, 0, Qt::AlignHCenter);
-    layout->addWidget(m_description, 0, Qt::AlignHCenter);
+    // Centred by stretches, not by an alignment: an aligned wrapped label is given
+    // the height of a guessed width and loses its last lines.
+    auto *descriptionRow = new QHBoxLayout;
+    descriptionRow->addStretch(1);
+    descriptionRow->addWidget(m_description, 100);
+    descriptionRow->addStretch(1);
+    layout->addLayout(descriptionRow);
     layout->addStretch(1);
 }
 

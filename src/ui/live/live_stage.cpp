@@ -1,0 +1,237 @@
+#include "ui/live/live_stage.h"
+
+#include "ui/live/live_show_controller.h"
+#include "ui/live/page_box.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVariantAnimation>
+
+namespace quill {
+
+namespace {
+
+class ShadowLayer final : public QWidget
+{
+public:
+    explicit ShadowLayer(LiveStage *stage) : QWidget(stage), m_stage(stage)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        paintStageShadows(painter, *m_stage);
+    }
+
+private:
+    LiveStage *m_stage;
+};
+
+} // namespace
+
+LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOrigin pipOrigin,
+                     QWidget *parent)
+    : QWidget(parent), m_column(column), m_printLog(printLog), m_pageBox(pageBox),
+      m_pipOrigin(std::move(pipOrigin))
+{
+    setObjectName(QStringLiteral("liveContent"));
+    m_column->setParent(this);
+    m_column->setMinimumWidth(kColumnMinimumWidth);
+    m_printLog->setParent(this);
+    m_pageBox->setParent(this);
+    m_shadows = new ShadowLayer(this);
+    m_transition = new QVariantAnimation(this);
+    m_transition->setStartValue(0.0);
+    m_transition->setEndValue(1.0);
+    m_transition->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_transition, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { placeAt(value.toReal()); });
+    connect(m_transition, &QVariantAnimation::finished, this, &LiveStage::relayout);
+    m_printLogFade = new QGraphicsOpacityEffect(m_printLog);
+    m_printLogFade->setEnabled(false);
+    m_printLog->setGraphicsEffect(m_printLogFade);
+    relayout();
+}
+
+void LiveStage::setShowVideo(bool show)
+{
+    m_showVideo = show;
+    relayout();
+}
+
+void LiveStage::setExpanded(bool expanded)
+{
+    if (m_expanded == expanded)
+        return;
+    m_expanded = expanded;
+    m_pageBox->setExpanded(expanded);
+    animate(kExpandDuration);
+}
+
+void LiveStage::setShowPrintLog(bool show)
+{
+    if (m_showPrintLog == show)
+        return;
+    m_showPrintLog = show;
+    animate(kPrintLogDuration);
+}
+
+bool LiveStage::isAnimating() const
+{
+    return m_transition->state() == QAbstractAnimation::Running;
+}
+
+void LiveStage::settleAnimations()
+{
+    if (isAnimating())
+        m_transition->setCurrentTime(m_transition->duration()); // ends it, and relayout() follows
+}
+
+void LiveStage::animate(int duration)
+{
+    if (!isVisible()) {
+        relayout();
+        return;
+    }
+    const bool restart = isAnimating();
+    m_transition->stop();
+    if (!restart) {
+        m_from.column = m_column->geometry();
+        m_from.pageBox = m_pageBox->geometry();
+        m_from.printLog = m_printLog->geometry();
+        m_from.printLogShown = m_printLog->isVisible();
+    }
+    // The print log comes in from the trailing edge, and leaves there.
+    if (!m_from.printLogShown)
+        m_from.printLog = printLogRect().translated(width() - printLogRect().left(), 0);
+    m_transition->setDuration(duration);
+    m_transition->start();
+}
+
+void LiveStage::placeAt(qreal progress)
+{
+    const auto between = [progress](const QRect &from, const QRect &to) {
+        const auto mix = [progress](int a, int b) { return qRound(a + (b - a) * progress); };
+        return QRect(QPoint(mix(from.left(), to.left()), mix(from.top(), to.top())),
+                     QPoint(mix(from.right(), to.right()), mix(from.bottom(), to.bottom())));
+    };
+    m_column->setGeometry(between(m_from.column, columnRect()));
+    m_pageBox->setGeometry(between(m_from.pageBox, pageBoxRect()));
+    m_pageBox->setVisible(m_showVideo);
+
+    QRect logTarget = printLogRect();
+    if (!m_showPrintLog)
+        logTarget.translate(width() - logTarget.left(), 0);
+    m_printLog->setGeometry(between(m_from.printLog, logTarget));
+    const qreal fromOpacity = m_from.printLogShown ? 1.0 : 0.0;
+    const qreal toOpacity = m_showPrintLog ? 1.0 : 0.0;
+    m_printLogFade->setEnabled(true);
+    m_printLogFade->setOpacity(fromOpacity + (toOpacity - fromOpacity) * progress);
+    m_printLog->setVisible(m_showPrintLog || m_from.printLogShown);
+    m_shadows->update();
+}
+
+void LiveStage::placePageBox()
+{
+    if (isAnimating())
+        return; // the transition places the box where the drag left it
+    m_pageBox->setGeometry(pageBoxRect());
+    m_shadows->update();
+}
+
+QRect LiveStage::columnRect() const
+{
+    if (m_showVideo && m_expanded) {
+        const int strip = qRound(width() * LiveShowController::kExpandedShare);
+        return QRect(strip, 0, width() - strip, height());
+    }
+    return rect();
+}
+
+void LiveStage::setPrintLogBounds(QWidget *above, QWidget *below)
+{
+    for (QWidget *bound : {above, below})
+        bound->installEventFilter(this);
+    m_above = above;
+    m_below = below;
+    relayout();
+}
+
+QRect LiveStage::printLogRect() const
+{
+    const QRect column = columnRect();
+    const int width = qMin(kPrintLogWidth, column.width() - 2 * kPrintLogPadding);
+    int top = column.top();
+    int bottom = column.bottom();
+    if (m_above && m_above->isVisible())
+        top = m_above->mapTo(this, QPoint(0, m_above->height())).y();
+    if (m_below && m_below->isVisible())
+        bottom = m_below->mapTo(this, QPoint(0, 0)).y() - 1;
+    return QRect(column.right() + 1 - kPrintLogPadding - width, top + kPrintLogPadding, width,
+                 qMax(0, bottom - top + 1 - 2 * kPrintLogPadding));
+}
+
+bool LiveStage::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_above || watched == m_below) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move) && !isAnimating())
+        relayout();
+    return QWidget::eventFilter(watched, event);
+}
+
+QRect LiveStage::pageBoxRect() const
+{
+    if (m_expanded)
+        return QRect(0, 0, qRound(width() * LiveShowController::kExpandedShare), height());
+    return m_pipOrigin(size());
+}
+
+void LiveStage::relayout()
+{
+    m_transition->stop();
+    m_printLogFade->setEnabled(false);
+    m_column->setGeometry(columnRect());
+    m_shadows->setGeometry(rect());
+    m_shadows->raise();
+    m_printLog->setGeometry(printLogRect());
+    m_printLog->setVisible(m_showPrintLog);
+    m_printLog->raise();
+    m_pageBox->setGeometry(pageBoxRect());
+    m_pageBox->setVisible(m_showVideo);
+    m_pageBox->raise();
+    m_shadows->update();
+}
+
+void LiveStage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void paintStageShadows(QPainter &painter, const LiveStage &stage)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    // The floating layers' shadows, drawn behind them: black at 30 %, radius 10,
+    // 4 pt down for the box; black at 20 % for the print log.
+    auto shadow = [&painter](const QRectF &box, qreal radius, qreal opacity, qreal dy) {
+        constexpr int kSteps = 10;
+        for (int i = kSteps; i >= 1; --i) {
+            QColor color(0, 0, 0);
+            color.setAlphaF(float(opacity / kSteps));
+            painter.setBrush(color);
+            painter.drawRoundedRect(box.translated(0, dy).adjusted(-i, -i, i, i), radius + i, radius + i);
+        }
+    };
+    if (stage.showPrintLog())
+        shadow(QRectF(stage.printLogRect()), 10, 0.2, 0);
+    if (stage.showVideo() && !stage.isExpanded())
+        shadow(QRectF(stage.pageBoxRect()), PageBox::kPipRadius, 0.3, 4);
+}
+
+} // namespace quill

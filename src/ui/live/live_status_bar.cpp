@@ -1,0 +1,75 @@
+#include "ui/live/live_status_bar.h"
+
+#include "ui/live/live_controls.h"
+#include "ui/live/live_show_controller.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quill {
+
+namespace {
+
+QLabel *indicator(const QString &objectName, const QString &symbol, const QString &toolTip, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setPixmap(symbolPixmap(symbol, 11, brandGreenColor(), parent->devicePixelRatioF()));
+    label->setToolTip(toolTip);
+    return label;
+}
+
+} // namespace
+
+LiveStatusBar::LiveStatusBar(LiveShowController &controller, QWidget *parent)
+    : QWidget(parent), m_controller(controller),
+      m_syncing(indicator(QStringLiteral("syncIndicator"), QStringLiteral("arrow.triangle.2.circlepath"),
+                          QStringLiteral("Syncing to server"), this)),
+      m_polling(indicator(QStringLiteral("pollIndicator"),
+                          QStringLiteral("antenna.radiowaves.left.and.right"),
+                          QStringLiteral("Listening for sold items"), this)),
+      m_captured(styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this)),
+      m_leave(plainButton(QStringLiteral("Leave Stream"), QStringLiteral("xmark"), secondaryTextColor(),
+                          textFont(TextStyle::caption), this)),
+      m_endShow(plainButton(QStringLiteral("End Show"), QStringLiteral("stop.circle.fill"),
+                            systemColor(SystemColor::red), textFont(TextStyle::callout, QFont::Medium), this))
+{
+    setObjectName(QStringLiteral("statusBar"));
+    m_captured->setObjectName(QStringLiteral("capturedCount"));
+    m_leave->setObjectName(QStringLiteral("leaveStreamButton"));
+    m_endShow->setObjectName(QStringLiteral("endShowButton"));
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(8);
+    layout->addWidget(m_syncing);
+    layout->addWidget(m_polling);
+    layout->addWidget(m_captured);
+    layout->addStretch(1);
+    layout->addWidget(m_leave);
+    layout->addWidget(m_endShow);
+
+    connect(m_endShow, &QPushButton::clicked, &m_controller, &LiveShowController::requestEndShow);
+    connect(m_leave, &QPushButton::clicked, &m_controller, &LiveShowController::leaveStream);
+    connect(&m_controller, &LiveShowController::isSyncingChanged, m_syncing, &QWidget::setVisible);
+    connect(&m_controller, &LiveShowController::isPollingChanged, m_polling, &QWidget::setVisible);
+    connect(&m_controller, &LiveShowController::capturedCountChanged, this,
+            [this] { m_captured->setText(m_controller.capturedText()); });
+    connect(&m_controller, &LiveShowController::showEndShowButtonChanged, m_endShow, &QWidget::setVisible);
+    connect(&m_controller, &LiveShowController::showLeaveStreamChanged, m_leave, &QWidget::setVisible);
+    connect(&m_controller, &LiveShowController::isEndingShowChanged, m_endShow,
+            [this](bool ending) { m_endShow->setEnabled(!ending); });
+
+    m_syncing->setVisible(controller.isSyncing());
+    m_polling->setVisible(controller.isPolling());
+    m_captured->setText(controller.capturedText());
+    m_endShow->setVisible(controller.showEndShowButton());
+    m_endShow->setEnabled(!controller.isEndingShow());
+    m_leave->setVisible(controller.showLeaveStream());
+}
+
+} // namespace quill
