@@ -1,5 +1,6 @@
 #include "app/single_instance_guard.h"
 #include "common/settings.h"
+#include "common/web_engine_flags.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_window.h"
 #include "ui/widgets/style.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
 {
     // The marketplace page is a Qt WebEngine page shown in widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    quill::keepBackgroundPagesRunning();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationDomain(QStringLiteral("quillmark.app"));

@@ -53,6 +53,8 @@ public:
     // The page's current address; empty when it has none.
     virtual QUrl url() const = 0;
     virtual void load(const QUrl &url) = 0;
+    // Whether a load is under way (the address may already name the page being loaded).
+    virtual bool isLoading() const { return false; }
     virtual PageScriptHost &scriptHost() = 0;
     // The Qt WebEngine page to show on screen; nullptr when not backed by one.
     virtual QWebEnginePage *webPage() const = 0;

@@ -179,6 +179,11 @@ QUrl WebEngineMarketplacePage::url() const
     return m_page->url();
 }
 
+bool WebEngineMarketplacePage::isLoading() const
+{
+    return m_blankLoadPending || m_page->isLoading();
+}
+
 void WebEngineMarketplacePage::load(const QUrl &url)
 {
     // The engine commits the blank page without the network, and a load started

@@ -41,6 +41,7 @@ public:
 
     QUrl url() const override;
     void load(const QUrl &url) override;
+    bool isLoading() const override;
     PageScriptHost &scriptHost() override { return *m_host; }
     QWebEnginePage *webPage() const override;
 

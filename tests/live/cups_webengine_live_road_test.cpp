@@ -2,11 +2,11 @@
 // backend, the marketplace login in the login panel, a stand-in stream connected,
 // Start Printing, wins on the stand-in live page in Qt WebEngine, labels in the
 // private cupsd's TestLabel queue, auctions on the stand-in backend, End Show.
-#include "widget_find.h"
 #include "../shell/shell_fixture.h"
 #include "capture/auction_poller.h"
 #include "capture/webengine_marketplace_page.h"
 #include "capture/whatnot_session.h"
+#include "common/web_engine_flags.h"
 #include "cups_testbed.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_section_state.h"
@@ -15,11 +15,13 @@
 #include "ui/app/application_shell.h"
 #include "ui/app/main_view.h"
 #include "ui/app/main_window.h"
+#include "ui/app/sidebar_section.h"
 #include "ui/app/sidebar_view.h"
 #include "ui/live/live_header_bar.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_show_view.h"
 #include "ui/live/live_status_bar.h"
+#include "widget_find.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -35,6 +37,7 @@ using namespace std::chrono_literals;
 
 const QString kStream = QStringLiteral("show-road");
 const QString kQueue = QStringLiteral("TestLabel");
+const QString kStreamTitle = QStringLiteral("Friday Night Cards");
 
 class CupsWebEngineLiveRoad : public ShellFixture
 {
@@ -44,7 +47,7 @@ protected:
         ShellFixture::SetUp();
         tb::resetQueues();
         ASSERT_NE(m_marketplace.listen(), 0);
-        m_marketplace.setStreamTitle(kStream, QStringLiteral("Friday Night Cards"));
+        m_marketplace.setStreamTitle(kStream, kStreamTitle);
         m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
         // The printers as the Labels screen saves them.
         for (int labelType : {0, 1}) {
@@ -174,6 +177,8 @@ protected:
         ASSERT_EQ(screen->page(), LiveShowView::Page::live);
         ASSERT_TRUE(eventually([&] { return !app().showSyncService().activeShowId().isEmpty(); }));
         ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+        // Titled from the stream's live page, not from the home page it came from.
+        EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).first().title, kStreamTitle);
         ASSERT_TRUE(eventually([&] { return app().auctionPoller().isPolling(); }));
 
         QPushButton *printing = screen->headerBar()->printingButton();
@@ -224,6 +229,44 @@ TEST_F(CupsWebEngineLiveRoad, AShowFromSignInToEndShow)
     EXPECT_FALSE(app().autoPrintManager().isPrinting());
     EXPECT_EQ(screen->page(), LiveShowView::Page::connect);
     EXPECT_EQ(tb::jobFiles(kQueue).size(), before + jobs);
+}
+
+TEST_F(CupsWebEngineLiveRoad, CaptureKeepsGoingWhileTheLiveScreenIsNotShown)
+{
+    ASSERT_NO_FATAL_FAILURE(runToLiveShow());
+    const qsizetype before = tb::jobFiles(kQueue).size();
+    addWin(QStringLiteral("alice"), 1, QStringLiteral("12"));
+    ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 1; }));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
+
+    // Another section on screen: the page is off screen, capture goes on.
+    mainView().sidebarView()->selection().setValue(SidebarSection::printers);
+    ASSERT_TRUE(eventually([&] { return liveView() == nullptr; }));
+    addWin(QStringLiteral("bob"), 2, QStringLiteral("30"));
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 2; }));
+    ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 2; }));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
+
+    // The window closed to the tray.
+    MainWindow &window = m_shell->mainWindow();
+    window.setKeepsRunningWhenClosed(true);
+    window.close();
+    ASSERT_FALSE(window.isVisible());
+    addWin(QStringLiteral("carol"), 3, QStringLiteral("9.50"));
+    ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 3; }));
+    ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 3; }));
+    ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
+    QStringList labels;
+    for (const PrintJob &job : app().autoPrintManager().printJobs())
+        labels.append(job.label);
+    for (const QString &user : {QStringLiteral("@alice"), QStringLiteral("@bob"), QStringLiteral("@carol")})
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QString &l) {
+            return l.contains(user);
+        })) << user.toStdString();
+    // The engine runs the page as in the foreground.
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const QByteArray &flag : kBackgroundPageFlags)
+        EXPECT_TRUE(flags.split(' ').contains(flag)) << flag.constData();
 }
 
 TEST_F(CupsWebEngineLiveRoad, ARestartMidShowReprintsNothingAndUploadsEachPendingWinOnce)

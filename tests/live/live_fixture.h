@@ -121,9 +121,11 @@ public:
     QStringList scriptsRun; // names of the live scripts, in order
     int winScans = 0;
     bool crashed = false; // every script fails as after a render-process crash
+    bool loading = false;
 
     QUrl url() const override { return address; }
     void load(const QUrl &url) override { loads.append(url); }
+    bool isLoading() const override { return loading; }
     PageScriptHost &scriptHost() override { return m_host; }
     QWebEnginePage *webPage() const override { return nullptr; }
     QList<QNetworkCookie> cookies() const override { return {}; }

@@ -18,6 +18,22 @@ using Script = LivePageScripts::Script;
 
 class LiveControllerCapture : public LiveFixture
 {
+protected:
+    // What the connect screen leaves: the stream chosen, the page still on the home
+    // page, whose heading is not the stream's title. The capture task waits for the page.
+    void openWhileOnTheHomePage()
+    {
+        startApp();
+        page().address = QUrl(QStringLiteral("https://market.example/"));
+        page().titleAnswer = QStringLiteral("{\"title\":\"Live now\"}");
+        m_sleeper.held.insert(LiveShowController::kLivePageCheckInterval.count());
+        session().setAuthenticated(true);
+        sync().setActiveStreamId(kStream);
+        controller().screenShown();
+        controller().liveContentShown();
+        ASSERT_TRUE(
+            eventually([&] { return m_sleeper.waiting(LiveShowController::kLivePageCheckInterval) == 1; }));
+    }
 };
 
 TEST_F(LiveControllerCapture, StartsTheShowTitledFromThePageThenPollsTracksAndSettles)
@@ -48,6 +64,55 @@ TEST_F(LiveControllerCapture, APageWithoutATitleGivesTheDatedTitle)
     openLiveShow();
     ASSERT_EQ(m_backend.shows(kSeller).size(), 1);
     EXPECT_EQ(m_backend.shows(kSeller).first().title, QStringLiteral("Whatnot Live - Mar 5, 2026"));
+}
+
+TEST_F(LiveControllerCapture, TheTitleIsReadOnceThePageHasLoadedTheStreamsLivePage)
+{
+    ASSERT_NO_FATAL_FAILURE(openWhileOnTheHomePage());
+
+    // The stream's page is on its way: the address names it before its content is there.
+    page().loading = true;
+    page().arrive(liveURL(kStream));
+    m_sleeper.release(LiveShowController::kLivePageCheckInterval);
+    ASSERT_TRUE(
+        eventually([&] { return m_sleeper.waiting(LiveShowController::kLivePageCheckInterval) == 1; }));
+    EXPECT_EQ(page().scriptRuns(Script::streamTitle), 0);
+    EXPECT_TRUE(m_backend.shows(kSeller).isEmpty());
+
+    page().loading = false;
+    page().titleAnswer = QStringLiteral("{\"title\":\"Friday cards\"}");
+    m_sleeper.held.remove(LiveShowController::kLivePageCheckInterval.count());
+    m_sleeper.release(LiveShowController::kLivePageCheckInterval);
+    ASSERT_TRUE(eventually([&] { return m_captureTasksDone == 1; }));
+    ASSERT_EQ(m_backend.shows(kSeller).size(), 1);
+    EXPECT_EQ(m_backend.shows(kSeller).first().title, QStringLiteral("Friday cards"));
+    EXPECT_EQ(page().scriptRuns(Script::streamTitle), 1);
+    EXPECT_TRUE(poller().isPolling());
+}
+
+TEST_F(LiveControllerCapture, APageThatNeverReachesTheStreamGivesTheDatedTitleInBoundedTime)
+{
+    startApp();
+    page().address = QUrl(QStringLiteral("https://market.example/"));
+    page().titleAnswer = QStringLiteral("{\"title\":\"Live now\"}");
+    openLiveShow();
+    ASSERT_EQ(m_backend.shows(kSeller).size(), 1);
+    EXPECT_EQ(m_backend.shows(kSeller).first().title, QStringLiteral("Whatnot Live - Mar 5, 2026"));
+    EXPECT_EQ(page().scriptRuns(Script::streamTitle), 0); // the home page's heading is never read
+    EXPECT_EQ(m_sleeper.requested(LiveShowController::kLivePageCheckInterval),
+              int(LiveShowController::kLivePageWaitLimit / LiveShowController::kLivePageCheckInterval));
+}
+
+TEST_F(LiveControllerCapture, LeavingTheStreamWhileWaitingForTheLivePageStartsNoShow)
+{
+    ASSERT_NO_FATAL_FAILURE(openWhileOnTheHomePage());
+    controller().leaveStream();
+    page().arrive(liveURL(kStream));
+    m_sleeper.release(LiveShowController::kLivePageCheckInterval);
+    ASSERT_TRUE(eventually([&] { return m_captureTasksDone == 1; }));
+    settle();
+    EXPECT_TRUE(m_backend.shows(kSeller).isEmpty());
+    EXPECT_EQ(page().scriptRuns(Script::streamTitle), 0);
 }
 
 TEST_F(LiveControllerCapture, TheStreamIdIsThePathComponentAfterLive)

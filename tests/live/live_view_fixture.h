@@ -49,10 +49,12 @@ protected:
         return *m_view;
     }
 
-    // Signed in to the marketplace with a stream chosen: the live content.
+    // Signed in to the marketplace with a stream chosen: the live content. The page is
+    // on the stream's live page already, so the show's title is read without a pause.
     void goLive()
     {
         m_appState->whatnotSession().setAuthenticated(true);
+        m_appState->whatnotSession().navigateToStream(QStringLiteral("show-42"));
         m_appState->showSyncService().setActiveStreamId(QStringLiteral("show-42"));
     }
 

@@ -76,8 +76,9 @@ class QuietPage final : public MarketplacePage
     };
 
 public:
-    QUrl url() const override { return {}; }
-    void load(const QUrl &) override {}
+    // Takes every address at once, without content.
+    QUrl url() const override { return m_url; }
+    void load(const QUrl &url) override { m_url = url; }
     PageScriptHost &scriptHost() override { return m_host; }
     QWebEnginePage *webPage() const override { return nullptr; }
     QList<QNetworkCookie> cookies() const override { return {}; }
@@ -87,6 +88,7 @@ public:
 
 private:
     NoScripts m_host;
+    QUrl m_url;
 };
 
 class ShellFixture : public StandinHomeFixture

@@ -1,6 +1,8 @@
 // Shared main() of every test executable: a Qt application on the offscreen
 // platform, an isolated standard-paths sandbox, the C locale and UTC, so results
 // do not depend on the machine or on who runs them.
+#include "common/web_engine_flags.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 
@@ -19,6 +21,8 @@ int main(int argc, char **argv)
     // Root in CI: Chromium refuses to start without these.
     setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu", 0);
+    // As the program runs the engine.
+    quill::keepBackgroundPagesRunning();
 #ifdef QUILLMARK_TESTBED_DIR
     // Everything that talks to CUPS in a test talks to the private scheduler.
     setenv("CUPS_SERVER", QUILLMARK_TESTBED_DIR "/cups/cups.sock", 1);

@@ -751,11 +751,10 @@ QCoro::Task<bool> LiveShowController::startOrResumeShow(quint64 generation)
     QPointer<LiveShowController> self(this);
     ShowSyncService &sync = m_services.showSync;
     if (sync.activeShowId().isEmpty()) {
-        const QString title = co_await LivePageScripts::showTitle(
-            scriptSource(), d->clock->now().toLocalTime().date(), d->locale);
-        if (!self || generation != d->generation)
+        const std::optional<QString> title = co_await newShowTitle(generation);
+        if (!self || !title)
             co_return false;
-        co_await sync.startShow(title, rawValue(m_services.autoPrint.labelMode()));
+        co_await sync.startShow(*title, rawValue(m_services.autoPrint.labelMode()));
         if (!self || generation != d->generation)
             co_return false;
     }
@@ -775,6 +774,40 @@ QCoro::Task<bool> LiveShowController::startOrResumeShow(quint64 generation)
     // Captured while the show was starting: uploaded now, not with the next win.
     m_road->handOver();
     co_return true;
+}
+
+bool LiveShowController::pageOnActiveStream() const
+{
+    const MarketplacePage &page = m_services.session.page();
+    QUrl pageURL = page.url();
+    if (pageURL.isEmpty())
+        pageURL = m_services.session.currentURL();
+    const QString streamId = m_services.showSync.activeStreamId();
+    return !streamId.isEmpty() && streamIdFromURL(pageURL) == streamId && !page.isLoading();
+}
+
+QCoro::Task<std::optional<QString>> LiveShowController::newShowTitle(quint64 generation)
+{
+    QPointer<LiveShowController> self(this);
+    // Right after a stream is chosen the page is still on the page it came from,
+    // whose heading is not the stream's title.
+    std::chrono::milliseconds waited{0};
+    while (!pageOnActiveStream()) {
+        if (waited >= kLivePageWaitLimit) {
+            qCWarning(lcLiveShowController,
+                      "The stream's live page did not load: the show gets a dated title");
+            co_return LivePageScripts::datedShowTitle(d->clock->now().toLocalTime().date(), d->locale);
+        }
+        co_await d->sleeper->sleep(kLivePageCheckInterval);
+        if (!self || generation != d->generation)
+            co_return std::nullopt;
+        waited += kLivePageCheckInterval;
+    }
+    const QString title =
+        co_await LivePageScripts::showTitle(scriptSource(), d->clock->now().toLocalTime().date(), d->locale);
+    if (!self || generation != d->generation)
+        co_return std::nullopt;
+    co_return title;
 }
 
 void LiveShowController::startRetryingShowStart()

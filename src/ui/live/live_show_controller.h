@@ -127,6 +127,10 @@ public:
 
     static constexpr std::chrono::milliseconds kSignInNavigationDelay{200};
     static constexpr std::chrono::milliseconds kScriptDelay{1000};
+    // A new show's title is read from the stream's live page: until the page has loaded
+    // it, the capture task looks again at this interval, for at most kLivePageWaitLimit.
+    static constexpr std::chrono::milliseconds kLivePageCheckInterval{250};
+    static constexpr std::chrono::milliseconds kLivePageWaitLimit{10000};
     // The picture-in-picture box and its margin from the bottom-right corner, in points.
     static constexpr QSizeF kPipSize{200, 356};
     static constexpr qreal kPipMargin = 12;
@@ -294,6 +298,9 @@ private:
     QCoro::Task<> captureTask();
     void takeStreamIdFromPage();
     QCoro::Task<bool> startOrResumeShow(quint64 generation);
+    bool pageOnActiveStream() const;
+    // The title for a new show; nullopt when the show was let go meanwhile.
+    QCoro::Task<std::optional<QString>> newShowTitle(quint64 generation);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);
 
