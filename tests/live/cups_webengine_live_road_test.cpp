@@ -318,7 +318,10 @@ TEST_F(CupsWebEngineLiveRoad, ARestartMidShowReprintsNothingAndUploadsEachPendin
     for (const QString &label : std::as_const(labels))
         EXPECT_TRUE(label.contains(QStringLiteral("@dave"))) << label.toStdString();
     EXPECT_FALSE(labels.isEmpty());
-    EXPECT_EQ(tb::jobFiles(kQueue).size(), printedBeforeRestart + labels.size());
+    // The scheduler writes a job's file a little after lp has returned.
+    EXPECT_TRUE(tb::eventually(
+        [&] { return tb::jobFiles(kQueue).size() == printedBeforeRestart + labels.size(); }, 30000))
+        << tb::jobFiles(kQueue).size() << " files for " << printedBeforeRestart + labels.size() << " labels";
     EXPECT_EQ(app().autoPrintManager().boxNumbers().value(QStringLiteral("dave")), 4);
     QList<qint64> numbers;
     for (const standin::StandinAuction &auction : backendAuctions())

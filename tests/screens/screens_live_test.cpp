@@ -99,9 +99,13 @@ protected:
     {
         m_marketplace.setLoggedIn(true);
         m_appState->whatnotSession().setAuthenticated(true);
+        // On the stream's page before the stream is chosen, as after the connect screen:
+        // the show's title is read from there, and the pauses of this fixture never end.
+        ASSERT_TRUE(waitForPage(m_marketplace.liveUrl(kStream),
+                                [&] { m_appState->whatnotSession().navigateToStream(kStream); }));
         m_appState->showSyncService().setActiveStreamId(kStream);
         LiveShowView &screen = openView();
-        ASSERT_TRUE(waitForPage(m_marketplace.liveUrl(kStream), [&] { screen.show(); }));
+        screen.show();
         ASSERT_EQ(screen.page(), LiveShowView::Page::live);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return !m_appState->showSyncService().activeShowId().isEmpty(); }, 20000));
