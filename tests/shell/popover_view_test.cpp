@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -85,7 +86,9 @@ TEST_F(PopoverViewTest, RowsFollowTheServices)
     LabelSectionState winner = LabelSectionState::load(0, *m_settings);
     winner.selectedPrinter = QStringLiteral("Desk_Zebra_7F3A9C");
     ASSERT_FALSE(winner.save(0, *m_settings).has_value());
+    const QPointer<UserAvatarView> firstAvatar = avatars.first();
     app.autoPrintManager().setPrintJobs({queuedJob(), queuedJob()});
+    EXPECT_FALSE(firstAvatar.isNull()) << "the same wins keep their rows";
     EXPECT_TRUE(showsText(popover, QStringLiteral("Desk Zebra")));
     auto *clear = popover.findChild<QAbstractButton *>(QStringLiteral("clearPrintQueue"));
     ASSERT_NE(clear, nullptr);

@@ -236,11 +236,20 @@ void MenuBarPopover::refresh()
 
 void MenuBarPopover::rebuildWins()
 {
+    const QList<CapturedAuction> wins = m_controller->recentWins();
+    // Rows are kept while the same wins are shown, so their avatars are not fetched again.
+    QStringList key;
+    for (const CapturedAuction &win : wins)
+        key.append(win.id);
+    if (wins.isEmpty())
+        key.append(m_controller->noWinsText());
+    if (key == m_shownWins && m_wins->count() > 0)
+        return;
+    m_shownWins = key;
     while (QLayoutItem *item = m_wins->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-    const QList<CapturedAuction> wins = m_controller->recentWins();
     if (wins.isEmpty()) {
         QLabel *empty =
             styledLabel(m_controller->noWinsText(), textFont(TextStyle::caption), tertiaryTextColor(), this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
@@ -51,6 +52,7 @@ private:
     QLabel *m_buyersValue;
     QLabel *m_buyersLabel;
     QVBoxLayout *m_wins;
+    QStringList m_shownWins;
     QLabel *m_printerName;
     QLabel *m_noPrinter;
     QPushButton *m_pending;
