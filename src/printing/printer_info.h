@@ -22,9 +22,15 @@ struct PrinterInfo
 
     // The row a refresh builds: CUPS, reached through the system, online unless its
     // queue is stopped (an unreadable queue counts as online).
-    static PrinterInfo make(const printkit::PrinterDescriptor &printer, const printkit::CUPSQueueStatus &status);
+    static PrinterInfo make(const printkit::PrinterDescriptor &printer,
+                            const printkit::CUPSQueueStatus &status);
 
     bool operator==(const PrinterInfo &) const = default;
 };
+
+// The name a seller reads for a CUPS queue: underscores as spaces, a trailing
+// hexadecimal serial (with an optional counter after it) dropped, ends trimmed.
+// A name that would be left empty is shown as the queue name itself.
+QString printerDisplayName(const QString &queue);
 
 } // namespace quill

@@ -1,6 +1,6 @@
 // The shell's screens as a seller sees them: loading and a seller's sidebar.
 #include "screen_capture.h"
-#include "shell_fixture.h"
+#include "application_shell_fixture.h"
 
 #include "ui/app/application_shell.h"
 #include "ui/app/main_view.h"
@@ -15,24 +15,8 @@ namespace {
 
 const QSize kWindowSize(1100, 800);
 
-class ScreensShell : public ShellFixture
+class ScreensShell : public ApplicationShellFixture
 {
-protected:
-    void TearDown() override
-    {
-        if (m_shell)
-            settle(m_shell->appState());
-        m_shell.reset();
-        ShellFixture::TearDown();
-    }
-
-    ApplicationShell &makeShell()
-    {
-        m_shell = std::make_unique<ApplicationShell>(setup(), ApplicationShell::Tray::none);
-        return *m_shell;
-    }
-
-    std::unique_ptr<ApplicationShell> m_shell;
 };
 
 TEST_F(ScreensShell, Loading)

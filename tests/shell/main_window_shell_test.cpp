@@ -1,10 +1,8 @@
 // The main window in the running shell: what it shows, closing it, and the
 // sign-in callback handed over by a later start of the program.
-#include "instance_hand_over.h"
-#include "shell_fixture.h"
-#include "widget_find.h"
-
 #include "app/single_instance_guard.h"
+#include "application_shell_fixture.h"
+#include "instance_hand_over.h"
 #include "standin_browser.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_view.h"
@@ -12,6 +10,7 @@
 #include "ui/app/sidebar_view.h"
 #include "ui/app/tray_controller.h"
 #include "ui/widgets/popover.h"
+#include "widget_find.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,24 +19,8 @@
 namespace quill::testing {
 namespace {
 
-class MainWindowShell : public ShellFixture
+class MainWindowShell : public ApplicationShellFixture
 {
-protected:
-    void TearDown() override
-    {
-        if (m_shell)
-            settle(m_shell->appState());
-        m_shell.reset();
-        ShellFixture::TearDown();
-    }
-
-    ApplicationShell &makeShell(AppSetup appSetup)
-    {
-        m_shell = std::make_unique<ApplicationShell>(std::move(appSetup), ApplicationShell::Tray::none);
-        return *m_shell;
-    }
-
-    std::unique_ptr<ApplicationShell> m_shell;
 };
 
 TEST_F(MainWindowShell, WithoutATrayClosingTheWindowQuits)
@@ -78,12 +61,12 @@ TEST_F(MainWindowShell, TheTrayOpensThePopoverWhoseButtonsBringTheWindowBackAndQ
 
     shell.trayController().activate(QRect(600, 0, 22, 22));
     ASSERT_TRUE(shell.popover().isVisible());
-    const auto buttons = shell.popover().findChildren<QPushButton *>();
+    const auto buttons = shell.popover().findChildren<QAbstractButton *>();
     auto find = [&](const QString &text) {
-        for (QPushButton *button : buttons)
-            if (button->text() == text)
+        for (QAbstractButton *button : buttons)
+            if (button->text() == text || button->toolTip() == text)
                 return button;
-        return static_cast<QPushButton *>(nullptr);
+        return static_cast<QAbstractButton *>(nullptr);
     };
     ASSERT_NE(find(QStringLiteral("Show Quillmark")), nullptr);
     QTest::mouseClick(find(QStringLiteral("Show Quillmark")), Qt::LeftButton);

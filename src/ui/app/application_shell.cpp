@@ -2,13 +2,12 @@
 
 #include "app/app_state.h"
 #include "ui/app/main_window.h"
+#include "ui/app/menu_bar_popover.h"
+#include "ui/app/pending_work.h"
 #include "ui/app/tray_controller.h"
 #include "ui/app/tray_icon.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/widgets/popover.h"
-
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace quill {
 
@@ -36,19 +35,16 @@ Popover &ApplicationShell::popover()
     if (!m_popover) {
         // The essentials reachable while the window is closed.
         m_popover = std::make_unique<Popover>();
-        auto *content = new QWidget;
-        auto *layout = new QVBoxLayout(content);
-        auto *show = new QPushButton(QStringLiteral("Show Quillmark"), content);
-        auto *quit = new QPushButton(QStringLiteral("Quit Quillmark"), content);
-        layout->addWidget(show);
-        layout->addWidget(quit);
-        connect(show, &QPushButton::clicked, this, [this] {
+        auto *content = new MenuBarPopover(*m_appState);
+        connect(content, &MenuBarPopover::showMainWindowRequested, this, [this] {
             m_popover->hide();
             m_trayController->openMainWindow();
         });
-        connect(quit, &QPushButton::clicked, this, [this] {
+        connect(content, &MenuBarPopover::quitRequested, this, [this] {
             m_popover->hide();
-            m_trayController->quit();
+            // Queued labels would never print: the seller decides.
+            if (confirmQuit(nullptr, PendingWork::of(*m_appState)))
+                m_trayController->quit();
         });
         m_popover->setContent(content);
     }

@@ -5,6 +5,7 @@
 #include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/spinner.h"
+#include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -20,29 +21,6 @@
 namespace quill {
 
 namespace {
-
-// A filled circle, e.g. the live mark.
-class Dot final : public QWidget
-{
-public:
-    Dot(int diameter, QColor color, QWidget *parent = nullptr) : QWidget(parent), m_color(std::move(color))
-    {
-        setFixedSize(diameter, diameter);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(m_color);
-        painter.drawEllipse(QRectF(rect()));
-    }
-
-private:
-    QColor m_color;
-};
 
 QColor withAlpha(QColor color, qreal alpha)
 {
@@ -60,7 +38,7 @@ public:
         auto *row = new QHBoxLayout(this);
         row->setContentsMargins(12, 12, 12, 12);
         row->setSpacing(10);
-        auto *dot = new Dot(8, systemColor(SystemColor::red), this);
+        auto *dot = new StatusDot(8, systemColor(SystemColor::red), this);
         PulseEffect::apply(dot);
         row->addWidget(dot);
         row->addWidget(styledLabel(QStringLiteral("Live Show in Progress"),
@@ -101,7 +79,7 @@ Card *statCard(const StatCardModel &model)
     top->setSpacing(4);
     top->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
     if (model.pulse) {
-        auto *dot = new Dot(6, model.accent);
+        auto *dot = new StatusDot(6, model.accent);
         PulseEffect::apply(dot);
         top->addWidget(dot, 0, Qt::AlignVCenter);
     }

@@ -2,14 +2,14 @@
 
 #include "app/app_state.h"
 #include "ui/app/main_view.h"
+#include "ui/app/pending_work.h"
 
 #include <QCloseEvent>
 
 namespace quill {
 
-
 MainWindow::MainWindow(AppState &appState, QWidget *parent)
-    : QMainWindow(parent), m_mainView(new MainView(appState, this))
+    : QMainWindow(parent), m_appState(appState), m_mainView(new MainView(appState, this))
 {
     setWindowTitle(QStringLiteral("Quillmark"));
     setMinimumSize(900, 700);
@@ -30,6 +30,11 @@ void MainWindow::showAndRaise()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Without a tray, closing is quitting: labels still queued would never print.
+    if (!m_keepsRunningWhenClosed && !confirmQuit(this, PendingWork::of(m_appState))) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && !m_keepsRunningWhenClosed)
         Q_EMIT quitRequested();

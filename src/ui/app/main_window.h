@@ -34,6 +34,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    AppState &m_appState;
     MainView *m_mainView;
     bool m_keepsRunningWhenClosed = false;
 };

@@ -1,0 +1,285 @@
+#include "ui/app/menu_bar_popover.h"
+
+#include "ui/app/menu_bar_popover_controller.h"
+#include "ui/live/live_controls.h"
+#include "ui/widgets/capsule_badge.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/pulse_effect.h"
+#include "ui/widgets/status_dot.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+#include "ui/widgets/user_avatar_view.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+constexpr int kInset = 14;
+constexpr int kDotSize = 7;
+
+QFrame *divider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, quaternaryFillColor());
+    line->setPalette(palette);
+    return line;
+}
+
+QHBoxLayout *row(QWidget *owner, int spacing, int vertical)
+{
+    auto *layout = new QHBoxLayout(owner);
+    layout->setContentsMargins(kInset, vertical, kInset, vertical);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QLabel *boldLabel(const QString &text, TextStyle style, const QColor &color, QWidget *parent)
+{
+    return styledLabel(text, textFont(style, QFont::Bold), color, parent);
+}
+
+// One figure of the statistics row: the value over its caption.
+QWidget *statItem(QLabel *&value, QLabel *&caption, QWidget *parent)
+{
+    auto *cell = new QWidget(parent);
+    auto *layout = new QVBoxLayout(cell);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    value = boldLabel(QString(), TextStyle::subheadline, primaryTextColor(), cell);
+    caption = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), cell);
+    value->setAlignment(Qt::AlignHCenter);
+    caption->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(value);
+    layout->addWidget(caption);
+    return cell;
+}
+
+} // namespace
+
+MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
+    : QWidget(parent), m_controller(new MenuBarPopoverController(appState, this))
+{
+    setFixedWidth(kWidth);
+    auto *stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    // Header: the pulsing dot keeps its place while offline, under the steady one.
+    auto *header = new QWidget(this);
+    auto *headerRow = row(header, 6, 10);
+    auto *dots = new QWidget(header);
+    dots->setFixedSize(kDotSize, kDotSize);
+    m_liveDot = new StatusDot(kDotSize, brandGreenColor(), dots);
+    PulseEffect::apply(m_liveDot);
+    m_offlineDot = new StatusDot(kDotSize, secondaryTextColor(), dots);
+    m_state =
+        styledLabel(QString(), textFont(TextStyle::subheadline, QFont::Bold), primaryTextColor(), header);
+    m_captured = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), header);
+    auto *showWindow = new QToolButton(header);
+    showWindow->setObjectName(QStringLiteral("showQuillmark"));
+    showWindow->setAutoRaise(true);
+    showWindow->setIcon(symbolIcon(QStringLiteral("macwindow"), secondaryTextColor()));
+    showWindow->setIconSize(QSize(12, 12));
+    showWindow->setToolTip(QStringLiteral("Show Quillmark"));
+    showWindow->setCursor(Qt::PointingHandCursor);
+    headerRow->addWidget(dots);
+    headerRow->addWidget(m_state);
+    headerRow->addWidget(m_captured);
+    headerRow->addStretch(1);
+    headerRow->addWidget(showWindow);
+    stack->addWidget(header);
+    stack->addWidget(divider(this));
+
+    // Statistics, with a divider of their own.
+    m_statistics = new QWidget(this);
+    auto *statisticsColumn = new QVBoxLayout(m_statistics);
+    statisticsColumn->setContentsMargins(0, 0, 0, 0);
+    statisticsColumn->setSpacing(0);
+    auto *figures = new QWidget(m_statistics);
+    auto *figuresRow = row(figures, 0, 10);
+    QLabel *revenueCaption = nullptr;
+    figuresRow->addWidget(statItem(m_revenueValue, revenueCaption, figures), 1);
+    revenueCaption->setText(QStringLiteral("revenue"));
+    figuresRow->addWidget(statItem(m_itemsValue, m_itemsLabel, figures), 1);
+    figuresRow->addWidget(statItem(m_buyersValue, m_buyersLabel, figures), 1);
+    statisticsColumn->addWidget(figures);
+    statisticsColumn->addWidget(divider(m_statistics));
+    stack->addWidget(m_statistics);
+
+    // Recent wins.
+    auto *winsBlock = new QWidget(this);
+    auto *winsColumn = new QVBoxLayout(winsBlock);
+    winsColumn->setContentsMargins(kInset, 10, kInset, 0);
+    winsColumn->setSpacing(0);
+    QLabel *title = styledLabel(QStringLiteral("Recent Wins"), textFont(TextStyle::caption, QFont::Bold),
+                                secondaryTextColor(), winsBlock);
+    title->setContentsMargins(0, 0, 0, 6);
+    winsColumn->addWidget(title);
+    m_wins = new QVBoxLayout;
+    m_wins->setContentsMargins(0, 0, 0, 0);
+    m_wins->setSpacing(0);
+    winsColumn->addLayout(m_wins);
+    stack->addWidget(winsBlock);
+    stack->addWidget(divider(this));
+
+    // Printer.
+    auto *printer = new QWidget(this);
+    auto *printerRow = row(printer, 8, 10);
+    auto *printerIcon = new QLabel(printer);
+    printerIcon->setPixmap(
+        symbolPixmap(QStringLiteral("printer.fill"), 12, secondaryTextColor(), devicePixelRatioF()));
+    m_printerName = styledLabel(QString(), textFont(TextStyle::caption), primaryTextColor(), printer);
+    m_noPrinter = styledLabel(QStringLiteral("No printer"), textFont(TextStyle::caption),
+                              secondaryTextColor(), printer);
+    m_pending =
+        plainButton(QString(), QString(), secondaryTextColor(), textFont(TextStyle::caption2), printer);
+    m_pending->setObjectName(QStringLiteral("clearPrintQueue"));
+    m_pending->setLayoutDirection(Qt::RightToLeft); // the symbol after the count
+    m_pending->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), secondaryTextColor()));
+    m_pending->setIconSize(QSize(10, 10));
+    m_pending->setToolTip(QStringLiteral("Clear print queue"));
+    m_printerDot = new StatusDot(kDotSize, brandGreenColor(), printer);
+    printerRow->addWidget(printerIcon);
+    printerRow->addWidget(m_printerName);
+    printerRow->addWidget(m_noPrinter);
+    printerRow->addStretch(1);
+    printerRow->addWidget(m_pending);
+    printerRow->addWidget(m_printerDot);
+    stack->addWidget(printer);
+    stack->addWidget(divider(this));
+
+    // Auto-Print.
+    auto *autoPrint = new QWidget(this);
+    auto *autoPrintRow = row(autoPrint, 6, 8);
+    autoPrintRow->addWidget(styledLabel(QStringLiteral("Auto-Print"), textFont(TextStyle::caption),
+                                        primaryTextColor(), autoPrint));
+    m_modeChip = new CapsuleBadge(QString(), quaternaryFillColor(), autoPrint);
+    m_modeChip->setColors(quaternaryFillColor(), primaryTextColor());
+    m_modeChip->setFont(textFont(TextStyle::caption2));
+    m_modeChip->setPadding(6, 2);
+    m_autoPrint = new SwitchToggle(QString(), QString(), autoPrint);
+    m_autoPrint->setObjectName(QStringLiteral("autoPrintSwitch"));
+    autoPrintRow->addWidget(m_modeChip);
+    autoPrintRow->addStretch(1);
+    autoPrintRow->addWidget(m_autoPrint);
+    stack->addWidget(autoPrint);
+    stack->addWidget(divider(this));
+
+    // Quit: the whole row is the button.
+    auto *quit = plainButton(QStringLiteral("Quit Quillmark"), QStringLiteral("power"), primaryTextColor(),
+                             textFont(TextStyle::caption), this);
+    quit->setObjectName(QStringLiteral("quitQuillmark"));
+    quit->setStyleSheet(QStringLiteral("text-align: left; padding: 8px %1px;").arg(kInset));
+    quit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    stack->addWidget(quit);
+
+    connect(showWindow, &QToolButton::clicked, this, &MenuBarPopover::showMainWindowRequested);
+    connect(quit, &QPushButton::clicked, this, &MenuBarPopover::quitRequested);
+    connect(m_pending, &QPushButton::clicked, m_controller, &MenuBarPopoverController::clearPrintQueue);
+    connect(m_autoPrint, &QAbstractButton::clicked, m_controller, &MenuBarPopoverController::setAutoPrinting);
+    connect(m_controller, &MenuBarPopoverController::changed, this, &MenuBarPopover::refresh);
+    refresh();
+}
+
+void MenuBarPopover::showEvent(QShowEvent *event)
+{
+    // The saved printer may have changed in the label settings meanwhile.
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void MenuBarPopover::refresh()
+{
+    const MenuBarPopoverController &c = *m_controller;
+    const bool live = c.isLive();
+    m_liveDot->setVisible(live);
+    m_offlineDot->setVisible(!live);
+    m_state->setText(live ? QStringLiteral("Live") : QStringLiteral("Offline"));
+    m_captured->setVisible(live);
+    m_captured->setText(c.capturedText());
+
+    m_statistics->setVisible(c.showsStatistics());
+    m_revenueValue->setText(c.revenueText());
+    m_itemsValue->setText(QString::number(c.capturedCount()));
+    m_itemsLabel->setText(c.itemsLabel());
+    m_buyersValue->setText(QString::number(c.buyerCount()));
+    m_buyersLabel->setText(c.buyersLabel());
+    rebuildWins();
+
+    const std::optional<PopoverPrinter> printer = c.currentPrinter();
+    const int queued = c.queuedJobCount();
+    m_printerName->setVisible(printer.has_value());
+    m_noPrinter->setVisible(!printer);
+    m_pending->setVisible(printer && queued > 0);
+    m_pending->setText(QStringLiteral("%1 pending").arg(queued));
+    m_printerDot->setVisible(printer.has_value());
+    if (printer) {
+        m_printerName->setText(printer->displayName);
+        m_printerName->setToolTip(printer->queue);
+        m_printerDot->setColor(printer->isOnline ? brandGreenColor() : systemColor(SystemColor::red));
+    }
+
+    m_modeChip->setText(c.labelModeTitle());
+    m_autoPrint->setChecked(c.isAutoPrinting());
+    adjustSize();
+}
+
+void MenuBarPopover::rebuildWins()
+{
+    const QList<CapturedAuction> wins = m_controller->recentWins();
+    // Rows are kept while the same wins are shown, so their avatars are not fetched again.
+    QStringList key;
+    for (const CapturedAuction &win : wins)
+        key.append(win.id);
+    if (wins.isEmpty())
+        key.append(m_controller->noWinsText());
+    if (key == m_shownWins && m_wins->count() > 0)
+        return;
+    m_shownWins = key;
+    while (QLayoutItem *item = m_wins->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    if (wins.isEmpty()) {
+        QLabel *empty =
+            styledLabel(m_controller->noWinsText(), textFont(TextStyle::caption), tertiaryTextColor(), this);
+        empty->setObjectName(QStringLiteral("noWins"));
+        empty->setContentsMargins(0, 0, 0, 10);
+        m_wins->addWidget(empty);
+        empty->show(); // at once, not when the layout gets round to it
+        return;
+    }
+    for (qsizetype i = 0; i < wins.size(); ++i) {
+        const CapturedAuction &win = wins.at(i);
+        auto *line = new QWidget(this);
+        line->setObjectName(QStringLiteral("recentWin"));
+        auto *layout = new QHBoxLayout(line);
+        layout->setContentsMargins(0, 3, 0, i + 1 == wins.size() ? 3 + 6 : 3);
+        layout->setSpacing(6);
+        layout->addWidget(new UserAvatarView(win.winnerUsername, win.avatarURL, 20, line));
+        QLabel *name = styledLabel(QLatin1Char('@') + win.winnerUsername, textFont(TextStyle::caption),
+                                   primaryTextColor(), line);
+        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        layout->addWidget(name, 1);
+        layout->addWidget(boldLabel(QLatin1Char('$') + win.salePrice.toString(), TextStyle::caption,
+                                    primaryTextColor(), line));
+        if (win.auctionNumber) {
+            layout->addWidget(styledLabel(QStringLiteral("#%1").arg(*win.auctionNumber),
+                                          textFont(TextStyle::caption2), secondaryTextColor(), line));
+        }
+        m_wins->addWidget(line);
+        line->show();
+    }
+}
+
+} // namespace quill
