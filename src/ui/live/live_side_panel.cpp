@@ -97,7 +97,7 @@ QListView *LiveSidePanel::buildList(LiveTab tab)
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->setFocusPolicy(Qt::NoFocus);
     list->setFrameShape(QFrame::NoFrame);
-    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->viewport()->setAutoFillBackground(false);
     return list;
