@@ -40,8 +40,15 @@ QAbstractItemDelegate *rowDelegateFor(LiveTab, QObject *parent)
 } // namespace
 
 LiveSidePanel::LiveSidePanel(LiveShowController &controller, QWidget *parent)
-    : QWidget(parent), m_controller(controller),
-      m_panel(new LiveSidePanelController(controller.services().poller, controller.services().tracker, this))
+    : LiveSidePanel(controller.services().poller, controller.services().tracker, parent)
+{
+    setSelectedTab(controller.selectedTab());
+    connect(&controller, &LiveShowController::selectedTabChanged, this, &LiveSidePanel::setSelectedTab);
+    connect(this, &LiveSidePanel::selectedTabChanged, &controller, &LiveShowController::setSelectedTab);
+}
+
+LiveSidePanel::LiveSidePanel(const AuctionPoller &poller, const BidderTracker &tracker, QWidget *parent)
+    : QWidget(parent), m_panel(new LiveSidePanelController(poller, tracker, this))
 {
     setObjectName(QStringLiteral("liveSidePanel"));
     auto *layout = new QVBoxLayout(this);
@@ -62,7 +69,6 @@ LiveSidePanel::LiveSidePanel(LiveShowController &controller, QWidget *parent)
     layout->addWidget(content, 1);
 
     connect(m_panel, &LiveSidePanelController::figuresChanged, this, &LiveSidePanel::showFigures);
-    connect(&m_controller, &LiveShowController::selectedTabChanged, this, &LiveSidePanel::showSelection);
     showFigures();
     showSelection();
 }
@@ -79,7 +85,7 @@ QWidget *LiveSidePanel::buildTabBar()
     for (LiveTab tab : allLiveTabs) {
         auto *button = new LiveTabButton(bar);
         button->setObjectName(liveTabRawValue(tab) + QStringLiteral("Tab"));
-        connect(button, &QAbstractButton::clicked, this, [this, tab] { m_controller.setSelectedTab(tab); });
+        connect(button, &QAbstractButton::clicked, this, [this, tab] { setSelectedTab(tab); });
         layout->addWidget(button, 1);
         m_tabs[index(tab)] = button;
     }
@@ -103,6 +109,15 @@ QListView *LiveSidePanel::buildList(LiveTab tab)
     return list;
 }
 
+void LiveSidePanel::setSelectedTab(LiveTab tab)
+{
+    if (tab == m_selected)
+        return;
+    m_selected = tab;
+    showSelection();
+    Q_EMIT selectedTabChanged(tab);
+}
+
 QWidget *LiveSidePanel::currentContent() const
 {
     return m_content->currentWidget();
@@ -119,11 +134,10 @@ void LiveSidePanel::showFigures()
 
 void LiveSidePanel::showSelection()
 {
-    const LiveTab selected = m_controller.selectedTab();
     for (LiveTab tab : allLiveTabs)
-        m_tabs[index(tab)]->setSelected(tab == selected);
+        m_tabs[index(tab)]->setSelected(tab == m_selected);
     m_content->setCurrentWidget(m_panel->showsEmptyState() ? static_cast<QWidget *>(m_empty)
-                                                           : m_lists[index(selected)]);
+                                                           : m_lists[index(m_selected)]);
 }
 
 } // namespace quill
