@@ -10,14 +10,16 @@
 
 namespace quill {
 
-LiveRowDelegate::LiveRowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+LiveRowDelegate::LiveRowDelegate(QObject *parent)
+    : QStyledItemDelegate(parent), m_font(textFont(TextStyle::body)), m_metrics(m_font)
+{
+}
 
 void LiveRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
 {
     painter->save();
-    const QFont font = textFont(TextStyle::body);
-    painter->setFont(font);
+    painter->setFont(m_font);
     QRect content = option.rect.adjusted(kSidePadding, kVerticalPadding, -kSidePadding, -kVerticalPadding);
     if (index.data(LiveListRoles::hasWon).toBool()) {
         const QRect mark(content.right() - kMarkSize + 1, content.center().y() - kMarkSize / 2, kMarkSize,
@@ -27,8 +29,8 @@ void LiveRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         content.setRight(mark.left() - kVerticalPadding);
     }
     painter->setPen(primaryTextColor());
-    const QString text = QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
-                                                       content.width());
+    const QString text =
+        m_metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, content.width());
     painter->drawText(content, Qt::AlignLeft | Qt::AlignVCenter, text);
     painter->setPen(quaternaryFillColor());
     painter->drawLine(option.rect.left() + kSidePadding, option.rect.bottom(), option.rect.right(),
@@ -38,7 +40,7 @@ void LiveRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
 QSize LiveRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    const int line = QFontMetrics(textFont(TextStyle::body)).height();
+    const int line = m_metrics.height();
     return {2 * kSidePadding + 100, std::max(line, kMarkSize) + 2 * kVerticalPadding + 1};
 }
 

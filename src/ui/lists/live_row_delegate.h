@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QStyledItemDelegate>
 
 namespace quill {
@@ -22,6 +24,11 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    // Resolved once: thousands of rows are painted with them.
+    QFont m_font;
+    QFontMetrics m_metrics;
 };
 
 } // namespace quill
