@@ -4,6 +4,7 @@
 #include "ui/live/live_controls.h"
 #include "ui/live/live_header_bar.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/live/live_side_panel.h"
 #include "ui/live/live_stage.h"
 #include "ui/live/live_status_bar.h"
 #include "ui/live/page_box.h"
@@ -220,9 +221,7 @@ QWidget *LiveShowView::buildLive()
     layout->addWidget(m_header);
     layout->addWidget(divider(column));
     m_sidePanelContent = slotWidget(QStringLiteral("sidePanelContentSlot"), column);
-    m_sidePanelContent->layout()->addWidget(
-        new EmptyStateView(QStringLiteral("tag"), QStringLiteral("No sales yet"),
-                           QStringLiteral("Won auctions appear here as they happen."), m_sidePanelContent));
+    m_sidePanelContent->layout()->addWidget(new LiveSidePanel(m_controller, m_sidePanelContent));
     layout->addWidget(m_sidePanelContent, 1);
     layout->addWidget(divider(column));
     m_status = new LiveStatusBar(m_controller, column);

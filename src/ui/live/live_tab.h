@@ -21,4 +21,15 @@ inline QString liveTabRawValue(LiveTab tab)
     return {};
 }
 
+// The title the tab bar shows.
+inline QString liveTabTitle(LiveTab tab)
+{
+    switch (tab) {
+    case LiveTab::sold: return QStringLiteral("Sold");
+    case LiveTab::buyers: return QStringLiteral("Buyers");
+    case LiveTab::bidders: return QStringLiteral("Bidders");
+    }
+    return {};
+}
+
 } // namespace quill
