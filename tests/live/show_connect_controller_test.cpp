@@ -4,7 +4,6 @@
 #include "ui/live/show_connect_controller.h"
 
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -58,8 +57,10 @@ TEST(ShowConnectParser, ReadsAddressesAndBareIdsAndRefusesWhatTheSessionWouldNot
         {"percent in a bare id", QStringLiteral("abc%20123"), none},
         {"dot-dot bare", QStringLiteral(".."), none},
         {"dot-dot as the address id", QStringLiteral("https://www.whatnot.com/live/../auth"), none},
-        {"escaped dot-dot as the address id", QStringLiteral("https://www.whatnot.com/live/%2E%2E/auth"), none},
-        {"escaped slash in the address id", QStringLiteral("https://www.whatnot.com/live/a%2F..%2Fauth"), none},
+        {"escaped dot-dot as the address id", QStringLiteral("https://www.whatnot.com/live/%2E%2E/auth"),
+         none},
+        {"escaped slash in the address id", QStringLiteral("https://www.whatnot.com/live/a%2F..%2Fauth"),
+         none},
         {"escaped space in the address id", QStringLiteral("https://www.whatnot.com/live/abc%20123"), none},
         {"escaped percent in the address id", QStringLiteral("https://www.whatnot.com/live/abc%25"), none},
         {"stray percent in the address", QStringLiteral("https://www.whatnot.com/live/abc%zz"), none},
@@ -72,7 +73,8 @@ TEST(ShowConnectParser, ReadsAddressesAndBareIdsAndRefusesWhatTheSessionWouldNot
     };
     for (const ParseCase &c : cases) {
         const std::optional<QString> result = ShowConnectController::parseStreamId(c.text);
-        EXPECT_EQ(result, c.expected) << c.name << ": got " << result.value_or(QStringLiteral("<none>")).toStdString();
+        EXPECT_EQ(result, c.expected)
+            << c.name << ": got " << result.value_or(QStringLiteral("<none>")).toStdString();
         if (result) {
             EXPECT_TRUE(WhatnotSession::isValidStreamId(*result)) << c.name;
         }
@@ -108,7 +110,8 @@ TEST(ShowConnectParser, OffersOnlyALiveShowAddressOfTheMarketplaceWithALoadableI
         {"another page of the marketplace", QStringLiteral("https://www.whatnot.com/user/abc123"), false},
         {"fragment without an id", QStringLiteral("https://www.whatnot.com/live/"), false},
         {"id with an escaped slash", QStringLiteral("https://www.whatnot.com/live/a%2F..%2Fb"), false},
-        {"id too long", QStringLiteral("https://www.whatnot.com/live/") + QString(201, QLatin1Char('x')), false},
+        {"id too long", QStringLiteral("https://www.whatnot.com/live/") + QString(201, QLatin1Char('x')),
+         false},
         {"upper-case host", QStringLiteral("https://WWW.WHATNOT.COM/live/abc123"), false},
     };
     for (const Case &c : cases)
@@ -208,8 +211,9 @@ TEST_F(ShowConnect, RefusedTextKeepsItsMessageStoresNothingAndASuccessClearsIt)
 
 TEST_F(ShowConnect, ClipboardOfferFillsTheFieldShowsTheCardThenGlowsAndChecks)
 {
-    m_cardSleeper.held = {ShowConnectController::kGlowDelay.count(),
-                          (ShowConnectController::kCheckmarkDelay - ShowConnectController::kGlowDelay).count()};
+    m_cardSleeper.held = {
+        ShowConnectController::kGlowDelay.count(),
+        (ShowConnectController::kCheckmarkDelay - ShowConnectController::kGlowDelay).count()};
     m_connect->setInput(QStringLiteral("nope nope"));
     m_connect->connect();
     ASSERT_FALSE(m_connect->validationError().isEmpty());
@@ -262,10 +266,12 @@ TEST_F(ShowConnect, ClipboardIsLeftAloneWhenTheFieldHoldsTextOrTheTextIsNoLoadab
           std::optional<QString>(QStringLiteral("https://www.whatnot.com/live/show-42")),
           std::optional<QString>(QStringLiteral("https://market.example/live/show%0942")),
           std::optional<QString>(QStringLiteral("https://market.example/live/..")),
-          std::optional<QString>(QStringLiteral("https://market.example/live/") + QString(201, QLatin1Char('x')))}) {
+          std::optional<QString>(QStringLiteral("https://market.example/live/") +
+                                 QString(201, QLatin1Char('x')))}) {
         m_clipboard = clipboard;
         m_connect->checkClipboard();
-        EXPECT_TRUE(m_connect->input().isEmpty()) << clipboard.value_or(QStringLiteral("<none>")).toStdString();
+        EXPECT_TRUE(m_connect->input().isEmpty())
+            << clipboard.value_or(QStringLiteral("<none>")).toStdString();
         EXPECT_FALSE(m_connect->showDetectedCard());
     }
     EXPECT_EQ(m_cardSleeper.requested(ShowConnectController::kGlowDelay), 0);

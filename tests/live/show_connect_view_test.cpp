@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 using namespace quill;

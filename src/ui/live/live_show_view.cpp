@@ -202,8 +202,8 @@ QWidget *LiveShowView::buildConnect()
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);
     m_connectScreen = slotWidget(QStringLiteral("connectScreenSlot"), page);
-    m_connectScreen->layout()->addWidget(
-        new ShowConnectView(m_controller.services().showSync, m_controller.services().session, m_connectScreen));
+    m_connectScreen->layout()->addWidget(new ShowConnectView(
+        m_controller.services().showSync, m_controller.services().session, m_connectScreen));
     layout->addWidget(m_connectScreen, 1);
     return page;
 }

@@ -44,7 +44,8 @@ ShowConnectController::~ShowConnectController() = default;
 std::optional<QString> ShowConnectController::parseStreamId(const QString &text)
 {
     // Read as an address: the path component after the first "live".
-    const QString candidate = text.startsWith(QLatin1String("http")) ? text : QStringLiteral("https://") + text;
+    const QString candidate =
+        text.startsWith(QLatin1String("http")) ? text : QStringLiteral("https://") + text;
     const QUrl url(candidate, QUrl::StrictMode);
     if (url.isValid()) {
         const QStringList encoded = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'), Qt::SkipEmptyParts);

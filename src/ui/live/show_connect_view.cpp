@@ -267,6 +267,13 @@ QWidget *ShowConnectView::buildForm()
     m_field = new QLineEdit(form);
     m_field->setObjectName(QStringLiteral("streamField"));
     m_field->setPlaceholderText(m_controller->placeholder());
+    m_field->setFont(textFont(TextStyle::body));
+    m_field->setStyleSheet(
+        QStringLiteral("QLineEdit { background: %1; border: 1px solid %2; border-radius: 6px;"
+                       " padding: 5px 8px; color: %3; }"
+                       "QLineEdit:focus { border-color: %4; }")
+            .arg(cardBackgroundColor().name(), withAlpha(Qt::white, 0.16).name(QColor::HexArgb),
+                 primaryTextColor().name(QColor::HexArgb), appAccentColor().name()));
     m_field->setMaximumWidth(360);
     m_field->setMinimumWidth(280);
     column->addLayout(centredRow(m_field));
@@ -282,9 +289,10 @@ QWidget *ShowConnectView::buildForm()
     m_connect->setObjectName(QStringLiteral("connectButton"));
     column->addWidget(m_connect, 0, Qt::AlignHCenter);
 
-    column->addWidget(styledLabel(QStringLiteral("Find your show URL from the Whatnot app or browser address bar"),
-                                  textFont(TextStyle::caption), tertiaryTextColor(), form),
-                      0, Qt::AlignHCenter);
+    column->addWidget(
+        styledLabel(QStringLiteral("Find your show URL from the Whatnot app or browser address bar"),
+                    textFont(TextStyle::caption), tertiaryTextColor(), form),
+        0, Qt::AlignHCenter);
     return form;
 }
 
@@ -301,8 +309,8 @@ QWidget *ShowConnectView::buildCard()
 
     auto *heading = new QVBoxLayout;
     heading->setSpacing(4);
-    heading->addWidget(styledLabel(QStringLiteral("Show URL Detected"), textFont(TextStyle::title3, QFont::Bold),
-                                   primaryTextColor(), card),
+    heading->addWidget(styledLabel(QStringLiteral("Show URL Detected"),
+                                   textFont(TextStyle::title3, QFont::Bold), primaryTextColor(), card),
                        0, Qt::AlignHCenter);
     auto *source = new QHBoxLayout;
     source->setSpacing(4);
