@@ -24,6 +24,7 @@
 #include "widget_find.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -171,10 +172,18 @@ protected:
         ASSERT_TRUE(eventually([&] { return screen->page() == LiveShowView::Page::connect; }));
         EXPECT_EQ(m_marketplace.signedInUsers(), QStringList{QStringLiteral("ava")});
 
-        // What the connect screen does with a stream.
-        app().showSyncService().setActiveStreamId(kStream);
-        app().whatnotSession().navigateToStream(kStream);
+        // The seller pastes the stream's address into the connect screen's field.
+        auto *field = screen->currentPage()->findChild<QLineEdit *>(QStringLiteral("streamField"));
+        ASSERT_NE(field, nullptr);
+        ASSERT_TRUE(field->isVisible());
+        const QString address = m_marketplace.livePrefix() + kStream;
+        EXPECT_TRUE(address.startsWith(QStringLiteral("http://")));
+        EXPECT_EQ(field->placeholderText(), address.mid(7).replace(kStream, QStringLiteral("abc123")));
+        field->clear();
+        QTest::keyClicks(field, address);
+        QTest::keyClick(field, Qt::Key_Return);
         ASSERT_EQ(screen->page(), LiveShowView::Page::live);
+        EXPECT_EQ(app().showSyncService().activeStreamId(), kStream);
         ASSERT_TRUE(eventually([&] { return !app().showSyncService().activeShowId().isEmpty(); }));
         ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
         // Titled from the stream's live page, not from the home page it came from.

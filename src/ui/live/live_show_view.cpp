@@ -8,6 +8,7 @@
 #include "ui/live/live_stage.h"
 #include "ui/live/live_status_bar.h"
 #include "ui/live/page_box.h"
+#include "ui/live/show_connect_view.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -202,9 +203,8 @@ QWidget *LiveShowView::buildConnect()
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);
     m_connectScreen = slotWidget(QStringLiteral("connectScreenSlot"), page);
-    m_connectScreen->layout()->addWidget(new EmptyStateView(
-        QStringLiteral("link"), QStringLiteral("No show connected"),
-        QStringLiteral("Open your live show on Whatnot to start capturing."), m_connectScreen));
+    m_connectScreen->layout()->addWidget(new ShowConnectView(
+        m_controller.services().showSync, m_controller.services().session, m_connectScreen));
     layout->addWidget(m_connectScreen, 1);
     return page;
 }
