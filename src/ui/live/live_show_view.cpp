@@ -6,6 +6,7 @@
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_stage.h"
 #include "ui/live/live_status_bar.h"
+#include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/palette.h"
@@ -94,6 +95,7 @@ LiveShowView::LiveShowView(LiveShowController &controller, QWidget *parent)
     m_livePage = buildLive();
     for (QWidget *page : {m_promptPage, m_loginPage, m_connectPage, m_livePage})
         m_pages->addWidget(page);
+    OnboardingBanner::install(*this);
 
     bind();
     followState();
