@@ -7,6 +7,7 @@
 #include "ui/live/live_side_panel.h"
 #include "ui/live/live_stage.h"
 #include "ui/live/live_status_bar.h"
+#include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/live/show_connect_view.h"
 #include "ui/widgets/empty_state_view.h"
@@ -96,6 +97,7 @@ LiveShowView::LiveShowView(LiveShowController &controller, QWidget *parent)
     m_livePage = buildLive();
     for (QWidget *page : {m_promptPage, m_loginPage, m_connectPage, m_livePage})
         m_pages->addWidget(page);
+    OnboardingBanner::install(*this);
 
     bind();
     followState();
