@@ -272,12 +272,16 @@ protected:
         // Let the answers still on their way arrive: a request whose client goes away
         // never resumes its task.
         if (m_app) {
-            eventually([&] { return !m_app->showHistoryStore().isLoading() && !sync().isUploading(); });
+            const ZavAPIClient &client = m_app->authManager().api();
+            eventually([&] {
+                return !m_app->showHistoryStore().isLoading() && !sync().isUploading() &&
+                       client.requestsInFlight() == 0;
+            });
             qsizetype seen = -1;
             for (int quiet = 0, turn = 0; quiet < 40 && turn < 1000; ++turn) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
                 const qsizetype now = m_backend.requests().size();
-                quiet = now == seen ? quiet + 1 : 0;
+                quiet = now == seen && client.requestsInFlight() == 0 ? quiet + 1 : 0;
                 seen = now;
             }
         }
