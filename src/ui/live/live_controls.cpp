@@ -10,7 +10,7 @@ namespace quill {
 
 namespace {
 
-struct SizeSpec
+struct ControlMetrics
 {
     int iconSize;
     int vertical;
@@ -19,7 +19,7 @@ struct SizeSpec
     TextStyle text;
 };
 
-SizeSpec specOf(ControlSize size)
+ControlMetrics metricsOf(ControlSize size)
 {
     switch (size) {
     case ControlSize::mini:
@@ -58,11 +58,11 @@ QPushButton *tintedButton(const QString &text, const QString &symbol, const QCol
 
 void setButtonTint(QPushButton *button, const QString &symbol, const QColor &tint, ControlSize size)
 {
-    const SizeSpec spec = specOf(size);
-    button->setFont(textFont(spec.text, size == ControlSize::large ? QFont::DemiBold : QFont::Medium));
+    const ControlMetrics metrics = metricsOf(size);
+    button->setFont(textFont(metrics.text, size == ControlSize::large ? QFont::DemiBold : QFont::Medium));
     if (!symbol.isEmpty()) {
         button->setIcon(symbolIcon(symbol, tint));
-        button->setIconSize(QSize(spec.iconSize, spec.iconSize));
+        button->setIconSize(QSize(metrics.iconSize, metrics.iconSize));
     } else {
         button->setIcon(QIcon());
     }
@@ -73,9 +73,9 @@ void setButtonTint(QPushButton *button, const QString &symbol, const QColor &tin
                                          "QPushButton:pressed { background: %8; }"
                                          "QPushButton:disabled { color: %9; background: %2; }")
                               .arg(tint.name(), rgba(tint, 0.16), rgba(tint, 0.28))
-                              .arg(spec.radius)
-                              .arg(spec.vertical)
-                              .arg(spec.horizontal)
+                              .arg(metrics.radius)
+                              .arg(metrics.vertical)
+                              .arg(metrics.horizontal)
                               .arg(rgba(tint, 0.24), rgba(tint, 0.32), rgba(tint, 0.4)));
 }
 

@@ -12,13 +12,13 @@ namespace quill {
 
 namespace {
 
-struct TextStyleSpec
+struct TextStyleMetrics
 {
     qreal size;
     QFont::Weight weight;
 };
 
-TextStyleSpec specOf(TextStyle style)
+TextStyleMetrics metricsOf(TextStyle style)
 {
     switch (style) {
     case TextStyle::largeTitle: return {26, QFont::Normal};
@@ -58,8 +58,8 @@ QFont systemFont(qreal designPoints, QFont::Weight weight)
 
 QFont textFont(TextStyle style, std::optional<QFont::Weight> weight)
 {
-    const TextStyleSpec spec = specOf(style);
-    return systemFont(spec.size, weight.value_or(spec.weight));
+    const TextStyleMetrics metrics = metricsOf(style);
+    return systemFont(metrics.size, weight.value_or(metrics.weight));
 }
 
 QColor systemColor(SystemColor color)
