@@ -1,0 +1,153 @@
+#include "ui/widgets/label_page_view.h"
+
+#include <exception>
+#include "ui/widgets/style.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+namespace quill {
+
+namespace {
+
+QPainterPath framePath(const QRectF &rect, const LabelPageFrame &frame)
+{
+    QPainterPath path;
+    switch (frame.shape) {
+    case LabelPageFrame::Shape::circle:
+        path.addEllipse(rect);
+        break;
+    case LabelPageFrame::Shape::roundedRectangle:
+        path.addRoundedRect(rect, frame.cornerRadius, frame.cornerRadius);
+        break;
+    case LabelPageFrame::Shape::rectangle:
+        path.addRect(rect);
+        break;
+    }
+    return path;
+}
+
+bool usableSize(QSizeF size)
+{
+    return std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() > 0 && size.height() > 0;
+}
+
+} // namespace
+
+LabelPageFrame LabelPageFrame::forMedium(bool circular, qreal outlineOpacity, qreal outlineWidth)
+{
+    LabelPageFrame frame;
+    frame.shape = circular ? Shape::circle : Shape::roundedRectangle;
+    frame.outlineOpacity = outlineOpacity;
+    frame.outlineWidth = outlineWidth;
+    return frame;
+}
+
+bool paintLabelPage(QPainter &painter, const AnyLabelView &page, qreal scale, const LabelPageFrame &frame)
+{
+    if (!(std::isfinite(scale) && scale > 0))
+        return false;
+    QSizeF pageSize;
+    try {
+        pageSize = page.size();
+    } catch (const std::exception &) {
+        return false;
+    }
+    if (!usableSize(pageSize))
+        return false;
+    const QRectF bounds(QPointF(0, 0), pageSize * scale);
+    const QPainterPath outline = framePath(bounds, frame);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setClipPath(outline, Qt::IntersectClip);
+    painter.scale(scale, scale);
+    bool painted = true;
+    try {
+        page.paint(painter);
+    } catch (const std::exception &) {
+        painted = false;
+    }
+    painter.restore();
+
+    if (painted && frame.outlineWidth > 0) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QColor color = frame.outlineColor.isValid() ? frame.outlineColor : secondaryTextColor();
+        color.setAlphaF(float(color.alphaF() * frame.outlineOpacity));
+        // The stroke lies inside the page's bounds, so the caller's frame holds it whole.
+        const qreal inset = frame.outlineWidth / 2;
+        painter.setPen(QPen(color, frame.outlineWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(framePath(bounds.adjusted(inset, inset, -inset, -inset), frame));
+        painter.restore();
+    }
+    return painted;
+}
+
+LabelPageView::LabelPageView(QWidget *parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void LabelPageView::setPage(std::optional<AnyLabelView> page)
+{
+    m_page = std::move(page);
+    relayout();
+}
+
+void LabelPageView::setScale(qreal scale)
+{
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    relayout();
+}
+
+void LabelPageView::setFrame(const LabelPageFrame &frame)
+{
+    m_frame = frame;
+    update();
+}
+
+QSize LabelPageView::sizeHint() const
+{
+    if (!m_page || !(std::isfinite(m_scale) && m_scale > 0))
+        return {0, 0};
+    QSizeF size;
+    try {
+        size = m_page->size() * m_scale;
+    } catch (const std::exception &) {
+        return {0, 0};
+    }
+    if (!usableSize(size) || size.width() > QWIDGETSIZE_MAX || size.height() > QWIDGETSIZE_MAX)
+        return {0, 0};
+    return QSize(int(std::ceil(size.width())), int(std::ceil(size.height())));
+}
+
+void LabelPageView::relayout()
+{
+    const QSize size = sizeHint();
+    setFixedSize(size);
+    updateGeometry();
+    update();
+}
+
+void LabelPageView::paintEvent(QPaintEvent *)
+{
+    if (!m_page)
+        return;
+    QPainter painter(this);
+    paintLabelPage(painter, *m_page, m_scale, m_frame);
+}
+
+void LabelPageView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+    QWidget::mouseReleaseEvent(event);
+}
+
+} // namespace quill
