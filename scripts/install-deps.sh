@@ -9,6 +9,8 @@ PACKAGES=(
   # Qt and friends
   qt6-base-dev qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev qt6-svg-dev
   qcoro-qt6-dev qtkeychain-qt6-dev libqrencode-dev libgl-dev libxkbcommon-dev
+  # pictures: TIFF and friends for Qt's readers, HEIC through libheif
+  qt6-image-formats-plugins libheif-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for tests and screenshots

@@ -3,12 +3,12 @@
 #include "common/logging.h"
 #include "common/paths.h"
 #include "common/settings.h"
+#include "printkit/rendering/image_decoder.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QMutex>
 #include <QPainter>
@@ -180,12 +180,13 @@ LabelAppearance LabelAppearanceStore::appearance() const
 
 void LabelAppearanceStore::setLogo(const QString &imagePath)
 {
-    QImageReader reader(imagePath);
-    const QImage loaded = reader.read();
-    if (loaded.isNull()) {
+    QImage loaded;
+    try {
+        loaded = printkit::decodeImageFile(imagePath);
+    } catch (const printkit::ImageDecodeError &error) {
         qCCritical(lcLabelAppearance, "Failed to load image from %s", qUtf8Printable(imagePath));
         throw LabelAppearanceError(QStringLiteral("The image %1 could not be read: %2")
-                                       .arg(QDir::toNativeSeparators(imagePath), reader.errorString()));
+                                       .arg(QDir::toNativeSeparators(imagePath), error.message()));
     }
 
     const double factor =
