@@ -66,6 +66,28 @@ TEST(QRCodeMatrix, GrowsWithThePayloadAndRefusesWhatNoVersionHolds)
     EXPECT_FALSE(QRCodeMatrix::encode(QByteArray()).has_value());
 }
 
+TEST(QRCodeMatrix, EachCorrectionLevelHasItsOwnCapacity)
+{
+    // Version 40 holds 2953, 2331, 1663 and 1273 bytes at L, M, Q and H.
+    const struct
+    {
+        QRErrorCorrection level;
+        int capacity;
+    } levels[] = {{QRErrorCorrection::low, 2953},
+                  {QRErrorCorrection::medium, 2331},
+                  {QRErrorCorrection::quartile, 1663},
+                  {QRErrorCorrection::high, 1273}};
+    for (const auto &level : levels) {
+        SCOPED_TRACE(int(level.level));
+        EXPECT_TRUE(QRCodeMatrix::encode(QByteArray(level.capacity, 'x'), level.level).has_value());
+        EXPECT_FALSE(QRCodeMatrix::encode(QByteArray(level.capacity + 1, 'x'), level.level).has_value());
+    }
+    // More correction needs more modules for the same payload.
+    const QByteArray payload(100, 'x');
+    EXPECT_LT(QRCodeMatrix::encode(payload, QRErrorCorrection::low)->size(),
+              QRCodeMatrix::encode(payload, QRErrorCorrection::high)->size());
+}
+
 TEST(QRCodeMatrix, AnEmbeddedNulIsPartOfThePayload)
 {
     const auto withNul = QRCodeMatrix::encode(QByteArray("ab\0cd", 5));

@@ -20,7 +20,26 @@ struct QRcodeDeleter
 };
 } // namespace
 
-std::optional<QRCodeMatrix> QRCodeMatrix::encode(const QByteArray &bytes)
+namespace {
+
+QRecLevel qrencodeLevel(QRErrorCorrection level)
+{
+    switch (level) {
+    case QRErrorCorrection::low:
+        return QR_ECLEVEL_L;
+    case QRErrorCorrection::medium:
+        return QR_ECLEVEL_M;
+    case QRErrorCorrection::quartile:
+        return QR_ECLEVEL_Q;
+    case QRErrorCorrection::high:
+        return QR_ECLEVEL_H;
+    }
+    return QR_ECLEVEL_M;
+}
+
+} // namespace
+
+std::optional<QRCodeMatrix> QRCodeMatrix::encode(const QByteArray &bytes, QRErrorCorrection level)
 {
     if (bytes.isEmpty())
         return std::nullopt;
@@ -28,7 +47,7 @@ std::optional<QRCodeMatrix> QRCodeMatrix::encode(const QByteArray &bytes)
     // ending it early, and always uses 8-bit mode.
     std::unique_ptr<QRcode, QRcodeDeleter> code(
         QRcode_encodeData(static_cast<int>(bytes.size()), reinterpret_cast<const unsigned char *>(bytes.constData()),
-                          0, QR_ECLEVEL_M));
+                          0, qrencodeLevel(level)));
     if (!code || code->width <= 0)
         return std::nullopt;
     const int n = code->width;
@@ -38,9 +57,9 @@ std::optional<QRCodeMatrix> QRCodeMatrix::encode(const QByteArray &bytes)
     return QRCodeMatrix(n, std::move(modules));
 }
 
-std::optional<QRCodeMatrix> QRCodeMatrix::encodeText(const QString &text)
+std::optional<QRCodeMatrix> QRCodeMatrix::encodeText(const QString &text, QRErrorCorrection level)
 {
-    return encode(text.toUtf8());
+    return encode(text.toUtf8(), level);
 }
 
 QImage QRCodeMatrix::toImage(int modulePixels, int quietZoneModules) const

@@ -12,15 +12,26 @@ class QPainter;
 
 namespace printkit {
 
+// How much of a symbol may be damaged and still read: about 7, 15, 25 and 30 %.
+enum class QRErrorCorrection
+{
+    low,
+    medium,
+    quartile,
+    high,
+};
+
 // A QR Code symbol as a square grid of modules, without its quiet zone.
 class QRCodeMatrix final
 {
 public:
-    // Encodes the bytes as they stand (8-bit mode) with error-correction level M and
+    // Encodes the bytes as they stand (8-bit mode) with the error-correction level and
     // the smallest version that holds them. None when they do not fit any version.
-    static std::optional<QRCodeMatrix> encode(const QByteArray &bytes);
+    static std::optional<QRCodeMatrix> encode(const QByteArray &bytes,
+                                              QRErrorCorrection level = QRErrorCorrection::medium);
     // The payload's UTF-8 bytes; an empty text gives none.
-    static std::optional<QRCodeMatrix> encodeText(const QString &text);
+    static std::optional<QRCodeMatrix> encodeText(const QString &text,
+                                                  QRErrorCorrection level = QRErrorCorrection::medium);
 
     int size() const { return m_size; }
     bool isDark(int x, int y) const { return m_modules[static_cast<size_t>(y) * m_size + x]; }
