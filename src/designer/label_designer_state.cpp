@@ -17,9 +17,10 @@ bool sameTemplate(const LabelTemplate &a, const LabelTemplate &b)
 
 bool sameGeometry(const QList<AlignmentGuide> &a, const QList<AlignmentGuide> &b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const AlignmentGuide &x, const AlignmentGuide &y) {
-        return x.axis == y.axis && x.position == y.position && x.snappedPosition == y.snappedPosition;
-    });
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const AlignmentGuide &x, const AlignmentGuide &y) {
+            return x.axis == y.axis && x.position == y.position && x.snappedPosition == y.snappedPosition;
+        });
 }
 
 // One above the highest, 0 for the first; a hand-made file may already hold the largest
@@ -187,8 +188,12 @@ void LabelDesignerState::addElement(LabelElement element)
 LabelElement LabelDesignerState::newElement(ElementKind kind, double width, double height) const
 {
     const QSizeF canvas = m_template.canvasSize();
-    return LabelElement{QUuid::createUuid(), std::move(kind),
-                        ElementFrame{canvas.width() / 4, canvas.height() / 4, width, height}, 0, false, 0};
+    return LabelElement{QUuid::createUuid(),
+                        std::move(kind),
+                        ElementFrame{canvas.width() / 4, canvas.height() / 4, width, height},
+                        0,
+                        false,
+                        0};
 }
 
 void LabelDesignerState::addTextElement()
@@ -286,8 +291,9 @@ void LabelDesignerState::updateElementFrame(const QUuid &id, const ElementFrame 
     Q_EMIT templateChanged();
 }
 
-QList<AlignmentGuide> LabelDesignerState::computeAlignmentGuides(const LabelElement &moving, double x, double y,
-                                                                 double canvasWidth, double canvasHeight,
+QList<AlignmentGuide> LabelDesignerState::computeAlignmentGuides(const LabelElement &moving, double x,
+                                                                 double y, double canvasWidth,
+                                                                 double canvasHeight,
                                                                  const QList<LabelElement> &elements)
 {
     QList<double> verticalLines{0, canvasWidth / 2, canvasWidth};
@@ -306,8 +312,8 @@ QList<AlignmentGuide> LabelDesignerState::computeAlignmentGuides(const LabelElem
 
     QList<AlignmentGuide> guides;
     if (const auto match = nearest(verticalLines, x, xOffsets))
-        guides.append(
-            AlignmentGuide{QUuid::createUuid(), GuideAxis::vertical, match->position, match->position - match->offset});
+        guides.append(AlignmentGuide{QUuid::createUuid(), GuideAxis::vertical, match->position,
+                                     match->position - match->offset});
     if (const auto match = nearest(horizontalLines, y, yOffsets))
         guides.append(AlignmentGuide{QUuid::createUuid(), GuideAxis::horizontal, match->position,
                                      match->position - match->offset});

@@ -3,7 +3,6 @@
 #include "designer/label_template.h"
 
 #include <QObject>
-
 #include <optional>
 
 namespace quill {

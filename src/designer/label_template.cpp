@@ -1,7 +1,6 @@
 #include "designer/label_template.h"
 
 #include <QLocale>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -10,11 +9,9 @@ namespace quill {
 
 namespace {
 
-template <typename E>
-struct RawValues;
+template <typename E> struct RawValues;
 
-template <>
-struct RawValues<LabelShape>
+template <> struct RawValues<LabelShape>
 {
     static constexpr std::pair<LabelShape, const char *> cases[] = {
         {LabelShape::rectangle, "rectangle"}, {LabelShape::roundedRectangle, "roundedRectangle"},
@@ -22,18 +19,16 @@ struct RawValues<LabelShape>
         {LabelShape::square, "square"},
     };
 };
-template <>
-struct RawValues<FontWeightValue>
+template <> struct RawValues<FontWeightValue>
 {
     static constexpr std::pair<FontWeightValue, const char *> cases[] = {
-        {FontWeightValue::light, "light"},       {FontWeightValue::regular, "regular"},
-        {FontWeightValue::medium, "medium"},     {FontWeightValue::semibold, "semibold"},
-        {FontWeightValue::bold, "bold"},         {FontWeightValue::heavy, "heavy"},
+        {FontWeightValue::light, "light"},   {FontWeightValue::regular, "regular"},
+        {FontWeightValue::medium, "medium"}, {FontWeightValue::semibold, "semibold"},
+        {FontWeightValue::bold, "bold"},     {FontWeightValue::heavy, "heavy"},
         {FontWeightValue::black, "black"},
     };
 };
-template <>
-struct RawValues<TextAlignmentValue>
+template <> struct RawValues<TextAlignmentValue>
 {
     static constexpr std::pair<TextAlignmentValue, const char *> cases[] = {
         {TextAlignmentValue::leading, "leading"},
@@ -41,8 +36,7 @@ struct RawValues<TextAlignmentValue>
         {TextAlignmentValue::trailing, "trailing"},
     };
 };
-template <>
-struct RawValues<ObjectFitValue>
+template <> struct RawValues<ObjectFitValue>
 {
     static constexpr std::pair<ObjectFitValue, const char *> cases[] = {
         {ObjectFitValue::contain, "contain"},
@@ -50,8 +44,7 @@ struct RawValues<ObjectFitValue>
         {ObjectFitValue::fill, "fill"},
     };
 };
-template <>
-struct RawValues<QRCorrectionLevel>
+template <> struct RawValues<QRCorrectionLevel>
 {
     static constexpr std::pair<QRCorrectionLevel, const char *> cases[] = {
         {QRCorrectionLevel::low, "L"},
@@ -61,8 +54,7 @@ struct RawValues<QRCorrectionLevel>
     };
 };
 
-template <typename E>
-QString rawOf(E value)
+template <typename E> QString rawOf(E value)
 {
     for (const auto &[candidate, raw] : RawValues<E>::cases) {
         if (candidate == value)
@@ -71,8 +63,7 @@ QString rawOf(E value)
     return {};
 }
 
-template <typename E>
-std::optional<E> fromRaw(const QString &text)
+template <typename E> std::optional<E> fromRaw(const QString &text)
 {
     for (const auto &[candidate, raw] : RawValues<E>::cases) {
         if (text == QLatin1String(raw))
@@ -81,8 +72,7 @@ std::optional<E> fromRaw(const QString &text)
     return std::nullopt;
 }
 
-template <typename E>
-const QList<E> &casesOf()
+template <typename E> const QList<E> &casesOf()
 {
     static const QList<E> all = [] {
         QList<E> out;
@@ -109,27 +99,66 @@ size_t hashNumber(double value, size_t seed) noexcept
 
 } // namespace
 
-QString rawValue(LabelShape value) { return rawOf(value); }
-QString rawValue(FontWeightValue value) { return rawOf(value); }
-QString rawValue(TextAlignmentValue value) { return rawOf(value); }
-QString rawValue(ObjectFitValue value) { return rawOf(value); }
-QString rawValue(QRCorrectionLevel value) { return rawOf(value); }
-std::optional<LabelShape> labelShapeFromRaw(const QString &raw) { return fromRaw<LabelShape>(raw); }
-std::optional<FontWeightValue> fontWeightFromRaw(const QString &raw) { return fromRaw<FontWeightValue>(raw); }
+QString rawValue(LabelShape value)
+{
+    return rawOf(value);
+}
+QString rawValue(FontWeightValue value)
+{
+    return rawOf(value);
+}
+QString rawValue(TextAlignmentValue value)
+{
+    return rawOf(value);
+}
+QString rawValue(ObjectFitValue value)
+{
+    return rawOf(value);
+}
+QString rawValue(QRCorrectionLevel value)
+{
+    return rawOf(value);
+}
+std::optional<LabelShape> labelShapeFromRaw(const QString &raw)
+{
+    return fromRaw<LabelShape>(raw);
+}
+std::optional<FontWeightValue> fontWeightFromRaw(const QString &raw)
+{
+    return fromRaw<FontWeightValue>(raw);
+}
 std::optional<TextAlignmentValue> textAlignmentFromRaw(const QString &raw)
 {
     return fromRaw<TextAlignmentValue>(raw);
 }
-std::optional<ObjectFitValue> objectFitFromRaw(const QString &raw) { return fromRaw<ObjectFitValue>(raw); }
+std::optional<ObjectFitValue> objectFitFromRaw(const QString &raw)
+{
+    return fromRaw<ObjectFitValue>(raw);
+}
 std::optional<QRCorrectionLevel> correctionLevelFromRaw(const QString &raw)
 {
     return fromRaw<QRCorrectionLevel>(raw);
 }
-const QList<LabelShape> &allLabelShapes() { return casesOf<LabelShape>(); }
-const QList<FontWeightValue> &allFontWeights() { return casesOf<FontWeightValue>(); }
-const QList<TextAlignmentValue> &allTextAlignments() { return casesOf<TextAlignmentValue>(); }
-const QList<ObjectFitValue> &allObjectFits() { return casesOf<ObjectFitValue>(); }
-const QList<QRCorrectionLevel> &allCorrectionLevels() { return casesOf<QRCorrectionLevel>(); }
+const QList<LabelShape> &allLabelShapes()
+{
+    return casesOf<LabelShape>();
+}
+const QList<FontWeightValue> &allFontWeights()
+{
+    return casesOf<FontWeightValue>();
+}
+const QList<TextAlignmentValue> &allTextAlignments()
+{
+    return casesOf<TextAlignmentValue>();
+}
+const QList<ObjectFitValue> &allObjectFits()
+{
+    return casesOf<ObjectFitValue>();
+}
+const QList<QRCorrectionLevel> &allCorrectionLevels()
+{
+    return casesOf<QRCorrectionLevel>();
+}
 
 QString LabelSize::displayText() const
 {

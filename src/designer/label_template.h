@@ -9,7 +9,6 @@
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
-
 #include <optional>
 #include <variant>
 

@@ -5,7 +5,6 @@
 
 #include <QLocale>
 #include <QRegularExpression>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -96,8 +95,8 @@ public:
     void number(double number, const QString &path)
     {
         if (!std::isfinite(number))
-            throw TemplateEncodeError(QStringLiteral("%1: %2 is not a finite number")
-                                          .arg(path, QString::number(number)));
+            throw TemplateEncodeError(
+                QStringLiteral("%1: %2 is not a finite number").arg(path, QString::number(number)));
         value();
         char text[32];
         const auto written = std::to_chars(text, text + sizeof text, number);
@@ -239,7 +238,8 @@ void writeElement(PrettyWriter &out, const LabelElement &element, const QString 
     out.key("_0");
     out.beginObject();
     const QString propertiesPath = QStringLiteral("%1.kind.%2._0").arg(path, QLatin1String(kindKey));
-    std::visit([&](const auto &properties) { writeProperties(out, properties, propertiesPath); }, element.kind);
+    std::visit([&](const auto &properties) { writeProperties(out, properties, propertiesPath); },
+               element.kind);
     out.endObject();
     out.endObject();
     out.endObject();
@@ -264,8 +264,8 @@ QString shown(const QString &text)
 
 QUuid readUuid(const json::ObjectReader &reader, const QString &key)
 {
-    static const QRegularExpression form(QStringLiteral(
-        "^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
     const QString text = reader.requiredString(key);
     if (!form.match(text).hasMatch())
         reader.fail(key, QStringLiteral("expected a UUID, found \"%1\"").arg(shown(text)));
@@ -352,9 +352,9 @@ ElementKind readKind(const QJsonObject &object, const QString &path)
 
 ElementFrame readFrame(const json::ObjectReader &reader)
 {
-    return ElementFrame{reader.requiredDouble(QStringLiteral("x")), reader.requiredDouble(QStringLiteral("y")),
-                        reader.requiredDouble(QStringLiteral("width")),
-                        reader.requiredDouble(QStringLiteral("height"))};
+    return ElementFrame{
+        reader.requiredDouble(QStringLiteral("x")), reader.requiredDouble(QStringLiteral("y")),
+        reader.requiredDouble(QStringLiteral("width")), reader.requiredDouble(QStringLiteral("height"))};
 }
 
 LabelElement readElement(const QJsonObject &object, const QString &path)
@@ -376,7 +376,8 @@ std::optional<QString> outside(double value, double maximum, const QString &path
     if (std::isfinite(value) && value > 0 && value <= maximum)
         return std::nullopt;
     return QStringLiteral("%1: %2 is not above 0 and at most %3 %4")
-        .arg(path, QString::number(value, 'g', QLocale::FloatingPointShortest), QString::number(maximum), unit);
+        .arg(path, QString::number(value, 'g', QLocale::FloatingPointShortest), QString::number(maximum),
+             unit);
 }
 
 } // namespace
@@ -447,7 +448,8 @@ LabelTemplate decodeLabelTemplate(const QByteArray &bytes, QStringList *adjustme
     LabelTemplate labelTemplate;
     labelTemplate.id = readUuid(reader, QStringLiteral("id"));
     labelTemplate.name = reader.requiredString(QStringLiteral("name"));
-    const json::ObjectReader size(reader.requiredObject(QStringLiteral("labelSize")), QStringLiteral("labelSize"));
+    const json::ObjectReader size(reader.requiredObject(QStringLiteral("labelSize")),
+                                  QStringLiteral("labelSize"));
     labelTemplate.labelSize = LabelSize{size.requiredDouble(QStringLiteral("widthInches")),
                                         size.requiredDouble(QStringLiteral("heightInches"))};
     labelTemplate.labelShape = readEnum(reader, QStringLiteral("labelShape"), &labelShapeFromRaw);
@@ -467,10 +469,10 @@ LabelTemplate decodeLabelTemplate(const QByteArray &bytes, QStringList *adjustme
         throw json::DecodeError(*why);
     if (labelTemplate.gridSpacing < templateLimits::minGridSpacing) {
         if (adjustments)
-            adjustments->append(QStringLiteral("gridSpacing %1 raised to %2 points")
-                                    .arg(QString::number(labelTemplate.gridSpacing, 'g',
-                                                         QLocale::FloatingPointShortest))
-                                    .arg(templateLimits::minGridSpacing));
+            adjustments->append(
+                QStringLiteral("gridSpacing %1 raised to %2 points")
+                    .arg(QString::number(labelTemplate.gridSpacing, 'g', QLocale::FloatingPointShortest))
+                    .arg(templateLimits::minGridSpacing));
         labelTemplate.gridSpacing = templateLimits::minGridSpacing;
     }
     return labelTemplate;

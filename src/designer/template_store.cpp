@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-
 #include <algorithm>
 
 namespace quill {
@@ -46,7 +45,8 @@ QByteArray readTemplateFile(const QFileInfo &entry)
 
 void skipFile(const QString &fileName, const QString &reason)
 {
-    qCWarning(lcTemplateStore).noquote() << QStringLiteral("Skipped template file %1: %2").arg(fileName, reason);
+    qCWarning(lcTemplateStore).noquote()
+        << QStringLiteral("Skipped template file %1: %2").arg(fileName, reason);
 }
 
 QDateTime wholeSecondsUtc(const QDateTime &moment)
@@ -57,7 +57,8 @@ QDateTime wholeSecondsUtc(const QDateTime &moment)
 void makeFolder(const QString &folder)
 {
     if (!QDir().mkpath(folder))
-        throw Error(QStringLiteral("The folder %1 could not be created").arg(QDir::toNativeSeparators(folder)));
+        throw Error(
+            QStringLiteral("The folder %1 could not be created").arg(QDir::toNativeSeparators(folder)));
 }
 
 } // namespace
@@ -85,7 +86,8 @@ void TemplateStore::loadTemplates()
         makeFolder(folder);
         const QDir dir(folder);
         if (!dir.isReadable())
-            throw Error(QStringLiteral("The folder %1 cannot be listed").arg(QDir::toNativeSeparators(folder)));
+            throw Error(
+                QStringLiteral("The folder %1 cannot be listed").arg(QDir::toNativeSeparators(folder)));
         entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                     QDir::NoSort);
     } catch (const std::exception &error) {
@@ -167,8 +169,9 @@ void TemplateStore::save(const LabelTemplate &labelTemplate)
         return;
     }
 
-    const auto existing = std::find_if(m_templates.begin(), m_templates.end(),
-                                       [&stamped](const LabelTemplate &entry) { return entry.id == stamped.id; });
+    const auto existing =
+        std::find_if(m_templates.begin(), m_templates.end(),
+                     [&stamped](const LabelTemplate &entry) { return entry.id == stamped.id; });
     const QString name = stamped.name;
     if (existing != m_templates.end())
         *existing = std::move(stamped);

@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <limits>
+
 namespace quill::testing {
 
 inline QDateTime utc(int year, int month, int day, int hour, int minute, int second)
@@ -17,8 +19,9 @@ inline QDateTime utc(int year, int month, int day, int hour, int minute, int sec
 inline LabelElement textElement(double x = 40.5, double y = 22.5, qint64 zIndex = 0)
 {
     return LabelElement{QUuid::createUuid(),
-                        TextProperties{QStringLiteral("Text"), QStringLiteral("Arial"), 14, FontWeightValue::regular,
-                                       QStringLiteral("#000000"), TextAlignmentValue::leading, false},
+                        TextProperties{QStringLiteral("Text"), QStringLiteral("Arial"), 14,
+                                       FontWeightValue::regular, QStringLiteral("#000000"),
+                                       TextAlignmentValue::leading, false},
                         ElementFrame{x, y, 100, 24},
                         0,
                         false,
@@ -56,12 +59,18 @@ inline LabelTemplate fullTemplate()
     QByteArray bytes(3, '\0');
     for (int i = 0; i < 256; ++i)
         bytes.append(static_cast<char>(i));
-    const LabelElement image{QUuid::createUuid(), ImageProperties{bytes, ObjectFitValue::cover},
-                             ElementFrame{10, 20, 60, 60}, 90, false, -5};
+    const LabelElement image{QUuid::createUuid(),
+                             ImageProperties{bytes, ObjectFitValue::cover},
+                             ElementFrame{10, 20, 60, 60},
+                             90,
+                             false,
+                             -5};
     const LabelElement qr{QUuid::createUuid(),
                           QRCodeProperties{QStringLiteral("https://example.com/{{auctionNumber}}"),
                                            QRCorrectionLevel::high, true},
-                          ElementFrame{1.0 / 3.0, 2e10, 60, 60}, 0, false,
+                          ElementFrame{1.0 / 3.0, 2e10, 60, 60},
+                          0,
+                          false,
                           std::numeric_limits<qint64>::max()};
     t.elements = {text, image, qr};
     t.gridSpacing = 2.5;
@@ -69,8 +78,7 @@ inline LabelTemplate fullTemplate()
 }
 
 // The object at a dotted path ("elements.0.kind") edited in place through `edit`.
-template <typename Edit>
-void editAt(QJsonObject &root, const QStringList &path, Edit edit);
+template <typename Edit> void editAt(QJsonObject &root, const QStringList &path, Edit edit);
 
 inline QJsonValue editValue(QJsonValue value, QStringList path, const auto &edit)
 {
@@ -91,8 +99,7 @@ inline QJsonValue editValue(QJsonValue value, QStringList path, const auto &edit
     return object;
 }
 
-template <typename Edit>
-void editAt(QJsonObject &root, const QStringList &path, Edit edit)
+template <typename Edit> void editAt(QJsonObject &root, const QStringList &path, Edit edit)
 {
     root = editValue(root, path, edit).toObject();
 }

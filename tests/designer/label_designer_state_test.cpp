@@ -2,9 +2,7 @@
 #include "designer_fixtures.h"
 
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace quill;
@@ -23,8 +21,7 @@ LabelTemplate canvas(double width, double height, LabelShape shape = LabelShape:
 // A state on a 2.25 x 1.25 in label (162 x 90 points) holding one element of `width`.
 struct Board
 {
-    explicit Board(double width = 20, double height = 20)
-        : state(canvas(2.25, 1.25))
+    explicit Board(double width = 20, double height = 20) : state(canvas(2.25, 1.25))
     {
         LabelElement element = textElement(0, 0);
         element.frame.width = width;
@@ -69,7 +66,8 @@ TEST(LabelDesignerState, RedoAndSelectionAcrossUndo)
     state.addQRCodeElement();
     const QUuid second = *state.selectedElementId();
 
-    // Undoing an addition while it is selected clears the selection; redo brings the element, not the selection.
+    // Undoing an addition while it is selected clears the selection; redo brings the element, not the
+    // selection.
     QSignalSpy selection(&state, &LabelDesignerState::selectedElementIdChanged);
     state.undo();
     EXPECT_EQ(state.labelTemplate().elements.size(), 1);
@@ -103,8 +101,8 @@ TEST(LabelDesignerState, NewElementsAreCentredAQuarterInWithTheNextZIndex)
     EXPECT_EQ(text.frame, (ElementFrame{40.5, 22.5, 100, 24}));
     EXPECT_EQ(text.zIndex, 0);
     EXPECT_EQ(std::get<TextProperties>(text.kind),
-              (TextProperties{"Text", "Arial", 14, FontWeightValue::regular, "#000000", TextAlignmentValue::leading,
-                              false}));
+              (TextProperties{"Text", "Arial", 14, FontWeightValue::regular, "#000000",
+                              TextAlignmentValue::leading, false}));
     EXPECT_EQ(rectangle.selectedElementId(), text.id);
 
     LabelDesignerState circle(canvas(2, 3, LabelShape::circle));

@@ -3,10 +3,8 @@
 #include "designer_fixtures.h"
 
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace quill;
@@ -81,11 +79,13 @@ TEST(LabelTemplateJson, RoundTripKeepsEveryFieldOfAllThreeKinds)
 TEST(LabelTemplateJson, WritesKeysInFieldOrderPrettyPrinted)
 {
     const QByteArray bytes = encodeLabelTemplate(workedExample());
-    EXPECT_EQ(keysInOrder(bytes),
-              (QStringList{"id", "name", "labelSize", "widthInches", "heightInches", "labelShape", "elements", "id",
-                           "kind", "text", "_0", "content", "fontFamily", "fontSize", "fontWeight", "color",
-                           "alignment", "isVariable", "frame", "x", "y", "width", "height", "rotation", "isLocked",
-                           "zIndex", "gridSpacing", "createdAt", "updatedAt"}));
+    EXPECT_EQ(
+        keysInOrder(bytes),
+        (QStringList{"id",         "name",     "labelSize",   "widthInches", "heightInches", "labelShape",
+                     "elements",   "id",       "kind",        "text",        "_0",           "content",
+                     "fontFamily", "fontSize", "fontWeight",  "color",       "alignment",    "isVariable",
+                     "frame",      "x",        "y",           "width",       "height",       "rotation",
+                     "isLocked",   "zIndex",   "gridSpacing", "createdAt",   "updatedAt"}));
     EXPECT_TRUE(bytes.contains("\n  \"name\": \"Untitled\",\n"));
     EXPECT_TRUE(bytes.contains("\"id\": \"5E0C9A4B-7F21-4D3A-9B6E-2C81F04D7A19\""));
     EXPECT_TRUE(bytes.contains("\"x\": 40.5"));
@@ -111,7 +111,8 @@ TEST(LabelTemplateJson, ImageWithoutBytesLeavesTheKeyOutAndNullReadsAsNone)
     QJsonObject object = QJsonDocument::fromJson(bytes).object();
     editAt(object, {"elements", "0", "kind", "image", "_0"},
            [](QJsonObject &o) { o.insert(QStringLiteral("imageData"), QJsonValue::Null); });
-    EXPECT_FALSE(std::get<ImageProperties>(decodeLabelTemplate(bytesOf(object)).elements.at(0).kind).imageData);
+    EXPECT_FALSE(
+        std::get<ImageProperties>(decodeLabelTemplate(bytesOf(object)).elements.at(0).kind).imageData);
 }
 
 TEST(LabelTemplateJson, IgnoresUnknownKeysAndDoesNotWriteThemBack)
@@ -150,7 +151,8 @@ TEST(LabelTemplateJson, RaisesAGridFinerThanOnePointAndSaysSo)
         QStringList adjustments;
         EXPECT_EQ(decodeLabelTemplate(bytesOf(object), &adjustments).gridSpacing, 1.0);
         ASSERT_EQ(adjustments.size(), 1);
-        EXPECT_TRUE(adjustments.first().startsWith(QStringLiteral("gridSpacing"))) << qPrintable(adjustments.first());
+        EXPECT_TRUE(adjustments.first().startsWith(QStringLiteral("gridSpacing")))
+            << qPrintable(adjustments.first());
     }
     QStringList none;
     EXPECT_EQ(decodeLabelTemplate(encodeLabelTemplate(workedExample()), &none).gridSpacing, 8.0);
@@ -166,9 +168,12 @@ TEST(LabelTemplateJson, RefusesBadDocumentsNamingTheKeyAndReason)
     auto set = [](const char *key, QJsonValue value) {
         return Edit([key, value](QJsonObject &o) { o.insert(QString::fromLatin1(key), value); });
     };
-    auto remove = [](const char *key) { return Edit([key](QJsonObject &o) { o.remove(QString::fromLatin1(key)); }); };
+    auto remove = [](const char *key) {
+        return Edit([key](QJsonObject &o) { o.remove(QString::fromLatin1(key)); });
+    };
     const QStringList text{"elements", "0", "kind", "text", "_0"};
-    const QString kindMessage = QStringLiteral("elements[0].kind: Invalid number of keys found, expected one.");
+    const QString kindMessage =
+        QStringLiteral("elements[0].kind: Invalid number of keys found, expected one.");
     const QJsonObject imageKind{{"image", QJsonObject{{"_0", QJsonObject{{"objectFit", "contain"}}}}}};
 
     const struct
@@ -190,16 +195,20 @@ TEST(LabelTemplateJson, RefusesBadDocumentsNamingTheKeyAndReason)
         {"bad UUID", set("id", "5E0C9A4B-7F21-4D3A-9B6E-2C81F04D7A1"), "id: expected a UUID"},
         {"braced UUID", set("id", "{5E0C9A4B-7F21-4D3A-9B6E-2C81F04D7A19}"), "id: expected a UUID"},
         {"date alone", set("createdAt", "2026-01-15"), "createdAt: expected an internet date-time"},
-        {"fractional date", set("updatedAt", "2026-01-15T09:31:12.5Z"), "updatedAt: expected an internet date-time"},
+        {"fractional date", set("updatedAt", "2026-01-15T09:31:12.5Z"),
+         "updatedAt: expected an internet date-time"},
         {"zIndex 1.5", at({"elements", "0"}, set("zIndex", 1.5)), "elements[0].zIndex: expected an integer"},
         {"kind without a case", at({"elements", "0"}, set("kind", QJsonObject{{"other", 1}})), kindMessage},
-        {"kind with two cases", at({"elements", "0", "kind"}, set("image", imageKind.value("image"))), kindMessage},
+        {"kind with two cases", at({"elements", "0", "kind"}, set("image", imageKind.value("image"))),
+         kindMessage},
         {"unpadded Base64", at({"elements", "0"}, set("kind", imageKind)), ""},
         {"width 0", at({"labelSize"}, set("widthInches", 0)), "labelSize.widthInches: 0 is not above 0"},
-        {"height over 48", at({"labelSize"}, set("heightInches", 48.5)), "labelSize.heightInches: 48.5 is not above 0"},
+        {"height over 48", at({"labelSize"}, set("heightInches", 48.5)),
+         "labelSize.heightInches: 48.5 is not above 0"},
         {"font size 0", at(text, set("fontSize", 0)), "elements[0].kind.text._0.fontSize: 0 is not above 0"},
         {"font size 1001", at(text, set("fontSize", 1001)), "fontSize: 1001 is not above 0 and at most 1000"},
-        {"bool as number", at({"elements", "0"}, set("isLocked", 0)), "elements[0].isLocked: expected a boolean"},
+        {"bool as number", at({"elements", "0"}, set("isLocked", 0)),
+         "elements[0].isLocked: expected a boolean"},
     };
     for (const auto &row : rows) {
         QJsonObject object = exampleObject();
@@ -215,13 +224,12 @@ TEST(LabelTemplateJson, RefusesBadDocumentsNamingTheKeyAndReason)
             decodeLabelTemplate(bytesOf(object));
             ADD_FAILURE() << row.what << ": read without complaint";
         } catch (const json::DecodeError &error) {
-            EXPECT_TRUE(error.message().contains(message))
-                << row.what << ": " << qPrintable(error.message());
+            EXPECT_TRUE(error.message().contains(message)) << row.what << ": " << qPrintable(error.message());
         }
     }
 
-    for (const QByteArray &bad : {QByteArray("[]"), QByteArray("not json"), QByteArray(),
-                                  QByteArray("{\"id\": 1} trailing")}) {
+    for (const QByteArray &bad :
+         {QByteArray("[]"), QByteArray("not json"), QByteArray(), QByteArray("{\"id\": 1} trailing")}) {
         EXPECT_THROW(decodeLabelTemplate(bad), json::DecodeError) << bad.constData();
     }
     // Base64 with a line break in it, and a whole template without padding on its image.
@@ -258,7 +266,8 @@ TEST(LabelTemplateJson, RefusesToWriteWhatItWouldNotRead)
             encodeLabelTemplate(t);
             ADD_FAILURE() << row.what << ": written";
         } catch (const TemplateEncodeError &error) {
-            EXPECT_TRUE(error.message().contains(row.message)) << row.what << ": " << qPrintable(error.message());
+            EXPECT_TRUE(error.message().contains(row.message))
+                << row.what << ": " << qPrintable(error.message());
         }
     }
 }
@@ -266,7 +275,8 @@ TEST(LabelTemplateJson, RefusesToWriteWhatItWouldNotRead)
 TEST(LabelTemplateJson, NumbersReadBackToTheSameDouble)
 {
     LabelTemplate t = workedExample();
-    const double values[] = {0.1, 1.0 / 3.0, 1e-300, 123456789.123456789, -0.0, 5e-324, 1e22, 47.99999999999999};
+    const double values[] = {0.1,  1.0 / 3.0, 1e-300, 123456789.123456789,
+                             -0.0, 5e-324,    1e22,   47.99999999999999};
     t.elements.clear();
     for (const double value : values) {
         LabelElement element = textElement(value, -value);

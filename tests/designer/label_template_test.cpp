@@ -2,7 +2,6 @@
 #include "designer_fixtures.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace quill;
@@ -33,10 +32,10 @@ TEST(LabelTemplate, CanvasSizeTakesTheShorterSideForCirclesAndSquares)
         LabelShape shape;
         QSizeF points;
     } rows[] = {
-        {{2, 1}, LabelShape::rectangle, {144, 72}},    {{2, 1}, LabelShape::roundedRectangle, {144, 72}},
-        {{2, 1}, LabelShape::oval, {144, 72}},         {{2, 1}, LabelShape::circle, {72, 72}},
-        {{2, 1}, LabelShape::square, {72, 72}},        {{1.5, 3}, LabelShape::square, {108, 108}},
-        {{2, 3}, LabelShape::circle, {144, 144}},      {{2.25, 1.25}, LabelShape::rectangle, {162, 90}},
+        {{2, 1}, LabelShape::rectangle, {144, 72}}, {{2, 1}, LabelShape::roundedRectangle, {144, 72}},
+        {{2, 1}, LabelShape::oval, {144, 72}},      {{2, 1}, LabelShape::circle, {72, 72}},
+        {{2, 1}, LabelShape::square, {72, 72}},     {{1.5, 3}, LabelShape::square, {108, 108}},
+        {{2, 3}, LabelShape::circle, {144, 144}},   {{2.25, 1.25}, LabelShape::rectangle, {162, 90}},
     };
     for (const auto &row : rows) {
         LabelTemplate t;
@@ -80,7 +79,8 @@ TEST(ElementKind, DiffersByCaseAndByImageBytes)
     EXPECT_EQ(ElementKind(none), ElementKind(none));
     EXPECT_NE(ElementKind(none), ElementKind(empty));
     EXPECT_NE(ElementKind(empty), ElementKind(zeros));
-    EXPECT_EQ(qHash(ElementKind(zeros)), qHash(ElementKind(ImageProperties{QByteArray(2, '\0'), ObjectFitValue::contain})));
+    EXPECT_EQ(qHash(ElementKind(zeros)),
+              qHash(ElementKind(ImageProperties{QByteArray(2, '\0'), ObjectFitValue::contain})));
     EXPECT_NE(ElementKind(QRCodeProperties{}), ElementKind(TextProperties{}));
 }
 

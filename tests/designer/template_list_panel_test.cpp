@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -45,7 +44,9 @@ protected:
     FakeClock m_clock{utc(2026, 4, 2, 8, 0, 0)};
     TemplateStore m_store{m_dir.path(), m_clock};
     QList<LabelTemplate> m_opened;
-    TemplateListController::SelectCallback m_onSelect = [this](const LabelTemplate &t) { m_opened.append(t); };
+    TemplateListController::SelectCallback m_onSelect = [this](const LabelTemplate &t) {
+        m_opened.append(t);
+    };
 };
 
 class TemplateListControllerTest : public TemplateListTest

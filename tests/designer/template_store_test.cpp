@@ -8,10 +8,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace quill;
 using namespace quill::testing;
@@ -80,7 +78,10 @@ TEST_F(TemplateStoreTest, LoadsOnlyFilesEndingInLowerCaseJsonAndNamesEachSkipped
     LogCapture log(kCategory);
     m_store.loadTemplates();
     EXPECT_EQ(names(), QStringList{QStringLiteral("A")});
-    EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QStringLiteral("b.json: The template file is not valid JSON")).size(), 1);
+    EXPECT_EQ(
+        log.matching(kCategory, QtWarningMsg, QStringLiteral("b.json: The template file is not valid JSON"))
+            .size(),
+        1);
     EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QStringLiteral("x.json: it is a folder")).size(), 1);
     EXPECT_EQ(log.matching(kCategory, QtInfoMsg, QStringLiteral("Loaded 1 template(s)")).size(), 1);
     // Nothing that failed is rewritten, renamed or removed.
@@ -175,7 +176,8 @@ TEST_F(TemplateStoreTest, FailedSaveChangesNoFileAndNoListAndIsAnnounced)
         m_store.save(t);
         EXPECT_EQ(failed.size(), 1) << qPrintable(t.name);
         EXPECT_EQ(changed.size(), 0);
-        EXPECT_EQ(log.matching(kCategory, QtCriticalMsg, QStringLiteral("Failed to save template: ")).size(), 1);
+        EXPECT_EQ(log.matching(kCategory, QtCriticalMsg, QStringLiteral("Failed to save template: ")).size(),
+                  1);
         EXPECT_EQ(names(), QStringList{QStringLiteral("Good")});
     }
     EXPECT_EQ(contents(pathOf(good)), before);
@@ -198,7 +200,9 @@ TEST_F(TemplateStoreTest, OneIdInTwoFilesIsListedOnceFromTheFileItNames)
     LogCapture log(kCategory);
     m_store.loadTemplates();
     EXPECT_EQ(names(), QStringList{QStringLiteral("Copied edited")});
-    EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QStringLiteral("my label.json: it holds the template id")).size(), 1);
+    EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QStringLiteral("my label.json: it holds the template id"))
+                  .size(),
+              1);
 
     // Deleting it removes the file of its id; the other file comes back on the next load.
     m_store.deleteTemplate(edited);
@@ -228,7 +232,8 @@ TEST_F(TemplateStoreTest, HostileFilesNeverReachAGoodTemplatesFile)
     LogCapture log(kCategory);
     m_store.loadTemplates();
     ASSERT_EQ(names(), QStringList{QStringLiteral("Good")});
-    for (const char *file : {"0-impostor.json", "nested.json", "garbage.json", "huge.json: it holds 52428800 bytes"})
+    for (const char *file :
+         {"0-impostor.json", "nested.json", "garbage.json", "huge.json: it holds 52428800 bytes"})
         EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QString::fromLatin1(file)).size(), 1) << file;
 
     // Opening and autosaving the listed template writes only its own content.

@@ -11,8 +11,8 @@ namespace {
 
 TemplateVariables sample()
 {
-    return TemplateVariables{QStringLiteral("alice"),      QStringLiteral("$7.99"),  QStringLiteral("#12"),
-                             QStringLiteral("Blue vase"),  QStringLiteral("Friday"), QStringLiteral("4"),
+    return TemplateVariables{QStringLiteral("alice"),     QStringLiteral("$7.99"),  QStringLiteral("#12"),
+                             QStringLiteral("Blue vase"), QStringLiteral("Friday"), QStringLiteral("4"),
                              QStringLiteral("2026-02-01")};
 }
 
@@ -39,8 +39,8 @@ TEST(TemplateVariables, ResolvePlaceholdersStepByStep)
     } rows[] = {
         {"No braces here", sample(), "No braces here"},
         {"Box {{boxNumber}} / {{boxNumber}}", sample(), "Box 4 / 4"},
-        {"{{username}} paid {{price}} for {{itemTitle}} ({{auctionNumber}}, {{showTitle}}) on {{date}}", sample(),
-         "alice paid $7.99 for Blue vase (#12, Friday) on 2026-02-01"},
+        {"{{username}} paid {{price}} for {{itemTitle}} ({{auctionNumber}}, {{showTitle}}) on {{date}}",
+         sample(), "alice paid $7.99 for Blue vase (#12, Friday) on 2026-02-01"},
         {"{{Username}} {{ price }} {{price}", sample(), "{{Username}} {{ price }} {{price}"},
         {"{{unknown}}", sample(), "{{unknown}}"},
         {"{{username}}", chained, "$7.99"},
@@ -50,11 +50,13 @@ TEST(TemplateVariables, ResolvePlaceholdersStepByStep)
         {"{{{{price}}}}", sample(), "{{$7.99}}"},
     };
     for (const auto &row : rows)
-        EXPECT_EQ(resolvePlaceholders(row.text, row.variables, clock, us), row.expected) << qPrintable(row.text);
+        EXPECT_EQ(resolvePlaceholders(row.text, row.variables, clock, us), row.expected)
+            << qPrintable(row.text);
 
     // Today's date follows the locale and the clock.
     const QLocale germany(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(resolvePlaceholders(QStringLiteral("{{date}}"), today, clock, germany), QStringLiteral("15.01.26"));
+    EXPECT_EQ(resolvePlaceholders(QStringLiteral("{{date}}"), today, clock, germany),
+              QStringLiteral("15.01.26"));
     const FakeClock later(utc(2026, 12, 31, 23, 59, 59));
     EXPECT_EQ(resolvePlaceholders(QStringLiteral("{{date}}"), today, later, us), QStringLiteral("12/31/26"));
 }
@@ -64,7 +66,8 @@ TEST(TemplateVariables, AvailableVariablesNameEveryPlaceholder)
     QStringList names;
     for (const TemplateVariable &variable : availableVariables())
         names << variable.name;
-    EXPECT_EQ(names, (QStringList{"username", "price", "auctionNumber", "itemTitle", "showTitle", "boxNumber", "date"}));
+    EXPECT_EQ(names, (QStringList{"username", "price", "auctionNumber", "itemTitle", "showTitle", "boxNumber",
+                                  "date"}));
     EXPECT_EQ(availableVariables().at(0).description, QStringLiteral("Buyer's username"));
     EXPECT_EQ(availableVariables().at(6).description, QStringLiteral("Current date"));
 

@@ -11,7 +11,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace quill::testing {
@@ -26,7 +25,8 @@ LabelTemplate stored(const QString &name, double width, double height, int eleme
     t.createdAt = QDateTime(QDate(2026, 1, 15), QTime(9, 30), Qt::UTC);
     t.updatedAt = t.createdAt;
     for (int i = 0; i < elements; ++i)
-        t.elements.append(LabelElement{QUuid::createUuid(), QRCodeProperties{}, ElementFrame{0, 0, 60, 60}, 0, false, i});
+        t.elements.append(
+            LabelElement{QUuid::createUuid(), QRCodeProperties{}, ElementFrame{0, 0, 60, 60}, 0, false, i});
     return t;
 }
 
@@ -48,11 +48,13 @@ TEST(ScreensTemplateList, EmptyAndWithTemplates)
 
     QWidget frame;
     fillBackground(&frame, sidebarBackgroundColor());
-    auto *panel = new TemplateListPanel(store, [](const LabelTemplate &) {}, clock, &frame);
+    auto *panel = new TemplateListPanel(
+        store, [](const LabelTemplate &) {}, clock, &frame);
     auto *layout = new QHBoxLayout(&frame);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(panel);
-    const QImage empty = test::captureScreen(frame, QSize(200, 420), QStringLiteral("designer_template_list_empty"));
+    const QImage empty =
+        test::captureScreen(frame, QSize(200, 420), QStringLiteral("designer_template_list_empty"));
     ASSERT_TRUE(panel->showsEmptyState());
     QPushButton *create = panel->findChild<QPushButton *>();
     ASSERT_TRUE(create && create->isVisible());
@@ -64,11 +66,13 @@ TEST(ScreensTemplateList, EmptyAndWithTemplates)
     store.save(stored(QStringLiteral("Shelf tag with a rather long name"), 2.25, 1.25, 3));
     store.save(stored(QStringLiteral("Round sticker"), 1.5, 1.5, 0));
     panel->controller().setSelectedTemplateId(store.templates().at(1).id);
-    const QImage listed = test::captureScreen(frame, QSize(200, 420), QStringLiteral("designer_template_list"));
+    const QImage listed =
+        test::captureScreen(frame, QSize(200, 420), QStringLiteral("designer_template_list"));
     ASSERT_FALSE(panel->showsEmptyState());
     QListView *list = panel->listView();
-    const QRect selected(list->viewport()->mapTo(&frame, list->visualRect(list->model()->index(1, 0)).topLeft()),
-                         list->visualRect(list->model()->index(1, 0)).size());
+    const QRect selected(
+        list->viewport()->mapTo(&frame, list->visualRect(list->model()->index(1, 0)).topLeft()),
+        list->visualRect(list->model()->index(1, 0)).size());
     EXPECT_TRUE(holdsColor(listed, selected, appAccentColor()));
     const QRect first(list->viewport()->mapTo(&frame, list->visualRect(list->model()->index(0, 0)).topLeft()),
                       list->visualRect(list->model()->index(0, 0)).size());

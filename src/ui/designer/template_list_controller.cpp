@@ -17,8 +17,8 @@ const LabelTemplate *findTemplate(const QList<LabelTemplate> &templates, const Q
 
 } // namespace
 
-TemplateListController::TemplateListController(TemplateStore &store, SelectCallback onSelect, const Clock &clock,
-                                               QObject *parent)
+TemplateListController::TemplateListController(TemplateStore &store, SelectCallback onSelect,
+                                               const Clock &clock, QObject *parent)
     : QObject(parent), m_store(store), m_onSelect(std::move(onSelect)), m_clock(clock)
 {
 }

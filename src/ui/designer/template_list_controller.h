@@ -4,7 +4,6 @@
 #include "designer/label_template.h"
 
 #include <QObject>
-
 #include <functional>
 #include <optional>
 

@@ -48,8 +48,9 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
     layout->setSpacing(8);
     layout->addStretch();
     auto *icon = new QLabel(page);
-    icon->setPixmap(symbolPixmap(QStringLiteral("doc.badge.plus"), QFontMetrics(textFont(TextStyle::title)).height(),
-                                 secondaryTextColor(), page->devicePixelRatioF()));
+    icon->setPixmap(symbolPixmap(QStringLiteral("doc.badge.plus"),
+                                 QFontMetrics(textFont(TextStyle::title)).height(), secondaryTextColor(),
+                                 page->devicePixelRatioF()));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
     auto *text = styledLabel(TemplateListPanel::tr("No templates yet"), textFont(TextStyle::caption),
@@ -72,7 +73,8 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
 TemplateListPanel::TemplateListPanel(TemplateStore &store, TemplateListController::SelectCallback onSelect,
                                      const Clock &clock, QWidget *parent)
     : QWidget(parent), m_controller(new TemplateListController(store, std::move(onSelect), clock, this)),
-      m_model(new TemplateListModel(store, this)), m_pages(new QStackedWidget(this)), m_list(new QListView(this))
+      m_model(new TemplateListModel(store, this)), m_pages(new QStackedWidget(this)),
+      m_list(new QListView(this))
 {
     setFixedWidth(kWidth);
     auto *layout = new QVBoxLayout(this);
@@ -98,7 +100,8 @@ TemplateListPanel::TemplateListPanel(TemplateStore &store, TemplateListControlle
     m_pages->addWidget(emptyState(m_controller, m_pages));
     m_pages->addWidget(m_list);
 
-    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto *deleteKey =
+        new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, m_controller, &TemplateListController::deleteSelectedTemplate);
     connect(m_list, &QListView::customContextMenuRequested, this, &TemplateListPanel::showContextMenu);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -156,8 +159,8 @@ void TemplateListPanel::showContextMenu(const QPoint &position)
     menu.addAction(tr("Duplicate"), m_controller,
                    [this, labelTemplate] { m_controller->duplicateTemplate(labelTemplate); });
     menu.addSeparator();
-    QAction *remove =
-        menu.addAction(tr("Delete"), m_controller, [this, labelTemplate] { m_controller->deleteTemplate(labelTemplate); });
+    QAction *remove = menu.addAction(tr("Delete"), m_controller,
+                                     [this, labelTemplate] { m_controller->deleteTemplate(labelTemplate); });
     remove->setIcon(symbolIcon(QStringLiteral("trash"), systemColor(SystemColor::red)));
     menu.exec(m_list->viewport()->mapToGlobal(position));
 }

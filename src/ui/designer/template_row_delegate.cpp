@@ -19,7 +19,8 @@ constexpr int kInset = 6; // the rounded selection sits inside the list's edges
 } // namespace
 
 TemplateRowDelegate::TemplateRowDelegate(QObject *parent)
-    : QStyledItemDelegate(parent), m_nameFont(textFont(TextStyle::body)), m_detailFont(textFont(TextStyle::caption2))
+    : QStyledItemDelegate(parent), m_nameFont(textFont(TextStyle::body)),
+      m_detailFont(textFont(TextStyle::caption2))
 {
 }
 
@@ -45,24 +46,24 @@ void TemplateRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     painter->setFont(m_nameFont);
     painter->setPen(selected ? QColor(Qt::white) : primaryTextColor());
-    painter->drawText(QRect(text.left(), text.top(), text.width(), nameMetrics.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter,
-                      nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width()));
+    painter->drawText(
+        QRect(text.left(), text.top(), text.width(), nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+        nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width()));
 
     painter->setFont(m_detailFont);
     painter->setPen(selected ? QColor(255, 255, 255, 200) : secondaryTextColor());
     const int detailTop = text.top() + nameMetrics.height() + kLineSpacing;
     painter->drawText(QRect(text.left(), detailTop, text.width(), detailMetrics.height()),
                       Qt::AlignLeft | Qt::AlignVCenter,
-                      detailMetrics.elidedText(index.data(TemplateListModel::SubtitleRole).toString(), Qt::ElideRight,
-                                               text.width()));
+                      detailMetrics.elidedText(index.data(TemplateListModel::SubtitleRole).toString(),
+                                               Qt::ElideRight, text.width()));
     painter->restore();
 }
 
 QSize TemplateRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const int height = QFontMetrics(m_nameFont).height() + kLineSpacing + QFontMetrics(m_detailFont).height() +
-                       2 * kVerticalPadding + 2;
+    const int height = QFontMetrics(m_nameFont).height() + kLineSpacing +
+                       QFontMetrics(m_detailFont).height() + 2 * kVerticalPadding + 2;
     return {option.rect.width(), height};
 }
 
