@@ -144,7 +144,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     m_unit = new SegmentedControl(dimensionsSection);
     m_unit->addSegment(QStringLiteral("in"));
     m_unit->addSegment(QStringLiteral("mm"));
-    m_unit->setFixedWidth(80);
+    m_unit->setMinimumWidth(80);
     dimensionsRow->addWidget(m_unit);
     dimensionsLayout->addLayout(dimensionsRow);
     QLabel *unitLabel = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/widgets/card.h"
 #include "ui/widgets/label_page_view.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -129,7 +130,6 @@ Card *settingsCard(QWidget *parent)
 {
     auto *card = new Card(parent);
     card->setCornerRadius(12);
-    card->setContentsMargins(16, 16, 16, 16);
     return card;
 }
 
@@ -267,7 +267,6 @@ MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
     auto *host = new QWidget(scroll);
-    host->setAutoFillBackground(false);
     m_row = new QHBoxLayout(host);
     m_row->setContentsMargins(0, 0, 0, 0);
     m_row->setSpacing(10);
@@ -277,6 +276,8 @@ MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
     }
     m_row->addStretch(1);
     scroll->setWidget(host);
+    // The strip lies on the card's fill (setWidget turns the fill on).
+    host->setAutoFillBackground(false);
     scroll->setFixedHeight(tileSize().height() + 2);
     outer->addWidget(scroll);
 }
@@ -322,6 +323,41 @@ void OrientationButton::setOrientation(Orientation orientation)
         symbol = symbol.transformed(QTransform().rotate(90));
     setIcon(QIcon(symbol));
     setText(rawValue(orientation));
+}
+
+CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
+    : QWidget(parent),
+      m_strip(new MediaStrip(withCustomTile, this)),
+      m_orientation(new OrientationButton(this)),
+      m_printer(new PrinterControl(this)),
+      m_printerRow(new QHBoxLayout)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_orientation, 0, Qt::AlignLeft);
+    m_printerRow->setSpacing(8);
+    m_printerRow->addWidget(m_printer);
+    m_printerRow->addStretch(1);
+    layout->addLayout(m_printerRow);
+    layout->addStretch(1);
+}
+
+QPushButton *CardSettingsColumn::addButton(const QString &text)
+{
+    auto *button = new QPushButton(text, this);
+    makeSmallBordered(button);
+    m_printerRow->insertWidget(m_printerRow->count() - 1, button);
+    return button;
+}
+
+Spinner *CardSettingsColumn::addSpinner()
+{
+    auto *spinner = new Spinner(Spinner::kSmall, this);
+    spinner->hide();
+    m_printerRow->insertWidget(m_printerRow->count() - 1, spinner);
+    return spinner;
 }
 
 PrinterControl::PrinterControl(QWidget *parent)

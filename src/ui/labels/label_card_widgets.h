@@ -24,6 +24,7 @@ namespace quill {
 class Card;
 class LabelMediaShape;
 class LabelPageView;
+class Spinner;
 
 // Small pieces both label cards are built from.
 
@@ -35,7 +36,9 @@ QString elideToLines(const QString &text, const QFontMetrics &metrics, int width
 void makeSmallBordered(QPushButton *button);
 // A thin rule across, or down when `vertical`.
 QFrame *dividerLine(QWidget *parent, bool vertical = false);
-// A settings card of the Labels screen: corner 12, the card fill, a faint outline.
+// A settings card of the Labels screen: corner 12, the card fill, a faint outline;
+// its layout is inset by kSettingsCardInset.
+inline constexpr int kSettingsCardInset = 16;
 Card *settingsCard(QWidget *parent);
 // The heading of a card: a title and a caption under it.
 QWidget *cardHeading(QLabel *&title, QLabel *&subtitle, QWidget *parent);
@@ -125,6 +128,33 @@ class OrientationButton final : public QPushButton
 public:
     explicit OrientationButton(QWidget *parent = nullptr);
     void setOrientation(Orientation orientation);
+};
+
+class PrinterControl;
+
+// The settings column of a card block: its media strip, the orientation button and
+// a row of the printer and the block's test controls.
+class CardSettingsColumn final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CardSettingsColumn)
+
+public:
+    CardSettingsColumn(bool withCustomTile, QWidget *parent = nullptr);
+
+    MediaStrip *strip() const { return m_strip; }
+    OrientationButton *orientation() const { return m_orientation; }
+    PrinterControl *printer() const { return m_printer; }
+    // A small bordered button at the end of the printer row.
+    QPushButton *addButton(const QString &text);
+    // The busy indicator at the end of the printer row, hidden at first.
+    Spinner *addSpinner();
+
+private:
+    MediaStrip *m_strip;
+    OrientationButton *m_orientation;
+    PrinterControl *m_printer;
+    QHBoxLayout *m_printerRow;
 };
 
 // The printer of a card: nothing without printers, the one printer's name, or a

@@ -36,6 +36,7 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
 
     auto *header = new QHBoxLayout;
     header->setContentsMargins(16, 16, 16, 16);
+    header->setSpacing(8);
     header->addWidget(plainLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
     m_pageCount = plainLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
     header->addWidget(m_pageCount);

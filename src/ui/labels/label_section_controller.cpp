@@ -53,44 +53,43 @@ void LabelSectionController::setPrinting(bool printing)
     m_model.update(m_kind, [&](LabelSectionState &s) { s.isPrinting = printing; });
 }
 
-void LabelSectionController::testPrint()
+void LabelSectionController::startPrint(
+    std::function<PreviewPrintAction(const QString &, const LabelSectionState &)> build)
 {
     const std::optional<QString> printer = state().selectedPrinter;
-    if (!printer || !m_actions.printAction)
+    if (!printer)
         return;
     setPrinting(true);
+    // The busy flag lives in the settings, so it is cleared even when the card is gone.
     QPointer<LabelSettingsModel> model(&m_model);
-    const LabelKind kind = m_kind;
     runCardPrint(
         &m_model,
-        [model, kind, printer = *printer, action = m_actions.printAction]() -> PreviewPrintAction {
-            if (!model)
-                return {};
-            const LabelSectionState now = model->state(kind);
-            return [action, printer, now] {
-                return action(now.selectedStyle, printer, now.selectedMedia, now.selectedOrientation);
-            };
+        [model, kind = m_kind, printer = *printer, build = std::move(build)]() -> PreviewPrintAction {
+            return model ? build(printer, model->state(kind)) : PreviewPrintAction();
         },
-        [model, kind] { model->update(kind, [](LabelSectionState &s) { s.isPrinting = false; }); });
+        [model, kind = m_kind] { model->update(kind, [](LabelSectionState &s) { s.isPrinting = false; }); });
+}
+
+void LabelSectionController::testPrint()
+{
+    if (!m_actions.printAction)
+        return;
+    startPrint([action = m_actions.printAction](const QString &printer, const LabelSectionState &now) {
+        return PreviewPrintAction([action, printer, now] {
+            return action(now.selectedStyle, printer, now.selectedMedia, now.selectedOrientation);
+        });
+    });
 }
 
 void LabelSectionController::calibrate(const LabelMedia &tileMedium)
 {
-    const std::optional<QString> printer = state().selectedPrinter;
-    if (!printer || !m_actions.calibrateAction)
+    if (!m_actions.calibrateAction)
         return;
-    setPrinting(true);
-    QPointer<LabelSettingsModel> model(&m_model);
-    const LabelKind kind = m_kind;
-    runCardPrint(
-        &m_model,
-        [model, kind, printer = *printer, tileMedium, action = m_actions.calibrateAction]() -> PreviewPrintAction {
-            if (!model)
-                return {};
-            const Orientation orientation = model->state(kind).selectedOrientation;
-            return [action, printer, tileMedium, orientation] { return action(printer, tileMedium, orientation); };
-        },
-        [model, kind] { model->update(kind, [](LabelSectionState &s) { s.isPrinting = false; }); });
+    startPrint([action = m_actions.calibrateAction, tileMedium](const QString &printer, const LabelSectionState &now) {
+        return PreviewPrintAction([action, printer, tileMedium, orientation = now.selectedOrientation] {
+            return action(printer, tileMedium, orientation);
+        });
+    });
 }
 
 std::optional<QString> LabelSectionController::addCustomMedium(const LabelMedia &media)

@@ -69,6 +69,9 @@ Q_SIGNALS:
 
 private:
     void setPrinting(bool printing);
+    // Starts a print on the printer chosen now; `build` makes it from the settings
+    // when it starts.
+    void startPrint(std::function<PreviewPrintAction(const QString &, const LabelSectionState &)> build);
 
     LabelSettingsModel &m_model;
     LabelKind m_kind;

@@ -26,7 +26,8 @@ LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle
     outer->addWidget(card);
 
     auto *layout = new QVBoxLayout(card);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // The frame resets a QFrame's own margins on a style change: the inset lives here.
+    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset, kSettingsCardInset);
     layout->setSpacing(12);
     QLabel *titleLabel = nullptr;
     QLabel *subtitleLabel = nullptr;
@@ -36,24 +37,13 @@ LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle
 
     auto *row = new QHBoxLayout;
     row->setSpacing(20);
-    auto *controls = new QVBoxLayout;
-    controls->setSpacing(12);
-    m_strip = new MediaStrip(true, card);
-    controls->addWidget(m_strip);
-    m_orientation = new OrientationButton(card);
-    controls->addWidget(m_orientation, 0, Qt::AlignLeft);
-    auto *printerRow = new QHBoxLayout;
-    printerRow->setSpacing(8);
-    m_printer = new PrinterControl(card);
-    printerRow->addWidget(m_printer);
-    m_testPrint = new QPushButton(tr("Test Print"), card);
-    makeSmallBordered(m_testPrint);
-    printerRow->addWidget(m_testPrint);
-    m_spinner = new Spinner(Spinner::kSmall, card);
-    printerRow->addWidget(m_spinner);
-    printerRow->addStretch(1);
-    controls->addLayout(printerRow);
-    row->addLayout(controls, 1);
+    auto *controls = new CardSettingsColumn(true, card);
+    m_strip = controls->strip();
+    m_orientation = controls->orientation();
+    m_printer = controls->printer();
+    m_testPrint = controls->addButton(tr("Test Print"));
+    m_spinner = controls->addSpinner();
+    row->addWidget(controls, 1);
     m_thumbnail = new LabelThumbnail(QString(), true, card);
     row->addWidget(m_thumbnail, 0, Qt::AlignVCenter);
     layout->addLayout(row);
