@@ -1,16 +1,19 @@
 #include "labels_fixture.h"
 
+#include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_modal.h"
 #include "ui/labels/label_samples.h"
 #include "ui/labels/label_section_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 
@@ -185,6 +188,53 @@ TEST_F(LabelCardsWidgetTest, ConsolidatedCardFollowsTheToggle)
     card.controller().selectWinnerMedium(LabelMedia::circle2());
     EXPECT_FALSE(card.winnerOrientation()->isVisible());
     EXPECT_TRUE(card.boxOrientation()->isVisible());
+}
+
+} // namespace
+} // namespace quill::testing
+
+namespace quill::testing {
+namespace {
+
+// Puts the process's default locale back when it goes.
+class DefaultLocale final
+{
+public:
+    explicit DefaultLocale(const QLocale &locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(m_previous); }
+
+private:
+    QLocale m_previous;
+};
+
+TEST_F(LabelCardsTest, SheetFieldsReadTheSellersLocaleAndSaveOnlyValidSizes)
+{
+    const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+    QList<LabelMedia> saved;
+    AddCustomMediaSheet sheet(std::nullopt, {}, {}, [&](const LabelMedia &m) { saved.append(m); }, m_appearance);
+    EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("3"));
+    sheet.widthField()->setText(QStringLiteral("2,25"));
+    Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());
+    EXPECT_DOUBLE_EQ(sheet.controller().width(), 2.25);
+    EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("2.25\"x2\""));
+
+    sheet.unitPicker()->setCurrentIndex(1);
+    EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("57"));
+    EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("57x51mm"));
+
+    sheet.heightField()->setText(QStringLiteral("zwei"));
+    Q_EMIT sheet.heightField()->textEdited(sheet.heightField()->text());
+    EXPECT_FALSE(sheet.addButton()->isEnabled());
+    EXPECT_TRUE(sheet.placeholder()->isVisibleTo(&sheet));
+    sheet.addButton()->click();
+    EXPECT_TRUE(saved.isEmpty());
+
+    sheet.heightField()->setText(QStringLiteral("25,4"));
+    Q_EMIT sheet.heightField()->textEdited(sheet.heightField()->text());
+    sheet.addButton()->click();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_DOUBLE_EQ(saved[0].widthInches, 57 / 25.4);
+    EXPECT_DOUBLE_EQ(saved[0].heightInches, 1.0);
 }
 
 } // namespace

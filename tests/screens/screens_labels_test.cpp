@@ -1,10 +1,7 @@
 // The Labels screen's cards as a seller sees them: the packing-slip card, the in-show
 // card shared and separate, the custom size sheet and the preview sheet.
-#include "common/settings.h"
-#include "printing/custom_media_store.h"
-#include "printing/label_appearance_store.h"
+#include "labels_fixture.h"
 #include "screen_capture.h"
-#include "temporary_settings.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
@@ -65,13 +62,8 @@ QImage captureCard(QWidget &host, QWidget *card, int width, const QString &name)
     return test::captureScreen(host, QSize(width, host.sizeHint().height()), name);
 }
 
-class ScreensLabels : public ::testing::Test
+class ScreensLabels : public LabelCardsTest
 {
-protected:
-    TemporarySettings m_settings;
-    CustomMediaStore m_media{m_settings.get()};
-    LabelAppearanceStore m_appearance{*m_settings, m_settings.filePath(QStringLiteral("logo.png"))};
-    LabelSettingsModel m_model;
 };
 
 TEST_F(ScreensLabels, PackingSlipCard)
