@@ -1,5 +1,4 @@
 #include "labels_fixture.h"
-
 #include "ui/labels/consolidated_label_controller.h"
 
 namespace quill::testing {
@@ -10,7 +9,8 @@ class ConsolidatedControllerTest : public LabelCardsTest
 protected:
     ConsolidatedControllerTest()
     {
-        m_model.update(LabelKind::winner, [](LabelSectionState &s) { s.selectedPrinter = QStringLiteral("Zebra_A1B2"); });
+        m_model.update(LabelKind::winner,
+                       [](LabelSectionState &s) { s.selectedPrinter = QStringLiteral("Zebra_A1B2"); });
         m_model.update(LabelKind::box, [](LabelSectionState &s) {
             s.selectedPrinter = QStringLiteral("Zebra_A1B2");
             s.selectedStyle = LabelVariant::classic;
@@ -20,14 +20,14 @@ protected:
     ConsolidatedLabelController &controller()
     {
         if (!m_controller) {
-            InShowLabelActions actions{m_prints.print(), m_boxPrints.print(), m_prints.calibrate(),
-                                       [this](PageBuilder builder, LabelMedia media, Orientation orientation,
-                                              PreviewPrintAction print) {
-                                           m_previews.append({std::move(builder), std::move(media), orientation,
-                                                              std::move(print)});
-                                       }};
-            m_controller = std::make_unique<ConsolidatedLabelController>(m_model, actions, m_media, m_appearance,
-                                                                         *m_settings);
+            InShowLabelActions actions{
+                m_prints.print(), m_boxPrints.print(), m_prints.calibrate(),
+                [this](PageBuilder builder, LabelMedia media, Orientation orientation,
+                       PreviewPrintAction print) {
+                    m_previews.append({std::move(builder), std::move(media), orientation, std::move(print)});
+                }};
+            m_controller = std::make_unique<ConsolidatedLabelController>(m_model, actions, m_media,
+                                                                         m_appearance, *m_settings);
         }
         return *m_controller;
     }
@@ -110,7 +110,8 @@ TEST_F(ConsolidatedControllerTest, OnShowRuleBothWays)
         s.selectedMedia = LabelMedia::circle2();
         s.selectedOrientation = Orientation::portrait;
     });
-    m_model.update(LabelKind::winner, [](LabelSectionState &s) { s.selectedMedia = LabelMedia::shipping4x6(); });
+    m_model.update(LabelKind::winner,
+                   [](LabelSectionState &s) { s.selectedMedia = LabelMedia::shipping4x6(); });
     controller().cardShown();
     EXPECT_FALSE(m_model.useSeparateBoxPrinter());
     EXPECT_EQ(m_model.box().selectedMedia, LabelMedia::shipping4x6());

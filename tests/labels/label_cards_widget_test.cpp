@@ -1,5 +1,4 @@
 #include "labels_fixture.h"
-
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
@@ -37,9 +36,10 @@ protected:
     std::unique_ptr<LabelSectionView> packingSlipCard()
     {
         LabelSectionActions actions;
-        actions.viewGenerator = [this](LabelVariant style, LabelMedia media, Orientation orientation, double scale) {
-            return LabelSamples::shortPackingSlip().pages(style, media, orientation, m_appearance.appearance(),
-                                                          scale);
+        actions.viewGenerator = [this](LabelVariant style, LabelMedia media, Orientation orientation,
+                                       double scale) {
+            return LabelSamples::shortPackingSlip().pages(style, media, orientation,
+                                                          m_appearance.appearance(), scale);
         };
         actions.printAction = m_prints.print();
         actions.calibrateAction = m_prints.calibrate();
@@ -48,8 +48,8 @@ protected:
         };
         return std::make_unique<LabelSectionView>(
             QStringLiteral("Packing Slips"), QStringLiteral("Itemized packing list per buyer"), m_model,
-            LabelKind::packingSlip, QList<LabelMedia>{LabelMedia::letter(), LabelMedia::shipping4x6()}, actions,
-            m_media, m_appearance);
+            LabelKind::packingSlip, QList<LabelMedia>{LabelMedia::letter(), LabelMedia::shipping4x6()},
+            actions, m_media, m_appearance);
     }
 
     QList<bool> m_previewPrints;
@@ -102,11 +102,14 @@ TEST_F(LabelCardsWidgetTest, ModalTestPrintShowsTheSpinnerUntilThePrintReturns)
     bool dismissed = false;
     LabelPreviewModal modal(
         [](double scale) {
-            return LabelSamples::winner().pages(LabelVariant::bold, LabelMedia::rect1x2(), Orientation::landscape,
-                                                LabelAppearance{}, scale);
+            return LabelSamples::winner().pages(LabelVariant::bold, LabelMedia::rect1x2(),
+                                                Orientation::landscape, LabelAppearance{}, scale);
         },
         LabelMedia::rect1x2(), Orientation::landscape, [&] { dismissed = true; },
-        [print] { return print(LabelVariant::bold, QStringLiteral("P"), LabelMedia::rect1x2(), Orientation::landscape); });
+        [print] {
+            return print(LabelVariant::bold, QStringLiteral("P"), LabelMedia::rect1x2(),
+                         Orientation::landscape);
+        });
     modal.show();
     ASSERT_NE(modal.printButton(), nullptr);
     EXPECT_FALSE(modal.pageCountLabel()->isVisible());
@@ -211,7 +214,8 @@ TEST_F(LabelCardsTest, SheetFieldsReadTheSellersLocaleAndSaveOnlyValidSizes)
 {
     const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
     QList<LabelMedia> saved;
-    AddCustomMediaSheet sheet(std::nullopt, {}, {}, [&](const LabelMedia &m) { saved.append(m); }, m_appearance);
+    AddCustomMediaSheet sheet(
+        std::nullopt, {}, {}, [&](const LabelMedia &m) { saved.append(m); }, m_appearance);
     EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("3"));
     sheet.widthField()->setText(QStringLiteral("2,25"));
     Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());

@@ -1,5 +1,4 @@
 #include "labels_fixture.h"
-
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_modal.h"
@@ -16,11 +15,12 @@ namespace {
 // A packing slip that fills exactly two pages on this medium and orientation.
 LabelContent twoPageSlip(const LabelMedia &media, Orientation orientation)
 {
-    const QList<GroupedItem> probe(200, GroupedItem{1, QStringLiteral("Sealed Pack"), QStringLiteral("5.00")});
-    const qsizetype perPage =
-        GroupedLabelView::paginate(probe, LabelVariant::bold, labelSizeInches(media, orientation).height() * 72)
-            .first()
-            .size();
+    const QList<GroupedItem> probe(200,
+                                   GroupedItem{1, QStringLiteral("Sealed Pack"), QStringLiteral("5.00")});
+    const qsizetype perPage = GroupedLabelView::paginate(probe, LabelVariant::bold,
+                                                         labelSizeInches(media, orientation).height() * 72)
+                                  .first()
+                                  .size();
     QList<GroupedItem> items;
     for (int i = 0; i <= perPage; ++i)
         items.append({i + 1, QStringLiteral("Item %1").arg(i + 1), QStringLiteral("5.00")});
@@ -82,7 +82,8 @@ TEST_F(LabelCardsTest, PreviewRedrawsWithTheAppearanceAndSurvivesAnUnusableMediu
     view.adjustSize();
     const QImage before = widgetOnWhite(view);
     m_appearance.setFontChoice(LabelFontChoice::courier);
-    ASSERT_EQ(view.pageView()->page()->as<IndividualLabelView>()->appearance.fontChoice, LabelFontChoice::courier);
+    ASSERT_EQ(view.pageView()->page()->as<IndividualLabelView>()->appearance.fontChoice,
+              LabelFontChoice::courier);
     EXPECT_NE(widgetOnWhite(view), before);
 
     // A custom size nobody can lay out: no page, no crash.
@@ -106,17 +107,20 @@ TEST_F(LabelCardsTest, CardThumbnailsAndModalPagesArePrintPagesAtTheirScales)
     const double scale = 200.0 / 144.0;
     EXPECT_DOUBLE_EQ(card.controller().thumbnailScale(ConsolidatedLabelController::Thumbnail::winner), scale);
     const AnyLabelView expected = LabelSamples::winner()
-                                      .pages(LabelVariant::minimal, LabelMedia::circle2(), Orientation::portrait,
-                                             m_appearance.appearance(), scale)
+                                      .pages(LabelVariant::minimal, LabelMedia::circle2(),
+                                             Orientation::portrait, m_appearance.appearance(), scale)
                                       .first();
     LabelPageView *thumbnail = card.winnerThumbnail()->pageView();
     EXPECT_EQ(thumbnail->size(), QSize(200, 200));
-    EXPECT_EQ(widgetOnWhite(*thumbnail), paintedPage(expected, thumbnail->size(), LabelPageFrame::forMedium(true)));
+    EXPECT_EQ(widgetOnWhite(*thumbnail),
+              paintedPage(expected, thumbnail->size(), LabelPageFrame::forMedium(true)));
 
     const LabelMedia letter = LabelMedia::letter();
     const LabelContent slip = twoPageSlip(letter, Orientation::portrait);
     LabelPreviewModal modal(
-        [&](double s) { return slip.pages(LabelVariant::bold, letter, Orientation::portrait, LabelAppearance{}, s); },
+        [&](double s) {
+            return slip.pages(LabelVariant::bold, letter, Orientation::portrait, LabelAppearance{}, s);
+        },
         letter, Orientation::portrait, {}, {});
     ASSERT_EQ(modal.pageViews().size(), 2);
     EXPECT_DOUBLE_EQ(modal.scale(), 400.0 / 612.0);

@@ -1,5 +1,4 @@
 #include "labels_fixture.h"
-
 #include "ui/labels/add_custom_media_controller.h"
 #include "ui/labels/label_media_shape.h"
 #include "ui/labels/label_preview_modal.h"
@@ -34,7 +33,8 @@ TEST(LabelMediaShapeTest, BoxesAndTurns)
         {{QStringLiteral("sq"), 2, 2, false, std::nullopt}, Orientation::landscape, {40, 40}, false},
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(::testing::Message() << qPrintable(row.media.id) << " " << qPrintable(rawValue(row.orientation)));
+        SCOPED_TRACE(::testing::Message()
+                     << qPrintable(row.media.id) << " " << qPrintable(rawValue(row.orientation)));
         const QSizeF box = LabelMediaShape::boxSize(row.media, 40);
         EXPECT_NEAR(box.width(), row.box.width(), 1e-9);
         EXPECT_NEAR(box.height(), row.box.height(), 1e-9);
@@ -134,11 +134,11 @@ TEST(AddCustomMediaControllerTest, ValidityHasBoundsOnEverySide)
         bool valid;
     };
     const QList<Row> rows{
-        {false, false, 3, 2, true},     {false, false, 0, 2, false},     {false, false, 3, -1, false},
-        {false, false, 48, 48, true},   {false, false, 48.01, 2, false}, {false, false, 3, 1e12, false},
-        {false, false, nan, 2, false},  {false, false, 3, inf, false},   {true, false, 2.5, 0, true},
-        {true, false, 0, 2, false},     {true, false, 49, 2, false},     {true, false, nan, 2, false},
-        {false, true, 1219, 50, true},  {false, true, 1220, 50, false},  {true, true, 1220, 0, false},
+        {false, false, 3, 2, true},    {false, false, 0, 2, false},     {false, false, 3, -1, false},
+        {false, false, 48, 48, true},  {false, false, 48.01, 2, false}, {false, false, 3, 1e12, false},
+        {false, false, nan, 2, false}, {false, false, 3, inf, false},   {true, false, 2.5, 0, true},
+        {true, false, 0, 2, false},    {true, false, 49, 2, false},     {true, false, nan, 2, false},
+        {false, true, 1219, 50, true}, {false, true, 1220, 50, false},  {true, true, 1220, 0, false},
     };
     for (const Row &row : rows) {
         AddCustomMediaController sheet;

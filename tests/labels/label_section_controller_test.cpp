@@ -1,5 +1,4 @@
 #include "labels_fixture.h"
-
 #include "ui/labels/label_samples.h"
 #include "ui/labels/label_section_controller.h"
 
@@ -30,8 +29,9 @@ protected:
             ++m_previews;
         };
         m_section = std::make_unique<LabelSectionController>(
-            m_model, LabelKind::packingSlip, QList<LabelMedia>{LabelMedia::letter(), LabelMedia::shipping4x6()},
-            actions, m_media, m_appearance);
+            m_model, LabelKind::packingSlip,
+            QList<LabelMedia>{LabelMedia::letter(), LabelMedia::shipping4x6()}, actions, m_media,
+            m_appearance);
         return *m_section;
     }
 
@@ -153,7 +153,8 @@ TEST_F(SectionControllerTest, AGeneratorThatThrowsGivesNoThumbnail)
     LabelSectionController card(m_model, LabelKind::packingSlip, {LabelMedia::letter()}, actions, m_media,
                                 m_appearance);
     EXPECT_TRUE(card.thumbnailPages().isEmpty());
-    LabelSectionController none(m_model, LabelKind::packingSlip, {LabelMedia::letter()}, {}, m_media, m_appearance);
+    LabelSectionController none(m_model, LabelKind::packingSlip, {LabelMedia::letter()}, {}, m_media,
+                                m_appearance);
     EXPECT_TRUE(none.thumbnailPages().isEmpty());
     EXPECT_FALSE(none.hasThumbnail());
 }

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "gate.h"
-#include "temporary_settings.h"
-
 #include "printing/custom_media_store.h"
 #include "printing/label_appearance_store.h"
 #include "printing/label_bitmap_pipeline.h"
+#include "temporary_settings.h"
 #include "ui/labels/label_card_types.h"
 #include "ui/labels/label_settings_model.h"
 
@@ -13,9 +12,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace quill::testing {
 
@@ -90,8 +88,9 @@ inline QImage renderAtPrintResolution(QWidget &widget)
 {
     const qreal ratio = kLabelDotsPerInch / 72.0;
     // As the print bitmap rounds: 432 points are 1800 pixels, not 1801.
-    QImage image(QSize(int(std::ceil(widget.width() * ratio - 1e-6)), int(std::ceil(widget.height() * ratio - 1e-6))),
-                 QImage::Format_RGB32);
+    QImage image(
+        QSize(int(std::ceil(widget.width() * ratio - 1e-6)), int(std::ceil(widget.height() * ratio - 1e-6))),
+        QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(ratio, ratio);

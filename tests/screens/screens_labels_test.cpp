@@ -30,13 +30,14 @@ QCoro::Task<> noCalibration(QString, LabelMedia, Orientation)
 
 LabelContent slip(int count)
 {
-    static const QStringList titles{QStringLiteral("Sealed Booster Pack"), QStringLiteral("Graded Rookie Card"),
-                                    QStringLiteral("Enamel Pin Set"), QStringLiteral("Vintage Comic #12"),
-                                    QStringLiteral("Holo Rare Lot")};
+    static const QStringList titles{QStringLiteral("Sealed Booster Pack"),
+                                    QStringLiteral("Graded Rookie Card"), QStringLiteral("Enamel Pin Set"),
+                                    QStringLiteral("Vintage Comic #12"), QStringLiteral("Holo Rare Lot")};
     QList<GroupedItem> items;
     for (int i = 0; i < count; ++i)
         items.append({2 * i + 1, titles.at(i % titles.size()), QStringLiteral("%1.50").arg(5 + i)});
-    return LabelContent::grouped(QStringLiteral("cardshark_22"), items, Decimal(188), QStringLiteral("Test Show"));
+    return LabelContent::grouped(QStringLiteral("cardshark_22"), items, Decimal(188),
+                                 QStringLiteral("Test Show"));
 }
 
 QList<PrinterInfo> twoPrinters()
@@ -68,17 +69,20 @@ class ScreensLabels : public LabelCardsTest
 
 TEST_F(ScreensLabels, PackingSlipCard)
 {
-    m_model.update(LabelKind::packingSlip,
-                   [](LabelSectionState &s) { s.selectedPrinter = QStringLiteral("Thermal_Label_Printer_A1B2C3"); });
+    m_model.update(LabelKind::packingSlip, [](LabelSectionState &s) {
+        s.selectedPrinter = QStringLiteral("Thermal_Label_Printer_A1B2C3");
+    });
     LabelSectionActions actions;
-    actions.viewGenerator = [this](LabelVariant style, LabelMedia media, Orientation orientation, double scale) {
+    actions.viewGenerator = [this](LabelVariant style, LabelMedia media, Orientation orientation,
+                                   double scale) {
         return slip(13).pages(style, media, orientation, m_appearance.appearance(), scale);
     };
     actions.printAction = noPrint;
     actions.calibrateAction = noCalibration;
-    auto *card = new LabelSectionView(QStringLiteral("Packing Slips"), QStringLiteral("Itemized packing list per buyer"),
-                                      m_model, LabelKind::packingSlip, {LabelMedia::letter(), LabelMedia::shipping4x6()},
-                                      actions, m_media, m_appearance);
+    auto *card = new LabelSectionView(
+        QStringLiteral("Packing Slips"), QStringLiteral("Itemized packing list per buyer"), m_model,
+        LabelKind::packingSlip, {LabelMedia::letter(), LabelMedia::shipping4x6()}, actions, m_media,
+        m_appearance);
     card->setPrinters(twoPrinters());
     QWidget host;
     const QImage image = captureCard(host, card, 760, QStringLiteral("labels-packing-slip-card"));
@@ -122,7 +126,8 @@ TEST_F(ScreensLabels, CustomSizeSheet)
 {
     {
         AddCustomMediaSheet sheet(QStringLiteral("Zebra"), noCalibration, noCalibration, {}, m_appearance);
-        const QImage image = test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-rectangle"));
+        const QImage image =
+            test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-rectangle"));
         EXPECT_TRUE(sheet.previewPage()->isVisible());
         EXPECT_TRUE(sheet.addButton()->isEnabled());
     }
@@ -150,7 +155,8 @@ TEST_F(ScreensLabels, PreviewSheetWithAThreePageSlip)
     const LabelContent content = slip(60);
     LabelPreviewModal modal(
         [&](double scale) {
-            return content.pages(LabelVariant::bold, medium, Orientation::portrait, m_appearance.appearance(), scale);
+            return content.pages(LabelVariant::bold, medium, Orientation::portrait, m_appearance.appearance(),
+                                 scale);
         },
         medium, Orientation::portrait, {}, [] { return noPrint(LabelVariant::bold, {}, {}, {}); });
     test::captureScreen(modal, QSize(560, 720), QStringLiteral("labels-preview-three-pages"));

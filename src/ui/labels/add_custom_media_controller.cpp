@@ -64,7 +64,8 @@ void AddCustomMediaController::setUseMetric(bool metric)
     if (metric == m_useMetric)
         return;
     const auto convert = [metric](double value) {
-        return metric ? std::round(value * kMillimetresPerInch) : std::round(value / kMillimetresPerInch * 100) / 100;
+        return metric ? std::round(value * kMillimetresPerInch)
+                      : std::round(value / kMillimetresPerInch * 100) / 100;
     };
     m_useMetric = metric;
     m_width = convert(m_width);
@@ -125,7 +126,8 @@ bool AddCustomMediaController::isValid() const
 QString AddCustomMediaController::autoName() const
 {
     if (m_isCircular)
-        return numberText(m_diameter) + (m_useMetric ? QStringLiteral("mm Circle") : QStringLiteral("\" Circle"));
+        return numberText(m_diameter) +
+               (m_useMetric ? QStringLiteral("mm Circle") : QStringLiteral("\" Circle"));
     if (m_useMetric)
         return numberText(m_width) + QLatin1Char('x') + numberText(m_height) + QStringLiteral("mm");
     return numberText(m_width) + QStringLiteral("\"x") + numberText(m_height) + QLatin1Char('"');
@@ -165,7 +167,9 @@ std::optional<AnyLabelView> AddCustomMediaController::previewPage(const LabelApp
     const LabelMedia media = previewMedia();
     const Orientation orientation = effectiveOrientation();
     const QList<AnyLabelView> pages = pagesOrNone(
-        [&](double scale) { return content.pages(LabelVariant::bold, media, orientation, appearance, scale); },
+        [&](double scale) {
+            return content.pages(LabelVariant::bold, media, orientation, appearance, scale);
+        },
         previewScale());
     return pages.isEmpty() ? std::nullopt : std::optional<AnyLabelView>(pages.first());
 }

@@ -18,7 +18,12 @@ class AddCustomMediaController final : public QObject
     Q_DISABLE_COPY_MOVE(AddCustomMediaController)
 
 public:
-    enum class PreviewType { winner, box, packingSlip };
+    enum class PreviewType
+    {
+        winner,
+        box,
+        packingSlip
+    };
     static QString rawValue(PreviewType type);
     static constexpr double kMillimetresPerInch = 25.4;
 

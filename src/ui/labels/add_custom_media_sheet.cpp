@@ -87,16 +87,12 @@ QString showNumber(double value, bool metric)
 
 } // namespace
 
-AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter, CalibrationAction calibrateAction,
-                                         CalibrationAction testPrintAction,
+AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
+                                         CalibrationAction calibrateAction, CalibrationAction testPrintAction,
                                          std::function<void(const LabelMedia &)> onSave,
                                          LabelAppearanceStore &appearance, QWidget *parent)
-    : QDialog(parent),
-      m_printer(std::move(selectedPrinter)),
-      m_calibrateAction(std::move(calibrateAction)),
-      m_testPrintAction(std::move(testPrintAction)),
-      m_onSave(std::move(onSave)),
-      m_appearance(&appearance)
+    : QDialog(parent), m_printer(std::move(selectedPrinter)), m_calibrateAction(std::move(calibrateAction)),
+      m_testPrintAction(std::move(testPrintAction)), m_onSave(std::move(onSave)), m_appearance(&appearance)
 {
     setWindowTitle(tr("New Custom Size"));
     setMinimumSize(640, 420);
@@ -185,8 +181,9 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     previewLayout->setContentsMargins(24, 24, 24, 24);
     previewLayout->setSpacing(12);
     m_previewType = new SegmentedControl(previewColumn);
-    for (const auto type : {AddCustomMediaController::PreviewType::winner, AddCustomMediaController::PreviewType::box,
-                            AddCustomMediaController::PreviewType::packingSlip})
+    for (const auto type :
+         {AddCustomMediaController::PreviewType::winner, AddCustomMediaController::PreviewType::box,
+          AddCustomMediaController::PreviewType::packingSlip})
         m_previewType->addSegment(AddCustomMediaController::rawValue(type));
     previewLayout->addWidget(m_previewType, 0, Qt::AlignHCenter);
     m_preview = new LabelPageView(previewColumn);
@@ -228,14 +225,14 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     footer->addWidget(m_add);
     layout->addLayout(footer);
 
-    connect(m_shape, &SegmentedControl::currentChanged, this, [this](int index) { m_controller.setCircular(index == 1); });
+    connect(m_shape, &SegmentedControl::currentChanged, this,
+            [this](int index) { m_controller.setCircular(index == 1); });
     connect(m_unit, &SegmentedControl::currentChanged, this, [this](int index) {
         m_controller.setUseMetric(index == 1);
         showValues();
     });
-    connect(m_previewType, &SegmentedControl::currentChanged, this, [this](int index) {
-        m_controller.setPreviewType(AddCustomMediaController::PreviewType(index));
-    });
+    connect(m_previewType, &SegmentedControl::currentChanged, this,
+            [this](int index) { m_controller.setPreviewType(AddCustomMediaController::PreviewType(index)); });
     connect(m_widthField, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_controller.setWidth(parseNumber(text)); });
     connect(m_heightField, &QLineEdit::textEdited, this,
@@ -244,7 +241,8 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
             [this](const QString &text) { m_controller.setDiameter(parseNumber(text)); });
     for (QLineEdit *field : {m_widthField, m_heightField, m_diameterField})
         connect(field, &QLineEdit::editingFinished, this, &AddCustomMediaSheet::showValues);
-    connect(m_nameField, &QLineEdit::textEdited, this, [this](const QString &text) { m_controller.setName(text); });
+    connect(m_nameField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_controller.setName(text); });
     connect(m_orientation, &QPushButton::clicked, this, [this] { m_controller.toggleOrientation(); });
     connect(&m_controller, &AddCustomMediaController::changed, this, &AddCustomMediaSheet::refresh);
     connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this, &AddCustomMediaSheet::refresh);
@@ -257,7 +255,8 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
 
 AddCustomMediaSheet::~AddCustomMediaSheet() = default;
 
-QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&field, QLabel *&unit, QWidget *parent)
+QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&field, QLabel *&unit,
+                                          QWidget *parent)
 {
     auto *widget = new QWidget(parent);
     auto *layout = new QVBoxLayout(widget);
@@ -319,17 +318,18 @@ void AddCustomMediaSheet::startPrint(const CalibrationAction &action)
     if (!m_printer || !action || !m_controller.isValid())
         return;
     // The print runs on by itself; the sheet stays open and shows no outcome.
-    runCardPrint(
-        this,
-        [action, printer = *m_printer, media = m_controller.previewMedia(),
-         orientation = m_controller.effectiveOrientation()]() -> PreviewPrintAction {
-            return [action, printer, media, orientation] { return action(printer, media, orientation); };
-        },
-        {});
+    runCardPrint(this,
+                 [action, printer = *m_printer, media = m_controller.previewMedia(),
+                  orientation = m_controller.effectiveOrientation()]() -> PreviewPrintAction {
+                     return [action, printer, media, orientation] {
+                         return action(printer, media, orientation);
+                     };
+                 },
+                 {});
 }
 
-void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter, CalibrationAction calibrateAction,
-                          CalibrationAction testPrintAction,
+void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter,
+                          CalibrationAction calibrateAction, CalibrationAction testPrintAction,
                           std::function<std::optional<QString>(const LabelMedia &)> add,
                           LabelAppearanceStore &appearance)
 {

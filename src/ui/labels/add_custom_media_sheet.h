@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QPointer>
-
 #include <optional>
 
 class QLabel;
@@ -85,8 +84,8 @@ private:
 
 // Opens the sheet over `parent`; a medium it saves goes to `add`, whose failure text
 // the seller is shown.
-void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter, CalibrationAction calibrateAction,
-                          CalibrationAction testPrintAction,
+void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter,
+                          CalibrationAction calibrateAction, CalibrationAction testPrintAction,
                           std::function<std::optional<QString>(const LabelMedia &)> add,
                           LabelAppearanceStore &appearance);
 

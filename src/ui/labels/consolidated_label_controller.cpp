@@ -22,16 +22,13 @@ QList<LabelMedia> ConsolidatedLabelController::builtInMedia()
     return {LabelMedia::rect1x2(), LabelMedia::circle2(), LabelMedia::shipping4x6()};
 }
 
-ConsolidatedLabelController::ConsolidatedLabelController(LabelSettingsModel &model, InShowLabelActions actions,
+ConsolidatedLabelController::ConsolidatedLabelController(LabelSettingsModel &model,
+                                                         InShowLabelActions actions,
                                                          CustomMediaStore &customMedia,
                                                          LabelAppearanceStore &appearance, Settings &settings,
                                                          QObject *parent)
-    : QObject(parent),
-      m_model(model),
-      m_actions(std::move(actions)),
-      m_customMedia(customMedia),
-      m_appearance(&appearance),
-      m_settings(settings)
+    : QObject(parent), m_model(model), m_actions(std::move(actions)), m_customMedia(customMedia),
+      m_appearance(&appearance), m_settings(settings)
 {
     connect(&m_model, &LabelSettingsModel::winnerChanged, this, &ConsolidatedLabelController::changed);
     connect(&m_model, &LabelSettingsModel::boxChanged, this, &ConsolidatedLabelController::changed);
@@ -39,9 +36,12 @@ ConsolidatedLabelController::ConsolidatedLabelController(LabelSettingsModel &mod
             &ConsolidatedLabelController::separateChanged);
     connect(&m_customMedia, &CustomMediaStore::itemsChanged, this, &ConsolidatedLabelController::changed);
     connect(&appearance, &LabelAppearanceStore::styleChanged, this, &ConsolidatedLabelController::changed);
-    connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this, &ConsolidatedLabelController::changed);
-    connect(&appearance, &LabelAppearanceStore::colorModeChanged, this, &ConsolidatedLabelController::changed);
-    connect(&appearance, &LabelAppearanceStore::logoImageChanged, this, &ConsolidatedLabelController::changed);
+    connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this,
+            &ConsolidatedLabelController::changed);
+    connect(&appearance, &LabelAppearanceStore::colorModeChanged, this,
+            &ConsolidatedLabelController::changed);
+    connect(&appearance, &LabelAppearanceStore::logoImageChanged, this,
+            &ConsolidatedLabelController::changed);
 }
 
 QList<LabelMedia> ConsolidatedLabelController::media() const
@@ -82,7 +82,8 @@ void ConsolidatedLabelController::selectBoxMedium(const LabelMedia &media)
 
 void ConsolidatedLabelController::toggleBoxOrientation()
 {
-    m_model.update(LabelKind::box, [](LabelSectionState &s) { s.selectedOrientation = flipped(s.selectedOrientation); });
+    m_model.update(LabelKind::box,
+                   [](LabelSectionState &s) { s.selectedOrientation = flipped(s.selectedOrientation); });
 }
 
 void ConsolidatedLabelController::setBoxPrinter(const std::optional<QString> &printer)
@@ -157,7 +158,8 @@ void ConsolidatedLabelController::startPrint(const LabelPrintAction &action, Lab
 
 void ConsolidatedLabelController::testWinner()
 {
-    startPrint(m_actions.printIndividual, LabelKind::winner, LabelKind::winner, m_model.winner().selectedPrinter);
+    startPrint(m_actions.printIndividual, LabelKind::winner, LabelKind::winner,
+               m_model.winner().selectedPrinter);
 }
 
 void ConsolidatedLabelController::testBox()
@@ -183,7 +185,9 @@ void ConsolidatedLabelController::calibrate(const LabelMedia &tileMedium)
             if (!model)
                 return {};
             const Orientation orientation = model->winner().selectedOrientation;
-            return [action, printer, tileMedium, orientation] { return action(printer, tileMedium, orientation); };
+            return [action, printer, tileMedium, orientation] {
+                return action(printer, tileMedium, orientation);
+            };
         },
         [this] { setPrinting(false); });
 }
@@ -235,12 +239,13 @@ double ConsolidatedLabelController::thumbnailScale(Thumbnail thumbnail) const
 
 PageBuilder ConsolidatedLabelController::pageBuilder(Thumbnail thumbnail) const
 {
-    const LabelContent content = thumbnail == Thumbnail::winner ? LabelSamples::winner() : LabelSamples::box();
+    const LabelContent content =
+        thumbnail == Thumbnail::winner ? LabelSamples::winner() : LabelSamples::box();
     const LabelVariant style = m_appearance ? m_appearance->style() : LabelVariant::bold;
     return [content, style, media = thumbnailMedium(thumbnail), orientation = thumbnailOrientation(thumbnail),
             appearance = m_appearance](double scale) {
-        return content.pages(style, media, orientation, appearance ? appearance->appearance() : LabelAppearance{},
-                             scale);
+        return content.pages(style, media, orientation,
+                             appearance ? appearance->appearance() : LabelAppearance{}, scale);
     };
 }
 
@@ -269,8 +274,9 @@ void ConsolidatedLabelController::openPreview(Thumbnail thumbnail) const
                 if (!model || !model->state(printerFrom).selectedPrinter)
                     co_return;
                 const LabelSectionState settings = model->state(settingsFrom);
-                co_await action(model->state(styleFrom).selectedStyle, *model->state(printerFrom).selectedPrinter,
-                                settings.selectedMedia, settings.selectedOrientation);
+                co_await action(model->state(styleFrom).selectedStyle,
+                                *model->state(printerFrom).selectedPrinter, settings.selectedMedia,
+                                settings.selectedOrientation);
             }(model, action, styleFrom, printerFrom, settingsFrom);
         };
     }

@@ -37,10 +37,16 @@ public:
 
     // The thumbnails: the winner label and the box label in the winner block, and the
     // box label of the separate box block.
-    enum class Thumbnail { winner, sharedBox, separateBox };
+    enum class Thumbnail
+    {
+        winner,
+        sharedBox,
+        separateBox
+    };
 
-    ConsolidatedLabelController(LabelSettingsModel &model, InShowLabelActions actions, CustomMediaStore &customMedia,
-                                LabelAppearanceStore &appearance, Settings &settings, QObject *parent = nullptr);
+    ConsolidatedLabelController(LabelSettingsModel &model, InShowLabelActions actions,
+                                CustomMediaStore &customMedia, LabelAppearanceStore &appearance,
+                                Settings &settings, QObject *parent = nullptr);
 
     LabelSettingsModel &model() const { return m_model; }
     // The built-in in-show media followed by the seller's own, in the order added.
@@ -63,8 +69,8 @@ public:
 
     // Prints take the printer now and everything else when they start.
     void testWinner();
-    void testBox();          // in the winner block, on the winner's printer and stock
-    void testSeparateBox();  // in the box block
+    void testBox();         // in the winner block, on the winner's printer and stock
+    void testSeparateBox(); // in the box block
     void calibrate(const LabelMedia &tileMedium);
 
     std::optional<QString> addCustomMedium(const LabelMedia &media);

@@ -20,10 +20,10 @@ namespace quill {
 using Thumbnail = ConsolidatedLabelController::Thumbnail;
 
 ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, InShowLabelActions actions,
-                                                   CustomMediaStore &customMedia, LabelAppearanceStore &appearance,
-                                                   Settings &settings, QWidget *parent)
-    : QWidget(parent),
-      m_controller(model, std::move(actions), customMedia, appearance, settings),
+                                                   CustomMediaStore &customMedia,
+                                                   LabelAppearanceStore &appearance, Settings &settings,
+                                                   QWidget *parent)
+    : QWidget(parent), m_controller(model, std::move(actions), customMedia, appearance, settings),
       m_appearance(&appearance)
 {
     auto *outer = new QVBoxLayout(this);
@@ -32,7 +32,8 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     outer->addWidget(card);
     auto *layout = new QVBoxLayout(card);
     // The frame resets a QFrame's own margins on a style change: the inset lives here.
-    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset, kSettingsCardInset);
+    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset,
+                               kSettingsCardInset);
     layout->setSpacing(12);
     layout->addWidget(cardHeading(m_title, m_subtitle, card));
 
@@ -66,8 +67,8 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     auto *boxLayout = new QVBoxLayout(m_boxBlock);
     boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->setSpacing(12);
-    boxLayout->addWidget(
-        plainLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold), secondaryTextColor(), m_boxBlock));
+    boxLayout->addWidget(plainLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
+                                    secondaryTextColor(), m_boxBlock));
     auto *boxRow = new QHBoxLayout;
     boxRow->setSpacing(20);
     auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
@@ -81,25 +82,31 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     boxLayout->addLayout(boxRow);
     layout->addWidget(m_boxBlock);
 
-    connect(m_winnerStrip->customTile(), &QAbstractButton::clicked, this, &ConsolidatedLabelSection::openSheet);
+    connect(m_winnerStrip->customTile(), &QAbstractButton::clicked, this,
+            &ConsolidatedLabelSection::openSheet);
     connect(m_winnerOrientation, &QPushButton::clicked, &m_controller,
             &ConsolidatedLabelController::toggleWinnerOrientation);
     connect(m_boxOrientation, &QPushButton::clicked, &m_controller,
             &ConsolidatedLabelController::toggleBoxOrientation);
     connect(m_testWinner, &QPushButton::clicked, &m_controller, &ConsolidatedLabelController::testWinner);
     connect(m_testBox, &QPushButton::clicked, &m_controller, &ConsolidatedLabelController::testBox);
-    connect(m_testSeparateBox, &QPushButton::clicked, &m_controller, &ConsolidatedLabelController::testSeparateBox);
-    connect(m_toggle, &QCheckBox::toggled, &m_controller, &ConsolidatedLabelController::setUseSeparateBoxPrinter);
+    connect(m_testSeparateBox, &QPushButton::clicked, &m_controller,
+            &ConsolidatedLabelController::testSeparateBox);
+    connect(m_toggle, &QCheckBox::toggled, &m_controller,
+            &ConsolidatedLabelController::setUseSeparateBoxPrinter);
     connect(m_winnerThumbnail, &LabelThumbnail::clicked, this,
             [this] { m_controller.openPreview(Thumbnail::winner); });
     connect(m_sharedBoxThumbnail, &LabelThumbnail::clicked, this,
             [this] { m_controller.openPreview(Thumbnail::sharedBox); });
     connect(m_separateBoxThumbnail, &LabelThumbnail::clicked, this,
             [this] { m_controller.openPreview(Thumbnail::separateBox); });
-    m_winnerPrinter->setOnChoose([this](std::optional<QString> printer) { m_controller.setWinnerPrinter(printer); });
-    m_boxPrinter->setOnChoose([this](std::optional<QString> printer) { m_controller.setBoxPrinter(printer); });
+    m_winnerPrinter->setOnChoose(
+        [this](std::optional<QString> printer) { m_controller.setWinnerPrinter(printer); });
+    m_boxPrinter->setOnChoose(
+        [this](std::optional<QString> printer) { m_controller.setBoxPrinter(printer); });
     connect(&m_controller, &ConsolidatedLabelController::changed, this, &ConsolidatedLabelSection::refresh);
-    connect(&m_controller, &ConsolidatedLabelController::isPrintingChanged, this, &ConsolidatedLabelSection::refresh);
+    connect(&m_controller, &ConsolidatedLabelController::isPrintingChanged, this,
+            &ConsolidatedLabelSection::refresh);
     refresh();
 }
 
@@ -130,7 +137,8 @@ void ConsolidatedLabelSection::refresh()
     m_subtitle->setText(separate ? tr("Winner label settings") : tr("Winner labels and box identifiers"));
 
     m_winnerStrip->setMedia(media, winner.selectedOrientation, winner.selectedMedia, [this](MediaTile *tile) {
-        connect(tile, &QAbstractButton::clicked, this, [this, tile] { m_controller.selectWinnerMedium(tile->media()); });
+        connect(tile, &QAbstractButton::clicked, this,
+                [this, tile] { m_controller.selectWinnerMedium(tile->media()); });
         tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
             fillMediaTileMenu(
                 menu, media, bool(m_controller.calibrateAction()),
@@ -149,7 +157,8 @@ void ConsolidatedLabelSection::refresh()
     m_testBox->setVisible(!printing && !separate);
     m_testBox->setEnabled(winnerPrinter);
     m_spinner->setVisible(printing);
-    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner), winner.selectedMedia.isCircular);
+    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner),
+                                winner.selectedMedia.isCircular);
     if (separate)
         m_sharedBoxThumbnail->setVisible(false);
     else

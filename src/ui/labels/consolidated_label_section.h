@@ -27,8 +27,9 @@ class ConsolidatedLabelSection final : public QWidget
     Q_DISABLE_COPY_MOVE(ConsolidatedLabelSection)
 
 public:
-    ConsolidatedLabelSection(LabelSettingsModel &model, InShowLabelActions actions, CustomMediaStore &customMedia,
-                             LabelAppearanceStore &appearance, Settings &settings, QWidget *parent = nullptr);
+    ConsolidatedLabelSection(LabelSettingsModel &model, InShowLabelActions actions,
+                             CustomMediaStore &customMedia, LabelAppearanceStore &appearance,
+                             Settings &settings, QWidget *parent = nullptr);
     ~ConsolidatedLabelSection() override;
 
     ConsolidatedLabelController &controller() { return m_controller; }

@@ -1,13 +1,11 @@
 #include "ui/labels/label_card_types.h"
 
-#include "common/error.h"
-
 #include "common/detached_task.h"
+#include "common/error.h"
 
 #include <QCoroTimer>
 #include <QLoggingCategory>
 #include <QPointer>
-
 #include <chrono>
 
 namespace quill {

@@ -9,7 +9,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 namespace quill {

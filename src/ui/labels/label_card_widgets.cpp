@@ -42,7 +42,8 @@ int tileTextHeight()
 
 QSize tileSize()
 {
-    return {kTileTextWidth + 2 * kTilePadding, kTileShape + kTileSpacing + tileTextHeight() + 2 * kTilePadding};
+    return {kTileTextWidth + 2 * kTilePadding,
+            kTileShape + kTileSpacing + tileTextHeight() + 2 * kTilePadding};
 }
 
 void paintTileFrame(QPainter &painter, const QRectF &rect, bool selected, bool dashed)
@@ -150,7 +151,8 @@ void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibrat
                        std::function<void()> calibrate, std::function<void()> remove)
 {
     if (offersCalibration) {
-        QAction *action = menu.addAction(symbolIcon(QStringLiteral("ruler")), QObject::tr("Print Calibration"));
+        QAction *action =
+            menu.addAction(symbolIcon(QStringLiteral("ruler")), QObject::tr("Print Calibration"));
         action->setEnabled(canCalibrate);
         QObject::connect(action, &QAction::triggered, &menu, std::move(calibrate));
     }
@@ -249,7 +251,8 @@ void CustomMediaTile::paintEvent(QPaintEvent *)
     QPainter painter(this);
     paintTileFrame(painter, QRectF(rect()), false, true);
     const int symbol = int(textFont(TextStyle::title2).pointSizeF() * 1.2);
-    const QPixmap plus = symbolPixmap(QStringLiteral("plus"), symbol, secondaryTextColor(), devicePixelRatioF());
+    const QPixmap plus =
+        symbolPixmap(QStringLiteral("plus"), symbol, secondaryTextColor(), devicePixelRatioF());
     const QRect shapeRect((width() - kTileShape) / 2, kTilePadding, kTileShape, kTileShape);
     const QRect plusRect(QPoint(0, 0), QSize(symbol, symbol));
     painter.drawPixmap(plusRect.translated(shapeRect.center() - plusRect.center()), plus);
@@ -285,9 +288,10 @@ MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
 void MediaStrip::setMedia(const QList<LabelMedia> &media, Orientation orientation, const LabelMedia &selected,
                           const std::function<void(MediaTile *)> &prepare)
 {
-    const bool same = m_tiles.size() == media.size() &&
-                      std::equal(m_tiles.begin(), m_tiles.end(), media.begin(),
-                                 [](const MediaTile *tile, const LabelMedia &m) { return tile->media() == m; });
+    const bool same =
+        m_tiles.size() == media.size() &&
+        std::equal(m_tiles.begin(), m_tiles.end(), media.begin(),
+                   [](const MediaTile *tile, const LabelMedia &m) { return tile->media() == m; });
     if (!same) {
         // A tile may be the one whose menu asked for this: it goes once its event is over.
         for (MediaTile *tile : std::as_const(m_tiles)) {
@@ -326,10 +330,8 @@ void OrientationButton::setOrientation(Orientation orientation)
 }
 
 CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
-    : QWidget(parent),
-      m_strip(new MediaStrip(withCustomTile, this)),
-      m_orientation(new OrientationButton(this)),
-      m_printer(new PrinterControl(this)),
+    : QWidget(parent), m_strip(new MediaStrip(withCustomTile, this)),
+      m_orientation(new OrientationButton(this)), m_printer(new PrinterControl(this)),
       m_printerRow(new QHBoxLayout)
 {
     auto *layout = new QVBoxLayout(this);
@@ -361,8 +363,8 @@ Spinner *CardSettingsColumn::addSpinner()
 }
 
 PrinterControl::PrinterControl(QWidget *parent)
-    : QWidget(parent), m_picker(new QComboBox(this)), m_single(plainLabel(QString(), textFont(TextStyle::caption),
-                                                                         secondaryTextColor(), this))
+    : QWidget(parent), m_picker(new QComboBox(this)),
+      m_single(plainLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <optional>

@@ -8,7 +8,8 @@
 
 namespace quill {
 
-LabelMediaShape::LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim, QWidget *parent)
+LabelMediaShape::LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim,
+                                 QWidget *parent)
     : QWidget(parent), m_media(media), m_orientation(orientation), m_maxDim(maxDim)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -16,7 +16,8 @@ class LabelMediaShape final : public QWidget
     Q_DISABLE_COPY_MOVE(LabelMediaShape)
 
 public:
-    LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim, QWidget *parent = nullptr);
+    LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim,
+                    QWidget *parent = nullptr);
 
     // The outline before turning: maxDim square for a circle, else maxDim on the
     // longer of width and height.

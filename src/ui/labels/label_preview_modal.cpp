@@ -18,13 +18,10 @@
 namespace quill {
 
 LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, Orientation orientation,
-                                     std::function<void()> onDismiss, PreviewPrintAction onPrint, QWidget *parent)
-    : QDialog(parent),
-      m_pageBuilder(std::move(pageBuilder)),
-      m_media(std::move(media)),
-      m_orientation(orientation),
-      m_onDismiss(std::move(onDismiss)),
-      m_onPrint(std::move(onPrint))
+                                     std::function<void()> onDismiss, PreviewPrintAction onPrint,
+                                     QWidget *parent)
+    : QDialog(parent), m_pageBuilder(std::move(pageBuilder)), m_media(std::move(media)),
+      m_orientation(orientation), m_onDismiss(std::move(onDismiss)), m_onPrint(std::move(onPrint))
 {
     setWindowTitle(tr("Label Preview"));
     setMinimumSize(500, 400);
@@ -105,8 +102,8 @@ void LabelPreviewModal::reload()
         blockLayout->setContentsMargins(0, 0, 0, 0);
         blockLayout->setSpacing(8);
         if (count >= 2) {
-            QLabel *caption = plainLabel(tr("Page %1 of %2").arg(i + 1).arg(count), textFont(TextStyle::caption),
-                                         secondaryTextColor(), block);
+            QLabel *caption = plainLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
+                                         textFont(TextStyle::caption), secondaryTextColor(), block);
             blockLayout->addWidget(caption, 0, Qt::AlignHCenter);
         }
         auto *view = new LabelPageView(block);
@@ -134,7 +131,8 @@ void LabelPreviewModal::testPrint()
         return;
     setPrinting(true);
     // The print outlives a closed sheet; only a sheet still there hears that it ended.
-    runCardPrint(this, [print = m_onPrint] { return print; }, [this] { setPrinting(false); });
+    runCardPrint(
+        this, [print = m_onPrint] { return print; }, [this] { setPrinting(false); });
 }
 
 } // namespace quill

@@ -11,14 +11,8 @@ namespace quill {
 LabelPreviewView::LabelPreviewView(LabelContent content, LabelVariant style, LabelMedia media,
                                    Orientation orientation, double scale, LabelAppearanceStore &store,
                                    QWidget *parent)
-    : QWidget(parent),
-      m_content(std::move(content)),
-      m_style(style),
-      m_media(std::move(media)),
-      m_orientation(orientation),
-      m_scale(scale),
-      m_store(&store),
-      m_pageView(new LabelPageView(this))
+    : QWidget(parent), m_content(std::move(content)), m_style(style), m_media(std::move(media)),
+      m_orientation(orientation), m_scale(scale), m_store(&store), m_pageView(new LabelPageView(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -8,15 +8,10 @@ namespace quill {
 
 LabelSectionController::LabelSectionController(LabelSettingsModel &model, LabelKind kind,
                                                QList<LabelMedia> availableMedia, LabelSectionActions actions,
-                                               CustomMediaStore &customMedia, LabelAppearanceStore &appearance,
-                                               QObject *parent)
-    : QObject(parent),
-      m_model(model),
-      m_kind(kind),
-      m_availableMedia(std::move(availableMedia)),
-      m_actions(std::move(actions)),
-      m_customMedia(customMedia),
-      m_appearance(&appearance)
+                                               CustomMediaStore &customMedia,
+                                               LabelAppearanceStore &appearance, QObject *parent)
+    : QObject(parent), m_model(model), m_kind(kind), m_availableMedia(std::move(availableMedia)),
+      m_actions(std::move(actions)), m_customMedia(customMedia), m_appearance(&appearance)
 {
     // A deleted size falls back to the first medium this card offers.
     m_model.setFallbackMedium(m_kind, m_availableMedia.value(0, LabelMedia::rect1x2()));
@@ -85,7 +80,8 @@ void LabelSectionController::calibrate(const LabelMedia &tileMedium)
 {
     if (!m_actions.calibrateAction)
         return;
-    startPrint([action = m_actions.calibrateAction, tileMedium](const QString &printer, const LabelSectionState &now) {
+    startPrint([action = m_actions.calibrateAction, tileMedium](const QString &printer,
+                                                                const LabelSectionState &now) {
         return PreviewPrintAction([action, printer, tileMedium, orientation = now.selectedOrientation] {
             return action(printer, tileMedium, orientation);
         });
@@ -117,7 +113,7 @@ CalibrationAction LabelSectionController::sheetTestPrint() const
         return {};
     QPointer<LabelSettingsModel> model(&m_model);
     return [model, kind = m_kind, action = m_actions.printAction](QString printer, LabelMedia media,
-                                                                   Orientation orientation) -> QCoro::Task<> {
+                                                                  Orientation orientation) -> QCoro::Task<> {
         const LabelVariant style = model ? model->state(kind).selectedStyle : LabelVariant::bold;
         return action(style, std::move(printer), std::move(media), orientation);
     };
@@ -135,7 +131,9 @@ QList<AnyLabelView> LabelSectionController::thumbnailPages() const
     const LabelSectionState &s = state();
     const LabelVariant style = m_appearance->style();
     return pagesOrNone(
-        [&](double scale) { return m_actions.viewGenerator(style, s.selectedMedia, s.selectedOrientation, scale); },
+        [&](double scale) {
+            return m_actions.viewGenerator(style, s.selectedMedia, s.selectedOrientation, scale);
+        },
         thumbnailScale());
 }
 

@@ -14,8 +14,9 @@
 namespace quill {
 
 LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle, LabelSettingsModel &model,
-                                   LabelKind kind, QList<LabelMedia> availableMedia, LabelSectionActions actions,
-                                   CustomMediaStore &customMedia, LabelAppearanceStore &appearance, QWidget *parent)
+                                   LabelKind kind, QList<LabelMedia> availableMedia,
+                                   LabelSectionActions actions, CustomMediaStore &customMedia,
+                                   LabelAppearanceStore &appearance, QWidget *parent)
     : QWidget(parent),
       m_controller(model, kind, std::move(availableMedia), std::move(actions), customMedia, appearance),
       m_appearance(&appearance)
@@ -27,7 +28,8 @@ LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle
 
     auto *layout = new QVBoxLayout(card);
     // The frame resets a QFrame's own margins on a style change: the inset lives here.
-    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset, kSettingsCardInset);
+    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset,
+                               kSettingsCardInset);
     layout->setSpacing(12);
     QLabel *titleLabel = nullptr;
     QLabel *subtitleLabel = nullptr;
@@ -68,17 +70,18 @@ void LabelSectionView::setPrinters(const QList<PrinterInfo> &printers)
 void LabelSectionView::refresh()
 {
     const LabelSectionState &state = m_controller.state();
-    m_strip->setMedia(m_controller.availableMedia(), state.selectedOrientation, state.selectedMedia,
-                      [this](MediaTile *tile) {
-                          connect(tile, &QAbstractButton::clicked, this,
-                                  [this, tile] { m_controller.selectMedium(tile->media()); });
-                          tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
-                              fillMediaTileMenu(
-                                  menu, media, m_controller.offersCalibration(), m_controller.canPrint(),
-                                  [this, media] { m_controller.calibrate(media); },
-                                  [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
-                          });
-                      });
+    m_strip->setMedia(
+        m_controller.availableMedia(), state.selectedOrientation, state.selectedMedia,
+        [this](MediaTile *tile) {
+            connect(tile, &QAbstractButton::clicked, this,
+                    [this, tile] { m_controller.selectMedium(tile->media()); });
+            tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
+                fillMediaTileMenu(
+                    menu, media, m_controller.offersCalibration(), m_controller.canPrint(),
+                    [this, media] { m_controller.calibrate(media); },
+                    [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
+            });
+        });
     m_orientation->setVisible(!state.selectedMedia.isCircular);
     m_orientation->setOrientation(state.selectedOrientation);
     m_printer->setPrinters(m_printers, state.selectedPrinter);
@@ -93,7 +96,8 @@ void LabelSectionView::openSheet()
     if (!m_appearance)
         return;
     openCustomMediaSheet(
-        this, m_controller.state().selectedPrinter, m_controller.calibrateAction(), m_controller.sheetTestPrint(),
+        this, m_controller.state().selectedPrinter, m_controller.calibrateAction(),
+        m_controller.sheetTestPrint(),
         [controller = QPointer<LabelSectionController>(&m_controller)](const LabelMedia &media) {
             return controller ? controller->addCustomMedium(media) : std::nullopt;
         },

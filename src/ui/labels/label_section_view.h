@@ -25,8 +25,9 @@ class LabelSectionView final : public QWidget
 
 public:
     LabelSectionView(const QString &title, const QString &subtitle, LabelSettingsModel &model, LabelKind kind,
-                     QList<LabelMedia> availableMedia, LabelSectionActions actions, CustomMediaStore &customMedia,
-                     LabelAppearanceStore &appearance, QWidget *parent = nullptr);
+                     QList<LabelMedia> availableMedia, LabelSectionActions actions,
+                     CustomMediaStore &customMedia, LabelAppearanceStore &appearance,
+                     QWidget *parent = nullptr);
     ~LabelSectionView() override;
 
     LabelSectionController &controller() { return m_controller; }

@@ -5,8 +5,8 @@
 namespace quill {
 
 LabelSettingsModel::LabelSettingsModel(QObject *parent)
-    : QObject(parent),
-      m_states{LabelSectionState::defaults(0), LabelSectionState::defaults(1), LabelSectionState::defaults(2)},
+    : QObject(parent), m_states{LabelSectionState::defaults(0), LabelSectionState::defaults(1),
+                                LabelSectionState::defaults(2)},
       m_fallbacks{LabelMedia::rect1x2(), LabelMedia::rect1x2(), LabelMedia::letter()}
 {
 }
@@ -48,7 +48,8 @@ void LabelSettingsModel::forgetMedium(const QString &mediaId)
     }
 }
 
-std::optional<QString> LabelSettingsModel::deleteCustomMedium(CustomMediaStore &store, const LabelMedia &media)
+std::optional<QString> LabelSettingsModel::deleteCustomMedium(CustomMediaStore &store,
+                                                              const LabelMedia &media)
 {
     const std::optional<QString> failure = store.remove(media.id);
     forgetMedium(media.id);

@@ -4,7 +4,6 @@
 #include "printing/label_section_state.h"
 
 #include <QObject>
-
 #include <array>
 #include <functional>
 
@@ -13,7 +12,12 @@ namespace quill {
 class CustomMediaStore;
 
 // The label types as the stored keys number them.
-enum class LabelKind { winner = 0, box = 1, packingSlip = 2 };
+enum class LabelKind
+{
+    winner = 0,
+    box = 1,
+    packingSlip = 2
+};
 
 // The print settings the label cards edit: one LabelSectionState per label type and
 // whether box labels have settings of their own. The Labels screen owns one, loads
