@@ -162,8 +162,16 @@ TEST_F(LabelCardsWidgetTest, BoxTilesHaveNoMenuAndWinnerTilesOfferCalibrationAnd
     EXPECT_TRUE(m_media.items().isEmpty());
     EXPECT_EQ(card.winnerStrip()->tiles().size(), 3);
 
-    // Medium names are plain text.
     EXPECT_EQ(card.titleLabel()->textFormat(), Qt::PlainText);
+
+    // Medium names are shown as typed, cut to two lines in the tile.
+    MediaTile named({QStringLiteral("n"), 2, 1, false,
+                     QStringLiteral("<b>Jar</b> lid label for the extra large mason jars of the fall show")},
+                    Orientation::landscape);
+    const QStringList lines = named.caption().split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("<b>")));
+    EXPECT_TRUE(lines.last().endsWith(QChar(0x2026)));
 }
 
 TEST_F(LabelCardsWidgetTest, ConsolidatedCardFollowsTheToggle)
