@@ -193,7 +193,8 @@ TEST(AddCustomMediaControllerTest, SampleContentFollowsThePreviewType)
     sheet.setPreviewType(AddCustomMediaController::PreviewType::box);
     EXPECT_EQ(sheet.sampleContent().as<LabelContent::Box>()->boxNumber, 3);
     sheet.setPreviewType(AddCustomMediaController::PreviewType::packingSlip);
-    const auto *slip = sheet.sampleContent().as<LabelContent::Grouped>();
+    const LabelContent content = sheet.sampleContent();
+    const auto *slip = content.as<LabelContent::Grouped>();
     ASSERT_NE(slip, nullptr);
     EXPECT_EQ(slip->items.size(), 3);
     EXPECT_EQ(slip->total, Decimal(46));
