@@ -1,0 +1,348 @@
+#include "ui/labels/add_custom_media_sheet.h"
+
+#include "printing/label_appearance_store.h"
+#include "ui/labels/label_card_widgets.h"
+#include "ui/widgets/label_page_view.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/segmented_control.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+namespace quill {
+
+namespace {
+
+// The dashed "Enter dimensions" box shown while the size is not valid.
+class DimensionsPlaceholder final : public QWidget
+{
+public:
+    explicit DimensionsPlaceholder(QWidget *parent) : QWidget(parent) { setFixedSize(120, 80); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor stroke = secondaryTextColor();
+        stroke.setAlphaF(0.15f);
+        QPen pen(stroke, 1);
+        pen.setDashPattern({6, 4});
+        painter.setPen(pen);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+        painter.setFont(textFont(TextStyle::caption2));
+        painter.setPen(tertiaryTextColor());
+        painter.drawText(rect(), Qt::AlignCenter, QObject::tr("Enter dimensions"));
+    }
+};
+
+QLabel *sectionTitle(const QString &text, QWidget *parent)
+{
+    return plainLabel(text, textFont(TextStyle::subheadline, QFont::Medium), primaryTextColor(), parent);
+}
+
+QVBoxLayout *section(QWidget *&widget, QWidget *parent)
+{
+    widget = new QWidget(parent);
+    auto *layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    return layout;
+}
+
+// The user's locale, as a number field shows and reads it; text that is no number
+// reads as not a number, which makes the size invalid.
+double parseNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    return ok ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
+QString showNumber(double value, bool metric)
+{
+    if (!std::isfinite(value))
+        return QString();
+    QString text = QLocale().toString(value, 'f', metric ? 0 : 2);
+    if (!metric) {
+        const QString point = QLocale().decimalPoint();
+        if (text.contains(point)) {
+            while (text.endsWith(QLatin1Char('0')))
+                text.chop(1);
+            if (text.endsWith(point))
+                text.chop(point.size());
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
+                                         CalibrationAction calibrateAction, CalibrationAction testPrintAction,
+                                         std::function<void(const LabelMedia &)> onSave,
+                                         LabelAppearanceStore &appearance, QWidget *parent)
+    : QDialog(parent), m_printer(std::move(selectedPrinter)), m_calibrateAction(std::move(calibrateAction)),
+      m_testPrintAction(std::move(testPrintAction)), m_onSave(std::move(onSave)), m_appearance(&appearance)
+{
+    setWindowTitle(tr("New Custom Size"));
+    setMinimumSize(640, 420);
+    fillBackground(this, appBackgroundColor());
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(24, 20, 24, 12);
+    header->addWidget(plainLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
+                                 primaryTextColor(), this));
+    header->addStretch(1);
+    auto *cancel = new QPushButton(tr("Cancel"), this);
+    makeSmallBordered(cancel);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    header->addWidget(cancel);
+    layout->addLayout(header);
+    layout->addWidget(dividerLine(this));
+
+    auto *body = new QHBoxLayout;
+    body->setSpacing(0);
+
+    auto *form = new QWidget(this);
+    form->setFixedWidth(260);
+    auto *formLayout = new QVBoxLayout(form);
+    formLayout->setContentsMargins(24, 24, 24, 24);
+    formLayout->setSpacing(20);
+
+    QWidget *shapeSection = nullptr;
+    QVBoxLayout *shapeLayout = section(shapeSection, form);
+    shapeLayout->addWidget(sectionTitle(tr("Shape"), shapeSection));
+    m_shape = new SegmentedControl(shapeSection);
+    m_shape->addSegment(tr("Rectangle"));
+    m_shape->addSegment(tr("Circle"));
+    shapeLayout->addWidget(m_shape);
+    formLayout->addWidget(shapeSection);
+
+    QWidget *dimensionsSection = nullptr;
+    QVBoxLayout *dimensionsLayout = section(dimensionsSection, form);
+    auto *dimensionsRow = new QHBoxLayout;
+    dimensionsRow->addWidget(sectionTitle(tr("Dimensions"), dimensionsSection));
+    dimensionsRow->addStretch(1);
+    m_unit = new SegmentedControl(dimensionsSection);
+    m_unit->addSegment(QStringLiteral("in"));
+    m_unit->addSegment(QStringLiteral("mm"));
+    m_unit->setMinimumWidth(80);
+    dimensionsRow->addWidget(m_unit);
+    dimensionsLayout->addLayout(dimensionsRow);
+    QLabel *unitLabel = nullptr;
+    m_circleFields = numberField(tr("Diameter"), m_diameterField, unitLabel, dimensionsSection);
+    m_unitLabels.append(unitLabel);
+    m_rectangleFields = new QWidget(dimensionsSection);
+    auto *rectangleRow = new QHBoxLayout(m_rectangleFields);
+    rectangleRow->setContentsMargins(0, 0, 0, 0);
+    rectangleRow->setSpacing(16);
+    rectangleRow->addWidget(numberField(tr("Width"), m_widthField, unitLabel, m_rectangleFields));
+    m_unitLabels.append(unitLabel);
+    rectangleRow->addWidget(numberField(tr("Height"), m_heightField, unitLabel, m_rectangleFields));
+    m_unitLabels.append(unitLabel);
+    rectangleRow->addStretch(1);
+    dimensionsLayout->addWidget(m_circleFields);
+    dimensionsLayout->addWidget(m_rectangleFields);
+    formLayout->addWidget(dimensionsSection);
+
+    QVBoxLayout *orientationLayout = section(m_orientationSection, form);
+    orientationLayout->addWidget(sectionTitle(tr("Orientation"), m_orientationSection));
+    m_orientation = new OrientationButton(m_orientationSection);
+    orientationLayout->addWidget(m_orientation);
+    formLayout->addWidget(m_orientationSection);
+
+    QWidget *nameSection = nullptr;
+    QVBoxLayout *nameLayout = section(nameSection, form);
+    nameLayout->addWidget(sectionTitle(tr("Name"), nameSection));
+    m_nameField = new QLineEdit(nameSection);
+    nameLayout->addWidget(m_nameField);
+    formLayout->addWidget(nameSection);
+    formLayout->addStretch(1);
+    body->addWidget(form, 0, Qt::AlignTop);
+
+    body->addWidget(dividerLine(this, true));
+
+    auto *previewColumn = new QWidget(this);
+    auto *previewLayout = new QVBoxLayout(previewColumn);
+    previewLayout->setContentsMargins(24, 24, 24, 24);
+    previewLayout->setSpacing(12);
+    m_previewType = new SegmentedControl(previewColumn);
+    for (const auto type :
+         {AddCustomMediaController::PreviewType::winner, AddCustomMediaController::PreviewType::box,
+          AddCustomMediaController::PreviewType::packingSlip})
+        m_previewType->addSegment(AddCustomMediaController::rawValue(type));
+    previewLayout->addWidget(m_previewType, 0, Qt::AlignHCenter);
+    m_preview = new LabelPageView(previewColumn);
+    previewLayout->addWidget(m_preview, 0, Qt::AlignHCenter);
+    m_placeholder = new DimensionsPlaceholder(previewColumn);
+    previewLayout->addWidget(m_placeholder, 0, Qt::AlignHCenter);
+    m_displayName = plainLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), previewColumn);
+    previewLayout->addWidget(m_displayName, 0, Qt::AlignHCenter);
+    previewLayout->addStretch(1);
+    body->addWidget(previewColumn, 1);
+    layout->addLayout(body, 1);
+    layout->addWidget(dividerLine(this));
+
+    auto *footer = new QHBoxLayout;
+    footer->setContentsMargins(24, 16, 24, 16);
+    if (m_printer && m_calibrateAction) {
+        m_calibrate = new QPushButton(symbolIcon(QStringLiteral("ruler")), tr("Calibrate"), this);
+        makeSmallBordered(m_calibrate);
+        connect(m_calibrate, &QPushButton::clicked, this, [this] { startPrint(m_calibrateAction); });
+        footer->addWidget(m_calibrate);
+    }
+    if (m_printer && m_testPrintAction) {
+        m_testPrint = new QPushButton(symbolIcon(QStringLiteral("printer")), tr("Test Print"), this);
+        makeSmallBordered(m_testPrint);
+        connect(m_testPrint, &QPushButton::clicked, this, [this] { startPrint(m_testPrintAction); });
+        footer->addWidget(m_testPrint);
+    }
+    footer->addStretch(1);
+    m_add = new QPushButton(tr("Add Label Size"), this);
+    m_add->setDefault(true);
+    connect(m_add, &QPushButton::clicked, this, [this] {
+        if (!m_controller.isValid())
+            return;
+        const LabelMedia media = m_controller.save();
+        if (m_onSave)
+            m_onSave(media);
+        accept();
+    });
+    footer->addWidget(m_add);
+    layout->addLayout(footer);
+
+    connect(m_shape, &SegmentedControl::currentChanged, this,
+            [this](int index) { m_controller.setCircular(index == 1); });
+    connect(m_unit, &SegmentedControl::currentChanged, this, [this](int index) {
+        m_controller.setUseMetric(index == 1);
+        showValues();
+    });
+    connect(m_previewType, &SegmentedControl::currentChanged, this,
+            [this](int index) { m_controller.setPreviewType(AddCustomMediaController::PreviewType(index)); });
+    connect(m_widthField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_controller.setWidth(parseNumber(text)); });
+    connect(m_heightField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_controller.setHeight(parseNumber(text)); });
+    connect(m_diameterField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_controller.setDiameter(parseNumber(text)); });
+    for (QLineEdit *field : {m_widthField, m_heightField, m_diameterField})
+        connect(field, &QLineEdit::editingFinished, this, &AddCustomMediaSheet::showValues);
+    connect(m_nameField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_controller.setName(text); });
+    connect(m_orientation, &QPushButton::clicked, this, [this] { m_controller.toggleOrientation(); });
+    connect(&m_controller, &AddCustomMediaController::changed, this, &AddCustomMediaSheet::refresh);
+    connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this, &AddCustomMediaSheet::refresh);
+    connect(&appearance, &LabelAppearanceStore::colorModeChanged, this, &AddCustomMediaSheet::refresh);
+    connect(&appearance, &LabelAppearanceStore::logoImageChanged, this, &AddCustomMediaSheet::refresh);
+
+    showValues();
+    refresh();
+}
+
+AddCustomMediaSheet::~AddCustomMediaSheet() = default;
+
+QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&field, QLabel *&unit,
+                                          QWidget *parent)
+{
+    auto *widget = new QWidget(parent);
+    auto *layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(plainLabel(label, textFont(TextStyle::caption), secondaryTextColor(), widget));
+    auto *row = new QHBoxLayout;
+    row->setSpacing(4);
+    field = new QLineEdit(widget);
+    field->setMinimumWidth(60);
+    field->setMaximumWidth(100);
+    field->setAccessibleName(label);
+    row->addWidget(field);
+    unit = plainLabel(QString(), textFont(TextStyle::caption), tertiaryTextColor(), widget);
+    row->addWidget(unit);
+    layout->addLayout(row);
+    return widget;
+}
+
+void AddCustomMediaSheet::showValues()
+{
+    const bool metric = m_controller.useMetric();
+    m_widthField->setText(showNumber(m_controller.width(), metric));
+    m_heightField->setText(showNumber(m_controller.height(), metric));
+    m_diameterField->setText(showNumber(m_controller.diameter(), metric));
+}
+
+void AddCustomMediaSheet::refresh()
+{
+    const bool circular = m_controller.isCircular();
+    m_shape->setCurrentIndex(circular ? 1 : 0);
+    m_unit->setCurrentIndex(m_controller.useMetric() ? 1 : 0);
+    m_circleFields->setVisible(circular);
+    m_rectangleFields->setVisible(!circular);
+    for (QLabel *unit : std::as_const(m_unitLabels))
+        unit->setText(m_controller.useMetric() ? QStringLiteral("mm") : QStringLiteral("in"));
+    m_orientationSection->setVisible(!circular);
+    m_orientation->setOrientation(m_controller.orientation());
+    m_nameField->setPlaceholderText(m_controller.autoName());
+    m_previewType->setCurrentIndex(int(m_controller.previewType()));
+
+    const bool valid = m_controller.isValid();
+    const std::optional<AnyLabelView> page =
+        m_controller.previewPage(m_appearance ? m_appearance->appearance() : LabelAppearance{});
+    m_preview->setFrame(LabelPageFrame::forMedium(circular));
+    m_preview->setPage(page);
+    m_preview->setVisible(valid && page);
+    m_placeholder->setVisible(!valid);
+    m_displayName->setText(m_controller.previewMedia().displayName());
+    m_displayName->setVisible(valid);
+    for (QPushButton *button : {m_calibrate, m_testPrint, m_add}) {
+        if (button)
+            button->setEnabled(valid);
+    }
+}
+
+void AddCustomMediaSheet::startPrint(const CalibrationAction &action)
+{
+    if (!m_printer || !action || !m_controller.isValid())
+        return;
+    // The print runs on by itself; the sheet stays open and shows no outcome.
+    runCardPrint(this,
+                 [action, printer = *m_printer, media = m_controller.previewMedia(),
+                  orientation = m_controller.effectiveOrientation()]() -> PreviewPrintAction {
+                     return [action, printer, media, orientation] {
+                         return action(printer, media, orientation);
+                     };
+                 },
+                 {});
+}
+
+void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter,
+                          CalibrationAction calibrateAction, CalibrationAction testPrintAction,
+                          std::function<std::optional<QString>(const LabelMedia &)> add,
+                          LabelAppearanceStore &appearance)
+{
+    auto *sheet = new AddCustomMediaSheet(
+        std::move(selectedPrinter), std::move(calibrateAction), std::move(testPrintAction),
+        [parent = QPointer<QWidget>(parent), add = std::move(add)](const LabelMedia &media) {
+            const std::optional<QString> failure = add ? add(media) : std::nullopt;
+            if (parent)
+                warnIfUnsaved(parent, failure);
+        },
+        appearance, parent);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+}
+
+} // namespace quill

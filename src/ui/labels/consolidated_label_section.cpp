@@ -1,0 +1,201 @@
+#include "ui/labels/consolidated_label_section.h"
+
+#include "printing/label_appearance_store.h"
+#include "ui/labels/add_custom_media_sheet.h"
+#include "ui/labels/label_card_widgets.h"
+#include "ui/widgets/card.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/spinner.h"
+#include "ui/widgets/style.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace quill {
+
+using Thumbnail = ConsolidatedLabelController::Thumbnail;
+
+ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, InShowLabelActions actions,
+                                                   CustomMediaStore &customMedia,
+                                                   LabelAppearanceStore &appearance, Settings &settings,
+                                                   QWidget *parent)
+    : QWidget(parent), m_controller(model, std::move(actions), customMedia, appearance, settings),
+      m_appearance(&appearance)
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    Card *card = settingsCard(this);
+    outer->addWidget(card);
+    auto *layout = new QVBoxLayout(card);
+    // The frame resets a QFrame's own margins on a style change: the inset lives here.
+    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset,
+                               kSettingsCardInset);
+    layout->setSpacing(12);
+    layout->addWidget(cardHeading(m_title, m_subtitle, card));
+
+    // The winner block.
+    auto *winnerRow = new QHBoxLayout;
+    winnerRow->setSpacing(20);
+    auto *winnerColumn = new CardSettingsColumn(true, card);
+    m_winnerStrip = winnerColumn->strip();
+    m_winnerOrientation = winnerColumn->orientation();
+    m_winnerPrinter = winnerColumn->printer();
+    m_testWinner = winnerColumn->addButton(tr("Test Winner"));
+    m_testBox = winnerColumn->addButton(tr("Test Box"));
+    m_spinner = winnerColumn->addSpinner();
+    winnerRow->addWidget(winnerColumn, 1);
+    auto *thumbnails = new QHBoxLayout;
+    thumbnails->setSpacing(12);
+    m_winnerThumbnail = new LabelThumbnail(tr("Winner"), false, card);
+    m_sharedBoxThumbnail = new LabelThumbnail(tr("Box"), false, card);
+    thumbnails->addWidget(m_winnerThumbnail, 0, Qt::AlignTop);
+    thumbnails->addWidget(m_sharedBoxThumbnail, 0, Qt::AlignTop);
+    winnerRow->addLayout(thumbnails);
+    layout->addLayout(winnerRow);
+
+    layout->addWidget(dividerLine(card));
+    m_toggle = new QCheckBox(tr("Use different settings for box labels"), card);
+    m_toggle->setFont(textFont(TextStyle::caption));
+    layout->addWidget(m_toggle);
+
+    // The box block, shown while box labels have their own settings.
+    m_boxBlock = new QWidget(card);
+    auto *boxLayout = new QVBoxLayout(m_boxBlock);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    boxLayout->setSpacing(12);
+    boxLayout->addWidget(plainLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
+                                    secondaryTextColor(), m_boxBlock));
+    auto *boxRow = new QHBoxLayout;
+    boxRow->setSpacing(20);
+    auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
+    m_boxStrip = boxColumn->strip();
+    m_boxOrientation = boxColumn->orientation();
+    m_boxPrinter = boxColumn->printer();
+    m_testSeparateBox = boxColumn->addButton(tr("Test Box"));
+    boxRow->addWidget(boxColumn, 1);
+    m_separateBoxThumbnail = new LabelThumbnail(tr("Box"), false, m_boxBlock);
+    boxRow->addWidget(m_separateBoxThumbnail, 0, Qt::AlignTop);
+    boxLayout->addLayout(boxRow);
+    layout->addWidget(m_boxBlock);
+
+    connect(m_winnerStrip->customTile(), &QAbstractButton::clicked, this,
+            &ConsolidatedLabelSection::openSheet);
+    connect(m_winnerOrientation, &QPushButton::clicked, &m_controller,
+            &ConsolidatedLabelController::toggleWinnerOrientation);
+    connect(m_boxOrientation, &QPushButton::clicked, &m_controller,
+            &ConsolidatedLabelController::toggleBoxOrientation);
+    connect(m_testWinner, &QPushButton::clicked, &m_controller, &ConsolidatedLabelController::testWinner);
+    connect(m_testBox, &QPushButton::clicked, &m_controller, &ConsolidatedLabelController::testBox);
+    connect(m_testSeparateBox, &QPushButton::clicked, &m_controller,
+            &ConsolidatedLabelController::testSeparateBox);
+    connect(m_toggle, &QCheckBox::toggled, &m_controller,
+            &ConsolidatedLabelController::setUseSeparateBoxPrinter);
+    connect(m_winnerThumbnail, &LabelThumbnail::clicked, this,
+            [this] { m_controller.openPreview(Thumbnail::winner); });
+    connect(m_sharedBoxThumbnail, &LabelThumbnail::clicked, this,
+            [this] { m_controller.openPreview(Thumbnail::sharedBox); });
+    connect(m_separateBoxThumbnail, &LabelThumbnail::clicked, this,
+            [this] { m_controller.openPreview(Thumbnail::separateBox); });
+    m_winnerPrinter->setOnChoose(
+        [this](std::optional<QString> printer) { m_controller.setWinnerPrinter(printer); });
+    m_boxPrinter->setOnChoose(
+        [this](std::optional<QString> printer) { m_controller.setBoxPrinter(printer); });
+    connect(&m_controller, &ConsolidatedLabelController::changed, this, &ConsolidatedLabelSection::refresh);
+    connect(&m_controller, &ConsolidatedLabelController::isPrintingChanged, this,
+            &ConsolidatedLabelSection::refresh);
+    refresh();
+}
+
+ConsolidatedLabelSection::~ConsolidatedLabelSection() = default;
+
+void ConsolidatedLabelSection::setPrinters(const QList<PrinterInfo> &printers)
+{
+    m_printers = printers;
+    refresh();
+}
+
+void ConsolidatedLabelSection::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        m_controller.cardShown();
+}
+
+void ConsolidatedLabelSection::refresh()
+{
+    const LabelSettingsModel &model = m_controller.model();
+    const LabelSectionState &winner = model.winner();
+    const LabelSectionState &box = model.box();
+    const bool separate = m_controller.isSeparate();
+    const QList<LabelMedia> media = m_controller.media();
+
+    m_title->setText(separate ? tr("Winner Labels") : tr("In-Show Labels"));
+    m_subtitle->setText(separate ? tr("Winner label settings") : tr("Winner labels and box identifiers"));
+
+    m_winnerStrip->setMedia(media, winner.selectedOrientation, winner.selectedMedia, [this](MediaTile *tile) {
+        connect(tile, &QAbstractButton::clicked, this,
+                [this, tile] { m_controller.selectWinnerMedium(tile->media()); });
+        tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
+            fillMediaTileMenu(
+                menu, media, bool(m_controller.calibrateAction()),
+                m_controller.model().winner().selectedPrinter.has_value(),
+                [this, media] { m_controller.calibrate(media); },
+                [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
+        });
+    });
+    m_winnerOrientation->setVisible(!winner.selectedMedia.isCircular);
+    m_winnerOrientation->setOrientation(winner.selectedOrientation);
+    m_winnerPrinter->setPrinters(m_printers, winner.selectedPrinter);
+    const bool printing = m_controller.isPrinting();
+    const bool winnerPrinter = winner.selectedPrinter.has_value();
+    m_testWinner->setVisible(!printing);
+    m_testWinner->setEnabled(winnerPrinter);
+    m_testBox->setVisible(!printing && !separate);
+    m_testBox->setEnabled(winnerPrinter);
+    m_spinner->setVisible(printing);
+    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner),
+                                winner.selectedMedia.isCircular);
+    if (separate)
+        m_sharedBoxThumbnail->setVisible(false);
+    else
+        m_sharedBoxThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::sharedBox),
+                                       winner.selectedMedia.isCircular);
+
+    {
+        const QSignalBlocker blocker(m_toggle);
+        m_toggle->setChecked(separate);
+    }
+    m_boxBlock->setVisible(separate);
+    if (separate) {
+        // Box tiles only choose the box medium: no calibration, no deletion.
+        m_boxStrip->setMedia(media, box.selectedOrientation, box.selectedMedia, [this](MediaTile *tile) {
+            connect(tile, &QAbstractButton::clicked, this,
+                    [this, tile] { m_controller.selectBoxMedium(tile->media()); });
+        });
+        m_boxOrientation->setVisible(!box.selectedMedia.isCircular);
+        m_boxOrientation->setOrientation(box.selectedOrientation);
+        m_boxPrinter->setPrinters(m_printers, box.selectedPrinter);
+        m_testSeparateBox->setEnabled(box.selectedPrinter.has_value());
+        m_separateBoxThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::separateBox),
+                                         box.selectedMedia.isCircular);
+    }
+}
+
+void ConsolidatedLabelSection::openSheet()
+{
+    if (!m_appearance)
+        return;
+    openCustomMediaSheet(
+        this, m_controller.model().winner().selectedPrinter, m_controller.calibrateAction(),
+        m_controller.sheetTestPrint(),
+        [controller = QPointer<ConsolidatedLabelController>(&m_controller)](const LabelMedia &media) {
+            return controller ? controller->addCustomMedium(media) : std::nullopt;
+        },
+        *m_appearance);
+}
+
+} // namespace quill

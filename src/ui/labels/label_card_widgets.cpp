@@ -1,0 +1,438 @@
+#include "ui/labels/label_card_widgets.h"
+
+#include "ui/labels/label_media_shape.h"
+#include "ui/widgets/card.h"
+#include "ui/widgets/label_page_view.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/spinner.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QTransform>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+constexpr int kTileShape = 48;
+constexpr int kTileTextWidth = 64;
+constexpr int kTilePadding = 6;
+constexpr int kTileSpacing = 4;
+
+QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+
+int tileTextHeight()
+{
+    return QFontMetrics(systemFont(9)).lineSpacing() * 2;
+}
+
+QSize tileSize()
+{
+    return {kTileTextWidth + 2 * kTilePadding,
+            kTileShape + kTileSpacing + tileTextHeight() + 2 * kTilePadding};
+}
+
+void paintTileFrame(QPainter &painter, const QRectF &rect, bool selected, bool dashed)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal width = selected ? 2 : 1;
+    const QRectF frame = rect.adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    if (selected) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(withOpacity(appAccentColor(), 0.1));
+        painter.drawRoundedRect(frame, 8, 8);
+    }
+    QPen pen(selected ? appAccentColor() : withOpacity(secondaryTextColor(), 0.2), width);
+    if (dashed)
+        pen.setDashPattern({4, 3});
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(frame, 8, 8);
+}
+
+void paintTileCaption(QPainter &painter, const QRect &rect, const QString &text, const QColor &color)
+{
+    const QFont font = systemFont(9);
+    painter.setFont(font);
+    painter.setPen(color);
+    const QRect textRect(rect.left() + kTilePadding, rect.top() + kTilePadding + kTileShape + kTileSpacing,
+                         kTileTextWidth, tileTextHeight());
+    painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop,
+                     elideToLines(text, QFontMetrics(font), kTileTextWidth, 2));
+}
+
+} // namespace
+
+QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
+{
+    QLabel *label = styledLabel(QString(), font, color, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
+QString elideToLines(const QString &text, const QFontMetrics &metrics, int width, int lines)
+{
+    QStringList out;
+    QString rest = text.simplified();
+    while (!rest.isEmpty() && out.size() < lines) {
+        if (out.size() == lines - 1 || metrics.horizontalAdvance(rest) <= width) {
+            out.append(metrics.elidedText(rest, Qt::ElideRight, width));
+            break;
+        }
+        // The longest run of words that fits; a single word too long is cut.
+        qsizetype cut = rest.size();
+        while (cut > 1 && metrics.horizontalAdvance(rest.left(cut)) > width)
+            --cut;
+        const qsizetype space = rest.left(cut + 1).lastIndexOf(QLatin1Char(' '));
+        if (space > 0)
+            cut = space;
+        out.append(rest.left(cut).trimmed());
+        rest = rest.mid(cut).trimmed();
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
+void makeSmallBordered(QPushButton *button)
+{
+    button->setFont(textFont(TextStyle::caption));
+    button->setIconSize(QSize(12, 12));
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QFrame *dividerLine(QWidget *parent, bool vertical)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(vertical ? QFrame::VLine : QFrame::HLine);
+    if (vertical)
+        line->setFixedWidth(1);
+    else
+        line->setFixedHeight(1);
+    line->setStyleSheet(QStringLiteral("background-color: %1; border: none;")
+                            .arg(withOpacity(secondaryTextColor(), 0.3).name(QColor::HexArgb)));
+    return line;
+}
+
+Card *settingsCard(QWidget *parent)
+{
+    auto *card = new Card(parent);
+    card->setCornerRadius(12);
+    return card;
+}
+
+QWidget *cardHeading(QLabel *&title, QLabel *&subtitle, QWidget *parent)
+{
+    auto *heading = new QWidget(parent);
+    auto *layout = new QVBoxLayout(heading);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    title = plainLabel(QString(), textFont(TextStyle::headline), primaryTextColor(), heading);
+    subtitle = plainLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), heading);
+    layout->addWidget(title);
+    layout->addWidget(subtitle);
+    return heading;
+}
+
+void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibration, bool canCalibrate,
+                       std::function<void()> calibrate, std::function<void()> remove)
+{
+    if (offersCalibration) {
+        QAction *action =
+            menu.addAction(symbolIcon(QStringLiteral("ruler")), QObject::tr("Print Calibration"));
+        action->setEnabled(canCalibrate);
+        QObject::connect(action, &QAction::triggered, &menu, std::move(calibrate));
+    }
+    if (media.isCustom()) {
+        if (offersCalibration)
+            menu.addSeparator();
+        QAction *action = menu.addAction(symbolIcon(QStringLiteral("trash")), QObject::tr("Delete"));
+        QObject::connect(action, &QAction::triggered, &menu, std::move(remove));
+    }
+}
+
+void warnIfUnsaved(QWidget *parent, const std::optional<QString> &failure)
+{
+    if (failure)
+        QMessageBox::warning(parent, QObject::tr("Label Sizes Not Saved"), *failure);
+}
+
+MediaTile::MediaTile(const LabelMedia &media, Orientation orientation, QWidget *parent)
+    : QAbstractButton(parent), m_media(media), m_shape(new LabelMediaShape(media, orientation, 40, this))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFixedSize(sizeHint());
+    m_shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_shape->setGeometry(kTilePadding, kTilePadding, kTileShape, kTileShape);
+    setToolTip(media.displayName());
+    setAccessibleName(media.displayName());
+}
+
+void MediaTile::setOrientation(Orientation orientation)
+{
+    m_shape->setOrientation(orientation);
+}
+
+void MediaTile::setSelected(bool selected)
+{
+    if (m_selected == selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
+QString MediaTile::caption() const
+{
+    return elideToLines(m_media.displayName(), QFontMetrics(systemFont(9)), kTileTextWidth, 2);
+}
+
+void MediaTile::setMenuFiller(std::function<void(QMenu &)> filler)
+{
+    m_menuFiller = std::move(filler);
+}
+
+std::unique_ptr<QMenu> MediaTile::makeMenu()
+{
+    if (!m_menuFiller)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    m_menuFiller(*menu);
+    if (menu->actions().isEmpty())
+        return nullptr;
+    return menu;
+}
+
+QSize MediaTile::sizeHint() const
+{
+    return tileSize();
+}
+
+void MediaTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintTileFrame(painter, QRectF(rect()), m_selected, false);
+    paintTileCaption(painter, rect(), m_media.displayName(), primaryTextColor());
+}
+
+void MediaTile::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (std::unique_ptr<QMenu> menu = makeMenu())
+        menu->exec(event->globalPos());
+    event->accept();
+}
+
+CustomMediaTile::CustomMediaTile(QWidget *parent) : QAbstractButton(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setText(tr("Custom"));
+    setFixedSize(sizeHint());
+}
+
+QSize CustomMediaTile::sizeHint() const
+{
+    return tileSize();
+}
+
+void CustomMediaTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintTileFrame(painter, QRectF(rect()), false, true);
+    const int symbol = int(textFont(TextStyle::title2).pointSizeF() * 1.2);
+    const QPixmap plus =
+        symbolPixmap(QStringLiteral("plus"), symbol, secondaryTextColor(), devicePixelRatioF());
+    const QRect shapeRect((width() - kTileShape) / 2, kTilePadding, kTileShape, kTileShape);
+    const QRect plusRect(QPoint(0, 0), QSize(symbol, symbol));
+    painter.drawPixmap(plusRect.translated(shapeRect.center() - plusRect.center()), plus);
+    paintTileCaption(painter, rect(), text(), secondaryTextColor());
+}
+
+MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto *host = new QWidget(scroll);
+    m_row = new QHBoxLayout(host);
+    m_row->setContentsMargins(0, 0, 0, 0);
+    m_row->setSpacing(10);
+    if (withCustomTile) {
+        m_customTile = new CustomMediaTile(host);
+        m_row->addWidget(m_customTile);
+    }
+    m_row->addStretch(1);
+    scroll->setWidget(host);
+    // The strip lies on the card's fill (setWidget turns the fill on).
+    host->setAutoFillBackground(false);
+    scroll->setFixedHeight(tileSize().height() + 2);
+    outer->addWidget(scroll);
+}
+
+void MediaStrip::setMedia(const QList<LabelMedia> &media, Orientation orientation, const LabelMedia &selected,
+                          const std::function<void(MediaTile *)> &prepare)
+{
+    const bool same =
+        m_tiles.size() == media.size() &&
+        std::equal(m_tiles.begin(), m_tiles.end(), media.begin(),
+                   [](const MediaTile *tile, const LabelMedia &m) { return tile->media() == m; });
+    if (!same) {
+        // A tile may be the one whose menu asked for this: it goes once its event is over.
+        for (MediaTile *tile : std::as_const(m_tiles)) {
+            m_row->removeWidget(tile);
+            tile->hide();
+            tile->deleteLater();
+        }
+        m_tiles.clear();
+        for (qsizetype i = 0; i < media.size(); ++i) {
+            auto *tile = new MediaTile(media.at(i), orientation, m_row->parentWidget());
+            m_row->insertWidget(int(i), tile);
+            if (prepare)
+                prepare(tile);
+            m_tiles.append(tile);
+        }
+    }
+    for (MediaTile *tile : std::as_const(m_tiles)) {
+        tile->setOrientation(orientation);
+        tile->setSelected(tile->media() == selected);
+    }
+}
+
+OrientationButton::OrientationButton(QWidget *parent) : QPushButton(parent)
+{
+    makeSmallBordered(this);
+    setOrientation(Orientation::landscape);
+}
+
+void OrientationButton::setOrientation(Orientation orientation)
+{
+    QPixmap symbol = symbolPixmap(QStringLiteral("rectangle"), 12, primaryTextColor(), devicePixelRatioF());
+    if (orientation == Orientation::portrait)
+        symbol = symbol.transformed(QTransform().rotate(90));
+    setIcon(QIcon(symbol));
+    setText(rawValue(orientation));
+}
+
+CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
+    : QWidget(parent), m_strip(new MediaStrip(withCustomTile, this)),
+      m_orientation(new OrientationButton(this)), m_printer(new PrinterControl(this)),
+      m_printerRow(new QHBoxLayout)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_orientation, 0, Qt::AlignLeft);
+    m_printerRow->setSpacing(8);
+    m_printerRow->addWidget(m_printer);
+    m_printerRow->addStretch(1);
+    layout->addLayout(m_printerRow);
+    layout->addStretch(1);
+}
+
+QPushButton *CardSettingsColumn::addButton(const QString &text)
+{
+    auto *button = new QPushButton(text, this);
+    makeSmallBordered(button);
+    m_printerRow->insertWidget(m_printerRow->count() - 1, button);
+    return button;
+}
+
+Spinner *CardSettingsColumn::addSpinner()
+{
+    auto *spinner = new Spinner(Spinner::kSmall, this);
+    spinner->hide();
+    m_printerRow->insertWidget(m_printerRow->count() - 1, spinner);
+    return spinner;
+}
+
+PrinterControl::PrinterControl(QWidget *parent)
+    : QWidget(parent), m_picker(new QComboBox(this)),
+      m_single(plainLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_picker);
+    layout->addWidget(m_single);
+    m_picker->setMaximumWidth(160);
+    m_picker->setAccessibleName(tr("Printer"));
+    m_picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_picker->setMinimumContentsLength(12);
+    m_picker->hide();
+    m_single->hide();
+    connect(m_picker, &QComboBox::activated, this, [this](int index) {
+        if (m_filling || !m_onChoose)
+            return;
+        const QVariant value = m_picker->itemData(index);
+        m_onChoose(value.isValid() ? std::optional<QString>(value.toString()) : std::nullopt);
+    });
+}
+
+void PrinterControl::setPrinters(const QList<PrinterInfo> &printers, const std::optional<QString> &selected)
+{
+    m_filling = true;
+    m_picker->clear();
+    m_picker->setVisible(printers.size() >= 2);
+    m_single->setVisible(printers.size() == 1);
+    setVisible(!printers.isEmpty());
+    if (printers.size() == 1) {
+        m_single->setText(printerDisplayName(printers.first().name));
+    } else if (printers.size() >= 2) {
+        m_picker->addItem(tr("None"));
+        for (const PrinterInfo &printer : printers)
+            m_picker->addItem(printerDisplayName(printer.name), printer.name);
+        // A printer that is no longer listed stays chosen: no row matches it.
+        m_picker->setCurrentIndex(selected ? m_picker->findData(*selected) : 0);
+    }
+    m_filling = false;
+}
+
+void PrinterControl::setOnChoose(std::function<void(std::optional<QString>)> onChoose)
+{
+    m_onChoose = std::move(onChoose);
+}
+
+LabelThumbnail::LabelThumbnail(const QString &caption, bool showPageCount, QWidget *parent)
+    : QWidget(parent), m_page(new LabelPageView(this)), m_showPageCount(showPageCount)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(caption.isEmpty() ? 4 : 6);
+    if (!caption.isEmpty())
+        layout->addWidget(plainLabel(caption, systemFont(13, QFont::DemiBold), primaryTextColor(), this), 0,
+                          Qt::AlignHCenter);
+    layout->addWidget(m_page, 0, Qt::AlignHCenter);
+    m_count = plainLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), this);
+    m_count->hide();
+    layout->addWidget(m_count, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    m_page->setCursor(Qt::PointingHandCursor);
+    connect(m_page, &LabelPageView::clicked, this, &LabelThumbnail::clicked);
+}
+
+void LabelThumbnail::setPages(const QList<AnyLabelView> &pages, bool circular)
+{
+    m_page->setFrame(LabelPageFrame::forMedium(circular));
+    m_page->setPage(pages.isEmpty() ? std::nullopt : std::optional<AnyLabelView>(pages.first()));
+    m_count->setVisible(m_showPageCount && pages.size() >= 2);
+    m_count->setText(tr("%1 pages").arg(pages.size()));
+    setVisible(!pages.isEmpty());
+}
+
+} // namespace quill

@@ -1,0 +1,138 @@
+#include "ui/labels/label_preview_modal.h"
+
+#include "ui/labels/label_card_widgets.h"
+#include "ui/labels/label_preview_scales.h"
+#include "ui/widgets/label_page_view.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/spinner.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace quill {
+
+LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, Orientation orientation,
+                                     std::function<void()> onDismiss, PreviewPrintAction onPrint,
+                                     QWidget *parent)
+    : QDialog(parent), m_pageBuilder(std::move(pageBuilder)), m_media(std::move(media)),
+      m_orientation(orientation), m_onDismiss(std::move(onDismiss)), m_onPrint(std::move(onPrint))
+{
+    setWindowTitle(tr("Label Preview"));
+    setMinimumSize(500, 400);
+    fillBackground(this, appBackgroundColor());
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(16, 16, 16, 16);
+    header->setSpacing(8);
+    header->addWidget(plainLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
+    m_pageCount = plainLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
+    header->addWidget(m_pageCount);
+    header->addStretch(1);
+    if (m_onPrint) {
+        m_printButton = new QPushButton(symbolIcon(QStringLiteral("printer")), tr("Test Print"), this);
+        makeSmallBordered(m_printButton);
+        connect(m_printButton, &QPushButton::clicked, this, &LabelPreviewModal::testPrint);
+        header->addWidget(m_printButton);
+        m_spinner = new Spinner(Spinner::kSmall, this);
+        m_spinner->hide();
+        header->addWidget(m_spinner);
+    }
+    m_closeButton = new QPushButton(tr("Close"), this);
+    makeSmallBordered(m_closeButton);
+    connect(m_closeButton, &QPushButton::clicked, this, [this] {
+        QPointer<LabelPreviewModal> self(this);
+        if (m_onDismiss)
+            m_onDismiss();
+        if (self)
+            accept();
+    });
+    header->addWidget(m_closeButton);
+    layout->addLayout(header);
+    layout->addWidget(dividerLine(this));
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_pagesHost = new QWidget(scroll);
+    fillBackground(m_pagesHost, appBackgroundColor());
+    m_pagesLayout = new QVBoxLayout(m_pagesHost);
+    m_pagesLayout->setContentsMargins(16, 16, 16, 16);
+    m_pagesLayout->setSpacing(24);
+    scroll->setWidget(m_pagesHost);
+    layout->addWidget(scroll, 1);
+
+    reload();
+}
+
+LabelPreviewModal::~LabelPreviewModal() = default;
+
+double LabelPreviewModal::scale() const
+{
+    return previewModalScale(m_media, m_orientation);
+}
+
+void LabelPreviewModal::reload()
+{
+    while (QLayoutItem *item = m_pagesLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    m_pageViews.clear();
+
+    const QList<AnyLabelView> pages = pagesOrNone(m_pageBuilder, scale());
+    const qsizetype count = pages.size();
+    m_pageCount->setText(count >= 2 ? tr("(%1 pages)").arg(count) : QString());
+    m_pageCount->setVisible(count >= 2);
+
+    LabelPageFrame frame;
+    frame.shape = LabelPageFrame::Shape::rectangle;
+    for (qsizetype i = 0; i < count; ++i) {
+        auto *block = new QWidget(m_pagesHost);
+        auto *blockLayout = new QVBoxLayout(block);
+        blockLayout->setContentsMargins(0, 0, 0, 0);
+        blockLayout->setSpacing(8);
+        if (count >= 2) {
+            QLabel *caption = plainLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
+                                         textFont(TextStyle::caption), secondaryTextColor(), block);
+            blockLayout->addWidget(caption, 0, Qt::AlignHCenter);
+        }
+        auto *view = new LabelPageView(block);
+        view->setFrame(frame);
+        view->setPage(pages.at(i));
+        blockLayout->addWidget(view, 0, Qt::AlignHCenter);
+        m_pageViews.append(view);
+        m_pagesLayout->addWidget(block, 0, Qt::AlignHCenter);
+    }
+    m_pagesLayout->addStretch(1);
+}
+
+void LabelPreviewModal::setPrinting(bool printing)
+{
+    m_isPrinting = printing;
+    if (m_printButton)
+        m_printButton->setVisible(!printing);
+    if (m_spinner)
+        m_spinner->setVisible(printing);
+}
+
+void LabelPreviewModal::testPrint()
+{
+    if (!m_onPrint || m_isPrinting)
+        return;
+    setPrinting(true);
+    // The print outlives a closed sheet; only a sheet still there hears that it ended.
+    runCardPrint(
+        this, [print = m_onPrint] { return print; }, [this] { setPrinting(false); });
+}
+
+} // namespace quill

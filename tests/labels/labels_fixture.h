@@ -1,0 +1,102 @@
+#pragma once
+
+#include "gate.h"
+#include "printing/custom_media_store.h"
+#include "printing/label_appearance_store.h"
+#include "printing/label_bitmap_pipeline.h"
+#include "temporary_settings.h"
+#include "ui/labels/label_card_types.h"
+#include "ui/labels/label_settings_model.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace quill::testing {
+
+// One call of a print the cards were handed.
+struct PrintCall
+{
+    std::optional<LabelVariant> style; // none for a calibration print
+    QString printer;
+    LabelMedia media;
+    Orientation orientation = Orientation::landscape;
+};
+
+// Records the cards' prints; with `hold` set, each print waits at the gate.
+class FakePrints final
+{
+public:
+    LabelPrintAction print()
+    {
+        return [this](LabelVariant style, QString printer, LabelMedia media, Orientation orientation) {
+            return record({style, std::move(printer), std::move(media), orientation});
+        };
+    }
+    CalibrationAction calibrate()
+    {
+        return [this](QString printer, LabelMedia media, Orientation orientation) {
+            return record({std::nullopt, std::move(printer), std::move(media), orientation});
+        };
+    }
+
+    QList<PrintCall> calls;
+    int running = 0;
+    bool hold = false;
+    Gate gate;
+
+private:
+    QCoro::Task<> record(PrintCall call)
+    {
+        calls.append(std::move(call));
+        ++running;
+        if (hold)
+            co_await gate.wait();
+        --running;
+    }
+};
+
+// Settings, the seller's sizes and the label appearance in a folder of their own.
+class LabelCardsTest : public ::testing::Test
+{
+protected:
+    TemporarySettings m_settings;
+    CustomMediaStore m_media{m_settings.get()};
+    LabelAppearanceStore m_appearance{*m_settings, m_settings.filePath(QStringLiteral("logo.png"))};
+    LabelSettingsModel m_model;
+    FakePrints m_prints;
+
+    static LabelMedia customMedium(const QString &id, double w, double h, bool circular = false)
+    {
+        return {id, w, h, circular, QStringLiteral("Custom ") + id};
+    }
+};
+
+// Lets started tasks run: the cards start their prints after the click.
+inline void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// The widget drawn at print resolution (300/72 pixels per point) on white, through a
+// painter scaled as the print bitmap's is.
+inline QImage renderAtPrintResolution(QWidget &widget)
+{
+    const qreal ratio = kLabelDotsPerInch / 72.0;
+    // As the print bitmap rounds: 432 points are 1800 pixels, not 1801.
+    QImage image(
+        QSize(int(std::ceil(widget.width() * ratio - 1e-6)), int(std::ceil(widget.height() * ratio - 1e-6))),
+        QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(ratio, ratio);
+    widget.render(&painter, {}, {}, QWidget::DrawChildren);
+    painter.end();
+    return image;
+}
+
+} // namespace quill::testing
