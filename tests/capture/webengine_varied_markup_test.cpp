@@ -229,3 +229,42 @@ TEST_F(WebEngineVariedMarkup, SoldListIsReadInFullWhateverItsLoading)
         EXPECT_EQ(runScript(QStringLiteral("return window.__variant.stickerClicked();")), QJsonValue(false));
     }
 }
+
+TEST_F(WebEngineVariedMarkup, WinScanFollowsThePageBetweenScans)
+{
+    ASSERT_TRUE(open(QStringLiteral("wins")));
+    const auto scan = [this] {
+        QStringList got;
+        const QJsonArray results = decodeObject(runScript(PageScripts::winScan())).value("results").toArray();
+        for (const QJsonValue &result : results)
+            got.append(result.toObject().value("winnerUsername").toString() + QLatin1Char('-') +
+                       result.toObject().value("salePrice").toString());
+        return got;
+    };
+    const auto change = [this](const char *script) {
+        ASSERT_EQ(runScript(QStringLiteral("var feed = document.getElementById('feed'); %1; return true;")
+                                .arg(QLatin1String(script))),
+                  QJsonValue(true));
+    };
+    ASSERT_EQ(runScript(QStringLiteral("return window.__variant.show('css-spacing');")), QJsonValue(true));
+    EXPECT_EQ(scan(), QStringList({"bob-25"}));
+    // Each step changes what the previous scan read.
+    change("feed.querySelector('.amount').firstChild.data = '$26'");
+    EXPECT_EQ(scan(), QStringList({"bob-26"}));
+    change("feed.insertAdjacentHTML('afterbegin', '<div class=\"row\"><span class=\"name\">zed</span><span>won!</span>"
+           "<span>Tin #2</span><span class=\"amount\">$4</span></div>')");
+    EXPECT_EQ(scan(), QStringList({"zed-4", "bob-26"}));
+    change("feed.insertAdjacentHTML('beforeend', '<div class=\"row\"><span class=\"name\">amy</span>"
+           "<span class=\"said\">lost</span><span>Cup #9</span><span class=\"amount\">$2</span></div>')");
+    EXPECT_EQ(scan(), QStringList({"zed-4", "bob-26"}));
+    change("feed.querySelector('.said').firstChild.data = 'won!'");
+    EXPECT_EQ(scan(), QStringList({"zed-4", "bob-26", "amy-2"}));
+    change("feed.removeChild(feed.children[1])");
+    EXPECT_EQ(scan(), QStringList({"zed-4", "amy-2"}));
+    change("feed.appendChild(feed.firstElementChild)");
+    EXPECT_EQ(scan(), QStringList({"amy-2", "zed-4"}));
+    // A page that replaces its body starts a new index.
+    change("document.body.replaceWith(document.createElement('body')); "
+           "document.body.innerHTML = '<div><span>kay won! Box #1</span> <b>$5</b></div>'");
+    EXPECT_EQ(scan(), QStringList({"kay-5"}));
+}

@@ -35,7 +35,7 @@ function winIndex(body) {
         return index;
     }
     if (index) index.observer.disconnect();
-    index = { body: body, nodes: new Set(), ordered: null, observer: null };
+    index = { body: body, nodes: new Set(), ordered: null, observer: null, reads: new WeakMap() };
     var fresh = index;
     index.observer = new MutationObserver(function (records) { noteWinMutations(fresh, records); });
     index.observer.observe(body, { childList: true, subtree: true, characterData: true });
@@ -108,7 +108,7 @@ var NOTICE_PIECES = tagSet('SPAN A IMG PICTURE BR SUP SUB svg SCRIPT STYLE TEMPL
 function isNoticePiece(el) {
     if (NOTICE_PIECES[el.tagName] || RUNS[el.tagName]) return true;
     var text = withoutFormatCharacters(el.textContent || '');
-    return !/[\p{L}\p{N}]/u.test(text) || /^\s*\$\s?[\d,.]+\s*$/.test(text);
+    return /^\s*\$\s?[\d,.]+\s*$/.test(text) || !/[\p{L}\p{N}]/u.test(text);
 }
 function climbStaysInNotice(el) {
     var parent = el.parentElement;
@@ -118,21 +118,39 @@ function climbStaysInNotice(el) {
     return true;
 }
 
+// A notice read at an earlier scan is read again only when its text changed;
+// its picture is looked up every time.
+function withAvatar(win, el) {
+    return {
+        winnerUsername: win.winnerUsername,
+        salePrice: win.salePrice,
+        auctionNumber: win.auctionNumber,
+        rawTitle: win.rawTitle,
+        avatarURL: findAvatarURL(el)
+    };
+}
+
 var results = [];
 var body = document.body;
 if (body) {
-    var nodes = winNodes(winIndex(body));
+    var index = winIndex(body);
+    var nodes = winNodes(index);
     for (var i = 0; i < nodes.length; i++) {
         var node = nodes[i];
         if (!isShownText(node)) continue;
+        var known = index.reads.get(node);
+        if (known && known.el.contains(node) && known.el.textContent === known.content) {
+            results.push(withAvatar(known.win, known.el));
+            continue;
+        }
         var el = node.parentElement;
         for (var depth = 0; depth < 6 && el && el !== body; depth++) {
             var content = el.textContent || '';
             if (content.length <= 250 && content.indexOf('$') >= 0) {
                 var win = readWin(shownText(el));
                 if (win) {
-                    win.avatarURL = findAvatarURL(el);
-                    results.push(win);
+                    index.reads.set(node, { el: el, content: content, win: win });
+                    results.push(withAvatar(win, el));
                     break;
                 }
             }
