@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -93,7 +92,8 @@ TEST_F(WebEngineVariedMarkup, WinScanReadsEveryShapeOfNotice)
     };
     for (const auto &[name, expected] : table) {
         SCOPED_TRACE(name.toStdString());
-        ASSERT_EQ(runScript(QStringLiteral("return window.__variant.show('%1');").arg(name)), QJsonValue(true));
+        ASSERT_EQ(runScript(QStringLiteral("return window.__variant.show('%1');").arg(name)),
+                  QJsonValue(true));
         const QJsonObject answer = decodeObject(runScript(PageScripts::winScan()));
         QStringList got;
         const QJsonArray results = answer.value("results").toArray();
@@ -116,8 +116,8 @@ TEST_F(WebEngineVariedMarkup, BidRecorderCountsEachMessageOnce)
     struct Row
     {
         const char *name;
-        QStringList calls;     // page calls after the recorder is installed
-        QStringList expected;  // "name:bids:highest", sorted by name
+        QStringList calls;    // page calls after the recorder is installed
+        QStringList expected; // "name:bids:highest", sorted by name
     };
     const QString bob = QStringLiteral("'<span class=\"name\">bob</span><span>bid $%1</span>'");
     const QString ann = QStringLiteral("'<span class=\"name\">ann</span><span>bid $%1</span>'");
@@ -149,11 +149,13 @@ TEST_F(WebEngineVariedMarkup, BidRecorderCountsEachMessageOnce)
         ASSERT_TRUE(open(QStringLiteral("bids")));
         ASSERT_TRUE(decodeObject(runScript(PageScripts::bidObserver())).value("installed").toBool());
         for (const QString &call : row.calls)
-            ASSERT_TRUE(runScript(QStringLiteral("return window.__variant.%1;").arg(call)).toVariant().toBool())
+            ASSERT_TRUE(
+                runScript(QStringLiteral("return window.__variant.%1;").arg(call)).toVariant().toBool())
                 << call.toStdString();
         // The recorder reads in a mutation callback: one more script turn delivers it.
         runScript(QStringLiteral("return 0;"));
-        const QJsonArray bidders = decodeObject(runScript(PageScripts::bidderRead())).value("bidders").toArray();
+        const QJsonArray bidders =
+            decodeObject(runScript(PageScripts::bidderRead())).value("bidders").toArray();
         QStringList got;
         for (const QJsonValue &value : bidders) {
             const QJsonObject bidder = value.toObject();
@@ -200,7 +202,9 @@ TEST_F(WebEngineVariedMarkup, SoldListIsReadInFullWhateverItsLoading)
     for (int i = 1; i <= 20; ++i) {
         if (i == 13)
             continue;
-        const QString price = i == 7 ? QStringLiteral("12.5") : i == 15 ? QStringLiteral("1250") : QString::number(i * 2);
+        const QString price = i == 7    ? QStringLiteral("12.5")
+                              : i == 15 ? QStringLiteral("1250")
+                                        : QString::number(i * 2);
         const QString id = QStringLiteral("buyer%1-%2-%3").arg(i % 6).arg(price).arg(i == 9 ? 0 : i);
         const QString title = i == 4 ? QStringLiteral("$5 grab bag") : QStringLiteral("Lot %1 sealed").arg(i);
         expected.insert(id, title + QLatin1Char('|') + (i == 9 ? QStringLiteral("-") : QString::number(i)));
@@ -220,8 +224,9 @@ TEST_F(WebEngineVariedMarkup, SoldListIsReadInFullWhateverItsLoading)
             got.insert(auction.id, auction.rawTitle.value_or(QStringLiteral("-")) + QLatin1Char('|') +
                                        (auction.auctionNumber ? QString::number(*auction.auctionNumber)
                                                               : QStringLiteral("-")));
-            EXPECT_TRUE(auction.avatarURL && auction.avatarURL->endsWith(
-                                                 QStringLiteral("/avatars/%1.png").arg(auction.winnerUsername)))
+            EXPECT_TRUE(
+                auction.avatarURL &&
+                auction.avatarURL->endsWith(QStringLiteral("/avatars/%1.png").arg(auction.winnerUsername)))
                 << auction.id.toStdString();
         }
         EXPECT_EQ(got, expected);
@@ -251,7 +256,8 @@ TEST_F(WebEngineVariedMarkup, WinScanFollowsThePageBetweenScans)
     // Each step changes what the previous scan read.
     change("feed.querySelector('.amount').firstChild.data = '$26'");
     EXPECT_EQ(scan(), QStringList({"bob-26"}));
-    change("feed.insertAdjacentHTML('afterbegin', '<div class=\"row\"><span class=\"name\">zed</span><span>won!</span>"
+    change("feed.insertAdjacentHTML('afterbegin', '<div class=\"row\"><span "
+           "class=\"name\">zed</span><span>won!</span>"
            "<span>Tin #2</span><span class=\"amount\">$4</span></div>')");
     EXPECT_EQ(scan(), QStringList({"zed-4", "bob-26"}));
     change("feed.insertAdjacentHTML('beforeend', '<div class=\"row\"><span class=\"name\">amy</span>"

@@ -50,8 +50,9 @@ function readSoldRow(set, el, numberKey) {
     });
 }
 
-function countOf(text, word) {
-    return text.split(word).length - 1;
+function buyerCount(el) {
+    var found = (el.textContent || '').match(/Buyer:/gi);
+    return found ? found.length : 0;
 }
 
 // Every "Buyer:" row now in the page into the set; answers the last row's
@@ -74,7 +75,7 @@ function readSoldRows(set) {
                 break;
             }
             var parent = el.parentElement;
-            if (!parent || countOf(parent.textContent || '', 'Buyer:') > 1) break;
+            if (!parent || buyerCount(parent) > 1) break;
             el = parent;
         }
     }
