@@ -55,20 +55,21 @@ const QString &PageScripts::scrollToShop()
 
 const QString &PageScripts::soldTab()
 {
-    static const QString script = assemble({QStringLiteral("sold_tab")});
+    static const QString script = assemble({QStringLiteral("page_text"), QStringLiteral("sold_tab")});
     return script;
 }
 
 const QString &PageScripts::rowCount()
 {
-    static const QString script = assemble({QStringLiteral("page_text"), QStringLiteral("row_count")});
+    static const QString script = assemble({QStringLiteral("find_avatar_url"), QStringLiteral("page_text"),
+                                            QStringLiteral("sold_rows"), QStringLiteral("row_count")});
     return script;
 }
 
 const QString &PageScripts::soldScrape()
 {
     static const QString script = assemble({QStringLiteral("find_avatar_url"), QStringLiteral("page_text"),
-                                            QStringLiteral("sold_scrape")});
+                                            QStringLiteral("sold_rows"), QStringLiteral("sold_scrape")});
     return script;
 }
 

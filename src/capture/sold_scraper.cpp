@@ -51,6 +51,7 @@ ItemCountInfo ItemCountInfo::fromJson(const QJsonObject &object)
     const json::ObjectReader reader(object, QStringLiteral("row count"));
     ItemCountInfo out;
     out.count = reader.requiredInteger(QStringLiteral("count"));
+    out.atEnd = reader.optionalBool(QStringLiteral("atEnd")).value_or(true);
     return out;
 }
 
@@ -109,6 +110,8 @@ QCoro::Task<> SoldScraper::run(PageScriptSource source, AuctionPoller *pollerPoi
                 const QJsonValue countAnswer = co_await runScript(source, std::move(countScript));
                 const auto info = decodeAnswer<ItemCountInfo>(countAnswer, QStringLiteral("row count answer"));
                 const qint64 count = info ? info->count : 0;
+                // A list still short of its end keeps scrolling, spinner or not.
+                const bool atEnd = info ? info->atEnd : true;
                 if (count == lastCount) {
                     ++unchangedPasses;
                 } else {
@@ -118,7 +121,7 @@ QCoro::Task<> SoldScraper::run(PageScriptSource source, AuctionPoller *pollerPoi
                 if (expected && count >= *expected)
                     break;
                 co_await sleeper.sleep(1s);
-                if (unchangedPasses > 2)
+                if (unchangedPasses > 2 && atEnd)
                     break;
                 if (pass >= kMaxCountPasses) {
                     capped = true;

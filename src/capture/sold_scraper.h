@@ -25,16 +25,20 @@ struct SoldTabInfo
     static SoldTabInfo fromJson(const QJsonObject &object);
 };
 
-// The row-count script's answer: the number of "Buyer:" texts now in the page.
+// The row-count script's answer: the number of Sold rows read so far, and whether
+// the list's scroll box has reached its end (a list the page itself scrolls
+// always has; an answer without the field is taken as at the end).
 struct ItemCountInfo
 {
     qint64 count = 0;
+    bool atEnd = true;
 
     static ItemCountInfo fromJson(const QJsonObject &object);
 };
 
 // Reads the whole Sold tab on demand: scrolls to the shop, opens the Sold tab,
-// scrolls its rows in until their number reaches the tab's count or stops growing,
+// scrolls its rows in until their number reaches the tab's count, or stops growing
+// with the list's scroll box at its end,
 // then scrapes every row and hands the answer to the auction poller.
 class SoldScraper final : public QObject
 {

@@ -199,6 +199,14 @@ QUrl StandinMarketplace::signupUrl() const
     return QUrl(baseUrl().toString() + QStringLiteral("/signup"));
 }
 
+QUrl StandinMarketplace::variedUrl(const QString &page, const QString &query) const
+{
+    QUrl url(baseUrl().toString() + QStringLiteral("/varied/") + page);
+    if (!query.isEmpty())
+        url.setQuery(query);
+    return url;
+}
+
 // --- state ---------------------------------------------------------------------
 
 void StandinMarketplace::setLoggedIn(std::optional<bool> forced)
@@ -358,6 +366,8 @@ StandinMarketplace::Answer StandinMarketplace::dispatch(const QString &method, c
     if (segments.size() == 2 &&
         (segments.at(0) == QLatin1String("avatars") || segments.at(0) == QLatin1String("items")))
         return image(segments.at(0) + segments.at(1));
+    if (segments.size() == 2 && segments.at(0) == QLatin1String("varied"))
+        return variedPage(segments.at(1));
     if (segments.size() == 4 && segments.at(0) == QLatin1String("api") &&
         segments.at(1) == QLatin1String("live")) {
         if (segments.at(3) == QLatin1String("events"))
@@ -572,6 +582,17 @@ StandinMarketplace::Answer StandinMarketplace::soldRows(const QString &streamId,
     Answer answer = Answer::json(QJsonObject{{QStringLiteral("total"), int(rows.size())}});
     answer.body.chop(1);
     answer.body += ",\"rows\":" + list + '}';
+    return answer;
+}
+
+StandinMarketplace::Answer StandinMarketplace::variedPage(const QString &name) const
+{
+    static const QStringList pages{QStringLiteral("wins"), QStringLiteral("bids"), QStringLiteral("sold")};
+    if (!pages.contains(name))
+        return Answer::notFound();
+    Answer answer;
+    answer.body = resourceText(QStringLiteral("varied/%1.html").arg(name)).toUtf8();
+    answer.headers.append(qMakePair(QByteArray("Cache-Control"), QByteArray("no-store")));
     return answer;
 }
 

@@ -13,6 +13,8 @@
 //                     persistent cookie "mp_session" and redirects to "next" or "/"
 //   /signup           sign-up page (a form with a password field)
 //   /avatars/<name>.png, /items/<n>.png   small images
+//   /varied/<page>    pages whose markup varies the way a modern front end builds it
+//                     (wins, bids, sold): see the notes at the top of each page
 //
 // Every page has a top bar: logged out it carries a "Log In" link to /login;
 // logged in it carries a notifications button, a profile link
@@ -124,6 +126,8 @@ public:
     QUrl liveUrl(const QString &streamId) const;
     QUrl loginUrl() const;
     QUrl signupUrl() const;
+    // One of the varied-markup pages ("wins", "bids", "sold"), with an optional query.
+    QUrl variedUrl(const QString &page, const QString &query = {}) const;
 
     // --- log-in state ----------------------------------------------------------
     // nullopt: a request is logged in when it carries a live session cookie;
@@ -188,6 +192,7 @@ private:
     Answer events(const QString &streamId, qint64 after);
     Answer soldRows(const QString &streamId, int offset, int limit);
     Answer image(const QString &seed) const;
+    Answer variedPage(const QString &name) const;
 
     QByteArray topBar(bool loggedIn, const QString &user, const QByteArray &extra = {}) const;
     QString avatarFor(const QString &name) const;

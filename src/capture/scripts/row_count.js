@@ -1,26 +1,29 @@
-var count = 0;
-var last = null;
+var set = soldRowSet();
+var last = readSoldRows(set);
+var atEnd = true;
 var body = document.body;
-if (body) {
-    var walker = document.createTreeWalker(body, NodeFilter.SHOW_TEXT, {
-        acceptNode: function (node) {
-            return /Buyer:/i.test(node.textContent || '') && isShownText(node)
-                ? NodeFilter.FILTER_ACCEPT : NodeFilter.FILTER_SKIP;
-        }
-    });
-    var node;
-    while ((node = walker.nextNode())) {
-        count++;
-        last = node;
-    }
-}
 if (last) {
-    // Bring the last row on screen so the page loads the next ones.
     var el = last.parentElement;
     for (var i = 0; i < 6 && el && el !== body; i++) {
         if (el.offsetHeight > 30) break;
         el = el.parentElement;
     }
-    if (el && el !== body) scrollIntoViewInstantly(el, 'end');
+    // A list in a scroll box of its own steps one view further each pass, so a
+    // windowed list shows every row once and a spinner below the rows comes
+    // into view; a list the page scrolls brings its last row on screen.
+    var box = null;
+    for (var up = last.parentElement; up && up !== body && up !== document.documentElement; up = up.parentElement) {
+        var overflow = getComputedStyle(up).overflowY;
+        if ((overflow === 'auto' || overflow === 'scroll') && up.scrollHeight > up.clientHeight + 1) {
+            box = up;
+            break;
+        }
+    }
+    if (box) {
+        box.scrollTop = box.scrollTop + Math.max(1, box.clientHeight - 40);
+        atEnd = box.scrollTop + box.clientHeight >= box.scrollHeight - 2;
+    } else if (el && el !== body) {
+        scrollIntoViewInstantly(el, 'end');
+    }
 }
-return JSON.stringify({ count: count });
+return JSON.stringify({ count: set.auctions.length, atEnd: atEnd });
