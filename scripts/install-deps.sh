@@ -14,7 +14,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless desktop for tests and screenshots
-  xvfb xauth x11-utils x11-apps imagemagick trayer libgl1-mesa-dri
+  xvfb xauth x11-utils x11-apps imagemagick trayer xdotool libgl1-mesa-dri
   # printing: CUPS client tools and a private scheduler for the test bed
   cups cups-client cups-daemon cups-filters printer-driver-cups-pdf
   # secret store on a private D-Bus

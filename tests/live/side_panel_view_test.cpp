@@ -52,6 +52,20 @@ TEST_F(SidePanelView, TabClicksSelectTheListOnceThereIsSomethingToShow)
     EXPECT_EQ(side.currentContent(), side.listView(LiveTab::sold));
 }
 
+TEST_F(SidePanelView, ANewScreenStartsOnSold)
+{
+    open();
+    QTest::mouseClick(panel().tabButton(LiveTab::buyers), Qt::LeftButton);
+    ASSERT_EQ(controller().selectedTab(), LiveTab::buyers);
+
+    // The controller lives for the whole run; the screen is built again.
+    m_view = std::make_unique<LiveShowView>(*m_controller);
+    m_view->show();
+    EXPECT_EQ(controller().selectedTab(), LiveTab::sold);
+    EXPECT_TRUE(panel().tabButton(LiveTab::sold)->isSelected());
+    EXPECT_FALSE(panel().tabButton(LiveTab::buyers)->isSelected());
+}
+
 TEST_F(SidePanelView, TabBarFollowsCapturesAndTheControllerSelection)
 {
     open();

@@ -7,6 +7,14 @@
 
 namespace quill::test {
 
+// Writes <build>/screens/<name>.png.
+inline bool saveScreen(const QImage &image, const QString &name)
+{
+    QDir().mkpath(QStringLiteral(QUILLMARK_SCREENS_DIR));
+    return image.save(QStringLiteral(QUILLMARK_SCREENS_DIR) + QLatin1Char('/') + name +
+                      QStringLiteral(".png"));
+}
+
 // Lays the widget out at `size`, paints it and writes <build>/screens/<name>.png.
 // Returns the picture for geometry and pixel checks.
 inline QImage captureScreen(QWidget &widget, const QSize &size, const QString &name)
@@ -14,8 +22,7 @@ inline QImage captureScreen(QWidget &widget, const QSize &size, const QString &n
     widget.resize(size);
     widget.show();
     QImage image = widget.grab().toImage();
-    QDir().mkpath(QStringLiteral(QUILLMARK_SCREENS_DIR));
-    image.save(QStringLiteral(QUILLMARK_SCREENS_DIR) + QLatin1Char('/') + name + QStringLiteral(".png"));
+    saveScreen(image, name);
     return image;
 }
 

@@ -8,6 +8,7 @@
 #include "ui/live/live_show_view.h"
 #include "ui/live/show_connect_controller.h"
 #include "ui/live/show_connect_view.h"
+#include "ui/widgets/fade_in_effect.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -127,13 +128,15 @@ TEST_F(ScreensConnect, ConnectClipboard)
     m_connectView->resize(kDetailSize);
     m_connectView->show();
     QCoreApplication::processEvents();
+    auto *card = m_connectView->findChild<QWidget *>(QStringLiteral("clipboardCard"));
+    ASSERT_TRUE(FadeInEffect::isFading(card)) << "the card appears on screen with a fade";
+    FadeInEffect::finish(card); // the picture is the card at rest
     const QImage image =
         test::captureScreen(*m_connectView, kDetailSize, QStringLiteral("connect-clipboard"));
 
     ASSERT_EQ(image.size(), kDetailSize);
     ASSERT_TRUE(m_connect->showDetectedCard());
     ASSERT_TRUE(m_connect->checkmarkVisible());
-    auto *card = m_connectView->findChild<QWidget *>(QStringLiteral("clipboardCard"));
     ASSERT_TRUE(card->isVisible());
     EXPECT_EQ(m_connectView->findChild<QLabel *>(QStringLiteral("detectedAddressText"))->text(),
               QStringLiteral("www.whatnot.com/live/<b>7d1f2c9a-friday-cards</b>"));

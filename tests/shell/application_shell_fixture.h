@@ -1,6 +1,7 @@
 #pragma once
 
-// The whole application (services, main window, popover) without a tray, on the shell's stand-ins.
+// The whole application (services, main window, popover) on the shell's stand-ins; without a
+// tray unless asked for.
 #include "shell_fixture.h"
 #include "ui/app/application_shell.h"
 
@@ -20,9 +21,9 @@ protected:
     }
 
     ApplicationShell &makeShell() { return makeShell(setup()); }
-    ApplicationShell &makeShell(AppSetup appSetup)
+    ApplicationShell &makeShell(AppSetup appSetup, ApplicationShell::Tray tray = ApplicationShell::Tray::none)
     {
-        m_shell = std::make_unique<ApplicationShell>(std::move(appSetup), ApplicationShell::Tray::none);
+        m_shell = std::make_unique<ApplicationShell>(std::move(appSetup), tray);
         return *m_shell;
     }
 

@@ -1,5 +1,6 @@
 // What the tray popover shows of a show, its Auto-Print switch and the check before quitting.
 #include "capture/auction_poller.h"
+#include "print_jobs.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_section_state.h"
 #include "run_sync.h"
@@ -29,15 +30,6 @@ RawAuction raw(const QString &winner, const char *price, qint64 number)
     r.salePrice = QString::fromLatin1(price);
     r.auctionNumber = number;
     return r;
-}
-
-PrintJob job(PrintJob::Status status)
-{
-    PrintJob j;
-    j.id = PrintJob::makeId();
-    j.label = QStringLiteral("@ann $1");
-    j.status = std::move(status);
-    return j;
 }
 
 TEST(PopoverFigures, RecentWinsAreTheFirstFive)
@@ -72,9 +64,10 @@ TEST(PopoverFigures, BuyersByExactNameAndExactRevenue)
 
 TEST(PopoverFigures, OnlyQueuedJobsArePending)
 {
-    const QList<PrintJob> jobs{
-        job(PrintJob::Status::queued()), job(PrintJob::Status::printing()), job(PrintJob::Status::done()),
-        job(PrintJob::Status::error(QStringLiteral("x"))), job(PrintJob::Status::queued())};
+    const QList<PrintJob> jobs{printJob(PrintJob::Status::queued()), printJob(PrintJob::Status::printing()),
+                               printJob(PrintJob::Status::done()),
+                               printJob(PrintJob::Status::error(QStringLiteral("x"))),
+                               printJob(PrintJob::Status::queued())};
     EXPECT_EQ(MenuBarPopoverController::queuedJobCountOf(jobs), 2);
     EXPECT_EQ(MenuBarPopoverController::queuedJobCountOf({}), 0);
     // Quitting loses the printing one too.
@@ -158,7 +151,8 @@ TEST_F(PopoverControllerTest, PendingCountAndModeFollowTheManager)
     AppState &app = makeAppState();
     MenuBarPopoverController popover(app);
     QSignalSpy changed(&popover, &MenuBarPopoverController::changed);
-    app.autoPrintManager().setPrintJobs({job(PrintJob::Status::queued()), job(PrintJob::Status::printing())});
+    app.autoPrintManager().setPrintJobs(
+        {printJob(PrintJob::Status::queued()), printJob(PrintJob::Status::printing())});
     EXPECT_EQ(popover.queuedJobCount(), 1);
     EXPECT_EQ(PendingWork::of(app), (PendingWork{2, 0}));
 
@@ -174,7 +168,7 @@ TEST_F(PopoverControllerTest, SwitchingAutoPrintOffDropsThePendingStart)
     AppState &app = makeAppState();
     AutoPrintManager &manager = app.autoPrintManager();
     MenuBarPopoverController popover(app);
-    const PrintJob queued = job(PrintJob::Status::queued());
+    const PrintJob queued = printJob(PrintJob::Status::queued());
     manager.setPrintJobs({queued});
     manager.setIsPrinting(true);
     manager.scheduleProcessing(app.printService());
@@ -195,7 +189,7 @@ TEST_F(PopoverControllerTest, SwitchingAutoPrintOnWalksTheQueueWithoutANewWin)
     AppState &app = makeAppState();
     AutoPrintManager &manager = app.autoPrintManager();
     manager.setIsPrinting(false);
-    manager.setPrintJobs({job(PrintJob::Status::queued())});
+    manager.setPrintJobs({printJob(PrintJob::Status::queued())});
     MenuBarPopoverController popover(app);
 
     popover.setAutoPrinting(true);

@@ -1,6 +1,7 @@
 // The tray popover's widgets and the question asked before quitting with work pending.
 #include "application_shell_fixture.h"
 #include "capture/auction_poller.h"
+#include "print_jobs.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_section_state.h"
 #include "ui/app/application_shell.h"
@@ -22,15 +23,6 @@
 
 namespace quill::testing {
 namespace {
-
-PrintJob queuedJob()
-{
-    PrintJob job;
-    job.id = PrintJob::makeId();
-    job.label = QStringLiteral("@ann $5");
-    job.status = PrintJob::Status::queued();
-    return job;
-}
 
 bool showsText(const QWidget &root, const QString &text)
 {
@@ -87,7 +79,8 @@ TEST_F(PopoverViewTest, RowsFollowTheServices)
     winner.selectedPrinter = QStringLiteral("Desk_Zebra_7F3A9C");
     ASSERT_FALSE(winner.save(0, *m_settings).has_value());
     const QPointer<UserAvatarView> firstAvatar = avatars.first();
-    app.autoPrintManager().setPrintJobs({queuedJob(), queuedJob()});
+    app.autoPrintManager().setPrintJobs(
+        {printJob(PrintJob::Status::queued()), printJob(PrintJob::Status::queued())});
     EXPECT_FALSE(firstAvatar.isNull()) << "the same wins keep their rows";
     EXPECT_TRUE(showsText(popover, QStringLiteral("Desk Zebra")));
     auto *clear = popover.findChild<QAbstractButton *>(QStringLiteral("clearPrintQueue"));
@@ -124,7 +117,7 @@ TEST_F(PopoverViewTest, QuittingFromThePopoverWithALabelQueuedAsksFirst)
 {
     ApplicationShell &shell = makeShell();
     QSignalSpy quit(&shell, &ApplicationShell::quitRequested);
-    shell.appState().autoPrintManager().setPrintJobs({queuedJob()});
+    shell.appState().autoPrintManager().setPrintJobs({printJob(PrintJob::Status::queued())});
     shell.trayController().activate(QRect(600, 0, 22, 22));
     auto *quitRow = shell.popover().findChild<QAbstractButton *>(QStringLiteral("quitQuillmark"));
     ASSERT_NE(quitRow, nullptr);
@@ -147,7 +140,7 @@ TEST_F(PopoverViewTest, ClosingTheWindowWithoutATrayAsksWhileLabelsWait)
     QSignalSpy quit(&shell, &ApplicationShell::quitRequested);
     shell.mainWindow().show();
     ASSERT_TRUE(eventually([&] { return shell.appState().completedStarts() == 1; }));
-    shell.appState().autoPrintManager().setPrintJobs({queuedJob()});
+    shell.appState().autoPrintManager().setPrintJobs({printJob(PrintJob::Status::queued())});
 
     QString asked;
     answerNextQuestion(QStringLiteral("Cancel"), &asked);

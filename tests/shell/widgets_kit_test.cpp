@@ -1,3 +1,4 @@
+#include "ui/widgets/fade_in_effect.h"
 #include "ui/widgets/popover.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/segmented_control.h"
@@ -5,8 +6,8 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 namespace quill {
@@ -61,6 +62,33 @@ TEST(WidgetsPulse, PulsesOnlyWhileShown)
     EXPECT_EQ(pulse->opacity(), 1.0);
     dot->show();
     EXPECT_TRUE(pulse->isPulsing());
+}
+
+TEST(WidgetsFadeIn, FadesOnlyOnScreenAndLeavesNoEffectBehind)
+{
+    QWidget host;
+    auto *card = new QWidget(&host);
+    // Laid out before its window shows: it just appears.
+    EXPECT_EQ(FadeInEffect::start(card), nullptr);
+    EXPECT_EQ(card->graphicsEffect(), nullptr);
+
+    host.show();
+    FadeInEffect *fade = FadeInEffect::start(card, 40);
+    ASSERT_NE(fade, nullptr);
+    EXPECT_TRUE(FadeInEffect::isFading(card));
+    EXPECT_TRUE(card->isVisible()); // shown at once; only the drawing follows
+    EXPECT_LT(fade->opacity(), 0.5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !FadeInEffect::isFading(card); }, 5000));
+    EXPECT_EQ(card->graphicsEffect(), nullptr);
+
+    FadeInEffect::start(card);
+    FadeInEffect::finish(card);
+    EXPECT_FALSE(FadeInEffect::isFading(card));
+
+    // Another effect on the widget is kept.
+    PulseEffect *pulse = PulseEffect::apply(card);
+    EXPECT_EQ(FadeInEffect::start(card), nullptr);
+    EXPECT_EQ(card->graphicsEffect(), pulse);
 }
 
 TEST(WidgetsSpinner, TurnsOnlyWhileShown)

@@ -78,6 +78,8 @@ LiveShowView::LiveShowView(LiveShowController &controller, QWidget *parent)
 {
     setObjectName(QStringLiteral("liveShowView"));
     setWindowTitle(QStringLiteral("Live Show"));
+    // The tab choice belongs to one screen: the controller outlives it, a new screen starts on Sold.
+    m_controller.setSelectedTab(LiveTab::sold);
     fillBackground(this, appBackgroundColor());
 
     // The one view of the marketplace page: it moves between the login panel and

@@ -2,6 +2,7 @@
 
 #include "ui/live/live_controls.h"
 #include "ui/live/show_connect_controller.h"
+#include "ui/widgets/fade_in_effect.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -133,9 +134,19 @@ private:
 class ShowConnectAddressLine final : public QWidget
 {
 public:
-    explicit ShowConnectAddressLine(QWidget *parent) : QWidget(parent)
+    explicit ShowConnectAddressLine(QWidget *parent) : QWidget(parent), m_pulse(new QVariantAnimation(this))
     {
         setObjectName(QStringLiteral("detectedAddress"));
+        // Three swells of the outline, ending bright: up, down, up.
+        m_pulse->setDuration(3 * 800);
+        m_pulse->setKeyValueAt(0.0, 0.0);
+        m_pulse->setKeyValueAt(1.0 / 3, 1.0);
+        m_pulse->setKeyValueAt(2.0 / 3, 0.0);
+        m_pulse->setKeyValueAt(1.0, 1.0);
+        connect(m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+            m_glowLevel = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(value.toReal());
+            update();
+        });
         setAttribute(Qt::WA_NoSystemBackground);
         auto *row = new QHBoxLayout(this);
         row->setContentsMargins(20, 14, 20, 14);
@@ -161,7 +172,15 @@ public:
 
     void setGlow(bool glow)
     {
+        if (glow == m_glow)
+            return;
         m_glow = glow;
+        if (glow && isVisible()) {
+            m_pulse->start();
+        } else {
+            m_pulse->stop();
+            m_glowLevel = glow ? 1.0 : 0.0;
+        }
         update();
     }
 
@@ -170,13 +189,15 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(withAlpha(appAccentColor(), m_glow ? 0.6 : 0.2), 1));
+        painter.setPen(QPen(withAlpha(appAccentColor(), 0.2 + 0.4 * m_glowLevel), 1));
         painter.setBrush(cardHighlightColor());
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
     }
 
 private:
     QLabel *m_text;
+    QVariantAnimation *m_pulse;
+    qreal m_glowLevel = 0;
     bool m_glow = false;
 };
 
@@ -383,7 +404,11 @@ void ShowConnectView::followValidationError()
 
 void ShowConnectView::followCard()
 {
-    m_middle->setCurrentWidget(m_controller->showDetectedCard() ? m_card : m_form);
+    QWidget *shown = m_controller->showDetectedCard() ? m_card : m_form;
+    if (m_middle->currentWidget() == shown)
+        return;
+    m_middle->setCurrentWidget(shown);
+    FadeInEffect::start(shown, 250);
 }
 
 void ShowConnectView::followBadge()
