@@ -155,6 +155,11 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
 
 ShowHistoryView::~ShowHistoryView() = default;
 
+ShowDetailView *ShowHistoryView::detailView() const
+{
+    return m_detail;
+}
+
 void ShowHistoryView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

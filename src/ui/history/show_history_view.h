@@ -43,7 +43,7 @@ public:
     QListView *list() const { return m_list; }
     ShowRowDelegate *rowDelegate() const { return m_delegate; }
     // The open card's view; null while no card is open.
-    ShowDetailView *detailView() const { return m_detail; }
+    ShowDetailView *detailView() const;
     QWidget *dimLayer() const { return m_dim; }
     QWidget *card() const { return m_card; }
 
