@@ -74,11 +74,18 @@ namespace {
 // ("Jan 15, 2026" in en_US, "15 Jan 2026" in en_GB).
 QString mediumDateFormat(const QLocale &locale)
 {
+    // A list formats a thousand dates in one locale: work the format out once.
+    thread_local QLocale cachedLocale(QLocale::C);
+    thread_local QString cachedFormat;
+    if (!cachedFormat.isEmpty() && cachedLocale == locale)
+        return cachedFormat;
     QString format = locale.dateFormat(QLocale::LongFormat);
     static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
     format.remove(weekday);
     format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
-    return format.trimmed();
+    cachedLocale = locale;
+    cachedFormat = format.trimmed();
+    return cachedFormat;
 }
 
 std::optional<qint64> secondsBetween(const std::optional<QString> &start, const std::optional<QString> &end)
