@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "ui/app/dashboard_view.h"
+#include "ui/history/show_history_view.h"
 #include "ui/live/live_show_view.h"
 
 #include <QLabel>
@@ -36,9 +37,12 @@ std::unique_ptr<QWidget> liveShowScreen(AppState &appState, SidebarSelection &)
 {
     return std::make_unique<LiveShowView>(appState);
 }
-std::unique_ptr<QWidget> showsScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> showsScreen(AppState &appState, SidebarSelection &selection)
 {
-    return placeholderScreen(SidebarSection::shows);
+    auto screen = std::make_unique<ShowHistoryView>(showHistoryServices(appState));
+    QObject::connect(screen.get(), &ShowHistoryView::liveShowRequested, &selection,
+                     [&selection] { selection.setValue(SidebarSection::liveShow); }, Qt::QueuedConnection);
+    return screen;
 }
 std::unique_ptr<QWidget> labelDesignerScreen(AppState &, SidebarSelection &)
 {

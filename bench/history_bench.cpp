@@ -1,0 +1,171 @@
+// The Shows screen's work: one show's detail over 2,000 auctions with a search, the
+// history list's order and row texts for 1,000 shows, and a 500-label batch to the
+// private scheduler's TestLabel queue (run through scripts/bench.sh, which starts it).
+#include "backend/show_history_store.h"
+#include "common/settings.h"
+#include "printing/label_appearance_store.h"
+#include "printing/label_section_state.h"
+#include "printing/print_kit_adapter.h"
+#include "printing/print_service.h"
+#include "printing/printer_calibration_store.h"
+#include "printkit/transport/cups_print_transport.h"
+#include "ui/history/batch_print_run.h"
+#include "ui/history/history_texts.h"
+#include "ui/history/show_detail_model.h"
+#include "ui/history/show_history_controller.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+using namespace quill;
+
+namespace {
+
+QList<ServerAuction> manyAuctions(int count)
+{
+    static const QStringList names{"renée", "card_king", "Zulu", "mia.collects", "bo", "crème", "alpha", "ann"};
+    QList<ServerAuction> auctions;
+    for (int i = 0; i < count; ++i) {
+        ServerAuction a;
+        a.id = QStringLiteral("a-%1").arg(i);
+        a.winnerUsername = names.at(i % names.size()) + QString::number(i % 300);
+        a.salePrice = QString::number(1 + i % 97) + QStringLiteral(".50");
+        a.auctionNumber = i + 1;
+        if (i % 3 != 0)
+            a.rawTitle = QStringLiteral("Holographic Café card #%1").arg(i);
+        a.createdAt = QDateTime(QDate(2026, 1, 15), QTime(18, 0), Qt::UTC).addSecs(i).toString(Qt::ISODate);
+        auctions.append(a);
+    }
+    return auctions;
+}
+
+void BM_DetailModel2000WithSearch(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    Settings settings(folder.filePath(QStringLiteral("settings.ini")));
+    PrintKitAdapter adapter;
+    ShowHistoryStore store;
+    ShowSummary show;
+    show.id = QStringLiteral("show-1");
+    show.status = QStringLiteral("completed");
+    show.startedAt = QStringLiteral("2026-01-15T18:00:00Z");
+    show.endedAt = QStringLiteral("2026-01-15T21:05:00Z");
+    ShowAuctionsResponse response;
+    response.auctions = manyAuctions(2000);
+    response.stats.auctionCount = 2000;
+    response.stats.revenue = QStringLiteral("98000.00");
+    response.stats.uniqueBuyers = 2400;
+    ShowDetailModel model(show, ShowDetailServices{.store = store,
+                                                   .printAdapter = adapter,
+                                                   .settings = settings,
+                                                   .printer = nullptr,
+                                                   .isStaff = {}});
+    if (state.range(0) == 0)
+        model.setResponse(response);
+    bool flip = false;
+    for (auto _ : state) {
+        // With 1: a fresh answer each time (groups, box numbers, folding once per text).
+        if (state.range(0) == 1)
+            model.setResponse(response);
+        model.setSearchText(flip ? QStringLiteral("CAFE CARD #1") : QStringLiteral("RENEE1"));
+        flip = !flip;
+        benchmark::DoNotOptimize(model.filteredAuctions().size());
+        benchmark::DoNotOptimize(model.filteredBuyerGroups().size());
+        benchmark::DoNotOptimize(model.statCards().size());
+    }
+}
+BENCHMARK(BM_DetailModel2000WithSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_HistoryOrderAndRowTexts1000(benchmark::State &state)
+{
+    QList<ShowSummary> shows;
+    for (int i = 0; i < 1000; ++i) {
+        ShowSummary s;
+        s.id = QString::number(i);
+        s.title = QStringLiteral("Ann is live - Cards - Friday night #%1 - Whatnot: Live").arg(i);
+        s.status = i % 50 == 0 ? QStringLiteral("live") : QStringLiteral("completed");
+        s.createdAt = QDateTime(QDate(2025, 1, 1), QTime(18, 0), Qt::UTC).addDays(i % 400).toString(Qt::ISODateWithMs);
+        s.auctionCount = i;
+        shows.append(s);
+    }
+    const QLocale locale(QLocale::English, QLocale::UnitedStates);
+    const QTimeZone zone = QTimeZone::utc();
+    for (auto _ : state) {
+        const QList<ShowSummary> ordered = orderedShows(shows);
+        qsizetype length = 0;
+        for (const ShowSummary &show : ordered)
+            length += showRowTexts(show, locale, zone).date.size();
+        benchmark::DoNotOptimize(length);
+    }
+}
+BENCHMARK(BM_HistoryOrderAndRowTexts1000)->Unit(benchmark::kMillisecond);
+
+// 500 winner labels through the batch run and the print service to TestLabel; reports
+// labels per second and the longest the event loop went without turning.
+void BM_Batch500ToCups(benchmark::State &state, LabelMedia media)
+{
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
+        state.SkipWithError("CUPS_SERVER is not set: run scripts/bench.sh");
+        return;
+    }
+    QTemporaryDir folder;
+    Settings settings(folder.filePath(QStringLiteral("settings.ini")));
+    LabelSectionState saved = LabelSectionState::defaults(0);
+    saved.selectedMedia = media;
+    saved.save(0, settings);
+    PrinterCalibrationStore calibration(&settings);
+    LabelAppearanceStore appearance(settings, QString());
+    appearance.setColorMode(LabelColorMode::blackAndWhite);
+    PrintKitAdapterSetup setup;
+    setup.calibration = &calibration;
+    PrintKitAdapter adapter(std::move(setup));
+    adapter.cupsTransport().setDebugCopyFolder(QString());
+    PrintService service(adapter, &appearance);
+    const QList<ServerAuction> auctions = manyAuctions(500);
+    const QHash<QString, int> boxes = boxNumberMap(auctions);
+    qint64 longestStall = 0;
+    for (auto _ : state) {
+        BatchPrintJobs jobs;
+        jobs.printer = QStringLiteral("TestLabel");
+        jobs.auctions = auctions;
+        jobs.boxNumbers = boxes;
+        jobs.showTitle = QStringLiteral("Friday night");
+        auto *run = new BatchPrintRun(std::move(jobs), std::make_shared<PrintServiceShowPrinter>(service), settings,
+                                      &service);
+        QEventLoop loop;
+        int failed = 0;
+        QObject::connect(run, &BatchPrintRun::finished, &loop, [&] {
+            failed = run->failedCount();
+            loop.quit();
+        });
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+            longestStall = std::max(longestStall, sinceTick.restart());
+        });
+        ticker.start();
+        run->start();
+        loop.exec();
+        if (failed > 0) {
+            state.SkipWithError("labels failed to print");
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 500);
+    state.counters["longestStallMs"] = double(longestStall);
+}
+BENCHMARK_CAPTURE(BM_Batch500ToCups, shipping4x6, LabelMedia::shipping4x6())
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch500ToCups, small225x125, LabelMedia::rect225x125())
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+} // namespace

@@ -1,0 +1,74 @@
+// A reprint's box number is the one on the parcel: the show detail numbers buyers as
+// the live show did, both for a resumed show and for wins printed live and uploaded
+// one by one to the stand-in backend.
+#include "../live/live_fixture.h"
+#include "run_sync.h"
+#include "ui/history/history_texts.h"
+
+using namespace quill;
+using namespace quill::testing;
+
+namespace {
+
+class BoxNumberAgreement : public LiveFixture
+{
+protected:
+    ShowAuctionsResponse fetch(const QString &showId)
+    {
+        const auto response = runSync(m_app->showHistoryStore().fetchShowAuctions(showId));
+        EXPECT_TRUE(response.has_value());
+        return response.value_or(ShowAuctionsResponse{});
+    }
+};
+
+} // namespace
+
+TEST_F(BoxNumberAgreement, ResumedShowNumbersBuyersAsTheDetailDoes)
+{
+    standin::StandinShow show;
+    show.userId = kSeller;
+    show.title = QStringLiteral("Resumed");
+    show.status = QStringLiteral("live");
+    const QString showId = m_backend.addShow(show);
+    // Stored out of time order, with a tie and an unreadable time.
+    const QList<std::tuple<QString, QString, int>> wins{
+        {"zed", "2026-01-15T10:05:00Z", 5}, {"amy", "2026-01-15T10:01:00Z", 1}, {"bob", "2026-01-15T10:03:00Z", 3},
+        {"amy", "2026-01-15T10:04:00Z", 4}, {"cat", "2026-01-15T10:03:00Z", 2}, {"dan", "sometime", 6}};
+    for (const auto &[winner, createdAt, number] : wins) {
+        standin::StandinAuction auction;
+        auction.showId = showId;
+        auction.winnerUsername = winner;
+        auction.salePrice = QStringLiteral("5");
+        auction.auctionNumber = number;
+        auction.createdAt = createdAt;
+        m_backend.addAuction(auction);
+    }
+    startApp();
+    const ShowAuctionsResponse response = fetch(showId);
+    ASSERT_EQ(response.auctions.size(), 6);
+
+    SoldAuctionRoad road(poller(), autoPrint(), m_app->printService(), nullptr);
+    road.restore(response.auctions);
+    const QHash<QString, int> detail = boxNumberMap(response.auctions);
+    EXPECT_EQ(detail, autoPrint().boxNumbers());
+    EXPECT_EQ(detail.value("amy"), 1);
+    EXPECT_EQ(detail.value("dan"), 5);
+}
+
+TEST_F(BoxNumberAgreement, WinsPrintedLiveAndUploadedGetTheSameNumbersInTheDetail)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    for (const auto &[winner, number] :
+         QList<std::pair<QString, int>>{{"x", 1}, {"y", 2}, {"x", 3}, {"z", 4}, {"w", 5}, {"y", 6}}) {
+        showWin(winner, QStringLiteral("4"), number);
+        // One by one: each win is printed and uploaded before the next comes.
+        ASSERT_TRUE(eventually([&] { return backendAuctions().size() == number && printedAll(); }));
+    }
+    const QList<standin::StandinShow> shows = m_backend.shows(kSeller);
+    ASSERT_EQ(shows.size(), 1);
+    const QHash<QString, int> live = autoPrint().boxNumbers();
+    EXPECT_EQ(live, (QHash<QString, int>{{"x", 1}, {"y", 2}, {"z", 3}, {"w", 4}}));
+    EXPECT_EQ(boxNumberMap(fetch(shows.first().id).auctions), live);
+}

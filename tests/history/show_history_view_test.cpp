@@ -1,0 +1,171 @@
+// The Shows screen's wiring: rows open the card, the dim layer closes it and the card
+// does not, the live badge jumps, staff alone may delete, a late fetch is dropped, and
+// without a printer the print buttons do nothing while the previews still open.
+#include "history_views_fixture.h"
+#include "ui/history/label_preview_sheet.h"
+#include "ui/history/show_detail_lists.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QToolButton>
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace quill;
+using namespace quill::testing;
+
+namespace {
+
+using ShowHistoryScreen = HistoryViewsFixture;
+
+} // namespace
+
+TEST_F(ShowHistoryScreen, ListsLiveFirstAndARowOpensTheCardThatOnlyTheDimLayerCloses)
+{
+    seedShow("Old show", "completed", "2026-01-01T10:00:00Z", {{"ann", "5"}});
+    seedShow("Live now", "live", "2025-12-01T10:00:00Z");
+    seedShow("Newer show", "completed", "2026-01-10T10:00:00Z");
+    ShowHistoryView &view = openScreen();
+    QAbstractItemModel *model = view.list()->model();
+    EXPECT_EQ(model->index(0, 0).data().toString(), "Live now");
+    EXPECT_EQ(model->index(1, 0).data().toString(), "Newer show");
+    EXPECT_EQ(model->index(2, 0).data().toString(), "Old show");
+
+    ShowDetailView &detail = openCard(2);
+    EXPECT_EQ(detail.model().show().title, "Old show");
+    EXPECT_FALSE(view.card()->isHidden());
+    // A click on the card itself leaves it open.
+    QTest::mouseClick(view.card(), Qt::LeftButton, {}, QPoint(view.card()->width() / 2, 40));
+    EXPECT_NE(view.detailView(), nullptr);
+    // A click on the dim layer outside the card closes it.
+    QTest::mouseClick(view.dimLayer(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(view.detailView(), nullptr);
+    EXPECT_TRUE(view.card()->isHidden());
+
+    // The close control closes it as well.
+    ShowDetailView &again = openCard(1);
+    auto *close = again.findChild<QToolButton *>(QStringLiteral("closeDetail"));
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_EQ(view.detailView(), nullptr);
+}
+
+TEST_F(ShowHistoryScreen, LiveBadgeAndLiveTitleJumpToTheLiveShow)
+{
+    seedShow("Live now", "live", "2026-01-01T10:00:00Z");
+    ShowHistoryView &view = openScreen();
+    QSignalSpy jumps(&view, &ShowHistoryView::liveShowRequested);
+    const QRect row = view.list()->visualRect(view.list()->model()->index(0, 0));
+    QTest::mouseClick(view.list()->viewport(), Qt::LeftButton, {},
+                      ShowRowDelegate::badgeRect(row, QStringLiteral("live")).center());
+    EXPECT_EQ(jumps.count(), 1);
+    EXPECT_EQ(view.detailView(), nullptr) << "the badge jumps; it does not open the card";
+
+    ShowDetailView &detail = openCard(0);
+    auto *title = detail.findChild<QPushButton *>(QStringLiteral("liveTitle"));
+    ASSERT_NE(title, nullptr);
+    QTest::mouseClick(title, Qt::LeftButton);
+    EXPECT_EQ(jumps.count(), 2);
+}
+
+TEST_F(ShowHistoryScreen, NoDeleteForSellers)
+{
+    seedShow("Mine", "completed", "2026-01-01T10:00:00Z");
+    ShowHistoryView &view = openScreen();
+    ShowDetailView &detail = openCard(0);
+    EXPECT_FALSE(detail.model().isStaff());
+    EXPECT_TRUE(detail.deleteButton()->isHidden() || detail.deleteButton()->parentWidget()->isHidden());
+    detail.requestDelete();
+    EXPECT_EQ(detail.deleteConfirmation(), nullptr);
+    (void)view;
+}
+
+TEST_F(ShowHistoryScreen, StaffDeleteRemovesTheShowFromTheList)
+{
+    seedShow("Keep", "completed", "2026-01-02T10:00:00Z");
+    const QString doomed = seedShow("Doomed", "completed", "2026-01-01T10:00:00Z", {{"ann", "5"}});
+    ShowHistoryView &view = openScreen(QStringLiteral("ops@quillmark.app"));
+    ShowDetailView &detail = openCard(1);
+    ASSERT_TRUE(detail.model().isStaff());
+    EXPECT_FALSE(detail.deleteButton()->isHidden());
+    QTest::mouseClick(detail.deleteButton(), Qt::LeftButton);
+    QMessageBox *question = detail.deleteConfirmation();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(question->text(),
+              "This will permanently delete \"Doomed\" and all its auction data. This cannot be undone.");
+    auto *confirm = question->findChild<QPushButton *>(QStringLiteral("confirmDelete"));
+    ASSERT_NE(confirm, nullptr);
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return view.list()->model()->rowCount() == 1; }));
+    EXPECT_EQ(view.list()->model()->index(0, 0).data().toString(), "Keep");
+    EXPECT_FALSE(m_backend.show(doomed).has_value());
+    // The card stays on the deleted show until the seller closes it.
+    EXPECT_NE(view.detailView(), nullptr);
+}
+
+TEST_F(ShowHistoryScreen, AFailedDeleteSaysWhyInTheCard)
+{
+    const QString id = seedShow("Stuck", "completed", "2026-01-01T10:00:00Z");
+    ShowHistoryView &view = openScreen(QStringLiteral("ops@quillmark.app"));
+    ShowDetailView &detail = openCard(0);
+    standin::Fault failure;
+    failure.kind = standin::Fault::Kind::Status;
+    failure.statusCode = 500;
+    m_backend.setFault(QStringLiteral("DELETE"), QStringLiteral("/api/shows/") + id + QLatin1Char('*'), failure);
+    detail.model().confirmDelete();
+    auto *message = detail.findChild<QLabel *>(QStringLiteral("detailMessage"));
+    ASSERT_TRUE(eventually([&] { return !message->isHidden(); }));
+    EXPECT_TRUE(message->text().startsWith("Failed to delete show: ")) << qPrintable(message->text());
+    EXPECT_EQ(view.list()->model()->rowCount(), 1);
+}
+
+TEST_F(ShowHistoryScreen, AnAnswerForAClosedCardIsDropped)
+{
+    const QString id = seedShow("Slow", "completed", "2026-01-01T10:00:00Z", {{"ann", "5"}});
+    ShowHistoryView &view = openScreen();
+    standin::Fault hold;
+    hold.kind = standin::Fault::Kind::Hold;
+    hold.statusCode = 0;
+    m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/shows/") + id + QStringLiteral("/auctions*"), hold);
+    clickRow(0);
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() == 1; }));
+    QPointer<ShowDetailView> first = view.detailView();
+    view.closeShow();
+    ASSERT_TRUE(eventually([&] { return first.isNull(); }));
+    m_backend.clearFaults();
+    m_backend.releaseHeld();
+    // The held answer arrives for nobody; a new card loads its own.
+    ShowDetailView &second = openCard(0);
+    EXPECT_EQ(second.model().response()->auctions.size(), 1);
+}
+
+TEST_F(ShowHistoryScreen, WithoutAPrinterPrintButtonsDoNothingAndThePreviewStillOpens)
+{
+    seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "25"}, {"bo", "5"}});
+    openScreen();
+    ShowDetailView &detail = openCard(0);
+    detail.model().setSelectedTab(DetailTab::auctions);
+    QListView *list = detail.auctionsList();
+    ASSERT_TRUE(list->isVisible());
+    const QModelIndex first = list->model()->index(0, 0);
+    EXPECT_FALSE(first.data(ShowAuctionsListModel::canPrintRole).toBool());
+    const DetailRowGeometry parts = AuctionRowDelegate::geometry(list->visualRect(first).adjusted(0, 0, 0, -1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, parts.printButton.center());
+    EXPECT_FALSE(detail.model().isPrintingAuction(first.data(ShowAuctionsListModel::idRole).toString()));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, parts.previewButton.center());
+    ASSERT_NE(detail.labelPreview(), nullptr);
+    ASSERT_NE(detail.labelPreview()->pageView(), nullptr);
+    detail.labelPreview()->close();
+
+    detail.model().setSelectedTab(DetailTab::buyers);
+    QListView *buyers = detail.buyersList();
+    const QModelIndex top = buyers->model()->index(0, 0);
+    const DetailRowGeometry buyerParts = BuyerRowDelegate::geometry(buyers->visualRect(top));
+    const int collapsed = buyers->visualRect(top).height();
+    QTest::mouseClick(buyers->viewport(), Qt::LeftButton, {}, buyerParts.expandButton.center());
+    EXPECT_TRUE(detail.model().isExpanded("ann"));
+    EXPECT_GT(buyers->visualRect(buyers->model()->index(0, 0)).height(), collapsed);
+    QTest::mouseClick(buyers->viewport(), Qt::LeftButton, {}, buyerParts.previewButton.center());
+    ASSERT_NE(detail.packingSlipPreview(), nullptr);
+    EXPECT_EQ(detail.packingSlipPreview()->pageViews().size(), 1);
+}
