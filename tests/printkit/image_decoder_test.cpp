@@ -9,6 +9,8 @@
 namespace printkit {
 namespace {
 
+using quill::testing::encodedAsHeic;
+
 // A 40×20 picture: red on the left half, transparent blue on the right.
 QImage samplePicture()
 {
@@ -62,7 +64,7 @@ TEST(ImageDecoderTest, ReadsEveryFormatALogoOrTemplateMayHold)
         {"png", encodedWithQt(picture, "png"), ImageFormat::png, true, 0},
         {"jpeg", encodedWithQt(picture, "jpeg"), ImageFormat::jpeg, false, 40},
         {"tiff", encodedWithQt(picture, "tiff"), ImageFormat::tiff, true, 0},
-        {"heic", quill::testing::encodedAsHeic(picture), ImageFormat::heic, false, 40},
+        {"heic", encodedAsHeic(picture), ImageFormat::heic, false, 40},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

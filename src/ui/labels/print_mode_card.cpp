@@ -46,8 +46,9 @@ PrintModeSection::PrintModeSection(LabelAppearanceStore &store, QWidget *parent)
       m_description(styledLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), this))
 {
     setObjectName(QStringLiteral("printModeSection"));
+    // "&" would mark a shortcut letter: "Black & White" is shown as written.
     for (const LabelColorMode mode : kAllLabelColorModes)
-        m_picker->addSegment(rawValue(mode));
+        m_picker->addSegment(rawValue(mode).replace(QLatin1Char('&'), QStringLiteral("&&")));
     m_picker->setMaximumWidth(320);
     body()->addWidget(m_picker);
     body()->addWidget(m_description);

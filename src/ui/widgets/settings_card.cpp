@@ -19,8 +19,9 @@ SettingsCard::SettingsCard(const QString &title, const QString &subtitle, Kind k
     : Card(parent), m_kind(kind), m_body(new QVBoxLayout(this))
 {
     setCornerRadius(kRadius);
-    setContentsMargins(16, 16, 16, 17);
-    m_body->setContentsMargins(0, 0, 0, 0);
+    // The inset lives on the layout, where a style's polish cannot reset it.
+    setContentsMargins(0, 0, 0, 0);
+    m_body->setContentsMargins(16, 16, 16, 17);
     m_body->setSpacing(12);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
