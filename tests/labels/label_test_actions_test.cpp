@@ -5,6 +5,12 @@
 #include "printing/label_bitmap_pipeline.h"
 #include "run_sync.h"
 #include "ui/labels/label_test_actions.h"
+#include "ui/labels/labels_status.h"
+#include "ui/labels/print_error_row.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
+
+#include <QPushButton>
 
 #include <QSignalSpy>
 
@@ -239,6 +245,60 @@ TEST_F(LabelTestActionsTest, PackingSlipPagesFollowTheMediumAndScale)
     EXPECT_EQ(small.constLast().as<GroupedLabelView>()->total.toMoneyString(), QStringLiteral("188.68"));
     // A medium that cannot be printed on has no pages rather than an error on screen.
     EXPECT_TRUE(m_actions->packingSlipPages(LabelVariant::bold, LabelMedia{}, Orientation::portrait, 1.0).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(LabelsStatusTest, HeaderStatusAndCount)
+{
+    using printkit::CUPSQueueState;
+    const auto printer = [](const char *name, CUPSQueueState state) {
+        PrinterInfo info;
+        info.name = QString::fromLatin1(name);
+        info.queueState = state;
+        return info;
+    };
+    const QList<PrinterInfo> fine{printer("A", CUPSQueueState::idle), printer("B", CUPSQueueState::processing)};
+    QList<PrinterInfo> oneStopped = fine;
+    oneStopped.append(printer("C", CUPSQueueState::stopped));
+    struct Case
+    {
+        bool connected;
+        QList<PrinterInfo> printers;
+        const char *text;
+        QColor color;
+    };
+    const Case cases[] = {
+        {false, {}, "Disconnected", systemColor(SystemColor::red)},
+        {false, oneStopped, "Disconnected", systemColor(SystemColor::red)},
+        {true, oneStopped, "Queue Stopped", systemColor(SystemColor::orange)},
+        {true, fine, "Connected", brandGreenColor()},
+    };
+    for (const Case &c : cases) {
+        const LabelsStatus status = LabelsStatus::of(c.connected, c.printers);
+        EXPECT_EQ(status.text, QLatin1String(c.text));
+        EXPECT_EQ(status.color, c.color) << c.text;
+    }
+    EXPECT_EQ(printerCountText(0), QStringLiteral("0 printers"));
+    EXPECT_EQ(printerCountText(1), QStringLiteral("1 printer"));
+    EXPECT_EQ(printerCountText(3), QStringLiteral("3 printers"));
+}
+
+TEST_F(LabelTestActionsTest, ErrorRowShowsTheFailureUntilDismissed)
+{
+    QWidget screen;
+    auto *row = new PrintErrorRow(*m_actions, &screen);
+    screen.show();
+    EXPECT_TRUE(row->isHidden());
+    m_cups.refuse(kQueue, QStringLiteral("lp: <b>Destination</b> is not accepting jobs."));
+    runSync(m_actions->printBoxTest(LabelVariant::bold, kQueue, LabelMedia::rect1x2(), Orientation::landscape));
+    EXPECT_FALSE(row->isHidden());
+    EXPECT_EQ(row->text(), QStringLiteral("lp: <b>Destination</b> is not accepting jobs."));
+    row->dismissButton()->click();
+    EXPECT_TRUE(row->isHidden());
+    EXPECT_EQ(m_actions->printError(), std::nullopt);
 }
 
 } // namespace
