@@ -50,7 +50,8 @@ TEST_F(LabelTestActionsTest, SamplePackingSlipAddsUpToItsTotal)
         EXPECT_FALSE(items.at(i).title.isEmpty());
     }
     EXPECT_EQ(LabelTestSamples::packingSlipTotal().toMoneyString(), QStringLiteral("188.68"));
-    const auto *winner = LabelTestSamples::winner().as<LabelContent::Individual>();
+    const LabelContent sample = LabelTestSamples::winner();
+    const auto *winner = sample.as<LabelContent::Individual>();
     ASSERT_NE(winner, nullptr);
     EXPECT_EQ(winner->price, QStringLiteral("$45.00"));
     EXPECT_EQ(winner->auctionNumber, 17);
