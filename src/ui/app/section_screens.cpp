@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/app/dashboard_view.h"
 #include "ui/history/show_history_view.h"
+#include "ui/labels/settings_view.h"
 #include "ui/live/live_show_view.h"
 
 #include <QLabel>
@@ -52,9 +53,10 @@ std::unique_ptr<QWidget> printersScreen(AppState &, SidebarSelection &)
 {
     return placeholderScreen(SidebarSection::printers);
 }
-std::unique_ptr<QWidget> settingsScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> settingsScreen(AppState &appState, SidebarSelection &selection)
 {
-    return placeholderScreen(SidebarSection::settings);
+    return std::make_unique<SettingsView>(appState,
+                                          [&selection] { selection.setValue(SidebarSection::liveShow); });
 }
 
 } // namespace

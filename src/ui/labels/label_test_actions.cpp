@@ -1,0 +1,174 @@
+#include "ui/labels/label_test_actions.h"
+
+#include "app/app_state.h"
+#include "backend/auth_manager.h"
+#include "backend/zav_api_client.h"
+#include "common/detached_task.h"
+#include "common/error.h"
+#include "common/user_scoped.h"
+#include "printing/label_appearance_store.h"
+#include "printing/print_service.h"
+
+#include <QLoggingCategory>
+
+namespace quill {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcTestPrint, "app.quillmark.Quillmark.PrinterStatusView")
+
+const QString kShowTitle = QStringLiteral("Test Show");
+const QString kWinner = QStringLiteral("cardshark_mike");
+const QString kBoxBuyer = QStringLiteral("vintage_finds22");
+
+} // namespace
+
+namespace LabelTestSamples {
+
+LabelContent winner()
+{
+    return LabelContent::individual(kWinner, QStringLiteral("$45.00"), 17, 3,
+                                    QStringLiteral("Holo Dragon Card PSA 9"), kShowTitle);
+}
+
+LabelContent box()
+{
+    return LabelContent::box(kBoxBuyer, 3, kShowTitle);
+}
+
+QList<GroupedItem> packingSlipItems()
+{
+    static const QList<GroupedItem> items{
+        {1, QStringLiteral("Booster Pack"), QStringLiteral("22.50")},
+        {3, QStringLiteral("Foil Rare"), QStringLiteral("15.00")},
+        {5, QStringLiteral("Sleeve Set"), QStringLiteral("12.24")},
+        {7, QStringLiteral("Promo Card"), QStringLiteral("8.50")},
+        {9, QStringLiteral("Graded Slab"), QStringLiteral("31.00")},
+        {11, QStringLiteral("Mystery Pack"), QStringLiteral("6.75")},
+        {14, QStringLiteral("Deck Box"), QStringLiteral("19.00")},
+        {16, QStringLiteral("Sticker Sheet"), QStringLiteral("4.50")},
+        {18, QStringLiteral("Starter Deck"), QStringLiteral("27.00")},
+        {21, QStringLiteral("Playmat"), QStringLiteral("11.25")},
+        {23, QStringLiteral("Coin Set"), QStringLiteral("9.00")},
+        {25, QStringLiteral("Binder Page"), QStringLiteral("14.50")},
+        {28, QStringLiteral("Bulk Lot"), QStringLiteral("7.44")},
+    };
+    return items;
+}
+
+Decimal packingSlipTotal()
+{
+    Decimal total;
+    for (const GroupedItem &item : packingSlipItems())
+        total = total.checkedAdd(Decimal::fromString(item.price).value_or(Decimal())).value_or(total);
+    return total;
+}
+
+LabelContent packingSlip()
+{
+    return LabelContent::grouped(kBoxBuyer, packingSlipItems(), packingSlipTotal(), kShowTitle);
+}
+
+} // namespace LabelTestSamples
+
+LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings,
+                                   QObject *parent)
+    : QObject(parent), m_services{&printService, &api, settings}
+{
+}
+
+LabelTestActions::LabelTestActions(AppState &appState, QObject *parent)
+    : LabelTestActions(appState.printService(), appState.authManager().api(), &appState.settings(), parent)
+{
+}
+
+LabelTestActions::~LabelTestActions() = default;
+
+void LabelTestActions::dismissError()
+{
+    setPrintError(std::nullopt);
+}
+
+void LabelTestActions::setPrintError(std::optional<QString> error)
+{
+    if (error == m_printError)
+        return;
+    m_printError = std::move(error);
+    Q_EMIT printErrorChanged(m_printError);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::printWinnerTest(LabelVariant style, QString printer, LabelMedia media,
+                                                           Orientation orientation)
+{
+    return finish(m_services.printService->printContent(std::move(printer), LabelTestSamples::winner(), style,
+                                                        std::move(media), orientation),
+                  m_services, this, true);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::printBoxTest(LabelVariant style, QString printer, LabelMedia media,
+                                                        Orientation orientation)
+{
+    return finish(m_services.printService->printContent(std::move(printer), LabelTestSamples::box(), style,
+                                                        std::move(media), orientation),
+                  m_services, this, true);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::printPackingSlipTest(LabelVariant style, QString printer,
+                                                                LabelMedia media, Orientation orientation)
+{
+    return finish(m_services.printService->printLabel(std::move(printer), kBoxBuyer,
+                                                      LabelTestSamples::packingSlipItems(),
+                                                      LabelTestSamples::packingSlipTotal(), kShowTitle, style,
+                                                      std::move(media), orientation),
+                  m_services, this, true);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::printCalibration(QString printer, LabelMedia media,
+                                                            Orientation orientation)
+{
+    return finish(m_services.printService->printCalibration(std::move(printer), std::move(media), orientation),
+                  m_services, this, false);
+}
+
+QList<AnyLabelView> LabelTestActions::packingSlipPages(LabelVariant style, const LabelMedia &media,
+                                                       Orientation orientation, double scale) const
+{
+    try {
+        return LabelTestSamples::packingSlip().pages(
+            style, media, orientation, m_services.printService->appearanceStore().appearance(), scale);
+    } catch (const std::exception &error) {
+        qCWarning(lcTestPrint, "Sample packing slip not laid out: %s", qUtf8Printable(errorMessage(error)));
+        return {};
+    }
+}
+
+// Holds no `this`: the screen may be rebuilt while the print runs.
+QCoro::Task<PrintResult> LabelTestActions::finish(QCoro::Task<PrintResult> print, Services services,
+                                                  QPointer<LabelTestActions> actions, bool marksOnboarding)
+{
+    const PrintResult result = co_await std::move(print);
+    if (actions)
+        actions->setPrintError(result.ok ? std::nullopt : std::optional<QString>(result.message));
+    if (result.ok && marksOnboarding) {
+        if (services.settings)
+            UserScoped::setValue(onboardingFlagKey, true, *services.settings);
+        else
+            UserScoped::setValue(onboardingFlagKey, true);
+        startDetached(reportTestPrint(services.api), lcTestPrint(), "The test print's onboarding report");
+    }
+    co_return result;
+}
+
+QCoro::Task<> LabelTestActions::reportTestPrint(QPointer<ZavAPIClient> api)
+{
+    if (!api)
+        co_return;
+    try {
+        co_await api->completeOnboardingStep(onboardingSlug, onboardingStep);
+    } catch (const std::exception &error) {
+        // The local flag stands; the backend learns of the step with the next test print.
+        qCDebug(lcTestPrint, "Onboarding step not reported: %s", qUtf8Printable(errorMessage(error)));
+    }
+}
+
+} // namespace quill

@@ -1,0 +1,52 @@
+#include "ui/widgets/settings_card.h"
+
+#include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+constexpr qreal kRadius = 12;
+
+} // namespace
+
+SettingsCard::SettingsCard(const QString &title, const QString &subtitle, Kind kind, QWidget *parent)
+    : Card(parent), m_kind(kind), m_body(new QVBoxLayout(this))
+{
+    setCornerRadius(kRadius);
+    // The inset lives on the layout, where a style's polish cannot reset it.
+    setContentsMargins(0, 0, 0, 0);
+    m_body->setContentsMargins(16, 16, 16, 17);
+    m_body->setSpacing(12);
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(2);
+    auto *heading = styledLabel(title, textFont(TextStyle::headline), primaryTextColor(), this);
+    heading->setObjectName(QStringLiteral("cardTitle"));
+    titles->addWidget(heading);
+    titles->addWidget(styledLabel(subtitle, textFont(TextStyle::caption), secondaryTextColor(), this));
+    m_body->addLayout(titles);
+}
+
+void SettingsCard::paintEvent(QPaintEvent *event)
+{
+    if (m_kind == Kind::regular) {
+        Card::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRectF frame(rect());
+    paintCardFrame(painter, frame, fillColor(), kRadius, false);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor stroke = QColor::fromRgbF(1.0f, 0.6f, 0.0f);
+    stroke.setAlphaF(0.3f);
+    painter.setPen(QPen(stroke, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(frame.adjusted(0.5, 0.5, -0.5, -1.0), kRadius, kRadius);
+}
+
+} // namespace quill
