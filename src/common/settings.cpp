@@ -58,6 +58,11 @@ Settings &Settings::shared()
     return *settings;
 }
 
+Settings *Settings::installed()
+{
+    return g_shared.load();
+}
+
 Settings *Settings::setShared(Settings *settings)
 {
     return g_shared.exchange(settings);

@@ -30,6 +30,8 @@ public:
 
     // The store installed at start-up; throws quill::Error when none is installed.
     static Settings &shared();
+    // The installed store, or none.
+    static Settings *installed();
     // Installs `settings` (not owned; nullptr uninstalls) and returns the one it replaces,
     // so a test can put it back. A store uninstalls itself when destroyed.
     static Settings *setShared(Settings *settings);

@@ -42,25 +42,40 @@ LabelAppearanceStore &LabelAppearanceStore::shared()
     return *store;
 }
 
+Settings &LabelAppearanceStore::settings() const
+{
+    return m_settings ? *m_settings : Settings::shared();
+}
+
+const Settings *LabelAppearanceStore::settingsInUse() const
+{
+    return m_settings ? m_settings : Settings::installed();
+}
+
 LabelAppearanceStore::LabelAppearanceStore(QObject *parent)
-    : LabelAppearanceStore(Settings::shared(), logoPathOrEmpty(), parent)
+    : LabelAppearanceStore(nullptr, logoPathOrEmpty(), parent)
 {
 }
 
 LabelAppearanceStore::LabelAppearanceStore(Settings &settings, QString logoPath, QObject *parent)
-    : QObject(parent), m_settings(settings), m_logoPath(std::move(logoPath))
+    : LabelAppearanceStore(&settings, std::move(logoPath), parent)
+{
+}
+
+LabelAppearanceStore::LabelAppearanceStore(Settings *store, QString logoPath, QObject *parent)
+    : QObject(parent), m_settings(store), m_logoPath(std::move(logoPath))
 {
     // A known stored text is taken and written back; anything else keeps the start value.
-    if (const auto choice = labelFontChoiceFromRawValue(m_settings.stringValue(fontKey))) {
-        m_settings.setString(fontKey, rawValue(*choice));
+    if (const auto choice = labelFontChoiceFromRawValue(settings().stringValue(fontKey))) {
+        settings().setString(fontKey, rawValue(*choice));
         m_fontChoice = *choice;
     }
-    if (const auto mode = labelColorModeFromRawValue(m_settings.stringValue(colorModeKey))) {
-        m_settings.setString(colorModeKey, rawValue(*mode));
+    if (const auto mode = labelColorModeFromRawValue(settings().stringValue(colorModeKey))) {
+        settings().setString(colorModeKey, rawValue(*mode));
         m_colorMode = *mode;
     }
-    if (const auto style = labelVariantFromRawValue(m_settings.stringValue(styleKey))) {
-        m_settings.setString(styleKey, rawValue(*style));
+    if (const auto style = labelVariantFromRawValue(settings().stringValue(styleKey))) {
+        settings().setString(styleKey, rawValue(*style));
         m_style = *style;
     }
     loadLogo();
@@ -98,7 +113,7 @@ template <typename Apply> void LabelAppearanceStore::forEachPeer(Apply apply)
     {
         QMutexLocker lock(&g_storesMutex);
         for (LabelAppearanceStore *store : std::as_const(g_stores))
-            if (store != this && &store->m_settings == &m_settings && store->m_logoPath == m_logoPath)
+            if (store != this && store->settingsInUse() == settingsInUse() && store->m_logoPath == m_logoPath)
                 peers.append(store);
     }
     for (LabelAppearanceStore *store : std::as_const(peers))
@@ -139,7 +154,7 @@ void LabelAppearanceStore::applyLogo(const std::optional<QImage> &logo)
 
 void LabelAppearanceStore::setFontChoice(LabelFontChoice choice)
 {
-    m_settings.setString(fontKey, rawValue(choice));
+    settings().setString(fontKey, rawValue(choice));
     commitSettings();
     applyFontChoice(choice);
     forEachPeer([choice](LabelAppearanceStore &peer) { peer.applyFontChoice(choice); });
@@ -147,7 +162,7 @@ void LabelAppearanceStore::setFontChoice(LabelFontChoice choice)
 
 void LabelAppearanceStore::setColorMode(LabelColorMode mode)
 {
-    m_settings.setString(colorModeKey, rawValue(mode));
+    settings().setString(colorModeKey, rawValue(mode));
     commitSettings();
     applyColorMode(mode);
     forEachPeer([mode](LabelAppearanceStore &peer) { peer.applyColorMode(mode); });
@@ -155,7 +170,7 @@ void LabelAppearanceStore::setColorMode(LabelColorMode mode)
 
 void LabelAppearanceStore::setStyle(LabelVariant style)
 {
-    m_settings.setString(styleKey, rawValue(style));
+    settings().setString(styleKey, rawValue(style));
     commitSettings();
     applyStyle(style);
     forEachPeer([style](LabelAppearanceStore &peer) { peer.applyStyle(style); });
@@ -163,7 +178,7 @@ void LabelAppearanceStore::setStyle(LabelVariant style)
 
 void LabelAppearanceStore::commitSettings()
 {
-    const std::optional<QString> failure = m_settings.commit();
+    const std::optional<QString> failure = settings().commit();
     if (failure)
         qCCritical(lcLabelAppearance, "Label appearance not saved: %s", qUtf8Printable(*failure));
     const QString error = failure.value_or(QString());

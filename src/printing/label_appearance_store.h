@@ -92,6 +92,8 @@ Q_SIGNALS:
     void saveErrorChanged();
 
 private:
+    LabelAppearanceStore(Settings *settings, QString logoPath, QObject *parent);
+
     void loadLogo();
     void commitSettings();
     template <typename Apply> void forEachPeer(Apply apply);
@@ -100,7 +102,12 @@ private:
     void applyStyle(LabelVariant style);
     void applyLogo(const std::optional<QImage> &logo);
 
-    Settings &m_settings;
+    // The settings it reads and writes; none: the shared settings of the moment, so the
+    // process-wide store never keeps a settings store that has since gone.
+    Settings &settings() const;
+    const Settings *settingsInUse() const;
+
+    Settings *m_settings = nullptr;
     QString m_logoPath;
     LabelFontChoice m_fontChoice = LabelFontChoice::system;
     LabelColorMode m_colorMode = LabelColorMode::blackAndWhite;

@@ -4,6 +4,7 @@
 #include "printing/label_appearance_store.h"
 #include "printing/layouts/individual_label_view.h"
 #include "printing/layouts/label_elements.h"
+#include "temporary_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -174,10 +175,7 @@ TEST_F(LabelAppearanceStoreTest, AChangeInOneStoreReachesTheNextLabelDrawnThroug
 
 TEST_F(LabelAppearanceStoreTest, SharedStoreIsOneInstanceThatSettingsScreensKeepCurrent)
 {
-    // The shared store outlives every test, so it gets settings that do too.
-    static Settings *const lasting =
-        new Settings(QDir::temp().filePath(QStringLiteral("quill-appearance-shared.ini")));
-    Settings *const previous = Settings::setShared(lasting);
+    quill::testing::TemporarySettings installed;
     LabelAppearanceStore &shared = LabelAppearanceStore::shared();
     EXPECT_EQ(&shared, &LabelAppearanceStore::shared());
     {
@@ -187,7 +185,19 @@ TEST_F(LabelAppearanceStoreTest, SharedStoreIsOneInstanceThatSettingsScreensKeep
         screen.setStyle(other);
         EXPECT_EQ(shared.style(), other);
     }
-    Settings::setShared(previous);
+}
+
+TEST_F(LabelAppearanceStoreTest, SharedStoreWritesToTheSettingsOfTheMomentNotToOnesThatWent)
+{
+    {
+        quill::testing::TemporarySettings first(QStringLiteral("first.ini"));
+        LabelAppearanceStore::shared().setColorMode(LabelColorMode::grayscale);
+        EXPECT_EQ(first->stringValue(LabelAppearanceStore::colorModeKey), QStringLiteral("Grayscale"));
+    }
+    // The first settings store is gone; writes go to the one installed now.
+    quill::testing::TemporarySettings second(QStringLiteral("second.ini"));
+    LabelAppearanceStore::shared().setColorMode(LabelColorMode::color);
+    EXPECT_EQ(second->stringValue(LabelAppearanceStore::colorModeKey), QStringLiteral("Color"));
 }
 
 TEST_F(LabelAppearanceStoreTest, LogoIsShrunkToAtMost256AndNeverEnlarged)
