@@ -3,13 +3,16 @@
 // Bidders models and the tab bar, with the three views attached and the selected list
 // on screen (BM_NewWinThroughTheSidePanel). BM_NewWinPainted adds the repaint of the
 // panel that follows on the offscreen platform, rows included.
+#include "app/app_state.h"
 #include "capture/auction_poller.h"
 #include "capture/bidder_tracker.h"
+#include "common/settings.h"
 #include "ui/live/live_side_panel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -38,8 +41,14 @@ void win(AuctionPoller &poller, int number)
 void newWins(benchmark::State &state, bool painted)
 {
     ImmediateSleeper sleeper;
-    AuctionPoller poller(sleeper);
-    BidderTracker tracker(sleeper);
+    QTemporaryDir folder;
+    Settings settings(folder.filePath(QStringLiteral("settings.ini")));
+    AppSetup setup;
+    setup.settings = &settings;
+    setup.sleeper = &sleeper;
+    AppState app(std::move(setup));
+    AuctionPoller &poller = app.auctionPoller();
+    BidderTracker &tracker = app.bidderTracker();
     for (int i = 1; i <= kWins; ++i)
         win(poller, i);
     // Half the bidders won something; bidder names of buyers beyond 400 never did.
@@ -53,7 +62,7 @@ void newWins(benchmark::State &state, bool painted)
     tracker.processBidderJSON(
         QStringLiteral(R"({"count":%1,"bidders":[%2]})").arg(kBidders).arg(items.join(',')));
 
-    LiveSidePanel panel(poller, tracker);
+    LiveSidePanel panel(app);
     panel.setSelectedTab(static_cast<LiveTab>(state.range(0)));
     panel.resize(350, 600);
     panel.show();
