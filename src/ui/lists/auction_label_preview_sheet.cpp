@@ -7,6 +7,7 @@
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/label_page_view.h"
 
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -30,9 +31,10 @@ AuctionLabelPreviewSheet::AuctionLabelPreviewSheet(AppState &app, const Captured
         m_page->setScale(1);
         m_page->setFrame(LabelPageFrame::forMedium(settings.selectedMedia.isCircular));
         m_page->setPage(pages.first());
-        layout->addSpacing(16);
-        layout->addWidget(m_page, 0, Qt::AlignHCenter);
-        layout->addSpacing(16);
+        auto *padded = new QHBoxLayout;
+        padded->setContentsMargins(16, 16, 16, 16);
+        padded->addWidget(m_page, 0, Qt::AlignHCenter);
+        layout->addLayout(padded);
     }
     layout->addStretch(1);
 }

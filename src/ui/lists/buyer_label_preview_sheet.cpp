@@ -30,6 +30,7 @@ BuyerLabelPreviewSheet::BuyerLabelPreviewSheet(AppState &app, const QString &buy
     scroll->setObjectName(QStringLiteral("pages"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *column = new QWidget(scroll);
     auto *pagesLayout = new QVBoxLayout(column);
     pagesLayout->setContentsMargins(16, 16, 16, 16);

@@ -127,8 +127,12 @@ void LiveRowDelegate::paintText(QPainter &painter, const QRect &box, const QStri
     // Plain text on one line: breaks become spaces, what does not fit is elided.
     painter.setFont(font);
     painter.setPen(color);
-    const QString line = metrics.elidedText(oneLine(text), Qt::ElideRight, box.width());
-    painter.drawText(box, int(alignment | Qt::TextSingleLine), line);
+    // Boxes are measured with whole-pixel advances; a text that fits them stays whole.
+    const QString single = oneLine(text);
+    const QString line = metrics.horizontalAdvance(single) <= box.width()
+                             ? single
+                             : metrics.elidedText(single, Qt::ElideRight, box.width());
+    painter.drawText(box, int(alignment | Qt::TextSingleLine | Qt::TextDontClip), line);
 }
 
 void LiveRowDelegate::paintDivider(QPainter &painter, const QRect &row)

@@ -177,7 +177,7 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     const QRect label(labelLeft, top, std::max(0, content.right() - labelLeft + 1), firstHeight);
     painter->setFont(m_labelFont);
     painter->setPen(primaryTextColor());
-    painter->drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter->drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                       m_labelMetrics.elidedText(oneLine(job.label), Qt::ElideRight, label.width()));
     top += firstHeight + kLineSpacing;
 
@@ -200,7 +200,7 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
                     std::max(0, content.right() - badgeBox.right()), secondHeight);
     painter->setFont(m_smallFont);
     painter->setPen(tertiaryTextColor());
-    painter->drawText(age, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter->drawText(age, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                       ageText(job.timestamp, now()));
     top += secondHeight + kLineSpacing;
 
@@ -209,7 +209,7 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
         const QRect error(left, top, width, m_smallMetrics.height());
         painter->setPen(systemColor(SystemColor::red));
         painter->drawText(
-            error, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            error, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
             m_smallMetrics.elidedText(oneLine(job.status.message), Qt::ElideRight, error.width()));
     }
 
