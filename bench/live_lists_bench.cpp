@@ -3,27 +3,19 @@
 // Bidders models and the tab bar, with the three views attached and the selected list
 // on screen (BM_NewWinThroughTheSidePanel). BM_NewWinPainted adds the repaint of the
 // panel that follows on the offscreen platform, rows included.
-#include "app/app_state.h"
+#include "bench_live_show.h"
 #include "capture/auction_poller.h"
 #include "capture/bidder_tracker.h"
-#include "common/settings.h"
 #include "ui/live/live_side_panel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace quill;
-
-class ImmediateSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds) override { co_return; }
-};
 
 constexpr int kWins = 2000;
 constexpr int kBuyers = 400;
@@ -31,22 +23,13 @@ constexpr int kBidders = 1000;
 
 void win(AuctionPoller &poller, int number)
 {
-    RawAuction raw;
-    raw.winnerUsername = QStringLiteral("buyer%1").arg(number % kBuyers);
-    raw.salePrice = QStringLiteral("%1.%2").arg(1 + number % 97).arg(number % 100);
-    raw.auctionNumber = number;
-    poller.ingest(raw);
+    bench::addWin(poller, number, kBuyers);
 }
 
 void newWins(benchmark::State &state, bool painted)
 {
-    ImmediateSleeper sleeper;
-    QTemporaryDir folder;
-    Settings settings(folder.filePath(QStringLiteral("settings.ini")));
-    AppSetup setup;
-    setup.settings = &settings;
-    setup.sleeper = &sleeper;
-    AppState app(std::move(setup));
+    bench::BenchApp services;
+    AppState &app = *services.app;
     AuctionPoller &poller = app.auctionPoller();
     BidderTracker &tracker = app.bidderTracker();
     for (int i = 1; i <= kWins; ++i)

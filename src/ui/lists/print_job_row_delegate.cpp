@@ -4,6 +4,7 @@
 #include "ui/lists/live_list_roles.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/lists/live_row_labels.h"
+#include "ui/lists/print_log_model.h"
 #include "ui/widgets/label_page_view.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -54,6 +55,15 @@ void paintProgress(QPainter &painter, const QRectF &box)
 }
 
 } // namespace
+
+const PrintJob &PrintJobRowDelegate::jobOf(const QModelIndex &index) const
+{
+    // The log's own model hands its job over without a copy.
+    if (const auto *log = qobject_cast<const PrintLogModel *>(index.model()))
+        return log->jobAt(index.row());
+    m_other = index.data(LiveListRoles::printJob).value<PrintJob>();
+    return m_other;
+}
 
 PrintJobRowDelegate::PrintJobRowDelegate(LabelAppearanceStore &appearance, QAbstractItemView *view)
     : QStyledItemDelegate(view), m_appearance(appearance), m_view(view),
@@ -131,7 +141,7 @@ int PrintJobRowDelegate::textHeight(const PrintJob &job) const
 
 QSize PrintJobRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
 {
-    const auto job = index.data(LiveListRoles::printJob).value<PrintJob>();
+    const PrintJob &job = jobOf(index);
     const int content = std::max(thumbnailSize(job).height(), textHeight(job));
     return {2 * kSidePadding + kThumbnailWidth + 150, content + 2 * kVerticalPadding + 1};
 }
@@ -139,7 +149,7 @@ QSize PrintJobRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIn
 void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                 const QModelIndex &index) const
 {
-    const auto job = index.data(LiveListRoles::printJob).value<PrintJob>();
+    const PrintJob &job = jobOf(index);
     const QRect row = option.rect;
     const QRect content = row.adjusted(kSidePadding, kVerticalPadding, -kSidePadding, -kVerticalPadding - 1);
     painter->save();

@@ -47,6 +47,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
+    const PrintJob &jobOf(const QModelIndex &index) const;
     QPixmap thumbnail(const PrintJob &job, qreal dpr) const;
     QSize thumbnailSize(const PrintJob &job) const;
     int textHeight(const PrintJob &job) const;
@@ -63,6 +64,7 @@ private:
     QFontMetrics m_badgeMetrics;
     mutable QCache<QString, QPixmap> m_thumbnails;
     mutable int m_drawn = 0;
+    mutable PrintJob m_other; // a job of another model, while it is drawn
 };
 
 } // namespace quill

@@ -36,6 +36,43 @@ int PrintLogModel::rowCount(const QModelIndex &parent) const
 void PrintLogModel::follow()
 {
     const QList<PrintJob> &next = m_queue.printJobs();
+    // The usual changes touch one end or one stretch: match the jobs kept at both ends
+    // by id and look no further when only new jobs or only gone jobs lie between them.
+    const qsizetype limit = std::min(m_jobs.size(), next.size());
+    qsizetype head = 0;
+    const QList<PrintJob> &shown = m_jobs;
+    while (head < limit && shown[head].id == next[head].id)
+        ++head;
+    qsizetype tail = 0;
+    while (tail < limit - head && shown[shown.size() - 1 - tail].id == next[next.size() - 1 - tail].id)
+        ++tail;
+    const qsizetype gone = m_jobs.size() - head - tail;
+    const qsizetype added = next.size() - head - tail;
+    if (gone > 0 && added == 0) {
+        beginRemoveRows({}, int(head), int(head + gone - 1));
+        m_jobs.remove(head, gone);
+        endRemoveRows();
+    } else if (added > 0 && gone == 0) {
+        beginInsertRows({}, int(head), int(head + added - 1));
+        m_jobs.insert(head, added, PrintJob());
+        for (qsizetype i = head; i < head + added; ++i)
+            m_jobs[i] = next[i];
+        endInsertRows();
+    } else if (gone > 0) {
+        followReordered(next);
+    }
+    // Same ids in the same order now: what remains is changed jobs. A job's status is
+    // the only field that changes once it is made.
+    for (qsizetype row = 0; row < m_jobs.size(); ++row) {
+        if (!(std::as_const(m_jobs)[row].status == next[row].status)) {
+            m_jobs[row] = next[row];
+            Q_EMIT dataChanged(index(int(row)), index(int(row)));
+        }
+    }
+}
+
+void PrintLogModel::followReordered(const QList<PrintJob> &next)
+{
     removeMissing(next);
     // The jobs kept must stand in the queue's order; a queue that reordered them
     // (it never does) is shown afresh, by rows as well.
@@ -51,13 +88,6 @@ void PrintLogModel::follow()
         endRemoveRows();
     }
     insertNew(next);
-    // Same ids in the same order now: what remains is changed jobs.
-    for (qsizetype row = 0; row < m_jobs.size(); ++row) {
-        if (!(m_jobs[row] == next[row])) {
-            m_jobs[row] = next[row];
-            Q_EMIT dataChanged(index(int(row)), index(int(row)));
-        }
-    }
 }
 
 void PrintLogModel::removeMissing(const QList<PrintJob> &next)

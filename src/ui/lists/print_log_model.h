@@ -25,9 +25,12 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     const QList<PrintJob> &jobs() const { return m_jobs; }
+    // The job of a valid row, without a copy (rows are drawn often).
+    const PrintJob &jobAt(int row) const { return m_jobs.at(row); }
 
 private:
     void follow();
+    void followReordered(const QList<PrintJob> &next);
     void removeMissing(const QList<PrintJob> &next);
     void insertNew(const QList<PrintJob> &next);
 
