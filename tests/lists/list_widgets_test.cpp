@@ -19,12 +19,14 @@
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
 
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace quill::testing {
 namespace {
@@ -97,6 +99,33 @@ TEST_F(ListWidgets, TheSoldPrintButtonPrintsOnlyWithAPrinterAndAnUnprintedAuctio
     clickRow(sold, 1, printButton(1));
     ASSERT_TRUE(eventually([&] { return m_submissions.size() == 1; }));
     EXPECT_EQ(m_submissions[0].queue, QStringLiteral("Desk"));
+}
+
+TEST_F(ListWidgets, AFailedPrintMarksItsRowWithTheReasonAsLiteralText)
+{
+    AppState &app = startWithPrinters({QStringLiteral("Desk")});
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
+    LiveSidePanel panel(app);
+    panel.resize(350, 600);
+    panel.show();
+    QListView *sold = panel.listView(LiveTab::sold);
+    auto *rows = qobject_cast<AuctionRowDelegate *>(sold->itemDelegate());
+    const CapturedAuction auction = app.auctionPoller().capturedAuctions().first();
+    const QRect row = sold->visualRect(sold->model()->index(0, 0));
+    EXPECT_TRUE(rows->layout(row, auction).actions.failureMark.isEmpty());
+
+    m_failingRuns = {1};
+    QTest::mouseClick(sold->viewport(), Qt::LeftButton, {},
+                      rows->layout(row, auction).actions.printButton.center());
+    ASSERT_TRUE(eventually(
+        [&] { return panel.rowPrinter().failure(LiveRowPrinter::auctionKey(auction.id)).has_value(); }));
+    const QRect mark = rows->layout(row, auction).actions.failureMark;
+    ASSERT_FALSE(mark.isEmpty());
+    QHelpEvent help(QEvent::ToolTip, mark.center(), sold->viewport()->mapToGlobal(mark.center()));
+    QCoreApplication::sendEvent(sold->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("<p>lp: The printer is out of labels.</p>"));
+    EXPECT_EQ(LiveRowDelegate::plainToolTip(QStringLiteral("<img src=x onerror=alert(1)>")),
+              QStringLiteral("<p>&lt;img src=x onerror=alert(1)&gt;</p>"));
 }
 
 TEST_F(ListWidgets, TheEyeButtonsOpenThePreviewSheets)

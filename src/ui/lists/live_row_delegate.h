@@ -56,6 +56,8 @@ public:
     static constexpr int kMarkSize = 12;
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // A tooltip that shows `text` as it is, markup included.
+    static QString plainToolTip(const QString &text);
 
 protected:
     // Repaints `view` whenever an avatar arrives.
@@ -90,8 +92,6 @@ protected:
     static void paintDivider(QPainter &painter, const QRect &row);
     // A left click released on the row, with where it landed; null otherwise.
     static std::optional<QPoint> clickAt(QEvent *event);
-    // A tooltip that shows `text` as it is, markup included.
-    static QString plainToolTip(const QString &text);
 
 private:
     QPointer<QAbstractItemView> m_view;
