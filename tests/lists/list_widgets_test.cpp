@@ -7,6 +7,7 @@
 #include "ui/app/floating_win_feed.h"
 #include "ui/app/floating_win_feed_controller.h"
 #include "ui/app/sidebar_section.h"
+#include "ui/app/sidebar_view.h"
 #include "ui/lists/auction_label_preview_sheet.h"
 #include "ui/lists/auction_row_delegate.h"
 #include "ui/lists/buyer_label_preview_sheet.h"
@@ -249,6 +250,35 @@ TEST_F(ListWidgets, TheFeedListsTheFiveNewestWinsAndAClickReturnsToTheLiveShow)
     win(app, QStringLiteral("late"), QStringLiteral("1"), 99);
     selection.setValue(SidebarSection::shows);
     EXPECT_FALSE(feed->isVisible());
+}
+
+} // namespace
+} // namespace quill::testing
+
+namespace quill::testing {
+namespace {
+
+TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
+{
+    AppState &app = startWithPrinters({});
+    SidebarSelection selection;
+    selection.setValue(SidebarSection::shows);
+    SectionDetailArea area(app, selection);
+    area.resize(900, 600);
+    area.show();
+    auto *feed = qobject_cast<FloatingWinFeed *>(area.overlay());
+    ASSERT_TRUE(feed);
+    EXPECT_FALSE(feed->isVisible());
+
+    app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
+    auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
+    ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
+    ASSERT_TRUE(eventually([&] {
+        return feed->geometry().bottomRight() == area.rect().bottomRight() &&
+               feed->height() == feed->sizeHint().height();
+    }));
+    EXPECT_EQ(feed->width(), FloatingWinFeed::kCardWidth + 2 * FloatingWinFeed::kOuterPadding);
 }
 
 } // namespace
