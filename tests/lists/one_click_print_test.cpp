@@ -40,7 +40,8 @@ protected:
 TEST_F(OneClickPrint, AWinnerLabelIsABlackAndWhite2x1LabelTurnedHalfWayOnTheFirstPrinter)
 {
     AppState &app = startWithPrinters({QStringLiteral("Desk"), QStringLiteral("Shelf")});
-    app.printService().appearanceStore().setColorMode(LabelColorMode::blackAndWhite);
+    // The process-wide appearance store, never written here: labels print in black and white.
+    ASSERT_EQ(app.printService().appearanceStore().colorMode(), LabelColorMode::blackAndWhite);
     win(app, QStringLiteral("ann"), QStringLiteral("12.5"), 7, QStringLiteral("Holo card"));
     const CapturedAuction auction = app.auctionPoller().capturedAuctions().first();
     LiveRowPrinter printer(app);

@@ -2,11 +2,14 @@
 // job is one insert, a status change one dataChanged, Clear one removal, never a reset.
 #include "fake_sleeper.h"
 #include "printing/auto_print_manager.h"
+#include "printing/label_appearance_store.h"
 #include "temporary_settings.h"
 #include "ui/lists/live_list_roles.h"
+#include "ui/lists/print_job_row_delegate.h"
 #include "ui/lists/print_log_model.h"
 
 #include <QAbstractItemModelTester>
+#include <QListView>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -89,6 +92,30 @@ TEST_F(PrintLogModelTest, JobsGoneFromTheMiddleAndAReorderStayConsistent)
     m_queue.setPrintJobs({job("E"), job("N"), job("A"), job("D")});
     EXPECT_EQ(ids(), (QStringList{"E", "N", "A", "D"}));
     EXPECT_TRUE(m_reset.isEmpty());
+}
+
+TEST_F(PrintLogModelTest, ThumbnailsAreDrawnOncePerJobUntilTheAppearanceChanges)
+{
+    LabelAppearanceStore appearance(*m_settings, QString());
+    QListView view;
+    view.setModel(&m_model);
+    auto *rows = new PrintJobRowDelegate(appearance, &view);
+    view.setItemDelegate(rows);
+    m_queue.setPrintJobs({job("A"), job("B", LabelType::box), job("C")});
+    view.resize(280, 400);
+    view.show();
+    view.grab();
+    EXPECT_EQ(rows->cachedThumbnails(), 3);
+    const int drawn = rows->thumbnailsDrawn();
+    view.grab();
+    EXPECT_EQ(rows->thumbnailsDrawn(), drawn); // painted again from the cache
+
+    appearance.setColorMode(LabelColorMode::grayscale);
+    EXPECT_EQ(rows->cachedThumbnails(), 0);
+    view.grab();
+    EXPECT_EQ(rows->cachedThumbnails(), 3);
+    appearance.setFontChoice(LabelFontChoice::serif);
+    EXPECT_EQ(rows->cachedThumbnails(), 0);
 }
 
 } // namespace
