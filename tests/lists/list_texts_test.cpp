@@ -161,5 +161,20 @@ TEST(ListTexts, RowLabelsKeepPlainAmountsAndNameMissingTitles)
     EXPECT_EQ(oneLine(QStringLiteral("a\nb\r\nc\u2028d")), QStringLiteral("a b  c d"));
 }
 
+TEST(ListTexts, AMediumThatCannotBeLaidOutShowsNoPage)
+{
+    PrintJob job;
+    job.id = QStringLiteral("J");
+    job.content = LabelContent::box(QStringLiteral("bo"), 1, std::nullopt);
+    job.labelMedia = custom(0, 1);
+    EXPECT_TRUE(previewPages(job.content, LabelVariant::bold, job.labelMedia, Orientation::landscape, {}, 1.0)
+                    .isEmpty());
+    PrintJobDetailSheet sheet(job, LabelAppearance{});
+    EXPECT_EQ(sheet.pageView(), nullptr);
+    job.labelMedia = LabelMedia::rect1x2();
+    PrintJobDetailSheet shown(job, LabelAppearance{});
+    EXPECT_NE(shown.pageView(), nullptr);
+}
+
 } // namespace
 } // namespace quill
