@@ -137,13 +137,15 @@ TEST(ListTexts, RowLabelsKeepPlainAmountsAndNameMissingTitles)
     auction.winnerUsername = QStringLiteral("ann");
     auction.salePrice = amount("12.5");
     auction.auctionNumber = 7;
-    const auto *preview = winnerPreviewContent(auction).as<LabelContent::Individual>();
+    const LabelContent previewContent = winnerPreviewContent(auction);
+    const auto *preview = previewContent.as<LabelContent::Individual>();
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->price, QStringLiteral("$12.5"));
     EXPECT_EQ(preview->auctionNumber, 7);
     EXPECT_EQ(preview->itemTitle, std::nullopt);
     EXPECT_EQ(preview->showTitle, QStringLiteral("Live Show"));
-    EXPECT_EQ(winnerPrintContent(auction).as<LabelContent::Individual>()->price, QStringLiteral("12.5"));
+    const LabelContent printContent = winnerPrintContent(auction);
+    EXPECT_EQ(printContent.as<LabelContent::Individual>()->price, QStringLiteral("12.5"));
 
     CapturedAuction second = auction;
     second.auctionNumber.reset();
