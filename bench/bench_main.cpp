@@ -2,9 +2,7 @@
 // application, and the WebEngine benchmarks need Chromium's headless settings
 // before it exists. The offscreen platform needs no display.
 #include <QApplication>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 
 int main(int argc, char **argv)

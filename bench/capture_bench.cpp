@@ -15,9 +15,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -29,8 +27,7 @@ constexpr int kBids = 5000;
 constexpr int kWins = 200;
 
 // Runs a task to its end on a nested event loop; rethrows its failure.
-template <typename T>
-T finish(QCoro::Task<T> task)
+template <typename T> T finish(QCoro::Task<T> task)
 {
     QEventLoop loop;
     std::optional<T> result;
@@ -157,7 +154,8 @@ QString answerOfWins(int wins)
             {QStringLiteral("salePrice"), i % 2 ? QStringLiteral("%1.50").arg(i) : QString::number(i * 10)},
             {QStringLiteral("auctionNumber"), i},
             {QStringLiteral("rawTitle"), QStringLiteral("Sealed pack lot %1").arg(i)},
-            {QStringLiteral("avatarURL"), QStringLiteral("http://127.0.0.1/avatars/bidder%1.png").arg(i % 37)},
+            {QStringLiteral("avatarURL"),
+             QStringLiteral("http://127.0.0.1/avatars/bidder%1.png").arg(i % 37)},
         });
     }
     const QJsonObject answer{{QStringLiteral("url"), QStringLiteral("http://127.0.0.1/live/bench-show")},

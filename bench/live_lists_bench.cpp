@@ -3,6 +3,7 @@
 // Bidders models and the tab bar, with the three views attached and the selected list
 // on screen (BM_NewWinThroughTheSidePanel). BM_NewWinPainted adds the repaint of the
 // panel that follows on the offscreen platform, rows included.
+#include "bench_live_show.h"
 #include "capture/auction_poller.h"
 #include "capture/bidder_tracker.h"
 #include "ui/live/live_side_panel.h"
@@ -16,30 +17,21 @@ namespace {
 
 using namespace quill;
 
-class ImmediateSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds) override { co_return; }
-};
-
 constexpr int kWins = 2000;
 constexpr int kBuyers = 400;
 constexpr int kBidders = 1000;
 
 void win(AuctionPoller &poller, int number)
 {
-    RawAuction raw;
-    raw.winnerUsername = QStringLiteral("buyer%1").arg(number % kBuyers);
-    raw.salePrice = QStringLiteral("%1.%2").arg(1 + number % 97).arg(number % 100);
-    raw.auctionNumber = number;
-    poller.ingest(raw);
+    bench::addWin(poller, number, kBuyers);
 }
 
 void newWins(benchmark::State &state, bool painted)
 {
-    ImmediateSleeper sleeper;
-    AuctionPoller poller(sleeper);
-    BidderTracker tracker(sleeper);
+    bench::BenchApp services;
+    AppState &app = *services.app;
+    AuctionPoller &poller = app.auctionPoller();
+    BidderTracker &tracker = app.bidderTracker();
     for (int i = 1; i <= kWins; ++i)
         win(poller, i);
     // Half the bidders won something; bidder names of buyers beyond 400 never did.
@@ -53,7 +45,7 @@ void newWins(benchmark::State &state, bool painted)
     tracker.processBidderJSON(
         QStringLiteral(R"({"count":%1,"bidders":[%2]})").arg(kBidders).arg(items.join(',')));
 
-    LiveSidePanel panel(poller, tracker);
+    LiveSidePanel panel(app);
     panel.setSelectedTab(static_cast<LiveTab>(state.range(0)));
     panel.resize(350, 600);
     panel.show();

@@ -7,7 +7,6 @@
 #include <QBuffer>
 #include <QCoroTask>
 #include <QImage>
-
 #include <benchmark/benchmark.h>
 
 namespace {

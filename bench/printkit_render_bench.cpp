@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QImage>
-
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -4,24 +4,21 @@
 // and its start-up.
 #include "app/app_state.h"
 #include "backend/keychain_service.h"
-#include "in_memory_keychain.h"
 #include "common/settings.h"
+#include "in_memory_keychain.h"
 #include "standin_backend.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_view.h"
 #include "ui/app/main_window.h"
 #include "ui/app/sidebar_view.h"
 
-#include <QListWidget>
-
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
-
 #include <benchmark/benchmark.h>
+#include <functional>
 
 namespace {
 
@@ -125,6 +122,10 @@ void BM_RestoredSessionToSidebar(benchmark::State &state)
 } // namespace
 
 // The first run pays for starting the browser engine once per process, as a real start does.
-BENCHMARK(BM_FirstPaintedWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Name("FirstPaintedWindow/cold");
+BENCHMARK(BM_FirstPaintedWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Name("FirstPaintedWindow/cold");
 BENCHMARK(BM_FirstPaintedWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_RestoredSessionToSidebar)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);

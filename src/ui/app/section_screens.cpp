@@ -4,6 +4,7 @@
 #include "ui/app/dashboard_view.h"
 #include "ui/history/show_history_view.h"
 #include "ui/labels/settings_view.h"
+#include "ui/app/floating_win_feed.h"
 #include "ui/live/live_show_view.h"
 
 #include <QLabel>
@@ -74,7 +75,8 @@ const std::array<SectionScreen, allSidebarSections.size()> &sectionScreens()
     return table;
 }
 
-std::unique_ptr<QWidget> makeSectionScreen(SidebarSection section, AppState &appState, SidebarSelection &selection)
+std::unique_ptr<QWidget> makeSectionScreen(SidebarSection section, AppState &appState,
+                                           SidebarSelection &selection)
 {
     for (const SectionScreen &entry : sectionScreens())
         if (entry.section == section)
@@ -82,9 +84,9 @@ std::unique_ptr<QWidget> makeSectionScreen(SidebarSection section, AppState &app
     return nullptr;
 }
 
-std::unique_ptr<QWidget> makeDetailOverlay(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> makeDetailOverlay(AppState &appState, SidebarSelection &selection)
 {
-    return nullptr;
+    return std::make_unique<FloatingWinFeed>(appState, selection);
 }
 
 } // namespace quill

@@ -80,6 +80,14 @@ void SectionDetailArea::resizeEvent(QResizeEvent *event)
     placeOverlay();
 }
 
+bool SectionDetailArea::event(QEvent *event)
+{
+    // The overlay asks for a new size when what it shows changes.
+    if (event->type() == QEvent::LayoutRequest)
+        placeOverlay();
+    return QWidget::event(event);
+}
+
 void SectionDetailArea::placeOverlay()
 {
     if (!m_overlay)
@@ -93,7 +101,8 @@ void SectionDetailArea::placeOverlay()
 
 SidebarView::SidebarView(AppState &appState, QWidget *parent)
     : QWidget(parent), m_selection(new SidebarSelection(this)),
-      m_controller(new SidebarController(appState.authManager(), appState.showHistoryStore(), *m_selection, this)),
+      m_controller(
+          new SidebarController(appState.authManager(), appState.showHistoryStore(), *m_selection, this)),
       m_list(new QListWidget(this)), m_settingsButton(new QToolButton(this)),
       m_detail(new SectionDetailArea(appState, *m_selection, this))
 {
@@ -139,7 +148,8 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     m_settingsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_settingsButton->setAutoRaise(true);
     m_settingsButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_settingsButton->setStyleSheet(QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
+    m_settingsButton->setStyleSheet(
+        QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
     m_settingsButton->setIconSize(QSize(12, 12));
     QFont caption = m_settingsButton->font();
     caption.setPointSizeF(10);
@@ -191,7 +201,8 @@ void SidebarView::rebuildList()
     m_list->clear();
     const QColor color = primaryTextColor();
     for (SidebarSection section : m_controller->visibleSections())
-        new QListWidgetItem(symbolIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section), m_list);
+        new QListWidgetItem(symbolIcon(sidebarSectionSymbol(section), color), sidebarSectionTitle(section),
+                            m_list);
     m_syncingList = false;
     selectionChanged();
 }

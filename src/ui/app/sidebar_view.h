@@ -3,7 +3,6 @@
 #include "ui/app/sidebar_section.h"
 
 #include <QWidget>
-
 #include <memory>
 
 QT_BEGIN_NAMESPACE
@@ -35,6 +34,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void showSection(std::optional<SidebarSection> section);

@@ -27,6 +27,8 @@ struct LiveListRoles
         // Bidders: the CapturedBidder and whether that user won an auction of the show (bool).
         bidder,
         hasWon,
+        // Print log: the PrintJob (recordId is its id).
+        printJob,
     };
 };
 

@@ -41,10 +41,17 @@ bool hasUnfinishedJobs(const AutoPrintManager &manager)
 
 LiveServices LiveServices::of(AppState &appState)
 {
-    return LiveServices{appState.whatnotSession(), appState.auctionPoller(),    appState.bidderTracker(),
-                        appState.soldScraper(),    appState.autoPrintManager(), appState.printService(),
-                        appState.printAdapter(),   appState.showSyncService(),  appState.showHistoryStore(),
-                        &appState.authManager()};
+    return LiveServices{appState.whatnotSession(),
+                        appState.auctionPoller(),
+                        appState.bidderTracker(),
+                        appState.soldScraper(),
+                        appState.autoPrintManager(),
+                        appState.printService(),
+                        appState.printAdapter(),
+                        appState.showSyncService(),
+                        appState.showHistoryStore(),
+                        &appState.authManager(),
+                        &appState};
 }
 
 // Values the view reads that are worked out from several services; each is

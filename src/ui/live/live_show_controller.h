@@ -45,6 +45,8 @@ struct LiveServices
     ShowSyncService &showSync;
     ShowHistoryStore &showHistory;
     AuthManager *auth = nullptr; // null: nobody is staff
+    // The rows' one-click prints and the print log read the rest of the application from here.
+    AppState *app = nullptr;
 
     static LiveServices of(AppState &appState);
 };

@@ -1,6 +1,7 @@
 #include "ui/live/live_show_view.h"
 
 #include "capture/whatnot_session.h"
+#include "ui/lists/print_log_panel.h"
 #include "ui/live/live_controls.h"
 #include "ui/live/live_header_bar.h"
 #include "ui/live/live_show_controller.h"
@@ -10,7 +11,6 @@
 #include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/live/show_connect_view.h"
-#include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -235,8 +235,7 @@ QWidget *LiveShowView::buildLive()
     m_printLog->setObjectName(QStringLiteral("printLogSlot"));
     auto *logLayout = new QVBoxLayout(m_printLog);
     logLayout->setContentsMargins(0, 0, 0, 0);
-    logLayout->addWidget(new EmptyStateView(QStringLiteral("printer"), QStringLiteral("Print Log"),
-                                            QStringLiteral("Printed labels appear here."), m_printLog));
+    logLayout->addWidget(new PrintLogPanel(*m_controller.services().app, nullptr, m_printLog));
 
     m_pageBox = new PageBox;
     LiveShowController *controller = &m_controller;

@@ -1,8 +1,12 @@
 #include "ui/live/live_side_panel.h"
 
+#include "app/app_state.h"
+#include "ui/lists/auction_row_delegate.h"
+#include "ui/lists/bidder_row_delegate.h"
 #include "ui/lists/bidders_list_model.h"
+#include "ui/lists/buyer_row_delegate.h"
 #include "ui/lists/buyers_list_model.h"
-#include "ui/lists/live_row_delegate.h"
+#include "ui/lists/live_row_printer.h"
 #include "ui/lists/sold_list_model.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_side_panel_controller.h"
@@ -32,23 +36,32 @@ QAbstractItemModel &modelOf(LiveSidePanelController &panel, LiveTab tab)
 }
 
 // The one place that chooses the rows of the three lists.
-QAbstractItemDelegate *rowDelegateFor(LiveTab, QObject *parent)
+QAbstractItemDelegate *rowDelegateFor(LiveTab tab, LiveRowPrinter &printer, QAbstractItemView *view)
 {
-    return new LiveRowDelegate(parent);
+    switch (tab) {
+    case LiveTab::sold:
+        return new AuctionRowDelegate(printer, view);
+    case LiveTab::buyers:
+        return new BuyerRowDelegate(printer, view);
+    case LiveTab::bidders:
+        return new BidderRowDelegate(view);
+    }
+    return new BidderRowDelegate(view);
 }
 
 } // namespace
 
 LiveSidePanel::LiveSidePanel(LiveShowController &controller, QWidget *parent)
-    : LiveSidePanel(controller.services().poller, controller.services().tracker, parent)
+    : LiveSidePanel(*controller.services().app, parent)
 {
     setSelectedTab(controller.selectedTab());
     connect(&controller, &LiveShowController::selectedTabChanged, this, &LiveSidePanel::setSelectedTab);
     connect(this, &LiveSidePanel::selectedTabChanged, &controller, &LiveShowController::setSelectedTab);
 }
 
-LiveSidePanel::LiveSidePanel(const AuctionPoller &poller, const BidderTracker &tracker, QWidget *parent)
-    : QWidget(parent), m_panel(new LiveSidePanelController(poller, tracker, this))
+LiveSidePanel::LiveSidePanel(AppState &app, QWidget *parent)
+    : QWidget(parent), m_panel(new LiveSidePanelController(app.auctionPoller(), app.bidderTracker(), this)),
+      m_printer(new LiveRowPrinter(app, this))
 {
     setObjectName(QStringLiteral("liveSidePanel"));
     auto *layout = new QVBoxLayout(this);
@@ -97,7 +110,7 @@ QListView *LiveSidePanel::buildList(LiveTab tab)
     auto *list = new QListView(this);
     list->setObjectName(liveTabRawValue(tab) + QStringLiteral("List"));
     list->setModel(&modelOf(*m_panel, tab));
-    list->setItemDelegate(rowDelegateFor(tab, list));
+    list->setItemDelegate(rowDelegateFor(tab, *m_printer, list));
     // Every row is one line high: the view then lays out thousands of rows without asking each.
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::NoSelection);

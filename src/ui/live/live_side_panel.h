@@ -10,9 +10,9 @@ class QStackedLayout;
 
 namespace quill {
 
-class AuctionPoller;
-class BidderTracker;
+class AppState;
 class EmptyStateView;
+class LiveRowPrinter;
 class LiveShowController;
 class LiveSidePanelController;
 class LiveTabButton;
@@ -28,13 +28,15 @@ class LiveSidePanel final : public QWidget
 public:
     // Follows and sets the controller's selected tab.
     explicit LiveSidePanel(LiveShowController &controller, QWidget *parent = nullptr);
-    LiveSidePanel(const AuctionPoller &poller, const BidderTracker &tracker, QWidget *parent = nullptr);
+    explicit LiveSidePanel(AppState &app, QWidget *parent = nullptr);
     ~LiveSidePanel() override;
 
     LiveTab selectedTab() const { return m_selected; }
     void setSelectedTab(LiveTab tab);
 
     LiveSidePanelController &panelController() const { return *m_panel; }
+    // The one-click prints of the Sold and Buyers rows.
+    LiveRowPrinter &rowPrinter() const { return *m_printer; }
     LiveTabButton *tabButton(LiveTab tab) const { return m_tabs[index(tab)]; }
     QListView *listView(LiveTab tab) const { return m_lists[index(tab)]; }
     EmptyStateView *emptyState() const { return m_empty; }
@@ -52,6 +54,7 @@ private:
     void showSelection();
 
     LiveSidePanelController *m_panel;
+    LiveRowPrinter *m_printer;
     LiveTab m_selected = LiveTab::sold;
     std::array<LiveTabButton *, 3> m_tabs{};
     std::array<QListView *, 3> m_lists{};

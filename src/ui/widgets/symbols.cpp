@@ -6,8 +6,8 @@
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
-
 #include <memory>
 
 namespace quill {
@@ -44,7 +44,8 @@ const QHash<QString, QString> &symbolTable()
         {QStringLiteral("apple.logo"), QString()},
         {QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh-symbolic")},
         {QStringLiteral("arrow.down.doc"), QStringLiteral("document-save-symbolic")},
-        {QStringLiteral("arrow.left.and.right.text.vertical"), QStringLiteral("format-justify-fill-symbolic")},
+        {QStringLiteral("arrow.left.and.right.text.vertical"),
+         QStringLiteral("format-justify-fill-symbolic")},
         {QStringLiteral("arrow.right.circle"), QStringLiteral("go-next-symbolic")},
         {QStringLiteral("arrow.right.circle.fill"), QStringLiteral("go-next-symbolic")},
         {QStringLiteral("arrow.triangle.2.circlepath"), QStringLiteral("emblem-synchronizing-symbolic")},
@@ -121,9 +122,9 @@ public:
         const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
         const int side = std::min(rect.width(), rect.height());
         const QPixmap picture = render(side, mode, dpr);
-        painter->drawPixmap(QRect(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2,
-                                  side, side),
-                            picture);
+        painter->drawPixmap(
+            QRect(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2, side, side),
+            picture);
         Q_UNUSED(state);
     }
 
@@ -193,6 +194,12 @@ QPixmap symbolPixmap(const QString &symbol, int size, const QColor &color, qreal
     const auto entry = symbolTable().constFind(symbol);
     if (entry == symbolTable().constEnd() || size <= 0)
         return {};
+    // Rows of long lists draw the same few symbols over and over: render each once.
+    const QString key =
+        QStringLiteral("quill-symbol:%1:%2:%3:%4").arg(symbol).arg(size).arg(color.rgba()).arg(dpr);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     installSymbolTheme();
     const int device = qRound(size * dpr);
     QImage image(device, device, QImage::Format_ARGB32_Premultiplied);
@@ -211,6 +218,7 @@ QPixmap symbolPixmap(const QString &symbol, int size, const QColor &color, qreal
     }
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(dpr);
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 

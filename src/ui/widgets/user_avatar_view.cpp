@@ -2,8 +2,8 @@
 
 #include "ui/widgets/style.h"
 
-#include <QImageReader>
 #include <QBuffer>
+#include <QImageReader>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
@@ -21,9 +21,9 @@ int avatarColorIndex(const QString &username)
 
 QColor avatarColor(int index)
 {
-    static const SystemColor colors[] = {SystemColor::blue,   SystemColor::purple, SystemColor::orange,
-                                         SystemColor::pink,   SystemColor::teal,   SystemColor::indigo,
-                                         SystemColor::mint,   SystemColor::cyan};
+    static const SystemColor colors[] = {SystemColor::blue, SystemColor::purple, SystemColor::orange,
+                                         SystemColor::pink, SystemColor::teal,   SystemColor::indigo,
+                                         SystemColor::mint, SystemColor::cyan};
     return systemColor(colors[((index % 8) + 8) % 8]);
 }
 
@@ -148,32 +148,41 @@ UserAvatarView::UserAvatarView(QString username, std::optional<QString> avatarUR
         m_loader.load(*avatarURL);
 }
 
-void UserAvatarView::paintEvent(QPaintEvent *)
+void paintUserAvatar(QPainter &painter, const QRectF &circle, const QString &username, const QImage &image)
 {
-    QPainter painter(this);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF circle(0, 0, m_size, m_size);
-    if (!m_image.isNull()) {
+    if (!image.isNull()) {
         QPainterPath clip;
         clip.addEllipse(circle);
-        painter.setClipPath(clip);
+        painter.setClipPath(clip, Qt::IntersectClip);
         // Fill the square: scale the shorter side to the diameter and centre the rest.
-        const QImage scaled =
-            m_image.scaled(m_size, m_size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        painter.drawImage(QPointF((m_size - scaled.width()) / 2.0, (m_size - scaled.height()) / 2.0), scaled);
+        const QSize side = circle.size().toSize();
+        const QImage scaled = image.scaled(side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        painter.drawImage(QPointF(circle.x() + (circle.width() - scaled.width()) / 2.0,
+                                  circle.y() + (circle.height() - scaled.height()) / 2.0),
+                          scaled);
+        painter.restore();
         return;
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(avatarColor(avatarColorIndex(m_username)));
+    painter.setBrush(avatarColor(avatarColorIndex(username)));
     painter.drawEllipse(circle);
-    if (m_username.isEmpty())
-        return;
-    // The first character, a surrogate pair kept whole.
-    const int length = m_username.at(0).isHighSurrogate() && m_username.size() > 1 ? 2 : 1;
-    painter.setPen(Qt::white);
-    painter.setFont(systemFont(m_size * 0.45, QFont::DemiBold));
-    painter.drawText(circle, Qt::AlignCenter, m_username.left(length).toUpper());
+    if (!username.isEmpty()) {
+        // The first character, a surrogate pair kept whole.
+        const int length = username.at(0).isHighSurrogate() && username.size() > 1 ? 2 : 1;
+        painter.setPen(Qt::white);
+        painter.setFont(systemFont(circle.width() * 0.45, QFont::DemiBold));
+        painter.drawText(circle, Qt::AlignCenter, username.left(length).toUpper());
+    }
+    painter.restore();
+}
+
+void UserAvatarView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintUserAvatar(painter, QRectF(0, 0, m_size, m_size), m_username, m_image);
 }
 
 } // namespace quill

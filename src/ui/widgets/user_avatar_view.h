@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QImage>
-#include <QNetworkReply>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
-
 #include <chrono>
 #include <optional>
 
+class QPainter;
 
 namespace quill {
 
@@ -61,6 +61,10 @@ private:
     qint64 m_maxBytes = kDefaultMaxBytes;
     std::chrono::milliseconds m_timeout = kDefaultTimeout;
 };
+
+// The avatar drawn into `circle`: the image filling it when there is one, else the
+// name's colour with its first character. Rows of long lists paint avatars with this.
+void paintUserAvatar(QPainter &painter, const QRectF &circle, const QString &username, const QImage &image);
 
 // A marketplace user's round picture: the avatar image when it loads, else a
 // coloured circle with the name's first character.

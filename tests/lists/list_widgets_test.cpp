@@ -1,0 +1,285 @@
+// The wiring of the rows, the print log and the floating win feed, offscreen: clicks on
+// the rows' buttons, the log's rows, Clear and close, and the feed's visibility and click.
+#include "backend/show_sync_service.h"
+#include "common/settings.h"
+#include "lists_fixture.h"
+#include "printing/auto_print_manager.h"
+#include "ui/app/floating_win_feed.h"
+#include "ui/app/floating_win_feed_controller.h"
+#include "ui/app/sidebar_section.h"
+#include "ui/app/sidebar_view.h"
+#include "ui/lists/auction_label_preview_sheet.h"
+#include "ui/lists/auction_row_delegate.h"
+#include "ui/lists/buyer_label_preview_sheet.h"
+#include "ui/lists/live_list_roles.h"
+#include "ui/lists/live_row_printer.h"
+#include "ui/lists/print_job_detail_sheet.h"
+#include "ui/lists/print_log_model.h"
+#include "ui/lists/print_log_panel.h"
+#include "ui/live/live_side_panel.h"
+#include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/label_page_view.h"
+
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QToolTip>
+
+namespace quill::testing {
+namespace {
+
+class ListWidgets : public ListsFixture
+{
+protected:
+    // Clicks the row's part of `list` at `at`, in row coordinates of `row`.
+    static void clickRow(QListView *list, int row, const std::function<QRect(const QRect &)> &part)
+    {
+        const QRect rowRect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, part(rowRect).center());
+    }
+
+    static void settleEvents()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    PrintJob job(const QString &id, PrintJob::Status status) const
+    {
+        PrintJob j;
+        j.id = id;
+        j.label = QStringLiteral("<img src=x onerror=alert(1)>\nsecond line");
+        j.status = std::move(status);
+        j.timestamp = QDateTime::currentDateTimeUtc();
+        j.content = LabelContent::box(QStringLiteral("bo"), 3, QStringLiteral("Live Show"));
+        j.labelMedia = LabelMedia::rect1x2();
+        j.labelType = LabelType::box;
+        return j;
+    }
+};
+
+TEST_F(ListWidgets, TheSoldPrintButtonPrintsOnlyWithAPrinterAndAnUnprintedAuction)
+{
+    AppState &app = startWithPrinters({});
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1, QStringLiteral("Holo"));
+    win(app, QStringLiteral("bo"), QStringLiteral("5"), 2);
+    LiveSidePanel panel(app);
+    panel.resize(350, 600);
+    panel.show();
+    QListView *sold = panel.listView(LiveTab::sold);
+    auto *rows = qobject_cast<AuctionRowDelegate *>(sold->itemDelegate());
+    ASSERT_TRUE(rows);
+    const auto printButton = [&](int row) -> std::function<QRect(const QRect &)> {
+        return [&, row](const QRect &rect) -> QRect {
+            return rows
+                ->layout(rect,
+                         sold->model()->index(row, 0).data(LiveListRoles::auction).value<CapturedAuction>())
+                .actions.printButton;
+        };
+    };
+
+    // No printer: the click does nothing.
+    clickRow(sold, 0, printButton(0));
+    settleEvents();
+    EXPECT_TRUE(m_submissions.isEmpty());
+
+    m_printers->names = {QStringLiteral("Desk")};
+    runSync(app.printAdapter().refreshPrinters());
+    // A printed auction keeps its button disabled.
+    ASSERT_TRUE(app.auctionPoller().markPrinted(app.auctionPoller().capturedAuctions().first().id));
+    EXPECT_FALSE(rows->canPrint(app.auctionPoller().capturedAuctions().first()));
+    clickRow(sold, 0, printButton(0));
+    settleEvents();
+    EXPECT_TRUE(m_submissions.isEmpty());
+
+    // The other one prints on the click.
+    clickRow(sold, 1, printButton(1));
+    ASSERT_TRUE(eventually([&] { return m_submissions.size() == 1; }));
+    EXPECT_EQ(m_submissions[0].queue, QStringLiteral("Desk"));
+}
+
+TEST_F(ListWidgets, AFailedPrintMarksItsRowWithTheReasonAsLiteralText)
+{
+    AppState &app = startWithPrinters({QStringLiteral("Desk")});
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
+    LiveSidePanel panel(app);
+    panel.resize(350, 600);
+    panel.show();
+    QListView *sold = panel.listView(LiveTab::sold);
+    auto *rows = qobject_cast<AuctionRowDelegate *>(sold->itemDelegate());
+    const CapturedAuction auction = app.auctionPoller().capturedAuctions().first();
+    const QRect row = sold->visualRect(sold->model()->index(0, 0));
+    EXPECT_TRUE(rows->layout(row, auction).actions.failureMark.isEmpty());
+
+    m_failingRuns = {1};
+    QTest::mouseClick(sold->viewport(), Qt::LeftButton, {},
+                      rows->layout(row, auction).actions.printButton.center());
+    ASSERT_TRUE(eventually(
+        [&] { return panel.rowPrinter().failure(LiveRowPrinter::auctionKey(auction.id)).has_value(); }));
+    const QRect mark = rows->layout(row, auction).actions.failureMark;
+    ASSERT_FALSE(mark.isEmpty());
+    QHelpEvent help(QEvent::ToolTip, mark.center(), sold->viewport()->mapToGlobal(mark.center()));
+    QCoreApplication::sendEvent(sold->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("<p>lp: The printer is out of labels.</p>"));
+    EXPECT_EQ(LiveRowDelegate::plainToolTip(QStringLiteral("<img src=x onerror=alert(1)>")),
+              QStringLiteral("<p>&lt;img src=x onerror=alert(1)&gt;</p>"));
+}
+
+TEST_F(ListWidgets, TheEyeButtonsOpenThePreviewSheets)
+{
+    AppState &app = startWithPrinters({QStringLiteral("Desk")});
+    m_settings->setString(QStringLiteral("label_individual_paperSize"), QStringLiteral("2circle"));
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
+    LiveSidePanel panel(app);
+    panel.resize(350, 600);
+    panel.show();
+    QListView *sold = panel.listView(LiveTab::sold);
+    auto *rows = qobject_cast<AuctionRowDelegate *>(sold->itemDelegate());
+    clickRow(sold, 0, [&](const QRect &rect) {
+        return rows->layout(rect, app.auctionPoller().capturedAuctions().first()).actions.previewButton;
+    });
+    auto *sheet = sold->findChild<AuctionLabelPreviewSheet *>();
+    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(sheet->pageView());
+    EXPECT_EQ(sheet->pageView()->frame().shape, LabelPageFrame::Shape::circle);
+    EXPECT_EQ(sheet->pageView()->sizeHint(), QSize(420, 420));
+    QPointer<AuctionLabelPreviewSheet> closing(sheet);
+    QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
+    settleEvents();
+    EXPECT_TRUE(closing.isNull());
+    EXPECT_TRUE(m_submissions.isEmpty());
+}
+
+TEST_F(ListWidgets, APrintLogRowOpensACopyOfItsJobAndClearAndCloseWriteTheQueue)
+{
+    AppState &app = startWithPrinters({});
+    AutoPrintManager &queue = app.autoPrintManager();
+    PrintLogPanel panel(app);
+    panel.resize(280, 600);
+    EXPECT_FALSE(panel.clearButton()->isVisibleTo(&panel));
+    EXPECT_EQ(panel.emptyState()->isVisibleTo(&panel), true);
+
+    queue.setPrintJobs({job(QStringLiteral("A"), PrintJob::Status::queued()),
+                        job(QStringLiteral("B"), PrintJob::Status::error(QStringLiteral("Queue stopped")))});
+    panel.show();
+    EXPECT_TRUE(panel.clearButton()->isVisible());
+    EXPECT_TRUE(panel.refreshesAges());
+    QListView *list = panel.listView();
+    ASSERT_TRUE(list->isVisible());
+
+    // A click anywhere in the row, empty space included.
+    const QRect row = list->visualRect(panel.model().index(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.right() - 3, row.center().y()));
+    ASSERT_TRUE(panel.detailSheet());
+    EXPECT_EQ(panel.detailSheet()->job().id, QStringLiteral("B"));
+    // The sheet keeps the job as it was.
+    QList<PrintJob> jobs = queue.printJobs();
+    jobs[1].status = PrintJob::Status::done();
+    queue.setPrintJobs(jobs);
+    EXPECT_TRUE(panel.detailSheet()->job().status.isError());
+    panel.detailSheet()->close();
+
+    QTest::mouseClick(panel.clearButton(), Qt::LeftButton);
+    EXPECT_TRUE(queue.printJobs().isEmpty());
+    EXPECT_FALSE(panel.clearButton()->isVisible());
+    EXPECT_TRUE(panel.emptyState()->isVisible());
+
+    queue.setShowPrintLog(true);
+    QTest::mouseClick(panel.closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(queue.showPrintLog());
+    EXPECT_EQ(m_settings->optionalBool(AutoPrintManager::showPrintLogKey), false);
+
+    panel.hide();
+    EXPECT_FALSE(panel.refreshesAges());
+}
+
+TEST(FloatingWinFeedRules, ShowsOnlyWhileAShowRunsAwayFromTheLiveShow)
+{
+    using C = FloatingWinFeedController;
+    EXPECT_FALSE(C::shouldShow(true, true, std::nullopt));
+    EXPECT_FALSE(C::shouldShow(false, false, std::nullopt));
+    EXPECT_FALSE(C::shouldShow(false, false, SidebarSection::dashboard));
+    EXPECT_TRUE(C::shouldShow(false, true, std::nullopt));
+    EXPECT_FALSE(C::shouldShow(false, true, SidebarSection::liveShow));
+    for (SidebarSection section :
+         {SidebarSection::dashboard, SidebarSection::shows, SidebarSection::labelDesigner,
+          SidebarSection::printers, SidebarSection::settings})
+        EXPECT_TRUE(C::shouldShow(false, true, section));
+    EXPECT_FALSE(C::shouldShow(true, true, SidebarSection::shows));
+}
+
+TEST_F(ListWidgets, TheFeedListsTheFiveNewestWinsAndAClickReturnsToTheLiveShow)
+{
+    AppState &app = startWithPrinters({});
+    SidebarSelection selection;
+    selection.setValue(SidebarSection::shows);
+    QWidget host;
+    host.resize(800, 600);
+    auto *feed = new FloatingWinFeed(app, selection, &host);
+    host.show();
+    EXPECT_FALSE(feed->isVisible()); // no show running
+
+    app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
+    auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
+    ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
+    EXPECT_EQ(feed->countLabel()->text(), QStringLiteral("— 0 captured"));
+    EXPECT_TRUE(feed->waitingLabel()->isVisible());
+
+    for (int i = 1; i <= 7; ++i)
+        win(app, QStringLiteral("user%1").arg(i), QStringLiteral("%1").arg(i), i);
+    EXPECT_EQ(feed->countLabel()->text(), QStringLiteral("— 7 captured"));
+    ASSERT_EQ(feed->shownWins().size(), 5);
+    EXPECT_EQ(feed->shownWins().first().winnerUsername, QStringLiteral("user7"));
+    EXPECT_EQ(feed->shownWins().last().winnerUsername, QStringLiteral("user3"));
+    EXPECT_FALSE(feed->waitingLabel()->isVisible());
+
+    QTest::mouseClick(feed, Qt::LeftButton, {}, QPoint(4, 4)); // the padding is part of the target
+    EXPECT_EQ(selection.value(), SidebarSection::liveShow);
+    EXPECT_FALSE(feed->isVisible());
+    selection.setValue(SidebarSection::dashboard);
+    EXPECT_TRUE(feed->isVisible());
+
+    // Closed, it stays closed.
+    QTest::mouseClick(feed->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(feed->isVisible());
+    EXPECT_EQ(selection.value(), SidebarSection::dashboard);
+    win(app, QStringLiteral("late"), QStringLiteral("1"), 99);
+    selection.setValue(SidebarSection::shows);
+    EXPECT_FALSE(feed->isVisible());
+}
+
+} // namespace
+} // namespace quill::testing
+
+namespace quill::testing {
+namespace {
+
+TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
+{
+    AppState &app = startWithPrinters({});
+    SidebarSelection selection;
+    selection.setValue(SidebarSection::shows);
+    SectionDetailArea area(app, selection);
+    area.resize(900, 600);
+    area.show();
+    auto *feed = qobject_cast<FloatingWinFeed *>(area.overlay());
+    ASSERT_TRUE(feed);
+    EXPECT_FALSE(feed->isVisible());
+
+    app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
+    auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
+    ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
+    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
+    ASSERT_TRUE(eventually([&] {
+        return feed->geometry().bottomRight() == area.rect().bottomRight() &&
+               feed->height() == feed->sizeHint().height();
+    }));
+    EXPECT_EQ(feed->width(), FloatingWinFeed::kCardWidth + 2 * FloatingWinFeed::kOuterPadding);
+}
+
+} // namespace
+} // namespace quill::testing
