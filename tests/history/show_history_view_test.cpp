@@ -149,7 +149,7 @@ TEST_F(ShowHistoryScreen, WithoutAPrinterPrintButtonsDoNothingAndThePreviewStill
     ASSERT_TRUE(list->isVisible());
     const QModelIndex first = list->model()->index(0, 0);
     EXPECT_FALSE(first.data(ShowAuctionsListModel::canPrintRole).toBool());
-    const DetailRowGeometry parts = AuctionRowDelegate::geometry(list->visualRect(first).adjusted(0, 0, 0, -1));
+    const DetailRowGeometry parts = AuctionDetailRowDelegate::geometry(list->visualRect(first).adjusted(0, 0, 0, -1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, parts.printButton.center());
     EXPECT_FALSE(detail.model().isPrintingAuction(first.data(ShowAuctionsListModel::idRole).toString()));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, parts.previewButton.center());
@@ -160,7 +160,7 @@ TEST_F(ShowHistoryScreen, WithoutAPrinterPrintButtonsDoNothingAndThePreviewStill
     detail.model().setSelectedTab(DetailTab::buyers);
     QListView *buyers = detail.buyersList();
     const QModelIndex top = buyers->model()->index(0, 0);
-    const DetailRowGeometry buyerParts = BuyerRowDelegate::geometry(buyers->visualRect(top));
+    const DetailRowGeometry buyerParts = BuyerDetailRowDelegate::geometry(buyers->visualRect(top));
     const int collapsed = buyers->visualRect(top).height();
     QTest::mouseClick(buyers->viewport(), Qt::LeftButton, {}, buyerParts.expandButton.center());
     EXPECT_TRUE(detail.model().isExpanded("ann"));

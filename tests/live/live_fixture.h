@@ -94,7 +94,7 @@ private:
 };
 
 // Always the same moment: 5 March 2026, noon UTC.
-class FixedClock final : public Clock
+class NoonClock final : public Clock
 {
 public:
     QDateTime now() const override { return QDateTime(QDate(2026, 3, 5), QTime(12, 0), Qt::UTC); }
@@ -381,7 +381,7 @@ protected:
     };
 
     LiveSleeper m_sleeper;
-    FixedClock m_clock;
+    NoonClock m_clock;
     FakeCups m_cups{{kQueue, QStringLiteral("Boxes"), QStringLiteral("Spare")}};
     RecordingRunner m_runner{m_cups};
     std::shared_ptr<NamedPrinters> m_catalog = std::make_shared<NamedPrinters>();

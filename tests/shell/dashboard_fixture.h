@@ -13,7 +13,7 @@
 
 namespace quill::testing {
 
-class FixedClock final : public Clock
+class DashboardClock final : public Clock
 {
 public:
     QDateTime now() const override { return m_now; }
@@ -77,7 +77,7 @@ protected:
     Settings *m_previousSettings = nullptr;
     std::unique_ptr<ShowSyncService> m_sync;
     SidebarSelection m_selection;
-    FixedClock m_clock;
+    DashboardClock m_clock;
     std::unique_ptr<DashboardController> m_controller;
 };
 

@@ -87,7 +87,7 @@ bool DetailRowDelegateBase::clickedAt(QEvent *event, const QModelIndex &index, c
     return false;
 }
 
-DetailRowGeometry AuctionRowDelegate::geometry(const QRect &row)
+DetailRowGeometry AuctionDetailRowDelegate::geometry(const QRect &row)
 {
     const int y = row.top() + (row.height() - kButtonSize) / 2;
     const int previewX = row.right() - kSidePadding - kButtonSize;
@@ -97,7 +97,7 @@ DetailRowGeometry AuctionRowDelegate::geometry(const QRect &row)
     return geometry;
 }
 
-QSize AuctionRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
+QSize AuctionDetailRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
 {
     const QFontMetrics name(textFont(TextStyle::subheadline, QFont::Medium));
     int height = kVerticalPadding * 2 + name.height();
@@ -106,7 +106,7 @@ QSize AuctionRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelInd
     return QSize(200, std::max(height, kButtonSize + 2 * kVerticalPadding) + 1);
 }
 
-void AuctionRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void AuctionDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     painter->save();
     const QRect row = option.rect;
@@ -155,7 +155,7 @@ void AuctionRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->restore();
 }
 
-bool AuctionRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
+bool AuctionDetailRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
                                      const QModelIndex &index)
 {
     return clickedAt(event, index, geometry(option.rect.adjusted(0, 0, 0, -1)),
@@ -163,7 +163,7 @@ bool AuctionRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const 
                      index.data(ShowAuctionsListModel::canPrintRole).toBool());
 }
 
-DetailRowGeometry BuyerRowDelegate::geometry(const QRect &row)
+DetailRowGeometry BuyerDetailRowDelegate::geometry(const QRect &row)
 {
     const QRect header(row.left(), row.top(), row.width(), kHeaderHeight);
     const int y = header.top() + (header.height() - kButtonSize) / 2;
@@ -175,7 +175,7 @@ DetailRowGeometry BuyerRowDelegate::geometry(const QRect &row)
     return geometry;
 }
 
-QSize BuyerRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
+QSize BuyerDetailRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
 {
     int height = kHeaderHeight;
     if (index.data(ShowBuyersListModel::isExpandedRole).toBool())
@@ -183,7 +183,7 @@ QSize BuyerRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex
     return QSize(200, height + 1);
 }
 
-void BuyerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void BuyerDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -271,7 +271,7 @@ void BuyerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->restore();
 }
 
-bool BuyerRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
+bool BuyerDetailRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
                                    const QModelIndex &index)
 {
     return clickedAt(event, index, geometry(option.rect), index.data(ShowBuyersListModel::isPrintingRole).toBool(),

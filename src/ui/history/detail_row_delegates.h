@@ -46,13 +46,13 @@ private:
 
 // An auction of a past show: "@winner", its number and title, the price and the
 // reprint and preview buttons (a progress mark while its print runs).
-class AuctionRowDelegate final : public DetailRowDelegateBase
+class AuctionDetailRowDelegate final : public DetailRowDelegateBase
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(AuctionRowDelegate)
+    Q_DISABLE_COPY_MOVE(AuctionDetailRowDelegate)
 
 public:
-    explicit AuctionRowDelegate(QObject *parent = nullptr) : DetailRowDelegateBase(parent) {}
+    explicit AuctionDetailRowDelegate(QObject *parent = nullptr) : DetailRowDelegateBase(parent) {}
 
     static DetailRowGeometry geometry(const QRect &row);
 
@@ -64,16 +64,16 @@ public:
 
 // A buyer of a past show: avatar, "@buyer", the item count, the total, preview and
 // packing-slip buttons, and the expand chevron with one line per auction below.
-class BuyerRowDelegate final : public DetailRowDelegateBase
+class BuyerDetailRowDelegate final : public DetailRowDelegateBase
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(BuyerRowDelegate)
+    Q_DISABLE_COPY_MOVE(BuyerDetailRowDelegate)
 
 public:
     static constexpr int kHeaderHeight = 40;
     static constexpr int kLineIndent = 44;
 
-    explicit BuyerRowDelegate(QObject *parent = nullptr) : DetailRowDelegateBase(parent) {}
+    explicit BuyerDetailRowDelegate(QObject *parent = nullptr) : DetailRowDelegateBase(parent) {}
 
     static DetailRowGeometry geometry(const QRect &row);
 

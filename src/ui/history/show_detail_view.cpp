@@ -243,11 +243,11 @@ void ShowDetailView::buildBody()
     m_lists = new QStackedWidget(m_content);
     m_buyersList = detailList(m_lists, QStringLiteral("buyersList"));
     m_buyersList->setModel(m_buyersModel);
-    m_buyerDelegate = new BuyerRowDelegate(m_buyersList);
+    m_buyerDelegate = new BuyerDetailRowDelegate(m_buyersList);
     m_buyersList->setItemDelegate(m_buyerDelegate);
     m_auctionsList = detailList(m_lists, QStringLiteral("auctionsList"));
     m_auctionsList->setModel(m_auctionsModel);
-    m_auctionDelegate = new AuctionRowDelegate(m_auctionsList);
+    m_auctionDelegate = new AuctionDetailRowDelegate(m_auctionsList);
     m_auctionsList->setItemDelegate(m_auctionDelegate);
     m_lists->addWidget(m_buyersList);
     m_lists->addWidget(m_auctionsList);

@@ -20,8 +20,8 @@ class QToolButton;
 
 namespace quill {
 
-class AuctionRowDelegate;
-class BuyerRowDelegate;
+class AuctionDetailRowDelegate;
+class BuyerDetailRowDelegate;
 class PackingSlipsCTA;
 class SegmentedControl;
 class ShowAuctionsListModel;
@@ -44,8 +44,8 @@ public:
     ShowDetailModel &model() const { return *m_model; }
     QListView *auctionsList() const { return m_auctionsList; }
     QListView *buyersList() const { return m_buyersList; }
-    AuctionRowDelegate *auctionDelegate() const { return m_auctionDelegate; }
-    BuyerRowDelegate *buyerDelegate() const { return m_buyerDelegate; }
+    AuctionDetailRowDelegate *auctionDelegate() const { return m_auctionDelegate; }
+    BuyerDetailRowDelegate *buyerDelegate() const { return m_buyerDelegate; }
     QPushButton *deleteButton() const { return m_deleteButton; }
 
     // The buttons' actions, reachable without a click.
@@ -101,8 +101,8 @@ private:
     QStackedWidget *m_lists;
     QListView *m_auctionsList;
     QListView *m_buyersList;
-    AuctionRowDelegate *m_auctionDelegate;
-    BuyerRowDelegate *m_buyerDelegate;
+    AuctionDetailRowDelegate *m_auctionDelegate;
+    BuyerDetailRowDelegate *m_buyerDelegate;
     QLabel *m_message;
     QTimer *m_spinnerTimer;
     int m_spinnerPhase = 0;
