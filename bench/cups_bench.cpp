@@ -15,8 +15,10 @@
 #include <QCoroTask>
 #include <QImage>
 #include <QTemporaryDir>
-
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <vector>
 
 namespace {
 
@@ -52,12 +54,14 @@ void runLabels(benchmark::State &state, bool checkQueue)
     const bool refreshEach = state.range(0) == 0;
     QCoro::waitFor(adapter.refreshPrinters());
 
+    std::vector<double> latencies;
     for (auto _ : state) {
         if (refreshEach) {
             state.PauseTiming();
             QCoro::waitFor(adapter.refreshPrinters());
             state.ResumeTiming();
         }
+        const auto begin = std::chrono::steady_clock::now();
         if (checkQueue) {
             const printkit::CUPSQueueState queueState = QCoro::waitFor(adapter.queueStatus(kQueue));
             if (queueState == printkit::CUPSQueueState::stopped) {
@@ -71,7 +75,15 @@ void runLabels(benchmark::State &state, bool checkQueue)
             state.SkipWithError(qPrintable(QStringLiteral("the label was refused: ") + result.message));
             return;
         }
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - begin;
+        latencies.push_back(elapsed.count());
     }
+    std::sort(latencies.begin(), latencies.end());
+    const auto at = [&](double share) {
+        return latencies.at(static_cast<size_t>(share * static_cast<double>(latencies.size() - 1) + 0.5));
+    };
+    state.counters["p50_ms"] = at(0.50);
+    state.counters["p95_ms"] = at(0.95);
 }
 
 void BM_LpSubmissionRoundTrip(benchmark::State &state)

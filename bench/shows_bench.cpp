@@ -24,7 +24,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <functional>
 
@@ -97,12 +96,13 @@ QByteArray pendingFile(const QString &showId, int count)
 {
     QJsonArray uploads;
     for (int i = 0; i < count; ++i)
-        uploads.append(QJsonObject{{QStringLiteral("showId"), showId},
-                                   {QStringLiteral("id"), QStringLiteral("cap-%1").arg(i)},
-                                   {QStringLiteral("winnerUsername"), QStringLiteral("buyer%1").arg(i % 300)},
-                                   {QStringLiteral("salePrice"), QStringLiteral("%1.50").arg(i)},
-                                   {QStringLiteral("auctionNumber"), i},
-                                   {QStringLiteral("rawTitle"), QStringLiteral("Sealed pack lot %1").arg(i)}});
+        uploads.append(
+            QJsonObject{{QStringLiteral("showId"), showId},
+                        {QStringLiteral("id"), QStringLiteral("cap-%1").arg(i)},
+                        {QStringLiteral("winnerUsername"), QStringLiteral("buyer%1").arg(i % 300)},
+                        {QStringLiteral("salePrice"), QStringLiteral("%1.50").arg(i)},
+                        {QStringLiteral("auctionNumber"), i},
+                        {QStringLiteral("rawTitle"), QStringLiteral("Sealed pack lot %1").arg(i)}});
     return QJsonDocument(QJsonObject{{QStringLiteral("uploads"), uploads}}).toJson(QJsonDocument::Compact);
 }
 
@@ -123,7 +123,8 @@ void BM_DrainPendingUploads(benchmark::State &state)
             break;
         }
         quill::ZavAPIClient api(backend.baseUrl());
-        api.setBearerToken(backend.addUser(QStringLiteral("bench-seller"), QStringLiteral("bench@example.com")));
+        api.setBearerToken(
+            backend.addUser(QStringLiteral("bench-seller"), QStringLiteral("bench@example.com")));
         quill::standin::StandinShow show;
         show.userId = QStringLiteral("bench-seller");
         show.title = QStringLiteral("Bench show");
@@ -137,8 +138,8 @@ void BM_DrainPendingUploads(benchmark::State &state)
         state.ResumeTiming();
 
         auto resumed = sync.resumeActiveShow();
-        const bool drained =
-            runUntil([&] { return sync.pendingUploadCount() == 0 && !sync.isUploading(); }, std::chrono::minutes(5));
+        const bool drained = runUntil([&] { return sync.pendingUploadCount() == 0 && !sync.isUploading(); },
+                                      std::chrono::minutes(5));
 
         state.PauseTiming();
         if (!drained) {
@@ -153,6 +154,11 @@ void BM_DrainPendingUploads(benchmark::State &state)
     }
     qputenv("HOME", previousHome);
 }
-BENCHMARK(BM_DrainPendingUploads)->Arg(1000)->Arg(2000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrainPendingUploads)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
