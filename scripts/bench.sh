@@ -16,6 +16,8 @@ if [ "${BENCH_BUILD:-1}" != 0 ]; then
 fi
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 echo "Build type measured: ${build_type:-unknown} ($build)"
+# Each program also prints Google Benchmark's "Library was built as DEBUG" warning: that
+# is about the distribution's benchmark library, not the code measured here.
 
 bench=${BENCH_DIR:-/tmp/quillmark-bench}
 bash "$root/scripts/cups-testbed.sh" start "$bench" >/dev/null
