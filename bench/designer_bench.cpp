@@ -1,5 +1,6 @@
 // The template store on the GUI thread: the designer's save every 5 s of a large
 // template, and loading a folder of 200 templates when the designer opens.
+// Single-core: scripts/bench.sh pins it to one CPU.
 #include "designer/template_store.h"
 
 #include <QRandomGenerator>

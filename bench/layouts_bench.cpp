@@ -1,5 +1,8 @@
 // Drawing each label layout at 300 dpi, as the print path does, on a 4 × 6 in and a
 // 2.25 × 1.25 in medium: layout plus painting into a fresh bitmap.
+//
+// Single-core: the work runs on the GUI thread alone, so scripts/bench.sh pins this
+// program to one CPU.
 #include "printing/layouts/any_label_view.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// Single-core: the work runs on the GUI thread alone; scripts/bench.sh pins it to one CPU.
 // The live lists during a long show. BM_NewWinReachesTheLists: with 2,000 wins of 400
 // buyers shown, one new win through the side panel's models and row delegates until the
 // visible rows of the selected list (0 Sold, 1 Buyers) are repainted at 350 × 800.

@@ -3,6 +3,9 @@
 // Bidders models and the tab bar, with the three views attached and the selected list
 // on screen (BM_NewWinThroughTheSidePanel). BM_NewWinPainted adds the repaint of the
 // panel that follows on the offscreen platform, rows included.
+//
+// Single-core: the work runs on the GUI thread alone, so scripts/bench.sh pins this
+// program to one CPU.
 #include "bench_live_show.h"
 #include "capture/auction_poller.h"
 #include "capture/bidder_tracker.h"

@@ -2,6 +2,9 @@
 // building, 300-dpi drawing, colour conversion, rotation, PNG), on a 2.25 × 1.25 in
 // label in landscape and a 4 × 6 in label in portrait, plus each step on its own
 // to see where the time goes.
+//
+// Single-core: the work runs on the GUI thread alone, so scripts/bench.sh pins this
+// program to one CPU.
 #include "printing/label_bitmap_pipeline.h"
 #include "printing/label_content.h"
 

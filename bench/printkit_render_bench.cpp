@@ -1,5 +1,8 @@
 // Rendering the sample label to a 300 dpi bitmap, and to a PNG as the print path
 // sends it, for the three layouts the presets use most.
+//
+// Single-core: the work runs on the GUI thread alone, so scripts/bench.sh pins this
+// program to one CPU.
 #include "printkit/domain/label_preset.h"
 #include "printkit/rendering/label_renderer.h"
 

@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <utility>
 
 namespace quill {
 
@@ -363,19 +364,19 @@ void ShowSyncService::syncAuctions(const QList<AuctionUpload> &auctions)
     loadPending();
     const QString showId = m_activeShowId;
     bool added = false;
+    QList<PendingUpload> queued;
     for (const AuctionUpload &auction : auctions) {
         if (m_syncedAuctionKeys.contains(auction.id))
             continue;
         m_syncedAuctionKeys.insert(auction.id);
-        const bool queued = std::any_of(m_pending.cbegin(), m_pending.cend(), [&](const PendingUpload &p) {
-            return p.showId == showId && p.auction.id == auction.id;
-        });
-        if (!queued)
-            m_pending.append(PendingUpload{showId, auction, false});
+        if (!m_pendingKeys.contains(pendingKey(showId, auction.id))) {
+            queued.append(PendingUpload{showId, auction, false});
+            appendPending(queued.constLast());
+        }
         added = true;
     }
     if (added) {
-        savePending(); // on disk before anything is sent
+        persistQueued(queued); // on disk before anything is sent
         Q_EMIT syncedAuctionKeysChanged();
         Q_EMIT pendingUploadCountChanged();
     }
@@ -484,6 +485,24 @@ ShowSyncService::PendingUpload ShowSyncService::pendingFromJson(const QJsonValue
     return upload;
 }
 
+void ShowSyncService::setPendingWriteHook(PendingUploadStore::WriteHook hook)
+{
+    m_writeHook = std::move(hook);
+    if (m_store)
+        m_store->setWriteHook(m_writeHook);
+}
+
+QString ShowSyncService::pendingKey(const QString &showId, const QString &auctionId)
+{
+    return showId + QLatin1Char('\n') + auctionId;
+}
+
+void ShowSyncService::appendPending(PendingUpload upload)
+{
+    m_pendingKeys.insert(pendingKey(upload.showId, upload.auction.id));
+    m_pending.append(std::move(upload));
+}
+
 void ShowSyncService::loadPending()
 {
     if (m_pendingLoaded)
@@ -496,47 +515,84 @@ void ShowSyncService::loadPending()
         qCCritical(lcShowSync, "Pending auctions unavailable: %s", e.what());
         return;
     }
+    m_store = std::make_unique<PendingUploadStore>(path);
+    m_store->setWriteHook(m_writeHook);
+
     QFile file(path);
-    if (!file.exists())
-        return;
     QJsonArray uploads;
-    try {
-        if (!file.open(QIODevice::ReadOnly))
-            throw Error(file.errorString());
-        const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
-        file.close();
-        uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
-    } catch (const Error &e) {
-        file.close();
-        // Keep the unreadable file for inspection instead of overwriting what it holds.
-        const QString aside = paths::setAsidePath(path);
-        if (!QFile::rename(path, aside)) {
-            // Left in place, it would be overwritten by the next save: read nothing more this run.
-            m_pendingWritable = false;
-            reportSetAside(
-                QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
-                    .arg(e.message()));
-            return;
+    if (file.exists()) {
+        try {
+            if (!file.open(QIODevice::ReadOnly))
+                throw Error(file.errorString());
+            const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
+            file.close();
+            uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
+        } catch (const Error &e) {
+            file.close();
+            // Keep the unreadable file for inspection instead of overwriting what it holds.
+            const QString aside = paths::setAsidePath(path);
+            if (!QFile::rename(path, aside)) {
+                // Left in place, it would be overwritten by the next save: read nothing more this run.
+                m_pendingWritable = false;
+                reportSetAside(
+                    QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
+                        .arg(e.message()));
+                return;
+            }
+            reportSetAside(QStringLiteral("Pending auctions could not be read (kept as %1): %2")
+                               .arg(aside, e.message()));
+            // What the log holds since is still read.
         }
-        reportSetAside(
-            QStringLiteral("Pending auctions could not be read (kept as %1): %2").arg(aside, e.message()));
-        return;
     }
 
     // One damaged entry must not keep the others from being uploaded: only the bad
     // ones are set aside.
     QList<PendingUpload> loaded;
+    QHash<QString, qsizetype> live; // pendingKey() to its entry in `loaded`, while pending
     QJsonArray unreadable;
     QString firstProblem;
-    for (const QJsonValue &value : std::as_const(uploads)) {
+    auto take = [&](const QJsonValue &value) {
         try {
-            loaded.append(pendingFromJson(value));
+            PendingUpload upload = pendingFromJson(value);
+            const QString key = pendingKey(upload.showId, upload.auction.id);
+            if (live.contains(key))
+                return;
+            live.insert(key, loaded.size());
+            loaded.append(std::move(upload));
         } catch (const Error &e) {
             unreadable.append(value);
             if (firstProblem.isEmpty())
                 firstProblem = e.message();
         }
+    };
+    for (const QJsonValue &value : std::as_const(uploads))
+        take(value);
+
+    // The changes since the file was last written whole, in order.
+    const bool hadLog = m_store->hasLog();
+    if (hadLog) {
+        PendingUploadStore::LogReading log;
+        try {
+            log = m_store->readLog();
+        } catch (const Error &e) {
+            m_pendingWritable = false; // rewriting the file would drop what the log holds
+            reportSetAside(QStringLiteral("Pending auctions could not be read (%1)").arg(e.message()));
+            return;
+        }
+        for (const PendingUploadStore::LogRecord &record : std::as_const(log.records)) {
+            if (record.kind == PendingUploadStore::LogRecord::Kind::queued)
+                take(record.entry);
+            else
+                live.remove(pendingKey(record.entry.value(QStringLiteral("showId")).toString(),
+                                       record.entry.value(QStringLiteral("id")).toString()));
+        }
+        for (const QString &line : std::as_const(log.unreadableLines)) {
+            unreadable.append(line);
+            if (firstProblem.isEmpty())
+                firstProblem = QStringLiteral("a line of %1 is not a record").arg(m_store->logPath());
+        }
     }
+
     if (!unreadable.isEmpty()) {
         const QString aside = paths::setAsidePath(path);
         const QJsonObject root{{QStringLiteral("uploads"), unreadable}};
@@ -553,12 +609,27 @@ void ShowSyncService::loadPending()
                                .arg(firstProblem, e.message()));
         }
     }
-    for (const PendingUpload &upload : std::as_const(loaded))
+    // An entry the backend accepted later in the log, or queued again after that, is
+    // kept only where its last queueing put it.
+    const QList<PendingUpload> earlier = std::exchange(m_pending, {});
+    m_pendingKeys.clear();
+    for (qsizetype i = 0; i < loaded.size(); ++i) {
+        const PendingUpload &upload = loaded.at(i);
+        if (live.value(pendingKey(upload.showId, upload.auction.id), -1) != i)
+            continue;
         m_restoredIds[upload.showId].append(upload.auction.id);
-    m_pending = loaded + m_pending;
-    qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(loaded.size()));
-    if (!unreadable.isEmpty())
+        appendPending(upload);
+    }
+    for (const PendingUpload &upload : earlier) {
+        if (!m_pendingKeys.contains(pendingKey(upload.showId, upload.auction.id)))
+            appendPending(upload);
+    }
+    qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(live.size()));
+    // A log is folded into the file at once, so it never grows over several runs.
+    if (!unreadable.isEmpty() || hadLog)
         savePending();
+    else
+        m_logInStep = true;
     Q_EMIT pendingUploadCountChanged();
 }
 
@@ -569,22 +640,79 @@ void ShowSyncService::reportSetAside(const QString &notice)
     setSyncError(notice);
 }
 
+void ShowSyncService::reportSaveFailure(const Error &error)
+{
+    qCCritical(lcShowSync, "Pending auctions could not be saved: %s", error.what());
+    setSyncError(QStringLiteral("Failed to save pending auctions: ") + error.message());
+}
+
 void ShowSyncService::savePending()
 {
     if (!m_pendingWritable)
         return;
+    if (!m_store) {
+        try {
+            pendingFilePath(); // says why there is no store
+        } catch (const Error &e) {
+            reportSaveFailure(e);
+        }
+        return;
+    }
     QJsonArray uploads;
     for (const PendingUpload &upload : std::as_const(m_pending))
         uploads.append(uploadToJson(upload.showId, upload.auction));
     for (const QJsonValue &value : std::as_const(m_unreadablePending))
         uploads.append(value);
     const QJsonObject root{{QStringLiteral("uploads"), uploads}};
+    m_logInStep = false;
     try {
-        paths::writeFileAtomically(pendingFilePath(), QJsonDocument(root).toJson(QJsonDocument::Compact));
+        m_store->writeFile(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        m_logInStep = true;
     } catch (const Error &e) {
-        qCCritical(lcShowSync, "Pending auctions could not be saved: %s", e.what());
-        setSyncError(QStringLiteral("Failed to save pending auctions: ") + e.message());
+        // Every later change writes the whole file again until one write succeeds.
+        reportSaveFailure(e);
     }
+}
+
+void ShowSyncService::persistQueued(const QList<PendingUpload> &uploads)
+{
+    if (!m_pendingWritable || uploads.isEmpty())
+        return;
+    if (m_store && m_logInStep) {
+        QList<QJsonObject> entries;
+        entries.reserve(uploads.size());
+        for (const PendingUpload &upload : uploads)
+            entries.append(uploadToJson(upload.showId, upload.auction));
+        try {
+            m_store->appendQueued(entries);
+            return;
+        } catch (const Error &e) {
+            qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
+                      e.what());
+        }
+    }
+    savePending();
+}
+
+void ShowSyncService::persistAccepted(const QString &showId, const QString &auctionId)
+{
+    if (!m_pendingWritable)
+        return;
+    // The backlog has drained: the file is written empty again and the log goes.
+    if (m_pending.isEmpty()) {
+        savePending();
+        return;
+    }
+    if (m_store && m_logInStep) {
+        try {
+            m_store->appendAccepted(showId, auctionId);
+            return;
+        } catch (const Error &e) {
+            qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
+                      e.what());
+        }
+    }
+    savePending();
 }
 
 qsizetype ShowSyncService::pendingCountFor(const QString &showId) const
@@ -668,9 +796,11 @@ QCoro::Task<> ShowSyncService::uploadPending()
         if (response) {
             backoffStep = 0;
             m_failuresInARow = 0;
-            if (it != m_pending.end())
+            if (it != m_pending.end()) {
+                m_pendingKeys.remove(pendingKey(it->showId, it->auction.id));
                 m_pending.erase(it);
-            savePending();
+            }
+            persistAccepted(showId, auction.id);
             Q_EMIT pendingUploadCountChanged();
             if (response->deduplicated.value_or(false))
                 qCDebug(lcShowSync, "Auction deduped: %s", qUtf8Printable(auction.id));

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "backend/pending_upload_store.h"
 #include "backend/zav_api_client.h"
 #include "common/clock.h"
 #include "common/decimal.h"
 
 #include <QCoroTask>
-#include <QJsonArray>
 #include <QHash>
+#include <QJsonArray>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace quill {
@@ -34,10 +36,12 @@ struct AuctionUpload
 // Mirrors the seller's live show on the backend: starts or adopts it, uploads each
 // captured auction once, and completes it.
 //
-// Every captured auction is first written to a small pending file in the data
-// folder together with its show, and leaves it only when the backend has accepted
-// it, so uploads survive network failures and restarts. One upload loop sends the
-// pending auctions in order and backs off on failures.
+// Every captured auction is first written to the pending store in the data folder
+// together with its show, and leaves it only when the backend has accepted it, so
+// uploads survive network failures, crashes and restarts. Each change is one append
+// to the store's log; the pending file is written whole only when the backlog has
+// drained or a log is read at start-up. One upload loop sends the pending auctions
+// in order and backs off on failures.
 class ShowSyncService final : public QObject
 {
     Q_OBJECT
@@ -82,6 +86,8 @@ public:
     // (read from the pending file when nothing was loaded yet).
     QList<AuctionUpload> pendingUploads(const QString &showId);
     bool isUploading() const { return m_uploading; }
+    // Called before each write of the pending store (a seam for crash tests).
+    void setPendingWriteHook(PendingUploadStore::WriteHook hook);
 
     // Adopts this stream's live show, if the backend still has it live. True when a
     // show is active and a stream id is known. Also restarts the uploads left over
@@ -129,7 +135,15 @@ private:
     static PendingUpload pendingFromJson(const QJsonValue &value);
     void loadPending();
     void reportSetAside(const QString &notice);
+    static QString pendingKey(const QString &showId, const QString &auctionId);
+    void appendPending(PendingUpload upload);
+    // Writes the pending file whole and drops the log.
     void savePending();
+    // Records on disk what changed: one append to the log while it is in step with
+    // the list, else (or when that append fails) the whole file.
+    void persistQueued(const QList<PendingUpload> &uploads);
+    void persistAccepted(const QString &showId, const QString &auctionId);
+    void reportSaveFailure(const Error &error);
     qsizetype pendingCountFor(const QString &showId) const;
     void startUploads();
     QCoro::Task<> uploadLoop();
@@ -148,6 +162,10 @@ private:
     bool m_starting = false;
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
+    QSet<QString> m_pendingKeys; // pendingKey() of each entry of m_pending
+    std::unique_ptr<PendingUploadStore> m_store;
+    PendingUploadStore::WriteHook m_writeHook;
+    bool m_logInStep = false; // the files on disk plus the log give m_pending
     // Ids of the uploads read from the pending file, by show.
     QHash<QString, QStringList> m_restoredIds;
     QJsonArray m_unreadablePending; // entries that could not be read nor kept apart

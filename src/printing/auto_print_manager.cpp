@@ -319,8 +319,28 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
         }
         const QString printer = *section.selectedPrinter;
 
+        // The queue check (lpstat, a child process) runs while the pages are drawn; its
+        // answer is still awaited, and acted on, before anything is sent.
         QString statusQuery = printer;
-        printkit::CUPSQueueState state = co_await printService->adapter().queueStatus(std::move(statusQuery));
+        QCoro::Task<printkit::CUPSQueueState> check =
+            printService->adapter().queueStatus(std::move(statusQuery));
+        // Every page is ready before the first goes out, so a label that cannot be
+        // drawn sends nothing at all.
+        QList<QByteArray> pngs;
+        QString renderFailure;
+        bool renderFailed = false;
+        try {
+            const LabelAppearanceStore &store = printService->appearanceStore();
+            const LabelColorMode colorMode = store.colorMode();
+            const QList<AnyLabelView> pages =
+                job.content.pages(job.style, job.labelMedia, job.orientation, store.appearance(), 1.0);
+            for (const AnyLabelView &page : pages)
+                pngs.append(renderLabelPNG(page, job.labelMedia, job.orientation, colorMode));
+        } catch (const std::exception &error) {
+            renderFailed = true;
+            renderFailure = errorMessage(error);
+        }
+        printkit::CUPSQueueState state = co_await std::move(check);
         if (!self)
             co_return;
         if (state == printkit::CUPSQueueState::stopped) {
@@ -356,22 +376,6 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
             co_return;
         }
 
-        // Every page is ready before the first goes out, so a label that cannot be
-        // drawn sends nothing at all.
-        QList<QByteArray> pngs;
-        QString renderFailure;
-        bool renderFailed = false;
-        try {
-            const LabelAppearanceStore &store = printService->appearanceStore();
-            const LabelColorMode colorMode = store.colorMode();
-            const QList<AnyLabelView> pages =
-                job.content.pages(job.style, job.labelMedia, job.orientation, store.appearance(), 1.0);
-            for (const AnyLabelView &page : pages)
-                pngs.append(renderLabelPNG(page, job.labelMedia, job.orientation, colorMode));
-        } catch (const std::exception &error) {
-            renderFailed = true;
-            renderFailure = errorMessage(error);
-        }
         if (renderFailed) {
             finishJobWithError(id, renderFailure);
             qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),

@@ -11,7 +11,6 @@
 #include "printkit/transport/cups_print_transport.h"
 
 #include <QCoroSignal>
-
 #include <algorithm>
 #include <cmath>
 
@@ -31,7 +30,8 @@ std::optional<QString> labelSizeProblem(double widthInches, double heightInches)
         return !std::isfinite(side) || side <= 0 || side > printkit::LabelCanvas::kMaxInches;
     };
     if (bad(widthInches) || bad(heightInches))
-        return QStringLiteral("A label must be more than 0 and at most %1 inches on each side (got %2 × %3 in).")
+        return QStringLiteral(
+                   "A label must be more than 0 and at most %1 inches on each side (got %2 × %3 in).")
             .arg(printkit::LabelCanvas::kMaxInches)
             .arg(widthInches)
             .arg(heightInches);
@@ -59,6 +59,9 @@ PrintKitAdapter::PrintKitAdapter(PrintKitAdapterSetup setup, QObject *parent)
             std::make_unique<printkit::CUPSPrinterNameSource>(m_runner, m_tools));
     m_transport = std::make_shared<printkit::CUPSPrintTransport>(m_renderer.get(), m_runner, m_tools);
     m_queueMonitor = std::make_shared<printkit::CUPSQueueMonitor>(m_runner, m_tools);
+    // A label's queue check and its submission find the queue name once between refreshes.
+    m_transport->setQueueNameCache(m_queueNames);
+    m_queueMonitor->setQueueNameCache(m_queueNames);
 }
 
 PrintKitAdapter::~PrintKitAdapter() = default;
@@ -90,6 +93,8 @@ QCoro::Task<> PrintKitAdapter::refreshPrinters()
 {
     QPointer<PrintKitAdapter> self(this);
     const quint64 ticket = ++m_refreshesStarted;
+    // Queues may have come, gone or been renamed: names are looked up afresh from here on.
+    m_queueNames->clear();
     // Held here so a refresh in flight outlives the adapter safely.
     std::shared_ptr<printkit::PrinterQuerying> catalog = m_catalog;
     std::shared_ptr<printkit::CUPSQueueMonitor> monitor = m_queueMonitor;
@@ -107,7 +112,8 @@ QCoro::Task<> PrintKitAdapter::refreshPrinters()
         co_return;
     if (ticket < self->m_refreshApplied) {
         qCDebug(lcPrintKit, "Printer list of refresh %llu dropped: refresh %llu is newer",
-                static_cast<unsigned long long>(ticket), static_cast<unsigned long long>(self->m_refreshApplied));
+                static_cast<unsigned long long>(ticket),
+                static_cast<unsigned long long>(self->m_refreshApplied));
         co_return;
     }
     self->m_refreshApplied = ticket;
@@ -119,9 +125,9 @@ QCoro::Task<> PrintKitAdapter::refreshPrinters()
 
 QCoro::Task<printkit::CUPSQueueState> PrintKitAdapter::queueStatus(QString printer)
 {
+    // Only the state: the waiting jobs are read where a screen shows them (the refresh).
     std::shared_ptr<printkit::CUPSQueueMonitor> monitor = m_queueMonitor;
-    const printkit::CUPSQueueStatus status = co_await monitor->queueStatus(std::move(printer));
-    co_return status.state();
+    co_return co_await monitor->queueState(std::move(printer));
 }
 
 QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::recoverQueue(QString printer)
@@ -129,7 +135,8 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::recoverQueue(QString 
     QPointer<PrintKitAdapter> self(this);
     std::shared_ptr<printkit::CUPSQueueMonitor> monitor = m_queueMonitor;
     if (!printkit::CUPSQueueResolver::isSafeQueueName(printer))
-        co_return printkit::QueueCommandResult{false, printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
+        co_return printkit::QueueCommandResult{false,
+                                               printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
     qCCritical(lcPrintKit, "Attempting recovery for %s", qUtf8Printable(printer));
 
     // Only the queue is restarted: the jobs it holds are labels the seller is
@@ -168,7 +175,8 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::clearQueue(QString pr
     ProcessRunner *runner = m_runner;
     printkit::CUPSTools tools = m_tools;
     if (!printkit::CUPSQueueResolver::isSafeQueueName(printer))
-        co_return printkit::QueueCommandResult{false, printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
+        co_return printkit::QueueCommandResult{false,
+                                               printkit::CUPSQueueResolver::unsafeNameMessage(printer)};
     qCInfo(lcPrintKit, "Clearing print queue for %s", qUtf8Printable(printer));
 
     // Say which labels are thrown away before they are.
@@ -183,7 +191,8 @@ QCoro::Task<printkit::QueueCommandResult> PrintKitAdapter::clearQueue(QString pr
     } catch (const Error &error) {
         jobList = QStringLiteral("unknown (%1)").arg(error.message());
     }
-    qCWarning(lcPrintKit, "Cancelling every job of %s: %s", qUtf8Printable(queueName), qUtf8Printable(jobList));
+    qCWarning(lcPrintKit, "Cancelling every job of %s: %s", qUtf8Printable(queueName),
+              qUtf8Printable(jobList));
 
     QString queue = printer;
     const printkit::QueueCommandResult cancelled = co_await monitor->cancelAllJobs(std::move(queue));
@@ -211,7 +220,8 @@ printkit::LabelCanvas PrintKitAdapter::imageCanvas(const LabelMedia &media)
 printkit::LabelCanvas PrintKitAdapter::htmlCanvas(double widthInches, double heightInches)
 {
     printkit::LabelCanvas canvas;
-    canvas.name = formatTwoSignificantDigits(widthInches) + QChar(0x00D7) + formatTwoSignificantDigits(heightInches);
+    canvas.name =
+        formatTwoSignificantDigits(widthInches) + QChar(0x00D7) + formatTwoSignificantDigits(heightInches);
     canvas.widthInches = widthInches;
     canvas.heightInches = heightInches;
     canvas.shape = printkit::LabelShape::roundedRectangle;
@@ -246,9 +256,10 @@ QList<printkit::CUPSOption> PrintKitAdapter::calibratedOptions(bool fitToPage) c
     const PrinterCalibrationStore &store = m_calibration ? *m_calibration : PrinterCalibrationStore::shared();
     if (store.verticalOffset() != std::clamp(store.verticalOffset(), -PrinterCalibrationStore::kVerticalLimit,
                                              PrinterCalibrationStore::kVerticalLimit) ||
-        store.feedOffset() !=
-            std::clamp(store.feedOffset(), -PrinterCalibrationStore::kFeedLimit, PrinterCalibrationStore::kFeedLimit))
-        qCWarning(lcPrintKit, "Calibration offsets %d/%d are outside the printer's range and are limited to it",
+        store.feedOffset() != std::clamp(store.feedOffset(), -PrinterCalibrationStore::kFeedLimit,
+                                         PrinterCalibrationStore::kFeedLimit))
+        qCWarning(lcPrintKit,
+                  "Calibration offsets %d/%d are outside the printer's range and are limited to it",
                   store.verticalOffset(), store.feedOffset());
     return cupsOptions(fitToPage, store.verticalOffset(), store.feedOffset());
 }
@@ -266,7 +277,8 @@ QCoro::Task<PrintResult> PrintKitAdapter::printImage(QString printer, QByteArray
         co_return PrintResult::failed(
             QStringLiteral("The label image is not a PNG image, so nothing was sent to %1.").arg(printer));
     if (copies < 1)
-        co_return PrintResult::failed(QStringLiteral("At least one copy must be printed (got %1).").arg(copies));
+        co_return PrintResult::failed(
+            QStringLiteral("At least one copy must be printed (got %1).").arg(copies));
     if (const auto problem = media.invalidReason())
         co_return PrintResult::failed(*problem);
 

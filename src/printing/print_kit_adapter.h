@@ -20,7 +20,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
-
 #include <chrono>
 #include <memory>
 
@@ -84,7 +83,10 @@ public:
 
     // Rebuilds `printers` and `isConnected`. Refreshes may overlap; an answer older
     // than the list already shown is dropped, never shown over it.
+    // Queue names are found once and kept until the next refresh (or a failed
+    // submission), so a label costs one state check and one lp.
     QCoro::Task<> refreshPrinters();
+    // The state of the printer's queue alone (one lpstat run).
     QCoro::Task<printkit::CUPSQueueState> queueStatus(QString printer);
 
     // Re-enables a stopped queue and refreshes. Jobs CUPS already holds are kept: they
@@ -96,11 +98,12 @@ public:
     // One PNG label on the medium's page size (the orientation is carried in the
     // bitmap itself) with the printer's calibration. Empty or non-PNG bytes are
     // refused before anything reaches CUPS.
-    QCoro::Task<PrintResult> printImage(QString printer, QByteArray png, LabelMedia media, Orientation orientation,
-                                        qint64 copies);
+    QCoro::Task<PrintResult> printImage(QString printer, QByteArray png, LabelMedia media,
+                                        Orientation orientation, qint64 copies);
     // An HTML label of the given size, as a one-page PDF of exactly that size, on a
     // page size of the same orientation.
-    QCoro::Task<PrintResult> printHTML(QString printer, QString html, double widthInches, double heightInches);
+    QCoro::Task<PrintResult> printHTML(QString printer, QString html, double widthInches,
+                                       double heightInches);
     // The HTML document as a one-page PDF of `labelSize` points. Throws PdfGenerationError.
     // Several may run at once.
     QCoro::Task<QByteArray> generatePDF(QString html, QSizeF labelSize);
@@ -128,7 +131,8 @@ private:
     QList<printkit::CUPSOption> calibratedOptions(bool fitToPage) const;
     void setConnected(bool connected);
     void changeActivePdfConversions(int delta);
-    static QCoro::Task<QStringList> pendingJobIds(ProcessRunner *runner, printkit::CUPSTools tools, QString queue);
+    static QCoro::Task<QStringList> pendingJobIds(ProcessRunner *runner, printkit::CUPSTools tools,
+                                                  QString queue);
     static QCoro::Task<> refreshLoop(QPointer<PrintKitAdapter> adapter, Sleeper *sleeper);
 
     ProcessRunner *m_runner;
@@ -140,6 +144,8 @@ private:
     std::shared_ptr<printkit::LabelRenderer> m_renderer;
     std::shared_ptr<printkit::CUPSPrintTransport> m_transport;
     std::shared_ptr<printkit::CUPSQueueMonitor> m_queueMonitor;
+    std::shared_ptr<printkit::CUPSQueueNameCache> m_queueNames =
+        std::make_shared<printkit::CUPSQueueNameCache>();
 
     QList<PrinterInfo> m_printers;
     bool m_isConnected = false;

@@ -506,6 +506,38 @@ TEST_F(AutoPrintManagerTest, AStoppedQueueIsReEnabledOnceWithoutCancellingAndThe
     EXPECT_EQ(submittedQueues(), QStringList({kWinnerQueue, kBoxQueue}));
 }
 
+TEST_F(AutoPrintManagerTest, EachLabelRunsOneStateCheckAndOneLpOnceItsQueueNameIsKnown)
+{
+    manager().setIsPrinting(true);
+    enqueue({win("ann", "1", 1), win("bob", "2", 2)});
+    runDebouncedWalk();
+    // The name is looked up on a queue's first label only; the waiting jobs are never read.
+    EXPECT_EQ(m_cups.calls(), QStringList({"lpstat -e", "lpstat -p Winner", "lp -d Winner", "lpstat -e",
+                                           "lpstat -p Boxes", "lp -d Boxes", "lpstat -p Winner",
+                                           "lp -d Winner", "lpstat -p Boxes", "lp -d Boxes"}));
+
+    // A refused job forgets the name: the next label of that queue looks it up again.
+    m_cups.refuse(kWinnerQueue, QStringLiteral("lp: Destination \"Winner\" is not accepting jobs."));
+    const qsizetype before = m_cups.calls().size();
+    enqueue({win("cat", "3", 3)});
+    runDebouncedWalk();
+    m_cups.accept(kWinnerQueue);
+    enqueue({win("dan", "4", 4)});
+    runDebouncedWalk();
+    EXPECT_EQ(m_cups.calls().mid(before),
+              QStringList({"lpstat -p Winner", "lp -d Winner", "lpstat -p Boxes", "lp -d Boxes", "lpstat -e",
+                           "lpstat -p Winner", "lp -d Winner", "lpstat -p Boxes", "lp -d Boxes"}));
+
+    // A refresh of the printer list finds every name afresh, and labels after it look up none.
+    QCoro::waitFor(m_adapter->refreshPrinters());
+    const qsizetype afterRefresh = m_cups.calls().size();
+    enqueue({win("eve", "5", 5)});
+    runDebouncedWalk();
+    EXPECT_EQ(m_cups.calls().mid(afterRefresh),
+              QStringList({"lpstat -p Winner", "lp -d Winner", "lpstat -p Boxes", "lp -d Boxes"}));
+    EXPECT_EQ(statuses(manager().printJobs()).filter(QStringLiteral(": done")).size(), 9);
+}
+
 TEST_F(AutoPrintManagerTest, AQueueThatStaysStoppedFailsEachOfItsJobsAndTheWalkGoesOn)
 {
     m_cups.stop(kWinnerQueue, true);

@@ -71,6 +71,7 @@ public:
     bool isStopped(const QString &queue) const { return m_stopped.contains(queue); }
     // lp refuses every job for the queue with this output.
     void refuse(const QString &queue, QString output) { m_refusals.insert(queue, std::move(output)); }
+    void accept(const QString &queue) { m_refusals.remove(queue); }
 
     // While held, every `lpstat -p` waits until releaseChecks().
     void holdChecks() { m_holding = true; }
@@ -92,10 +93,17 @@ public:
     int enableCalls(const QString &queue) const { return m_enableCalls.value(queue); }
     int cancelCalls() const { return m_cancelCalls; }
     int stateChecks(const QString &queue) const { return m_stateChecks.value(queue); }
+    // Every tool run so far, as "lpstat -p Winner", "lp -d Winner", "cupsenable Winner" ...
+    const QStringList &calls() const { return m_calls; }
+    int callCount(const QString &call) const { return int(m_calls.count(call)); }
 
     QCoro::Task<ProcessResult> run(ProcessRequest request) override
     {
         const QStringList &args = request.arguments;
+        const QString tool = request.program.section(QLatin1Char('/'), -1);
+        m_calls.append(tool == QLatin1String("lp")
+                           ? QStringLiteral("lp -d ") + args.value(1)
+                           : QStringList(QStringList{tool} + args).join(QLatin1Char(' ')));
         if (request.program == lpstat && args.size() == 2 && args.at(0) == QLatin1String("-p")) {
             if (m_holding) {
                 m_gates.push_back(std::make_unique<Gate>());
@@ -180,6 +188,7 @@ private:
     QHash<QString, int> m_enableCalls;
     QHash<QString, int> m_stateChecks;
     int m_cancelCalls = 0;
+    QStringList m_calls;
 };
 
 } // namespace quill::testing

@@ -60,15 +60,6 @@ protected:
         return service;
     }
 
-    QString liveShow(const QString &title)
-    {
-        StandinShow show;
-        show.userId = QStringLiteral("u1");
-        show.title = title;
-        show.status = QStringLiteral("live");
-        return m_backend.addShow(show);
-    }
-
     void start(const QString &stream = QStringLiteral("stream-1"))
     {
         m_service->setActiveStreamId(stream);

@@ -20,6 +20,16 @@ protected:
         m_client->setBearerToken(m_token);
     }
 
+    // A live show of the signed-in seller on the backend; gives its id.
+    QString liveShow(const QString &title)
+    {
+        standin::StandinShow show;
+        show.userId = QStringLiteral("u1");
+        show.title = title;
+        show.status = QStringLiteral("live");
+        return m_backend.addShow(show);
+    }
+
     QString m_token;
     std::unique_ptr<ZavAPIClient> m_client;
 };

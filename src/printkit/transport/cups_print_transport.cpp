@@ -9,7 +9,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
-
 #include <charconv>
 #include <cstdio>
 
@@ -22,7 +21,8 @@ QString shortestDecimal(double value)
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     QString text = ec == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString::number(value);
-    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && !text.contains(QLatin1Char('n')))
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        !text.contains(QLatin1Char('n')))
         text += QStringLiteral(".0");
     return text;
 }
@@ -40,15 +40,18 @@ void writeAtomically(const QString &path, const QByteArray &bytes)
             throw quill::Error(
                 QStringLiteral("Could not protect the print file %1: %2").arg(path, target.errorString()));
     } else if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly)) {
-        throw quill::Error(QStringLiteral("Could not create the print file %1: %2").arg(path, target.errorString()));
+        throw quill::Error(
+            QStringLiteral("Could not create the print file %1: %2").arg(path, target.errorString()));
     } else {
         target.close();
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw quill::Error(QStringLiteral("Could not create the print file %1: %2").arg(path, file.errorString()));
+        throw quill::Error(
+            QStringLiteral("Could not create the print file %1: %2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit())
-        throw quill::Error(QStringLiteral("Could not write the print file %1: %2").arg(path, file.errorString()));
+        throw quill::Error(
+            QStringLiteral("Could not write the print file %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace
@@ -63,9 +66,9 @@ void cupsTransportLog(const QString &line)
 CUPSPrintTransportError CUPSPrintTransportError::queueNotFound(const QString &printerName,
                                                                const QString &ppdDirectory)
 {
-    return CUPSPrintTransportError(
-        Kind::queueNotFound, printerName,
-        QStringLiteral("The CUPS queue for '%1' could not be resolved from %2.").arg(printerName, ppdDirectory));
+    return CUPSPrintTransportError(Kind::queueNotFound, printerName,
+                                   QStringLiteral("The CUPS queue for '%1' could not be resolved from %2.")
+                                       .arg(printerName, ppdDirectory));
 }
 
 CUPSPrintTransportError CUPSPrintTransportError::unsafeQueueName(const QString &name)
@@ -75,12 +78,13 @@ CUPSPrintTransportError CUPSPrintTransportError::unsafeQueueName(const QString &
 
 CUPSPrintTransportError CUPSPrintTransportError::submissionFailed(const QString &output)
 {
-    return CUPSPrintTransportError(Kind::submissionFailed, output,
-                                   output.isEmpty() ? QStringLiteral("The print job failed before CUPS accepted it.")
-                                                    : output);
+    return CUPSPrintTransportError(
+        Kind::submissionFailed, output,
+        output.isEmpty() ? QStringLiteral("The print job failed before CUPS accepted it.") : output);
 }
 
-CUPSPrintTransport::CUPSPrintTransport(const LabelRenderer *renderer, quill::ProcessRunner *runner, CUPSTools tools)
+CUPSPrintTransport::CUPSPrintTransport(const LabelRenderer *renderer, quill::ProcessRunner *runner,
+                                       CUPSTools tools)
     : m_renderer(renderer), m_runner(runner), m_tools(std::move(tools)), m_resolver(m_runner, m_tools),
       m_order(std::make_unique<quill::SerialQueue>()), m_temporaryFolder(QDir::tempPath())
 {
@@ -122,18 +126,19 @@ QCoro::Task<> CUPSPrintTransport::print(PrintJobRequest request)
         throw quill::Error(QStringLiteral("This print transport has no label renderer."));
     QByteArray pdf = m_renderer->renderPDF(request.content, request.canvas);
     QString printer = request.printerID.rawValue;
-    co_await submitFile(std::move(pdf), FileKind::pdf, std::move(printer), std::move(request.canvas), request.copies,
-                        std::move(request.cupsConfiguration));
+    co_await submitFile(std::move(pdf), FileKind::pdf, std::move(printer), std::move(request.canvas),
+                        request.copies, std::move(request.cupsConfiguration));
 }
 
-QCoro::Task<> CUPSPrintTransport::printPDF(QByteArray pdf, QString printerName, LabelCanvas canvas, qint64 copies,
-                                           std::optional<CUPSPrintConfiguration> configuration)
+QCoro::Task<> CUPSPrintTransport::printPDF(QByteArray pdf, QString printerName, LabelCanvas canvas,
+                                           qint64 copies, std::optional<CUPSPrintConfiguration> configuration)
 {
     co_await submitFile(std::move(pdf), FileKind::pdf, std::move(printerName), std::move(canvas), copies,
                         std::move(configuration));
 }
 
-QCoro::Task<> CUPSPrintTransport::printImage(QByteArray png, QString printerName, LabelCanvas canvas, qint64 copies,
+QCoro::Task<> CUPSPrintTransport::printImage(QByteArray png, QString printerName, LabelCanvas canvas,
+                                             qint64 copies,
                                              std::optional<CUPSPrintConfiguration> configuration)
 {
     co_await submitFile(std::move(png), FileKind::png, std::move(printerName), std::move(canvas), copies,
@@ -189,8 +194,12 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
         failure = std::current_exception();
     }
     QFile::remove(path);
-    if (failure)
+    if (failure) {
+        // The queue may have been renamed or removed since its name was found.
+        if (const auto &cache = m_resolver.cache())
+            cache->forget(printerName);
         std::rethrow_exception(failure);
+    }
 }
 
 QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
@@ -210,7 +219,8 @@ QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
     case quill::ProcessResult::Outcome::FailedToStart:
         cupsTransportLog(QStringLiteral("lp could not be started: %1").arg(result.errorString));
         throw CUPSPrintTransportError::submissionFailed(
-            QStringLiteral("The print command %1 could not be started: %2").arg(m_tools.lp, result.errorString));
+            QStringLiteral("The print command %1 could not be started: %2")
+                .arg(m_tools.lp, result.errorString));
     case quill::ProcessResult::Outcome::TimedOut:
         cupsTransportLog(QStringLiteral("lp timed out: %1").arg(result.describe()));
         throw CUPSPrintTransportError::submissionFailed(

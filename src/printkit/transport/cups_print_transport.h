@@ -9,7 +9,6 @@
 
 #include <QByteArray>
 #include <QCoroTask>
-
 #include <memory>
 #include <optional>
 
@@ -20,7 +19,12 @@ class LabelRenderer;
 class CUPSPrintTransportError : public quill::Error
 {
 public:
-    enum class Kind { queueNotFound, submissionFailed, unsafeQueueName };
+    enum class Kind
+    {
+        queueNotFound,
+        submissionFailed,
+        unsafeQueueName
+    };
 
     static CUPSPrintTransportError queueNotFound(const QString &printerName, const QString &ppdDirectory);
     // A queue name that a CUPS tool would read as one of its options.
@@ -69,6 +73,13 @@ public:
 
     const CUPSTools &tools() const { return m_tools; }
 
+    // Resolved queue names are kept in `cache` (shared with a queue monitor); a failed
+    // submission forgets its printer's name, so the next one looks it up again.
+    void setQueueNameCache(std::shared_ptr<CUPSQueueNameCache> cache)
+    {
+        m_resolver.setCache(std::move(cache));
+    }
+
     // The lp argument vector, exposed for tests of its order.
     static QStringList lpArguments(const QString &queue, qint64 copies, const LabelCanvas &canvas,
                                    const std::optional<CUPSPrintConfiguration> &configuration,
@@ -77,7 +88,11 @@ public:
     static QString commandLine(const QString &program, const QStringList &arguments);
 
 private:
-    enum class FileKind { pdf, png };
+    enum class FileKind
+    {
+        pdf,
+        png
+    };
     QCoro::Task<> submitFile(QByteArray bytes, FileKind kind, QString printerName, LabelCanvas canvas,
                              qint64 copies, std::optional<CUPSPrintConfiguration> configuration);
     QCoro::Task<> runLp(QStringList arguments);

@@ -25,11 +25,10 @@ CUPSQueueState CUPSQueueMonitor::parseState(const QString &output, const QString
             return CUPSQueueState::processing;
         if (state.startsWith(QLatin1String("is idle")))
             return CUPSQueueState::idle;
-        for (const auto &[word, value] : {std::pair{"disabled", CUPSQueueState::stopped},
-                                          std::pair{"stopped", CUPSQueueState::stopped},
-                                          std::pair{"printing", CUPSQueueState::processing},
-                                          std::pair{"processing", CUPSQueueState::processing},
-                                          std::pair{"idle", CUPSQueueState::idle}}) {
+        for (const auto &[word, value] :
+             {std::pair{"disabled", CUPSQueueState::stopped}, std::pair{"stopped", CUPSQueueState::stopped},
+              std::pair{"printing", CUPSQueueState::processing},
+              std::pair{"processing", CUPSQueueState::processing}, std::pair{"idle", CUPSQueueState::idle}}) {
             if (state.contains(QLatin1String(word)))
                 return value;
         }
@@ -74,35 +73,54 @@ qint64 CUPSQueueMonitor::countPendingJobs(const QString &output)
     return count;
 }
 
+QCoro::Task<CUPSQueueMonitor::StateReading> CUPSQueueMonitor::readState(QString queue) const
+{
+    // Built before co_await: GCC 12 miscompiles string literals in the awaited expression.
+    quill::ProcessRequest request{m_tools.lpstat, {QStringLiteral("-p"), queue}, m_tools.timeout};
+    const quill::ProcessResult result = co_await m_runner->run(std::move(request));
+    StateReading reading;
+    if (result.succeeded()) {
+        reading.state = parseState(result.output, queue);
+        reading.message = parseStateMessage(result.output);
+    } else if (result.finished()) {
+        // lpstat's own complaint ("Invalid destination name ...") is the message.
+        reading.message = result.describe();
+        qCWarning(lcPrintKit, "lpstat -p %s failed: %s", qUtf8Printable(queue),
+                  qUtf8Printable(reading.message));
+    } else {
+        reading.message = QStringLiteral("lpstat %1").arg(result.describe());
+        qCWarning(lcPrintKit, "queue state of %s unreadable: %s", qUtf8Printable(queue),
+                  qUtf8Printable(reading.message));
+    }
+    co_return reading;
+}
+
+QCoro::Task<CUPSQueueState> CUPSQueueMonitor::queueState(QString printerName) const
+{
+    if (!CUPSQueueResolver::isSafeQueueName(printerName)) {
+        qCWarning(lcPrintKit, "No state read for %s: it would be read as an option",
+                  qUtf8Printable(printerName));
+        co_return CUPSQueueState::unknown;
+    }
+    QString queue = co_await m_resolver.resolveOrUnderscored(printerName);
+    const StateReading reading = co_await readState(std::move(queue));
+    co_return reading.state;
+}
+
 QCoro::Task<CUPSQueueStatus> CUPSQueueMonitor::queueStatus(QString printerName) const
 {
     if (!CUPSQueueResolver::isSafeQueueName(printerName)) {
-        qCWarning(lcPrintKit, "No state read for %s: it would be read as an option", qUtf8Printable(printerName));
+        qCWarning(lcPrintKit, "No state read for %s: it would be read as an option",
+                  qUtf8Printable(printerName));
         co_return CUPSQueueStatus(printerName, CUPSQueueState::unknown,
                                   CUPSQueueResolver::unsafeNameMessage(printerName), 0);
     }
     const QString queue = co_await m_resolver.resolveOrUnderscored(printerName);
+    QString stateOf = queue;
+    const StateReading reading = co_await readState(std::move(stateOf));
 
-    // Requests are built before co_await: GCC 12 miscompiles string literals in the awaited expression.
-    quill::ProcessRequest stateRequest{m_tools.lpstat, {QStringLiteral("-p"), queue}, m_tools.timeout};
     quill::ProcessRequest jobsRequest{m_tools.lpstat, {QStringLiteral("-o"), queue}, m_tools.timeout};
-    const quill::ProcessResult state = co_await m_runner->run(std::move(stateRequest));
     const quill::ProcessResult jobs = co_await m_runner->run(std::move(jobsRequest));
-
-    QString message;
-    CUPSQueueState parsed = CUPSQueueState::unknown;
-    if (state.succeeded()) {
-        parsed = parseState(state.output, queue);
-        message = parseStateMessage(state.output);
-    } else if (state.finished()) {
-        // lpstat's own complaint ("Invalid destination name ...") is the message.
-        message = state.describe();
-        qCWarning(lcPrintKit, "lpstat -p %s failed: %s", qUtf8Printable(queue), qUtf8Printable(message));
-    } else {
-        message = QStringLiteral("lpstat %1").arg(state.describe());
-        qCWarning(lcPrintKit, "queue state of %s unreadable: %s", qUtf8Printable(queue), qUtf8Printable(message));
-    }
-
     // An error from lpstat -o is not a list of jobs.
     qint64 pending = 0;
     if (jobs.succeeded())
@@ -111,7 +129,7 @@ QCoro::Task<CUPSQueueStatus> CUPSQueueMonitor::queueStatus(QString printerName) 
         qCWarning(lcPrintKit, "pending jobs of %s unreadable: %s", qUtf8Printable(queue),
                   qUtf8Printable(jobs.describe()));
 
-    co_return CUPSQueueStatus(queue, parsed, message, pending);
+    co_return CUPSQueueStatus(queue, reading.state, reading.message, pending);
 }
 
 QCoro::Task<QueueCommandResult> CUPSQueueMonitor::runRepair(const QString &tool, QStringList arguments,

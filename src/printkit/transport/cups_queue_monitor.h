@@ -25,9 +25,19 @@ public:
     explicit CUPSQueueMonitor(quill::ProcessRunner *runner = &quill::QProcessRunner::instance(),
                               CUPSTools tools = {});
 
+    // The state line and the waiting jobs: two lpstat runs.
     QCoro::Task<CUPSQueueStatus> queueStatus(QString printerName) const;
+    // The state alone, for a check before each label: one lpstat run (none more
+    // once the name is in the cache).
+    QCoro::Task<CUPSQueueState> queueState(QString printerName) const;
     QCoro::Task<QueueCommandResult> enableQueue(QString printerName) const;
     QCoro::Task<QueueCommandResult> cancelAllJobs(QString printerName) const;
+
+    // Resolved queue names are kept in `cache`, shared with the print transport.
+    void setQueueNameCache(std::shared_ptr<CUPSQueueNameCache> cache)
+    {
+        m_resolver.setCache(std::move(cache));
+    }
 
     // Readers of `lpstat -p <queue>` and `lpstat -o <queue>` output (LC_ALL=C).
     static CUPSQueueState parseState(const QString &output, const QString &queue);
@@ -35,7 +45,13 @@ public:
     static qint64 countPendingJobs(const QString &output);
 
 private:
+    struct StateReading
+    {
+        CUPSQueueState state = CUPSQueueState::unknown;
+        QString message;
+    };
     static QueueCommandResult refusedName(const QString &tool, const QString &name);
+    QCoro::Task<StateReading> readState(QString queue) const;
     QCoro::Task<QueueCommandResult> runRepair(const QString &tool, QStringList arguments, QString what) const;
 
     quill::ProcessRunner *m_runner;

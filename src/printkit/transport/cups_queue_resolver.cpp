@@ -8,6 +8,14 @@
 
 namespace printkit {
 
+std::optional<QString> CUPSQueueNameCache::find(const QString &printerName) const
+{
+    const auto found = m_names.constFind(printerName);
+    if (found == m_names.constEnd())
+        return std::nullopt;
+    return found.value();
+}
+
 CUPSQueueResolver::CUPSQueueResolver(quill::ProcessRunner *runner, CUPSTools tools)
     : m_runner(runner), m_tools(std::move(tools))
 {
@@ -20,14 +28,16 @@ bool CUPSQueueResolver::isSafeQueueName(const QString &name)
 
 QString CUPSQueueResolver::unsafeNameMessage(const QString &name)
 {
-    return QStringLiteral("'%1' is not a printer queue name CUPS can be given: a queue name cannot begin with \"-\".")
+    return QStringLiteral(
+               "'%1' is not a printer queue name CUPS can be given: a queue name cannot begin with \"-\".")
         .arg(name);
 }
 
 void CUPSQueueResolver::requireSafeQueueName(const QString &name)
 {
     if (!isSafeQueueName(name)) {
-        qCWarning(lcPrintKit, "Refused the queue name %s: it would be read as an option", qUtf8Printable(name));
+        qCWarning(lcPrintKit, "Refused the queue name %s: it would be read as an option",
+                  qUtf8Printable(name));
         throw CUPSPrintTransportError::unsafeQueueName(name);
     }
 }
@@ -112,12 +122,24 @@ std::pair<CUPSQueueResolver::Lookup, QString> CUPSQueueResolver::fromPpdFolder(c
     return {Lookup::NotFound, {}};
 }
 
-QCoro::Task<std::pair<CUPSQueueResolver::Lookup, QString>> CUPSQueueResolver::lookup(QString printerName) const
+QCoro::Task<std::pair<CUPSQueueResolver::Lookup, QString>>
+CUPSQueueResolver::lookup(QString printerName) const
 {
     requireSafeQueueName(printerName);
+    // Held here: the owner may drop its cache while this lookup waits for lpstat.
+    const std::shared_ptr<CUPSQueueNameCache> cache = m_cache;
+    if (cache) {
+        if (std::optional<QString> known = cache->find(printerName))
+            co_return std::make_pair(Lookup::Found, *known);
+    }
+    std::pair<Lookup, QString> found;
     if (auto listed = co_await fromDestinations(printerName))
-        co_return std::make_pair(Lookup::Found, *listed);
-    co_return fromPpdFolder(printerName);
+        found = std::make_pair(Lookup::Found, *listed);
+    else
+        found = fromPpdFolder(printerName);
+    if (cache && found.first == Lookup::Found)
+        cache->store(printerName, found.second);
+    co_return found;
 }
 
 QCoro::Task<QString> CUPSQueueResolver::resolve(QString printerName) const

@@ -4,12 +4,29 @@
 #include "printkit/transport/cups_tools.h"
 
 #include <QCoroTask>
+#include <QHash>
 #include <QString>
 #include <QStringList>
-
+#include <memory>
 #include <optional>
 
 namespace printkit {
+
+// Queue names found so far, by printer name. The transport and the monitor of one
+// printer adapter share it, so a label's queue check and its submission do not each
+// run lpstat to find the same name; the adapter empties it when it refreshes its
+// printer list, and a failed submission forgets its printer.
+class CUPSQueueNameCache final
+{
+public:
+    std::optional<QString> find(const QString &printerName) const;
+    void store(const QString &printerName, const QString &queue) { m_names.insert(printerName, queue); }
+    void forget(const QString &printerName) { m_names.remove(printerName); }
+    void clear() { m_names.clear(); }
+
+private:
+    QHash<QString, QString> m_names;
+};
 
 // Turns a printer name as the user sees it into the CUPS queue to submit to.
 // In order: a destination that `lpstat -e` lists under that name (driverless and
@@ -20,6 +37,10 @@ class CUPSQueueResolver final
 {
 public:
     explicit CUPSQueueResolver(quill::ProcessRunner *runner, CUPSTools tools);
+
+    // Names found are kept in `cache` and taken from it; null: every call looks afresh.
+    void setCache(std::shared_ptr<CUPSQueueNameCache> cache) { m_cache = std::move(cache); }
+    const std::shared_ptr<CUPSQueueNameCache> &cache() const { return m_cache; }
 
     // Throws CUPSPrintTransportError::queueNotFound, or quill::Error when the PPD
     // folder had to be listed and could not be. A name that is not safe to hand to a
@@ -45,13 +66,19 @@ public:
     static QString underscored(const QString &name);
 
 private:
-    enum class Lookup { Found, NotFound, FolderUnreadable };
+    enum class Lookup
+    {
+        Found,
+        NotFound,
+        FolderUnreadable
+    };
     QCoro::Task<std::optional<QString>> fromDestinations(const QString &name) const;
     std::pair<Lookup, QString> fromPpdFolder(const QString &name) const;
     QCoro::Task<std::pair<Lookup, QString>> lookup(QString printerName) const;
 
     quill::ProcessRunner *m_runner;
     CUPSTools m_tools;
+    std::shared_ptr<CUPSQueueNameCache> m_cache;
 };
 
 } // namespace printkit
