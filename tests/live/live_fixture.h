@@ -19,6 +19,7 @@
 #include "common/user_scoped.h"
 #include "gate.h"
 #include "in_memory_keychain.h"
+#include "named_printers.h"
 #include "printing/auto_print_manager.h"
 #include "printing/print_kit_adapter.h"
 #include "standin_home_fixture.h"
@@ -343,28 +344,6 @@ protected:
     AuctionPoller &poller() { return m_app->auctionPoller(); }
     AutoPrintManager &autoPrint() { return m_app->autoPrintManager(); }
     LivePage &page() { return *m_page; }
-
-    // The printers the system lists, by name.
-    class NamedPrinters final : public printkit::PrinterQuerying
-    {
-    public:
-        QCoro::Task<QList<printkit::PrinterDescriptor>> availablePrinters() override
-        {
-            QList<printkit::PrinterDescriptor> out;
-            for (const QString &name : std::as_const(names))
-                out.append(printkit::PrinterDescriptor{printkit::PrinterID{name}, name, false});
-            co_return out;
-        }
-        QCoro::Task<std::optional<printkit::PrinterDescriptor>> defaultPrinter() override
-        {
-            co_return std::nullopt;
-        }
-        QCoro::Task<std::optional<printkit::PrinterDescriptor>> preferredPrinter(QStringList) override
-        {
-            co_return std::nullopt;
-        }
-        QStringList names;
-    };
 
     // Every CUPS tool run, in order, before the fake scheduler answers it.
     class RecordingRunner final : public ProcessRunner
