@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 
 namespace quill {
 
@@ -26,6 +27,8 @@ QToolButton *makeToggle(const QString &symbol, const QString &text, const QStrin
     button->setCheckable(true);
     return button;
 }
+
+constexpr int kFailureWidth = 260;
 
 QIcon blankIcon()
 {
@@ -82,16 +85,16 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     addAction(m_redoAction);
     row->addWidget(m_undo);
     row->addWidget(m_redo);
-    row->addStretch(1);
 
     m_failure = new QLabel(this);
     m_failure->setFont(textFont(TextStyle::caption));
     QPalette failurePalette = m_failure->palette();
     failurePalette.setColor(QPalette::WindowText, systemColor(SystemColor::red));
     m_failure->setPalette(failurePalette);
-    m_failure->setMaximumWidth(260);
-    m_failure->hide();
-    row->addWidget(m_failure);
+    m_failure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The label is the row's flexible space: a message takes room left over, never more.
+    m_failure->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(m_failure, 1);
     row->addWidget(makeToolbarDivider(this));
 
     m_printerPicker = new QComboBox(this);
@@ -149,6 +152,13 @@ void CanvasToolbar::showEvent(QShowEvent *event)
     m_controller.appear();
 }
 
+void CanvasToolbar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The label's new width is known once the row has been laid out.
+    QMetaObject::invokeMethod(this, &CanvasToolbar::showFailure, Qt::QueuedConnection);
+}
+
 void CanvasToolbar::showZoom()
 {
     m_zoomLabel->setText(m_controller.zoomText());
@@ -202,13 +212,19 @@ void CanvasToolbar::showPrinting()
     if (printing) {
         // Over the icon's place at the button's left.
         const QSize hint = m_spinner->sizeHint();
-        m_spinner->setGeometry(8, (m_testPrint->height() - hint.height()) / 2, hint.width(), hint.height());
+        m_spinner->setGeometry(5, (m_testPrint->height() - hint.height()) / 2, hint.width(), hint.height());
     }
     m_spinner->setVisible(printing);
     m_calibrate->setEnabled(m_controller.canCalibrate());
-    m_failure->setText(m_controller.lastFailure());
+    showFailure();
+}
+
+void CanvasToolbar::showFailure()
+{
+    // The whole message is in the tooltip; the row keeps its width.
+    const int room = std::min(m_failure->width(), kFailureWidth);
+    m_failure->setText(m_failure->fontMetrics().elidedText(m_controller.lastFailure(), Qt::ElideRight, room));
     m_failure->setToolTip(m_controller.lastFailure());
-    m_failure->setVisible(!m_controller.lastFailure().isEmpty());
 }
 
 } // namespace quill

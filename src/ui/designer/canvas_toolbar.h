@@ -45,6 +45,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showZoom();
@@ -52,6 +53,7 @@ private:
     void showHistory();
     void showPrinters();
     void showPrinting();
+    void showFailure();
 
     CanvasToolbarController m_controller;
     QToolButton *m_zoomOut;
