@@ -23,18 +23,28 @@ printkit::QRErrorCorrection toolkitLevel(QRCorrectionLevel level)
     return printkit::QRErrorCorrection::medium;
 }
 
-} // namespace
-
-std::optional<QImage> generateQRCodeImage(const QString &content, QRCorrectionLevel level)
+std::optional<QImage> qrImage(const QString &content, QRCorrectionLevel level, int modulePixels)
 {
     const std::optional<printkit::QRCodeMatrix> matrix =
         printkit::QRCodeMatrix::encodeText(content, toolkitLevel(level));
     if (!matrix)
         return std::nullopt;
-    QImage image = matrix->toImage(kTemplateQRModulePixels, kTemplateQRQuietZoneModules);
+    QImage image = matrix->toImage(modulePixels, kTemplateQRQuietZoneModules);
     if (image.isNull())
         return std::nullopt;
     return image;
+}
+
+} // namespace
+
+std::optional<QImage> generateQRCodeImage(const QString &content, QRCorrectionLevel level)
+{
+    return qrImage(content, level, kTemplateQRModulePixels);
+}
+
+std::optional<QImage> generateQRCodeModules(const QString &content, QRCorrectionLevel level)
+{
+    return qrImage(content, level, 1);
 }
 
 std::optional<QByteArray> generateQRCodePNG(const QString &content, QRCorrectionLevel level)

@@ -17,7 +17,10 @@ inline constexpr int kTemplateQRQuietZoneModules = 1;
 // the UTF-8 bytes at the correction level, 10 px per module, black on white. None for
 // an empty content or one too long for any QR version.
 std::optional<QImage> generateQRCodeImage(const QString &content, QRCorrectionLevel level);
-// The same image as PNG bytes.
+// The same code at one pixel per module (quiet zone included): drawn scaled without
+// smoothing it is the same picture, and cheap enough to make at every canvas drawing.
+std::optional<QImage> generateQRCodeModules(const QString &content, QRCorrectionLevel level);
+// The 10-px image as PNG bytes.
 std::optional<QByteArray> generateQRCodePNG(const QString &content, QRCorrectionLevel level);
 
 } // namespace quill

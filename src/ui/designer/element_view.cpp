@@ -100,7 +100,12 @@ void ElementView::paint(QPainter &painter) const
 
     painter.save();
     painter.rotate(m_element.rotation);
-    painter.setClipRect(local, Qt::IntersectClip);
+    // A QR code and a contained picture stay inside the frame; only what can overflow is
+    // clipped (a clip under rotation is a path, and costly).
+    const auto *imageKind = std::get_if<ImageProperties>(&m_element.kind);
+    if (std::holds_alternative<TextProperties>(m_element.kind) ||
+        (imageKind && imageKind->objectFit == ObjectFitValue::cover))
+        painter.setClipRect(local, Qt::IntersectClip);
     if (const auto *text = std::get_if<TextProperties>(&m_element.kind)) {
         paintText(painter, local, *text);
     } else if (const auto *image = std::get_if<ImageProperties>(&m_element.kind)) {

@@ -15,7 +15,7 @@ QRCodeView::QRCodeView(const QString &content, QRCorrectionLevel correctionLevel
 
 void QRCodeView::paint(QPainter &painter, const QRectF &rect) const
 {
-    const std::optional<QImage> image = generateQRCodeImage(m_content, m_correctionLevel);
+    const std::optional<QImage> image = generateQRCodeModules(m_content, m_correctionLevel);
     if (!image) {
         paintCanvasPlaceholder(painter, rect, QColor(128, 128, 128, 77), 0, QStringLiteral("qrcode"), 22);
         return;

@@ -9,8 +9,8 @@ class QPainter;
 
 namespace quill {
 
-// A QR code fitted square into a rectangle, module edges kept sharp; the image is made
-// at every drawing, exactly as the page prints it. Content that gives no code shows the
+// A QR code fitted square into a rectangle, module edges kept sharp; the code is made
+// at every drawing, module for module as the page prints it. Content that gives no code shows the
 // QR placeholder instead.
 class QRCodeView final
 {
