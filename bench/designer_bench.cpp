@@ -1,8 +1,13 @@
 // The template store on the GUI thread: the designer's save every 5 s of a large
-// template, and loading a folder of 200 templates when the designer opens.
-// Single-core: scripts/bench.sh pins it to one CPU.
+// template, and loading a folder of 200 templates when the designer opens. The canvas
+// redrawing 50 elements (ten QR codes, made afresh at every drawing) at zoom 2, and the
+// print page of the same template. Single-core: scripts/bench.sh pins it to one CPU.
+#include "designer/template_html_renderer.h"
 #include "designer/template_store.h"
+#include "ui/designer/element_view.h"
 
+#include <QBuffer>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -58,5 +63,62 @@ void BM_LoadTemplates200(benchmark::State &state)
         state.SkipWithError("the templates did not load");
 }
 BENCHMARK(BM_LoadTemplates200)->Unit(benchmark::kMillisecond);
+
+// 50 elements on a 4 × 6 in label: ten variable QR codes, one PNG, the rest variable text.
+quill::LabelTemplate canvasTemplate()
+{
+    quill::LabelTemplate t = largeTemplate(40, 0);
+    QImage picture(300, 200, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    t.elements.first().kind = quill::ImageProperties{png, quill::ObjectFitValue::cover};
+    // As labels are designed: most text level, some turned a quarter. (Every text at an
+    // angle of its own would measure the font engine's cache of turned glyphs instead.)
+    for (qsizetype i = 1; i < t.elements.size(); ++i)
+        t.elements[i].rotation = i % 8 == 0 ? -90 : 0;
+    for (int i = 0; i < 10; ++i)
+        t.elements.append(quill::LabelElement{
+            QUuid::createUuid(),
+            quill::QRCodeProperties{
+                QStringLiteral("https://example.invalid/show/{{auctionNumber}}/%1").arg(i),
+                quill::QRCorrectionLevel::medium, true},
+            quill::ElementFrame{20.0 + i * 20, 300, 72, 72}, 0, false, 40 + i});
+    return t;
+}
+
+void BM_PaintElementViews50At2x(benchmark::State &state)
+{
+    const quill::LabelTemplate t = canvasTemplate();
+    constexpr double zoom = 2;
+    QImage image(qRound(t.canvasSize().width() * zoom), qRound(t.canvasSize().height() * zoom),
+                 QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(zoom, zoom);
+        for (const quill::LabelElement &element : t.elements)
+            quill::ElementView(element, false, zoom).paint(painter);
+    }
+    benchmark::DoNotOptimize(image.constBits());
+}
+BENCHMARK(BM_PaintElementViews50At2x)->Unit(benchmark::kMillisecond);
+
+void BM_RenderTemplateHTML50(benchmark::State &state)
+{
+    const quill::LabelTemplate t = canvasTemplate();
+    quill::TemplateVariables variables;
+    variables.username = QStringLiteral("dana_buys");
+    variables.auctionNumber = QStringLiteral("#86");
+    qsizetype length = 0;
+    for (auto _ : state)
+        length += quill::renderTemplateHTML(t, variables).size();
+    if (length == 0)
+        state.SkipWithError("no document");
+}
+BENCHMARK(BM_RenderTemplateHTML50)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "printing/print_service.h"
 
 #include "common/logging.h"
+#include "designer/template_html_renderer.h"
 #include "printing/label_appearance_store.h"
 #include "printing/label_bitmap_pipeline.h"
 #include "printing/layouts/calibration_label_view.h"
@@ -223,6 +224,16 @@ QCoro::Task<PrintResult> PrintService::printTemplateHTML(QString printer, QStrin
         qCCritical(lcPrintService, "Custom label print failed: %s", qUtf8Printable(result.message));
     }
     co_return result;
+}
+
+QCoro::Task<PrintResult> PrintService::printTemplate(QString printer, LabelTemplate labelTemplate,
+                                                     TemplateVariables variables)
+{
+    const QString html = renderTemplateHTML(labelTemplate, variables);
+    // The canvas size is already square for circles and squares.
+    const QSizeF points = labelTemplate.canvasSize();
+    co_return co_await printTemplateHTML(std::move(printer), html, points.width() / 72.0,
+                                         points.height() / 72.0, false);
 }
 
 PrintResult PrintService::fail(const QString &message)

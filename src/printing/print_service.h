@@ -1,6 +1,8 @@
 #pragma once
 
 #include "common/decimal.h"
+#include "designer/label_template.h"
+#include "designer/template_variables.h"
 #include "printing/label_appearance.h"
 #include "printing/label_content.h"
 #include "printing/label_media.h"
@@ -75,6 +77,11 @@ public:
     // square of the smaller side.
     QCoro::Task<PrintResult> printTemplateHTML(QString printer, QString html, double widthInches,
                                                double heightInches, bool isSquareShape);
+
+    // A designed template with its variables filled in, as the HTML page of its label
+    // printed through printTemplateHTML ("Custom label sent to …" in the log).
+    QCoro::Task<PrintResult> printTemplate(QString printer, LabelTemplate labelTemplate,
+                                           TemplateVariables variables);
 
     // The page size a template prints on: both sides the smaller one for a circle or
     // a square, otherwise as designed.

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
-
 #include <limits>
 
 namespace quill::testing {

@@ -1,10 +1,10 @@
 #include "printkit/rendering/qr_code.h"
 
 #include <QPainter>
-
-#include <qrencode.h>
-
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <qrencode.h>
 
 namespace printkit {
 
@@ -45,9 +45,9 @@ std::optional<QRCodeMatrix> QRCodeMatrix::encode(const QByteArray &bytes, QRErro
         return std::nullopt;
     // encodeData takes a length, so a NUL inside the payload is encoded rather than
     // ending it early, and always uses 8-bit mode.
-    std::unique_ptr<QRcode, QRcodeDeleter> code(
-        QRcode_encodeData(static_cast<int>(bytes.size()), reinterpret_cast<const unsigned char *>(bytes.constData()),
-                          0, qrencodeLevel(level)));
+    std::unique_ptr<QRcode, QRcodeDeleter> code(QRcode_encodeData(
+        static_cast<int>(bytes.size()), reinterpret_cast<const unsigned char *>(bytes.constData()), 0,
+        qrencodeLevel(level)));
     if (!code || code->width <= 0)
         return std::nullopt;
     const int n = code->width;
@@ -73,16 +73,23 @@ QImage QRCodeMatrix::toImage(int modulePixels, int quietZoneModules) const
     image.setColor(0, qRgb(255, 255, 255));
     image.setColor(1, qRgb(0, 0, 0));
     image.fill(0);
+    // One row of pixels per module row, copied down the module's height: the canvas makes
+    // this image at every drawing, so no per-pixel calls.
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    std::vector<uchar> row(static_cast<size_t>(bytesPerLine));
+    uchar *bits = image.bits();
     for (int y = 0; y < m_size; ++y) {
+        std::fill(row.begin(), row.end(), uchar(0));
         for (int x = 0; x < m_size; ++x) {
             if (!isDark(x, y))
                 continue;
             const int px = (x + quietZoneModules) * modulePixels;
-            const int py = (y + quietZoneModules) * modulePixels;
-            for (int dy = 0; dy < modulePixels; ++dy)
-                for (int dx = 0; dx < modulePixels; ++dx)
-                    image.setPixel(px + dx, py + dy, 1);
+            for (int bit = px; bit < px + modulePixels; ++bit)
+                row[static_cast<size_t>(bit >> 3)] |= uchar(0x80 >> (bit & 7)); // Format_Mono: MSB first
         }
+        const int py = (y + quietZoneModules) * modulePixels;
+        for (int dy = 0; dy < modulePixels; ++dy)
+            std::memcpy(bits + (py + dy) * bytesPerLine, row.data(), static_cast<size_t>(bytesPerLine));
     }
     return image;
 }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ui/designer/canvas_toolbar_controller.h"
+
+#include <QWidget>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace quill {
+
+class Spinner;
+
+// The row above the canvas: zoom, grid and snapping switches, undo and redo, and at the
+// right the printer picker with Test Print and Calibrate. A failed print's message
+// stays beside the buttons until the next print starts.
+class CanvasToolbar final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CanvasToolbar)
+
+public:
+    CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter, PrintService &service,
+                  QWidget *parent = nullptr);
+
+    CanvasToolbarController &controller() { return m_controller; }
+    QLabel *zoomLabel() const { return m_zoomLabel; }
+    QToolButton *zoomOutButton() const { return m_zoomOut; }
+    QToolButton *zoomInButton() const { return m_zoomIn; }
+    QToolButton *resetZoomButton() const { return m_resetZoom; }
+    QToolButton *gridButton() const { return m_grid; }
+    QToolButton *snapButton() const { return m_snap; }
+    QToolButton *guidesButton() const { return m_guides; }
+    QToolButton *undoButton() const { return m_undo; }
+    QToolButton *redoButton() const { return m_redo; }
+    QAction *undoAction() const { return m_undoAction; }
+    QAction *redoAction() const { return m_redoAction; }
+    QComboBox *printerPicker() const { return m_printerPicker; }
+    QPushButton *testPrintButton() const { return m_testPrint; }
+    QPushButton *calibrateButton() const { return m_calibrate; }
+    QLabel *failureLabel() const { return m_failure; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showZoom();
+    void showToggles();
+    void showHistory();
+    void showPrinters();
+    void showPrinting();
+    void showFailure();
+
+    CanvasToolbarController m_controller;
+    QToolButton *m_zoomOut;
+    QLabel *m_zoomLabel;
+    QToolButton *m_zoomIn;
+    QToolButton *m_resetZoom;
+    QToolButton *m_grid;
+    QToolButton *m_snap;
+    QToolButton *m_guides;
+    QToolButton *m_undo;
+    QToolButton *m_redo;
+    QAction *m_undoAction;
+    QAction *m_redoAction;
+    QLabel *m_failure;
+    QComboBox *m_printerPicker;
+    QPushButton *m_testPrint;
+    Spinner *m_spinner;
+    QPushButton *m_calibrate;
+};
+
+} // namespace quill

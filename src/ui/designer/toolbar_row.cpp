@@ -1,0 +1,48 @@
+#include "ui/designer/toolbar_row.h"
+
+#include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
+#include "ui/widgets/symbols.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QToolButton>
+
+namespace quill {
+
+QBoxLayout *makeToolbarRow(QWidget *bar)
+{
+    fillBackground(bar, cardBackgroundColor());
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(12, 6, 12, 6);
+    row->setSpacing(12);
+    return row;
+}
+
+QToolButton *makeToolbarButton(const QString &symbol, const QString &text, const QString &toolTip,
+                               QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setAutoRaise(true);
+    button->setIcon(symbolIcon(symbol, primaryTextColor()));
+    button->setIconSize(QSize(16, 16));
+    if (!text.isEmpty()) {
+        button->setText(text);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    } else {
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    if (!toolTip.isEmpty())
+        button->setToolTip(toolTip);
+    return button;
+}
+
+QFrame *makeToolbarDivider(QWidget *parent)
+{
+    auto *divider = new QFrame(parent);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFixedHeight(16);
+    return divider;
+}
+
+} // namespace quill
