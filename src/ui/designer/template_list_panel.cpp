@@ -4,7 +4,6 @@
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
 #include "ui/designer/toolbar_row.h"
-#include "ui/designer/toolbar_row.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
