@@ -165,6 +165,15 @@ TEST_F(DesignerWindow, WithNothingOpenOnlyTheEmptyStateShows)
     EXPECT_TRUE(view.canvasContainer()->isVisible());
     EXPECT_EQ(view.propertiesPanel()->width(), PropertiesPanel::kWidth);
     EXPECT_FALSE(view.emptyState()->isVisible());
+
+    // Hiding the screen (its window closing) saves the open template.
+    LabelTemplate renamed = view.controller().designerState()->labelTemplate();
+    renamed.name = QStringLiteral("Renamed");
+    view.controller().designerState()->setLabelTemplate(renamed);
+    view.hide();
+    ASSERT_EQ(m_store.templates().size(), 1);
+    EXPECT_EQ(m_store.templates().first().name, QStringLiteral("Renamed"));
+    EXPECT_FALSE(view.controller().saveTimer().isActive());
 }
 
 TEST(PinchZoomSteps, ScaleTheStartingZoomAndHoldTheLimits)

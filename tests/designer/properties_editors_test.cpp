@@ -13,6 +13,7 @@
 #include "ui/designer/variable_list_view.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -258,6 +259,28 @@ TEST_F(Editors, NumberFieldsReadAndShowTheUsersLocale)
     EXPECT_EQ(x, 12.5);
     EXPECT_EQ(shown, QStringLiteral("12,5"));
     EXPECT_EQ(y, 1234.75);
+}
+
+TEST_F(Editors, AFieldBeingTypedInIsNotRefreshedUnderTheCursor)
+{
+    LabelTemplate t = blankTemplate();
+    t.elements = {textElement(1, 2)};
+    build(t);
+    m_state->setSelectedElementId(t.elements.at(0).id);
+    auto *common = m_panel->editor<CommonPropertiesView>();
+    QApplication::setActiveWindow(m_panel.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_panel.get()));
+    common->xField()->setFocus();
+    ASSERT_TRUE(common->xField()->hasFocus());
+    common->xField()->selectAll();
+    QTest::keyClicks(common->xField(), QStringLiteral("7"));
+    m_state->setSnapToGrid(false);
+    m_state->setSnapToGuides(false);
+    m_state->moveElement(t.elements.at(0).id, 30, 40);
+    EXPECT_EQ(common->xField()->text(), QStringLiteral("7"));
+    EXPECT_EQ(common->yField()->text(), QStringLiteral("40"));
+    QTest::keyClick(common->xField(), Qt::Key_Return);
+    EXPECT_EQ(element(0).frame.x, 7);
 }
 
 TEST_F(Editors, AWriteToAnElementThatIsGoneOrOfAnotherKindChangesNothing)
