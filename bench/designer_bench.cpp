@@ -1,9 +1,12 @@
 // The template store on the GUI thread: the designer's save every 5 s of a large
 // template, and loading a folder of 200 templates when the designer opens. The canvas
-// redrawing 50 elements (ten QR codes, made afresh at every drawing) at zoom 2, and the
-// print page of the same template. Single-core: scripts/bench.sh pins it to one CPU.
+// redrawing 50 elements (ten QR codes, made afresh at every drawing) at zoom 2, the
+// print page of the same template, and one drag step on the canvas. Single-core:
+// scripts/bench.sh pins it to one CPU.
+#include "designer/label_designer_state.h"
 #include "designer/template_html_renderer.h"
 #include "designer/template_store.h"
+#include "ui/designer/design_canvas.h"
 #include "ui/designer/element_view.h"
 
 #include <QBuffer>
@@ -120,5 +123,29 @@ void BM_RenderTemplateHTML50(benchmark::State &state)
         state.SkipWithError("no document");
 }
 BENCHMARK(BM_RenderTemplateHTML50)->Unit(benchmark::kMillisecond);
+
+// One step of a drag: the move with grid and guide snapping against 49 other elements,
+// then the canvas drawn again as an 800 × 600 viewport shows it at zoom 2.
+void BM_DragStep50ElementsAt2x(benchmark::State &state)
+{
+    quill::LabelDesignerState designer(canvasTemplate());
+    designer.setZoomScale(2);
+    designer.setSnapToGrid(true);
+    designer.setSnapToGuides(true);
+    const QUuid dragged = designer.labelTemplate().elements.at(5).id;
+    designer.setSelectedElementId(dragged);
+    quill::DesignCanvas canvas(designer);
+    canvas.resize(canvas.sizeHint());
+    QImage viewport(800, 600, QImage::Format_ARGB32_Premultiplied);
+    double step = 0;
+    for (auto _ : state) {
+        step = step >= 200 ? 0 : step + 1.5;
+        designer.moveElement(dragged, 30 + step, 40 + step * 0.5);
+        viewport.fill(Qt::gray);
+        canvas.render(&viewport, QPoint(), QRegion(0, 0, 800, 600));
+    }
+    benchmark::DoNotOptimize(viewport.constBits());
+}
+BENCHMARK(BM_DragStep50ElementsAt2x)->Unit(benchmark::kMillisecond);
 
 } // namespace

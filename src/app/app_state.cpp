@@ -1,7 +1,6 @@
 #include "app/app_state.h"
 
 #include "app/single_instance_guard.h"
-#include "common/user_scoped.h"
 #include "backend/auth_manager.h"
 #include "backend/show_history_store.h"
 #include "backend/show_sync_service.h"
@@ -10,6 +9,8 @@
 #include "capture/sold_scraper.h"
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
+#include "common/user_scoped.h"
+#include "designer/template_store.h"
 #include "printing/auto_print_manager.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
@@ -84,6 +85,7 @@ void AppState::buildServices(AppSetup &setup)
     m_auctionPoller = std::make_unique<AuctionPoller>(sleeper, clock);
     m_bidderTracker = std::make_unique<BidderTracker>(sleeper);
     m_soldScraper = std::make_unique<SoldScraper>(sleeper);
+    m_templateStore = std::make_unique<TemplateStore>(QString(), clock);
 }
 
 Settings &AppState::settings() const
@@ -138,6 +140,7 @@ QCoro::Task<> AppState::start()
 
     m_printAdapter->startRefreshTimer();
     reloadShowHistory();
+    m_templateStore->loadTemplates();
 
     m_starting = false;
     ++m_completedStarts;

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
-
 #include <memory>
 #include <optional>
 
@@ -22,6 +21,7 @@ class PrintService;
 class ShowHistoryStore;
 class ShowSyncService;
 class SoldScraper;
+class TemplateStore;
 class WhatnotSession;
 
 // The signed-in user is one of the maker's staff (false while unknown or signed out).
@@ -51,6 +51,8 @@ public:
     AuctionPoller &auctionPoller() const { return *m_auctionPoller; }
     BidderTracker &bidderTracker() const { return *m_bidderTracker; }
     SoldScraper &soldScraper() const { return *m_soldScraper; }
+    // Empty until the end of the first start-up, which loads it.
+    TemplateStore &templateStore() const { return *m_templateStore; }
 
     // The backend this build talks to (screens that build a client of their own use it).
     const QUrl &apiBaseURL() const { return m_apiBaseURL; }
@@ -58,7 +60,8 @@ public:
 
     // Restores the session, follows the account with the per-user flags, the
     // marketplace login flag and the show history, hands the backend client to the
-    // services that need it and starts the printer refresh. Never throws.
+    // services that need it, starts the printer refresh and, last, loads the label
+    // templates. Never throws.
     //
     // Safe to run again (the window reopened): the restore and the hand-over are
     // repeated, but connections, the refresh timer and the instance guard's hooks
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<AuctionPoller> m_auctionPoller;
     std::unique_ptr<BidderTracker> m_bidderTracker;
     std::unique_ptr<SoldScraper> m_soldScraper;
+    std::unique_ptr<TemplateStore> m_templateStore;
 
     bool m_connected = false;
     bool m_starting = false;

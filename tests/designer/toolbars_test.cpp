@@ -3,14 +3,8 @@
 // preselected printer, enabled states, tooltips and a failed print's message.
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
-#include "held_runner.h"
-#include "named_printers.h"
-#include "printing/label_appearance_store.h"
-#include "printing/print_kit_adapter.h"
+#include "print_services_fixture.h"
 #include "printing/print_service.h"
-#include "printing/printer_calibration_store.h"
-#include "run_sync.h"
-#include "temporary_settings.h"
 #include "ui/designer/canvas_toolbar.h"
 #include "ui/designer/element_toolbar.h"
 
@@ -27,35 +21,11 @@ using namespace quill::testing;
 
 namespace {
 
-class Toolbars : public ::testing::Test
+class Toolbars : public ::testing::Test, protected PrintServicesFixture
 {
 protected:
-    void SetUp() override
-    {
-        m_catalog = std::make_shared<NamedPrinters>();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
-        m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
-        PrintKitAdapterSetup setup;
-        setup.runner = &m_runner;
-        setup.catalog = m_catalog;
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
-        m_state = std::make_unique<LabelDesignerState>(blankTemplate());
-    }
-    void listPrinters(const QStringList &names)
-    {
-        m_catalog->names = names;
-        runSync(m_adapter->refreshPrinters());
-    }
+    void SetUp() override { m_state = std::make_unique<LabelDesignerState>(blankTemplate()); }
 
-    TemporarySettings m_settings;
-    HeldRunner m_runner;
-    std::shared_ptr<NamedPrinters> m_catalog;
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<LabelAppearanceStore> m_appearance;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
-    std::unique_ptr<PrintService> m_service;
     std::unique_ptr<LabelDesignerState> m_state;
 };
 
@@ -63,7 +33,7 @@ protected:
 
 TEST_F(Toolbars, ZoomStepsShowTruncatedPercentagesAndKeepTheLimits)
 {
-    CanvasToolbar bar(*m_state, *m_adapter, *m_service);
+    CanvasToolbar bar(*m_state, *adapter, *service);
     const struct
     {
         double start;
@@ -124,7 +94,7 @@ TEST_F(Toolbars, ElementToolbarShowsSelectionButtonsAndCtrlDOnlyWithASelection)
 TEST_F(Toolbars, FirstPrinterIsChosenOnFirstShowOnly)
 {
     listPrinters({QStringLiteral("Label_Printer_00A1B2"), QStringLiteral("Office Printer 3F9A 2")});
-    CanvasToolbar bar(*m_state, *m_adapter, *m_service);
+    CanvasToolbar bar(*m_state, *adapter, *service);
     EXPECT_FALSE(bar.controller().selectedPrinter());
     bar.show();
     EXPECT_EQ(bar.controller().selectedPrinter(), QStringLiteral("Label_Printer_00A1B2"));
@@ -148,7 +118,7 @@ TEST_F(Toolbars, FirstPrinterIsChosenOnFirstShowOnly)
 
 TEST_F(Toolbars, PrintButtonsStatesAndTooltips)
 {
-    CanvasToolbar bar(*m_state, *m_adapter, *m_service);
+    CanvasToolbar bar(*m_state, *adapter, *service);
     bar.show();
     EXPECT_FALSE(bar.printerPicker()->isVisible()) << "no printers, no picker";
     EXPECT_FALSE(bar.testPrintButton()->isEnabled());
@@ -183,25 +153,25 @@ TEST_F(Toolbars, PrintButtonsStatesAndTooltips)
 TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
 {
     listPrinters({QStringLiteral("TestLabel")});
-    CanvasToolbar bar(*m_state, *m_adapter, *m_service);
+    CanvasToolbar bar(*m_state, *adapter, *service);
     bar.show();
-    m_runner.hold = true;
+    runner.hold = true;
     QTest::mouseClick(bar.calibrateButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_runner.held > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.held > 0; }));
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_FALSE(bar.calibrateButton()->isEnabled());
     EXPECT_FALSE(bar.testPrintButton()->isEnabled());
-    m_runner.gate->open();
+    runner.gate->open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
-    EXPECT_EQ(bar.controller().lastFailure(), *m_service->lastError());
-    EXPECT_EQ(bar.failureLabel()->toolTip(), *m_service->lastError());
+    EXPECT_EQ(bar.controller().lastFailure(), *service->lastError());
+    EXPECT_EQ(bar.failureLabel()->toolTip(), *service->lastError());
     EXPECT_TRUE(bar.calibrateButton()->isEnabled());
 
-    m_runner.gate = std::make_unique<Gate>();
+    runner.gate = std::make_unique<Gate>();
     QTest::mouseClick(bar.calibrateButton(), Qt::LeftButton);
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_TRUE(bar.failureLabel()->toolTip().isEmpty()) << "cleared when the next print starts";
-    m_runner.gate->open();
+    runner.gate->open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
 }
 

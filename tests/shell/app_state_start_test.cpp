@@ -1,13 +1,13 @@
 // The start-up of the whole application against the stand-in backend.
-#include "instance_hand_over.h"
-#include "shell_fixture.h"
-
 #include "app/single_instance_guard.h"
 #include "backend/show_history_store.h"
 #include "backend/show_sync_service.h"
 #include "capture/whatnot_session.h"
+#include "designer/template_store.h"
+#include "instance_hand_over.h"
 #include "printing/print_kit_adapter.h"
 #include "run_sync.h"
+#include "shell_fixture.h"
 #include "standin_browser.h"
 
 #include <QFile>
@@ -33,7 +33,8 @@ TEST_F(AppStateStart, FreshInstallEndsSignedOutAndStillHandsOverTheClient)
     startAndWait(app);
 
     EXPECT_EQ(app.authManager().state().kind(), AuthState::Kind::signedOut);
-    EXPECT_EQ(requestCount(QStringLiteral("GET"), QStringLiteral("/api/auth/me")), 0) << "no token, no request";
+    EXPECT_EQ(requestCount(QStringLiteral("GET"), QStringLiteral("/api/auth/me")), 0)
+        << "no token, no request";
     ZavAPIClient *client = &app.authManager().api();
     EXPECT_EQ(app.showSyncService().api(), client);
     EXPECT_EQ(app.showHistoryStore().api(), client);
@@ -42,6 +43,26 @@ TEST_F(AppStateStart, FreshInstallEndsSignedOutAndStillHandsOverTheClient)
     EXPECT_EQ(m_catalog->refreshes, 1);
     EXPECT_EQ(UserScoped::currentUserId(), std::nullopt);
     EXPECT_EQ(app.showHistoryStore().userId(), std::nullopt);
+}
+
+TEST_F(AppStateStart, TheTemplateStoreStartsEmptyAndIsLoadedByTheStart)
+{
+    LabelTemplate saved;
+    saved.id = QUuid::createUuid();
+    saved.name = QStringLiteral("Shelf tag");
+    saved.labelSize = LabelSize{2.25, 1.25};
+    saved.createdAt = QDateTime(QDate(2026, 1, 15), QTime(9, 30), Qt::UTC);
+    saved.updatedAt = saved.createdAt;
+    TemplateStore writer;
+    writer.save(saved);
+
+    AppState &app = makeAppState();
+    EXPECT_TRUE(app.templateStore().templates().isEmpty());
+    startAndWait(app);
+    const QList<LabelTemplate> &loaded = app.templateStore().templates();
+    EXPECT_TRUE(std::any_of(loaded.begin(), loaded.end(),
+                            [&saved](const LabelTemplate &t) { return t.id == saved.id; }));
+    writer.deleteTemplate(saved);
 }
 
 TEST_F(AppStateStart, RestoreComesBeforeTheUserScopeAndTheMarketplaceFlag)
@@ -79,7 +100,8 @@ TEST_F(AppStateStart, StartingAgainRepeatsTheRestoreButAddsNoTimerOrConnection)
     ASSERT_TRUE(eventually([&] { return !app.showHistoryStore().isLoading(); }));
     m_backend.clearRequests();
     app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
-    auto started = app.showSyncService().startShow(QStringLiteral("Friday cards"), QStringLiteral("realtime"));
+    auto started =
+        app.showSyncService().startShow(QStringLiteral("Friday cards"), QStringLiteral("realtime"));
     ASSERT_TRUE(eventually([&] { return !app.showSyncService().activeShowId().isEmpty(); }));
     ASSERT_TRUE(eventually([&] { return !app.showHistoryStore().isLoading(); }));
     QTest::qWait(0);

@@ -1,8 +1,10 @@
 // The sidebar's wiring: list highlight, Settings button and the detail area.
+#include "designer/template_store.h"
 #include "shell_fixture.h"
-
 #include "ui/app/section_screens.h"
 #include "ui/app/sidebar_view.h"
+#include "ui/designer/label_designer_view.h"
+#include "ui/designer/template_list_panel.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -70,6 +72,29 @@ TEST_F(SidebarViewTest, NothingSelectedAsksForASection)
         return label->text() == QLatin1String("Select a section") && label->isVisible();
     });
     EXPECT_NE(prompt, labels.end());
+}
+
+TEST_F(SidebarViewTest, TheLabelDesignerIsBuiltAfreshEachTimeItIsShown)
+{
+    AppState &app = startSignedIn(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
+    SidebarView view(app);
+    view.show();
+    view.selection().setValue(SidebarSection::labelDesigner);
+    auto *first = qobject_cast<LabelDesignerView *>(view.detailArea()->screen());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(&first->controller().store(), &app.templateStore());
+    first->templateList()->controller().createNewTemplate();
+    ASSERT_NE(first->controller().designerState(), nullptr);
+
+    view.selection().setValue(SidebarSection::settings);
+    view.selection().setValue(SidebarSection::labelDesigner);
+    auto *second = qobject_cast<LabelDesignerView *>(view.detailArea()->screen());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->controller().designerState(), nullptr) << "a fresh screen opens nothing";
+    const QList<LabelTemplate> templates = app.templateStore().templates();
+    ASSERT_FALSE(templates.isEmpty());
+    for (const LabelTemplate &t : templates)
+        app.templateStore().deleteTemplate(t);
 }
 
 TEST(SectionScreens, EverySectionHasItsScreenInOrder)

@@ -2,9 +2,10 @@
 
 #include "app/app_state.h"
 #include "ui/app/dashboard_view.h"
+#include "ui/app/floating_win_feed.h"
+#include "ui/designer/label_designer_view.h"
 #include "ui/history/show_history_view.h"
 #include "ui/labels/settings_view.h"
-#include "ui/app/floating_win_feed.h"
 #include "ui/live/live_show_view.h"
 
 #include <QLabel>
@@ -42,13 +43,16 @@ std::unique_ptr<QWidget> liveShowScreen(AppState &appState, SidebarSelection &)
 std::unique_ptr<QWidget> showsScreen(AppState &appState, SidebarSelection &selection)
 {
     auto screen = std::make_unique<ShowHistoryView>(showHistoryServices(appState));
-    QObject::connect(screen.get(), &ShowHistoryView::liveShowRequested, &selection,
-                     [&selection] { selection.setValue(SidebarSection::liveShow); }, Qt::QueuedConnection);
+    QObject::connect(
+        screen.get(), &ShowHistoryView::liveShowRequested, &selection,
+        [&selection] { selection.setValue(SidebarSection::liveShow); }, Qt::QueuedConnection);
     return screen;
 }
-std::unique_ptr<QWidget> labelDesignerScreen(AppState &, SidebarSelection &)
+// Built afresh each time the section is shown; the sidebar never lists it.
+std::unique_ptr<QWidget> labelDesignerScreen(AppState &appState, SidebarSelection &)
 {
-    return placeholderScreen(SidebarSection::labelDesigner);
+    return std::make_unique<LabelDesignerView>(appState.templateStore(), appState.printAdapter(),
+                                               appState.printService());
 }
 std::unique_ptr<QWidget> printersScreen(AppState &, SidebarSelection &)
 {

@@ -3,6 +3,7 @@
 #include "designer/template_store.h"
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
+#include "ui/designer/toolbar_row.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -81,11 +82,7 @@ TemplateListPanel::TemplateListPanel(TemplateStore &store, TemplateListControlle
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(header(m_controller, this));
-    auto *divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    divider->setStyleSheet(QStringLiteral("color: %1;").arg(quaternaryFillColor().name(QColor::HexArgb)));
-    layout->addWidget(divider);
+    layout->addWidget(makeColumnDivider(this));
     layout->addWidget(m_pages, 1);
 
     m_list->setModel(m_model);

@@ -45,4 +45,13 @@ QFrame *makeToolbarDivider(QWidget *parent)
     return divider;
 }
 
+QFrame *makeColumnDivider(QWidget *parent, Qt::Orientation orientation)
+{
+    auto *divider = new QFrame(parent);
+    divider->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setStyleSheet(QStringLiteral("color: %1;").arg(quaternaryFillColor().name(QColor::HexArgb)));
+    return divider;
+}
+
 } // namespace quill

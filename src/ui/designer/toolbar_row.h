@@ -18,5 +18,7 @@ QToolButton *makeToolbarButton(const QString &symbol, const QString &text, const
                                QWidget *parent);
 // A 16 pt tall vertical divider.
 QFrame *makeToolbarDivider(QWidget *parent);
+// A hairline across a column (or, vertical, between columns) in the faint fill colour.
+QFrame *makeColumnDivider(QWidget *parent, Qt::Orientation orientation = Qt::Horizontal);
 
 } // namespace quill
