@@ -175,6 +175,32 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
 }
 
+TEST_F(Toolbars, ANarrowCanvasBarDropsTheWordsInsteadOfSqueezingTheButtons)
+{
+    // A bar inside a window, as the canvas column holds it, sized by its parent.
+    QWidget window;
+    window.resize(1500, 60);
+    CanvasToolbar bar(*m_state, *adapter, *service, &window);
+    bar.resize(1400, 40);
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar.gridButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    EXPECT_EQ(bar.calibrateButton()->text(), QStringLiteral("Calibrate"));
+    const int fullWidth = bar.minimumSizeHint().width();
+
+    bar.resize(fullWidth - 100, 40);
+    QCoreApplication::processEvents();
+    for (QToolButton *button : {bar.gridButton(), bar.snapButton(), bar.guidesButton(), bar.undoButton()})
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_TRUE(bar.calibrateButton()->text().isEmpty());
+    EXPECT_FALSE(bar.calibrateButton()->toolTip().isEmpty());
+    EXPECT_LE(bar.minimumSizeHint().width(), fullWidth - 100);
+
+    bar.resize(fullWidth, 40);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar.gridButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+}
+
 TEST(CanvasToolbarController, CalibrationMediumPerShape)
 {
     const struct

@@ -152,9 +152,27 @@ void CanvasToolbar::showEvent(QShowEvent *event)
     m_controller.appear();
 }
 
+void CanvasToolbar::setCompact(bool compact)
+{
+    if (compact == m_compact)
+        return;
+    m_compact = compact;
+    const Qt::ToolButtonStyle style = compact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon;
+    for (QToolButton *button : {m_grid, m_snap, m_guides, m_undo, m_redo})
+        button->setToolButtonStyle(style);
+    m_calibrate->setText(compact ? QString() : tr("Calibrate"));
+}
+
 void CanvasToolbar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // A narrow window keeps every control whole: the bar drops the buttons' words
+    // (their tooltips still say them) rather than squeezing the buttons into each other.
+    if (m_fullWidth == 0) {
+        setCompact(false);
+        m_fullWidth = layout()->minimumSize().width();
+    }
+    setCompact(width() < m_fullWidth);
     // The label's new width is known once the row has been laid out.
     QMetaObject::invokeMethod(this, &CanvasToolbar::showFailure, Qt::QueuedConnection);
 }

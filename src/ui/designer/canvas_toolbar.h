@@ -48,6 +48,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void setCompact(bool compact);
+    bool m_compact = false;
+    int m_fullWidth = 0;
+
+private:
     void showZoom();
     void showToggles();
     void showHistory();
