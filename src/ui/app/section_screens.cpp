@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/app/dashboard_view.h"
 #include "ui/history/show_history_view.h"
+#include "ui/labels/printer_status_view.h"
 #include "ui/labels/settings_view.h"
 #include "ui/app/floating_win_feed.h"
 #include "ui/live/live_show_view.h"
@@ -50,9 +51,9 @@ std::unique_ptr<QWidget> labelDesignerScreen(AppState &, SidebarSelection &)
 {
     return placeholderScreen(SidebarSection::labelDesigner);
 }
-std::unique_ptr<QWidget> printersScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> printersScreen(AppState &appState, SidebarSelection &)
 {
-    return placeholderScreen(SidebarSection::printers);
+    return std::make_unique<PrinterStatusView>(appState);
 }
 std::unique_ptr<QWidget> settingsScreen(AppState &appState, SidebarSelection &selection)
 {
