@@ -31,7 +31,7 @@ namespace quill {
 
 namespace {
 
-constexpr int kColumnWidth = 760;
+constexpr int kColumnWidth = 900;
 
 } // namespace
 
@@ -52,7 +52,6 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto *canvas = new QWidget;
     auto *centre = new QHBoxLayout(canvas);
     centre->setContentsMargins(20, 20, 20, 20);
