@@ -280,6 +280,22 @@ TEST_F(PrinterStatusTest, TheScreenOpensAndClosesThePreviewSheet)
     EXPECT_FALSE(screen.controller().previewPrintAction());
 }
 
+TEST_F(PrinterStatusTest, APrintOutlivesItsScreen)
+{
+    AppState &state = signedIn(QStringLiteral("seller@example.com"));
+    PrinterStatusView &screen = view(state);
+    m_runner.holdLp = true;
+    screen.inShowSection()->testWinnerButton()->click();
+    ASSERT_TRUE(eventually([&] { return m_runner.waiting == 1; }));
+    m_view.reset(); // the seller moved to another section
+    m_runner.gate.open();
+    ASSERT_TRUE(eventually([&] { return m_settings->boolValue(QStringLiteral("s1_has_test_printed")); }));
+    ASSERT_TRUE(eventually([&] { return onboardingPosts() == 1; }));
+    ASSERT_EQ(m_cups.submissions().size(), 1);
+    EXPECT_EQ(m_cups.submissions().first().pageSize, QStringLiteral("Custom.144x72"));
+    eventually([&] { return state.authManager().api().requestsInFlight() == 0; });
+}
+
 TEST_F(PrinterStatusTest, OnlyStaffSeeTheWrench)
 {
     for (const QString &email : {QStringLiteral("seller@example.com"), QStringLiteral("ops@quillmark.app")}) {

@@ -143,21 +143,42 @@ void PrinterStatusController::authChanged()
     Q_EMIT changed();
 }
 
+namespace {
+
+using TestPrint = QCoro::Task<PrintResult> (LabelTestActions::*)(LabelVariant, QString, LabelMedia,
+                                                                 Orientation);
+
+// Free coroutines, not capturing lambdas: a print outlives the card that holds its
+// action, and a coroutine must never read a lambda's captures once that is gone.
+QCoro::Task<> runTestPrint(QPointer<LabelTestActions> actions, TestPrint print, LabelVariant style,
+                           QString printer, LabelMedia media, Orientation orientation)
+{
+    if (actions)
+        co_await ((*actions).*print)(style, std::move(printer), std::move(media), orientation);
+}
+
+QCoro::Task<> runCalibration(QPointer<LabelTestActions> actions, QString printer, LabelMedia media,
+                             Orientation orientation)
+{
+    if (actions)
+        co_await actions->printCalibration(std::move(printer), std::move(media), orientation);
+}
+
+LabelPrintAction testPrintAction(QPointer<LabelTestActions> actions, TestPrint print)
+{
+    return [actions, print](LabelVariant style, QString printer, LabelMedia media, Orientation orientation) {
+        return runTestPrint(actions, print, style, std::move(printer), std::move(media), orientation);
+    };
+}
+
+} // namespace
+
 InShowLabelActions PrinterStatusController::inShowActions()
 {
-    QPointer<LabelTestActions> actions = m_testActions;
-    InShowLabelActions out;
-    out.printIndividual = [actions](LabelVariant style, QString printer, LabelMedia media,
-                                    Orientation orientation) -> QCoro::Task<> {
-        if (actions)
-            co_await actions->printWinnerTest(style, std::move(printer), std::move(media), orientation);
-    };
-    out.printBox = [actions](LabelVariant style, QString printer, LabelMedia media,
-                             Orientation orientation) -> QCoro::Task<> {
-        if (actions)
-            co_await actions->printBoxTest(style, std::move(printer), std::move(media), orientation);
-    };
     const LabelSectionActions shared = packingSlipActions();
+    InShowLabelActions out;
+    out.printIndividual = testPrintAction(m_testActions, &LabelTestActions::printWinnerTest);
+    out.printBox = testPrintAction(m_testActions, &LabelTestActions::printBoxTest);
     out.calibrate = shared.calibrateAction;
     out.onPreview = shared.onPreview;
     return out;
@@ -172,15 +193,9 @@ LabelSectionActions PrinterStatusController::packingSlipActions()
                                   double scale) {
         return actions ? actions->packingSlipPages(style, media, orientation, scale) : QList<AnyLabelView>{};
     };
-    out.printAction = [actions](LabelVariant style, QString printer, LabelMedia media,
-                                Orientation orientation) -> QCoro::Task<> {
-        if (actions)
-            co_await actions->printPackingSlipTest(style, std::move(printer), std::move(media), orientation);
-    };
-    out.calibrateAction = [actions](QString printer, LabelMedia media,
-                                    Orientation orientation) -> QCoro::Task<> {
-        if (actions)
-            co_await actions->printCalibration(std::move(printer), std::move(media), orientation);
+    out.printAction = testPrintAction(m_testActions, &LabelTestActions::printPackingSlipTest);
+    out.calibrateAction = [actions](QString printer, LabelMedia media, Orientation orientation) {
+        return runCalibration(actions, std::move(printer), std::move(media), orientation);
     };
     out.onPreview = [self](PageBuilder builder, LabelMedia media, Orientation orientation,
                            PreviewPrintAction print) {

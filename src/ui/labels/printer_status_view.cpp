@@ -50,6 +50,7 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     outer->addWidget(buildHeader());
 
     auto *scroll = new QScrollArea(this);
+    m_scroll = scroll;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     auto *canvas = new QWidget;
@@ -121,7 +122,9 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
 
 PrinterStatusView::~PrinterStatusView()
 {
+    // The cards and the sheet hold the controller's settings and the health list: they go first.
     delete m_modal;
+    delete m_scroll;
 }
 
 QWidget *PrinterStatusView::buildHeader()

@@ -81,6 +81,7 @@ private:
     QPushButton *m_refresh = nullptr;
     QToolButton *m_wrench = nullptr;
 
+    QWidget *m_scroll = nullptr;
     QWidget *m_sections = nullptr;
     QVBoxLayout *m_sectionsLayout = nullptr;
     QWidget *m_adminRow = nullptr;
