@@ -344,6 +344,11 @@ TEST_F(PrinterStatusTest, TheShellBuildsTheLabelsScreenOnEachVisit)
     EXPECT_FALSE(screen->healthGroup()->isExpanded());
     EXPECT_EQ(screen->controller().model().winner().selectedPrinter, kQueue);
 
+    // "Refresh" asks the scheduler again and the header follows.
+    m_cups.stop(kOther);
+    screen->refreshButton()->click();
+    ASSERT_TRUE(eventually([&] { return screen->statusLabel()->text() == QLatin1String("Queue Stopped"); }));
+
     // A setting written elsewhere in between is read again on the next visit.
     m_settings->setBool(ConsolidatedLabelController::separateKey(), true);
     std::unique_ptr<QWidget> second = makeSectionScreen(SidebarSection::printers, state, selection);
