@@ -18,6 +18,7 @@
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -278,6 +279,16 @@ TEST_F(PrinterStatusTest, TheScreenOpensAndClosesThePreviewSheet)
     EXPECT_EQ(screen.previewModal(), nullptr);
     EXPECT_FALSE(screen.controller().isPreviewOpen());
     EXPECT_FALSE(screen.controller().previewPrintAction());
+}
+
+TEST_F(PrinterStatusTest, TheScreenChoosesPrintersBeforeTheInShowCardLooks)
+{
+    store(LabelKind::winner, kOther);
+    store(LabelKind::box, kGone);
+    PrinterStatusView &screen = view(app());
+    EXPECT_FALSE(screen.inShowSection()->separateToggle()->isChecked());
+    EXPECT_FALSE(m_settings->boolValue(ConsolidatedLabelController::separateKey()));
+    EXPECT_EQ(screen.controller().model().box().selectedPrinter, kOther);
 }
 
 TEST_F(PrinterStatusTest, APrintOutlivesItsScreen)
