@@ -141,6 +141,8 @@ TEST_F(CupsLabelsTest, TheScreensButtonsPrintToTheQueue)
     QImage printed;
     EXPECT_TRUE(printed.loadFromData(tb::readFile(job + QStringLiteral(".bin")), "PNG"));
     EXPECT_EQ(tb::jobFiles(kQueue).size(), before + 1);
+    // The scheduler may write the job before lp has answered the print.
+    ASSERT_TRUE(tb::eventually([&] { return !inShow.controller().isPrinting(); }));
     EXPECT_TRUE(flagged());
     ASSERT_TRUE(eventually([&] { return appOnboardingPosts() == 1; }));
     EXPECT_FALSE(screen.errorRow()->isVisible());
@@ -158,6 +160,7 @@ TEST_F(CupsLabelsTest, TheScreensButtonsPrintToTheQueue)
     ASSERT_FALSE(job.isEmpty());
     EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72")))
         << options(job).toStdString();
+    ASSERT_TRUE(tb::eventually([&] { return !inShow.controller().isPrinting(); }));
     EXPECT_FALSE(flagged());
     EXPECT_EQ(appOnboardingPosts(), 1);
 
