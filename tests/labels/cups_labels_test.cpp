@@ -4,14 +4,20 @@
 #include "labels_screen_fixture.h"
 #include "printkit/transport/cups_print_transport.h"
 #include "run_sync.h"
+#include "ui/labels/consolidated_label_section.h"
+#include "ui/labels/label_card_widgets.h"
+#include "ui/labels/label_section_view.h"
 #include "ui/labels/label_test_actions.h"
+#include "ui/labels/print_error_row.h"
 #include "ui/labels/printer_health_controller.h"
 #include "ui/labels/printer_health_section.h"
+#include "ui/labels/printer_status_view.h"
 #include "ui/labels/settings_view.h"
 #include "ui/widgets/disclosure_group.h"
 #include "widget_find.h"
 
 #include <QImage>
+#include <QMenu>
 
 using namespace quill;
 using namespace quill::testing;
@@ -39,12 +45,16 @@ protected:
 
     void TearDown() override
     {
+        m_screen.reset();
         m_actions.reset();
         tb::resetQueues();
         LabelsFixture::TearDown();
     }
 
-    QString options(const QString &job) { return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options"))); }
+    QString options(const QString &job)
+    {
+        return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options")));
+    }
     bool flagged() const { return m_settings->boolValue(QStringLiteral("c1_has_test_printed")); }
     int appOnboardingPosts()
     {
@@ -57,12 +67,31 @@ protected:
     {
         tb::tool(QStringLiteral("/usr/sbin/cupsdisable"), {kQueue});
         for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(runSync(m_actions->printCalibration(kQueue, LabelMedia::rect1x2(), Orientation::landscape)).ok);
+            ASSERT_TRUE(
+                runSync(m_actions->printCalibration(kQueue, LabelMedia::rect1x2(), Orientation::landscape))
+                    .ok);
         runSync(m_app->printAdapter().refreshPrinters());
+    }
+
+    // The Labels screen over the application's services and shared stores, every
+    // label type on the test queue.
+    PrinterStatusView &labelsScreen()
+    {
+        for (int kind = 0; kind < 3; ++kind) {
+            LabelSectionState state = LabelSectionState::load(kind, *m_settings);
+            state.selectedPrinter = kQueue;
+            state.save(kind, *m_settings);
+        }
+        runSync(m_app->printAdapter().refreshPrinters());
+        m_screen = std::make_unique<PrinterStatusView>(*m_app);
+        m_screen->resize(900, 1000);
+        m_screen->show();
+        return *m_screen;
     }
 
     AppState *m_app = nullptr;
     std::unique_ptr<LabelTestActions> m_actions;
+    std::unique_ptr<PrinterStatusView> m_screen;
 };
 
 TEST_F(CupsLabelsTest, TestPrintsReachTheQueueWithTheirPageSize)
@@ -73,7 +102,8 @@ TEST_F(CupsLabelsTest, TestPrintsReachTheQueueWithTheirPageSize)
                     .ok);
     QString job = tb::nextJob(kQueue, before);
     ASSERT_FALSE(job.isEmpty());
-    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72"))) << options(job).toStdString();
+    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72")))
+        << options(job).toStdString();
     QImage printed;
     ASSERT_TRUE(printed.loadFromData(tb::readFile(job + QStringLiteral(".bin")), "PNG"));
     EXPECT_EQ(printed.size(), QSize(600, 300));
@@ -85,13 +115,79 @@ TEST_F(CupsLabelsTest, TestPrintsReachTheQueueWithTheirPageSize)
                                                         Orientation::portrait))
                     .ok);
     job = tb::nextJob(kQueue, before);
-    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.792x612"))) << options(job).toStdString();
+    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.792x612")))
+        << options(job).toStdString();
     EXPECT_EQ(tb::jobFiles(kQueue).size(), before + 1);
 
     before = tb::jobFiles(kQueue).size();
-    ASSERT_TRUE(runSync(m_actions->printCalibration(kQueue, LabelMedia::rect1x2(), Orientation::landscape)).ok);
+    ASSERT_TRUE(
+        runSync(m_actions->printCalibration(kQueue, LabelMedia::rect1x2(), Orientation::landscape)).ok);
     EXPECT_FALSE(tb::nextJob(kQueue, before).isEmpty());
     EXPECT_EQ(appOnboardingPosts(), 2);
+}
+
+TEST_F(CupsLabelsTest, TheScreensButtonsPrintToTheQueue)
+{
+    PrinterStatusView &screen = labelsScreen();
+    ConsolidatedLabelSection &inShow = *screen.inShowSection();
+    ASSERT_TRUE(inShow.isVisible());
+
+    qsizetype before = tb::jobFiles(kQueue).size();
+    inShow.testWinnerButton()->click();
+    QString job = tb::nextJob(kQueue, before);
+    ASSERT_FALSE(job.isEmpty());
+    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72")))
+        << options(job).toStdString();
+    QImage printed;
+    EXPECT_TRUE(printed.loadFromData(tb::readFile(job + QStringLiteral(".bin")), "PNG"));
+    EXPECT_EQ(tb::jobFiles(kQueue).size(), before + 1);
+    // The scheduler may write the job before lp has answered the print.
+    ASSERT_TRUE(tb::eventually([&] { return !inShow.controller().isPrinting(); }));
+    EXPECT_TRUE(flagged());
+    ASSERT_TRUE(eventually([&] { return appOnboardingPosts() == 1; }));
+    EXPECT_FALSE(screen.errorRow()->isVisible());
+
+    // A calibration label from the medium tile's menu marks nothing.
+    m_settings->remove(QStringLiteral("c1_has_test_printed"));
+    before = tb::jobFiles(kQueue).size();
+    std::unique_ptr<QMenu> menu = inShow.winnerStrip()->tiles().first()->makeMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().first()->text(), QStringLiteral("Print Calibration"));
+    ASSERT_TRUE(menu->actions().first()->isEnabled());
+    menu->actions().first()->trigger();
+    menu.reset();
+    job = tb::nextJob(kQueue, before);
+    ASSERT_FALSE(job.isEmpty());
+    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72")))
+        << options(job).toStdString();
+    ASSERT_TRUE(tb::eventually([&] { return !inShow.controller().isPrinting(); }));
+    EXPECT_FALSE(flagged());
+    EXPECT_EQ(appOnboardingPosts(), 1);
+
+    // The packing slip's test print on letter paper.
+    ASSERT_EQ(screen.packingSlipSection()->controller().state().selectedMedia.id, LabelMedia::letter().id);
+    before = tb::jobFiles(kQueue).size();
+    screen.packingSlipSection()->testPrintButton()->click();
+    job = tb::nextJob(kQueue, before);
+    ASSERT_FALSE(job.isEmpty());
+    EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.792x612")))
+        << options(job).toStdString();
+    ASSERT_TRUE(tb::eventually([&] { return appOnboardingPosts() == 2; }));
+    EXPECT_EQ(tb::jobFiles(kQueue).size(), before + 1);
+}
+
+TEST_F(CupsLabelsTest, ARejectedTestPrintShowsInTheScreensErrorRow)
+{
+    tb::tool(QStringLiteral("/usr/sbin/cupsreject"), {kQueue});
+    PrinterStatusView &screen = labelsScreen();
+    screen.inShowSection()->testWinnerButton()->click();
+    ASSERT_TRUE(tb::eventually([&] { return screen.errorRow()->isVisible(); }));
+    EXPECT_TRUE(screen.errorRow()->text().contains(QStringLiteral("not accepting jobs")))
+        << screen.errorRow()->text().toStdString();
+    EXPECT_FALSE(flagged());
+    EXPECT_EQ(appOnboardingPosts(), 0);
+    screen.errorRow()->dismissButton()->click();
+    EXPECT_FALSE(screen.errorRow()->isVisible());
 }
 
 TEST_F(CupsLabelsTest, AQueueThatRejectsJobsShowsLpsMessage)

@@ -5,6 +5,7 @@
 #include "ui/app/floating_win_feed.h"
 #include "ui/designer/label_designer_view.h"
 #include "ui/history/show_history_view.h"
+#include "ui/labels/printer_status_view.h"
 #include "ui/labels/settings_view.h"
 #include "ui/live/live_show_view.h"
 
@@ -54,9 +55,9 @@ std::unique_ptr<QWidget> labelDesignerScreen(AppState &appState, SidebarSelectio
     return std::make_unique<LabelDesignerView>(appState.templateStore(), appState.printAdapter(),
                                                appState.printService());
 }
-std::unique_ptr<QWidget> printersScreen(AppState &, SidebarSelection &)
+std::unique_ptr<QWidget> printersScreen(AppState &appState, SidebarSelection &)
 {
-    return placeholderScreen(SidebarSection::printers);
+    return std::make_unique<PrinterStatusView>(appState);
 }
 std::unique_ptr<QWidget> settingsScreen(AppState &appState, SidebarSelection &selection)
 {

@@ -1,0 +1,238 @@
+#include "ui/labels/printer_status_controller.h"
+
+#include "app/app_state.h"
+#include "backend/auth_manager.h"
+#include "common/settings.h"
+#include "printing/custom_media_store.h"
+#include "printing/label_appearance_store.h"
+#include "printing/print_kit_adapter.h"
+#include "printing/printer_calibration_store.h"
+#include "ui/labels/label_test_actions.h"
+
+#include <QCoroTask>
+
+namespace quill {
+
+namespace {
+
+// Only what is stored counts: the printing flag is the screen's alone.
+bool sameStored(const LabelSectionState &a, const LabelSectionState &b)
+{
+    LabelSectionState left = a;
+    left.isPrinting = b.isPrinting;
+    return left == b;
+}
+
+bool isListed(const std::optional<QString> &printer, const QList<PrinterInfo> &printers)
+{
+    return printer && std::any_of(printers.begin(), printers.end(),
+                                  [&](const PrinterInfo &info) { return info.name == *printer; });
+}
+
+} // namespace
+
+PrinterStatusStores PrinterStatusStores::shared(AppState &appState)
+{
+    return {&appState.settings(), &CustomMediaStore::shared(), &LabelAppearanceStore::shared(),
+            &PrinterCalibrationStore::shared()};
+}
+
+PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStatusStores stores,
+                                                 QObject *parent)
+    : QObject(parent), m_appState(appState), m_stores(stores),
+      m_testActions(
+          new LabelTestActions(appState.printService(), appState.authManager().api(), stores.settings, this)),
+      m_previewMedia(LabelMedia::shipping4x6())
+{
+    Settings &settings = *m_stores.settings;
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip}) {
+        m_saved.at(size_t(kind)) = LabelSectionState::load(int(kind), settings);
+        m_model.setState(kind, m_saved.at(size_t(kind)));
+    }
+    m_model.setUseSeparateBoxPrinter(settings.boolValue(ConsolidatedLabelController::separateKey()));
+
+    connect(&m_model, &LabelSettingsModel::winnerChanged, this, [this] { save(LabelKind::winner); });
+    connect(&m_model, &LabelSettingsModel::boxChanged, this, [this] { save(LabelKind::box); });
+    connect(&m_model, &LabelSettingsModel::packingSlipChanged, this,
+            [this] { save(LabelKind::packingSlip); });
+    connect(m_stores.appearance, &LabelAppearanceStore::styleChanged, this,
+            &PrinterStatusController::syncStyle);
+
+    PrintKitAdapter &adapter = m_appState.printAdapter();
+    connect(&adapter, &PrintKitAdapter::printersChanged, this, &PrinterStatusController::changed);
+    connect(&adapter, &PrintKitAdapter::isConnectedChanged, this, &PrinterStatusController::changed);
+    connect(&m_appState.authManager(), &AuthManager::stateChanged, this,
+            &PrinterStatusController::authChanged);
+}
+
+PrinterStatusController::~PrinterStatusController() = default;
+
+const QList<PrinterInfo> &PrinterStatusController::printers() const
+{
+    return m_appState.printAdapter().printers();
+}
+
+LabelsStatus PrinterStatusController::status() const
+{
+    return LabelsStatus::of(m_appState.printAdapter().isConnected(), printers());
+}
+
+void PrinterStatusController::refresh()
+{
+    [](QPointer<PrintKitAdapter> adapter) -> QCoro::Task<> {
+        if (adapter)
+            co_await adapter->refreshPrinters();
+    }(&m_appState.printAdapter());
+}
+
+void PrinterStatusController::save(LabelKind kind)
+{
+    // The printing flag is not stored: a print starting or ending writes nothing.
+    LabelSectionState &saved = m_saved.at(size_t(kind));
+    if (sameStored(m_model.state(kind), saved))
+        return;
+    saved = m_model.state(kind);
+    // A save that fails is logged by the state itself; the settings stay on screen.
+    saved.save(int(kind), *m_stores.settings);
+}
+
+void PrinterStatusController::screenShown()
+{
+    const QList<PrinterInfo> &listed = printers();
+    if (listed.isEmpty())
+        return;
+    const QString picked = listed.first().name;
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip}) {
+        if (isListed(m_model.state(kind).selectedPrinter, listed))
+            continue;
+        // Shared box labels go where winner labels go, so a vanished printer never
+        // splits the card into two.
+        const QString name = kind == LabelKind::box && !m_model.useSeparateBoxPrinter()
+                                 ? m_model.winner().selectedPrinter.value_or(picked)
+                                 : picked;
+        m_model.update(kind, [&](LabelSectionState &s) { s.selectedPrinter = name; });
+    }
+}
+
+void PrinterStatusController::syncStyle()
+{
+    const LabelVariant style = m_stores.appearance->style();
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip})
+        m_model.update(kind, [&](LabelSectionState &s) { s.selectedStyle = style; });
+}
+
+bool PrinterStatusController::isStaff() const
+{
+    return isAdmin(m_appState.authManager().state());
+}
+
+void PrinterStatusController::toggleAdmin()
+{
+    if (!m_showAdmin && !isStaff())
+        return;
+    m_showAdmin = !m_showAdmin;
+    Q_EMIT showAdminChanged(m_showAdmin);
+}
+
+void PrinterStatusController::authChanged()
+{
+    if (m_showAdmin && !isStaff()) {
+        m_showAdmin = false;
+        Q_EMIT showAdminChanged(false);
+    }
+    Q_EMIT changed();
+}
+
+namespace {
+
+using TestPrint = QCoro::Task<PrintResult> (LabelTestActions::*)(LabelVariant, QString, LabelMedia,
+                                                                 Orientation);
+
+// Free coroutines, not capturing lambdas: a print outlives the card that holds its
+// action, and a coroutine must never read a lambda's captures once that is gone.
+QCoro::Task<> runTestPrint(QPointer<LabelTestActions> actions, TestPrint print, LabelVariant style,
+                           QString printer, LabelMedia media, Orientation orientation)
+{
+    if (actions)
+        co_await ((*actions).*print)(style, std::move(printer), std::move(media), orientation);
+}
+
+QCoro::Task<> runCalibration(QPointer<LabelTestActions> actions, QString printer, LabelMedia media,
+                             Orientation orientation)
+{
+    if (actions)
+        co_await actions->printCalibration(std::move(printer), std::move(media), orientation);
+}
+
+LabelPrintAction testPrintAction(QPointer<LabelTestActions> actions, TestPrint print)
+{
+    return [actions, print](LabelVariant style, QString printer, LabelMedia media, Orientation orientation) {
+        return runTestPrint(actions, print, style, std::move(printer), std::move(media), orientation);
+    };
+}
+
+} // namespace
+
+InShowLabelActions PrinterStatusController::inShowActions()
+{
+    const LabelSectionActions shared = packingSlipActions();
+    InShowLabelActions out;
+    out.printIndividual = testPrintAction(m_testActions, &LabelTestActions::printWinnerTest);
+    out.printBox = testPrintAction(m_testActions, &LabelTestActions::printBoxTest);
+    out.calibrate = shared.calibrateAction;
+    out.onPreview = shared.onPreview;
+    return out;
+}
+
+LabelSectionActions PrinterStatusController::packingSlipActions()
+{
+    QPointer<LabelTestActions> actions = m_testActions;
+    QPointer<PrinterStatusController> self = this;
+    LabelSectionActions out;
+    out.viewGenerator = [actions](LabelVariant style, LabelMedia media, Orientation orientation,
+                                  double scale) {
+        return actions ? actions->packingSlipPages(style, media, orientation, scale) : QList<AnyLabelView>{};
+    };
+    out.printAction = testPrintAction(m_testActions, &LabelTestActions::printPackingSlipTest);
+    out.calibrateAction = [actions](QString printer, LabelMedia media, Orientation orientation) {
+        return runCalibration(actions, std::move(printer), std::move(media), orientation);
+    };
+    out.onPreview = [self](PageBuilder builder, LabelMedia media, Orientation orientation,
+                           PreviewPrintAction print) {
+        if (self)
+            self->openPreview(std::move(builder), std::move(media), orientation, std::move(print));
+    };
+    return out;
+}
+
+QList<LabelMedia> PrinterStatusController::packingSlipMedia()
+{
+    return {LabelMedia::letter(), LabelMedia::shipping4x6()};
+}
+
+void PrinterStatusController::openPreview(PageBuilder builder, LabelMedia media, Orientation orientation,
+                                          PreviewPrintAction print)
+{
+    m_previewPageBuilder = std::move(builder);
+    m_previewMedia = std::move(media);
+    m_previewOrientation = orientation;
+    m_previewPrintAction = std::move(print);
+    Q_EMIT previewChanged();
+}
+
+void PrinterStatusController::closePreview()
+{
+    m_previewPageBuilder = nullptr;
+    m_previewPrintAction = nullptr;
+    Q_EMIT previewChanged();
+}
+
+void PrinterStatusController::previewDismissed()
+{
+    if (!m_previewPageBuilder)
+        return;
+    m_previewPageBuilder = nullptr;
+    Q_EMIT previewChanged();
+}
+
+} // namespace quill
