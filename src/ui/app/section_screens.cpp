@@ -9,28 +9,9 @@
 #include "ui/labels/settings_view.h"
 #include "ui/live/live_show_view.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace quill {
 
 namespace {
-
-// Stands in for a section whose screen has not been built yet.
-std::unique_ptr<QWidget> placeholderScreen(SidebarSection section)
-{
-    auto screen = std::make_unique<QWidget>();
-    screen->setObjectName(QStringLiteral("sectionPlaceholder"));
-    auto *layout = new QVBoxLayout(screen.get());
-    auto *title = new QLabel(sidebarSectionTitle(section), screen.get());
-    title->setAlignment(Qt::AlignCenter);
-    QFont font = title->font();
-    font.setPointSizeF(22);
-    title->setFont(font);
-    title->setForegroundRole(QPalette::PlaceholderText);
-    layout->addWidget(title);
-    return screen;
-}
 
 std::unique_ptr<QWidget> dashboardScreen(AppState &appState, SidebarSelection &selection)
 {
