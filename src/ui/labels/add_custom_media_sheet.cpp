@@ -47,7 +47,7 @@ protected:
 
 QLabel *sectionTitle(const QString &text, QWidget *parent)
 {
-    return plainLabel(text, textFont(TextStyle::subheadline, QFont::Medium), primaryTextColor(), parent);
+    return styledLabel(text, textFont(TextStyle::subheadline, QFont::Medium), primaryTextColor(), parent);
 }
 
 QVBoxLayout *section(QWidget *&widget, QWidget *parent)
@@ -104,7 +104,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
 
     auto *header = new QHBoxLayout;
     header->setContentsMargins(24, 20, 24, 12);
-    header->addWidget(plainLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
+    header->addWidget(styledLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
                                  primaryTextColor(), this));
     header->addStretch(1);
     auto *cancel = new QPushButton(tr("Cancel"), this);
@@ -190,7 +190,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     previewLayout->addWidget(m_preview, 0, Qt::AlignHCenter);
     m_placeholder = new DimensionsPlaceholder(previewColumn);
     previewLayout->addWidget(m_placeholder, 0, Qt::AlignHCenter);
-    m_displayName = plainLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), previewColumn);
+    m_displayName = styledLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), previewColumn);
     previewLayout->addWidget(m_displayName, 0, Qt::AlignHCenter);
     previewLayout->addStretch(1);
     body->addWidget(previewColumn, 1);
@@ -262,7 +262,7 @@ QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&fiel
     auto *layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(plainLabel(label, textFont(TextStyle::caption), secondaryTextColor(), widget));
+    layout->addWidget(styledLabel(label, textFont(TextStyle::caption), secondaryTextColor(), widget));
     auto *row = new QHBoxLayout;
     row->setSpacing(4);
     field = new QLineEdit(widget);
@@ -270,7 +270,7 @@ QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&fiel
     field->setMaximumWidth(100);
     field->setAccessibleName(label);
     row->addWidget(field);
-    unit = plainLabel(QString(), textFont(TextStyle::caption), tertiaryTextColor(), widget);
+    unit = styledLabel(QString(), textFont(TextStyle::caption), tertiaryTextColor(), widget);
     row->addWidget(unit);
     layout->addLayout(row);
     return widget;

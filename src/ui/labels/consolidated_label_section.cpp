@@ -3,7 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
-#include "ui/widgets/card.h"
+#include "ui/widgets/settings_card.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -28,14 +28,11 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    Card *card = settingsCard(this);
+    auto *card = new SettingsCard(QString(), QString(), SettingsCard::Kind::regular, this);
     outer->addWidget(card);
-    auto *layout = new QVBoxLayout(card);
-    // The frame resets a QFrame's own margins on a style change: the inset lives here.
-    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset,
-                               kSettingsCardInset);
-    layout->setSpacing(12);
-    layout->addWidget(cardHeading(m_title, m_subtitle, card));
+    m_title = card->titleLabel();
+    m_subtitle = card->subtitleLabel();
+    QVBoxLayout *layout = card->body();
 
     // The winner block.
     auto *winnerRow = new QHBoxLayout;
@@ -67,7 +64,7 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     auto *boxLayout = new QVBoxLayout(m_boxBlock);
     boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->setSpacing(12);
-    boxLayout->addWidget(plainLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
+    boxLayout->addWidget(styledLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
                                     secondaryTextColor(), m_boxBlock));
     auto *boxRow = new QHBoxLayout;
     boxRow->setSpacing(20);

@@ -77,14 +77,6 @@ void paintTileCaption(QPainter &painter, const QRect &rect, const QString &text,
 
 } // namespace
 
-QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
-{
-    QLabel *label = styledLabel(QString(), font, color, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    return label;
-}
-
 QString elideToLines(const QString &text, const QFontMetrics &metrics, int width, int lines)
 {
     QStringList out;
@@ -125,26 +117,6 @@ QFrame *dividerLine(QWidget *parent, bool vertical)
     line->setStyleSheet(QStringLiteral("background-color: %1; border: none;")
                             .arg(withOpacity(secondaryTextColor(), 0.3).name(QColor::HexArgb)));
     return line;
-}
-
-Card *settingsCard(QWidget *parent)
-{
-    auto *card = new Card(parent);
-    card->setCornerRadius(12);
-    return card;
-}
-
-QWidget *cardHeading(QLabel *&title, QLabel *&subtitle, QWidget *parent)
-{
-    auto *heading = new QWidget(parent);
-    auto *layout = new QVBoxLayout(heading);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    title = plainLabel(QString(), textFont(TextStyle::headline), primaryTextColor(), heading);
-    subtitle = plainLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), heading);
-    layout->addWidget(title);
-    layout->addWidget(subtitle);
-    return heading;
 }
 
 void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibration, bool canCalibrate,
@@ -364,7 +336,7 @@ Spinner *CardSettingsColumn::addSpinner()
 
 PrinterControl::PrinterControl(QWidget *parent)
     : QWidget(parent), m_picker(new QComboBox(this)),
-      m_single(plainLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this))
+      m_single(styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -415,10 +387,10 @@ LabelThumbnail::LabelThumbnail(const QString &caption, bool showPageCount, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(caption.isEmpty() ? 4 : 6);
     if (!caption.isEmpty())
-        layout->addWidget(plainLabel(caption, systemFont(13, QFont::DemiBold), primaryTextColor(), this), 0,
+        layout->addWidget(styledLabel(caption, systemFont(13, QFont::DemiBold), primaryTextColor(), this), 0,
                           Qt::AlignHCenter);
     layout->addWidget(m_page, 0, Qt::AlignHCenter);
-    m_count = plainLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), this);
+    m_count = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), this);
     m_count->hide();
     layout->addWidget(m_count, 0, Qt::AlignHCenter);
     layout->addStretch(1);

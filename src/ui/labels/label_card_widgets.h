@@ -20,27 +20,18 @@ class QMenu;
 
 namespace quill {
 
-class Card;
 class LabelMediaShape;
 class LabelPageView;
 class Spinner;
 
 // Small pieces both label cards are built from.
 
-// A label whose text is always shown as typed, never as rich text.
-QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
 // The text cut to at most `lines` lines of `width`, the last one elided.
 QString elideToLines(const QString &text, const QFontMetrics &metrics, int width, int lines);
 // A bordered button of the small control size.
 void makeSmallBordered(QPushButton *button);
 // A thin rule across, or down when `vertical`.
 QFrame *dividerLine(QWidget *parent, bool vertical = false);
-// A settings card of the Labels screen: corner 12, the card fill, a faint outline;
-// its layout is inset by kSettingsCardInset.
-inline constexpr int kSettingsCardInset = 16;
-Card *settingsCard(QWidget *parent);
-// The heading of a card: a title and a caption under it.
-QWidget *cardHeading(QLabel *&title, QLabel *&subtitle, QWidget *parent);
 
 // A tile's menu: "Print Calibration" when offered (enabled while a printer is
 // chosen), and "Delete" for the seller's own sizes.

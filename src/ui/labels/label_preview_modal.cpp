@@ -34,8 +34,8 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     auto *header = new QHBoxLayout;
     header->setContentsMargins(16, 16, 16, 16);
     header->setSpacing(8);
-    header->addWidget(plainLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
-    m_pageCount = plainLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
+    header->addWidget(styledLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
+    m_pageCount = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
     header->addWidget(m_pageCount);
     header->addStretch(1);
     if (m_onPrint) {
@@ -102,7 +102,7 @@ void LabelPreviewModal::reload()
         blockLayout->setContentsMargins(0, 0, 0, 0);
         blockLayout->setSpacing(8);
         if (count >= 2) {
-            QLabel *caption = plainLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
+            QLabel *caption = styledLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
                                          textFont(TextStyle::caption), secondaryTextColor(), block);
             blockLayout->addWidget(caption, 0, Qt::AlignHCenter);
         }

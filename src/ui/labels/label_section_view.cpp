@@ -3,7 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
-#include "ui/widgets/card.h"
+#include "ui/widgets/settings_card.h"
 #include "ui/widgets/spinner.h"
 
 #include <QHBoxLayout>
@@ -23,19 +23,9 @@ LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    Card *card = settingsCard(this);
+    auto *card = new SettingsCard(title, subtitle, SettingsCard::Kind::regular, this);
     outer->addWidget(card);
-
-    auto *layout = new QVBoxLayout(card);
-    // The frame resets a QFrame's own margins on a style change: the inset lives here.
-    layout->setContentsMargins(kSettingsCardInset, kSettingsCardInset, kSettingsCardInset,
-                               kSettingsCardInset);
-    layout->setSpacing(12);
-    QLabel *titleLabel = nullptr;
-    QLabel *subtitleLabel = nullptr;
-    layout->addWidget(cardHeading(titleLabel, subtitleLabel, card));
-    titleLabel->setText(title);
-    subtitleLabel->setText(subtitle);
+    QVBoxLayout *layout = card->body();
 
     auto *row = new QHBoxLayout;
     row->setSpacing(20);

@@ -25,10 +25,11 @@ SettingsCard::SettingsCard(const QString &title, const QString &subtitle, Kind k
     m_body->setSpacing(12);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
-    auto *heading = styledLabel(title, textFont(TextStyle::headline), primaryTextColor(), this);
-    heading->setObjectName(QStringLiteral("cardTitle"));
-    titles->addWidget(heading);
-    titles->addWidget(styledLabel(subtitle, textFont(TextStyle::caption), secondaryTextColor(), this));
+    m_title = styledLabel(title, textFont(TextStyle::headline), primaryTextColor(), this);
+    m_title->setObjectName(QStringLiteral("cardTitle"));
+    m_subtitle = styledLabel(subtitle, textFont(TextStyle::caption), secondaryTextColor(), this);
+    titles->addWidget(m_title);
+    titles->addWidget(m_subtitle);
     m_body->addLayout(titles);
 }
 

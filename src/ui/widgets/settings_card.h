@@ -2,6 +2,7 @@
 
 #include "ui/widgets/card.h"
 
+class QLabel;
 class QVBoxLayout;
 
 namespace quill {
@@ -25,6 +26,8 @@ public:
                  QWidget *parent = nullptr);
 
     QVBoxLayout *body() const { return m_body; }
+    QLabel *titleLabel() const { return m_title; }
+    QLabel *subtitleLabel() const { return m_subtitle; }
     Kind kind() const { return m_kind; }
 
 protected:
@@ -33,6 +36,8 @@ protected:
 private:
     Kind m_kind;
     QVBoxLayout *m_body;
+    QLabel *m_title;
+    QLabel *m_subtitle;
 };
 
 } // namespace quill

@@ -88,7 +88,10 @@ QColor quaternaryFillColor() { return white(0.1); }
 
 QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // Names, titles and printer names come from outside: never read them as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setFont(font);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);

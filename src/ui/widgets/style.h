@@ -57,7 +57,8 @@ QColor secondaryTextColor();
 QColor tertiaryTextColor();
 QColor quaternaryFillColor();
 
-// A label in a font and colour of the design.
+// A label in a font and colour of the design, showing its text as plain text (never
+// as markup); a caller that wants rich text sets the format itself.
 QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
 // Fills the widget's background with `color`.
 void fillBackground(QWidget *widget, const QColor &color);
