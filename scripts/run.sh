@@ -9,7 +9,8 @@
 # token in a private unlocked keyring that lasts as long as this run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/build.sh" dev
+# Only what this script runs: the app and the two stand-ins, not the tests and benchmarks.
+bash "$root/scripts/build.sh" dev --target quillmark quillmark-standin-backend quillmark-standin-marketplace
 
 demo=/tmp/quillmark-demo
 bash "$root/scripts/cups-testbed.sh" start "$demo"

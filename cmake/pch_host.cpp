@@ -1,0 +1,1 @@
+// Holds a precompiled header that other targets of the same tier reuse.
