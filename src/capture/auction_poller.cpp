@@ -152,12 +152,12 @@ void AuctionPoller::processScrapeJSON(const QString &text)
 std::optional<CapturedAuction> AuctionPoller::admit(const QString &winnerUsername, const QString &salePriceText,
                                                     std::optional<qint64> auctionNumber,
                                                     std::optional<QString> rawTitle,
-                                                    std::optional<QString> avatarURL)
+                                                    std::optional<QString> avatarURL, qint64 repeat)
 {
     const auto price = Decimal::fromString(salePriceText);
     if (!price)
         return std::nullopt; // not remembered: a later answer may bring it readable
-    QString id = CapturedAuction::makeId(winnerUsername, *price, auctionNumber);
+    QString id = CapturedAuction::makeId(winnerUsername, *price, auctionNumber, repeat);
     if (m_seenKeys.contains(id))
         return std::nullopt;
     m_seenKeys.insert(id);
@@ -177,7 +177,10 @@ std::optional<CapturedAuction> AuctionPoller::admit(const QString &winnerUsernam
 
 void AuctionPoller::ingest(const RawAuction &raw)
 {
-    auto auction = admit(raw.winnerUsername, raw.salePrice, raw.auctionNumber, raw.rawTitle, raw.avatarURL);
+    // Only a win without a number can repeat the reading of another.
+    const qint64 repeat = raw.auctionNumber ? 1 : raw.repeat.value_or(1);
+    auto auction =
+        admit(raw.winnerUsername, raw.salePrice, raw.auctionNumber, raw.rawTitle, raw.avatarURL, repeat);
     if (!auction)
         return;
     m_capturedAuctions.prepend(std::move(*auction));

@@ -91,7 +91,7 @@ private:
     // Builds the capture when the price reads and the key is new; records the key.
     std::optional<CapturedAuction> admit(const QString &winnerUsername, const QString &salePriceText,
                                          std::optional<qint64> auctionNumber, std::optional<QString> rawTitle,
-                                         std::optional<QString> avatarURL);
+                                         std::optional<QString> avatarURL, qint64 repeat = 1);
 
     void setIsPolling(bool value);
     void setError(std::optional<QString> value);

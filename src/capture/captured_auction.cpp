@@ -21,6 +21,7 @@ RawAuction decodeRawAuction(const QJsonObject &object, const QString &context)
     out.auctionNumber = reader.optionalInteger(QStringLiteral("auctionNumber"));
     out.rawTitle = reader.optionalString(QStringLiteral("rawTitle"));
     out.avatarURL = reader.optionalString(QStringLiteral("avatarURL"));
+    out.repeat = reader.optionalInteger(QStringLiteral("repeat"));
     return out;
 }
 
@@ -42,10 +43,13 @@ QList<RawAuction> decodeAuctions(const json::ObjectReader &reader, const QString
 } // namespace
 
 QString CapturedAuction::makeId(const QString &winnerUsername, const Decimal &salePrice,
-                                std::optional<qint64> auctionNumber)
+                                std::optional<qint64> auctionNumber, qint64 repeat)
 {
-    return winnerUsername + QLatin1Char('-') + salePrice.toString() + QLatin1Char('-') +
-           QString::number(auctionNumber.value_or(0));
+    QString id = winnerUsername + QLatin1Char('-') + salePrice.toString() + QLatin1Char('-') +
+                 QString::number(auctionNumber.value_or(0));
+    if (repeat > 1)
+        id += QLatin1Char('-') + QString::number(repeat);
+    return id;
 }
 
 size_t qHash(const CapturedAuction &auction, size_t seed) noexcept

@@ -30,9 +30,10 @@ struct CapturedAuction
     QDateTime capturedAt;
     bool isPrinted = false;
 
-    // "<user>-<canonical price>-<number or 0>", e.g. ann-12.5-7 for ann at 12.50 in #7.
+    // "<user>-<canonical price>-<number or 0>", e.g. ann-12.5-7 for ann at 12.50 in #7;
+    // a later win that reads the same ("repeat" 2 and on) adds "-<repeat>": ann-12.5-0-2.
     static QString makeId(const QString &winnerUsername, const Decimal &salePrice,
-                          std::optional<qint64> auctionNumber);
+                          std::optional<qint64> auctionNumber, qint64 repeat = 1);
 
     bool operator==(const CapturedAuction &) const = default;
 };
@@ -47,6 +48,9 @@ struct RawAuction
     std::optional<qint64> auctionNumber;
     std::optional<QString> rawTitle;
     std::optional<QString> avatarURL;
+    // The win scan's count of wins that read the same (no auction number, same buyer
+    // and price) when this is the second or a later one; absent for the first.
+    std::optional<qint64> repeat = std::nullopt;
 
     static RawAuction fromJson(const QJsonObject &object);
     bool operator==(const RawAuction &) const = default;

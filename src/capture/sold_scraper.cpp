@@ -110,18 +110,22 @@ QCoro::Task<> SoldScraper::run(PageScriptSource source, AuctionPoller *pollerPoi
                 const QJsonValue countAnswer = co_await runScript(source, std::move(countScript));
                 const auto info = decodeAnswer<ItemCountInfo>(countAnswer, QStringLiteral("row count answer"));
                 const qint64 count = info ? info->count : 0;
-                // A list still short of its end keeps scrolling, spinner or not.
+                // A list still short of its end keeps scrolling, spinner or not, and
+                // only passes at the end count as passes without change: the pass
+                // that reaches the end is the one whose pause lets the next batch in.
                 const bool atEnd = info ? info->atEnd : true;
-                if (count == lastCount) {
+                if (count != lastCount) {
+                    unchangedPasses = 0;
+                    lastCount = count;
+                } else if (atEnd) {
                     ++unchangedPasses;
                 } else {
                     unchangedPasses = 0;
-                    lastCount = count;
                 }
                 if (expected && count >= *expected)
                     break;
                 co_await sleeper.sleep(1s);
-                if (unchangedPasses > 2 && atEnd)
+                if (unchangedPasses > 2)
                     break;
                 if (pass >= kMaxCountPasses) {
                     capped = true;

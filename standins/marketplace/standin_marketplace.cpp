@@ -587,7 +587,9 @@ StandinMarketplace::Answer StandinMarketplace::soldRows(const QString &streamId,
 
 StandinMarketplace::Answer StandinMarketplace::variedPage(const QString &name) const
 {
-    static const QStringList pages{QStringLiteral("wins"), QStringLiteral("bids"), QStringLiteral("sold")};
+    static const QStringList pages{QStringLiteral("wins"),       QStringLiteral("bids"),
+                                   QStringLiteral("sold"),       QStringLiteral("wins-feed"),
+                                   QStringLiteral("bids-feed"), QStringLiteral("sold-observed")};
     if (!pages.contains(name))
         return Answer::notFound();
     Answer answer;

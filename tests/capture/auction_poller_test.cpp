@@ -130,6 +130,20 @@ TEST_F(AuctionPollerIngest, OneWinWithTwoPriceSpellingsIsOneCapture)
     EXPECT_EQ(ids(m_poller), QStringList({"ann-3-0", "ann-12.5-7"}));
 }
 
+TEST_F(AuctionPollerIngest, ARepeatOfAWinWithoutANumberIsAWinOfItsOwn)
+{
+    const auto repeat = [](QJsonObject auction, qint64 n) {
+        auction.insert("repeat", n);
+        return auction;
+    };
+    m_poller.processWinScanJSON(winScanAnswer({win("ann", "5.00", std::nullopt, "Tin")}));
+    m_poller.processWinScanJSON(winScanAnswer({repeat(win("ann", "5", std::nullopt, "Tin"), 2)}));
+    m_poller.processWinScanJSON(winScanAnswer({repeat(win("ann", "5", std::nullopt, "Tin"), 2)}));
+    // With a number the number tells the wins apart: a repeat count is ignored.
+    m_poller.processWinScanJSON(winScanAnswer({win("bob", "8", 4), repeat(win("bob", "8", 4), 2)}));
+    EXPECT_EQ(ids(m_poller), QStringList({"bob-8-4", "ann-5-0-2", "ann-5-0"}));
+}
+
 TEST_F(AuctionPollerIngest, UnreadablePricesAndAnswersAreSkippedAndNotRemembered)
 {
     QSignalSpy changes(&m_poller, &AuctionPoller::capturedAuctionsChanged);

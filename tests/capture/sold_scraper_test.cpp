@@ -105,6 +105,21 @@ TEST_F(SoldScraperTest, WithoutACountItStopsAfterThreePassesWithoutChange)
     EXPECT_EQ(m_page.countCalls, 3); // the first empty pass already counts as unchanged
 }
 
+TEST_F(SoldScraperTest, OnlyPassesAtTheListsEndCountAsPassesWithoutChange)
+{
+    // A batch several views tall: the count stays while the box steps down to its
+    // end, and the pass that reaches the end is the one that lets the next batch in.
+    const auto stepping = [](qint64 n, bool atEnd) {
+        return QJsonValue(QStringLiteral(R"({"count":%1,"atEnd":%2})").arg(n).arg(atEnd ? "true" : "false"));
+    };
+    m_page.counts = {stepping(20, false), stepping(20, false), stepping(20, false), stepping(20, false),
+                     stepping(20, true),  stepping(40, false), stepping(40, true)};
+    scrape();
+    // 20 x4 stepping, 20 at the end, 40 stepping, then 40 at the end: counter 1, 2, 3.
+    EXPECT_EQ(m_page.countCalls, 9);
+    EXPECT_EQ(m_host.calls().last(), PageScripts::soldScrape());
+}
+
 TEST_F(SoldScraperTest, UnreadableAnswersCountAsNothingAndTheScrapeGoesOn)
 {
     m_page.tabAnswer = QJsonValue(7);

@@ -2,6 +2,13 @@ var set = soldRowSet();
 var last = readSoldRows(set);
 var atEnd = true;
 var body = document.body;
+function scrollBoxTo(box, top) {
+    try {
+        box.scrollTo({ top: top, behavior: 'instant' });
+    } catch (e) {
+        box.scrollTop = top;
+    }
+}
 if (last) {
     var el = last.parentElement;
     for (var i = 0; i < 6 && el && el !== body; i++) {
@@ -14,13 +21,14 @@ if (last) {
     var box = null;
     for (var up = last.parentElement; up && up !== body && up !== document.documentElement; up = up.parentElement) {
         var overflow = getComputedStyle(up).overflowY;
-        if ((overflow === 'auto' || overflow === 'scroll') && up.scrollHeight > up.clientHeight + 1) {
+        if ((overflow === 'auto' || overflow === 'scroll' || overflow === 'overlay') &&
+            up.scrollHeight > up.clientHeight + 1) {
             box = up;
             break;
         }
     }
     if (box) {
-        box.scrollTop = box.scrollTop + Math.max(1, box.clientHeight - 40);
+        scrollBoxTo(box, box.scrollTop + Math.max(1, box.clientHeight - 40));
         atEnd = box.scrollTop + box.clientHeight >= box.scrollHeight - 2;
     } else if (el && el !== body) {
         scrollIntoViewInstantly(el, 'end');

@@ -1,10 +1,12 @@
 // Text nodes holding "won!" are kept in an index that a mutation observer
 // updates as the page changes, so a scan costs what the notices cost, not what
-// the whole chat costs. The first scan in a page walks the body once.
-function noteWinNodes(index, node) {
+// the whole chat costs. The first scan in a page walks the body once. Each
+// node the page added keeps the element it came in with (`arrival`).
+function noteWinNodes(index, node, arrival) {
     if (node.nodeType === 3) {
         if (node.data.indexOf('won!') >= 0) {
             index.nodes.add(node);
+            if (arrival) index.arrivals.set(node, arrival);
             index.ordered = null;
         }
         return;
@@ -13,7 +15,9 @@ function noteWinNodes(index, node) {
     if ((node.textContent || '').indexOf('won!') < 0) return;
     var walker = document.createTreeWalker(node, NodeFilter.SHOW_TEXT);
     for (var text = walker.nextNode(); text; text = walker.nextNode()) {
-        if (text.data.indexOf('won!') >= 0) index.nodes.add(text);
+        if (text.data.indexOf('won!') < 0) continue;
+        index.nodes.add(text);
+        if (arrival) index.arrivals.set(text, arrival);
     }
     index.ordered = null;
 }
@@ -21,11 +25,11 @@ function noteWinMutations(index, records) {
     for (var i = 0; i < records.length; i++) {
         var record = records[i];
         if (record.type === 'characterData') {
-            noteWinNodes(index, record.target);
+            noteWinNodes(index, record.target, null);
             continue;
         }
         var added = record.addedNodes;
-        for (var j = 0; j < added.length; j++) noteWinNodes(index, added[j]);
+        for (var j = 0; j < added.length; j++) noteWinNodes(index, added[j], added[j]);
     }
 }
 function winIndex(body) {
@@ -35,7 +39,8 @@ function winIndex(body) {
         return index;
     }
     if (index) index.observer.disconnect();
-    index = { body: body, nodes: new Set(), ordered: null, observer: null, reads: new WeakMap() };
+    index = { body: body, nodes: new Set(), ordered: null, observer: null, reads: new WeakMap(),
+              repeats: new WeakMap(), readings: new Map(), arrivals: new WeakMap(), scans: 0 };
     var fresh = index;
     index.observer = new MutationObserver(function (records) { noteWinMutations(fresh, records); });
     index.observer.observe(body, { childList: true, subtree: true, characterData: true });
@@ -63,8 +68,16 @@ function winNodes(index) {
 // The notice read from an element's shown text, or null: the name is the last
 // word before "won!" that can be a name; the price is the last amount after
 // the auction number (the last "#<digits>"), or after "won!" when there is no
-// number, or else the last amount before the name (a price laid out first);
-// what lies between "won!" and the number is the title, "$" and "#" included.
+// number, or else the last amount before the name (a price laid out first), or
+// else the last amount between "won!" and the number (a price written before
+// the number, left out of the title). The title is what lies between "won!"
+// and the number, "$" and "#" included; without a number, what lies between
+// "won!" and the price.
+// The text before an amount, without the country letters of its dollar ("US$").
+function textBefore(text, amount) {
+    return text.slice(0, amount.index).replace(/\b[A-Z]{1,3}$/, '');
+}
+var TITLE_EDGE = /^[-\u2013\u2014\u00B7|:,\s]+|[-\u2013\u2014\u00B7|:,\s]+$/g;
 function readWin(text) {
     var won = /won!/i.exec(text);
     if (!won) return null;
@@ -90,9 +103,25 @@ function readWin(text) {
         priceFrom = titleEnd + hashes[hashes.length - 1].length;
     }
     var amounts = moneyAmounts(after.slice(priceFrom));
+    var title = titleEnd >= 0 ? after.slice(0, titleEnd) : '';
+    // A title cut around a price loses the separators that stood beside it.
+    var cut = false;
+    if (titleEnd < 0) {
+        cut = true;
+        title = amounts.length ? textBefore(after, amounts[amounts.length - 1]) : after;
+    }
     if (!amounts.length) amounts = moneyAmounts(text.slice(0, userAt));
+    if (!amounts.length && titleEnd >= 0) {
+        amounts = moneyAmounts(title);
+        if (amounts.length) {
+            var own = amounts[amounts.length - 1];
+            title = textBefore(title, own) + ' ' + title.slice(own.end);
+            cut = true;
+        }
+    }
     if (!amounts.length) return null;
-    var title = titleEnd >= 0 ? after.slice(0, titleEnd).replace(/\s+/g, ' ').trim() : '';
+    title = title.replace(/\s+/g, ' ').trim();
+    if (cut) title = title.replace(TITLE_EDGE, '');
     return {
         winnerUsername: user,
         salePrice: amounts[amounts.length - 1].value,
@@ -110,27 +139,95 @@ function isNoticePiece(el) {
     var text = withoutFormatCharacters(el.textContent || '');
     return /^\s*\$\s?[\d,.]+\s*$/.test(text) || !/[\p{L}\p{N}]/u.test(text);
 }
+// Parts of a notice drawn as elements of their own and set apart by the
+// page's CSS (a flex row or a grid with gaps, inline blocks with margins) are
+// laid out side by side, where the messages of a feed stand one under the other.
+function laysOutInARow(el) {
+    var style = getComputedStyle(el);
+    var display = style.display;
+    if (display === 'flex' || display === 'inline-flex') return style.flexDirection.indexOf('row') === 0;
+    if (display === 'grid' || display === 'inline-grid') return style.gridTemplateColumns.split(' ').length > 1;
+    for (var child = el.firstElementChild; child; child = child.nextElementSibling) {
+        var shown = getComputedStyle(child).display;
+        if (shown !== 'none' && shown.indexOf('inline') !== 0) return false;
+    }
+    return true;
+}
 function climbStaysInNotice(el) {
     var parent = el.parentElement;
     for (var sibling = parent.firstElementChild; sibling; sibling = sibling.nextElementSibling) {
-        if (sibling !== el && !isNoticePiece(sibling)) return false;
+        if (sibling !== el && !isNoticePiece(sibling)) return laysOutInARow(parent);
     }
     return true;
 }
 
+// A win notice without an auction number names no more than its buyer and
+// price, so a second win of the same buyer at the same price reads exactly as
+// the first. A notice of a reading already reported that is new in the page
+// while no notice of that reading was there at the previous scan is taken for a
+// new win, reported with `repeat` (2 for the second), unless the page is
+// drawing old rows again: other known notices came back in the same scan, or
+// the notice came in with a much larger piece of the page (a feed mounted
+// again). A re-render that swaps a notice between two scans keeps its reading.
+// A missed win is a lost label and a lost sale, a wrong repeat a spare label:
+// where the page cannot tell, the doubt goes to the win.
+function cameWithMore(index, read) {
+    var arrival = index.arrivals.get(read.node);
+    if (!arrival || arrival === read.el || !arrival.contains(read.el)) return false;
+    return (arrival.textContent || '').length > 2 * (read.el.textContent || '').length + 40;
+}
+function readingKey(win) {
+    return win.winnerUsername + '\n' + win.salePrice + '\n' + (win.auctionNumber === null ? '' : win.auctionNumber);
+}
+function assignRepeats(index, reads) {
+    var scan = ++index.scans;
+    var returning = [];
+    for (var i = 0; i < reads.length; i++) {
+        var read = reads[i];
+        read.key = readingKey(read.win);
+        var assigned = index.repeats.get(read.node);
+        if (assigned && assigned.key === read.key) {
+            read.repeat = assigned.repeat;
+            continue;
+        }
+        var seen = index.readings.get(read.key);
+        if (!seen) {
+            seen = { repeat: 1, scan: scan };
+            index.readings.set(read.key, seen);
+        } else if (seen.scan < scan - 1) {
+            returning.push(read);
+            continue;
+        }
+        read.repeat = seen.repeat;
+        index.repeats.set(read.node, { key: read.key, repeat: read.repeat });
+    }
+    var redrawn = returning.length > 1;
+    for (var r = 0; r < returning.length; r++) {
+        var back = returning[r];
+        var reading = index.readings.get(back.key);
+        if (!redrawn && back.win.auctionNumber === null && !cameWithMore(index, back)) reading.repeat += 1;
+        back.repeat = reading.repeat;
+        index.repeats.set(back.node, { key: back.key, repeat: back.repeat });
+    }
+    for (var k = 0; k < reads.length; k++) index.readings.get(reads[k].key).scan = scan;
+}
+
 // A notice read at an earlier scan is read again only when its text changed;
 // its picture is looked up every time.
-function withAvatar(win, el) {
-    return {
+function reported(read) {
+    var win = read.win;
+    var out = {
         winnerUsername: win.winnerUsername,
         salePrice: win.salePrice,
         auctionNumber: win.auctionNumber,
         rawTitle: win.rawTitle,
-        avatarURL: findAvatarURL(el)
+        avatarURL: findAvatarURL(read.el)
     };
+    if (read.repeat > 1) out.repeat = read.repeat;
+    return out;
 }
 
-var results = [];
+var reads = [];
 var body = document.body;
 if (body) {
     var index = winIndex(body);
@@ -140,7 +237,7 @@ if (body) {
         if (!isShownText(node)) continue;
         var known = index.reads.get(node);
         if (known && known.el.contains(node) && known.el.textContent === known.content) {
-            results.push(withAvatar(known.win, known.el));
+            reads.push({ node: node, win: known.win, el: known.el });
             continue;
         }
         var el = node.parentElement;
@@ -150,7 +247,7 @@ if (body) {
                 var win = readWin(shownText(el));
                 if (win) {
                     index.reads.set(node, { el: el, content: content, win: win });
-                    results.push(withAvatar(win, el));
+                    reads.push({ node: node, win: win, el: el });
                     break;
                 }
             }
@@ -158,5 +255,7 @@ if (body) {
             el = el.parentElement;
         }
     }
+    assignRepeats(index, reads);
 }
+var results = reads.map(reported);
 return JSON.stringify({ url: window.location.href, count: results.length, results: results });
