@@ -946,7 +946,8 @@ StandinBackend::Answer StandinBackend::createAuction(const QString &userId, cons
     // refused here, so listing the show never fails on it.
     const std::optional<Decimal> revenue = revenueOf(m_auctions.value(showId));
     if (!revenue || !revenue->checkedAdd(*price))
-        return Answer::error(422, QStringLiteral("salePrice would take the show's revenue beyond what it can hold"));
+        return Answer::error(
+            422, QStringLiteral("salePrice would take the show's revenue beyond what it can hold"));
 
     StandinAuction auction;
     auction.showId = showId;

@@ -362,7 +362,8 @@ TEST_F(StandinBackendShows, PricesAreStoredAsAmountsAndNoneOverflowsTheRevenue)
     EXPECT_EQ(over.status, 422) << over.body.constData();
     EXPECT_EQ(postAuction(id, QStringLiteral("carol"), QStringLiteral("0"), 4).status, 201);
     EXPECT_EQ(backend.auctions(id).size(), 3);
-    const HttpResult listed = call("GET", "/api/shows/" + QUrl::toPercentEncoding(id) + "/auctions", sellerToken);
+    const HttpResult listed =
+        call("GET", "/api/shows/" + QUrl::toPercentEncoding(id) + "/auctions", sellerToken);
     ASSERT_EQ(listed.status, 200) << listed.body.constData();
     EXPECT_TRUE(listed.json()[QStringLiteral("stats")][QStringLiteral("revenue")].toString().startsWith(
         QStringLiteral("99999999999999999")))
