@@ -1,5 +1,9 @@
 #include "designer/label_designer_state.h"
 
+#include "designer/label_template_json.h"
+#include "designer/template_html_renderer.h"
+#include "designer/template_image.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -231,12 +235,51 @@ void LabelDesignerState::duplicateSelected()
     const std::optional<LabelElement> selected = selectedElement();
     if (!selected)
         return;
-    saveUndoState();
     LabelElement copy = *selected;
     copy.id = QUuid::createUuid();
     copy.frame.x += 10;
     copy.frame.y += 10;
+    // Only a picture makes a copy large enough to matter.
+    const auto *image = std::get_if<ImageProperties>(&copy.kind);
+    if (image && image->imageData) {
+        LabelTemplate candidate = m_template;
+        candidate.elements.append(copy);
+        if (const std::optional<QString> problem = sizeProblem(candidate)) {
+            Q_EMIT editRefused(tr("The picture was not duplicated. %1").arg(*problem));
+            return;
+        }
+    }
+    saveUndoState();
     appendSelected(std::move(copy));
+}
+
+std::optional<QString> LabelDesignerState::sizeProblem(const LabelTemplate &labelTemplate)
+{
+    try {
+        const qint64 fileBytes = encodeLabelTemplate(labelTemplate).size();
+        if (fileBytes > templateLimits::maxFileBytes)
+            return templateFileTooLarge(fileBytes);
+    } catch (const TemplateEncodeError &) {
+        // Not a question of size; the save says what is wrong.
+    }
+    const qint64 pageBytes = renderTemplateHTML(labelTemplate, TemplateVariables{}).toUtf8().size();
+    if (pageBytes > templateLimits::maxPageBytes)
+        return tr("Its print page would take %1 MB; a label page may hold at most %2 MB.")
+            .arg(QString::number(double(pageBytes) / (1024 * 1024), 'f', 1))
+            .arg(templateLimits::maxPageBytes >> 20);
+    return std::nullopt;
+}
+
+std::optional<QString> LabelDesignerState::pictureProblem(const QUuid &id, const QByteArray &bytes) const
+{
+    if (const std::optional<QString> problem = templatePictureProblem(bytes))
+        return problem;
+    LabelTemplate candidate = m_template;
+    for (LabelElement &element : candidate.elements) {
+        if (auto *image = std::get_if<ImageProperties>(&element.kind); image && element.id == id)
+            image->imageData = bytes;
+    }
+    return sizeProblem(candidate);
 }
 
 LabelElement *LabelDesignerState::unlockedElement(const QUuid &id)

@@ -68,10 +68,19 @@ public:
     void addImageElement();
     void addQRCodeElement();
     void deleteElement(const QUuid &id);
+    // A copy of an image element that would take the template past a limit is refused
+    // with editRefused.
     void duplicateSelected();
     // Snaps the proposed origin to the grid and the guides and moves the element there.
     void moveElement(const QUuid &id, double x, double y);
     void updateElementFrame(const QUuid &id, const ElementFrame &frame);
+
+    // Why the template could not be kept or printed as it stands: its file over the
+    // store's limit or its print page over the print engine's; none when it fits.
+    static std::optional<QString> sizeProblem(const LabelTemplate &labelTemplate);
+    // Why `bytes` cannot become the picture of image element `id`: not a picture a
+    // template takes, or the template would grow past a limit; none when they can.
+    std::optional<QString> pictureProblem(const QUuid &id, const QByteArray &bytes) const;
 
     static QList<AlignmentGuide> computeAlignmentGuides(const LabelElement &moving, double x, double y,
                                                         double canvasWidth, double canvasHeight,
@@ -87,6 +96,8 @@ Q_SIGNALS:
     void activeGuidesChanged();
     void undoStackChanged();
     void redoStackChanged();
+    // An edit was not made, and why (in words for the seller).
+    void editRefused(const QString &message);
 
 private:
     void replaceTemplate(LabelTemplate labelTemplate);

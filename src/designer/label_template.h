@@ -74,9 +74,15 @@ const QList<QRCorrectionLevel> &allCorrectionLevels();
 // field, so the app never writes a file it would refuse to read.
 namespace templateLimits {
 inline constexpr double maxLabelSideInches = printkit::LabelCanvas::kMaxInches; // what printing takes
+// What printing feeds; the designer refuses a smaller side, a stored one is refused at print.
+inline constexpr double minLabelSideInches = printkit::LabelCanvas::kMinInches;
 inline constexpr double maxFontSize = 1000.0;
 // A finer grid is useless and a spacing near 0 makes snapping divide by almost nothing.
 inline constexpr double minGridSpacing = 1.0;
+// The largest template file the store writes and reads.
+inline constexpr qint64 maxFileBytes = 32LL * 1024 * 1024;
+// The largest print page the print engine takes: it travels as a data: address.
+inline constexpr qint64 maxPageBytes = 2LL * 1024 * 1024;
 } // namespace templateLimits
 
 struct LabelSize

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -382,6 +383,13 @@ std::optional<QString> outside(double value, double maximum, const QString &path
 
 } // namespace
 
+QString templateFileTooLarge(qint64 bytes)
+{
+    return QStringLiteral("The template would take %1 MB; a template file may hold at most %2 MB.")
+        .arg(QString::number(double(bytes) / (1024 * 1024), 'f', 1))
+        .arg(templateLimits::maxFileBytes >> 20);
+}
+
 std::optional<QString> templateLimitViolation(const LabelTemplate &labelTemplate)
 {
     const QString inches = QStringLiteral("inches");
@@ -460,6 +468,24 @@ LabelTemplate decodeLabelTemplate(const QByteArray &bytes, QStringList *adjustme
         if (!elements.at(i).isObject())
             throw json::DecodeError(path + QStringLiteral(": expected an object"));
         labelTemplate.elements.append(readElement(elements.at(i).toObject(), path));
+    }
+    // Elements are found by id: a repeated id would make one delete take both and a drag
+    // of the second move the first. The file keeps its ids until the next save.
+    QSet<QUuid> ids;
+    for (qsizetype i = 0; i < labelTemplate.elements.size(); ++i) {
+        LabelElement &element = labelTemplate.elements[i];
+        if (!ids.contains(element.id)) {
+            ids.insert(element.id);
+            continue;
+        }
+        const QUuid fresh = QUuid::createUuid();
+        if (adjustments)
+            adjustments->append(QStringLiteral("elements[%1].id %2 repeats an earlier element's; given %3")
+                                    .arg(i)
+                                    .arg(element.id.toString(QUuid::WithoutBraces).toUpper(),
+                                         fresh.toString(QUuid::WithoutBraces).toUpper()));
+        element.id = fresh;
+        ids.insert(fresh);
     }
     labelTemplate.gridSpacing = reader.requiredDouble(QStringLiteral("gridSpacing"));
     labelTemplate.createdAt = readDate(reader, QStringLiteral("createdAt"));

@@ -26,6 +26,9 @@ QByteArray encodeLabelTemplate(const LabelTemplate &labelTemplate);
 // `adjustments` when given.
 LabelTemplate decodeLabelTemplate(const QByteArray &bytes, QStringList *adjustments = nullptr);
 
+// "The template would take 34.1 MB; a template file may hold at most 32 MB."
+QString templateFileTooLarge(qint64 bytes);
+
 // Why a template breaks the template limits ("labelSize.widthInches: ..."), or nothing.
 std::optional<QString> templateLimitViolation(const LabelTemplate &labelTemplate);
 

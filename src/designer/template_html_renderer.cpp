@@ -49,10 +49,12 @@ QString greyBox(const QString &style)
     return QStringLiteral("<div style=\"") + style + QStringLiteral(";background:#eee\"></div>");
 }
 
-QString pngImage(const QByteArray &bytes, const QString &style, const QString &extra)
+QString pictureImage(const QByteArray &bytes, const QByteArray &mimeType, const QString &style,
+                     const QString &extra)
 {
-    return QStringLiteral("<img src=\"data:image/png;base64,") + QString::fromLatin1(bytes.toBase64()) +
-           QStringLiteral("\" style=\"") + style + QLatin1Char(';') + extra + QStringLiteral("\" />");
+    return QStringLiteral("<img src=\"data:") + QString::fromLatin1(mimeType) + QStringLiteral(";base64,") +
+           QString::fromLatin1(bytes.toBase64()) + QStringLiteral("\" style=\"") + style + QLatin1Char(';') +
+           extra + QStringLiteral("\" />");
 }
 
 // A family name as the inside of a single-quoted CSS string: no quotes or backslash
@@ -186,13 +188,17 @@ QString renderElementHTML(const LabelElement &element, const TemplateVariables &
     if (const auto *image = std::get_if<ImageProperties>(&element.kind)) {
         if (!image->imageData || image->imageData->isEmpty())
             return greyBox(style);
-        const std::optional<QByteArray> bytes = templateImageForPage(*image->imageData);
-        return bytes ? pngImage(*bytes, style, objectFitDeclaration(image->objectFit)) : greyBox(style);
+        const std::optional<PagePicture> picture =
+            templateImageForPage(*image->imageData, QSizeF(f.width, f.height), image->objectFit);
+        return picture ? pictureImage(picture->bytes, picture->mimeType, style,
+                                      objectFitDeclaration(image->objectFit))
+                       : greyBox(style);
     }
     const auto &qr = std::get<QRCodeProperties>(element.kind);
     const QString content = qr.isVariable ? resolvePlaceholders(qr.content, variables) : qr.content;
     const std::optional<QByteArray> png = generateQRCodePNG(content, qr.correctionLevel);
-    return png ? pngImage(*png, style, QStringLiteral("object-fit:contain;image-rendering:pixelated"))
+    return png ? pictureImage(*png, "image/png", style,
+                              QStringLiteral("object-fit:contain;image-rendering:pixelated"))
                : greyBox(style);
 }
 

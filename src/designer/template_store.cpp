@@ -54,6 +54,14 @@ QDateTime wholeSecondsUtc(const QDateTime &moment)
     return QDateTime::fromSecsSinceEpoch(moment.toSecsSinceEpoch(), Qt::UTC);
 }
 
+std::optional<QString> removeFile(const QString &path)
+{
+    QFile file(path);
+    if (file.remove() || !QFileInfo::exists(path))
+        return std::nullopt;
+    return file.errorString();
+}
+
 void makeFolder(const QString &folder)
 {
     if (!QDir().mkpath(folder))
@@ -64,7 +72,7 @@ void makeFolder(const QString &folder)
 } // namespace
 
 TemplateStore::TemplateStore(QString directory, const Clock &clock, QObject *parent)
-    : QObject(parent), m_directory(std::move(directory)), m_clock(clock)
+    : QObject(parent), m_directory(std::move(directory)), m_clock(clock), m_removeFile(&removeFile)
 {
 }
 
@@ -137,6 +145,10 @@ void TemplateStore::loadTemplates()
                      .arg(id.toString(QUuid::WithoutBraces).toUpper(), loaded.at(kept).fileName));
     }
 
+    QHash<QUuid, QSet<QString>> files;
+    for (const LoadedFile &file : std::as_const(loaded))
+        files[file.labelTemplate.id].insert(file.fileName);
+
     QList<LabelTemplate> templates;
     templates.reserve(chosen.size());
     for (qsizetype i = 0; i < loaded.size(); ++i) {
@@ -148,6 +160,7 @@ void TemplateStore::loadTemplates()
     });
 
     m_templates = std::move(templates);
+    m_files = std::move(files);
     Q_EMIT templatesChanged();
     qCInfo(lcTemplateStore).noquote() << QStringLiteral("Loaded %1 template(s)").arg(m_templates.size());
 }
@@ -161,6 +174,9 @@ void TemplateStore::save(const LabelTemplate &labelTemplate)
         const QString folder = templatesDirectory();
         makeFolder(folder);
         const QByteArray bytes = encodeLabelTemplate(stamped);
+        // A file the next load would skip is no save at all.
+        if (bytes.size() > kMaxFileBytes)
+            throw Error(templateFileTooLarge(bytes.size()));
         paths::writeFileAtomically(folder + QLatin1Char('/') + fileNameFor(stamped.id), bytes);
     } catch (const std::exception &error) {
         const QString message = errorMessage(error);
@@ -173,6 +189,7 @@ void TemplateStore::save(const LabelTemplate &labelTemplate)
         std::find_if(m_templates.begin(), m_templates.end(),
                      [&stamped](const LabelTemplate &entry) { return entry.id == stamped.id; });
     const QString name = stamped.name;
+    m_files[stamped.id].insert(fileNameFor(stamped.id));
     if (existing != m_templates.end())
         *existing = std::move(stamped);
     else
@@ -183,18 +200,47 @@ void TemplateStore::save(const LabelTemplate &labelTemplate)
 
 void TemplateStore::deleteTemplate(const LabelTemplate &labelTemplate)
 {
-    try {
-        // A missing file is no failure: the list entry goes all the same.
-        QFile::remove(templatesDirectory() + QLatin1Char('/') + fileNameFor(labelTemplate.id));
-    } catch (const std::exception &) {
-    }
+    // Copies: the caller's reference may point into the list this changes.
     const QUuid id = labelTemplate.id;
+    const QString name = labelTemplate.name;
+
+    QStringList failures;
+    try {
+        const QString folder = templatesDirectory();
+        QSet<QString> files = m_files.value(id);
+        files.insert(fileNameFor(id));
+        QStringList sorted(files.cbegin(), files.cend());
+        sorted.sort();
+        for (const QString &fileName : std::as_const(sorted)) {
+            const QString path = folder + QLatin1Char('/') + fileName;
+            const bool existed = QFileInfo::exists(path);
+            if (const std::optional<QString> failure = m_removeFile(path)) {
+                failures.append(QStringLiteral("%1 could not be removed: %2").arg(fileName, *failure));
+                continue;
+            }
+            m_files[id].remove(fileName);
+            if (existed)
+                qCInfo(lcTemplateStore).noquote() << QStringLiteral("Removed template file %1").arg(fileName);
+        }
+    } catch (const std::exception &error) {
+        failures.append(errorMessage(error));
+    }
+    if (!failures.isEmpty()) {
+        // A file that stays would list the template again at the next start.
+        const QString message = failures.join(QStringLiteral("; "));
+        qCCritical(lcTemplateStore).noquote()
+            << QStringLiteral("Failed to delete template %1: %2").arg(name, message);
+        Q_EMIT deleteFailed(name, message);
+        return;
+    }
+
+    m_files.remove(id);
     const qsizetype removed =
         m_templates.removeIf([&id](const LabelTemplate &entry) { return entry.id == id; });
     if (removed > 0)
         Q_EMIT templatesChanged();
     Q_EMIT templateDeleted(id);
-    qCInfo(lcTemplateStore).noquote() << QStringLiteral("Deleted template: %1").arg(labelTemplate.name);
+    qCInfo(lcTemplateStore).noquote() << QStringLiteral("Deleted template: %1").arg(name);
 }
 
 } // namespace quill

@@ -146,7 +146,7 @@ std::optional<QString> CustomMediaStore::finishSave(std::optional<QString> failu
 
 std::optional<QString> CustomMediaStore::add(LabelMedia media)
 {
-    if (const auto reason = media.invalidReason())
+    if (const auto reason = media.unprintableReason())
         throw InvalidLabelMediaError(*reason);
     if (media.name && media.name->trimmed().isEmpty())
         media.name.reset();

@@ -197,7 +197,7 @@ void LabelAppearanceStore::setLogo(const QString &imagePath)
 {
     QImage loaded;
     try {
-        loaded = printkit::decodeImageFile(imagePath);
+        loaded = printkit::decodeImageFile(imagePath, QSize(kMaxLogoSide, kMaxLogoSide));
     } catch (const printkit::ImageDecodeError &error) {
         qCCritical(lcLabelAppearance, "Failed to load image from %s", qUtf8Printable(imagePath));
         throw LabelAppearanceError(QStringLiteral("The image %1 could not be read: %2")

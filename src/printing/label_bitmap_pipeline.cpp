@@ -134,14 +134,15 @@ QImage packedMonochrome(const QImage &blackAndWhite)
 void checkLabelInches(QSizeF labelInches)
 {
     const auto bad = [](double side) {
-        return !std::isfinite(side) || side <= 0 || side > LabelMedia::kMaxInches;
+        return !std::isfinite(side) || side < LabelMedia::kMinInches || side > LabelMedia::kMaxInches;
     };
     if (bad(labelInches.width()) || bad(labelInches.height()))
         throw LabelRenderError(QStringLiteral("A label of %1 × %2 inches cannot be printed: each side must "
-                                              "be more than 0 and at most %3 inches.")
+                                              "be at least %4 and at most %3 inches.")
                                    .arg(labelInches.width())
                                    .arg(labelInches.height())
-                                   .arg(LabelMedia::kMaxInches));
+                                   .arg(LabelMedia::kMaxInches)
+                                   .arg(LabelMedia::kMinInches));
 }
 
 } // namespace
@@ -255,7 +256,7 @@ QByteArray renderLabelPNG(const AnyLabelView &page, QSizeF labelInches, LabelCol
 QByteArray renderLabelPNG(const AnyLabelView &page, const LabelMedia &media, Orientation orientation,
                           LabelColorMode mode)
 {
-    if (const auto reason = media.invalidReason())
+    if (const auto reason = media.unprintableReason())
         throw LabelRenderError(*reason);
     return renderLabelPNG(page, labelSizeInches(media, orientation), mode,
                           standardRotation(media, orientation));

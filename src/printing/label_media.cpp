@@ -90,6 +90,18 @@ std::optional<QString> LabelMedia::invalidReason() const
     return std::nullopt;
 }
 
+std::optional<QString> LabelMedia::unprintableReason() const
+{
+    if (auto reason = invalidReason())
+        return reason;
+    if (widthInches < kMinInches || heightInches < kMinInches)
+        return QStringLiteral("A label must be at least %1 inches on each side (got %2 × %3 in).")
+            .arg(kMinInches)
+            .arg(widthInches)
+            .arg(heightInches);
+    return std::nullopt;
+}
+
 std::optional<LabelMedia> LabelMedia::find(const QString &id)
 {
     for (const LabelMedia &media : builtIn()) {

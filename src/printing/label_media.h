@@ -26,6 +26,9 @@ struct LabelMedia
 {
     // No label printer takes stock larger than this on either side.
     static constexpr double kMaxInches = 48.0;
+    // Nor feeds stock shorter than this (a quarter inch). Stored media below it stay
+    // listed; they are refused when printed.
+    static constexpr double kMinInches = 0.25;
 
     QString id;
     double widthInches = 0;
@@ -46,8 +49,12 @@ struct LabelMedia
     QString displayName() const;
     bool isCustom() const;
 
-    // Why this medium cannot be printed on; empty when it can.
+    // Why this medium is no medium at all (no id, a side not above 0 or over the
+    // maximum); empty when it is one.
     std::optional<QString> invalidReason() const;
+    // Why this medium cannot be printed on or added: invalidReason(), or a side below
+    // kMinInches; empty when it can.
+    std::optional<QString> unprintableReason() const;
 
     // The first built-in medium with this id, else the first of the shared custom media.
     static std::optional<LabelMedia> find(const QString &id);

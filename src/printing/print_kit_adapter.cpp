@@ -27,14 +27,16 @@ constexpr qsizetype kMaxHtmlBytes = 2 * 1024 * 1024;
 std::optional<QString> labelSizeProblem(double widthInches, double heightInches)
 {
     const auto bad = [](double side) {
-        return !std::isfinite(side) || side <= 0 || side > printkit::LabelCanvas::kMaxInches;
+        return !std::isfinite(side) || side < printkit::LabelCanvas::kMinInches ||
+               side > printkit::LabelCanvas::kMaxInches;
     };
     if (bad(widthInches) || bad(heightInches))
         return QStringLiteral(
-                   "A label must be more than 0 and at most %1 inches on each side (got %2 × %3 in).")
+                   "A label must be at least %4 and at most %1 inches on each side (got %2 × %3 in).")
             .arg(printkit::LabelCanvas::kMaxInches)
             .arg(widthInches)
-            .arg(heightInches);
+            .arg(heightInches)
+            .arg(printkit::LabelCanvas::kMinInches);
     return std::nullopt;
 }
 
@@ -279,7 +281,7 @@ QCoro::Task<PrintResult> PrintKitAdapter::printImage(QString printer, QByteArray
     if (copies < 1)
         co_return PrintResult::failed(
             QStringLiteral("At least one copy must be printed (got %1).").arg(copies));
-    if (const auto problem = media.invalidReason())
+    if (const auto problem = media.unprintableReason())
         co_return PrintResult::failed(*problem);
 
     printkit::LabelCanvas canvas = imageCanvas(media);

@@ -140,7 +140,7 @@ QCoro::Task<PrintResult> PrintService::printCalibration(QString printer, LabelMe
 {
     PrintingScope scope(this, &PrintService::changeActivePrints);
     setLastError(std::nullopt);
-    if (const auto reason = media.invalidReason())
+    if (const auto reason = media.unprintableReason())
         co_return fail(*reason);
 
     const QSizeF inches = labelSizeInches(media, orientation);

@@ -315,6 +315,20 @@ QString amountText(const Decimal &value)
     return back && *back == value ? money : value.toString();
 }
 
+// The exact sum of the prices; none when one does not parse or the sum cannot be held.
+std::optional<Decimal> revenueOf(const QList<StandinAuction> &auctions)
+{
+    Decimal revenue;
+    for (const StandinAuction &auction : auctions) {
+        const auto price = Decimal::fromString(auction.salePrice);
+        const auto sum = price ? revenue.checkedAdd(*price) : std::nullopt;
+        if (!sum)
+            return std::nullopt;
+        revenue = *sum;
+    }
+    return revenue;
+}
+
 QDateTime parseTime(const QString &text)
 {
     return QDateTime::fromString(text, Qt::ISODateWithMs);
@@ -928,10 +942,18 @@ StandinBackend::Answer StandinBackend::createAuction(const QString &userId, cons
         }
     }
 
+    // A show's revenue is the exact sum of its prices: a price that sum could not hold is
+    // refused here, so listing the show never fails on it.
+    const std::optional<Decimal> revenue = revenueOf(m_auctions.value(showId));
+    if (!revenue || !revenue->checkedAdd(*price))
+        return Answer::error(
+            422, QStringLiteral("salePrice would take the show's revenue beyond what it can hold"));
+
     StandinAuction auction;
     auction.showId = showId;
     auction.winnerUsername = *winner;
-    auction.salePrice = *salePrice;
+    // Stored and answered without the blanks around it: " 12.50\n" is "12.50".
+    auction.salePrice = salePrice->trimmed();
     auction.auctionNumber = auctionNumber;
     auction.rawTitle = rawTitle;
     auction.source = *source;
@@ -949,21 +971,19 @@ StandinBackend::Answer StandinBackend::listAuctions(const QString &userId, const
         return Answer::error(404, QStringLiteral("Show not found"));
 
     QJsonArray list;
-    Decimal revenue;
     QSet<QString> buyers;
     for (const StandinAuction &auction : m_auctions.value(showId)) {
         list.append(snakeKeys(auctionJson(auction)));
-        const auto price = Decimal::fromString(auction.salePrice);
-        const auto sum = price ? revenue.checkedAdd(*price) : std::nullopt;
-        if (!sum)
-            return Answer::error(500, QStringLiteral("Revenue of this show cannot be summed"));
-        revenue = *sum;
         buyers.insert(auction.winnerUsername);
     }
+    // Only auctions seeded by a test can get here unsummable; the API refuses them.
+    const std::optional<Decimal> revenue = revenueOf(m_auctions.value(showId));
+    if (!revenue)
+        return Answer::error(500, QStringLiteral("Revenue of this show cannot be summed"));
 
     QJsonObject stats;
     stats.insert(QStringLiteral("auctionCount"), list.size());
-    stats.insert(QStringLiteral("revenue"), amountText(revenue));
+    stats.insert(QStringLiteral("revenue"), amountText(*revenue));
     stats.insert(QStringLiteral("uniqueBuyers"), qint64(buyers.size()));
     QJsonObject object;
     object.insert(QStringLiteral("auctions"), list);

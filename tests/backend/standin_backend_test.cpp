@@ -342,6 +342,34 @@ TEST_F(StandinBackendShows, AuctionsAreDeduplicatedAndRevenueIsExact)
     EXPECT_EQ(stats.value(QStringLiteral("uniqueBuyers")).toInt(), 2);
 }
 
+TEST_F(StandinBackendShows, PricesAreStoredAsAmountsAndNoneOverflowsTheRevenue)
+{
+    const QString id = createShow(sellerToken, QStringLiteral("Bullion"))
+                           .json()[QStringLiteral("show")][QStringLiteral("id")]
+                           .toString();
+    const auto priceOf = [](const HttpResult &result) {
+        return result.json()[QStringLiteral("auction")][QStringLiteral("salePrice")].toString();
+    };
+    const HttpResult padded = postAuction(id, QStringLiteral("alice"), QStringLiteral(" 12.50\n"), 1);
+    ASSERT_EQ(padded.status, 201);
+    EXPECT_EQ(priceOf(padded), QStringLiteral("12.50"));
+    EXPECT_EQ(backend.auctions(id).constLast().salePrice, QStringLiteral("12.50"));
+
+    // Up to the 18 digits the revenue holds, then a price that needs two more: refused, and
+    // the show still lists.
+    ASSERT_EQ(postAuction(id, QStringLiteral("bob"), QStringLiteral("99999999999999986.5"), 2).status, 201);
+    const HttpResult over = postAuction(id, QStringLiteral("carol"), QStringLiteral("0.55"), 3);
+    EXPECT_EQ(over.status, 422) << over.body.constData();
+    EXPECT_EQ(postAuction(id, QStringLiteral("carol"), QStringLiteral("0"), 4).status, 201);
+    EXPECT_EQ(backend.auctions(id).size(), 3);
+    const HttpResult listed =
+        call("GET", "/api/shows/" + QUrl::toPercentEncoding(id) + "/auctions", sellerToken);
+    ASSERT_EQ(listed.status, 200) << listed.body.constData();
+    EXPECT_TRUE(listed.json()[QStringLiteral("stats")][QStringLiteral("revenue")].toString().startsWith(
+        QStringLiteral("99999999999999999")))
+        << listed.body.constData();
+}
+
 TEST_F(StandinBackendShows, PercentEncodedIdIsOneSegmentAndRequestsAreRecordedRaw)
 {
     StandinShow show;

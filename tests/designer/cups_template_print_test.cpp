@@ -11,6 +11,7 @@
 #include "run_sync.h"
 #include "sample_template.h"
 #include "temporary_settings.h"
+#include "test_pictures.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -153,4 +154,32 @@ TEST_F(CupsTemplatePrint, AFailedPrintIsReportedAndTheNextOneClearsIt)
     EXPECT_EQ(*m_service->lastError(), failed.message);
     QStringList options;
     print(sampleTemplate(), &options);
+}
+
+TEST_F(CupsTemplatePrint, TwoPhonePhotosPrintOnAShippingLabel)
+{
+    // Two 12-megapixel photos of almost 1 MB each, as a phone saves them.
+    LabelTemplate t = blankTemplate(QStringLiteral("Two photos"));
+    t.labelSize = LabelSize{4, 6};
+    for (int i = 0; i < 2; ++i)
+        t.elements.append(LabelElement{
+            QUuid::createUuid(), ImageProperties{phonePhotoJpeg(quint32(10 + i)), ObjectFitValue::cover},
+            ElementFrame{0, 216.0 * i, 288, 216}, 0, false, i});
+    QStringList options;
+    const QByteArray pdf = print(t, &options);
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    const PdfFacts facts = pdfFacts(pdf);
+    EXPECT_EQ(facts.pages, 1);
+    EXPECT_EQ(facts.pageSize, QSizeF(288, 432));
+    EXPECT_TRUE(options.contains(QStringLiteral("PageSize=Custom.288x432")))
+        << options.join(' ').toStdString();
+    // Both halves hold the photo's colours, not the blank of a picture left out.
+    const QImage page = pdfFirstPage(pdf, 72);
+    ASSERT_EQ(page.size(), QSize(288, 432));
+    for (const int y : {100, 320}) {
+        int coloured = 0;
+        for (int x = 10; x < 280; x += 10)
+            coloured += page.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+        EXPECT_GT(coloured, 20) << "row " << y;
+    }
 }

@@ -152,6 +152,31 @@ TEST_F(DesignerWindow, AFailedSaveIsShownUntilASaveSucceeds)
     EXPECT_TRUE(view.saveErrorLabel()->isHidden());
 }
 
+TEST_F(DesignerWindow, ADeleteThatLeftAFileAndARefusedEditAreShownWhereTheSellerLooks)
+{
+    LabelDesignerView view(m_store, *adapter, *service, {60'000, {}});
+    const LabelTemplate t = blankTemplate(QStringLiteral("Shelf tag"));
+    m_store.save(t);
+    m_store.setFileRemover(
+        [](const QString &) { return std::optional<QString>(QStringLiteral("Read-only file system")); });
+    m_store.deleteTemplate(t);
+    ASSERT_EQ(m_store.templates().size(), 1);
+    EXPECT_EQ(view.controller().notice(),
+              QStringLiteral("Could not delete Shelf tag: %1 could not be removed: Read-only file system")
+                  .arg(m_store.fileNameFor(t.id)));
+    EXPECT_FALSE(view.saveErrorLabel()->isHidden());
+    EXPECT_EQ(view.saveErrorLabel()->text(), view.controller().notice());
+
+    // An edit the open template refuses replaces it; the next edit that goes through clears it.
+    view.controller().openTemplate(t);
+    LabelDesignerState &state = *view.controller().designerState();
+    Q_EMIT state.editRefused(QStringLiteral("The picture was not duplicated."));
+    EXPECT_EQ(view.saveErrorLabel()->text(), QStringLiteral("The picture was not duplicated."));
+    state.addTextElement();
+    EXPECT_TRUE(view.controller().notice().isEmpty());
+    EXPECT_TRUE(view.saveErrorLabel()->isHidden());
+}
+
 TEST_F(DesignerWindow, WithNothingOpenOnlyTheEmptyStateShows)
 {
     LabelDesignerView view(m_store, *adapter, *service, {60'000, {}});

@@ -3,6 +3,7 @@
 // and the values they refuse.
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
+#include "test_pictures.h"
 #include "ui/designer/common_properties_view.h"
 #include "ui/designer/image_properties_view.h"
 #include "ui/designer/locale_number_field.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -217,6 +219,18 @@ TEST_F(Editors, OutOfLimitValuesAreRefusedAndTheStoredValueShowsAgain)
         enter(c.field, QString::fromLatin1(c.typed));
         EXPECT_EQ(c.field->text(), QString::fromLatin1(c.shown)) << c.typed;
     }
+    // A side no printer feeds is refused with the reason.
+    QSignalSpy refusedEdits(m_state.get(), &LabelDesignerState::editRefused);
+    for (const char *tiny : {"0.001", "0.2"}) {
+        enter(form->widthField(), QString::fromLatin1(tiny));
+        EXPECT_EQ(form->widthField()->text(), QStringLiteral("2.25")) << tiny;
+    }
+    ASSERT_EQ(refusedEdits.size(), 2);
+    EXPECT_TRUE(refusedEdits.at(0).at(0).toString().startsWith(
+        QStringLiteral("A label must be at least 0.25 inches")));
+    enter(form->heightField(), QStringLiteral("0.25"));
+    EXPECT_EQ(m_state->labelTemplate().labelSize, (LabelSize{2.25, 0.25}));
+    enter(form->heightField(), QStringLiteral("1.25"));
     EXPECT_EQ(m_state->labelTemplate().labelSize, (LabelSize{2.25, 1.25}));
     EXPECT_EQ(m_state->labelTemplate().gridSpacing, 8);
 
@@ -255,10 +269,21 @@ TEST_F(Editors, NumberFieldsReadAndShowTheUsersLocale)
     const QString shown = common->xField()->text();
     enter(common->yField(), QStringLiteral("1234,75"));
     const double y = element(0).frame.y;
+    // A group separator is no decimal point: German "0.004" is not 4 inches.
+    m_state->setSelectedElementId(std::nullopt);
+    auto *form = m_panel->editor<TemplatePropertiesView>();
+    enter(form->widthField(), QStringLiteral("0.004"));
+    const LabelSize size = m_state->labelTemplate().labelSize;
+    const QString widthShown = form->widthField()->text();
+    const std::optional<double> grouped =
+        LocaleNumberField::parse(QStringLiteral("1.234,5"), LocaleNumberField::Kind::decimal);
     QLocale::setDefault(previous);
     EXPECT_EQ(x, 12.5);
     EXPECT_EQ(shown, QStringLiteral("12,5"));
     EXPECT_EQ(y, 1234.75);
+    EXPECT_EQ(size, (LabelSize{2.25, 1.25}));
+    EXPECT_EQ(widthShown, QStringLiteral("2,25"));
+    EXPECT_FALSE(grouped.has_value());
 }
 
 TEST_F(Editors, AFieldBeingTypedInIsNotRefreshedUnderTheCursor)
@@ -345,12 +370,19 @@ TEST_F(Editors, AnImageFileIsStoredByteForByteOrRefusedWithAMessage)
     ASSERT_TRUE(largeFile.open(QIODevice::WriteOnly));
     largeFile.write(QByteArray(ImagePropertiesView::kMaxImageBytes + 1, 'x'));
     largeFile.close();
+    // An SVG named as a PNG, whose picture link names a local file.
+    const QString svgPath = dir.filePath(QStringLiteral("svg.png"));
+    QFile svgFile(svgPath);
+    ASSERT_TRUE(svgFile.open(QIODevice::WriteOnly));
+    svgFile.write(svgLinkingTo(tallPath, 50));
+    svgFile.close();
     const struct
     {
         QString path;
         const char *message;
     } refused[] = {{large, "larger than 1 MB"},
-                   {dir.filePath(QStringLiteral("missing.png")), "Could not read"}};
+                   {dir.filePath(QStringLiteral("missing.png")), "Could not read"},
+                   {svgPath, "svg.png cannot be used: The file is not a PNG, JPEG, TIFF or HEIC picture."}};
     for (const auto &c : refused) {
         m_pickedFile = c.path;
         editor->chooseButton()->click();

@@ -1,3 +1,4 @@
+#include "designer/label_designer_state.h"
 #include "designer/label_template_json.h"
 #include "designer/template_store.h"
 #include "designer_fixtures.h"
@@ -6,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cmath>
@@ -204,10 +206,67 @@ TEST_F(TemplateStoreTest, OneIdInTwoFilesIsListedOnceFromTheFileItNames)
                   .size(),
               1);
 
-    // Deleting it removes the file of its id; the other file comes back on the next load.
+    // Deleting it removes both files, each logged: neither brings it back at the next load.
+    LogCapture removals(kCategory);
     m_store.deleteTemplate(edited);
+    for (const QString &file : {QStringLiteral("my label.json"), m_store.fileNameFor(edited.id)})
+        EXPECT_EQ(
+            removals.matching(kCategory, QtInfoMsg, QStringLiteral("Removed template file ") + file).size(),
+            1)
+            << qPrintable(file);
     m_store.loadTemplates();
-    EXPECT_EQ(names(), QStringList{QStringLiteral("Copied")});
+    EXPECT_TRUE(m_store.templates().isEmpty());
+    EXPECT_TRUE(QDir(folder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(TemplateStoreTest, ADeleteThatLeavesAFileKeepsTheTemplateAndSaysWhy)
+{
+    const LabelTemplate kept = blankTemplate(QStringLiteral("Kept"));
+    write(kept);
+    write(QStringLiteral("backup.json"), kept);
+    m_store.loadTemplates();
+    // As a read-only folder would for any user but root.
+    m_store.setFileRemover([this](const QString &path) -> std::optional<QString> {
+        if (path == pathOf(QStringLiteral("backup.json")))
+            return QStringLiteral("Permission denied");
+        return QFile::remove(path) ? std::nullopt : std::optional<QString>(QStringLiteral("gone"));
+    });
+
+    QSignalSpy failed(&m_store, &TemplateStore::deleteFailed);
+    QSignalSpy deleted(&m_store, &TemplateStore::templateDeleted);
+    LogCapture log(kCategory);
+    m_store.deleteTemplate(m_store.templates().first());
+    EXPECT_EQ(names(), QStringList{QStringLiteral("Kept")});
+    EXPECT_EQ(deleted.size(), 0);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.at(0).at(0).toString(), QStringLiteral("Kept"));
+    EXPECT_EQ(failed.at(0).at(1).toString(),
+              QStringLiteral("backup.json could not be removed: Permission denied"));
+    EXPECT_EQ(log.matching(kCategory, QtCriticalMsg, QStringLiteral("Failed to delete template Kept")).size(),
+              1);
+    EXPECT_TRUE(log.matching(kCategory, QtInfoMsg, QStringLiteral("Deleted template")).isEmpty());
+    m_store.loadTemplates();
+    EXPECT_EQ(names(), QStringList{QStringLiteral("Kept")});
+
+    // Once the file can go, the same delete goes through.
+    m_store.setFileRemover([](const QString &path) -> std::optional<QString> {
+        QFile::remove(path);
+        return std::nullopt;
+    });
+    m_store.deleteTemplate(m_store.templates().first());
+    EXPECT_TRUE(m_store.templates().isEmpty());
+    EXPECT_EQ(deleted.size(), 1);
+}
+
+TEST_F(TemplateStoreTest, DeletingTheListsOwnEntryNamesItAfterItIsGone)
+{
+    write(blankTemplate(QStringLiteral("Only")));
+    m_store.loadTemplates();
+    LogCapture log(kCategory);
+    // The reference points into the list the delete shrinks.
+    m_store.deleteTemplate(m_store.templates().first());
+    EXPECT_TRUE(m_store.templates().isEmpty());
+    EXPECT_EQ(log.matching(kCategory, QtInfoMsg, QStringLiteral("Deleted template: Only")).size(), 1);
 }
 
 TEST_F(TemplateStoreTest, HostileFilesNeverReachAGoodTemplatesFile)
@@ -244,4 +303,72 @@ TEST_F(TemplateStoreTest, HostileFilesNeverReachAGoodTemplatesFile)
     EXPECT_EQ(decodeLabelTemplate(contents(pathOf(QStringLiteral("0-impostor.json")))).name,
               QStringLiteral("Impostor"));
     EXPECT_NE(goodBytes, QByteArray());
+}
+
+TEST_F(TemplateStoreTest, ATemplateTooLargeForTheNextLoadIsNotSaved)
+{
+    const LabelTemplate good = blankTemplate(QStringLiteral("Photos"));
+    m_store.save(good);
+    const QByteArray before = contents(pathOf(good));
+    ASSERT_FALSE(before.isEmpty());
+
+    // Twenty-six pictures of 1 MB: some 35 MB of file, over what a load reads.
+    LabelTemplate large = good;
+    for (int i = 0; i < 26; ++i) {
+        QByteArray picture(1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator(i).fillRange(reinterpret_cast<quint32 *>(picture.data()), picture.size() / 4);
+        large.elements.append(LabelElement{QUuid::createUuid(),
+                                           ImageProperties{picture, ObjectFitValue::contain},
+                                           ElementFrame{0, 0, 10, 10}, 0, false, i});
+    }
+    QSignalSpy failed(&m_store, &TemplateStore::saveFailed);
+    m_store.save(large);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(
+        failed.at(0).at(0).toString().contains(QStringLiteral("a template file may hold at most 32 MB")))
+        << qPrintable(failed.at(0).at(0).toString());
+    EXPECT_EQ(contents(pathOf(good)), before);
+    EXPECT_TRUE(m_store.templates().first().elements.isEmpty());
+    m_store.loadTemplates();
+    ASSERT_EQ(names(), QStringList{QStringLiteral("Photos")});
+}
+
+TEST_F(TemplateStoreTest, RepeatedElementIdsGetFreshOnesOnLoadAndTheFileWaitsForASave)
+{
+    LabelTemplate t = blankTemplate(QStringLiteral("Twins"));
+    const LabelElement first = textElement(10, 10, 0);
+    LabelElement second = textElement(60, 40, 1);
+    second.id = first.id;
+    LabelElement third = textElement(90, 60, 2);
+    third.id = first.id;
+    t.elements = {first, second, third};
+    write(t);
+    const QByteArray before = contents(pathOf(t));
+
+    LogCapture log(kCategory);
+    m_store.loadTemplates();
+    ASSERT_EQ(m_store.templates().size(), 1);
+    const LabelTemplate loaded = m_store.templates().first();
+    ASSERT_EQ(loaded.elements.size(), 3);
+    EXPECT_EQ(loaded.elements.at(0).id, first.id);
+    const QSet<QUuid> ids{loaded.elements.at(0).id, loaded.elements.at(1).id, loaded.elements.at(2).id};
+    EXPECT_EQ(ids.size(), 3);
+    EXPECT_EQ(log.matching(kCategory, QtWarningMsg, QStringLiteral("repeats an earlier element's")).size(),
+              2);
+    EXPECT_EQ(contents(pathOf(t)), before) << "a load writes nothing";
+
+    // Each element is its own: a delete takes one, a move moves the one dragged.
+    LabelDesignerState state(loaded);
+    state.setSnapToGrid(false);
+    state.setSnapToGuides(false);
+    state.moveElement(loaded.elements.at(1).id, 70, 50);
+    EXPECT_EQ(state.labelTemplate().elements.at(0).frame.x, 10);
+    EXPECT_EQ(state.labelTemplate().elements.at(1).frame.x, 70);
+    state.deleteElement(loaded.elements.at(2).id);
+    EXPECT_EQ(state.labelTemplate().elements.size(), 2);
+
+    m_store.save(state.labelTemplate());
+    QStringList adjustments;
+    decodeLabelTemplate(contents(pathOf(t)), &adjustments);
+    EXPECT_TRUE(adjustments.isEmpty()) << qPrintable(adjustments.join(';'));
 }

@@ -230,6 +230,20 @@ TEST_F(LabelCardsTest, SheetFieldsReadTheSellersLocaleAndSaveOnlyValidSizes)
     EXPECT_DOUBLE_EQ(sheet.controller().width(), 2.25);
     EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("2.25\"x2\""));
 
+    // A German group separator is no decimal point, and a size no printer feeds says why.
+    sheet.widthField()->setText(QStringLiteral("0.004"));
+    Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());
+    EXPECT_TRUE(std::isnan(sheet.controller().width()));
+    EXPECT_FALSE(sheet.addButton()->isEnabled());
+    sheet.widthField()->setText(QStringLiteral("0,004"));
+    Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());
+    EXPECT_FALSE(sheet.addButton()->isEnabled());
+    EXPECT_TRUE(sheet.displayNameLabel()->isVisibleTo(&sheet));
+    EXPECT_EQ(sheet.displayNameLabel()->text(), QStringLiteral("Each side must be at least 0.25 in."));
+    sheet.widthField()->setText(QStringLiteral("2,25"));
+    Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());
+    EXPECT_TRUE(sheet.addButton()->isEnabled());
+
     sheet.unitPicker()->setCurrentIndex(1);
     EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("57"));
     EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("57x51mm"));

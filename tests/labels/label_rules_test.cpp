@@ -134,11 +134,28 @@ TEST(AddCustomMediaControllerTest, ValidityHasBoundsOnEverySide)
         bool valid;
     };
     const QList<Row> rows{
-        {false, false, 3, 2, true},    {false, false, 0, 2, false},     {false, false, 3, -1, false},
-        {false, false, 48, 48, true},  {false, false, 48.01, 2, false}, {false, false, 3, 1e12, false},
-        {false, false, nan, 2, false}, {false, false, 3, inf, false},   {true, false, 2.5, 0, true},
-        {true, false, 0, 2, false},    {true, false, 49, 2, false},     {true, false, nan, 2, false},
-        {false, true, 1219, 50, true}, {false, true, 1220, 50, false},  {true, true, 1220, 0, false},
+        {false, false, 3, 2, true},
+        {false, false, 0, 2, false},
+        {false, false, 3, -1, false},
+        {false, false, 48, 48, true},
+        {false, false, 48.01, 2, false},
+        {false, false, 3, 1e12, false},
+        {false, false, nan, 2, false},
+        {false, false, 3, inf, false},
+        {true, false, 2.5, 0, true},
+        {true, false, 0, 2, false},
+        {true, false, 49, 2, false},
+        {true, false, nan, 2, false},
+        {false, true, 1219, 50, true},
+        {false, true, 1220, 50, false},
+        {true, true, 1220, 0, false},
+        // Nothing a label printer cannot feed: a quarter inch (6.35 mm) at least.
+        {false, false, 0.001, 2, false},
+        {false, false, 3, 1e-300, false},
+        {false, false, 0.25, 0.25, true},
+        {true, false, 0.2, 0, false},
+        {false, true, 6, 50, false},
+        {false, true, 7, 50, true},
     };
     for (const Row &row : rows) {
         AddCustomMediaController sheet;
@@ -151,6 +168,10 @@ TEST(AddCustomMediaControllerTest, ValidityHasBoundsOnEverySide)
             sheet.setHeight(row.b);
         }
         EXPECT_EQ(sheet.isValid(), row.valid) << row.circular << row.metric << " " << row.a << " " << row.b;
+        // A typed number that makes no size says why.
+        if (std::isfinite(row.a) && std::isfinite(row.b) && row.a > 0 && (row.circular || row.b > 0)) {
+            EXPECT_EQ(sheet.sizeProblem().has_value(), !row.valid) << row.a << " " << row.b;
+        }
         // Nothing is drawn for an invalid size.
         EXPECT_EQ(sheet.previewPage(LabelAppearance{}).has_value(), row.valid);
     }

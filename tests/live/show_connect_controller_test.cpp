@@ -70,6 +70,9 @@ TEST(ShowConnectParser, ReadsAddressesAndBareIdsAndRefusesWhatTheSessionWouldNot
         {"201 characters bare", id201, none},
         {"200 characters in an address", QStringLiteral("https://www.whatnot.com/live/") + id200, id200},
         {"201 characters in an address", QStringLiteral("https://www.whatnot.com/live/") + id201, none},
+        {"typed with a leading blank", QStringLiteral(" https://www.whatnot.com/live/abc123"), abc},
+        {"pasted with a trailing line break", QStringLiteral("https://www.whatnot.com/live/abc123\r\n"), abc},
+        {"bare id between blanks", QStringLiteral("\tabc123 \n"), abc},
     };
     for (const ParseCase &c : cases) {
         const std::optional<QString> result = ShowConnectController::parseStreamId(c.text);

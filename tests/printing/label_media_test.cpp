@@ -149,6 +149,25 @@ TEST_F(MediaSettings, AddRefusesUnprintableMediaAndDropsBlankNames)
     EXPECT_FALSE(stored().last().toObject().contains(QStringLiteral("name")));
 }
 
+TEST_F(MediaSettings, AMediumTooSmallToFeedIsNotAddedButAStoredOneStaysListed)
+{
+    store(R"([{"id":"tiny","widthInches":0.1,"heightInches":0.1,"isCircular":false}])");
+    CustomMediaStore store(m_settings.get());
+    ASSERT_EQ(store.items().size(), 1);
+    const LabelMedia tiny = store.items().first();
+    EXPECT_EQ(tiny.invalidReason(), std::nullopt);
+    ASSERT_TRUE(tiny.unprintableReason().has_value());
+    EXPECT_TRUE(tiny.unprintableReason()->startsWith(QStringLiteral("A label must be at least 0.25 inches")));
+
+    for (const LabelMedia &small :
+         {custom(QStringLiteral("a"), 0.001, 0.001), custom(QStringLiteral("b"), 1e-300, 2),
+          custom(QStringLiteral("c"), 2, 0.2499)})
+        EXPECT_THROW(store.add(small), InvalidLabelMediaError)
+            << small.widthInches << "x" << small.heightInches;
+    store.add(custom(QStringLiteral("quarter"), 0.25, 0.25));
+    EXPECT_EQ(store.items().size(), 2);
+}
+
 TEST_F(MediaSettings, OneUnreadableEntryIsSkippedAndKeptOnDisk)
 {
     store(R"([{"id":"good","widthInches":3,"heightInches":2,"isCircular":false,"name":null},

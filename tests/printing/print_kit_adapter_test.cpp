@@ -475,6 +475,13 @@ TEST_F(PrintKitAdapterTest, NothingUnprintableReachesCups)
     const PrintResult huge = print(QStringLiteral("Alpha"), pngBytes(), {QStringLiteral("x"), 60, 4, false, {}}, 1);
     EXPECT_FALSE(huge.ok);
     EXPECT_TRUE(huge.message.contains(QStringLiteral("at most 48 inches"))) << huge.message;
+    // A size that rounds to no dots at all would reach lp as a page of 0 × 0.
+    for (const double side : {0.001, 1e-300}) {
+        const PrintResult tiny =
+            print(QStringLiteral("Alpha"), pngBytes(), {QStringLiteral("x"), side, side, false, {}}, 1);
+        EXPECT_FALSE(tiny.ok);
+        EXPECT_TRUE(tiny.message.contains(QStringLiteral("at least 0.25"))) << tiny.message;
+    }
     EXPECT_TRUE(m_runner.argumentsFor(m_tools.lp).isEmpty());
 }
 
@@ -497,7 +504,8 @@ TEST_F(PrintKitAdapterTest, OverlappingPrintsEachGetTheirOwnOutcome)
 TEST_F(PrintKitAdapterTest, HtmlLabelsOfUnprintableSizeFailBeforeAnyPageIsMade)
 {
     auto adapter = makeAdapter();
-    for (const auto &size : {std::pair{0.0, 1.0}, std::pair{4.0, 49.0}, std::pair{std::nan(""), 2.0}}) {
+    for (const auto &size :
+         {std::pair{0.0, 1.0}, std::pair{4.0, 49.0}, std::pair{std::nan(""), 2.0}, std::pair{0.001, 0.001}}) {
         const PrintResult result =
             runSync(adapter->printHTML(QStringLiteral("Alpha"), QStringLiteral("<p>x</p>"), size.first, size.second));
         EXPECT_FALSE(result.ok);

@@ -134,14 +134,19 @@ TEST(LabelCanvas, PageSizeNamesRoundHalvesAwayFromZero)
     const Row rows[] = {
         {72.5, 36.5, "Custom.73x37"},
         {72.49, 36.51, "Custom.72x37"},
-        {0.5, 1.5, "Custom.1x2"},
-        {0.4, 100, "Custom.0x100"},
+        {18.5, 19.5, "Custom.19x20"},
+        {18, 100, "Custom.18x100"},
     };
     for (const Row &row : rows) {
         const LabelCanvas canvas =
             LabelCanvas::custom(row.widthPoints / 72, row.heightPoints / 72, LabelShape::circle);
         EXPECT_EQ(str(canvas.cupsPageSizeName()), row.expected);
     }
+    // Below a quarter inch no name is made: it would round to a page of nothing.
+    for (const double points : {0.4, 17.9})
+        EXPECT_THROW(LabelCanvas::custom(points / 72, 100.0 / 72, LabelShape::circle).validate(),
+                     InvalidCanvasError)
+            << points;
 }
 
 TEST(LabelCanvas, FormatInches)

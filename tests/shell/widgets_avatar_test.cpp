@@ -1,3 +1,4 @@
+#include "test_pictures.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/user_avatar_view.h"
 
@@ -6,8 +7,8 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace quill {
@@ -139,6 +140,13 @@ TEST(WidgetsAvatar, OversizedNonImageAndSlowAnswersFail)
     server.route("/big.png", {QByteArray(64 * 1024, 'x')});
     server.route("/text", {QByteArray("hello"), false, "text/plain"});
     server.route("/slow.png", {QByteArray(), true});
+    // An SVG avatar whose picture link names a local file is no avatar.
+    QTemporaryDir folder;
+    const QString local = folder.filePath(QStringLiteral("local.png"));
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(local));
+    server.route("/face.svg", {quill::testing::svgLinkingTo(local, 8), false, "image/svg+xml"});
 
     struct Case
     {
@@ -146,7 +154,7 @@ TEST(WidgetsAvatar, OversizedNonImageAndSlowAnswersFail)
         const char *reason;
     };
     for (const Case &c : {Case{"/big.png", "The image is too large"}, Case{"/text", "Not an image"},
-                          Case{"/slow.png", nullptr}}) {
+                          Case{"/face.svg", "Not an image"}, Case{"/slow.png", nullptr}}) {
         SCOPED_TRACE(c.path);
         AvatarImageLoader loader;
         loader.setMaxBytes(16 * 1024);
@@ -160,7 +168,7 @@ TEST(WidgetsAvatar, OversizedNonImageAndSlowAnswersFail)
             EXPECT_EQ(failed.first().first().toString(), QString::fromLatin1(c.reason));
         }
     }
-    EXPECT_EQ(server.hits(), 3);
+    EXPECT_EQ(server.hits(), 4);
 }
 
 } // namespace

@@ -60,6 +60,11 @@ std::optional<QString> LabelCanvas::invalidReason() const
             return QStringLiteral("the label %1 is not a number").arg(QLatin1String(what));
         if (v <= 0)
             return QStringLiteral("the label %1 must be greater than zero").arg(QLatin1String(what));
+        if (v < kMinInches)
+            return QStringLiteral("the label %1 of %2 in is smaller than %3 in")
+                .arg(QLatin1String(what))
+                .arg(v)
+                .arg(kMinInches);
         if (v > kMaxInches)
             return QStringLiteral("the label %1 of %2 in is larger than %3 in")
                 .arg(QLatin1String(what))

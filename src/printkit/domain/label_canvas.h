@@ -29,6 +29,9 @@ struct LabelCanvas
 {
     // No label printer takes media larger than this; anything bigger is a bad value.
     static constexpr double kMaxInches = 48.0;
+    // The shortest label a thermal printer's gap sensor feeds is a quarter inch (6.35 mm),
+    // 50 dots at 203 dpi; anything smaller would be printed as nothing at all.
+    static constexpr double kMinInches = 0.25;
 
     QString name;
     double widthInches = 0;

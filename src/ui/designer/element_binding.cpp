@@ -28,6 +28,15 @@ bool store(LabelDesignerState &state, const LabelTemplate &edited)
 {
     if (!withinLimits(edited))
         return false;
+    const LabelSize &size = edited.labelSize;
+    if (size != state.labelTemplate().labelSize && (size.widthInches < templateLimits::minLabelSideInches ||
+                                                    size.heightInches < templateLimits::minLabelSideInches)) {
+        Q_EMIT state.editRefused(
+            QObject::tr("A label must be at least %1 inches on each side; no printer feeds a "
+                        "smaller one.")
+                .arg(templateLimits::minLabelSideInches));
+        return false;
+    }
     state.setLabelTemplate(edited);
     return true;
 }

@@ -121,6 +121,12 @@ void ImagePropertiesView::chooseImage()
                    : tr("Could not read %1: %2").arg(name, file.errorString()));
         return;
     }
+    // Known now, not when a label prints: a file that is no picture a template takes, or
+    // one that would take the template file or its print page past their limits.
+    if (const std::optional<QString> problem = m_binding.state().pictureProblem(m_binding.id(), bytes)) {
+        refuse(tr("%1 cannot be used: %2").arg(name, *problem));
+        return;
+    }
     m_message->clear();
     m_message->hide();
     m_binding.writeProperties<ImageProperties>([&bytes](ImageProperties &image) { image.imageData = bytes; });

@@ -16,16 +16,16 @@ namespace quill {
 using ImageFilePicker = std::function<std::optional<QString>(QWidget *parent)>;
 
 // "Image": a preview, "Choose Image..." and "Clear", and the fit. A chosen file is stored
-// byte for byte; one that cannot be read or is too large is refused with a message and
-// the element stays as it was.
+// byte for byte; one that is not a PNG, JPEG, TIFF or HEIC picture, cannot be read, is
+// too large or would take the template past its limits is refused with a message and the
+// element stays as it was.
 class ImagePropertiesView final : public QGroupBox
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ImagePropertiesView)
 
 public:
-    // The template file is rewritten every few seconds and the print page holds about
-    // twice this, so larger pictures are refused.
+    // The template file is rewritten every few seconds, so larger files are refused.
     static constexpr qint64 kMaxImageBytes = 1024 * 1024;
     static constexpr int kMaxPreviewHeight = 100;
 

@@ -11,7 +11,14 @@ LabelDesignerController::LabelDesignerController(TemplateStore &store, int saveI
 {
     m_saveTimer.setInterval(saveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &LabelDesignerController::saveCurrentTemplate);
-    connect(&m_store, &TemplateStore::templateDeleted, this, &LabelDesignerController::closeDeleted);
+    connect(&m_store, &TemplateStore::templateDeleted, this, [this](const QUuid &id) {
+        setNotice(QString());
+        closeDeleted(id);
+    });
+    connect(&m_store, &TemplateStore::deleteFailed, this,
+            [this](const QString &name, const QString &message) {
+                setNotice(tr("Could not delete %1: %2").arg(name, message));
+            });
     connect(&m_store, &TemplateStore::saveFailed, this, [this](const QString &message) {
         if (m_saving)
             m_failure = message;
@@ -28,6 +35,7 @@ LabelDesignerController::~LabelDesignerController()
 
 void LabelDesignerController::appear()
 {
+    setNotice(QString());
     m_store.loadTemplates();
     m_saveTimer.start();
 }
@@ -60,6 +68,8 @@ void LabelDesignerController::openTemplate(const LabelTemplate &labelTemplate)
     // Kept until the views built on it have been replaced.
     std::unique_ptr<LabelDesignerState> previous = std::move(m_state);
     m_state = std::make_unique<LabelDesignerState>(labelTemplate);
+    connect(m_state.get(), &LabelDesignerState::editRefused, this, &LabelDesignerController::setNotice);
+    connect(m_state.get(), &LabelDesignerState::templateChanged, this, [this] { setNotice(QString()); });
     Q_EMIT designerStateChanged();
 }
 
@@ -70,6 +80,14 @@ void LabelDesignerController::closeDeleted(const QUuid &id)
     std::unique_ptr<LabelDesignerState> previous = std::move(m_state);
     setSaveError(QString());
     Q_EMIT designerStateChanged();
+}
+
+void LabelDesignerController::setNotice(const QString &message)
+{
+    if (m_notice == message)
+        return;
+    m_notice = message;
+    Q_EMIT saveErrorChanged();
 }
 
 void LabelDesignerController::setSaveError(const QString &message)

@@ -32,6 +32,10 @@ public:
     const QTimer &saveTimer() const { return m_saveTimer; }
     // "Could not save <name>: <reason>" after a failed save, until one succeeds.
     const QString &saveError() const { return m_saveError; }
+    // "Could not delete <name>: <reason>" after a delete that left a file behind, or why
+    // an edit of the open template was refused; until a delete or an edit succeeds or the
+    // templates are read again.
+    const QString &notice() const { return m_notice; }
 
     // The screen was shown: the templates are read again and the periodic save runs.
     void appear();
@@ -47,16 +51,19 @@ Q_SIGNALS:
     // After the open state was replaced or closed; the old one is still alive during the
     // signal, so views built on it can go first.
     void designerStateChanged();
+    // Either message changed.
     void saveErrorChanged();
 
 private:
     void closeDeleted(const QUuid &id);
     void setSaveError(const QString &message);
+    void setNotice(const QString &message);
 
     TemplateStore &m_store;
     std::unique_ptr<LabelDesignerState> m_state;
     QTimer m_saveTimer;
     QString m_saveError;
+    QString m_notice;
     bool m_saving = false;
     std::optional<QString> m_failure;
 };

@@ -124,8 +124,13 @@ void LabelDesignerView::showDesignerState()
 
 void LabelDesignerView::showSaveError()
 {
-    m_saveError->setText(m_controller.saveError());
-    m_saveError->setVisible(!m_controller.saveError().isEmpty());
+    QStringList lines;
+    for (const QString &line : {m_controller.saveError(), m_controller.notice()}) {
+        if (!line.isEmpty())
+            lines.append(line);
+    }
+    m_saveError->setText(lines.join(QLatin1Char('\n')));
+    m_saveError->setVisible(!lines.isEmpty());
 }
 
 } // namespace quill

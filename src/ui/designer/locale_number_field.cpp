@@ -28,8 +28,12 @@ QString LocaleNumberField::format(double value, Kind kind, const QLocale &locale
     return plain.toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
-std::optional<double> LocaleNumberField::parse(const QString &text, Kind kind, const QLocale &locale)
+std::optional<double> LocaleNumberField::parse(const QString &text, Kind kind, const QLocale &typed)
 {
+    // A group separator in a size is a misread decimal point far more often than a
+    // thousand: German "0.004" would read as 4.
+    QLocale locale = typed;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
     const QString trimmed = text.trimmed();
     if (kind == Kind::integer) {

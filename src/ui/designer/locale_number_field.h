@@ -35,6 +35,7 @@ public:
 
     // The locale's text of a value, without group separators.
     static QString format(double value, Kind kind, const QLocale &locale = QLocale());
+    // Text with a group separator is no number.
     static std::optional<double> parse(const QString &text, Kind kind, const QLocale &locale = QLocale());
 
 private:

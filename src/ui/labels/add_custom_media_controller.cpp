@@ -21,7 +21,7 @@ QString numberText(double value)
 
 bool usableSide(double inches)
 {
-    return std::isfinite(inches) && inches > 0 && inches <= LabelMedia::kMaxInches;
+    return std::isfinite(inches) && inches >= LabelMedia::kMinInches && inches <= LabelMedia::kMaxInches;
 }
 
 } // namespace
@@ -121,6 +121,26 @@ bool AddCustomMediaController::isValid() const
 {
     const LabelMedia media = previewMedia();
     return usableSide(media.widthInches) && usableSide(media.heightInches);
+}
+
+std::optional<QString> AddCustomMediaController::sizeProblem() const
+{
+    const LabelMedia media = previewMedia();
+    const auto tooSmall = [](double inches) {
+        return std::isfinite(inches) && inches < LabelMedia::kMinInches;
+    };
+    const auto tooLarge = [](double inches) {
+        return std::isfinite(inches) && inches > LabelMedia::kMaxInches;
+    };
+    if (tooSmall(media.widthInches) || tooSmall(media.heightInches))
+        return m_useMetric ? tr("Each side must be at least %1 mm.")
+                                 .arg(std::ceil(LabelMedia::kMinInches * kMillimetresPerInch * 10) / 10)
+                           : tr("Each side must be at least %1 in.").arg(LabelMedia::kMinInches);
+    if (tooLarge(media.widthInches) || tooLarge(media.heightInches))
+        return m_useMetric
+                   ? tr("Each side must be at most %1 mm.").arg(LabelMedia::kMaxInches * kMillimetresPerInch)
+                   : tr("Each side must be at most %1 in.").arg(LabelMedia::kMaxInches);
+    return std::nullopt;
 }
 
 QString AddCustomMediaController::autoName() const

@@ -50,8 +50,11 @@ public:
     void toggleOrientation();
     void setPreviewType(PreviewType type);
 
-    // Every side more than 0 and at most LabelMedia::kMaxInches, and a number.
+    // Every side a number, at least LabelMedia::kMinInches and at most kMaxInches.
     bool isValid() const;
+    // Why typed numbers make no label size ("Each side must be at least 0.25 in.");
+    // none when they do or when a side is not a number yet.
+    std::optional<QString> sizeProblem() const;
     // "3\"x2\"", "76x51mm", "2.5\" Circle", "64mm Circle".
     QString autoName() const;
     // The typed size in inches, id "preview", no name.

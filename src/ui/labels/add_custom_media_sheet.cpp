@@ -60,11 +60,14 @@ QVBoxLayout *section(QWidget *&widget, QWidget *parent)
 }
 
 // The user's locale, as a number field shows and reads it; text that is no number
-// reads as not a number, which makes the size invalid.
+// reads as not a number, which makes the size invalid. So does a group separator,
+// which in a size is a misread decimal point (German "0.004" is not 4).
 double parseNumber(const QString &text)
 {
     bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+    const double value = locale.toDouble(text.trimmed(), &ok);
     return ok ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -305,8 +308,9 @@ void AddCustomMediaSheet::refresh()
     m_preview->setPage(page);
     m_preview->setVisible(valid && page);
     m_placeholder->setVisible(!valid);
-    m_displayName->setText(m_controller.previewMedia().displayName());
-    m_displayName->setVisible(valid);
+    const std::optional<QString> problem = m_controller.sizeProblem();
+    m_displayName->setText(problem ? *problem : m_controller.previewMedia().displayName());
+    m_displayName->setVisible(valid || problem);
     for (QPushButton *button : {m_calibrate, m_testPrint, m_add}) {
         if (button)
             button->setEnabled(valid);

@@ -41,8 +41,10 @@ ShowConnectController::ShowConnectController(ShowSyncService &showSync, WhatnotS
 
 ShowConnectController::~ShowConnectController() = default;
 
-std::optional<QString> ShowConnectController::parseStreamId(const QString &text)
+std::optional<QString> ShowConnectController::parseStreamId(const QString &input)
 {
+    // Typed or pasted, an address may carry blanks or a line break around it.
+    const QString text = input.trimmed();
     // Read as an address: the path component after the first "live".
     const QString candidate =
         text.startsWith(QLatin1String("http")) ? text : QStringLiteral("https://") + text;
@@ -62,7 +64,7 @@ std::optional<QString> ShowConnectController::parseStreamId(const QString &text)
         }
     }
     // A bare id.
-    const QString bare = text.trimmed();
+    const QString &bare = text;
     if (bare.isEmpty() || bare.contains(QLatin1Char('/')) || bare.contains(QLatin1Char(' ')) ||
         !WhatnotSession::isValidStreamId(bare))
         return std::nullopt;

@@ -1,15 +1,20 @@
 #include "ui/widgets/user_avatar_view.h"
 
+#include "printkit/rendering/image_decoder.h"
 #include "ui/widgets/style.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace quill {
+
+namespace {
+// Avatars are drawn at most a few dozen points across.
+constexpr int kAvatarPixels = 256;
+constexpr qint64 kMaxAvatarPixels = 4096LL * 4096LL;
+} // namespace
 
 int avatarColorIndex(const QString &username)
 {
@@ -119,18 +124,23 @@ void AvatarImageLoader::finish()
         Q_EMIT failed(QStringLiteral("The image is too large"));
         return;
     }
-    QBuffer buffer(&m_data);
-    QImageReader reader(&buffer);
-    // A small file can still claim a huge picture; avatars are shown tiny.
-    if (reader.size().isValid() && qint64(reader.size().width()) * reader.size().height() > 4096LL * 4096LL) {
-        m_data.clear();
-        Q_EMIT failed(QStringLiteral("The image is too large"));
-        return;
+    // Only the formats an avatar may have, read from the bytes themselves; a small file can
+    // still claim a huge picture, and avatars are shown tiny.
+    QImage image;
+    QString problem;
+    try {
+        const QSize size = printkit::readImageSize(m_data, printkit::ImageUse::avatar);
+        if (qint64(size.width()) * size.height() > kMaxAvatarPixels)
+            problem = QStringLiteral("The image is too large");
+        else
+            image = printkit::decodeImage(m_data, QSize(kAvatarPixels, kAvatarPixels),
+                                          printkit::ImageUse::avatar);
+    } catch (const printkit::ImageDecodeError &) {
+        problem = QStringLiteral("Not an image");
     }
-    const QImage image = reader.read();
     m_data.clear();
-    if (image.isNull()) {
-        Q_EMIT failed(QStringLiteral("Not an image"));
+    if (!problem.isEmpty()) {
+        Q_EMIT failed(problem);
         return;
     }
     Q_EMIT loaded(image);
