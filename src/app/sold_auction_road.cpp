@@ -1,4 +1,4 @@
-#include "ui/live/sold_auction_road.h"
+#include "app/sold_auction_road.h"
 
 #include "backend/first_win_order.h"
 #include "capture/auction_poller.h"
