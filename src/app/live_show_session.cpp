@@ -249,10 +249,24 @@ void LiveShowSession::onAuthenticatedChanged(bool authenticated)
     const quint64 ticket = ++d->navigationTicket;
     if (!authenticated)
         return;
-    const QString streamId = m_services.showSync.activeStreamId();
-    if (streamId.isEmpty())
-        return;
-    startDetached(navigateAfterSignIn(streamId, ticket), lcLiveShowSession(), "The navigation after sign-in");
+    startDetached(navigateAfterSignIn(ticket), lcLiveShowSession(), "The navigation after sign-in");
+}
+
+QCoro::Task<> LiveShowSession::navigateAfterSignIn(quint64 ticket)
+{
+    QPointer<LiveShowSession> self(this);
+    const quint64 generation = d->generation;
+    ShowSyncService &sync = m_services.showSync;
+    if (sync.activeStreamId().isEmpty()) {
+        // The login became known after the screen came (a restart): the show the last
+        // run left is picked up now, not when the seller next opens the screen.
+        co_await sync.resumeActiveShow();
+        if (!self || ticket != d->navigationTicket || generation != d->generation)
+            co_return;
+    }
+    const QString streamId = sync.activeStreamId();
+    if (!streamId.isEmpty())
+        co_await navigateAfterSignIn(streamId, ticket);
 }
 
 QCoro::Task<> LiveShowSession::navigateAfterSignIn(QString streamId, quint64 ticket)

@@ -130,6 +130,7 @@ private:
     // False when the id can never load (it is then forgotten).
     bool navigateToStream(const QString &streamId);
     void onAuthenticatedChanged(bool authenticated);
+    QCoro::Task<> navigateAfterSignIn(quint64 ticket);
     QCoro::Task<> navigateAfterSignIn(QString streamId, quint64 ticket);
 
     void onPageAddressChanged(const QUrl &address);

@@ -322,6 +322,29 @@ TEST_F(LiveShowResume, ARestartMidShowReprintsNothingUploadsEachPendingAuctionOn
     EXPECT_EQ(boxes.value(QStringLiteral("dan")), 4);
 }
 
+TEST_F(LiveShowResume, AfterARestartTheShowIsResumedWhenTheLoginBecomesKnownAfterTheScreenCame)
+{
+    startApp();
+    openLiveShow();
+    const QString showId = sync().activeShowId();
+    ASSERT_FALSE(showId.isEmpty());
+
+    // The next run shows the screen before the seller's marketplace login flag is read.
+    destroyApp();
+    startApp();
+    session().setAuthenticated(false);
+    page().address = QUrl(QStringLiteral("https://market.example/"));
+    page().loads.clear();
+    show().screenShown();
+    settle();
+    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::signedOut);
+    session().setAuthenticated(true);
+    ASSERT_TRUE(eventually([&] { return page().loads.contains(liveURL(kStream)); }))
+        << "the stored stream is loaded without a click";
+    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
+    EXPECT_EQ(sync().activeShowId(), showId);
+}
+
 TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapturesAre)
 {
     standin::StandinShow earlier;
