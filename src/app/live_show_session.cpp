@@ -49,6 +49,7 @@ struct LiveShowSession::Impl
     quint64 navigationLoop = 0; // the loop that followingNavigation is about
     bool captureTaskRunning = false;
     bool startRetryRunning = false;
+    bool restoreRetryRunning = false;
     // The show whose backend auctions were taken into the capture list.
     QString takenUpShowId;
     // Capture stopped because the page shows another stream than the show's.
@@ -320,6 +321,7 @@ void LiveShowSession::pauseForForeignStream()
     if (d->pausedForForeignStream)
         return;
     d->pausedForForeignStream = true;
+    setNotice(kForeignStreamNotice);
     if (m_services.poller.isPolling())
         m_services.poller.togglePolling(m_services.session);
     if (m_services.tracker.isTracking())
@@ -329,6 +331,8 @@ void LiveShowSession::pauseForForeignStream()
 void LiveShowSession::resumeAfterForeignStream()
 {
     d->pausedForForeignStream = false;
+    if (m_notice == kForeignStreamNotice)
+        setNotice(QString());
     qCInfo(lcLiveShowSession, "Page back on the show's stream: capture resumed");
     startCapture();
 }
@@ -405,8 +409,11 @@ void LiveShowSession::takeStreamIdFromPage()
     if (!streamId)
         return;
     ShowSyncService &sync = m_services.showSync;
-    if (!sync.activeShowId().isEmpty() && *streamId != sync.activeStreamId()) {
-        pauseForForeignStream();
+    if (!sync.activeStreamId().isEmpty() && *streamId != sync.activeStreamId()) {
+        // Right after a stream is chosen the page is still on the one it came from: the
+        // chosen stream stays, and the page-address reaction follows the page from here.
+        if (!sync.activeShowId().isEmpty() && !m_services.session.page().isLoading())
+            pauseForForeignStream();
         return;
     }
     sync.setActiveStreamId(*streamId);
@@ -432,16 +439,24 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
         co_return false;
     if (d->takenUpShowId == showId)
         co_return true; // entering the live content again: this show is already taken up
-    const std::optional<ShowAuctionsResponse> response =
+    if (d->restoreRetryRunning)
+        co_return true; // its auctions are on their way
+    // Until the backend's auctions are in, wins are held: a win the page already
+    // showed would otherwise be taken for a new one, printed again and numbered anew.
+    m_road->setHeld(true);
+    std::optional<ShowAuctionsResponse> response =
         co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
         co_return false;
-    const QList<AuctionUpload> pending = sync.pendingUploads(showId);
-    m_road->restore(response ? response->auctions : QList<ServerAuction>(), pending);
-    if (response)
-        d->takenUpShowId = showId;
-    // Captured while the show was starting: uploaded now, not with the next win.
-    m_road->handOver();
+    if (!response) {
+        // Capture goes on, held, while the restore is tried again in the background.
+        if (!d->restoreRetryRunning) {
+            d->restoreRetryRunning = true;
+            startDetached(retryRestore(showId, generation), lcLiveShowSession(), "Restoring the show's auctions");
+        }
+        co_return true;
+    }
+    takeUp(showId, response->auctions);
     co_return true;
 }
 
@@ -477,6 +492,50 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
     if (!self || generation != d->generation)
         co_return std::nullopt;
     co_return title;
+}
+
+void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions)
+{
+    m_road->restore(auctions, m_services.showSync.pendingUploads(showId));
+    d->takenUpShowId = showId;
+    setNotice(QString());
+    // Captured while the show was starting or its auctions were on their way: handed over now.
+    m_road->setHeld(false);
+}
+
+QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
+{
+    QPointer<LiveShowSession> self(this);
+    const auto current = [&] {
+        return self && generation == d->generation && m_services.showSync.activeShowId() == showId;
+    };
+    setNotice(kWaitingForBackendNotice);
+    for (qsizetype attempt = 0;; ++attempt) {
+        const std::chrono::milliseconds delay =
+            d->startRetryDelays.at(std::min(attempt, d->startRetryDelays.size() - 1));
+        co_await d->sleeper->sleep(delay);
+        if (!current())
+            break;
+        qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)", qlonglong(attempt + 2));
+        const std::optional<ShowAuctionsResponse> response =
+            co_await m_services.showHistory.fetchShowAuctions(showId);
+        if (!current())
+            break;
+        if (response) {
+            takeUp(showId, response->auctions);
+            break;
+        }
+    }
+    if (self)
+        d->restoreRetryRunning = false;
+}
+
+void LiveShowSession::setNotice(const QString &text)
+{
+    if (m_notice == text)
+        return;
+    m_notice = text;
+    Q_EMIT noticeChanged(text);
 }
 
 void LiveShowSession::startRetryingShowStart()
@@ -567,10 +626,12 @@ void LiveShowSession::letGoOfShow()
     ++d->navigationTicket;
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
+    setNotice(QString());
     m_services.poller.reset();
     m_services.tracker.reset();
     // Box numbers and seen auctions belong to the show that is over.
     m_services.autoPrint.endShow();
+    m_road->setHeld(false); // nothing is left to hand over
 }
 
 void LiveShowSession::disconnect()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_setup.h"
+#include "backend/api_records.h"
 #include "capture/live_page_scripts.h"
 #include "capture/page_script_source.h"
 #include "common/clock.h"
@@ -61,6 +62,13 @@ public:
     static constexpr std::chrono::milliseconds kLivePageCheckInterval{250};
     static constexpr std::chrono::milliseconds kLivePageWaitLimit{10000};
 
+    static inline const QString kWaitingForBackendNotice =
+        QStringLiteral("Waiting for the backend to restore this show's auctions. New wins are kept and print "
+                       "once it answers.");
+    static inline const QString kForeignStreamNotice =
+        QStringLiteral("Capture is paused: the page shows another stream than this show's. Go back to the "
+                       "show's stream, or end the show to start a new one.");
+
     LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock, LiveShowSetup setup = {},
                     QObject *parent = nullptr);
     ~LiveShowSession() override;
@@ -71,6 +79,8 @@ public:
     // Signed in to the marketplace with a stream chosen: the live content is what the screen shows.
     bool onStream() const;
     bool isEndingShow() const { return m_endingShow; }
+    // Why capture, printing or uploads wait, in a sentence for the seller; empty when nothing waits.
+    QString notice() const { return m_notice; }
     // The page layout the settle rule restores after a pause.
     bool webViewExpanded() const { return m_webViewExpanded; }
     bool streamClean() const { return m_streamClean; }
@@ -105,6 +115,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void isEndingShowChanged(bool value);
+    void noticeChanged(const QString &text);
 
     // Ends of the session's tasks (tests and the screen may wait for them).
     void sessionTaskFinished();
@@ -144,6 +155,10 @@ private:
     bool pageOnActiveStream() const;
     // The title for a new show; nullopt when the show was let go meanwhile.
     QCoro::Task<std::optional<QString>> newShowTitle(quint64 generation);
+    // The show's backend auctions and pending uploads go into the capture list; held wins go on.
+    void takeUp(const QString &showId, const QList<ServerAuction> &auctions);
+    QCoro::Task<> retryRestore(QString showId, quint64 generation);
+    void setNotice(const QString &text);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);
 
@@ -155,6 +170,7 @@ private:
     LiveShowServices m_services;
     std::unique_ptr<SoldAuctionRoad> m_road;
     bool m_endingShow = false;
+    QString m_notice;
     bool m_webViewExpanded = false;
     bool m_streamClean = true;
 };

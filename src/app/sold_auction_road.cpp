@@ -35,9 +35,18 @@ void SoldAuctionRoad::onCapturesChanged()
     handOver();
 }
 
+void SoldAuctionRoad::setHeld(bool held)
+{
+    if (m_held == held)
+        return;
+    m_held = held;
+    if (!held)
+        handOver();
+}
+
 void SoldAuctionRoad::handOver()
 {
-    if (!m_poller)
+    if (!m_poller || m_held)
         return;
     const QList<CapturedAuction> &captures = m_poller->capturedAuctions();
     m_lastCount = captures.size();

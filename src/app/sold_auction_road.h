@@ -39,6 +39,11 @@ public:
     QList<CapturedAuction> restore(const QList<ServerAuction> &serverAuctions,
                                    const QList<AuctionUpload> &pendingUploads = {});
 
+    // Held, captures wait: nothing is printed, numbered or uploaded until the hold ends,
+    // when everything captured meanwhile is handed over at once.
+    void setHeld(bool held);
+    bool isHeld() const { return m_held; }
+
     // What the count reaction does; public for the benchmark and for callers that
     // must not wait for the event loop.
     void handOver();
@@ -61,6 +66,7 @@ private:
     QPointer<PrintService> m_printService;
     QPointer<ShowSyncService> m_showSync;
     qsizetype m_lastCount = 0;
+    bool m_held = false;
 };
 
 } // namespace quill

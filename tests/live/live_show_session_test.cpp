@@ -345,6 +345,44 @@ TEST_F(LiveShowResume, AfterARestartTheShowIsResumedWhenTheLoginBecomesKnownAfte
     EXPECT_EQ(sync().activeShowId(), showId);
 }
 
+TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestoreAndReprintsNothing)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 4 && printedAll() && backendAuctions().size() == 2; }));
+    const QList<QJsonObject> wins = page().wins;
+    const QString auctionsPath = QStringLiteral("/api/shows/%1/auctions").arg(sync().activeShowId());
+
+    destroyApp();
+    startApp();
+    page().wins = wins;
+    m_backend.setFault(QStringLiteral("GET"), auctionsPath, Fault::status(503).times(1));
+    openLiveShow();
+    // The page's wins are read, but held: nothing printed, numbered or uploaded.
+    const int scans = page().winScans;
+    ASSERT_TRUE(eventually([&] { return page().winScans > scans + 3; }));
+    settle();
+    EXPECT_EQ(poller().capturedAuctions().size(), 2);
+    EXPECT_EQ(submissions(), 4);
+    EXPECT_TRUE(autoPrint().boxNumbers().isEmpty());
+    EXPECT_EQ(controller().errorText(), LiveShowSession::kWaitingForBackendNotice);
+
+    m_sleeper.release(2500ms); // the restore's back-off
+    ASSERT_TRUE(eventually([&] { return controller().errorText().isEmpty(); }));
+    showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
+    ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll(); }));
+    settle();
+    EXPECT_EQ(submissions(), 6) << "ann's and bob's labels are not printed again";
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("ann")), 1);
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("bob")), 2);
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("cat")), 3);
+    ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 3; }));
+}
+
 TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapturesAre)
 {
     standin::StandinShow earlier;
@@ -410,6 +448,7 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
     page().arrive(liveURL(QStringLiteral("someone-else")));
     EXPECT_EQ(sync().activeStreamId(), kStream);
     EXPECT_TRUE(eventually([&] { return !poller().isPolling(); }));
+    EXPECT_EQ(controller().errorText(), LiveShowSession::kForeignStreamNotice) << "never a silent pause";
     settle();
     const int scans = page().winScans;
     showWin(QStringLiteral("stranger"), QStringLiteral("99"), 1);
@@ -420,8 +459,50 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
     page().wins.clear();
     page().arrive(liveURL(kStream));
     EXPECT_TRUE(eventually([&] { return poller().isPolling(); }));
+    EXPECT_TRUE(controller().errorText().isEmpty());
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     EXPECT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }));
+}
+
+TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnderItsOwnTitle)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    controller().endCurrentShow();
+    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !controller().isEndingShow(); }));
+
+    // The connect screen chooses another stream; the page is still on the first one while the next loads.
+    const QString next = QStringLiteral("show-77");
+    const int done = m_captureTasksDone;
+    page().wins.clear();
+    page().loading = true;
+    m_sleeper.held.insert(LiveShowSession::kLivePageCheckInterval.count());
+    controller().togglePrinting(); // paused after the first show's labels
+    sync().setActiveStreamId(next);
+    show().liveContentShown();
+    ASSERT_TRUE(eventually([&] { return m_sleeper.waiting(LiveShowSession::kLivePageCheckInterval) == 1; }));
+    EXPECT_EQ(sync().activeStreamId(), next) << "the page's old address does not take the stream back";
+
+    page().titleAnswer = QStringLiteral("{\"title\":\"Saturday cards\"}");
+    page().loading = false;
+    page().arrive(liveURL(next));
+    m_sleeper.held.remove(LiveShowSession::kLivePageCheckInterval.count());
+    m_sleeper.release(LiveShowSession::kLivePageCheckInterval);
+    ASSERT_TRUE(eventually([&] { return m_captureTasksDone > done; }));
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+
+    ASSERT_TRUE(eventually([&] { return submissions() == 4 && printedAll(); }));
+    const QList<standin::StandinShow> shows = m_backend.shows(kSeller);
+    ASSERT_EQ(shows.size(), 2);
+    EXPECT_EQ(shows.first().title, QStringLiteral("Saturday cards"));
+    ASSERT_TRUE(eventually([&] { return m_backend.auctions(shows.first().id).size() == 1; }));
+    EXPECT_EQ(m_backend.auctions(shows.first().id).first().winnerUsername, QStringLiteral("bob"));
+    EXPECT_EQ(sync().activeStreamId(), next);
+    EXPECT_TRUE(poller().isPolling());
+    EXPECT_TRUE(controller().errorText().isEmpty());
 }
 
 TEST_F(LiveShowResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapturesGoUp)

@@ -57,6 +57,7 @@ LiveShowController::LiveShowController(LiveServices services, QObject *parent)
     m_webViewExpanded = show.webViewExpanded();
     m_streamClean = show.streamClean();
     connect(&show, &LiveShowSession::isEndingShowChanged, this, &LiveShowController::isEndingShowChanged);
+    connect(&show, &LiveShowSession::noticeChanged, this, &LiveShowController::refreshDerived);
 
     WhatnotSession &session = services.session;
     connect(&session, &WhatnotSession::isAuthenticatedChanged, this, [this](bool authenticated) {
@@ -131,6 +132,7 @@ LiveShowController::Derived LiveShowController::computeDerived() const
         return printer.queueState == printkit::CUPSQueueState::stopped;
     });
     // The first error that is set, in the header's order.
+    const LiveShowSession &show = m_services.show;
     const std::optional<QString> errors[] = {
         m_services.session.error(),
         m_services.scraper.error(),
@@ -138,6 +140,7 @@ LiveShowController::Derived LiveShowController::computeDerived() const
         m_services.tracker.error(),
         m_services.showSync.syncError().isEmpty() ? std::nullopt
                                                   : std::optional<QString>(m_services.showSync.syncError()),
+        show.notice().isEmpty() ? std::nullopt : std::optional<QString>(show.notice()),
     };
     for (const std::optional<QString> &error : errors) {
         if (error) {
