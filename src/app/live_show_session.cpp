@@ -8,7 +8,9 @@
 #include "capture/sold_scraper.h"
 #include "capture/whatnot_session.h"
 #include "common/detached_task.h"
+#include "common/error.h"
 #include "printing/auto_print_manager.h"
+#include "printing/label_record_store.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
 
@@ -56,6 +58,9 @@ struct LiveShowSession::Impl
     bool pausedForForeignStream = false;
     // Printing pauses once the ended show's labels are out.
     bool pauseAfterShow = false;
+    // The taken-up show's label record and the box numbers already in it.
+    std::optional<LabelRecordStore> labelRecord;
+    QHash<QString, int> recordedBoxNumbers;
 };
 
 LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock, LiveShowSetup setup,
@@ -84,10 +89,17 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         connect(&autoPrint, signal, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowSession::checkPauseAfterShow);
+    // Before any of its labels is printed, a buyer's box number is on disk.
+    connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
+    autoPrint.setOnLabelSettled([self = QPointer<LiveShowSession>(this)](const PrintJob &job) {
+        if (self && self->d->labelRecord)
+            self->d->labelRecord->recordSettled(job);
+    });
 }
 
 LiveShowSession::~LiveShowSession()
 {
+    m_services.autoPrint.setOnLabelSettled({});
     // Tasks still waiting find the session gone through their QPointer.
 }
 
@@ -496,11 +508,59 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
 
 void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions)
 {
-    m_road->restore(auctions, m_services.showSync.pendingUploads(showId));
+    const QList<AuctionUpload> pending = m_services.showSync.pendingUploads(showId);
+    const std::optional<LabelRecord> record = openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
+    m_road->restore(auctions, pending, record ? &*record : nullptr);
     d->takenUpShowId = showId;
-    setNotice(QString());
+    setNotice(record || (auctions.isEmpty() && pending.isEmpty()) ? QString() : kLabelRecordLostNotice);
     // Captured while the show was starting or its auctions were on their way: handed over now.
     m_road->setHeld(false);
+}
+
+std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showId, bool newShow)
+{
+    d->labelRecord.reset();
+    d->recordedBoxNumbers.clear();
+    std::optional<LabelRecord> record;
+    try {
+        const LabelRecordStore store = LabelRecordStore::forShow(showId);
+        d->labelRecord = store;
+        if (store.exists()) {
+            try {
+                record = store.load();
+            } catch (const Error &error) {
+                qCCritical(lcLiveShowSession, "Label record set aside: %s", error.what());
+                store.setAside();
+            }
+        } else if (newShow) {
+            record = LabelRecord{}; // nothing printed yet
+        }
+        // Without a record (a show from before records, or one that could not be read)
+        // the restored labels count as printed, as they always did.
+    } catch (const Error &error) {
+        qCCritical(lcLiveShowSession, "No label record for this show: %s", error.what());
+    }
+    if (record)
+        d->recordedBoxNumbers = record->boxNumbers;
+    return record;
+}
+
+void LiveShowSession::recordBoxNumbers()
+{
+    if (!d->labelRecord)
+        return;
+    const QHash<QString, int> &numbers = m_services.autoPrint.boxNumbers();
+    for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
+        if (d->recordedBoxNumbers.contains(it.key()))
+            continue;
+        try {
+            d->labelRecord->recordBoxNumber(it.key(), it.value());
+            d->recordedBoxNumbers.insert(it.key(), it.value());
+        } catch (const Error &error) {
+            qCCritical(lcLiveShowSession, "Box number not recorded: %s", error.what());
+            return;
+        }
+    }
 }
 
 QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
@@ -627,6 +687,8 @@ void LiveShowSession::letGoOfShow()
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
     setNotice(QString());
+    d->labelRecord.reset();
+    d->recordedBoxNumbers.clear();
     m_services.poller.reset();
     m_services.tracker.reset();
     // Box numbers and seen auctions belong to the show that is over.
@@ -653,6 +715,8 @@ void LiveShowSession::endCurrentShow()
 {
     if (m_endingShow)
         return;
+    if (d->labelRecord)
+        d->labelRecord->remove(); // the show is over: nothing of it is resumed
     letGoOfShow();
     // Labels already queued for this show still print; then printing pauses for the next one.
     d->pauseAfterShow = true;

@@ -5,6 +5,7 @@
 #include "capture/live_page_scripts.h"
 #include "capture/page_script_source.h"
 #include "common/clock.h"
+#include "printing/label_record_store.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -65,6 +66,9 @@ public:
     static inline const QString kWaitingForBackendNotice =
         QStringLiteral("Waiting for the backend to restore this show's auctions. New wins are kept and print "
                        "once it answers.");
+    static inline const QString kLabelRecordLostNotice =
+        QStringLiteral("The record of this show's labels could not be read: labels from before the restart "
+                       "count as printed. Check the last labels printed before it.");
     static inline const QString kForeignStreamNotice =
         QStringLiteral("Capture is paused: the page shows another stream than this show's. Go back to the "
                        "show's stream, or end the show to start a new one.");
@@ -158,6 +162,9 @@ private:
     // The show's backend auctions and pending uploads go into the capture list; held wins go on.
     void takeUp(const QString &showId, const QList<ServerAuction> &auctions);
     QCoro::Task<> retryRestore(QString showId, quint64 generation);
+    // The show's label record, when there is one to go by (a new show starts an empty one).
+    std::optional<LabelRecord> openLabelRecord(const QString &showId, bool newShow);
+    void recordBoxNumbers();
     void setNotice(const QString &text);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);

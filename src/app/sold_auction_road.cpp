@@ -58,7 +58,8 @@ void SoldAuctionRoad::handOver()
 }
 
 QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serverAuctions,
-                                                const QList<AuctionUpload> &pendingUploads)
+                                                const QList<AuctionUpload> &pendingUploads,
+                                                const LabelRecord *record)
 {
     if (!m_poller)
         return {};
@@ -102,7 +103,7 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
         take(auction, false);
 
     if (m_autoPrint)
-        m_autoPrint->resumeShow(restored);
+        m_autoPrint->resumeShow(restored, record);
     // Only what the backend holds counts as uploaded: anything captured while the
     // show was starting still goes up with the next hand-over.
     if (m_showSync && !backendIds.isEmpty())

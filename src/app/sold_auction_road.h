@@ -12,6 +12,7 @@ namespace quill {
 
 class AuctionPoller;
 class AutoPrintManager;
+struct LabelRecord;
 class PrintService;
 
 // The road of one sold auction: every change in the number of captures hands the
@@ -36,8 +37,12 @@ public:
     // pending for it go into the capture list, are never printed again (box numbers
     // continue after their buyers) and only the backend's are marked uploaded.
     // Returns the restored captures in first-win order.
+    //
+    // With the show's label record, only the labels it holds as settled count as out;
+    // the rest print (AutoPrintManager::resumeShow).
     QList<CapturedAuction> restore(const QList<ServerAuction> &serverAuctions,
-                                   const QList<AuctionUpload> &pendingUploads = {});
+                                   const QList<AuctionUpload> &pendingUploads = {},
+                                   const LabelRecord *record = nullptr);
 
     // Held, captures wait: nothing is printed, numbered or uploaded until the hold ends,
     // when everything captured meanwhile is handed over at once.

@@ -3,6 +3,9 @@
 // marketplace sign-in.
 #include "capture/bidder_tracker.h"
 #include "live_fixture.h"
+#include "printing/label_record_store.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -381,6 +384,79 @@ TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestor
     EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("bob")), 2);
     EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("cat")), 3);
     ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 3; }));
+}
+
+TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBoxNumbers)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    // Printed, but its upload waits: it comes back from the pending file, not the backend.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
+    showWin(QStringLiteral("bob"), QStringLiteral("2.50"), 2);
+    ASSERT_TRUE(eventually([&] { return submissions() == 4 && printedAll() && sync().pendingUploadCount() == 1; }));
+    // The queue stops: cat's and ann's second win are queued, not printed, when the program ends.
+    controller().togglePrinting();
+    showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
+    showWin(QStringLiteral("ann"), QStringLiteral("4"), 4);
+    ASSERT_TRUE(eventually([&] { return autoPrint().printJobs().size() == 7; }));
+    m_backend.clearFaults();
+    ASSERT_TRUE(eventually([&] {
+        m_sleeper.release(2000ms);
+        return backendAuctions().size() == 4 && sync().pendingUploadCount() == 0;
+    }));
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
+    showWin(QStringLiteral("dan"), QStringLiteral("5"), 5);
+    ASSERT_TRUE(eventually([&] { return sync().pendingUploadCount() == 1; }));
+    const QHash<QString, int> boxes = autoPrint().boxNumbers();
+    const QList<QJsonObject> wins = page().wins;
+    const int printedBefore = submissions();
+
+    destroyApp();
+    startApp();
+    page().wins = wins;
+    openLiveShow();
+    settle();
+    EXPECT_EQ(autoPrint().boxNumbers(), boxes);
+    QStringList queued;
+    for (const PrintJob &job : autoPrint().printJobs())
+        queued.prepend(job.label);
+    EXPECT_EQ(queued, QStringList({"@cat $3", "Box #3 @cat", "@ann $4", "@dan $5", "Box #4 @dan"}))
+        << "what was queued, in first-win order, and nothing that printed";
+    for (const CapturedAuction &auction : poller().capturedAuctions())
+        EXPECT_EQ(auction.isPrinted, auction.auctionNumber <= 2) << auction.id.toStdString();
+    EXPECT_TRUE(controller().errorText().isEmpty());
+
+    controller().togglePrinting();
+    ASSERT_TRUE(eventually([&] { return printedAll() && submissions() == printedBefore + 5; }));
+    settle();
+    EXPECT_EQ(submissions(), printedBefore + 5);
+}
+
+TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToCheckTheLastLabels)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    const QString record = LabelRecordStore::forShow(sync().activeShowId()).filePath();
+    const QList<QJsonObject> wins = page().wins;
+
+    destroyApp();
+    QFile file(record);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("not a record\n");
+    file.close();
+    startApp();
+    page().wins = wins;
+    openLiveShow();
+    settle();
+    EXPECT_EQ(controller().errorText(), LiveShowSession::kLabelRecordLostNotice);
+    EXPECT_EQ(submissions(), 2) << "nothing is printed again";
+    EXPECT_TRUE(QFile::exists(record + QStringLiteral(".unreadable")));
 }
 
 TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapturesAre)

@@ -42,7 +42,7 @@ Popover &ApplicationShell::popover()
         });
         connect(content, &MenuBarPopover::quitRequested, this, [this] {
             m_popover->hide();
-            // Queued labels would never print: the seller decides.
+            // Queued labels wait for the show to be resumed: the seller decides.
             if (confirmQuit(nullptr, PendingWork::of(*m_appState)))
                 m_trayController->quit();
         });
