@@ -693,6 +693,7 @@ void LiveShowSession::letGoOfShow()
     m_services.tracker.reset();
     // Box numbers and seen auctions belong to the show that is over.
     m_services.autoPrint.endShow();
+    m_road->forgetShow();
     m_road->setHeld(false); // nothing is left to hand over
 }
 

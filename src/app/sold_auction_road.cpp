@@ -7,6 +7,7 @@
 #include "printing/print_service.h"
 
 #include <QHash>
+#include <algorithm>
 #include <QSet>
 
 namespace quill {
@@ -50,11 +51,31 @@ void SoldAuctionRoad::handOver()
         return;
     const QList<CapturedAuction> &captures = m_poller->capturedAuctions();
     m_lastCount = captures.size();
+    const QList<CapturedAuction> ordered = inWinOrder(captures);
     if (m_autoPrint && m_printService)
-        m_autoPrint->enqueue(captures, *m_printService);
+        m_autoPrint->enqueue(ordered, *m_printService);
     if (m_showSync)
-        m_showSync->syncAuctions(uploadsOf(captures));
+        m_showSync->syncAuctions(uploadsOf(ordered));
     Q_EMIT handedOver(m_lastCount);
+}
+
+QList<CapturedAuction> SoldAuctionRoad::inWinOrder(const QList<CapturedAuction> &captures) const
+{
+    // Restored auctions sit at the end in first-win order; page captures before them,
+    // newest first. Oldest first throughout, the buyers of one scan are numbered, printed
+    // and uploaded in the order they won, as the backend's first-win order has them.
+    const qsizetype restored = std::min(m_restoredCount, captures.size());
+    QList<CapturedAuction> ordered = captures.mid(captures.size() - restored);
+    ordered.reserve(captures.size());
+    for (qsizetype i = captures.size() - restored - 1; i >= 0; --i)
+        ordered.append(captures.at(i));
+    return ordered;
+}
+
+void SoldAuctionRoad::forgetShow()
+{
+    m_restoredCount = 0;
+    m_lastCount = m_poller ? m_poller->capturedAuctions().size() : 0;
 }
 
 QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serverAuctions,
@@ -77,7 +98,9 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
         auction.rawTitle = upload.rawTitle;
         pendingAsServer.append(std::move(auction));
     }
+    const qsizetype before = m_poller->capturedAuctions().size();
     m_poller->ingest(ordered + pendingAsServer);
+    m_restoredCount += m_poller->capturedAuctions().size() - before;
 
     QHash<QString, CapturedAuction> byId;
     for (const CapturedAuction &capture : m_poller->capturedAuctions())

@@ -56,6 +56,9 @@ public:
     // Captures handed over so far (the count the reaction last saw).
     qsizetype handedOverCount() const { return m_lastCount; }
 
+    // The show is let go: the next show's captures are all its own.
+    void forgetShow();
+
     static AuctionUpload uploadOf(const CapturedAuction &auction);
     static QList<AuctionUpload> uploadsOf(const QList<CapturedAuction> &auctions);
 
@@ -65,6 +68,7 @@ Q_SIGNALS:
 
 private:
     void onCapturesChanged();
+    QList<CapturedAuction> inWinOrder(const QList<CapturedAuction> &captures) const;
 
     QPointer<AuctionPoller> m_poller;
     QPointer<AutoPrintManager> m_autoPrint;
@@ -72,6 +76,7 @@ private:
     QPointer<ShowSyncService> m_showSync;
     qsizetype m_lastCount = 0;
     bool m_held = false;
+    qsizetype m_restoredCount = 0; // restored captures at the end of the capture list
 };
 
 } // namespace quill

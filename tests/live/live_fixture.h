@@ -118,7 +118,7 @@ class LivePage final : public MarketplacePage
 public:
     QUrl address;
     QList<QUrl> loads;
-    QList<QJsonObject> wins; // newest first, as the page lists them
+    QList<QJsonObject> wins; // oldest first, as the page lists its win notices
     QJsonValue titleAnswer = QStringLiteral("{\"title\":\"Friday cards\"}");
     QStringList scriptsRun; // names of the live scripts, in order
     int winScans = 0;
@@ -142,7 +142,7 @@ public:
                         {QStringLiteral("auctionNumber"), number}};
         if (!title.isEmpty())
             win.insert(QStringLiteral("rawTitle"), title);
-        wins.prepend(win);
+        wins.append(win);
     }
 
     void report(NavigationEvent::Kind kind, QString description = {})

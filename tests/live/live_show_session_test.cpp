@@ -249,6 +249,29 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
     EXPECT_EQ(controller().capturedText(), QStringLiteral("3 captured"));
 }
 
+TEST_F(LiveShowRoad, BuyersOfOneScanAreNumberedPrintedAndUploadedInTheOrderTheyWon)
+{
+    startApp();
+    openLiveShow();
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+    showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
+    ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll() && backendAuctions().size() == 3; }));
+
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("ann")), 1);
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("bob")), 2);
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("cat")), 3);
+    QStringList printed;
+    for (const PrintJob &job : autoPrint().printJobs())
+        printed.prepend(job.label);
+    EXPECT_EQ(printed, QStringList({"@ann $1", "Box #1 @ann", "@bob $2", "Box #2 @bob", "@cat $3", "Box #3 @cat"}));
+    QStringList uploaded;
+    for (const standin::StandinAuction &auction : backendAuctions())
+        uploaded.append(auction.winnerUsername);
+    EXPECT_EQ(uploaded, QStringList({"ann", "bob", "cat"})) << "the backend's first-win order matches the boxes";
+}
+
 TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHidden)
 {
     startApp();
