@@ -47,7 +47,7 @@ LiveShowSession &AppState::liveShow()
         m_liveShow = std::make_unique<LiveShowSession>(
             LiveShowServices{*m_whatnotSession, *m_auctionPoller, *m_bidderTracker, *m_soldScraper,
                              *m_autoPrintManager, *m_printService, *m_printAdapter, *m_showSyncService,
-                             *m_showHistoryStore},
+                             *m_showHistoryStore, settings()},
             *m_sleeper, *m_clock, m_liveShowSetup);
     return *m_liveShow;
 }

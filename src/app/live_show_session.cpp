@@ -11,6 +11,7 @@
 #include "common/error.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_record_store.h"
+#include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
 
@@ -89,6 +90,9 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         connect(&autoPrint, signal, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowSession::checkPauseAfterShow);
+    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this, &LiveShowSession::onPrintersChanged);
+    if (!services.printAdapter.printers().isEmpty())
+        onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
     autoPrint.setOnLabelSettled([self = QPointer<LiveShowSession>(this)](const PrintJob &job) {
@@ -543,6 +547,17 @@ std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showI
     if (record)
         d->recordedBoxNumbers = record->boxNumbers;
     return record;
+}
+
+void LiveShowSession::onPrintersChanged()
+{
+    const QList<PrinterInfo> &printers = m_services.printAdapter.printers();
+    m_noPrinter = printers.isEmpty();
+    // A new seller's labels go to a printer without a visit to the label settings.
+    QList<QString> names;
+    for (const PrinterInfo &printer : printers)
+        names.append(printer.name);
+    LabelSectionState::fillEmptyPrinterChoices(names, m_services.settings);
 }
 
 void LiveShowSession::recordBoxNumbers()

@@ -22,6 +22,7 @@ class AutoPrintManager;
 class BidderTracker;
 class PrintKitAdapter;
 class PrintService;
+class Settings;
 class ShowHistoryStore;
 class ShowSyncService;
 class SoldAuctionRoad;
@@ -40,6 +41,7 @@ struct LiveShowServices
     PrintKitAdapter &printAdapter;
     ShowSyncService &showSync;
     ShowHistoryStore &showHistory;
+    Settings &settings;
 };
 
 // A live show as the application runs it, without widgets: the session task and the
@@ -69,6 +71,8 @@ public:
     static inline const QString kLabelRecordLostNotice =
         QStringLiteral("The record of this show's labels could not be read: labels from before the restart "
                        "count as printed. Check the last labels printed before it.");
+    static inline const QString kNoPrinterNotice =
+        QStringLiteral("No printer found: labels cannot print until a printer is added to this computer.");
     static inline const QString kForeignStreamNotice =
         QStringLiteral("Capture is paused: the page shows another stream than this show's. Go back to the "
                        "show's stream, or end the show to start a new one.");
@@ -83,6 +87,8 @@ public:
     // Signed in to the marketplace with a stream chosen: the live content is what the screen shows.
     bool onStream() const;
     bool isEndingShow() const { return m_endingShow; }
+    // The printer list arrived and has no printer: no label can print.
+    bool hasNoPrinter() const { return m_noPrinter; }
     // Why capture, printing or uploads wait, in a sentence for the seller; empty when nothing waits.
     QString notice() const { return m_notice; }
     // The page layout the settle rule restores after a pause.
@@ -165,6 +171,7 @@ private:
     // The show's label record, when there is one to go by (a new show starts an empty one).
     std::optional<LabelRecord> openLabelRecord(const QString &showId, bool newShow);
     void recordBoxNumbers();
+    void onPrintersChanged();
     void setNotice(const QString &text);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);
@@ -177,6 +184,7 @@ private:
     LiveShowServices m_services;
     std::unique_ptr<SoldAuctionRoad> m_road;
     bool m_endingShow = false;
+    bool m_noPrinter = false;
     QString m_notice;
     bool m_webViewExpanded = false;
     bool m_streamClean = true;

@@ -272,6 +272,25 @@ TEST_F(LiveShowRoad, BuyersOfOneScanAreNumberedPrintedAndUploadedInTheOrderTheyW
     EXPECT_EQ(uploaded, QStringList({"ann", "bob", "cat"})) << "the backend's first-win order matches the boxes";
 }
 
+TEST_F(LiveShowRoad, AFreshInstallPrintsToTheDefaultQueueWithoutAVisitToTheLabelSettings)
+{
+    for (const char *kind : {"individual", "box"})
+        m_settings->remove(QStringLiteral("label_%1_printer").arg(QLatin1String(kind)));
+    m_catalog->names = {kQueue, QStringLiteral("Spare")};
+    startApp();
+    openLiveShow();
+    auto refresh = m_app->printAdapter().refreshPrinters(); // the list arrives
+    ASSERT_TRUE(eventually([&] { return !m_app->printAdapter().printers().isEmpty(); }));
+    const QString first = m_app->printAdapter().printers().first().name;
+    controller().togglePrinting();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }))
+        << qPrintable(describe(autoPrint().printJobs().first().status));
+    for (const auto &submission : m_cups.submissions())
+        EXPECT_EQ(submission.queue, first);
+    EXPECT_TRUE(controller().errorText().isEmpty());
+}
+
 TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHidden)
 {
     startApp();

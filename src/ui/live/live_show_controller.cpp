@@ -141,6 +141,7 @@ LiveShowController::Derived LiveShowController::computeDerived() const
         m_services.showSync.syncError().isEmpty() ? std::nullopt
                                                   : std::optional<QString>(m_services.showSync.syncError()),
         show.notice().isEmpty() ? std::nullopt : std::optional<QString>(show.notice()),
+        show.hasNoPrinter() ? std::optional<QString>(LiveShowSession::kNoPrinterNotice) : std::nullopt,
     };
     for (const std::optional<QString> &error : errors) {
         if (error) {
