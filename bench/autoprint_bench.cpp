@@ -26,7 +26,7 @@
 #include "printkit/transport/cups_print_transport.h"
 #include "standin_backend.h"
 #include "standin_marketplace.h"
-#include "ui/live/sold_auction_road.h"
+#include "app/sold_auction_road.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

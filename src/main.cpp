@@ -23,11 +23,15 @@ int main(int argc, char *argv[])
     // The browser opens the sign-in callback by starting the program again: hand the
     // address to the instance that is waiting for it and leave.
     quill::SingleInstanceGuard instanceGuard;
-    const auto handOver = instanceGuard.forwardToRunningInstance(
-        quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1)));
+    const QStringList callbackUrls = quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1));
+    const auto handOver = instanceGuard.forwardToRunningInstance(callbackUrls);
     using Outcome = quill::SingleInstanceGuard::HandOver::Outcome;
-    if (handOver.outcome == Outcome::handedOver)
+    if (handOver.outcome == Outcome::handedOver) {
+        // A second start by hand: its window may be on another display, so say where it went.
+        if (callbackUrls.isEmpty())
+            std::fprintf(stderr, "quillmark: Quillmark is already running and was asked to come to the front.\n");
         return 0;
+    }
     if (handOver.outcome == Outcome::failed) {
         std::fprintf(stderr, "quillmark: %s\n", qUtf8Printable(handOver.error));
         return 1;

@@ -10,9 +10,12 @@
 #include "printkit/discovery/printer_querying.h"
 #include "printkit/transport/cups_tools.h"
 
+#include <QList>
+#include <QLocale>
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -20,6 +23,15 @@ namespace quill {
 
 class Settings;
 class SingleInstanceGuard;
+
+// How the live show runs where the product's defaults do not suit (tests).
+struct LiveShowSetup
+{
+    QLocale locale = QLocale(); // the dated show title
+    // A show that could not be started is tried again after these pauses (the last repeats).
+    QList<std::chrono::milliseconds> startRetryDelays{std::chrono::seconds(2), std::chrono::seconds(5),
+                                                      std::chrono::seconds(15), std::chrono::seconds(30)};
+};
 
 // The addresses this build was configured with.
 QUrl buildApiBaseURL();
@@ -54,6 +66,8 @@ struct AppSetup
 
     // Null: the marketplace page in Qt WebEngine.
     std::function<std::unique_ptr<MarketplacePage>()> makeMarketplacePage;
+
+    LiveShowSetup liveShow;
 
     // The guard that receives later starts (the browser's sign-in callback); may be null.
     SingleInstanceGuard *instanceGuard = nullptr;

@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 
+#include "app/live_show_session.h"
 #include "app/single_instance_guard.h"
 #include "backend/auth_manager.h"
 #include "backend/show_history_store.h"
@@ -40,12 +41,26 @@ AppState::~AppState()
     qDeleteAll(findChildren<QObject *>(Qt::FindDirectChildrenOnly));
 }
 
+LiveShowSession &AppState::liveShow()
+{
+    if (!m_liveShow)
+        m_liveShow = std::make_unique<LiveShowSession>(
+            LiveShowServices{*m_whatnotSession, *m_auctionPoller, *m_bidderTracker, *m_soldScraper,
+                             *m_autoPrintManager, *m_printService, *m_printAdapter, *m_showSyncService,
+                             *m_showHistoryStore, settings()},
+            *m_sleeper, *m_clock, m_liveShowSetup);
+    return *m_liveShow;
+}
+
 // The one place the services are constructed, in the order the rest of the
 // application relies on.
 void AppState::buildServices(AppSetup &setup)
 {
     Sleeper &sleeper = setup.sleeper ? *setup.sleeper : TimerSleeper::instance();
     Clock &clock = setup.clock ? *setup.clock : SystemClock::instance();
+    m_sleeper = &sleeper;
+    m_clock = &clock;
+    m_liveShowSetup = setup.liveShow;
 
     AuthSeams authSeams;
     authSeams.keychain = std::move(setup.keychain);

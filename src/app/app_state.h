@@ -16,6 +16,7 @@ class AuthManager;
 class AuthState;
 class AutoPrintManager;
 class BidderTracker;
+class LiveShowSession;
 class PrintKitAdapter;
 class PrintService;
 class ShowHistoryStore;
@@ -53,6 +54,8 @@ public:
     SoldScraper &soldScraper() const { return *m_soldScraper; }
     // Empty until the end of the first start-up, which loads it.
     TemplateStore &templateStore() const { return *m_templateStore; }
+    // The live show, created on first use and kept for the rest of the run.
+    LiveShowSession &liveShow();
 
     // The backend this build talks to (screens that build a client of their own use it).
     const QUrl &apiBaseURL() const { return m_apiBaseURL; }
@@ -100,6 +103,11 @@ private:
     std::unique_ptr<BidderTracker> m_bidderTracker;
     std::unique_ptr<SoldScraper> m_soldScraper;
     std::unique_ptr<TemplateStore> m_templateStore;
+    // Last: it goes before the services it drives.
+    std::unique_ptr<LiveShowSession> m_liveShow;
+    Sleeper *m_sleeper = nullptr;
+    Clock *m_clock = nullptr;
+    LiveShowSetup m_liveShowSetup;
 
     bool m_connected = false;
     bool m_starting = false;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <unistd.h>
 
 namespace quill {
 
@@ -92,20 +91,8 @@ void PendingUploadStore::append(const QByteArray &lines, bool durable)
     if (lines.isEmpty())
         return;
     step(Step::appendLog, lines);
-    QFile file(m_logPath);
-    auto failure = [&] {
-        return Error(QStringLiteral("%1 could not be written: %2")
-                         .arg(QDir::toNativeSeparators(m_logPath), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
-                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        throw failure();
     // One write of whole lines: a crash can only cut off the end of the last one.
-    if (file.write(lines) != lines.size())
-        throw failure();
-    if (durable && ::fdatasync(file.handle()) != 0)
-        throw Error(
-            QStringLiteral("%1 could not be synced to disk").arg(QDir::toNativeSeparators(m_logPath)));
+    paths::appendToFile(m_logPath, lines, durable);
 }
 
 void PendingUploadStore::writeFile(const QByteArray &contents)

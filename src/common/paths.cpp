@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace quill::paths {
 
 QString dataFolder()
@@ -57,6 +59,24 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         throw failure(file.errorString());
+}
+
+void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
+{
+    if (bytes.isEmpty())
+        return;
+    QFile file(path);
+    auto failure = [&] {
+        return Error(QStringLiteral("%1 could not be written: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw failure();
+    if (file.write(bytes) != bytes.size())
+        throw failure();
+    if (durable && ::fdatasync(file.handle()) != 0)
+        throw Error(QStringLiteral("%1 could not be synced to disk").arg(QDir::toNativeSeparators(path)));
 }
 
 QString setAsidePath(const QString &path)

@@ -22,6 +22,11 @@ QString dataFile(const QString &name);
 // partial file behind. Throws quill::Error naming the file and the reason.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
+// Appends `bytes` (whole lines) to the file at `path` in one write, creating it owner-only
+// when missing; with `durable`, returns only once the data is on disk (fdatasync). A
+// crash can only cut off the end of the last line. Throws quill::Error naming the file.
+void appendToFile(const QString &path, const QByteArray &bytes, bool durable);
+
 // A free path beside `path` for keeping a copy of it that could not be read:
 // "<path>.unreadable", else "<path>.unreadable.2", ".3" and so on, so that no kept
 // copy is ever replaced by a later one.

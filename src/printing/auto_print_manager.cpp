@@ -6,6 +6,7 @@
 #include "common/settings.h"
 #include "printing/label_appearance_store.h"
 #include "printing/label_bitmap_pipeline.h"
+#include "printing/label_record_store.h"
 #include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
@@ -130,45 +131,14 @@ void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintServ
         const int boxNumber = m_boxNumbers.value(buyer, 1);
 
         if (m_labelMode != LabelMode::grouped) {
-            const QString price = auction.salePrice.toString();
-            PrintJob job;
-            job.id = PrintJob::makeId();
-            job.label = QLatin1Char('@') + buyer + QStringLiteral(" $") + price;
-            job.timestamp = m_clock->now();
-            job.content =
-                LabelContent::individual(buyer, QLatin1Char('$') + price, labelAuctionNumber(auction),
-                                         boxNumber, auction.rawTitle, showTitle);
-            job.style = winnerSettings.selectedStyle;
-            job.labelMedia = winnerSettings.selectedMedia;
-            job.orientation = winnerSettings.selectedOrientation;
-            job.labelType = LabelType::individual;
-            job.auctionId = auction.id;
-            m_printJobs.prepend(std::move(job));
+            m_printJobs.prepend(winnerJob(auction, boxNumber, winnerSettings));
             jobsAdded = true;
         }
 
         if (!m_boxPrintedBuyers.contains(buyer)) {
             m_boxPrintedBuyers.insert(buyer);
             buyersChanged = true;
-            PrintJob job;
-            job.id = PrintJob::makeId();
-            job.label = QStringLiteral("Box #") + QString::number(boxNumber) + QStringLiteral(" @") + buyer;
-            job.timestamp = m_clock->now();
-            job.content = LabelContent::box(buyer, boxNumber, showTitle);
-            job.style = boxSettings.selectedStyle;
-            job.labelMedia = boxSettings.selectedMedia;
-            job.orientation = boxSettings.selectedOrientation;
-            job.labelType = LabelType::box;
-            // Before the first winner label, so a walk (which goes from the end) prints
-            // the box label right after the winner label it belongs with.
-            qsizetype position = m_printJobs.size();
-            for (qsizetype i = 0; i < m_printJobs.size(); ++i) {
-                if (m_printJobs.at(i).labelType == LabelType::individual) {
-                    position = i;
-                    break;
-                }
-            }
-            m_printJobs.insert(position, std::move(job));
+            insertBoxJob(boxJob(buyer, boxNumber, boxSettings));
             jobsAdded = true;
         }
     }
@@ -181,8 +151,56 @@ void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintServ
         scheduleProcessing(printService);
 }
 
-void AutoPrintManager::resumeShow(const QList<CapturedAuction> &restored)
+PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumber,
+                                    const LabelSectionState &settings) const
 {
+    const QString price = auction.salePrice.toString();
+    PrintJob job;
+    job.id = PrintJob::makeId();
+    job.label = QLatin1Char('@') + auction.winnerUsername + QStringLiteral(" $") + price;
+    job.timestamp = m_clock->now();
+    job.content = LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
+                                           labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
+    job.style = settings.selectedStyle;
+    job.labelMedia = settings.selectedMedia;
+    job.orientation = settings.selectedOrientation;
+    job.labelType = LabelType::individual;
+    job.auctionId = auction.id;
+    return job;
+}
+
+PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const
+{
+    PrintJob job;
+    job.id = PrintJob::makeId();
+    job.label = QStringLiteral("Box #") + QString::number(boxNumber) + QStringLiteral(" @") + buyer;
+    job.timestamp = m_clock->now();
+    job.content = LabelContent::box(buyer, boxNumber, showTitle);
+    job.style = settings.selectedStyle;
+    job.labelMedia = settings.selectedMedia;
+    job.orientation = settings.selectedOrientation;
+    job.labelType = LabelType::box;
+    return job;
+}
+
+void AutoPrintManager::insertBoxJob(PrintJob job)
+{
+    qsizetype position = m_printJobs.size();
+    for (qsizetype i = 0; i < m_printJobs.size(); ++i) {
+        if (m_printJobs.at(i).labelType == LabelType::individual) {
+            position = i;
+            break;
+        }
+    }
+    m_printJobs.insert(position, std::move(job));
+}
+
+void AutoPrintManager::resumeShow(const QList<CapturedAuction> &restored, const LabelRecord *record)
+{
+    if (record) {
+        resumeFromRecord(restored, *record);
+        return;
+    }
     bool seenChanged = false;
     bool buyersChanged = false;
     const qsizetype numbersBefore = m_boxNumbers.size();
@@ -203,6 +221,64 @@ void AutoPrintManager::resumeShow(const QList<CapturedAuction> &restored)
         Q_EMIT boxNumbersChanged();
     if (buyersChanged)
         Q_EMIT boxPrintedBuyersChanged();
+}
+
+void AutoPrintManager::resumeFromRecord(const QList<CapturedAuction> &restored, const LabelRecord &record)
+{
+    // Recorded numbers first: a buyer keeps the number on the labels already out.
+    for (auto it = record.boxNumbers.cbegin(); it != record.boxNumbers.cend(); ++it)
+        if (!m_boxNumbers.contains(it.key()))
+            m_boxNumbers.insert(it.key(), it.value());
+    for (const CapturedAuction &auction : restored)
+        assignBoxNumber(auction.winnerUsername);
+
+    const LabelSectionState winnerSettings =
+        LabelSectionState::load(labelSectionIndex(LabelType::individual), *m_settings);
+    const LabelSectionState boxSettings =
+        LabelSectionState::load(labelSectionIndex(LabelType::box), *m_settings);
+    QStringList printed;
+    QSet<QString> buyersWithUnsettledWins;
+    for (const CapturedAuction &auction : restored) {
+        const auto settled = record.winnerLabels.constFind(auction.id);
+        if (settled == record.winnerLabels.cend()) {
+            // Queued or printing when the last run ended: enqueue() queues it again.
+            if (m_labelMode != LabelMode::grouped)
+                buyersWithUnsettledWins.insert(auction.winnerUsername);
+            else
+                m_seenAuctionIds.insert(auction.id);
+            continue;
+        }
+        m_seenAuctionIds.insert(auction.id);
+        if (settled->printed) {
+            printed.append(auction.id);
+        } else {
+            PrintJob job = winnerJob(auction, m_boxNumbers.value(auction.winnerUsername, 1), winnerSettings);
+            job.status = PrintJob::Status::error(settled->reason);
+            m_printJobs.prepend(std::move(job));
+        }
+    }
+    for (const CapturedAuction &auction : restored) {
+        const QString &buyer = auction.winnerUsername;
+        if (m_boxPrintedBuyers.contains(buyer))
+            continue;
+        const auto settled = record.boxLabels.constFind(buyer);
+        if (settled == record.boxLabels.cend() && buyersWithUnsettledWins.contains(buyer))
+            continue; // queued with that buyer's next unsettled win
+        m_boxPrintedBuyers.insert(buyer);
+        if (settled != record.boxLabels.cend() && settled->printed)
+            continue;
+        PrintJob job = boxJob(buyer, m_boxNumbers.value(buyer, 1), boxSettings);
+        if (settled != record.boxLabels.cend())
+            job.status = PrintJob::Status::error(settled->reason);
+        insertBoxJob(std::move(job));
+    }
+    Q_EMIT seenAuctionIdsChanged();
+    Q_EMIT boxNumbersChanged();
+    Q_EMIT boxPrintedBuyersChanged();
+    Q_EMIT printJobsChanged();
+    if (m_onAuctionPrinted)
+        for (const QString &id : std::as_const(printed))
+            m_onAuctionPrinted(id);
 }
 
 void AutoPrintManager::endShow()
@@ -450,6 +526,19 @@ bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
     if (m_printJobs.at(index).status == status)
         return true;
     m_printJobs[index].status = std::move(status);
+    const PrintJob::Status &now = m_printJobs.at(index).status;
+    const bool settled = now.kind == PrintJob::Status::Kind::done ||
+                         (now.isError() && now.message != kShutDownMessage);
+    if (settled && m_onLabelSettled) {
+        const LabelSettledCallback callback = m_onLabelSettled;
+        const PrintJob job = m_printJobs.at(index);
+        try {
+            callback(job);
+        } catch (const std::exception &error) {
+            qCCritical(lcAutoPrint, "Recording the end of %s failed: %s", qUtf8Printable(job.label),
+                       qUtf8Printable(errorMessage(error)));
+        }
+    }
     Q_EMIT printJobsChanged();
     return true;
 }

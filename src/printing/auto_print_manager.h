@@ -18,6 +18,8 @@ namespace quill {
 
 class PrintService;
 class Settings;
+struct LabelRecord;
+struct LabelSectionState;
 
 // What the manager runs on. The defaults are the product's.
 struct AutoPrintManagerSetup
@@ -69,6 +71,7 @@ public:
         QStringLiteral("Printer stopped \u2014 tap Fix in settings");
 
     using AuctionPrintedCallback = std::function<void(const QString &auctionId)>;
+    using LabelSettledCallback = std::function<void(const PrintJob &job)>;
 
     // Restores the printing switch, the print-log switch and the label mode from the
     // user defaults; the queue starts empty and nothing starts running.
@@ -101,6 +104,9 @@ public:
     // Called with the auction id of each winner label once all its pages printed.
     void setOnAuctionPrinted(AuctionPrintedCallback callback) { m_onAuctionPrinted = std::move(callback); }
     const AuctionPrintedCallback &onAuctionPrinted() const { return m_onAuctionPrinted; }
+    // Called with each winner or box label once it printed or failed for good (not
+    // when printing shut down under it: that label is still to print).
+    void setOnLabelSettled(LabelSettledCallback callback) { m_onLabelSettled = std::move(callback); }
 
     // Takes in the auctions it has not seen, in the given order (the whole capture
     // list may be passed every time), queues their labels by the label mode and,
@@ -116,7 +122,12 @@ public:
     // They are never printed again: call this before they reach enqueue(). Their
     // buyers take box numbers in order of first win (as reprints of the show number
     // them) and count as having their box label; later buyers continue the count.
-    void resumeShow(const QList<CapturedAuction> &restored);
+    //
+    // With the show's label record, only labels that settled count: printed ones are
+    // marked printed, failed ones stay failed with their reason, buyers keep their
+    // recorded box numbers, and the rest is left for enqueue() to queue as new wins
+    // are (a buyer whose wins all settled but whose box label did not gets it queued here).
+    void resumeShow(const QList<CapturedAuction> &restored, const LabelRecord *record = nullptr);
     // The show is over: box numbers, box-labelled buyers and seen auctions start
     // afresh for the next show. The jobs stay in the log.
     void endShow();
@@ -143,6 +154,12 @@ private:
     bool setJobStatus(const QString &id, PrintJob::Status status);
     void finishJobWithError(const QString &id, const QString &message);
     int assignBoxNumber(const QString &buyer);
+    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber, const LabelSectionState &settings) const;
+    PrintJob boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const;
+    // A box label goes before the first winner label, so a walk (which goes from the
+    // end) prints it right after the winner label it belongs with.
+    void insertBoxJob(PrintJob job);
+    void resumeFromRecord(const QList<CapturedAuction> &restored, const LabelRecord &record);
     void setIsProcessing(bool value);
     void setHasPendingDebounce(bool value);
 
@@ -158,6 +175,7 @@ private:
     QHash<QString, int> m_boxNumbers;
     QSet<QString> m_boxPrintedBuyers;
     AuctionPrintedCallback m_onAuctionPrinted;
+    LabelSettledCallback m_onLabelSettled;
     QSet<QString> m_seenAuctionIds;
     bool m_hasPendingDebounce = false;
     // Bumped by every schedule and cancel: a debounce whose ticket is not current ends quietly.

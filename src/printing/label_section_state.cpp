@@ -76,4 +76,21 @@ std::optional<QString> LabelSectionState::save(int labelType, Settings &settings
     return failure;
 }
 
+void LabelSectionState::fillEmptyPrinterChoices(const QList<QString> &printers, Settings &settings)
+{
+    if (printers.isEmpty())
+        return;
+    const auto key = [](int labelType) { return QStringLiteral("label_%1_printer").arg(labelTypeWord(labelType)); };
+    const bool separateBox = settings.boolValue(separateBoxPrinterKey());
+    for (int labelType : {0, 1, 2}) {
+        if (!settings.stringValue(key(labelType)).isEmpty())
+            continue;
+        const QString winner = settings.stringValue(key(0));
+        const QString name = labelType == 1 && !separateBox && !winner.isEmpty() ? winner : printers.first();
+        settings.setString(key(labelType), name);
+        qCInfo(lcPrintService, "Printer for %s labels chosen: %s", qUtf8Printable(labelTypeWord(labelType)),
+               qUtf8Printable(name));
+    }
+}
+
 } // namespace quill

@@ -35,6 +35,13 @@ struct LabelSectionState
     std::optional<QString> save(int labelType, Settings &settings = Settings::shared()) const;
 
     bool operator==(const LabelSectionState &) const = default;
+
+    // Box labels print on the winner labels' printer unless this is set.
+    static QString separateBoxPrinterKey() { return QStringLiteral("label_boxLabels_useSeparatePrinter"); }
+    // The printer auto-select for choices still empty: the first printer (the default
+    // comes first), box labels where winner labels go unless they have their own. Only
+    // the printer keys are written; a choice already made is left alone.
+    static void fillEmptyPrinterChoices(const QList<QString> &printers, Settings &settings = Settings::shared());
 };
 
 } // namespace quill

@@ -13,7 +13,7 @@
 #include "printing/print_service.h"
 #include "printing/printer_calibration_store.h"
 #include "printkit/transport/cups_print_transport.h"
-#include "ui/live/sold_auction_road.h"
+#include "app/sold_auction_road.h"
 
 #include <QImage>
 #include <QTemporaryFile>

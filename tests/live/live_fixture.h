@@ -7,6 +7,7 @@
 // turn of the event loop) or wait until the test lets them end.
 #include "../autoprint/autoprint_fakes.h"
 #include "app/app_state.h"
+#include "app/live_show_session.h"
 #include "backend/auth_manager.h"
 #include "backend/show_history_store.h"
 #include "backend/show_sync_service.h"
@@ -24,7 +25,7 @@
 #include "printing/print_kit_adapter.h"
 #include "standin_home_fixture.h"
 #include "ui/live/live_show_controller.h"
-#include "ui/live/sold_auction_road.h"
+#include "app/sold_auction_road.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -117,7 +118,7 @@ class LivePage final : public MarketplacePage
 public:
     QUrl address;
     QList<QUrl> loads;
-    QList<QJsonObject> wins; // newest first, as the page lists them
+    QList<QJsonObject> wins; // oldest first, as the page lists its win notices
     QJsonValue titleAnswer = QStringLiteral("{\"title\":\"Friday cards\"}");
     QStringList scriptsRun; // names of the live scripts, in order
     int winScans = 0;
@@ -141,7 +142,7 @@ public:
                         {QStringLiteral("auctionNumber"), number}};
         if (!title.isEmpty())
             win.insert(QStringLiteral("rawTitle"), title);
-        wins.prepend(win);
+        wins.append(win);
     }
 
     void report(NavigationEvent::Kind kind, QString description = {})
@@ -246,6 +247,8 @@ protected:
         setup.cupsTools.cupsenable = FakeCups::cupsenable;
         setup.cupsTools.ppdDirectory = m_home.filePath(QStringLiteral("ppd"));
         setup.printerCatalog = m_catalog;
+        setup.liveShow.locale = QLocale::c();
+        setup.liveShow.startRetryDelays = {std::chrono::milliseconds(2500)};
         setup.makeMarketplacePage = [this] {
             auto page = std::make_unique<LivePage>();
             m_page = page.get();
@@ -258,13 +261,8 @@ protected:
         // The marketplace onboarding report is the session's business; left out here, no
         // request outlives a run of the program.
         m_app->whatnotSession().setApi(nullptr);
-        LiveShowControllerSetup controllerSetup;
-        controllerSetup.sleeper = &m_sleeper;
-        controllerSetup.clock = &m_clock;
-        controllerSetup.locale = QLocale::c();
-        controllerSetup.startRetryDelays = {std::chrono::milliseconds(2500)};
-        m_controller = std::make_unique<LiveShowController>(LiveServices::of(*m_app), controllerSetup);
-        QObject::connect(m_controller.get(), &LiveShowController::captureTaskFinished, m_controller.get(),
+        m_controller = std::make_unique<LiveShowController>(LiveServices::of(*m_app));
+        QObject::connect(&show(), &LiveShowSession::captureTaskFinished, m_controller.get(),
                          [this] { ++m_captureTasksDone; });
     }
 
@@ -339,6 +337,7 @@ protected:
     }
 
     LiveShowController &controller() { return *m_controller; }
+    LiveShowSession &show() { return m_app->liveShow(); }
     WhatnotSession &session() { return m_app->whatnotSession(); }
     ShowSyncService &sync() { return m_app->showSyncService(); }
     AuctionPoller &poller() { return m_app->auctionPoller(); }

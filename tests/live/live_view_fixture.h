@@ -40,9 +40,7 @@ protected:
     LiveShowView &open(const QString &email = QStringLiteral("seller@example.com"))
     {
         AppState &app = startSignedIn(QStringLiteral("u1"), email);
-        LiveShowControllerSetup setup;
-        setup.sleeper = &m_sleeper;
-        m_controller = std::make_unique<LiveShowController>(LiveServices::of(app), setup);
+        m_controller = std::make_unique<LiveShowController>(LiveServices::of(app));
         m_view = std::make_unique<LiveShowView>(*m_controller);
         m_view->resize(kDetailSize);
         m_view->show();

@@ -38,9 +38,7 @@ TEST_F(ScreensBanner, GettingStartedAboveTheSignInPrompt)
     AppState &app = startSignedIn(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
     UserScoped::setValue(QStringLiteral("has_test_printed"), true, *m_settings);
     UserScoped::setValue(QStringLiteral("has_started_live_show"), true, *m_settings);
-    LiveShowControllerSetup setup;
-    setup.sleeper = &m_sleeper;
-    m_controller = std::make_unique<LiveShowController>(LiveServices::of(app), setup);
+    m_controller = std::make_unique<LiveShowController>(LiveServices::of(app));
     m_view = std::make_unique<LiveShowView>(*m_controller);
     auto *banner = m_view->promptBannerSlot()->findChild<OnboardingBanner *>();
     ASSERT_TRUE(banner);

@@ -83,9 +83,7 @@ protected:
 TEST_F(ScreensConnect, Connect)
 {
     AppState &app = start();
-    LiveShowControllerSetup controllerSetup;
-    controllerSetup.sleeper = &m_sleeper;
-    m_controller = std::make_unique<LiveShowController>(LiveServices::of(app), controllerSetup);
+    m_controller = std::make_unique<LiveShowController>(LiveServices::of(app));
     m_view = std::make_unique<LiveShowView>(*m_controller);
 
     const QImage image = test::captureScreen(*m_view, kDetailSize, QStringLiteral("connect"));

@@ -65,9 +65,7 @@ protected:
         };
         AppState &app = makeAppState(std::move(options));
         startAndWait(app);
-        LiveShowControllerSetup controllerSetup;
-        controllerSetup.sleeper = &m_sleeper;
-        m_controller = std::make_unique<LiveShowController>(LiveServices::of(app), controllerSetup);
+        m_controller = std::make_unique<LiveShowController>(LiveServices::of(app));
     }
 
     LiveShowView &openView()

@@ -275,7 +275,7 @@ TEST_F(TraySession, QuitWithALabelQueuedAsksFirst)
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked.first().startsWith(QStringLiteral("Quit Quillmark?|")));
     EXPECT_TRUE(
-        asked.first().contains(QStringLiteral("1 label is still queued or printing: it will never print.")))
+        asked.first().contains(QStringLiteral("1 label is still queued or printing: it prints when the show is resumed.")))
         << asked.first().toStdString();
     EXPECT_EQ(quit.size(), 0);
 

@@ -1,12 +1,12 @@
 #include "ui/app/application_shell.h"
 
 #include "app/app_state.h"
+#include "app/live_show_session.h"
 #include "ui/app/main_window.h"
 #include "ui/app/menu_bar_popover.h"
 #include "ui/app/pending_work.h"
 #include "ui/app/tray_controller.h"
 #include "ui/app/tray_icon.h"
-#include "ui/live/live_show_controller.h"
 #include "ui/widgets/popover.h"
 
 namespace quill {
@@ -17,7 +17,7 @@ ApplicationShell::ApplicationShell(AppSetup setup, Tray tray, QObject *parent)
       m_trayController(std::make_unique<TrayController>(m_appState->showSyncService()))
 {
     // The live show's capture, printing and uploads run for the whole run, whichever screen is shown.
-    LiveShowController::of(*m_appState);
+    m_appState->liveShow();
     if (tray == Tray::automatic && TrayIcon::isAvailable())
         m_trayIcon = std::make_unique<TrayIcon>(*m_trayController);
     m_mainWindow->setKeepsRunningWhenClosed(m_trayIcon != nullptr);
@@ -42,7 +42,7 @@ Popover &ApplicationShell::popover()
         });
         connect(content, &MenuBarPopover::quitRequested, this, [this] {
             m_popover->hide();
-            // Queued labels would never print: the seller decides.
+            // Queued labels wait for the show to be resumed: the seller decides.
             if (confirmQuit(nullptr, PendingWork::of(*m_appState)))
                 m_trayController->quit();
         });

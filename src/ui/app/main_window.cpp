@@ -30,7 +30,7 @@ void MainWindow::showAndRaise()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Without a tray, closing is quitting: labels still queued would never print.
+    // Without a tray, closing is quitting: labels still queued wait for the show to be resumed.
     if (!m_keepsRunningWhenClosed && !confirmQuit(this, PendingWork::of(m_appState))) {
         event->ignore();
         return;

@@ -33,10 +33,10 @@ QString PendingWork::message() const
 {
     QStringList parts;
     if (labels == 1)
-        parts.append(QStringLiteral("1 label is still queued or printing: it will never print."));
+        parts.append(QStringLiteral("1 label is still queued or printing: it prints when the show is resumed."));
     else if (labels > 1)
         parts.append(
-            QStringLiteral("%1 labels are still queued or printing: they will never print.").arg(labels));
+            QStringLiteral("%1 labels are still queued or printing: they print when the show is resumed.").arg(labels));
     if (uploads == 1)
         parts.append(QStringLiteral("1 win is not yet saved to your show: it is sent at the next start."));
     else if (uploads > 1)

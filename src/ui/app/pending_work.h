@@ -10,8 +10,9 @@ namespace quill {
 class AppState;
 struct PrintJob;
 
-// Work that quitting now would leave behind: labels that would never print, and
-// wins the backend has not accepted yet (they go up at the next start).
+// Work that quitting now would leave behind: labels not yet printed (they print when
+// the show is resumed), and wins the backend has not accepted yet (they go up at the
+// next start).
 struct PendingWork
 {
     // Automatic print jobs queued or printing.

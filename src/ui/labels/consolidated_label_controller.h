@@ -31,7 +31,7 @@ class ConsolidatedLabelController final : public QObject
     Q_DISABLE_COPY_MOVE(ConsolidatedLabelController)
 
 public:
-    static QString separateKey() { return QStringLiteral("label_boxLabels_useSeparatePrinter"); }
+    static QString separateKey() { return LabelSectionState::separateBoxPrinterKey(); }
     // "1x2", "2circle" and "4x6": the built-in media offered for in-show labels.
     static QList<LabelMedia> builtInMedia();
 

@@ -1,19 +1,14 @@
 #pragma once
 
-#include "capture/live_page_scripts.h"
-#include "capture/page_script_source.h"
-#include "common/clock.h"
 #include "printing/print_job.h"
 #include "ui/live/live_tab.h"
 
-#include <QCoroTask>
 #include <QLocale>
 #include <QObject>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QUrl>
-#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -24,52 +19,34 @@ class AuctionPoller;
 class AuthManager;
 class AutoPrintManager;
 class BidderTracker;
+class LiveShowSession;
 class PrintKitAdapter;
-class PrintService;
-class ShowHistoryStore;
 class ShowSyncService;
-class SoldAuctionRoad;
 class SoldScraper;
 class WhatnotSession;
 
-// The services the live show screen drives; AppState holds them in the product.
+// What the live show screen shows and drives.
 struct LiveServices
 {
+    AppState &app; // the rows' one-click prints and the print log read the rest of the application here
+    LiveShowSession &show;
     WhatnotSession &session;
     AuctionPoller &poller;
     BidderTracker &tracker;
     SoldScraper &scraper;
     AutoPrintManager &autoPrint;
-    PrintService &printService;
     PrintKitAdapter &printAdapter;
     ShowSyncService &showSync;
-    ShowHistoryStore &showHistory;
-    AuthManager *auth = nullptr; // null: nobody is staff
-    // The rows' one-click prints and the print log read the rest of the application from here.
-    AppState *app = nullptr;
+    AuthManager &auth;
 
     static LiveServices of(AppState &appState);
 };
 
-struct LiveShowControllerSetup
-{
-    Sleeper *sleeper = nullptr; // null: TimerSleeper
-    Clock *clock = nullptr;     // null: SystemClock (today's date of the dated show title)
-    QLocale locale = QLocale();
-    // A show that could not be started is tried again after these pauses (the last repeats).
-    QList<std::chrono::milliseconds> startRetryDelays{std::chrono::seconds(2), std::chrono::seconds(5),
-                                                      std::chrono::seconds(15), std::chrono::seconds(30)};
-};
-
-// The live show screen without its widgets: which of the three states is shown,
-// the capture life cycle of a show (session task, marketplace sign-in reaction,
-// capture task, page-address reaction, settle and expansion rules), the road of
-// every sold auction to the print queue and the backend, the header, staff tools,
-// status bar and the ending of a show.
+// The live show screen without its widgets: which of the three states is shown, the
+// layout of the live content, the header, staff tools and status bar. The show itself
+// runs in the application's LiveShowSession; the seller's actions are handed to it.
 //
-// One controller lives for the whole run (the application shell keeps it), so
-// capture, printing and uploads go on while another section is shown or the window
-// is hidden. The view binds to its properties and calls its operations; it calls
+// The view binds to its properties and calls its operations; it calls
 // screenShown()/screenHidden() as it comes and goes, and liveContentShown() when the
 // live content is on screen.
 class LiveShowController final : public QObject
@@ -127,12 +104,6 @@ public:
     };
     Q_ENUM(ScreenState)
 
-    static constexpr std::chrono::milliseconds kSignInNavigationDelay{200};
-    static constexpr std::chrono::milliseconds kScriptDelay{1000};
-    // A new show's title is read from the stream's live page: until the page has loaded
-    // it, the capture task looks again at this interval, for at most kLivePageWaitLimit.
-    static constexpr std::chrono::milliseconds kLivePageCheckInterval{250};
-    static constexpr std::chrono::milliseconds kLivePageWaitLimit{10000};
     // The picture-in-picture box and its margin from the bottom-right corner, in points.
     static constexpr QSizeF kPipSize{200, 356};
     static constexpr qreal kPipMargin = 12;
@@ -142,15 +113,10 @@ public:
     static inline const QString kEndConfirmationMessage =
         QStringLiteral("This will stop capturing auctions and end the current show.");
 
-    LiveShowController(LiveServices services, LiveShowControllerSetup setup = {}, QObject *parent = nullptr);
+    explicit LiveShowController(LiveServices services, QObject *parent = nullptr);
     ~LiveShowController() override;
 
-    // The controller kept with the application's services for the whole run,
-    // created on first use; it goes before the services do.
-    static LiveShowController &of(AppState &appState);
-
     const LiveServices &services() const { return m_services; }
-    SoldAuctionRoad &road() const { return *m_road; }
 
     ScreenState screenState() const { return m_screenState; }
     bool showLoginWebView() const { return m_showLoginWebView; }
@@ -178,7 +144,7 @@ public:
     bool showEndShowButton() const;
     bool showLeaveStream() const;
     bool showEndConfirmation() const { return m_showEndConfirmation; }
-    bool isEndingShow() const { return m_endingShow; }
+    bool isEndingShow() const;
 
     // Where the picture-in-picture box's top-left corner is, in an area of `area`.
     QPointF pipOrigin(QSizeF area) const;
@@ -186,17 +152,10 @@ public:
     // The text of a label mode in the picker: "Winner", "Box", "Winner + Box".
     static QString labelModeTitle(LabelMode mode);
 
-    // The stream id in a live page address: the path component after "live".
-    static std::optional<QString> streamIdFromURL(const QUrl &url);
-
 public Q_SLOTS:
-    // --- the view coming and going --------------------------------------------
-    // Runs the session task; the page's navigation is followed from here on.
+    // --- the view coming and going (handed to the show) ------------------------
     void screenShown();
-    // Navigation stays followed while capture runs.
     void screenHidden();
-    // The live content is on screen: the capture task runs unless one already runs
-    // for this show or the show was already taken up.
     void liveContentShown();
     // The login panel is on screen: opens the marketplace home page.
     void loginPanelShown();
@@ -257,19 +216,8 @@ Q_SIGNALS:
     void showEndConfirmationChanged(bool value);
     void isEndingShowChanged(bool value);
 
-    // Ends of the controller's tasks (tests and the view may wait for them).
-    void sessionTaskFinished();
-    void captureTaskFinished();
-    void navigatedAfterSignIn(const QString &streamId);
-    void pageScriptsApplied();
-    void queueRepairFinished();
-    void soldScrapeFinished();
-    void showEnded();
-
 private:
     struct Derived;
-    struct Impl;
-    std::unique_ptr<Impl> d;
 
     ScreenState computeScreenState() const;
     Derived computeDerived() const;
@@ -277,41 +225,9 @@ private:
     void refreshDerived();
     void setPipOffset(QSizeF offset);
     void setCurrentDrag(QSizeF drag);
-    void setEndingShow(bool value);
-
-    PageScriptSource scriptSource() const;
-    QCoro::Task<> runScript(LivePageScripts::Script script);
-    QCoro::Task<> settleAfterPause(bool reinstallBidObserver);
-
-    QCoro::Task<> sessionTask();
-    void followNavigation();
-    void stopFollowingNavigation();
-    bool captureActive() const;
-    // False when the id can never load (it is then forgotten).
-    bool navigateToStream(const QString &streamId);
-    void onAuthenticatedChanged(bool authenticated);
-    QCoro::Task<> navigateAfterSignIn(QString streamId, quint64 ticket);
-
-    void onPageAddressChanged(const QUrl &address);
-    void pauseForForeignStream();
-    void resumeAfterForeignStream();
-    void startCapture();
-
-    QCoro::Task<> captureTask();
-    void takeStreamIdFromPage();
-    QCoro::Task<bool> startOrResumeShow(quint64 generation);
-    bool pageOnActiveStream() const;
-    // The title for a new show; nullopt when the show was let go meanwhile.
-    QCoro::Task<std::optional<QString>> newShowTitle(quint64 generation);
-    void startRetryingShowStart();
-    QCoro::Task<> retryShowStart(quint64 generation);
-
-    void letGoOfShow();
-    QCoro::Task<> endShowTask();
-    void checkPauseAfterShow();
 
     LiveServices m_services;
-    std::unique_ptr<SoldAuctionRoad> m_road;
+    std::unique_ptr<Derived> m_derived;
 
     ScreenState m_screenState = ScreenState::signedOut;
     bool m_showLoginWebView = false;
@@ -323,7 +239,6 @@ private:
     bool m_streamClean = true;
     bool m_showAdmin = false;
     bool m_showEndConfirmation = false;
-    bool m_endingShow = false;
 };
 
 } // namespace quill

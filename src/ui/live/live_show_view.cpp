@@ -69,8 +69,9 @@ protected:
 } // namespace
 
 LiveShowView::LiveShowView(AppState &appState, QWidget *parent)
-    : LiveShowView(LiveShowController::of(appState), parent)
+    : LiveShowView(*new LiveShowController(LiveServices::of(appState)), parent)
 {
+    m_ownController.reset(&m_controller);
 }
 
 LiveShowView::LiveShowView(LiveShowController &controller, QWidget *parent)
@@ -235,7 +236,7 @@ QWidget *LiveShowView::buildLive()
     m_printLog->setObjectName(QStringLiteral("printLogSlot"));
     auto *logLayout = new QVBoxLayout(m_printLog);
     logLayout->setContentsMargins(0, 0, 0, 0);
-    logLayout->addWidget(new PrintLogPanel(*m_controller.services().app, nullptr, m_printLog));
+    logLayout->addWidget(new PrintLogPanel(m_controller.services().app, nullptr, m_printLog));
 
     m_pageBox = new PageBox;
     LiveShowController *controller = &m_controller;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -36,7 +37,7 @@ public:
         live
     };
 
-    // The controller the application keeps for the whole run.
+    // With a controller of its own over the application's live show.
     explicit LiveShowView(AppState &appState, QWidget *parent = nullptr);
     explicit LiveShowView(LiveShowController &controller, QWidget *parent = nullptr);
     ~LiveShowView() override;
@@ -78,6 +79,7 @@ private:
     void placePageView();
     void followEndConfirmation(bool shown);
 
+    std::unique_ptr<LiveShowController> m_ownController;
     LiveShowController &m_controller;
     QStackedLayout *m_pages = nullptr;
     Page m_page = Page::prompt;

@@ -52,7 +52,7 @@ QAbstractItemDelegate *rowDelegateFor(LiveTab tab, LiveRowPrinter &printer, QAbs
 } // namespace
 
 LiveSidePanel::LiveSidePanel(LiveShowController &controller, QWidget *parent)
-    : LiveSidePanel(*controller.services().app, parent)
+    : LiveSidePanel(controller.services().app, parent)
 {
     setSelectedTab(controller.selectedTab());
     connect(&controller, &LiveShowController::selectedTabChanged, this, &LiveSidePanel::setSelectedTab);

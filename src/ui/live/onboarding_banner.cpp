@@ -171,7 +171,7 @@ OnboardingController &OnboardingBanner::install(LiveShowView &view)
 {
     const LiveServices &services = view.controller().services();
     auto *controller =
-        new OnboardingController(services.session, services.auth ? &services.auth->api() : nullptr, &view);
+        new OnboardingController(services.session, &services.auth.api(), &view);
     for (QWidget *slot : {view.promptBannerSlot(), view.connectBannerSlot()})
         slot->layout()->addWidget(new OnboardingBanner(*controller, slot));
     return *controller;

@@ -1,4 +1,4 @@
-#include "ui/live/sold_auction_road.h"
+#include "app/sold_auction_road.h"
 
 #include "backend/first_win_order.h"
 #include "capture/auction_poller.h"
@@ -7,6 +7,7 @@
 #include "printing/print_service.h"
 
 #include <QHash>
+#include <algorithm>
 #include <QSet>
 
 namespace quill {
@@ -35,21 +36,51 @@ void SoldAuctionRoad::onCapturesChanged()
     handOver();
 }
 
+void SoldAuctionRoad::setHeld(bool held)
+{
+    if (m_held == held)
+        return;
+    m_held = held;
+    if (!held)
+        handOver();
+}
+
 void SoldAuctionRoad::handOver()
 {
-    if (!m_poller)
+    if (!m_poller || m_held)
         return;
     const QList<CapturedAuction> &captures = m_poller->capturedAuctions();
     m_lastCount = captures.size();
+    const QList<CapturedAuction> ordered = inWinOrder(captures);
     if (m_autoPrint && m_printService)
-        m_autoPrint->enqueue(captures, *m_printService);
+        m_autoPrint->enqueue(ordered, *m_printService);
     if (m_showSync)
-        m_showSync->syncAuctions(uploadsOf(captures));
+        m_showSync->syncAuctions(uploadsOf(ordered));
     Q_EMIT handedOver(m_lastCount);
 }
 
+QList<CapturedAuction> SoldAuctionRoad::inWinOrder(const QList<CapturedAuction> &captures) const
+{
+    // Restored auctions sit at the end in first-win order; page captures before them,
+    // newest first. Oldest first throughout, the buyers of one scan are numbered, printed
+    // and uploaded in the order they won, as the backend's first-win order has them.
+    const qsizetype restored = std::min(m_restoredCount, captures.size());
+    QList<CapturedAuction> ordered = captures.mid(captures.size() - restored);
+    ordered.reserve(captures.size());
+    for (qsizetype i = captures.size() - restored - 1; i >= 0; --i)
+        ordered.append(captures.at(i));
+    return ordered;
+}
+
+void SoldAuctionRoad::forgetShow()
+{
+    m_restoredCount = 0;
+    m_lastCount = m_poller ? m_poller->capturedAuctions().size() : 0;
+}
+
 QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serverAuctions,
-                                                const QList<AuctionUpload> &pendingUploads)
+                                                const QList<AuctionUpload> &pendingUploads,
+                                                const LabelRecord *record)
 {
     if (!m_poller)
         return {};
@@ -67,7 +98,9 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
         auction.rawTitle = upload.rawTitle;
         pendingAsServer.append(std::move(auction));
     }
+    const qsizetype before = m_poller->capturedAuctions().size();
     m_poller->ingest(ordered + pendingAsServer);
+    m_restoredCount += m_poller->capturedAuctions().size() - before;
 
     QHash<QString, CapturedAuction> byId;
     for (const CapturedAuction &capture : m_poller->capturedAuctions())
@@ -93,7 +126,7 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
         take(auction, false);
 
     if (m_autoPrint)
-        m_autoPrint->resumeShow(restored);
+        m_autoPrint->resumeShow(restored, record);
     // Only what the backend holds counts as uploaded: anything captured while the
     // show was starting still goes up with the next hand-over.
     if (m_showSync && !backendIds.isEmpty())

@@ -12,6 +12,7 @@ namespace quill {
 
 class AuctionPoller;
 class AutoPrintManager;
+struct LabelRecord;
 class PrintService;
 
 // The road of one sold auction: every change in the number of captures hands the
@@ -36,8 +37,17 @@ public:
     // pending for it go into the capture list, are never printed again (box numbers
     // continue after their buyers) and only the backend's are marked uploaded.
     // Returns the restored captures in first-win order.
+    //
+    // With the show's label record, only the labels it holds as settled count as out;
+    // the rest print (AutoPrintManager::resumeShow).
     QList<CapturedAuction> restore(const QList<ServerAuction> &serverAuctions,
-                                   const QList<AuctionUpload> &pendingUploads = {});
+                                   const QList<AuctionUpload> &pendingUploads = {},
+                                   const LabelRecord *record = nullptr);
+
+    // Held, captures wait: nothing is printed, numbered or uploaded until the hold ends,
+    // when everything captured meanwhile is handed over at once.
+    void setHeld(bool held);
+    bool isHeld() const { return m_held; }
 
     // What the count reaction does; public for the benchmark and for callers that
     // must not wait for the event loop.
@@ -45,6 +55,9 @@ public:
 
     // Captures handed over so far (the count the reaction last saw).
     qsizetype handedOverCount() const { return m_lastCount; }
+
+    // The show is let go: the next show's captures are all its own.
+    void forgetShow();
 
     static AuctionUpload uploadOf(const CapturedAuction &auction);
     static QList<AuctionUpload> uploadsOf(const QList<CapturedAuction> &auctions);
@@ -55,12 +68,15 @@ Q_SIGNALS:
 
 private:
     void onCapturesChanged();
+    QList<CapturedAuction> inWinOrder(const QList<CapturedAuction> &captures) const;
 
     QPointer<AuctionPoller> m_poller;
     QPointer<AutoPrintManager> m_autoPrint;
     QPointer<PrintService> m_printService;
     QPointer<ShowSyncService> m_showSync;
     qsizetype m_lastCount = 0;
+    bool m_held = false;
+    qsizetype m_restoredCount = 0; // restored captures at the end of the capture list
 };
 
 } // namespace quill
