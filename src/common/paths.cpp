@@ -59,6 +59,15 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         throw failure(file.errorString());
 }
 
+QString picturesFolder()
+{
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::PicturesLocation)) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 QString setAsidePath(const QString &path)
 {
     const QString first = path + QStringLiteral(".unreadable");

@@ -67,7 +67,8 @@ TEST_F(ScreensSignInDashboard, SignIn)
     const QRect appleRect(apple->mapTo(&view, QPoint(0, 0)), apple->size());
     EXPECT_EQ(appleRect.width(), 280);
     EXPECT_NEAR(appleRect.center().x(), 550, 2);
-    EXPECT_TRUE(near(image.pixelColor(appleRect.left() + 6, appleRect.center().y()), appAccentColor()));
+    // Tinted with the primary label colour: a light fill under dark words.
+    EXPECT_TRUE(near(image.pixelColor(appleRect.left() + 6, appleRect.center().y()), primaryTextColor()));
 }
 
 TEST_F(ScreensSignInDashboard, SignInError)
