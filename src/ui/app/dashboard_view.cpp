@@ -185,6 +185,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     titles->setSpacing(2);
     titles->addWidget(styledLabel(QStringLiteral("Overview"), textFont(TextStyle::headline), primaryTextColor()));
     m_updated = styledLabel(QString(), monospacedFont(textFont(TextStyle::caption2)), secondaryTextColor());
+    m_updated->setObjectName(QStringLiteral("updatedTime"));
     titles->addWidget(m_updated);
     header->addLayout(titles);
     header->addStretch(1);
