@@ -1,6 +1,7 @@
 // The Shows screen's work: one show's detail over 2,000 auctions with a search, the
-// history list's order and row texts for 1,000 shows, and a 500-label batch to the
-// private scheduler's TestLabel queue (run through scripts/bench.sh, which starts it).
+// card opening and scrolling over such a show, the history list's order and row texts
+// for 1,000 shows, and a 500-label batch to the private scheduler's TestLabel queue
+// (run through scripts/bench.sh, which starts it).
 #include "backend/show_history_store.h"
 #include "common/settings.h"
 #include "printing/label_appearance_store.h"
@@ -12,10 +13,16 @@
 #include "ui/history/batch_print_run.h"
 #include "ui/history/history_texts.h"
 #include "ui/history/show_detail_model.h"
+#include "ui/history/show_detail_view.h"
 #include "ui/history/show_history_controller.h"
+#include "ui/history/show_history_view.h"
+#include "ui/widgets/style.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -78,6 +85,105 @@ void BM_DetailModel2000WithSearch(benchmark::State &state)
     }
 }
 BENCHMARK(BM_DetailModel2000WithSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The Shows screen at the window's default size with the card of a 2,000-auction show.
+// The painting is the real one: the window's backing store on the offscreen platform.
+struct DetailCardBench
+{
+    DetailCardBench()
+        : settings(folder.filePath(QStringLiteral("settings.ini"))),
+          view(ShowDetailServices{.store = store, .printAdapter = adapter, .settings = settings,
+                                  .printer = nullptr, .isStaff = {}})
+    {
+        show.id = QStringLiteral("show-1");
+        show.title = QStringLiteral("Friday night cards");
+        show.status = QStringLiteral("completed");
+        show.createdAt = QStringLiteral("2026-01-15T18:00:00Z");
+        show.startedAt = show.createdAt;
+        show.endedAt = QStringLiteral("2026-01-15T21:05:00Z");
+        response.auctions = manyAuctions(2000);
+        response.stats.auctionCount = 2000;
+        response.stats.revenue = QStringLiteral("98000.00");
+        response.stats.uniqueBuyers = 2400;
+        view.resize(880, 800);
+        view.show();
+        settle();
+    }
+
+    // Opens the card on `tab` and lets it lay out and paint.
+    ShowDetailView &open(DetailTab tab)
+    {
+        view.openShow(show);
+        ShowDetailView &detail = *view.detailView();
+        detail.model().setSelectedTab(tab);
+        detail.model().setResponse(response);
+        settle();
+        return detail;
+    }
+
+    void close()
+    {
+        view.closeShow();
+        settle();
+    }
+
+    // Posted layouts, updates and deletions: what the event loop does before the next
+    // frame. A list lays its rows out on one turn and the column takes its height on the next.
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir folder;
+    Settings settings;
+    PrintKitAdapter adapter;
+    ShowHistoryStore store;
+    ShowSummary show;
+    ShowAuctionsResponse response;
+    ShowHistoryView view;
+};
+
+// Arg 0: the Buyers tab (the card's first), 1: the Auctions tab.
+void BM_DetailCardOpen2000(benchmark::State &state)
+{
+    applyAppLook(*qApp);
+    DetailCardBench bench;
+    const DetailTab tab = state.range(0) == 0 ? DetailTab::buyers : DetailTab::auctions;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(&bench.open(tab));
+        state.PauseTiming();
+        bench.close();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DetailCardOpen2000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One wheel notch down the card's column (three lines) and the paint that follows.
+void BM_DetailCardScrollStep2000(benchmark::State &state)
+{
+    applyAppLook(*qApp);
+    DetailCardBench bench;
+    ShowDetailView &detail = bench.open(state.range(0) == 0 ? DetailTab::buyers : DetailTab::auctions);
+    QScrollBar *bar = detail.scrollArea()->verticalScrollBar();
+    const int notch = bar->singleStep() * QApplication::wheelScrollLines();
+    if (bar->maximum() < 100 * notch) {
+        state.SkipWithError("the card's column is not the whole list");
+        return;
+    }
+    for (auto _ : state) {
+        if (bar->value() + notch > bar->maximum()) {
+            state.PauseTiming();
+            bar->setValue(0);
+            DetailCardBench::settle();
+            state.ResumeTiming();
+        }
+        bar->setValue(bar->value() + notch);
+        DetailCardBench::settle();
+    }
+}
+BENCHMARK(BM_DetailCardScrollStep2000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_HistoryOrderAndRowTexts1000(benchmark::State &state)
 {

@@ -3,6 +3,7 @@
 #include "common/web_engine_flags.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_window.h"
+#include "ui/widgets/sheet_centring.h"
 #include "ui/widgets/style.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     instanceGuard.listen();
 
     quill::applyAppLook(app);
+    quill::centreSheetsOnTheirWindows(app);
 
     quill::Settings settings;
     quill::Settings::setShared(&settings);

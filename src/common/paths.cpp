@@ -79,6 +79,15 @@ void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
         throw Error(QStringLiteral("%1 could not be synced to disk").arg(QDir::toNativeSeparators(path)));
 }
 
+QString picturesFolder()
+{
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::PicturesLocation)) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 QString setAsidePath(const QString &path)
 {
     const QString first = path + QStringLiteral(".unreadable");

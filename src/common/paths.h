@@ -32,4 +32,9 @@ void appendToFile(const QString &path, const QByteArray &bytes, bool durable);
 // copy is ever replaced by a later one.
 QString setAsidePath(const QString &path);
 
+// Where a file chooser for pictures opens: the user's Pictures folder when there is
+// one, else the home folder. Never the process's working folder, which for a program
+// started from a menu or a launcher means nothing to the user.
+QString picturesFolder();
+
 } // namespace quill::paths

@@ -96,8 +96,9 @@ QFont font(LabelFontChoice choice, qreal pointSize, QFont::Weight weight);
 // categories are left out.
 QList<std::pair<FontCategory, QList<LabelFontChoice>>> groupedFontChoices();
 
-// What every label layout is handed. The colour mode is carried along only: layouts
-// draw in colour and the print path converts the bitmap.
+// What every label layout is handed. Layouts draw in colour and the print path
+// converts the bitmap; the colour mode only lightens grey text on a black band that
+// a black-and-white print would otherwise swallow.
 struct LabelAppearance
 {
     LabelFontChoice fontChoice = LabelFontChoice::system;

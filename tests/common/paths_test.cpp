@@ -58,6 +58,16 @@ TEST(Paths, DataFolderIsTheApplicationDataLocationAndIsCreated)
     EXPECT_EQ(quill::paths::dataFolder(), expected); // an existing folder is fine
 }
 
+TEST(Paths, PictureChoosersOpenInPicturesOrHome)
+{
+    QTemporaryDir home;
+    ScopedHome scoped(home.path());
+    ASSERT_NE(QDir::currentPath(), home.path());
+    EXPECT_EQ(quill::paths::picturesFolder(), QDir::homePath());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Pictures")));
+    EXPECT_EQ(quill::paths::picturesFolder(), home.filePath(QStringLiteral("Pictures")));
+}
+
 TEST(Paths, DataFolderThatCannotBeCreatedIsAClearError)
 {
     QTemporaryDir home;

@@ -7,6 +7,7 @@
 #include "widget_find.h"
 
 #include <QListView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -220,4 +221,32 @@ TEST_F(TemplateListPanelTest, ClickOpensDeleteKeyRemovesTheSelectedAndOpensNothi
 
     panel.controller().deleteTemplate(newer);
     EXPECT_TRUE(panel.showsEmptyState());
+}
+
+TEST_F(TemplateListPanelTest, AnAutosaveLeavesTheListWhereItWas)
+{
+    for (int i = 0; i < 30; ++i)
+        add(QStringLiteral("Template %1").arg(i));
+    TemplateListPanel panel(m_store, m_onSelect, m_clock);
+    panel.resize(TemplateListPanel::kWidth, 300);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QScrollBar *bar = panel.listView()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    QSignalSpy resets(panel.listView()->model(), &QAbstractItemModel::modelReset);
+
+    // The open template saved again with a new element: its row shows it, nothing moves.
+    LabelTemplate edited = m_store.templates().last();
+    edited.elements.append(textElement());
+    m_store.save(edited);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(panel.listView()->model()->index(29, 0).data(TemplateListModel::SubtitleRole).toString(),
+              QStringLiteral("2.25\" x 1.25\" \u00B7 1 element"));
+
+    // A new template is a new row: the list is built again.
+    add(QStringLiteral("Newest"));
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(names().first(), QStringLiteral("Newest"));
 }

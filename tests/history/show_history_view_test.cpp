@@ -4,11 +4,15 @@
 #include "history_views_fixture.h"
 #include "ui/history/label_preview_sheet.h"
 #include "ui/history/show_detail_lists.h"
+#include "ui/history/stat_card.h"
+#include "wheel.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QToolButton>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 using namespace quill;
@@ -168,4 +172,77 @@ TEST_F(ShowHistoryScreen, WithoutAPrinterPrintButtonsDoNothingAndThePreviewStill
     QTest::mouseClick(buyers->viewport(), Qt::LeftButton, {}, buyerParts.previewButton.center());
     ASSERT_NE(detail.packingSlipPreview(), nullptr);
     EXPECT_EQ(detail.packingSlipPreview()->pageViews().size(), 1);
+}
+
+TEST_F(ShowHistoryScreen, ThePackingSlipCardPrintsSlipsWhicheverTabIsShowing)
+{
+    seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "25"}, {"bo", "5"}});
+    openScreen();
+    ShowDetailView &detail = openCard(0);
+    detail.model().setSelectedTab(DetailTab::auctions);
+    auto *cardButton = detail.findChild<QPushButton *>(QStringLiteral("ctaPrintAll"));
+    ASSERT_NE(cardButton, nullptr);
+    QTest::mouseClick(cardButton, Qt::LeftButton);
+    ASSERT_NE(detail.batchDialog(), nullptr);
+    EXPECT_EQ(detail.batchDialog()->printType(), BatchPrintType::packingSlips);
+    detail.batchDialog()->close();
+    ASSERT_TRUE(eventually([&] { return detail.batchDialog() == nullptr; }));
+
+    // The list's own Print All follows the tab.
+    auto *listButton = detail.findChild<QPushButton *>(QStringLiteral("listPrintAll"));
+    ASSERT_NE(listButton, nullptr);
+    QTest::mouseClick(listButton, Qt::LeftButton);
+    ASSERT_NE(detail.batchDialog(), nullptr);
+    EXPECT_EQ(detail.batchDialog()->printType(), BatchPrintType::individualLabels);
+}
+
+TEST_F(ShowHistoryScreen, TheDetailScrollsAsOneColumnWithTheWholeList)
+{
+    QList<std::pair<QString, QString>> wins;
+    for (int i = 0; i < 40; ++i)
+        wins.append({QStringLiteral("buyer%1").arg(i % 7), QStringLiteral("5")});
+    seedShow("Long", "completed", "2026-01-01T10:00:00Z", wins);
+    openScreen();
+    ShowDetailView &detail = openCard(0);
+    detail.model().setSelectedTab(DetailTab::auctions);
+    QListView *list = detail.auctionsList();
+    QCoreApplication::processEvents();
+    // Every row has its room in the column: the list itself never scrolls.
+    const QModelIndex last = list->model()->index(list->model()->rowCount() - 1, 0);
+    EXPECT_LE(list->visualRect(last).bottom(), list->viewport()->height());
+    EXPECT_EQ(list->verticalScrollBar()->maximum(), 0);
+    QScrollBar *column = detail.scrollArea()->verticalScrollBar();
+    ASSERT_GT(column->maximum(), 0);
+    EXPECT_EQ(column->value(), 0);
+
+    // The wheel over the list is the column's: the list passes it on, and the column
+    // moves, header included.
+    EXPECT_FALSE(turnWheelDown(list->viewport()));
+    EXPECT_TRUE(turnWheelDown(detail.scrollArea()->viewport()));
+    EXPECT_GT(column->value(), 0);
+}
+
+TEST(StatCardValue, ShrinksToSevenTenthsThenElides)
+{
+    const QFont font = textFont(TextStyle::title3, QFont::Bold);
+    const QString text = QStringLiteral("$123456.00");
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+
+    EXPECT_EQ(fitOneLine(text, font, natural).font.pointSizeF(), font.pointSizeF());
+    const FittedLine shrunk = fitOneLine(text, font, int(natural * 0.85));
+    EXPECT_LT(shrunk.font.pointSizeF(), font.pointSizeF());
+    EXPECT_GE(shrunk.font.pointSizeF(), 0.7 * font.pointSizeF());
+    EXPECT_FALSE(shrunk.text.endsWith(QChar(0x2026)));
+
+    const FittedLine cut = fitOneLine(text, font, natural / 2);
+    EXPECT_DOUBLE_EQ(cut.font.pointSizeF(), 0.7 * font.pointSizeF());
+    EXPECT_TRUE(cut.text.endsWith(QChar(0x2026)));
+    EXPECT_LE(QFontMetrics(cut.font).horizontalAdvance(cut.text), natural / 2);
+
+    // In a card, a value wider than the card is drawn on its one line.
+    StatCard card(QStringLiteral("Revenue"), QStringLiteral("$98765432.10"));
+    card.resize(80, card.sizeHint().height());
+    card.show();
+    EXPECT_LE(QFontMetrics(card.shownValue().font).horizontalAdvance(card.shownValue().text), 80);
+    EXPECT_EQ(card.value(), QStringLiteral("$98765432.10"));
 }

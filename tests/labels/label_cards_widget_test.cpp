@@ -38,7 +38,7 @@ protected:
         LabelSectionActions actions;
         actions.viewGenerator = [this](LabelVariant style, LabelMedia media, Orientation orientation,
                                        double scale) {
-            return LabelSamples::shortPackingSlip().pages(style, media, orientation,
+            return LabelSamples::packingSlip().pages(style, media, orientation,
                                                           m_appearance.appearance(), scale);
         };
         actions.printAction = m_prints.print();

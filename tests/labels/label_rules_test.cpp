@@ -1,5 +1,6 @@
 #include "labels_fixture.h"
 #include "ui/labels/add_custom_media_controller.h"
+#include "ui/labels/label_samples.h"
 #include "ui/labels/label_media_shape.h"
 #include "ui/labels/label_preview_modal.h"
 #include "ui/labels/label_preview_scales.h"
@@ -217,8 +218,10 @@ TEST(AddCustomMediaControllerTest, SampleContentFollowsThePreviewType)
     const LabelContent content = sheet.sampleContent();
     const auto *slip = content.as<LabelContent::Grouped>();
     ASSERT_NE(slip, nullptr);
-    EXPECT_EQ(slip->items.size(), 3);
-    EXPECT_EQ(slip->total, Decimal(46));
+    // The same slip as the card's thumbnail and the test print.
+    EXPECT_EQ(slip->buyer, LabelSamples::kBoxBuyer);
+    EXPECT_EQ(slip->items.size(), 13);
+    EXPECT_EQ(slip->total.toMoneyString(), QStringLiteral("188.68"));
     EXPECT_EQ(slip->showTitle, QStringLiteral("Test Show"));
 }
 

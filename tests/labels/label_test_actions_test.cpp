@@ -4,6 +4,7 @@
 #include "labels_screen_fixture.h"
 #include "printing/label_bitmap_pipeline.h"
 #include "run_sync.h"
+#include "ui/labels/label_samples.h"
 #include "ui/labels/label_test_actions.h"
 #include "ui/labels/labels_status.h"
 #include "ui/labels/print_error_row.h"
@@ -42,15 +43,15 @@ protected:
 
 TEST_F(LabelTestActionsTest, SamplePackingSlipAddsUpToItsTotal)
 {
-    const QList<GroupedItem> items = LabelTestSamples::packingSlipItems();
+    const QList<GroupedItem> items = LabelSamples::packingSlipItems();
     ASSERT_EQ(items.size(), 13);
     const QList<int> numbers{1, 3, 5, 7, 9, 11, 14, 16, 18, 21, 23, 25, 28};
     for (qsizetype i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items.at(i).auctionNumber, numbers.at(i));
         EXPECT_FALSE(items.at(i).title.isEmpty());
     }
-    EXPECT_EQ(LabelTestSamples::packingSlipTotal().toMoneyString(), QStringLiteral("188.68"));
-    const LabelContent sample = LabelTestSamples::winner();
+    EXPECT_EQ(LabelSamples::packingSlipTotal().toMoneyString(), QStringLiteral("188.68"));
+    const LabelContent sample = LabelSamples::winner();
     const auto *winner = sample.as<LabelContent::Individual>();
     ASSERT_NE(winner, nullptr);
     EXPECT_EQ(winner->price, QStringLiteral("$45.00"));
@@ -89,7 +90,7 @@ TEST_F(LabelTestActionsTest, TestLabelsAreRenderedAndTurnedForTheirMedium)
         const QImage printed = decoded(m_cups.submissions().constLast());
         EXPECT_EQ(printed.size(), c.pixels);
 
-        const LabelContent content = c.box ? LabelTestSamples::box() : LabelTestSamples::winner();
+        const LabelContent content = c.box ? LabelSamples::box() : LabelSamples::winner();
         const QList<AnyLabelView> pages =
             content.pages(LabelVariant::bold, c.media, c.orientation, m_appearance->appearance());
         ASSERT_EQ(pages.size(), 1);

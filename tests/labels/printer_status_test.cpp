@@ -17,10 +17,12 @@
 #include "ui/widgets/disclosure_group.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "wheel.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 
@@ -338,6 +340,30 @@ TEST_F(PrinterStatusTest, WithoutPrintersTheScreenSaysNoPrinters)
     EXPECT_TRUE(screen.refreshButton()->isVisible());
     m_view.reset();
     makeAppState(appSetup());
+}
+
+TEST_F(PrinterStatusTest, TheWheelBringsCustomIntoReachWithThreeCustomSizes)
+{
+    for (const QString &id : {QStringLiteral("jar"), QStringLiteral("tin"), QStringLiteral("tag")})
+        m_media.add({id, 3, 2, false, QStringLiteral("Custom ") + id});
+    PrinterStatusView &screen = view(app());
+    // The window's default width less the sidebar.
+    screen.resize(1100 - 220, 800);
+    turn();
+    MediaStrip *strip = screen.inShowSection()->winnerStrip();
+    auto *scroll = strip->findChild<QScrollArea *>(QStringLiteral("mediaStripScroll"));
+    ASSERT_NE(scroll, nullptr);
+    CustomMediaTile *custom = strip->customTile();
+    const auto reachable = [&] {
+        return scroll->viewport()->rect().contains(
+            QRect(custom->mapTo(scroll->viewport(), QPoint(0, 0)), custom->size()));
+    };
+    ASSERT_FALSE(reachable()) << "the strip is wider than its card at this width";
+
+    // A plain mouse wheel turned down over the strip moves it sideways.
+    for (int notch = 0; notch < 20 && !reachable(); ++notch)
+        ASSERT_TRUE(turnWheelDown(scroll->viewport()));
+    EXPECT_TRUE(reachable());
 }
 
 TEST_F(PrinterStatusTest, TheShellBuildsTheLabelsScreenOnEachVisit)

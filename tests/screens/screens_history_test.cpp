@@ -86,6 +86,9 @@ TEST_F(ScreensHistory, CardOnBothTabs)
     openScreen();
     ShowDetailView &detail = openCard(2); // the completed show, after live and the newer draft
     detail.model().toggleExpanded(QStringLiteral("renée"));
+    // The list lays its rows out again and the column takes its new height.
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
     const QImage image = capture(QStringLiteral("show-card-buyers"));
     const QRect card = m_view->card()->geometry();
     EXPECT_EQ(card.size(), ShowHistoryView::kCardSize);

@@ -9,6 +9,7 @@
 #include "ui/widgets/style.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -67,7 +68,8 @@ TEST_F(ScreensSignInDashboard, SignIn)
     const QRect appleRect(apple->mapTo(&view, QPoint(0, 0)), apple->size());
     EXPECT_EQ(appleRect.width(), 280);
     EXPECT_NEAR(appleRect.center().x(), 550, 2);
-    EXPECT_TRUE(near(image.pixelColor(appleRect.left() + 6, appleRect.center().y()), appAccentColor()));
+    // Tinted with the primary label colour: a light fill under dark words.
+    EXPECT_TRUE(near(image.pixelColor(appleRect.left() + 6, appleRect.center().y()), primaryTextColor()));
 }
 
 TEST_F(ScreensSignInDashboard, SignInError)
@@ -109,6 +111,13 @@ TEST_F(ScreensSignInDashboard, Dashboard)
         for (int y = 150; y < 330; ++y)
             cardPixels += near(image.pixelColor(x, y), cardBackgroundColor()) ? 1 : 0;
     EXPECT_GT(cardPixels, 880 * 40);
+    // Figures and the time keep their width as they change: the fixed-pitch face.
+    const QList<QLabel *> values = view.findChildren<QLabel *>(QStringLiteral("cardValue"));
+    ASSERT_EQ(values.size(), 7);
+    auto *updated = view.findChild<QLabel *>(QStringLiteral("updatedTime"));
+    ASSERT_NE(updated, nullptr);
+    for (QLabel *label : values + QList<QLabel *>{updated})
+        EXPECT_TRUE(QFontInfo(label->font()).fixedPitch()) << qPrintable(label->text());
 }
 
 TEST_F(ScreensSignInDashboard, DashboardLoading)

@@ -1,4 +1,5 @@
 #include "dashboard_fixture.h"
+#include "scoped_time_zone.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -50,6 +51,17 @@ TEST_F(Dashboard, StaffSeesTheStandinsFiguresOnTheCards)
     // The request carried the stored token, not the shared client's.
     const auto request = m_backend.requests().last();
     EXPECT_EQ(request.header("Authorization").value_or(QByteArray()).startsWith("Bearer "), true);
+}
+
+TEST_F(Dashboard, UpdatedTimeIsTheSellersLocalTime)
+{
+    // 15:41 UTC is 21:11 five and a half hours east.
+    ScopedTimeZone zone("IST-5:30");
+    DashboardController &dashboard = controller(signIn(QStringLiteral("staff@quillmark.app")));
+    runSync(dashboard.load());
+    ASSERT_TRUE(dashboard.lastRefreshed().has_value());
+    EXPECT_EQ(dashboard.updatedText(), QStringLiteral("Updated ") +
+                                           QLocale().toString(QTime(21, 11), QLocale::ShortFormat));
 }
 
 TEST_F(Dashboard, MovementAndMoneyTexts)

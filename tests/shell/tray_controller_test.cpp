@@ -60,5 +60,17 @@ TEST(TrayTagIcon, FilledAndOutlinedDiffer)
     EXPECT_GT(qAlpha(filled.pixel(20, 16)), 200);
 }
 
+TEST(TrayTagIcon, TakesItsColourFromTheDesktopPanel)
+{
+    // Dark on a light panel, light on a dark one.
+    const QImage onLight = trayTagIcon(QStringLiteral("tag.fill"), QColor(Qt::black)).pixmap(32, 32).toImage();
+    const QImage onDark = trayTagIcon(QStringLiteral("tag.fill"), QColor(Qt::white)).pixmap(32, 32).toImage();
+    EXPECT_LT(qGray(onLight.pixel(20, 16)), 40);
+    EXPECT_GT(qGray(onDark.pixel(20, 16)), 215);
+    // Unasked, it follows the desktop's own palette, which the test platform keeps light.
+    ASSERT_LT(desktopTextColor().lightness(), 128);
+    EXPECT_LT(qGray(trayTagIcon(QStringLiteral("tag.fill")).pixmap(32, 32).toImage().pixel(20, 16)), 40);
+}
+
 } // namespace
 } // namespace quill::testing

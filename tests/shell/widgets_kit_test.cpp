@@ -5,6 +5,7 @@
 #include "ui/widgets/spinner.h"
 
 #include <QLabel>
+#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -46,6 +47,27 @@ TEST(WidgetsPopover, ShowsItsContentAndReplacesIt)
     popover.popUpAt(QRect(100, 100, 20, 20));
     EXPECT_TRUE(popover.isVisible());
     EXPECT_TRUE(popover.windowFlags().testFlag(Qt::Popup));
+    popover.close();
+}
+
+TEST(WidgetsPopover, FollowsItsContentsHeight)
+{
+    Popover popover;
+    auto *content = new QWidget;
+    auto *column = new QVBoxLayout(content);
+    auto *kept = new QLabel(QStringLiteral("kept"));
+    auto *dropped = new QLabel(QStringLiteral("dropped\nwith\nlines"));
+    column->addWidget(kept);
+    column->addWidget(dropped);
+    popover.setContent(content);
+    popover.popUpAt(QRect(100, 100, 20, 20));
+    const int tall = popover.height();
+    const int keptHeight = kept->height();
+    // A row that goes shrinks the popover; the row that stays keeps its height.
+    dropped->hide();
+    QCoreApplication::processEvents();
+    EXPECT_LT(popover.height(), tall);
+    EXPECT_EQ(kept->height(), keptHeight);
     popover.close();
 }
 

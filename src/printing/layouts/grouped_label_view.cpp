@@ -94,26 +94,36 @@ private:
                      appearanceAt(n, QFont::Normal), color, QStringLiteral("page"));
     }
 
+    // Grey text on the bold style's black band. A black-and-white print sets every
+    // pixel darker than its threshold black, which would sink a mid grey into the band:
+    // there the text is white, and the preview, drawn from the same layout, shows it so.
+    QColor bandGrey(qreal level) const
+    {
+        return m_view.appearance.colorMode == LabelColorMode::blackAndWhite ? QColor(Qt::white) : grey(level);
+    }
+
     // Buyer and summary on the left; the logo and the page line at the right end.
     NodePtr header(qreal buyerSize, QFont::Weight buyerWeight, const QColor &buyerColor, qreal summaryGrey,
-                   qreal logoHeight) const
+                   qreal logoHeight, bool onBand) const
     {
+        const QColor summaryColor = onBand ? bandGrey(summaryGrey) : grey(summaryGrey);
+        const QColor pageColor = onBand ? bandGrey(0.533) : grey(0.533);
         NodePtr names =
             vstack(HAlign::leading, size(2),
                    nodes(tagged(text(buyerText(m_view.buyer),
                                      shrinkingLine(appearanceAt(buyerSize, buyerWeight), buyerColor)),
                                 QStringLiteral("buyer")),
-                         plain(summaryText(), appearanceAt(10, QFont::Normal), grey(summaryGrey),
+                         plain(summaryText(), appearanceAt(10, QFont::Normal), summaryColor,
                                QStringLiteral("summary"))));
         return hstack(VAlign::top, spacing(),
                       nodes(std::move(names), spacer(),
                             logoElement(m_view.appearance, m_view.widthPts, size(logoHeight)),
-                            pageLine(9, grey(0.533))));
+                            pageLine(9, pageColor)));
     }
 
     NodePtr bold() const
     {
-        NodePtr band = tagged(background(padding(header(26, QFont::Black, Qt::white, 0.667, 39),
+        NodePtr band = tagged(background(padding(header(26, QFont::Black, Qt::white, 0.667, 39, true),
                                                  Insets::symmetric(14.4 * m_s, 10.8 * m_s)),
                                          grey(0.067)),
                               QStringLiteral("band"));
@@ -160,7 +170,7 @@ private:
     {
         NodeList children;
         children.push_back(
-            padding(header(20, QFont::DemiBold, Qt::black, 0.6, 30), Insets{0, 0, 10.8 * m_s, 0}));
+            padding(header(20, QFont::DemiBold, Qt::black, 0.6, 30, false), Insets{0, 0, 10.8 * m_s, 0}));
 
         const QFont headingFont = systemAt(9, QFont::Normal);
         NodePtr headings = hstack(

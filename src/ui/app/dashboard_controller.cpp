@@ -29,7 +29,9 @@ QString DashboardController::updatedText() const
 {
     if (!m_lastRefreshed)
         return {};
-    return QStringLiteral("Updated ") + QLocale().toString(m_lastRefreshed->time(), QLocale::ShortFormat);
+    // The clock answers in UTC; the seller reads the time of their own zone.
+    return QStringLiteral("Updated ") +
+           QLocale().toString(m_lastRefreshed->toLocalTime().time(), QLocale::ShortFormat);
 }
 
 QList<StatCardModel> DashboardController::statCards() const

@@ -85,7 +85,9 @@ Card *statCard(const StatCardModel &model)
     }
     top->addStretch(1);
     column->addLayout(top);
-    column->addWidget(styledLabel(model.value, textFont(TextStyle::title2, QFont::Bold), primaryTextColor()));
+    auto *value = styledLabel(model.value, monospacedFont(textFont(TextStyle::title2, QFont::Bold)), primaryTextColor());
+    value->setObjectName(QStringLiteral("cardValue"));
+    column->addWidget(value);
     if (model.detail)
         column->addWidget(styledLabel(*model.detail, systemFont(10), secondaryTextColor()));
     column->addStretch(1);
@@ -99,7 +101,9 @@ Card *movementCard(const MovementCardModel &model)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
     column->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
-    column->addWidget(styledLabel(model.value, textFont(TextStyle::title2, QFont::Bold), model.color));
+    auto *value = styledLabel(model.value, monospacedFont(textFont(TextStyle::title2, QFont::Bold)), model.color);
+    value->setObjectName(QStringLiteral("cardValue"));
+    column->addWidget(value);
     column->addStretch(1);
     return card;
 }
@@ -180,7 +184,8 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(styledLabel(QStringLiteral("Overview"), textFont(TextStyle::headline), primaryTextColor()));
-    m_updated = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor());
+    m_updated = styledLabel(QString(), monospacedFont(textFont(TextStyle::caption2)), secondaryTextColor());
+    m_updated->setObjectName(QStringLiteral("updatedTime"));
     titles->addWidget(m_updated);
     header->addLayout(titles);
     header->addStretch(1);

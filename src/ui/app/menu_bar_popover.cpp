@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,6 +24,8 @@ namespace {
 
 constexpr int kInset = 14;
 constexpr int kDotSize = 7;
+constexpr int kPendingSymbol = 10;
+constexpr int kPendingGap = 4;
 
 QFrame *divider(QWidget *parent)
 {
@@ -145,9 +148,22 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
         plainButton(QString(), QString(), secondaryTextColor(), textFont(TextStyle::caption2), printer);
     m_pending->setObjectName(QStringLiteral("clearPrintQueue"));
     m_pending->setLayoutDirection(Qt::RightToLeft); // the symbol after the count
-    m_pending->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), secondaryTextColor()));
-    m_pending->setIconSize(QSize(10, 10));
+    {
+        // The symbol with a gap before it, so it does not touch the count.
+        const qreal dpr = devicePixelRatioF();
+        QPixmap spaced(QSize(kPendingSymbol + kPendingGap, kPendingSymbol) * dpr);
+        spaced.setDevicePixelRatio(dpr);
+        spaced.fill(Qt::transparent);
+        QPainter painter(&spaced);
+        painter.drawPixmap(kPendingGap, 0,
+                           symbolPixmap(QStringLiteral("xmark.circle.fill"), kPendingSymbol, secondaryTextColor(), dpr));
+        painter.end();
+        m_pending->setIcon(QIcon(spaced));
+        m_pending->setIconSize(QSize(kPendingSymbol + kPendingGap, kPendingSymbol));
+    }
     m_pending->setToolTip(QStringLiteral("Clear print queue"));
+    // Room between the symbol and the status dot.
+    m_pending->setStyleSheet(m_pending->styleSheet() + QStringLiteral("QPushButton { padding: 2px 4px; }"));
     m_printerDot = new StatusDot(kDotSize, brandGreenColor(), printer);
     printerRow->addWidget(printerIcon);
     printerRow->addWidget(m_printerName);

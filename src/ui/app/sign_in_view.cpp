@@ -24,7 +24,8 @@ QLabel *centredLabel(const QString &text, const QFont &font, const QColor &color
 
 QPushButton *signInButton(const QString &symbol, const QString &text, bool prominent, QWidget *parent)
 {
-    auto *button = new QPushButton(symbolIcon(symbol, prominent ? QColor(Qt::white) : primaryTextColor()),
+    // The prominent button is tinted with the primary label colour: a light fill with dark words.
+    auto *button = new QPushButton(symbolIcon(symbol, prominent ? appBackgroundColor() : primaryTextColor()),
                                    text, parent);
     button->setObjectName(prominent ? QStringLiteral("prominent") : QStringLiteral("bordered"));
     button->setFixedSize(kButtonWidth, kLargeControlHeight);
@@ -45,16 +46,17 @@ SignInView::SignInView(AuthManager &auth, QWidget *parent)
 {
     fillBackground(this, appBackgroundColor());
 
-    const QString accent = appAccentColor().name();
+    QColor dimmedTint = primaryTextColor();
+    dimmedTint.setAlphaF(0.35f);
     setStyleSheet(QStringLiteral(
-                      "QPushButton#prominent { background: %1; color: white; border: none; border-radius: 7px; }"
-                      "QPushButton#prominent:disabled { background: %2; color: rgba(255,255,255,110); }"
+                      "QPushButton#prominent { background: %1; color: %5; border: none; border-radius: 7px; }"
+                      "QPushButton#prominent:disabled { background: %2; color: %5; }"
                       "QPushButton#bordered { background: %3; border: 1px solid rgba(255,255,255,40);"
                       " border-radius: 7px; }"
                       "QPushButton#bordered:disabled { color: rgba(255,255,255,90); }"
                       "QPushButton#cancel { background: transparent; border: none; color: %4; }")
-                      .arg(accent, appAccentColor().darker(220).name(), cardHighlightColor().name(),
-                           secondaryTextColor().name(QColor::HexArgb)));
+                      .arg(primaryTextColor().name(), dimmedTint.name(QColor::HexArgb), cardHighlightColor().name(),
+                           secondaryTextColor().name(QColor::HexArgb), appBackgroundColor().name()));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(40, 40, 40, 40);

@@ -1,16 +1,16 @@
 #include "ui/app/tray_icon.h"
 
 #include "ui/app/tray_controller.h"
+#include "ui/widgets/palette.h"
 #include "ui/widgets/symbols.h"
 
 #include <QSystemTrayIcon>
 
 namespace quill {
 
-QIcon trayTagIcon(const QString &symbol)
+QIcon trayTagIcon(const QString &symbol, const QColor &panelText)
 {
-    // The kit's tag, in the light tone tray icons use.
-    return symbolIcon(symbol, QColor(0xF2, 0xF2, 0xF2));
+    return symbolIcon(symbol, panelText);
 }
 
 bool TrayIcon::isAvailable()

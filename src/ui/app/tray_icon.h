@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets/palette.h"
+
 #include <QIcon>
 #include <QObject>
 
@@ -11,8 +13,9 @@ namespace quill {
 
 class TrayController;
 
-// The tray's tag symbol, outlined ("tag") or filled ("tag.fill").
-QIcon trayTagIcon(const QString &symbol);
+// The tray's tag symbol, outlined ("tag") or filled ("tag.fill"), in the text colour
+// of the desktop's palette: light on a dark panel, dark on a light one.
+QIcon trayTagIcon(const QString &symbol, const QColor &panelText = desktopTextColor());
 
 // The icon in the desktop's tray, bound to its controller. Only built when the
 // desktop has a tray.

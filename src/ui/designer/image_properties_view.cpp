@@ -1,5 +1,6 @@
 #include "ui/designer/image_properties_view.h"
 
+#include "common/paths.h"
 #include "designer/template_image.h"
 #include "ui/designer/labeled_field.h"
 #include "ui/widgets/style.h"
@@ -22,7 +23,7 @@ namespace {
 std::optional<QString> openPanel(QWidget *parent)
 {
     const QString file =
-        QFileDialog::getOpenFileName(parent, QObject::tr("Choose Image"), QString(),
+        QFileDialog::getOpenFileName(parent, QObject::tr("Choose Image"), paths::picturesFolder(),
                                      QObject::tr("Images (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff)"));
     if (file.isEmpty())
         return std::nullopt;

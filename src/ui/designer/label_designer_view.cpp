@@ -53,6 +53,8 @@ LabelDesignerView::LabelDesignerView(TemplateStore &store, PrintKitAdapter &adap
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(screenTitleBar(tr("Label Designer"), this));
+    layout->addWidget(makeColumnDivider(this, Qt::Horizontal));
     // The list keeps its width; the rest goes to the right-hand side.
     auto *panes = new QHBoxLayout;
     panes->setSpacing(0);

@@ -5,6 +5,8 @@
 #include "ui/designer/qr_code_properties_view.h"
 #include "ui/designer/template_properties_view.h"
 #include "ui/designer/text_properties_view.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/style.h"
 
 #include <QVBoxLayout>
 
@@ -18,6 +20,8 @@ PropertiesPanel::PropertiesPanel(LabelDesignerState &state, ImageFilePicker pick
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // On the bar fill, as the toolbars above the canvas.
+    fillBackground(viewport(), cardBackgroundColor());
     connect(&m_state, &LabelDesignerState::selectedElementIdChanged, this, &PropertiesPanel::showForm);
     connect(&m_state, &LabelDesignerState::templateChanged, this, &PropertiesPanel::showForm);
     showForm();
@@ -71,6 +75,7 @@ void PropertiesPanel::showForm()
         old->deleteLater();
     m_form = form;
     setWidget(form);
+    form->setAutoFillBackground(false);
 }
 
 } // namespace quill

@@ -7,12 +7,29 @@ namespace quill {
 TemplateListModel::TemplateListModel(const TemplateStore &store, QObject *parent)
     : QAbstractListModel(parent), m_store(store)
 {
-    // A handful of templates: a reset per change is cheap, and the view's selection
-    // is put back by id afterwards.
-    connect(&store, &TemplateStore::templatesChanged, this, [this] {
-        beginResetModel();
-        endResetModel();
-    });
+    connect(&store, &TemplateStore::templatesChanged, this, &TemplateListModel::storeChanged);
+    for (const LabelTemplate &labelTemplate : store.templates())
+        m_ids.append(labelTemplate.id);
+}
+
+void TemplateListModel::storeChanged()
+{
+    QList<QUuid> ids;
+    ids.reserve(m_store.templates().size());
+    for (const LabelTemplate &labelTemplate : m_store.templates())
+        ids.append(labelTemplate.id);
+    // The designer saves its open template every few seconds: the same rows with new
+    // contents only repaint, so the list keeps its scroll position and hovered row.
+    if (ids == m_ids) {
+        if (!ids.isEmpty())
+            Q_EMIT dataChanged(index(0), index(int(ids.size()) - 1));
+        return;
+    }
+    // Rows came, went or moved: a handful of templates, so a reset is cheap, and the
+    // view's selection is put back by id afterwards.
+    beginResetModel();
+    m_ids = std::move(ids);
+    endResetModel();
 }
 
 int TemplateListModel::rowCount(const QModelIndex &parent) const

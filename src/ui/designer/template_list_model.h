@@ -33,7 +33,11 @@ public:
     static QString subtitle(const LabelTemplate &labelTemplate);
 
 private:
+    void storeChanged();
+
     const TemplateStore &m_store;
+    // The ids the rows stood for at the last change.
+    QList<QUuid> m_ids;
 };
 
 } // namespace quill

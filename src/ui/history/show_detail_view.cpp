@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -52,9 +53,28 @@ QToolButton *iconButton(const QString &symbol, int size, QWidget *parent)
     return button;
 }
 
+// A list as tall as all its rows, so that it scrolls with the card's column rather than
+// in a box of its own. Only the rows in the exposed part of it are painted.
+class WholeListView final : public QListView
+{
+public:
+    using QListView::QListView;
+
+protected:
+    void updateGeometries() override
+    {
+        QListView::updateGeometries();
+        const int height = std::max(0, contentsSize().height()) + 2 * frameWidth();
+        if (height != minimumHeight())
+            setFixedHeight(height);
+    }
+};
+
 QListView *detailList(QWidget *parent, const QString &name)
 {
-    auto *list = new QListView(parent);
+    auto *list = new WholeListView(parent);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setObjectName(name);
     list->setFrameShape(QFrame::NoFrame);
     list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -77,19 +97,35 @@ ShowDetailView::ShowDetailView(ShowSummary show, ShowDetailServices services, bo
     m_spinnerTimer->setInterval(80);
     connect(m_spinnerTimer, &QTimer::timeout, this, &ShowDetailView::tickSpinners);
 
-    auto *layout = new QVBoxLayout(this);
+    // One scrolling column: header, statistics, the call to action, tabs, search and the
+    // whole list move together, so the list is never squeezed under the rest.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("detailScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    outer->addWidget(m_scroll);
+    m_column = new QWidget(m_scroll);
+    auto *layout = new QVBoxLayout(m_column);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(16);
     buildHeader(layout, closable);
-    layout->addWidget(divider(this));
+    layout->addWidget(divider(m_column));
     buildBody();
-    layout->addWidget(m_body, 1);
-    m_message = styledLabel(QString(), textFont(TextStyle::caption), systemColor(SystemColor::red), this);
+    layout->addWidget(m_body);
+    m_message = styledLabel(QString(), textFont(TextStyle::caption), systemColor(SystemColor::red), m_column);
     m_message->setObjectName(QStringLiteral("detailMessage"));
     m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
     m_message->hide();
     layout->addWidget(m_message);
+    layout->addStretch(1);
+    m_scroll->setWidget(m_column);
+    // The card's own fill shows through (setWidget turns the column's fill on).
+    m_column->setAutoFillBackground(false);
 
     connect(m_model, &ShowDetailModel::loadingChanged, this, &ShowDetailView::refreshBody);
     connect(m_model, &ShowDetailModel::responseChanged, this, &ShowDetailView::refreshBody);
@@ -163,7 +199,7 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
 
 void ShowDetailView::buildBody()
 {
-    m_body = new QStackedWidget(this);
+    m_body = new QStackedWidget(m_column);
     m_body->addWidget(new QWidget(m_body)); // nothing: no answer
     auto *loading = new QWidget(m_body);
     auto *loadingLayout = new QHBoxLayout(loading);
@@ -233,14 +269,17 @@ void ShowDetailView::buildBody()
     listHeader->addStretch(1);
     auto *printAll = new QPushButton(symbolIcon(QStringLiteral("printer")), QStringLiteral("Print All"), m_listHeader);
     printAll->setObjectName(QStringLiteral("listPrintAll"));
-    connect(printAll, &QPushButton::clicked, this, &ShowDetailView::openBatchDialog);
+    connect(printAll, &QPushButton::clicked, this, [this] { openBatchDialog(); });
     listHeader->addWidget(printAll);
     content->addWidget(m_listHeader);
     m_emptyText = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), m_content);
     m_emptyText->setObjectName(QStringLiteral("emptyListText"));
     content->addWidget(m_emptyText);
 
-    m_lists = new QStackedWidget(m_content);
+    // Only the chosen tab's list is shown; a stack would be as tall as the longer one.
+    m_lists = new QWidget(m_content);
+    auto *lists = new QVBoxLayout(m_lists);
+    lists->setContentsMargins(0, 0, 0, 0);
     m_buyersList = detailList(m_lists, QStringLiteral("buyersList"));
     m_buyersList->setModel(m_buyersModel);
     m_buyerDelegate = new BuyerDetailRowDelegate(m_buyersList);
@@ -249,9 +288,9 @@ void ShowDetailView::buildBody()
     m_auctionsList->setModel(m_auctionsModel);
     m_auctionDelegate = new AuctionDetailRowDelegate(m_auctionsList);
     m_auctionsList->setItemDelegate(m_auctionDelegate);
-    m_lists->addWidget(m_buyersList);
-    m_lists->addWidget(m_auctionsList);
-    content->addWidget(m_lists, 1);
+    lists->addWidget(m_buyersList);
+    lists->addWidget(m_auctionsList);
+    content->addWidget(m_lists);
     m_body->addWidget(m_content);
 
     connect(m_auctionDelegate, &DetailRowDelegateBase::printRequested, this, [this](const QModelIndex &index) {
@@ -304,7 +343,9 @@ void ShowDetailView::refreshBody()
     m_cta = nullptr;
     if (m_model->showsPackingSlipsCTA()) {
         m_cta = new PackingSlipsCTA(m_model->buyerGroups().size(), response->stats.auctionCount, m_ctaSlot);
-        connect(m_cta, &PackingSlipsCTA::printAllRequested, this, &ShowDetailView::openBatchDialog);
+        // The packing-slip card prints slips whichever tab is showing below it.
+        connect(m_cta, &PackingSlipsCTA::printAllRequested, this,
+                [this] { openBatchDialog(BatchPrintType::packingSlips); });
         m_ctaSlot->layout()->addWidget(m_cta);
     }
     m_ctaSlot->setVisible(m_cta != nullptr);
@@ -321,7 +362,8 @@ void ShowDetailView::refreshLists()
     m_listHeader->setVisible(empty.isEmpty());
     m_listHeaderText->setText(m_model->listHeaderText());
     m_lists->setVisible(empty.isEmpty());
-    m_lists->setCurrentWidget(auctionsTab ? m_auctionsList : m_buyersList);
+    m_auctionsList->setVisible(auctionsTab);
+    m_buyersList->setVisible(!auctionsTab);
 }
 
 void ShowDetailView::refreshDelete()
@@ -359,12 +401,11 @@ void ShowDetailView::tickSpinners()
     ++m_spinnerPhase;
     m_auctionDelegate->setSpinnerPhase(m_spinnerPhase);
     m_buyerDelegate->setSpinnerPhase(m_spinnerPhase);
-    m_lists->currentWidget()->update();
-    if (auto *list = qobject_cast<QListView *>(m_lists->currentWidget()))
-        list->viewport()->update();
+    QListView *list = m_model->selectedTab() == DetailTab::auctions ? m_auctionsList : m_buyersList;
+    list->viewport()->update();
 }
 
-void ShowDetailView::openBatchDialog()
+void ShowDetailView::openBatchDialog(std::optional<BatchPrintType> type)
 {
     if (m_batchDialog)
         return;
@@ -373,7 +414,7 @@ void ShowDetailView::openBatchDialog()
     setup.buyerGroups = m_model->filteredBuyerGroups();
     setup.boxNumbers = m_model->boxNumbers();
     setup.showTitle = m_model->show().title;
-    setup.initialType = m_model->initialBatchType();
+    setup.initialType = type.value_or(m_model->initialBatchType());
     setup.printAdapter = &m_services.printAdapter;
     setup.printer = m_services.printer;
     setup.settings = &m_services.settings;

@@ -9,11 +9,14 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
+
 class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
@@ -47,9 +50,12 @@ public:
     AuctionDetailRowDelegate *auctionDelegate() const { return m_auctionDelegate; }
     BuyerDetailRowDelegate *buyerDelegate() const { return m_buyerDelegate; }
     QPushButton *deleteButton() const { return m_deleteButton; }
+    // The column that scrolls: header, statistics, tabs, search and the whole list.
+    QScrollArea *scrollArea() const { return m_scroll; }
 
-    // The buttons' actions, reachable without a click.
-    void openBatchDialog();
+    // The buttons' actions, reachable without a click. Without a type the dialog
+    // opens on the one that matches the selected tab.
+    void openBatchDialog(std::optional<BatchPrintType> type = std::nullopt);
     void requestDelete();
     void openAuctionPreview(const QString &auctionId);
     void openPackingSlipPreview(const QString &buyer);
@@ -85,6 +91,8 @@ private:
     QPushButton *m_deleteButton = nullptr;
     Spinner *m_deleteSpinner = nullptr;
 
+    QScrollArea *m_scroll;
+    QWidget *m_column;
     QStackedWidget *m_body;
     Spinner *m_loadingSpinner;
     QWidget *m_content;
@@ -98,7 +106,7 @@ private:
     QWidget *m_listHeader;
     QLabel *m_listHeaderText;
     QLabel *m_emptyText;
-    QStackedWidget *m_lists;
+    QWidget *m_lists;
     QListView *m_auctionsList;
     QListView *m_buyersList;
     AuctionDetailRowDelegate *m_auctionDelegate;

@@ -13,7 +13,6 @@
 #include "ui/widgets/symbols.h"
 
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -28,18 +27,60 @@ namespace quill {
 
 namespace {
 
-// The black layer at 40% over the list; a click on it closes the card.
+constexpr int kShadowReach = 20;
+constexpr int kCardCorner = 12;
+
+// The black layer at 40% over the list, with the card's soft shadow on it; a click on
+// it closes the card. The shadow is drawn here, once per card size, rather than as a
+// graphics effect on the card, which would render the whole card off screen and blur it
+// again on every paint: a scroll step in a long show would pay for it each time.
 class DimLayer final : public QWidget
 {
 public:
     explicit DimLayer(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("dimLayer")); }
+
+    void setCard(const QRect &card)
+    {
+        if (card.size() != m_card.size())
+            m_shadow = QPixmap();
+        m_card = card;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0, 0, 0, 102));
+        if (m_card.isEmpty())
+            return;
+        if (m_shadow.isNull())
+            m_shadow = shadowFor(m_card.size(), devicePixelRatioF());
+        painter.drawPixmap(m_card.topLeft() - QPoint(kShadowReach, kShadowReach), m_shadow);
     }
+
+private:
+    // Rounded rings growing fainter outward, about as dark as a 40-point blur at 33%.
+    static QPixmap shadowFor(const QSize &card, qreal dpr)
+    {
+        const QSize size = card + QSize(2 * kShadowReach, 2 * kShadowReach);
+        QPixmap pixmap(size * dpr);
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        for (int ring = kShadowReach; ring > 0; --ring) {
+            const qreal share = 1.0 - qreal(ring) / kShadowReach;
+            painter.setBrush(QColor(0, 0, 0, int(12 * share * share)));
+            const QRectF area = QRectF(QPointF(kShadowReach, kShadowReach), card).adjusted(-ring, -ring, ring, ring);
+            painter.drawRoundedRect(area, kCardCorner + ring, kCardCorner + ring);
+        }
+        return pixmap;
+    }
+
+    QRect m_card;
+    QPixmap m_shadow;
 };
 
 // The card's frame: the thick material of the design as an opaque dark fill, corner 12.
@@ -54,7 +95,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 12, 12);
+        shape.addRoundedRect(QRectF(rect()), kCardCorner, kCardCorner);
         painter.fillPath(shape, palette().color(QPalette::Window).lighter(115));
     }
 };
@@ -134,11 +175,6 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
     m_dim->installEventFilter(this);
     m_dim->hide();
     m_card = new CardFrame(this);
-    auto *shadow = new QGraphicsDropShadowEffect(m_card);
-    shadow->setBlurRadius(40);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(0, 0, 0, 84));
-    m_card->setGraphicsEffect(shadow);
     auto *cardLayout = new QVBoxLayout(m_card);
     cardLayout->setContentsMargins(0, 0, 0, 0);
     m_card->hide();
@@ -217,6 +253,7 @@ void ShowHistoryView::placeOverlay()
     m_dim->setGeometry(rect());
     const QSize size(std::min(kCardSize.width(), width()), std::min(kCardSize.height(), height()));
     m_card->setGeometry(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size));
+    static_cast<DimLayer *>(m_dim)->setCard(m_card->geometry());
 }
 
 void ShowHistoryView::resizeEvent(QResizeEvent *event)

@@ -1,10 +1,20 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
 class QLabel;
 
 namespace quill {
+
+// A line of text fitted to a width: the font shrinks down to `minimumScale` of its
+// size, and what still does not fit is cut with an ellipsis.
+struct FittedLine
+{
+    QFont font;
+    QString text;
+};
+FittedLine fitOneLine(const QString &text, const QFont &font, int width, qreal minimumScale = 0.7);
 
 // One statistic of a show: the value in bold over its title.
 class StatCard final : public QWidget
@@ -17,9 +27,12 @@ public:
 
     QString title() const;
     QString value() const;
+    // The value as it is drawn at the card's width.
+    FittedLine shownValue() const;
 
 private:
-    QLabel *m_value;
+    class ValueLine;
+    ValueLine *m_value;
     QLabel *m_title;
 };
 

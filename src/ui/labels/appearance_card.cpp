@@ -1,5 +1,6 @@
 #include "ui/labels/appearance_card.h"
 
+#include "common/paths.h"
 #include "printing/label_appearance_store.h"
 #include "ui/labels/font_picker.h"
 #include "ui/widgets/capsule_badge.h"
@@ -74,7 +75,7 @@ QPixmap thumbnailPixmap(const QImage &logo, qreal dpr)
 std::optional<QString> chooseLogoFile(QWidget *parent)
 {
     const QString path =
-        QFileDialog::getOpenFileName(parent, QStringLiteral("Choose a logo image"), QString(),
+        QFileDialog::getOpenFileName(parent, QStringLiteral("Choose a logo image"), paths::picturesFolder(),
                                      QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff)"));
     if (path.isEmpty())
         return std::nullopt;

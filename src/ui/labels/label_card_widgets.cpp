@@ -8,6 +8,7 @@
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -17,8 +18,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTransform>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace quill {
 
@@ -28,6 +33,32 @@ constexpr int kTileShape = 48;
 constexpr int kTileTextWidth = 64;
 constexpr int kTilePadding = 6;
 constexpr int kTileSpacing = 4;
+
+// The strip hides its scroll bar, so the wheel, which turns vertically on most mice,
+// moves it sideways. At either end the wheel passes on to the page around it.
+class SidewaysScrollArea final : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override
+    {
+        QScrollBar *bar = horizontalScrollBar();
+        const QPoint pixels = event->pixelDelta();
+        const QPoint angle = event->angleDelta();
+        int step = 0;
+        if (!pixels.isNull())
+            step = std::abs(pixels.x()) > std::abs(pixels.y()) ? pixels.x() : pixels.y();
+        else {
+            const int eighths = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
+            step = eighths * bar->singleStep() * QApplication::wheelScrollLines() / 120;
+        }
+        const int before = bar->value();
+        bar->setValue(before - step);
+        event->setAccepted(bar->value() != before);
+    }
+};
 
 QColor withOpacity(QColor color, qreal opacity)
 {
@@ -235,7 +266,8 @@ MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto *scroll = new QScrollArea(this);
+    auto *scroll = new SidewaysScrollArea(this);
+    scroll->setObjectName(QStringLiteral("mediaStripScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -8,6 +8,7 @@
 #include "common/user_scoped.h"
 #include "printing/label_appearance_store.h"
 #include "printing/print_service.h"
+#include "ui/labels/label_samples.h"
 
 #include <QLoggingCategory>
 
@@ -17,59 +18,7 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcTestPrint, "app.quillmark.Quillmark.PrinterStatusView")
 
-const QString kShowTitle = QStringLiteral("Test Show");
-const QString kWinner = QStringLiteral("cardshark_mike");
-const QString kBoxBuyer = QStringLiteral("vintage_finds22");
-
 } // namespace
-
-namespace LabelTestSamples {
-
-LabelContent winner()
-{
-    return LabelContent::individual(kWinner, QStringLiteral("$45.00"), 17, 3,
-                                    QStringLiteral("Holo Dragon Card PSA 9"), kShowTitle);
-}
-
-LabelContent box()
-{
-    return LabelContent::box(kBoxBuyer, 3, kShowTitle);
-}
-
-QList<GroupedItem> packingSlipItems()
-{
-    static const QList<GroupedItem> items{
-        {1, QStringLiteral("Booster Pack"), QStringLiteral("22.50")},
-        {3, QStringLiteral("Foil Rare"), QStringLiteral("15.00")},
-        {5, QStringLiteral("Sleeve Set"), QStringLiteral("12.24")},
-        {7, QStringLiteral("Promo Card"), QStringLiteral("8.50")},
-        {9, QStringLiteral("Graded Slab"), QStringLiteral("31.00")},
-        {11, QStringLiteral("Mystery Pack"), QStringLiteral("6.75")},
-        {14, QStringLiteral("Deck Box"), QStringLiteral("19.00")},
-        {16, QStringLiteral("Sticker Sheet"), QStringLiteral("4.50")},
-        {18, QStringLiteral("Starter Deck"), QStringLiteral("27.00")},
-        {21, QStringLiteral("Playmat"), QStringLiteral("11.25")},
-        {23, QStringLiteral("Coin Set"), QStringLiteral("9.00")},
-        {25, QStringLiteral("Binder Page"), QStringLiteral("14.50")},
-        {28, QStringLiteral("Bulk Lot"), QStringLiteral("7.44")},
-    };
-    return items;
-}
-
-Decimal packingSlipTotal()
-{
-    Decimal total;
-    for (const GroupedItem &item : packingSlipItems())
-        total = total.checkedAdd(Decimal::fromString(item.price).value_or(Decimal())).value_or(total);
-    return total;
-}
-
-LabelContent packingSlip()
-{
-    return LabelContent::grouped(kBoxBuyer, packingSlipItems(), packingSlipTotal(), kShowTitle);
-}
-
-} // namespace LabelTestSamples
 
 LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings,
                                    QObject *parent)
@@ -100,7 +49,7 @@ void LabelTestActions::setPrintError(std::optional<QString> error)
 QCoro::Task<PrintResult> LabelTestActions::printWinnerTest(LabelVariant style, QString printer, LabelMedia media,
                                                            Orientation orientation)
 {
-    return finish(m_services.printService->printContent(std::move(printer), LabelTestSamples::winner(), style,
+    return finish(m_services.printService->printContent(std::move(printer), LabelSamples::winner(), style,
                                                         std::move(media), orientation),
                   m_services, this, true);
 }
@@ -108,7 +57,7 @@ QCoro::Task<PrintResult> LabelTestActions::printWinnerTest(LabelVariant style, Q
 QCoro::Task<PrintResult> LabelTestActions::printBoxTest(LabelVariant style, QString printer, LabelMedia media,
                                                         Orientation orientation)
 {
-    return finish(m_services.printService->printContent(std::move(printer), LabelTestSamples::box(), style,
+    return finish(m_services.printService->printContent(std::move(printer), LabelSamples::box(), style,
                                                         std::move(media), orientation),
                   m_services, this, true);
 }
@@ -116,9 +65,9 @@ QCoro::Task<PrintResult> LabelTestActions::printBoxTest(LabelVariant style, QStr
 QCoro::Task<PrintResult> LabelTestActions::printPackingSlipTest(LabelVariant style, QString printer,
                                                                 LabelMedia media, Orientation orientation)
 {
-    return finish(m_services.printService->printLabel(std::move(printer), kBoxBuyer,
-                                                      LabelTestSamples::packingSlipItems(),
-                                                      LabelTestSamples::packingSlipTotal(), kShowTitle, style,
+    return finish(m_services.printService->printLabel(std::move(printer), LabelSamples::kBoxBuyer,
+                                                      LabelSamples::packingSlipItems(),
+                                                      LabelSamples::packingSlipTotal(), LabelSamples::kShowTitle, style,
                                                       std::move(media), orientation),
                   m_services, this, true);
 }
@@ -134,7 +83,7 @@ QList<AnyLabelView> LabelTestActions::packingSlipPages(LabelVariant style, const
                                                        Orientation orientation, double scale) const
 {
     try {
-        return LabelTestSamples::packingSlip().pages(
+        return LabelSamples::packingSlip().pages(
             style, media, orientation, m_services.printService->appearanceStore().appearance(), scale);
     } catch (const std::exception &error) {
         qCWarning(lcTestPrint, "Sample packing slip not laid out: %s", qUtf8Printable(errorMessage(error)));

@@ -23,16 +23,6 @@ class PrintService;
 class Settings;
 class ZavAPIClient;
 
-// The fixed contents of the Labels screen's test prints and previews.
-namespace LabelTestSamples {
-LabelContent winner();
-LabelContent box();
-// Thirteen items whose prices add up to exactly the slip's total.
-QList<GroupedItem> packingSlipItems();
-Decimal packingSlipTotal();
-LabelContent packingSlip();
-} // namespace LabelTestSamples
-
 // What the Labels screen prints by hand: test labels of each kind, the calibration
 // label and the sample packing slip's preview pages. Settings come in as plain
 // values from the card that asks.

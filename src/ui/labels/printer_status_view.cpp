@@ -134,8 +134,7 @@ QWidget *PrinterStatusView::buildHeader()
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(20, 10, 12, 10);
     row->setSpacing(8);
-    m_title = styledLabel(QStringLiteral("Labels"), textFont(TextStyle::title2, QFont::Bold),
-                          primaryTextColor(), bar);
+    m_title = screenTitle(QStringLiteral("Labels"), bar);
     row->addWidget(m_title);
     row->addStretch(1);
 

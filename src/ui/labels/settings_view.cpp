@@ -92,6 +92,8 @@ SettingsView::SettingsView(AppState &appState, std::function<void()> showLiveSho
     setObjectName(QStringLiteral("settingsView"));
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(screenTitleBar(QStringLiteral("Settings"), this));
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);

@@ -19,6 +19,12 @@ const QColor &appAccentColor()
     return color;
 }
 
+const QColor &desktopTextColor()
+{
+    static const QColor color = QGuiApplication::palette().color(QPalette::WindowText);
+    return color;
+}
+
 const QColor &appBackgroundColor()
 {
     static const QColor color = rgb(0.008, 0.033, 0.099);

@@ -20,6 +20,9 @@ Popover::Popover(QWidget *parent) : QWidget(parent, Qt::Popup | Qt::FramelessWin
     setAttribute(Qt::WA_TranslucentBackground);
     m_layout->setContentsMargins(1, 1, 1, 2);
     m_layout->setSpacing(0);
+    // Always as tall as its content: rows that hide (the offline state has fewer)
+    // shrink the popover instead of stretching the rows that stay.
+    m_layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Popover::setContent(QWidget *content)

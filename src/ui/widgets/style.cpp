@@ -4,8 +4,11 @@
 #include "ui/widgets/symbols.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 namespace quill {
@@ -56,6 +59,14 @@ QFont systemFont(qreal designPoints, QFont::Weight weight)
     return font;
 }
 
+QFont monospacedFont(QFont font)
+{
+    font.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
 QFont textFont(TextStyle style, std::optional<QFont::Weight> weight)
 {
     const TextStyleMetrics metrics = metricsOf(style);
@@ -99,6 +110,23 @@ QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color,
     return label;
 }
 
+QLabel *screenTitle(const QString &text, QWidget *parent)
+{
+    QLabel *title = styledLabel(text, textFont(TextStyle::title2, QFont::Bold), primaryTextColor(), parent);
+    title->setObjectName(QStringLiteral("screenTitle"));
+    return title;
+}
+
+QWidget *screenTitleBar(const QString &text, QWidget *parent)
+{
+    auto *bar = new QWidget(parent);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(20, 10, 12, 10);
+    row->addWidget(screenTitle(text, bar));
+    row->addStretch(1);
+    return bar;
+}
+
 void fillBackground(QWidget *widget, const QColor &color)
 {
     widget->setAutoFillBackground(true);
@@ -107,10 +135,31 @@ void fillBackground(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
+namespace {
+
+// Fusion with dialog buttons that show their words only: the desktop's icon theme
+// otherwise hangs a red stop sign on every Cancel and a green tick on every OK.
+class AppStyle final : public QProxyStyle
+{
+public:
+    AppStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
+
 void applyAppLook(QApplication &app)
 {
     const QColor accent = appAccentColor(); // the desktop's, read before the palette changes
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    desktopTextColor();
+    QApplication::setStyle(new AppStyle);
 
     QPalette palette;
     const QColor text = primaryTextColor();

@@ -33,6 +33,10 @@ QFont textFont(TextStyle style, std::optional<QFont::Weight> weight = std::nullo
 // A plain font of `designPoints`, as the design's "system font of size N".
 QFont systemFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
 
+// `font` in the desktop's fixed-pitch face, keeping its size and weight: figures that
+// change in place (counts, money, times) keep their width.
+QFont monospacedFont(QFont font);
+
 // The system colours the design names besides the palette.
 enum class SystemColor
 {
@@ -60,6 +64,10 @@ QColor quaternaryFillColor();
 // A label in a font and colour of the design, showing its text as plain text (never
 // as markup); a caller that wants rich text sets the format itself.
 QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
+// A section screen's title at the top leading corner, as every screen shows its own.
+QLabel *screenTitle(const QString &text, QWidget *parent = nullptr);
+// The bar that holds a screen's title, inset as the screens inset their headers.
+QWidget *screenTitleBar(const QString &text, QWidget *parent = nullptr);
 // Fills the widget's background with `color`.
 void fillBackground(QWidget *widget, const QColor &color);
 

@@ -24,6 +24,12 @@ const char *ownDrawing(const QString &symbol)
          R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16"><path fill-rule="evenodd" d="M1 2.5A1.5 1.5 0 0 1 2.5 1h5.1l8 8-6.6 6.6-8-8zM5 6.4a1.4 1.4 0 1 0 0-2.8 1.4 1.4 0 0 0 0 2.8z"/></svg>)"},
         {QStringLiteral("apple.logo"),
          R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16"><path d="M8 4.6c1.2-.9 2.6-1.1 3.7-.6.7.3 1.3.8 1.6 1.4-1.4.8-1.9 2.5-1.1 3.9.3.6.8 1 1.4 1.2-.5 1.5-1.4 3-2.4 3.8-.8.6-1.6.4-2.3.1-.6-.3-1.2-.3-1.8 0-.8.3-1.6.5-2.3-.2C3.2 12.7 2 10.3 2.3 7.9c.2-2 1.6-3.6 3.5-3.6.8 0 1.5.4 2.2.3zM8.1 3.9c-.1-1.5 1-2.8 2.4-2.9.1 1.5-1.1 2.8-2.4 2.9z"/></svg>)"},
+        // A filled disc with the cross cut out; the theme's clear icon is a backspace key.
+        {QStringLiteral("xmark.circle.fill"),
+         R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16"><path fill-rule="evenodd" d="M8 1a7 7 0 1 1 0 14A7 7 0 0 1 8 1zM5.4 4.3 4.3 5.4 6.9 8l-2.6 2.6 1.1 1.1L8 9.1l2.6 2.6 1.1-1.1L9.1 8l2.6-2.6-1.1-1.1L8 6.9z"/></svg>)"},
+        // A globe of meridian and parallels; the theme's browser icon is not one.
+        {QStringLiteral("globe"),
+         R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16"><g fill="none" stroke="#000" stroke-width="1.2"><circle cx="8" cy="8" r="6.4"/><ellipse cx="8" cy="8" rx="2.7" ry="6.4"/><path d="M1.6 8h12.8M2.7 4.6h10.6M2.7 11.4h10.6"/></g></svg>)"},
         {QStringLiteral("chevron.up.chevron.down"),
          R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 16 16"><path fill="none" stroke="#000" stroke-width="1.6" stroke-linecap="round" stroke-linejoin="round" d="M4.5 6 8 2.5 11.5 6M4.5 10 8 13.5 11.5 10"/></svg>)"},
         {QStringLiteral("qrcode"),
@@ -66,7 +72,7 @@ const QHash<QString, QString> &symbolTable()
         {QStringLiteral("film.stack"), QStringLiteral("video-x-generic-symbolic")},
         {QStringLiteral("gauge"), QStringLiteral("power-profile-performance-symbolic")},
         {QStringLiteral("gear"), QStringLiteral("emblem-system-symbolic")},
-        {QStringLiteral("globe"), QStringLiteral("web-browser-symbolic")},
+        {QStringLiteral("globe"), QString()},
         {QStringLiteral("grid"), QStringLiteral("view-grid-symbolic")},
         {QStringLiteral("link"), QStringLiteral("insert-link-symbolic")},
         {QStringLiteral("macwindow"), QStringLiteral("window-new-symbolic")},
@@ -105,7 +111,7 @@ const QHash<QString, QString> &symbolTable()
         {QStringLiteral("wrench.and.screwdriver"), QStringLiteral("applications-engineering-symbolic")},
         {QStringLiteral("wrench.and.screwdriver.fill"), QStringLiteral("applications-engineering-symbolic")},
         {QStringLiteral("xmark"), QStringLiteral("window-close-symbolic")},
-        {QStringLiteral("xmark.circle.fill"), QStringLiteral("edit-clear-symbolic")},
+        {QStringLiteral("xmark.circle.fill"), QString()},
     };
     return table;
 }

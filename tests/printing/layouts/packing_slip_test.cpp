@@ -1,5 +1,7 @@
 #include "common/error.h"
 #include "label_test_support.h"
+#include "printing/label_bitmap_pipeline.h"
+#include "printing/layouts/any_label_view.h"
 #include "printing/layouts/grouped_label_view.h"
 #include "printing/layouts/label_elements.h"
 
@@ -249,4 +251,28 @@ TEST(PackingSlip, RulesNeverCoverTextOnSmallLabels)
         const Element total = get(layout, QStringLiteral("total"));
         EXPECT_LE(rule.frame.top() + (style == LabelVariant::bold ? 3 : 2), total.frame.top() + 1e-9);
     }
+}
+
+TEST(PackingSlip, BlackAndWhiteSubtitleStaysWhiteOnTheBand)
+{
+    // White pixels inside the subtitle's frame of the bitmap that goes to the printer.
+    const auto whiteInSummary = [](LabelColorMode mode) {
+        LabelAppearance look = appearance();
+        look.colorMode = mode;
+        const GroupedLabelView view(QStringLiteral("kim"), items(3), Decimal(42), QStringLiteral("Sunday show"),
+                                    LabelVariant::bold, 288, 432, std::nullopt, std::nullopt, look, 0.75);
+        const QRectF summary = get(view.layout(), QStringLiteral("summary")).frame;
+        EXPECT_TRUE(get(view.layout(), QStringLiteral("band")).frame.contains(summary));
+        const QImage printed = colorModeImage(renderLabelImage(AnyLabelView(view), QSizeF(4, 6)), mode);
+        const QRect pixels = QRectF(summary.topLeft() * 300 / 72, summary.size() * 300 / 72).toAlignedRect();
+        int white = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                white += isWhite(printed.pixel(x, y)) ? 1 : 0;
+        return double(white) / (pixels.width() * pixels.height());
+    };
+    // Glyph strokes cover a good share of a line of text; the band around them is black.
+    EXPECT_GT(whiteInSummary(LabelColorMode::blackAndWhite), 0.05);
+    // In grey the subtitle keeps its mid grey: no pixel of it is paper white.
+    EXPECT_EQ(whiteInSummary(LabelColorMode::grayscale), 0.0);
 }
