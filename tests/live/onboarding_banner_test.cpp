@@ -1,9 +1,11 @@
 // The checklist card's wiring: what it shows, the close button, and its two places
 // on the live show screen.
 #include "live_view_fixture.h"
+#include "motion_on.h"
 #include "onboarding_fixture.h"
 #include "ui/live/onboarding_banner.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/motion.h"
 
 #include <QLabel>
 #include <QTest>
@@ -41,6 +43,28 @@ TEST_F(OnboardingBannerWidget, ShowsTheCountAndNextStepAndClosesForGood)
     EXPECT_FALSE(banner.card()->isVisible());
     EXPECT_TRUE(storedTrue(QStringLiteral("u1_onboarding_dismissed")));
     EXPECT_EQ(banner.sizeHint().height(), 0);
+}
+
+TEST_F(OnboardingBannerWidget, TheCardSlidesInAndTheDismissalIsStoredBeforeItHasGone)
+{
+    const MotionOn motion;
+    OnboardingController &controller = makeController();
+    OnboardingBanner banner(controller);
+    banner.resize(400, 120);
+    banner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&banner));
+    ASSERT_TRUE(eventually([&] { return controller.isSyncedFromServer(); }));
+    Motion::finishAll(&banner);
+    ASSERT_TRUE(banner.card()->isVisible());
+
+    QTest::mouseClick(banner.dismissButton(), Qt::LeftButton);
+    EXPECT_TRUE(storedTrue(QStringLiteral("u1_onboarding_dismissed")));
+    EXPECT_TRUE(Motion::isLeaving(banner.card()));
+    // A second click on the fading card reaches nothing.
+    EXPECT_TRUE(banner.card()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    Motion::finishAll(&banner);
+    EXPECT_FALSE(banner.card()->isVisible());
+    EXPECT_EQ(banner.card()->graphicsEffect(), nullptr);
 }
 
 TEST_F(OnboardingBannerWidget, AStepDoneElsewhereIsReadWhenShownAgain)

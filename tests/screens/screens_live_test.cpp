@@ -124,7 +124,6 @@ protected:
     {
         screen.resize(kSize);
         screen.show();
-        screen.stage()->settleAnimations();
         if (pageArea) {
             const bool drawn =
                 QTest::qWaitFor([&] { return hasContent(screen.grab().toImage(), *pageArea); }, 15000);

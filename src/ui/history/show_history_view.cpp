@@ -8,12 +8,12 @@
 #include "ui/history/show_history_controller.h"
 #include "ui/history/show_row_delegate.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -28,18 +28,37 @@ namespace quill {
 
 namespace {
 
-// The black layer at 40% over the list; a click on it closes the card.
+constexpr int kCardFadeMs = 200;
+
+// The black layer at 40% over the list, with the card's soft shadow; a click on it
+// closes the card. The shadow is drawn here rather than as an effect on the card, so
+// the card and its long lists paint straight to the screen and the card can fade.
 class DimLayer final : public QWidget
 {
 public:
-    explicit DimLayer(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("dimLayer")); }
+    DimLayer(QWidget *parent, QWidget *card) : QWidget(parent), m_card(card)
+    {
+        setObjectName(QStringLiteral("dimLayer"));
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0, 0, 0, 102));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        // Black at about a third, spread over 20 points around the card.
+        constexpr int kSpread = 20;
+        const QRectF card = QRectF(m_card->geometry());
+        for (int step = kSpread; step >= 1; step -= 2) {
+            painter.setBrush(QColor(0, 0, 0, 84 / (kSpread / 2)));
+            painter.drawRoundedRect(card.adjusted(-step, -step, step, step), 12 + step, 12 + step);
+        }
     }
+
+private:
+    QWidget *m_card;
 };
 
 // The card's frame: the thick material of the design as an opaque dark fill, corner 12.
@@ -130,15 +149,10 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
     m_error->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_error);
 
-    m_dim = new DimLayer(this);
+    m_card = new CardFrame(this);
+    m_dim = new DimLayer(this, m_card);
     m_dim->installEventFilter(this);
     m_dim->hide();
-    m_card = new CardFrame(this);
-    auto *shadow = new QGraphicsDropShadowEffect(m_card);
-    shadow->setBlurRadius(40);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(0, 0, 0, 84));
-    m_card->setGraphicsEffect(shadow);
     auto *cardLayout = new QVBoxLayout(m_card);
     cardLayout->setContentsMargins(0, 0, 0, 0);
     m_card->hide();
@@ -191,6 +205,10 @@ void ShowHistoryView::closeShow()
 void ShowHistoryView::syncCard()
 {
     const auto &selected = m_controller->selectedShow();
+    // The card and the dim layer fade out together, ease-in-out over 0.2 s: the picture
+    // of them fades while the card itself is gone at once.
+    if (!selected && m_card->isVisible())
+        Motion::crossFade(this, kCardFadeMs, QEasingCurve::InOutQuad);
     if (m_detail) {
         m_detail->hide();
         m_detail->deleteLater();
@@ -206,10 +224,10 @@ void ShowHistoryView::syncCard()
     connect(m_detail, &ShowDetailView::liveShowRequested, this, &ShowHistoryView::liveShowRequested);
     m_card->layout()->addWidget(m_detail);
     placeOverlay();
-    m_dim->show();
     m_dim->raise();
-    m_card->show();
     m_card->raise();
+    Motion::fadeIn(m_dim, kCardFadeMs, QEasingCurve::InOutQuad);
+    Motion::fadeIn(m_card, kCardFadeMs, QEasingCurve::InOutQuad);
 }
 
 void ShowHistoryView::placeOverlay()
