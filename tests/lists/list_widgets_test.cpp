@@ -229,52 +229,6 @@ TEST_F(ListWidgets, ThePrintingMarkTurnsOnlyWhileAPrintingRowIsOnScreen)
     EXPECT_FALSE(panel.isTurning());
 }
 
-TEST_F(ListWidgets, TheFeedAndTheDetailAreaMoveOnlyThePictureWhileTheirStateChangesAtOnce)
-{
-    const MotionOn motion;
-    AppState &app = startWithPrinters({});
-    SidebarSelection selection;
-    selection.setValue(SidebarSection::shows);
-    SectionDetailArea area(app, selection);
-    area.resize(900, 600);
-    area.show();
-    auto *feed = qobject_cast<FloatingWinFeed *>(area.overlay());
-    ASSERT_TRUE(feed);
-
-    app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
-    auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
-    ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
-    EXPECT_TRUE(Motion::isMoving(feed)); // comes in from the trailing edge
-    Motion::finishAll(&area);
-
-    // The count counts up to the new number; the rows move; the end state is exact.
-    win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
-    win(app, QStringLiteral("bo"), QStringLiteral("5"), 2);
-    EXPECT_NE(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
-    EXPECT_EQ(feed->shownWins().size(), 2);
-    Motion::finishAll(&area);
-    EXPECT_EQ(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
-
-    // A new section is there at once; the old screen's picture fades out under the feed.
-    QWidget *before = area.screen();
-    selection.setValue(SidebarSection::dashboard);
-    EXPECT_NE(area.screen(), before);
-    const auto ghosts = area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost"));
-    ASSERT_EQ(ghosts.size(), 1);
-    const QObjectList &layers = area.children();
-    EXPECT_GT(layers.indexOf(feed), layers.indexOf(ghosts.first())) << "the feed stays on top";
-
-    // Closing takes effect at once: the card takes no more clicks while it slides away.
-    QTest::mouseClick(feed->closeButton(), Qt::LeftButton);
-    EXPECT_FALSE(feed->controller().shouldShow());
-    EXPECT_TRUE(Motion::isLeaving(feed));
-    EXPECT_TRUE(feed->testAttribute(Qt::WA_TransparentForMouseEvents));
-    Motion::finishAll(&area);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(feed->isVisible());
-    EXPECT_TRUE(area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
-}
-
 TEST(FloatingWinFeedRules, ShowsOnlyWhileAShowRunsAwayFromTheLiveShow)
 {
     using C = FloatingWinFeedController;
@@ -336,8 +290,9 @@ TEST_F(ListWidgets, TheFeedListsTheFiveNewestWinsAndAClickReturnsToTheLiveShow)
 namespace quill::testing {
 namespace {
 
-TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
+TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasCornerAndMovesOnlyItsPictureWhileItsStateChangesAtOnce)
 {
+    const MotionOn motion;
     AppState &app = startWithPrinters({});
     SidebarSelection selection;
     selection.setValue(SidebarSection::shows);
@@ -351,12 +306,41 @@ TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
     app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
     auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
     ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
+    EXPECT_TRUE(Motion::isMoving(feed)); // comes in from the trailing edge
+    Motion::finishAll(&area);
     win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
     ASSERT_TRUE(eventually([&] {
         return feed->geometry().bottomRight() == area.rect().bottomRight() &&
                feed->height() == feed->sizeHint().height();
     }));
     EXPECT_EQ(feed->width(), FloatingWinFeed::kCardWidth + 2 * FloatingWinFeed::kOuterPadding);
+
+    // The count counts up to the new number while the rows move; the end state is exact.
+    Motion::finishAll(&area);
+    win(app, QStringLiteral("bo"), QStringLiteral("5"), 2);
+    EXPECT_NE(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
+    EXPECT_EQ(feed->shownWins().size(), 2);
+    Motion::finishAll(&area);
+    EXPECT_EQ(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
+
+    // A new section is there at once; the old screen's picture fades out under the feed.
+    QWidget *before = area.screen();
+    selection.setValue(SidebarSection::dashboard);
+    EXPECT_NE(area.screen(), before);
+    const auto ghosts = area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost"));
+    ASSERT_EQ(ghosts.size(), 1);
+    const QObjectList &layers = area.children();
+    EXPECT_GT(layers.indexOf(feed), layers.indexOf(ghosts.first())) << "the feed stays on top";
+
+    // Closing takes effect at once: the card takes no more clicks while it slides away.
+    QTest::mouseClick(feed->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(feed->controller().shouldShow());
+    EXPECT_TRUE(Motion::isLeaving(feed));
+    EXPECT_TRUE(feed->testAttribute(Qt::WA_TransparentForMouseEvents));
+    Motion::finishAll(&area);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(feed->isVisible());
+    EXPECT_TRUE(area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
 }
 
 } // namespace
