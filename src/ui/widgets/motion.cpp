@@ -151,9 +151,12 @@ Tween *runningTween(const QWidget *host, const char *name)
 {
     if (!host)
         return nullptr;
-    const auto tweens = host->findChildren<Tween *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-    for (Tween *tween : tweens) {
-        if (tween->state() == QAbstractAnimation::Running)
+    // Tween has no meta-object of its own: other animations are told apart by type.
+    const auto animations =
+        host->findChildren<QVariantAnimation *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    for (QVariantAnimation *animation : animations) {
+        auto *tween = dynamic_cast<Tween *>(animation);
+        if (tween && tween->state() == QAbstractAnimation::Running)
             return tween;
     }
     return nullptr;
@@ -249,11 +252,14 @@ void Motion::finish(QWidget *host, const char *name)
 
 void Motion::finishAll(QWidget *root)
 {
-    QList<QPointer<Tween>> running;
-    for (Tween *tween : root->findChildren<Tween *>())
-        running.append(tween);
-    for (const QPointer<Tween> &tween : running) {
-        if (tween)
+    QList<QPointer<QVariantAnimation>> running;
+    for (QVariantAnimation *animation : root->findChildren<QVariantAnimation *>()) {
+        if (dynamic_cast<Tween *>(animation))
+            running.append(animation);
+    }
+    // Ending one may end or remove another.
+    for (const QPointer<QVariantAnimation> &animation : running) {
+        if (auto *tween = dynamic_cast<Tween *>(animation.data()))
             tween->finishNow();
     }
 }
