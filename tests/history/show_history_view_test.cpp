@@ -2,10 +2,12 @@
 // does not, the live badge jumps, staff alone may delete, a late fetch is dropped, and
 // without a printer the print buttons do nothing while the previews still open.
 #include "history_views_fixture.h"
+#include "motion_on.h"
 #include "ui/history/label_preview_sheet.h"
 #include "ui/history/show_detail_lists.h"
 #include "ui/history/stat_card.h"
 #include "wheel.h"
+#include "ui/widgets/motion.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -245,4 +247,34 @@ TEST(StatCardValue, ShrinksToSevenTenthsThenElides)
     card.show();
     EXPECT_LE(QFontMetrics(card.shownValue().font).horizontalAdvance(card.shownValue().text), 80);
     EXPECT_EQ(card.value(), QStringLiteral("$98765432.10"));
+TEST_F(ShowHistoryScreen, TheCardFadesInAndOutAndTheBuyerRowOpensOverItsChevronsTurn)
+{
+    seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "25"}, {"bo", "5"}});
+    ShowHistoryView &view = openScreen();
+    const MotionOn motion;
+    ShowDetailView &detail = openCard(0);
+    EXPECT_TRUE(Motion::isMoving(view.card()));
+    EXPECT_TRUE(Motion::isMoving(view.dimLayer()));
+    Motion::finishAll(&view);
+    EXPECT_EQ(view.card()->graphicsEffect(), nullptr);
+
+    detail.model().setSelectedTab(DetailTab::buyers);
+    QListView *buyers = detail.buyersList();
+    auto *delegate = qobject_cast<BuyerDetailRowDelegate *>(buyers->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const QModelIndex top = buyers->model()->index(0, 0);
+    const int collapsed = buyers->visualRect(top).height();
+    const DetailRowGeometry parts = BuyerDetailRowDelegate::geometry(buyers->visualRect(top));
+    QTest::mouseClick(buyers->viewport(), Qt::LeftButton, {}, parts.expandButton.center());
+    EXPECT_TRUE(detail.model().isExpanded("ann")); // at once; the row follows
+    EXPECT_LT(delegate->expansionProgress("ann"), 1.0);
+    Motion::finishAll(&view);
+    EXPECT_EQ(delegate->expansionProgress("ann"), 1.0);
+    ASSERT_TRUE(eventually([&] { return buyers->visualRect(buyers->model()->index(0, 0)).height() > collapsed; }));
+
+    // Closed: gone at once, its picture fading over the list.
+    QTest::mouseClick(view.dimLayer(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(view.detailView(), nullptr);
+    EXPECT_TRUE(view.card()->isHidden());
+    EXPECT_EQ(view.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).size(), 1);
 }

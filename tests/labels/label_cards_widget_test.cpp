@@ -1,11 +1,14 @@
 #include "labels_fixture.h"
+#include "motion_on.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
+#include "ui/labels/label_media_shape.h"
 #include "ui/labels/label_preview_modal.h"
 #include "ui/labels/label_samples.h"
 #include "ui/labels/label_section_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
 
@@ -199,6 +202,40 @@ TEST_F(LabelCardsWidgetTest, ConsolidatedCardFollowsTheToggle)
     card.controller().selectWinnerMedium(LabelMedia::circle2());
     EXPECT_FALSE(card.winnerOrientation()->isVisible());
     EXPECT_TRUE(card.boxOrientation()->isVisible());
+}
+
+TEST_F(LabelCardsWidgetTest, AFlipTurnsTheShapesAndCrossFadesTheThumbnailAfterTheSettingHasChanged)
+{
+    const MotionOn motion;
+    ConsolidatedLabelSection card(m_model, {}, m_media, m_appearance, *m_settings);
+    card.resize(760, 600);
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
+    Motion::finishAll(&card);
+    ASSERT_FALSE(card.winnerStrip()->tiles().isEmpty());
+    auto *shape = card.winnerStrip()->tiles().first()->findChild<LabelMediaShape *>();
+    ASSERT_TRUE(shape);
+    const qreal before = shape->angle();
+
+    card.winnerOrientation()->click();
+    EXPECT_EQ(m_model.winner().selectedOrientation, Orientation::portrait); // at once
+    EXPECT_EQ(card.winnerOrientation()->text(), QStringLiteral("Portrait"));
+    EXPECT_TRUE(Motion::isRunning(shape, Motion::kRotate));
+    EXPECT_TRUE(Motion::isRunning(card.winnerOrientation(), Motion::kRotate));
+    EXPECT_FALSE(card.winnerThumbnail()->findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
+    Motion::finishAll(&card);
+    EXPECT_EQ(shape->angle(), 90.0 - before);
+    EXPECT_EQ(card.winnerOrientation()->symbolAngle(), 90.0);
+
+    // The box block comes in on the toggle; the setting is stored before it has landed.
+    card.separateToggle()->click();
+    EXPECT_TRUE(m_model.useSeparateBoxPrinter());
+    EXPECT_TRUE(card.boxBlock()->isVisible());
+    EXPECT_TRUE(Motion::isMoving(card.boxBlock()));
+    EXPECT_TRUE(Motion::isLeaving(card.sharedBoxThumbnail()));
+    Motion::finishAll(&card);
+    EXPECT_FALSE(card.sharedBoxThumbnail()->isVisible());
+    EXPECT_EQ(card.boxBlock()->graphicsEffect(), nullptr);
 }
 
 } // namespace

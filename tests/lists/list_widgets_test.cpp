@@ -3,6 +3,7 @@
 #include "backend/show_sync_service.h"
 #include "common/settings.h"
 #include "lists_fixture.h"
+#include "motion_on.h"
 #include "printing/auto_print_manager.h"
 #include "ui/app/floating_win_feed.h"
 #include "ui/app/floating_win_feed_controller.h"
@@ -14,11 +15,13 @@
 #include "ui/lists/live_list_roles.h"
 #include "ui/lists/live_row_printer.h"
 #include "ui/lists/print_job_detail_sheet.h"
+#include "ui/lists/print_job_row_delegate.h"
 #include "ui/lists/print_log_model.h"
 #include "ui/lists/print_log_panel.h"
 #include "ui/live/live_side_panel.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 
 #include <QHelpEvent>
 #include <QLabel>
@@ -197,6 +200,35 @@ TEST_F(ListWidgets, APrintLogRowOpensACopyOfItsJobAndClearAndCloseWriteTheQueue)
     EXPECT_FALSE(panel.refreshesAges());
 }
 
+TEST_F(ListWidgets, ThePrintingMarkTurnsOnlyWhileAPrintingRowIsOnScreen)
+{
+    const MotionOn motion;
+    AppState &app = startWithPrinters({});
+    AutoPrintManager &queue = app.autoPrintManager();
+    PrintLogPanel panel(app);
+    panel.resize(280, 300);
+    queue.setPrintJobs({job(QStringLiteral("A"), PrintJob::Status::printing())});
+    EXPECT_FALSE(panel.isTurning()); // not on screen
+    panel.show();
+    EXPECT_TRUE(panel.isTurning());
+    const int step = panel.rowDelegate().progressStep();
+    ASSERT_TRUE(eventually([&] { return panel.rowDelegate().progressStep() != step; }));
+
+    // Done: nothing turns. Printing again, scrolled out of sight below newer rows: nothing turns.
+    queue.setPrintJobs({job(QStringLiteral("A"), PrintJob::Status::done())});
+    EXPECT_FALSE(panel.isTurning());
+    QList<PrintJob> jobs;
+    for (int i = 0; i < 30; ++i)
+        jobs.append(job(QStringLiteral("n%1").arg(i), PrintJob::Status::done()));
+    jobs.append(job(QStringLiteral("A"), PrintJob::Status::printing()));
+    queue.setPrintJobs(jobs);
+    EXPECT_FALSE(panel.isTurning());
+    panel.listView()->scrollToBottom();
+    EXPECT_TRUE(panel.isTurning());
+    panel.hide();
+    EXPECT_FALSE(panel.isTurning());
+}
+
 TEST(FloatingWinFeedRules, ShowsOnlyWhileAShowRunsAwayFromTheLiveShow)
 {
     using C = FloatingWinFeedController;
@@ -258,8 +290,9 @@ TEST_F(ListWidgets, TheFeedListsTheFiveNewestWinsAndAClickReturnsToTheLiveShow)
 namespace quill::testing {
 namespace {
 
-TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
+TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasCornerAndMovesOnlyItsPictureWhileItsStateChangesAtOnce)
 {
+    const MotionOn motion;
     AppState &app = startWithPrinters({});
     SidebarSelection selection;
     selection.setValue(SidebarSection::shows);
@@ -273,12 +306,41 @@ TEST_F(ListWidgets, TheFeedFloatsInTheDetailAreasBottomTrailingCorner)
     app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
     auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
     ASSERT_TRUE(eventually([&] { return feed->isVisible(); }));
+    EXPECT_TRUE(Motion::isMoving(feed)); // comes in from the trailing edge
+    Motion::finishAll(&area);
     win(app, QStringLiteral("ann"), QStringLiteral("4"), 1);
     ASSERT_TRUE(eventually([&] {
         return feed->geometry().bottomRight() == area.rect().bottomRight() &&
                feed->height() == feed->sizeHint().height();
     }));
     EXPECT_EQ(feed->width(), FloatingWinFeed::kCardWidth + 2 * FloatingWinFeed::kOuterPadding);
+
+    // The count counts up to the new number while the rows move; the end state is exact.
+    Motion::finishAll(&area);
+    win(app, QStringLiteral("bo"), QStringLiteral("5"), 2);
+    EXPECT_NE(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
+    EXPECT_EQ(feed->shownWins().size(), 2);
+    Motion::finishAll(&area);
+    EXPECT_EQ(feed->countLabel()->text(), QStringLiteral("— 2 captured"));
+
+    // A new section is there at once; the old screen's picture fades out under the feed.
+    QWidget *before = area.screen();
+    selection.setValue(SidebarSection::dashboard);
+    EXPECT_NE(area.screen(), before);
+    const auto ghosts = area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost"));
+    ASSERT_EQ(ghosts.size(), 1);
+    const QObjectList &layers = area.children();
+    EXPECT_GT(layers.indexOf(feed), layers.indexOf(ghosts.first())) << "the feed stays on top";
+
+    // Closing takes effect at once: the card takes no more clicks while it slides away.
+    QTest::mouseClick(feed->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(feed->controller().shouldShow());
+    EXPECT_TRUE(Motion::isLeaving(feed));
+    EXPECT_TRUE(feed->testAttribute(Qt::WA_TransparentForMouseEvents));
+    Motion::finishAll(&area);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(feed->isVisible());
+    EXPECT_TRUE(area.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
 }
 
 } // namespace

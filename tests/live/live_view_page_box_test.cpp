@@ -1,5 +1,7 @@
 // The marketplace page's box on the live content: the strip, the floating box and its drag.
 #include "live_view_fixture.h"
+#include "motion_on.h"
+#include "ui/widgets/motion.h"
 
 #include <QToolButton>
 
@@ -52,20 +54,21 @@ TEST_F(LiveViewPageBox, VideoOnShowsTheFloatingBoxInItsHomeCorner)
 
 TEST_F(LiveViewPageBox, TheButtonTogglesTheStripAndTheColumnMakesRoom)
 {
+    const MotionOn motion;
     QToolButton *button = view().pageBox()->pipButton();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(controller().webViewExpanded());
     // The box moves over a short transition, towards the strip.
     ASSERT_TRUE(view().stage()->isAnimating());
     EXPECT_EQ(view().stage()->pageBoxRect(), QRect(0, 0, 352, 800));
-    view().stage()->settleAnimations();
+    Motion::finishAll(&view());
     EXPECT_FALSE(view().stage()->isAnimating());
     EXPECT_EQ(boxRect(), QRect(0, 0, 352, 800));
     EXPECT_EQ(columnRect(), QRect(352, 0, 528, 800));
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(controller().webViewExpanded());
-    view().stage()->settleAnimations();
+    Motion::finishAll(&view());
     EXPECT_EQ(boxRect(), home());
     EXPECT_EQ(columnRect(), QRect(QPoint(0, 0), kDetailSize));
 }
@@ -83,12 +86,10 @@ TEST_F(LiveViewPageBox, DraggingMovesTheBoxAndExpandingSendsItHome)
 
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
-    view().stage()->settleAnimations();
     EXPECT_EQ(boxRect(), home());
 
     // The strip does not move.
     QTest::mouseClick(view().pageBox()->pipButton(), Qt::LeftButton);
-    view().stage()->settleAnimations();
     drag(QPoint(100, 300), QPoint(80, 80));
     EXPECT_EQ(boxRect(), QRect(0, 0, 352, 800));
 }

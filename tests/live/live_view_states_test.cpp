@@ -66,7 +66,6 @@ TEST_F(LiveViewStates, ThePrintLogOverlayFollowsTheHeaderButton)
 
     QTest::mouseClick(screen.headerBar()->printLogButton(), Qt::LeftButton);
     EXPECT_NE(controller().showPrintLog(), before);
-    screen.stage()->settleAnimations();
     ASSERT_EQ(screen.printLogSlot()->isVisible(), !before);
     if (!before) {
         // 280 wide, 8 from the column's trailing edge, between the header and the status bar.

@@ -1,9 +1,11 @@
 // The checklist card's wiring: what it shows, the close button, and its two places
 // on the live show screen.
 #include "live_view_fixture.h"
+#include "motion_on.h"
 #include "onboarding_fixture.h"
 #include "ui/live/onboarding_banner.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/motion.h"
 
 #include <QLabel>
 #include <QTest>
@@ -37,9 +39,18 @@ TEST_F(OnboardingBannerWidget, ShowsTheCountAndNextStepAndClosesForGood)
     EXPECT_EQ(banner.countLabel()->text(), QStringLiteral("2 of 3"));
     EXPECT_EQ(banner.nextTitleLabel()->text(), QStringLiteral("Start a Live Show"));
 
-    QTest::mouseClick(banner.dismissButton(), Qt::LeftButton);
+    {
+        // Closed for good before the card has finished going; a second click on the
+        // fading card reaches nothing.
+        const MotionOn motion;
+        QTest::mouseClick(banner.dismissButton(), Qt::LeftButton);
+        EXPECT_TRUE(storedTrue(QStringLiteral("u1_onboarding_dismissed")));
+        EXPECT_TRUE(Motion::isLeaving(banner.card()));
+        EXPECT_TRUE(banner.card()->testAttribute(Qt::WA_TransparentForMouseEvents));
+        Motion::finishAll(&banner);
+    }
     EXPECT_FALSE(banner.card()->isVisible());
-    EXPECT_TRUE(storedTrue(QStringLiteral("u1_onboarding_dismissed")));
+    EXPECT_EQ(banner.card()->graphicsEffect(), nullptr);
     EXPECT_EQ(banner.sizeHint().height(), 0);
 }
 

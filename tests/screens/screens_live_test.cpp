@@ -122,7 +122,6 @@ protected:
     {
         screen.resize(kSize);
         screen.show();
-        screen.stage()->settleAnimations();
         if (pageArea) {
             const bool drawn =
                 QTest::qWaitFor([&] { return hasContent(screen.grab().toImage(), *pageArea); }, 15000);

@@ -1,4 +1,5 @@
-#include "ui/widgets/fade_in_effect.h"
+#include "motion_on.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/popover.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/segmented_control.h"
@@ -71,8 +72,9 @@ TEST(WidgetsPopover, FollowsItsContentsHeight)
     popover.close();
 }
 
-TEST(WidgetsPulse, PulsesOnlyWhileShown)
+TEST(WidgetsPulse, PulsesOnlyWhileShownAndRestsWhenMotionIsInstant)
 {
+    testing::MotionOn motion;
     QWidget host;
     auto *dot = new QWidget(&host);
     PulseEffect *pulse = PulseEffect::apply(dot);
@@ -82,35 +84,133 @@ TEST(WidgetsPulse, PulsesOnlyWhileShown)
     dot->hide();
     EXPECT_FALSE(pulse->isPulsing());
     EXPECT_EQ(pulse->opacity(), 1.0);
+
+    // The settled picture: the mark at full opacity.
+    setInstantMotion(true);
     dot->show();
-    EXPECT_TRUE(pulse->isPulsing());
+    EXPECT_FALSE(pulse->isPulsing());
+    EXPECT_EQ(pulse->opacity(), 1.0);
 }
 
-TEST(WidgetsFadeIn, FadesOnlyOnScreenAndLeavesNoEffectBehind)
+// The switch every test program sets: each motion lands on its end state at once.
+TEST(WidgetsMotion, InstantMotionLandsOnEndStatesAtOnce)
 {
     QWidget host;
+    host.show();
     auto *card = new QWidget(&host);
-    // Laid out before its window shows: it just appears.
-    EXPECT_EQ(FadeInEffect::start(card), nullptr);
+    card->hide();
+    QList<qreal> steps;
+    bool done = false;
+    Motion::tween(&host, "t", 5000, QEasingCurve::Linear, [&](qreal t) { steps.append(t); }, [&] { done = true; });
+    EXPECT_EQ(steps, QList<qreal>{1.0});
+    EXPECT_TRUE(done);
+
+    Motion::enter(card, MotionPose::scaled(0.9), 5000);
+    EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(card->graphicsEffect(), nullptr);
+    Motion::leave(card, MotionPose::faded(), 5000);
+    EXPECT_TRUE(card->isHidden());
+
+    auto *label = new QLabel(&host);
+    label->show();
+    const auto text = [](int n) { return QStringLiteral("— %1 captured").arg(n); };
+    Motion::count(label, 3, text);
+    Motion::count(label, 40, text);
+    EXPECT_EQ(label->text(), QStringLiteral("— 40 captured"));
+    Motion::crossFade(&host, 5000);
+    EXPECT_TRUE(host.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
+}
+
+TEST(WidgetsMotion, RunsOnlyOnScreenAndEndsWhenHidden)
+{
+    testing::MotionOn motion;
+    QWidget host;
+    auto *panel = new QWidget(&host);
+    qreal last = -1;
+    bool done = false;
+    // Not on screen: ends at once.
+    Motion::tween(panel, "t", 5000, QEasingCurve::Linear, [&](qreal t) { last = t; }, [&] { done = true; });
+    EXPECT_EQ(last, 1.0);
+    EXPECT_TRUE(done);
 
     host.show();
-    FadeInEffect *fade = FadeInEffect::start(card, 40);
-    ASSERT_NE(fade, nullptr);
-    EXPECT_TRUE(FadeInEffect::isFading(card));
-    EXPECT_TRUE(card->isVisible()); // shown at once; only the drawing follows
-    EXPECT_LT(fade->opacity(), 0.5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !FadeInEffect::isFading(card); }, 5000));
+    last = -1;
+    done = false;
+    Motion::tween(panel, "t", 5000, QEasingCurve::Linear, [&](qreal t) { last = t; }, [&] { done = true; });
+    EXPECT_TRUE(Motion::isRunning(panel, "t"));
+    EXPECT_LT(last, 1.0);
+    EXPECT_FALSE(done);
+    // Hidden half-way (the seller left the screen): the end state, not a frozen frame.
+    panel->hide();
+    EXPECT_FALSE(Motion::isRunning(panel, "t"));
+    EXPECT_EQ(last, 1.0);
+    EXPECT_TRUE(done);
+}
+
+TEST(WidgetsMotion, EnteringAndLeavingChangeTheWidgetAtOnceAndOnlyDelayThePicture)
+{
+    testing::MotionOn motion;
+    QWidget host;
+    host.resize(200, 200);
+    host.show();
+    auto *card = new QWidget(&host);
+    card->hide();
+
+    Motion::enter(card, MotionPose::moved(QPointF(0, -40)), 5000);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_FALSE(card->testAttribute(Qt::WA_TransparentForMouseEvents)); // usable while it comes in
+    EXPECT_NE(card->graphicsEffect(), nullptr);
+    EXPECT_TRUE(Motion::isMoving(card));
+    Motion::finishAll(&host);
+    EXPECT_EQ(card->graphicsEffect(), nullptr); // at rest, drawn as laid out
+
+    Motion::setShown(card, false, MotionPose::faded(), 5000);
+    EXPECT_TRUE(Motion::isLeaving(card));
+    EXPECT_TRUE(card->testAttribute(Qt::WA_TransparentForMouseEvents)); // takes no clicks while it goes
+    // Shown again before it has gone: it turns back and is not hidden by the old fade.
+    Motion::setShown(card, true, MotionPose::faded(), 5000);
+    EXPECT_FALSE(Motion::isLeaving(card));
+    Motion::finishAll(&host);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_FALSE(card->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    Motion::setShown(card, false, MotionPose::faded(), 5000);
+    Motion::finishAll(&host);
+    EXPECT_TRUE(card->isHidden());
     EXPECT_EQ(card->graphicsEffect(), nullptr);
 
-    FadeInEffect::start(card);
-    FadeInEffect::finish(card);
-    EXPECT_FALSE(FadeInEffect::isFading(card));
-
-    // Another effect on the widget is kept.
+    // Another effect on the widget is kept; the widget just appears.
     PulseEffect *pulse = PulseEffect::apply(card);
-    EXPECT_EQ(FadeInEffect::start(card), nullptr);
+    Motion::fadeIn(card);
+    EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(card->graphicsEffect(), pulse);
+}
+
+TEST(WidgetsMotion, CountsUpAndCrossFadesThenLeavesNothingBehind)
+{
+    testing::MotionOn motion;
+    QWidget host;
+    host.resize(200, 100);
+    auto *label = new QLabel(&host);
+    host.show();
+    const auto text = [](int n) { return QString::number(n); };
+    Motion::count(label, 5, text); // the first value shows at once
+    EXPECT_EQ(label->text(), QStringLiteral("5"));
+    Motion::count(label, 9, text);
+    EXPECT_NE(label->text(), QStringLiteral("9"));
+    Motion::finishAll(&host);
+    EXPECT_EQ(label->text(), QStringLiteral("9"));
+    Motion::count(label, 0, text); // a new show starts again at once
+    EXPECT_EQ(label->text(), QStringLiteral("0"));
+
+    Motion::crossFade(&host, 5000);
+    const auto ghosts = host.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost"));
+    ASSERT_EQ(ghosts.size(), 1);
+    EXPECT_TRUE(ghosts.first()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(ghosts.first()->geometry(), host.rect());
+    Motion::finishAll(&host);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(host.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
 }
 
 TEST(WidgetsSpinner, TurnsOnlyWhileShown)

@@ -1,6 +1,8 @@
 // Shared main() of every test executable: a Qt application on the offscreen
 // platform, an isolated standard-paths sandbox, the C locale and UTC, so results
-// do not depend on the machine or on who runs them.
+// do not depend on the machine or on who runs them. Animations end as they start,
+// so tests read end states at once and screen pictures show settled screens.
+#include "common/motion_switch.h"
 #include "common/web_engine_flags.h"
 
 #include <QApplication>
@@ -30,6 +32,7 @@ int main(int argc, char **argv)
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu", 0);
     // As the program runs the engine.
     quill::keepBackgroundPagesRunning();
+    quill::setInstantMotion(true);
 #ifdef QUILLMARK_TESTBED_DIR
     // Everything that talks to CUPS in a test talks to the private scheduler.
     setenv("CUPS_SERVER", QUILLMARK_TESTBED_DIR "/cups/cups.sock", 1);

@@ -3,6 +3,7 @@
 #include "ui/app/floating_win_feed_controller.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/lists/live_row_delegate.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/style.h"
@@ -10,6 +11,7 @@
 #include "ui/widgets/user_avatar_view.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,6 +19,8 @@
 #include <QPainterPath>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quill {
 
@@ -27,6 +31,11 @@ constexpr int kRowPadX = 10;
 constexpr int kRowPadY = 3;
 constexpr int kRowSpacing = 6;
 constexpr int kDotSize = 6;
+// The card comes in from the trailing edge; closing it is a 0.2 s ease-out.
+constexpr int kCardInMs = 350;
+constexpr int kCardOutMs = 200;
+// A new win pushes the rows down over 0.3 s.
+constexpr int kRowsMs = 300;
 
 // The green dot of the "Live" mark.
 class LiveDot final : public QWidget
@@ -62,9 +71,32 @@ public:
 
     void setWins(const QList<CapturedAuction> &wins)
     {
+        const bool sameRows = std::equal(wins.begin(), wins.end(), m_wins.begin(), m_wins.end(),
+                                         [](const auto &a, const auto &b) { return a.id == b.id; });
+        if (sameRows) {
+            m_wins = wins;
+            update();
+            return;
+        }
+        m_leaving.clear();
+        m_from.clear();
+        for (qsizetype i = 0; i < m_wins.size(); ++i) {
+            const auto stays = std::find_if(wins.begin(), wins.end(), [&](const CapturedAuction &win) {
+                return win.id == m_wins[i].id;
+            });
+            if (stays == wins.end())
+                m_leaving.append({m_wins[i], int(i)});
+            else
+                m_from.insert(m_wins[i].id, int(i));
+        }
         m_wins = wins;
         updateGeometry();
-        update();
+        // New wins come in at the top, fading, and push the others down; those
+        // pushed past the last place fade out below.
+        Motion::tween(this, "rows", kRowsMs, QEasingCurve::InOutQuad, [this](qreal t) {
+            m_progress = t;
+            update();
+        });
     }
     int rowHeight() const { return std::max(kAvatarSize, QFontMetrics(m_caption).height()) + 2 * kRowPadY; }
     QSize sizeHint() const override { return QSize(kCardWidth, int(m_wins.size()) * rowHeight()); }
@@ -73,40 +105,56 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
+        const qreal h = rowHeight();
+        const qreal p = m_progress;
+        for (qsizetype i = 0; i < m_wins.size(); ++i) {
+            const auto from = m_from.constFind(m_wins[i].id);
+            if (p >= 1.0 || from != m_from.constEnd())
+                paintRow(painter, m_wins[i], (p >= 1.0 ? i : *from + (i - *from) * p) * h, 1.0);
+            else
+                paintRow(painter, m_wins[i], (i - 1 + p) * h, p);
+        }
+        if (p < 1.0) {
+            for (const auto &[win, index] : std::as_const(m_leaving))
+                paintRow(painter, win, (index + p) * h, 1.0 - p);
+        }
+    }
+
+private:
+    void paintRow(QPainter &painter, const CapturedAuction &win, qreal top, qreal opacity)
+    {
         const QFontMetrics caption(m_caption);
         const QFontMetrics price(m_price);
         const QFontMetrics small(m_small);
-        for (qsizetype i = 0; i < m_wins.size(); ++i) {
-            const CapturedAuction &win = m_wins[i];
-            const QRect row = QRect(0, int(i) * rowHeight(), width(), rowHeight())
-                                  .adjusted(kRowPadX, kRowPadY, -kRowPadX, -kRowPadY);
-            paintUserAvatar(
-                painter,
-                QRectF(row.left(), row.center().y() - kAvatarSize / 2.0 + 0.5, kAvatarSize, kAvatarSize),
-                win.winnerUsername, m_avatars->image(win.avatarURL));
-            int right = row.right();
-            if (win.auctionNumber) {
-                const QString number = auctionNumberText(*win.auctionNumber);
-                const int w = small.horizontalAdvance(number);
-                painter.setFont(m_small);
-                painter.setPen(secondaryTextColor());
-                painter.drawText(QRect(right - w + 1, row.top(), w, row.height()), Qt::AlignVCenter, number);
-                right -= w + kRowSpacing;
-            }
-            const QString amount = dollarText(win.salePrice);
-            const int amountWidth = price.horizontalAdvance(amount);
-            painter.setFont(m_price);
-            painter.setPen(primaryTextColor());
-            painter.drawText(QRect(right - amountWidth + 1, row.top(), amountWidth, row.height()),
-                             Qt::AlignVCenter, amount);
-            right -= amountWidth + kRowSpacing;
-            const int left = row.left() + kAvatarSize + kRowSpacing;
-            const QRect name(left, row.top(), std::max(0, right - left + 1), row.height());
-            painter.setFont(m_caption);
-            painter.drawText(name, Qt::AlignVCenter | Qt::TextSingleLine,
-                             caption.elidedText(QLatin1Char('@') + oneLine(win.winnerUsername),
-                                                Qt::ElideRight, name.width()));
+        painter.setOpacity(opacity);
+        const QRect row = QRect(0, qRound(top), width(), rowHeight())
+                              .adjusted(kRowPadX, kRowPadY, -kRowPadX, -kRowPadY);
+        paintUserAvatar(painter,
+                        QRectF(row.left(), row.center().y() - kAvatarSize / 2.0 + 0.5, kAvatarSize, kAvatarSize),
+                        win.winnerUsername, m_avatars->image(win.avatarURL));
+        int right = row.right();
+        if (win.auctionNumber) {
+            const QString number = auctionNumberText(*win.auctionNumber);
+            const int w = small.horizontalAdvance(number);
+            painter.setFont(m_small);
+            painter.setPen(secondaryTextColor());
+            painter.drawText(QRect(right - w + 1, row.top(), w, row.height()), Qt::AlignVCenter, number);
+            right -= w + kRowSpacing;
         }
+        const QString amount = dollarText(win.salePrice);
+        const int amountWidth = price.horizontalAdvance(amount);
+        painter.setFont(m_price);
+        painter.setPen(primaryTextColor());
+        painter.drawText(QRect(right - amountWidth + 1, row.top(), amountWidth, row.height()), Qt::AlignVCenter,
+                         amount);
+        right -= amountWidth + kRowSpacing;
+        const int left = row.left() + kAvatarSize + kRowSpacing;
+        const QRect name(left, row.top(), std::max(0, right - left + 1), row.height());
+        painter.setFont(m_caption);
+        painter.drawText(name, Qt::AlignVCenter | Qt::TextSingleLine,
+                         caption.elidedText(QLatin1Char('@') + oneLine(win.winnerUsername), Qt::ElideRight,
+                                            name.width()));
+        painter.setOpacity(1.0);
     }
 
 private:
@@ -115,6 +163,10 @@ private:
     QFont m_small;
     RowAvatarCache *m_avatars;
     QList<CapturedAuction> m_wins;
+    // While the rows move: where each staying win stood, and the wins going.
+    QHash<QString, int> m_from;
+    QList<std::pair<CapturedAuction, int>> m_leaving;
+    qreal m_progress = 1.0;
 };
 
 FloatingWinFeed::FloatingWinFeed(AppState &app, SidebarSelection &selection, QWidget *parent)
@@ -192,13 +244,16 @@ QSize FloatingWinFeed::sizeHint() const
 
 void FloatingWinFeed::follow()
 {
-    m_count->setText(m_controller->capturedText());
+    Motion::count(m_count, int(m_controller->capturedCount()), [](int count) { return capturedText(count); });
     m_wins = m_controller->recentWins();
     m_rows->setWins(m_wins);
     m_waiting->setVisible(m_wins.isEmpty());
     m_rows->setVisible(!m_wins.isEmpty());
     m_following = true;
-    setVisible(m_controller->shouldShow());
+    if (m_controller->shouldShow())
+        Motion::setShown(this, true, MotionPose::moved(QPointF(width(), 0)), kCardInMs);
+    else
+        Motion::setShown(this, false, MotionPose::moved(QPointF(width(), 0)), kCardOutMs, QEasingCurve::OutCubic);
     m_following = false;
     layout()->invalidate();
     adjustSize();

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "backend/show_sync_service.h"
 #include "capture/auction_poller.h"
+#include "ui/lists/live_list_texts.h"
 
 namespace quill {
 
@@ -37,7 +38,7 @@ qsizetype FloatingWinFeedController::capturedCount() const
 
 QString FloatingWinFeedController::capturedText() const
 {
-    return QStringLiteral("— ") + QString::number(capturedCount()) + QStringLiteral(" captured");
+    return quill::capturedText(capturedCount());
 }
 
 QList<CapturedAuction> FloatingWinFeedController::recentWins() const

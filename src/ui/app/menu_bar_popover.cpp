@@ -1,9 +1,11 @@
 #include "ui/app/menu_bar_popover.h"
 
 #include "ui/app/menu_bar_popover_controller.h"
+#include "ui/lists/live_list_texts.h"
 #include "ui/live/live_controls.h"
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
@@ -222,7 +224,8 @@ void MenuBarPopover::refresh()
     m_offlineDot->setVisible(!live);
     m_state->setText(live ? QStringLiteral("Live") : QStringLiteral("Offline"));
     m_captured->setVisible(live);
-    m_captured->setText(c.capturedText());
+    // The count counts up to each new capture.
+    Motion::count(m_captured, int(c.capturedCount()), [](int count) { return capturedText(count); });
 
     m_statistics->setVisible(c.showsStatistics());
     m_revenueValue->setText(c.revenueText());

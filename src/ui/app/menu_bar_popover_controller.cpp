@@ -7,6 +7,7 @@
 #include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/lists/live_list_texts.h"
 
 #include <QLoggingCategory>
 #include <QSet>
@@ -52,7 +53,7 @@ bool MenuBarPopoverController::showsStatistics() const
 
 QString MenuBarPopoverController::capturedText() const
 {
-    return QStringLiteral("\u2014 %1 captured").arg(capturedCount());
+    return quill::capturedText(capturedCount());
 }
 
 QString MenuBarPopoverController::revenueText() const

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/app/section_screens.h"
 #include "ui/app/sidebar_controller.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -58,6 +59,8 @@ SectionDetailArea::~SectionDetailArea() = default;
 
 void SectionDetailArea::showSection(std::optional<SidebarSection> section)
 {
+    // The screen left behind fades into the one chosen, ease-in-out over 0.25 s.
+    Motion::crossFade(this, kSectionChangeMs, QEasingCurve::InOutQuad);
     if (m_screen) {
         m_layout->removeWidget(m_screen.get());
         m_screen.reset();

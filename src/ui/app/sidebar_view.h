@@ -25,6 +25,8 @@ class SectionDetailArea final : public QWidget
     Q_DISABLE_COPY_MOVE(SectionDetailArea)
 
 public:
+    static constexpr int kSectionChangeMs = 250;
+
     SectionDetailArea(AppState &appState, SidebarSelection &selection, QWidget *parent = nullptr);
     ~SectionDetailArea() override;
 

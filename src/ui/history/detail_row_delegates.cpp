@@ -1,10 +1,12 @@
 #include "ui/history/detail_row_delegates.h"
 
 #include "ui/history/show_detail_lists.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 #include "ui/widgets/user_avatar_view.h"
 
+#include <QAbstractItemView>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -175,11 +177,51 @@ DetailRowGeometry BuyerDetailRowDelegate::geometry(const QRect &row)
     return geometry;
 }
 
+BuyerDetailRowDelegate::BuyerDetailRowDelegate(QObject *parent) : DetailRowDelegateBase(parent)
+{
+    // Runs before the view toggles the row; the motion reads the new state as it paints.
+    connect(this, &DetailRowDelegateBase::expandRequested, this, &BuyerDetailRowDelegate::startExpansion);
+}
+
+void BuyerDetailRowDelegate::startExpansion(const QModelIndex &index)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(parent());
+    if (!view)
+        return;
+    const QString buyer = index.data(ShowBuyersListModel::buyerRole).toString();
+    // Turned back half-way, it goes back from where it stands.
+    const qreal start = m_moving.contains(buyer) ? 1.0 - m_moving.value(buyer) : 0.0;
+    const QPersistentModelIndex row(index);
+    // One row moves at a time: another still moving lands at once (the layout that
+    // follows places it).
+    m_moving.clear();
+    m_moving.insert(buyer, start);
+    const auto moved = [this, row] {
+        if (row.isValid())
+            Q_EMIT sizeHintChanged(row);
+    };
+    Motion::tween(
+        view->viewport(), "buyerExpansion", kExpandMs, QEasingCurve::InOutQuad,
+        [this, buyer, start, moved](qreal t) {
+            m_moving.insert(buyer, start + (1.0 - start) * t);
+            moved();
+        },
+        [this, buyer, moved] {
+            m_moving.remove(buyer);
+            moved();
+        });
+}
+
 QSize BuyerDetailRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
 {
     int height = kHeaderHeight;
-    if (index.data(ShowBuyersListModel::isExpandedRole).toBool())
-        height += int(index.data(ShowBuyersListModel::lineTextsRole).toStringList().size()) * kLineHeight + 4;
+    const bool expanded = index.data(ShowBuyersListModel::isExpandedRole).toBool();
+    const qreal progress = expansionProgress(index.data(ShowBuyersListModel::buyerRole).toString());
+    const qreal open = expanded ? progress : 1.0 - progress;
+    if (open > 0) {
+        const int lines = int(index.data(ShowBuyersListModel::lineTextsRole).toStringList().size());
+        height += qRound((lines * kLineHeight + 4) * open);
+    }
     return QSize(200, height + 1);
 }
 
@@ -239,13 +281,16 @@ void BuyerDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     // The chevron points down while the auctions show.
     painter->save();
     painter->translate(QRectF(parts.expandButton).center());
-    painter->rotate(expanded ? 90 : 0);
+    const qreal progress = expansionProgress(buyer);
+    painter->rotate(90 * (expanded ? progress : 1.0 - progress));
     const QPixmap chevron =
         symbolPixmap(QStringLiteral("chevron.right"), 14, secondaryTextColor(), painter->device()->devicePixelRatioF());
     painter->drawPixmap(QRect(-7, -7, 14, 14), chevron);
     painter->restore();
 
-    if (expanded) {
+    // While it folds, the lines stay drawn and the shrinking row clips them.
+    if (expanded || progress < 1.0) {
+        painter->setClipRect(row);
         const QStringList lines = index.data(ShowBuyersListModel::lineTextsRole).toStringList();
         const QStringList prices = index.data(ShowBuyersListModel::linePricesRole).toStringList();
         const QFont lineFont = textFont(TextStyle::caption);

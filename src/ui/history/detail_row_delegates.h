@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QPersistentModelIndex>
 #include <QRect>
 #include <QStyledItemDelegate>
 
@@ -72,8 +74,13 @@ class BuyerDetailRowDelegate final : public DetailRowDelegateBase
 public:
     static constexpr int kHeaderHeight = 40;
     static constexpr int kLineIndent = 44;
+    static constexpr int kExpandMs = 200;
 
-    explicit BuyerDetailRowDelegate(QObject *parent = nullptr) : DetailRowDelegateBase(parent) {}
+    // `parent`: the list view, whose rows the chevron and the expansion move in.
+    explicit BuyerDetailRowDelegate(QObject *parent = nullptr);
+
+    // How far the row of `buyer` has moved towards its present state: 1 at rest.
+    qreal expansionProgress(const QString &buyer) const { return m_moving.value(buyer, 1.0); }
 
     static DetailRowGeometry geometry(const QRect &row);
 
@@ -81,6 +88,11 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
+
+private:
+    void startExpansion(const QModelIndex &index);
+
+    QHash<QString, qreal> m_moving; // buyer → progress, while the chevron turns
 };
 
 } // namespace quill

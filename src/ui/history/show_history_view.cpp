@@ -8,6 +8,7 @@
 #include "ui/history/show_history_controller.h"
 #include "ui/history/show_row_delegate.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kShadowReach = 20;
 constexpr int kCardCorner = 12;
+constexpr int kCardFadeMs = 200;
 
 // The black layer at 40% over the list, with the card's soft shadow on it; a click on
 // it closes the card. The shadow is drawn here, once per card size, rather than as a
@@ -227,6 +229,10 @@ void ShowHistoryView::closeShow()
 void ShowHistoryView::syncCard()
 {
     const auto &selected = m_controller->selectedShow();
+    // The card and the dim layer fade out together, ease-in-out over 0.2 s: the picture
+    // of them fades while the card itself is gone at once.
+    if (!selected && m_card->isVisible())
+        Motion::crossFade(this, kCardFadeMs, QEasingCurve::InOutQuad);
     if (m_detail) {
         m_detail->hide();
         m_detail->deleteLater();
@@ -242,10 +248,10 @@ void ShowHistoryView::syncCard()
     connect(m_detail, &ShowDetailView::liveShowRequested, this, &ShowHistoryView::liveShowRequested);
     m_card->layout()->addWidget(m_detail);
     placeOverlay();
-    m_dim->show();
     m_dim->raise();
-    m_card->show();
     m_card->raise();
+    Motion::fadeIn(m_dim, kCardFadeMs, QEasingCurve::InOutQuad);
+    Motion::fadeIn(m_card, kCardFadeMs, QEasingCurve::InOutQuad);
 }
 
 void ShowHistoryView::placeOverlay()

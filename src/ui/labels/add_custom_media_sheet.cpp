@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
@@ -304,6 +305,11 @@ void AddCustomMediaSheet::refresh()
     const bool valid = m_controller.isValid();
     const std::optional<AnyLabelView> page =
         m_controller.previewPage(m_appearance ? m_appearance->appearance() : LabelAppearance{});
+    // Another kind of sample fades in over the last, ease-in-out over 0.3 s.
+    const int previewType = int(m_controller.previewType());
+    if (m_shownPreviewType && *m_shownPreviewType != previewType)
+        Motion::crossFade(m_preview, kPreviewChangeMs, QEasingCurve::InOutQuad);
+    m_shownPreviewType = previewType;
     m_preview->setFrame(LabelPageFrame::forMedium(circular));
     m_preview->setPage(page);
     m_preview->setVisible(valid && page);

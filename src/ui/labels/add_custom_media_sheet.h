@@ -27,6 +27,8 @@ class AddCustomMediaSheet final : public QDialog
     Q_DISABLE_COPY_MOVE(AddCustomMediaSheet)
 
 public:
+    static constexpr int kPreviewChangeMs = 300;
+
     // Without a printer there is no Calibrate and no Test Print; without an action,
     // no button for it.
     AddCustomMediaSheet(std::optional<QString> selectedPrinter, CalibrationAction calibrateAction,
@@ -75,6 +77,7 @@ private:
     QLineEdit *m_nameField = nullptr;
     SegmentedControl *m_previewType = nullptr;
     LabelPageView *m_preview = nullptr;
+    std::optional<int> m_shownPreviewType;
     QWidget *m_placeholder = nullptr;
     QLabel *m_displayName = nullptr;
     QPushButton *m_calibrate = nullptr;

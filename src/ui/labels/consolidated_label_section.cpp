@@ -3,8 +3,9 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
-#include "ui/widgets/settings_card.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/settings_card.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 
@@ -16,6 +17,10 @@
 #include <QVBoxLayout>
 
 namespace quill {
+
+namespace {
+constexpr int kToggleSpringMs = 350;
+} // namespace
 
 using Thumbnail = ConsolidatedLabelController::Thumbnail;
 
@@ -154,19 +159,27 @@ void ConsolidatedLabelSection::refresh()
     m_testBox->setVisible(!printing && !separate);
     m_testBox->setEnabled(winnerPrinter);
     m_spinner->setVisible(printing);
-    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner),
-                                winner.selectedMedia.isCircular);
-    if (separate)
-        m_sharedBoxThumbnail->setVisible(false);
-    else
-        m_sharedBoxThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::sharedBox),
-                                       winner.selectedMedia.isCircular);
+    const QString winnerIdentity = LabelThumbnail::identity(winner.selectedMedia, winner.selectedOrientation);
+    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner), winner.selectedMedia.isCircular,
+                                winnerIdentity);
+    // The shared box thumbnail comes down from the top and fades in as box labels lose
+    // their own settings, and goes back up as they gain them.
+    const MotionPose away = MotionPose::moved(QPointF(0, -m_sharedBoxThumbnail->sizeHint().height()));
+    if (separate) {
+        Motion::setShown(m_sharedBoxThumbnail, false, away, kToggleSpringMs, Motion::smoothSpring());
+    } else {
+        const QList<AnyLabelView> pages = m_controller.thumbnailPages(Thumbnail::sharedBox);
+        m_sharedBoxThumbnail->setPages(pages, winner.selectedMedia.isCircular, winnerIdentity);
+        Motion::setShown(m_sharedBoxThumbnail, !pages.isEmpty(), away, kToggleSpringMs, Motion::smoothSpring());
+    }
 
     {
         const QSignalBlocker blocker(m_toggle);
         m_toggle->setChecked(separate);
     }
-    m_boxBlock->setVisible(separate);
+    // The box block comes in on the toggle's spring (0.35 s response, no overshoot).
+    Motion::setShown(m_boxBlock, separate, MotionPose::moved(QPointF(0, -24)), kToggleSpringMs,
+                     Motion::smoothSpring());
     if (separate) {
         // Box tiles only choose the box medium: no calibration, no deletion.
         m_boxStrip->setMedia(media, box.selectedOrientation, box.selectedMedia, [this](MediaTile *tile) {
@@ -178,7 +191,8 @@ void ConsolidatedLabelSection::refresh()
         m_boxPrinter->setPrinters(m_printers, box.selectedPrinter);
         m_testSeparateBox->setEnabled(box.selectedPrinter.has_value());
         m_separateBoxThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::separateBox),
-                                         box.selectedMedia.isCircular);
+                                         box.selectedMedia.isCircular,
+                                         LabelThumbnail::identity(box.selectedMedia, box.selectedOrientation));
     }
 }
 

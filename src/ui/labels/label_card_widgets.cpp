@@ -3,6 +3,7 @@
 #include "ui/labels/label_media_shape.h"
 #include "ui/widgets/card.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -77,17 +78,23 @@ QSize tileSize()
             kTileShape + kTileSpacing + tileTextHeight() + 2 * kTilePadding};
 }
 
-void paintTileFrame(QPainter &painter, const QRectF &rect, bool selected, bool dashed)
+// `selected` from 0 (not) to 1 (selected); between while the selection moves.
+void paintTileFrame(QPainter &painter, const QRectF &rect, qreal selected, bool dashed)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal width = selected ? 2 : 1;
+    const qreal width = 1 + selected;
     const QRectF frame = rect.adjusted(width / 2, width / 2, -width / 2, -width / 2);
-    if (selected) {
+    if (selected > 0) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(withOpacity(appAccentColor(), 0.1));
+        painter.setBrush(withOpacity(appAccentColor(), 0.1 * selected));
         painter.drawRoundedRect(frame, 8, 8);
     }
-    QPen pen(selected ? appAccentColor() : withOpacity(secondaryTextColor(), 0.2), width);
+    const QColor off = withOpacity(secondaryTextColor(), 0.2);
+    const QColor on = appAccentColor();
+    const auto blend = [selected](qreal a, qreal b) { return a + (b - a) * selected; };
+    const QColor colour = QColor::fromRgbF(blend(off.redF(), on.redF()), blend(off.greenF(), on.greenF()),
+                                           blend(off.blueF(), on.blueF()), blend(off.alphaF(), on.alphaF()));
+    QPen pen(colour, width);
     if (dashed)
         pen.setDashPattern({4, 3});
     painter.setPen(pen);
@@ -189,12 +196,23 @@ void MediaTile::setOrientation(Orientation orientation)
     m_shape->setOrientation(orientation);
 }
 
-void MediaTile::setSelected(bool selected)
+void MediaTile::setSelected(bool selected, bool animated)
 {
     if (m_selected == selected)
         return;
     m_selected = selected;
-    update();
+    const qreal from = m_selection;
+    const qreal to = selected ? 1.0 : 0.0;
+    if (!animated) {
+        Motion::stop(this, "selection");
+        m_selection = to;
+        update();
+        return;
+    }
+    Motion::tween(this, "selection", kSelectionMs, QEasingCurve::InOutQuad, [this, from, to](qreal t) {
+        m_selection = from + (to - from) * t;
+        update();
+    });
 }
 
 QString MediaTile::caption() const
@@ -226,7 +244,7 @@ QSize MediaTile::sizeHint() const
 void MediaTile::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintTileFrame(painter, QRectF(rect()), m_selected, false);
+    paintTileFrame(painter, QRectF(rect()), m_selection, false);
     paintTileCaption(painter, rect(), m_media.displayName(), primaryTextColor());
 }
 
@@ -252,7 +270,7 @@ QSize CustomMediaTile::sizeHint() const
 void CustomMediaTile::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintTileFrame(painter, QRectF(rect()), false, true);
+    paintTileFrame(painter, QRectF(rect()), 0, true);
     const int symbol = int(textFont(TextStyle::title2).pointSizeF() * 1.2);
     const QPixmap plus =
         symbolPixmap(QStringLiteral("plus"), symbol, secondaryTextColor(), devicePixelRatioF());
@@ -312,9 +330,11 @@ void MediaStrip::setMedia(const QList<LabelMedia> &media, Orientation orientatio
             m_tiles.append(tile);
         }
     }
+    // The full strip (the one with "+ Custom") moves its selection over 0.3 s; the box
+    // strip, and tiles just made, change at once.
     for (MediaTile *tile : std::as_const(m_tiles)) {
         tile->setOrientation(orientation);
-        tile->setSelected(tile->media() == selected);
+        tile->setSelected(tile->media() == selected, same && m_customTile);
     }
 }
 
@@ -326,11 +346,26 @@ OrientationButton::OrientationButton(QWidget *parent) : QPushButton(parent)
 
 void OrientationButton::setOrientation(Orientation orientation)
 {
-    QPixmap symbol = symbolPixmap(QStringLiteral("rectangle"), 12, primaryTextColor(), devicePixelRatioF());
-    if (orientation == Orientation::portrait)
-        symbol = symbol.transformed(QTransform().rotate(90));
-    setIcon(QIcon(symbol));
     setText(rawValue(orientation));
+    const qreal to = orientation == Orientation::portrait ? 90 : 0;
+    if (!icon().isNull() && qFuzzyCompare(to + 1, m_angle + 1))
+        return;
+    // The symbol turns a quarter over 0.3 s.
+    Motion::rotate(this, m_angle, to, kTurnMs, QEasingCurve::InOutQuad, [this](qreal angle) {
+        m_angle = angle;
+        const QPixmap symbol =
+            symbolPixmap(QStringLiteral("rectangle"), 12, primaryTextColor(), devicePixelRatioF());
+        QPixmap turned(symbol.size());
+        turned.setDevicePixelRatio(symbol.devicePixelRatio());
+        turned.fill(Qt::transparent);
+        QPainter painter(&turned);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(6, 6);
+        painter.rotate(angle);
+        painter.drawPixmap(QPointF(-6, -6), symbol);
+        painter.end();
+        setIcon(QIcon(turned));
+    });
 }
 
 CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
@@ -430,8 +465,17 @@ LabelThumbnail::LabelThumbnail(const QString &caption, bool showPageCount, QWidg
     connect(m_page, &LabelPageView::clicked, this, &LabelThumbnail::clicked);
 }
 
-void LabelThumbnail::setPages(const QList<AnyLabelView> &pages, bool circular)
+QString LabelThumbnail::identity(const LabelMedia &media, Orientation orientation)
 {
+    return media.id + QLatin1Char('-') + rawValue(orientation);
+}
+
+void LabelThumbnail::setPages(const QList<AnyLabelView> &pages, bool circular, const QString &identity)
+{
+    // Another medium or orientation: the old page fades into the new over 0.3 s.
+    if (!identity.isEmpty() && !m_identity.isEmpty() && identity != m_identity)
+        Motion::crossFade(m_page, kCrossFadeMs, QEasingCurve::InOutQuad);
+    m_identity = identity;
     m_page->setFrame(LabelPageFrame::forMedium(circular));
     m_page->setPage(pages.isEmpty() ? std::nullopt : std::optional<AnyLabelView>(pages.first()));
     m_count->setVisible(m_showPageCount && pages.size() >= 2);

@@ -51,7 +51,10 @@ public:
 
     const LabelMedia &media() const { return m_media; }
     void setOrientation(Orientation orientation);
-    void setSelected(bool selected);
+    static constexpr int kSelectionMs = 300;
+
+    // `animated`: the frame moves to its new look over 0.3 s.
+    void setSelected(bool selected, bool animated = false);
     bool isSelected() const { return m_selected; }
     QString caption() const;
 
@@ -69,6 +72,7 @@ protected:
 private:
     LabelMedia m_media;
     bool m_selected = false;
+    qreal m_selection = 0; // as drawn, 0 to 1
     LabelMediaShape *m_shape;
     std::function<void(QMenu &)> m_menuFiller;
 };
@@ -116,8 +120,15 @@ class OrientationButton final : public QPushButton
     Q_DISABLE_COPY_MOVE(OrientationButton)
 
 public:
+    static constexpr int kTurnMs = 300;
+
     explicit OrientationButton(QWidget *parent = nullptr);
+    // The symbol turns to the new orientation over 0.3 s.
     void setOrientation(Orientation orientation);
+    qreal symbolAngle() const { return m_angle; }
+
+private:
+    qreal m_angle = 0;
 };
 
 class PrinterControl;
@@ -181,7 +192,13 @@ class LabelThumbnail final : public QWidget
 public:
     explicit LabelThumbnail(const QString &caption, bool showPageCount, QWidget *parent = nullptr);
 
-    void setPages(const QList<AnyLabelView> &pages, bool circular);
+    static constexpr int kCrossFadeMs = 300;
+
+    // `identity` names what the pages show (medium and orientation); a new one
+    // cross-fades from the old page.
+    void setPages(const QList<AnyLabelView> &pages, bool circular, const QString &identity = {});
+    // The identity of a thumbnail of `media` lying as `orientation` says.
+    static QString identity(const LabelMedia &media, Orientation orientation);
     LabelPageView *pageView() const { return m_page; }
     QLabel *pageCountLabel() const { return m_count; }
 
@@ -192,6 +209,7 @@ private:
     LabelPageView *m_page;
     QLabel *m_count;
     bool m_showPageCount;
+    QString m_identity;
 };
 
 } // namespace quill

@@ -1,5 +1,6 @@
 #include "ui/labels/label_media_shape.h"
 
+#include "ui/widgets/motion.h"
 #include "ui/widgets/style.h"
 
 #include <QPainter>
@@ -10,7 +11,8 @@ namespace quill {
 
 LabelMediaShape::LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim,
                                  QWidget *parent)
-    : QWidget(parent), m_media(media), m_orientation(orientation), m_maxDim(maxDim)
+    : QWidget(parent), m_media(media), m_orientation(orientation), m_maxDim(maxDim),
+      m_angle(isTurned(media, orientation) ? 90 : 0)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -36,13 +38,23 @@ bool LabelMediaShape::isTurned(const LabelMedia &media, Orientation orientation)
 void LabelMediaShape::setMedia(const LabelMedia &media)
 {
     m_media = media;
+    Motion::stop(this, Motion::kRotate);
+    m_angle = isTurned(m_media, m_orientation) ? 90 : 0;
     update();
 }
 
 void LabelMediaShape::setOrientation(Orientation orientation)
 {
+    if (orientation == m_orientation)
+        return;
+    const qreal from = m_angle;
     m_orientation = orientation;
-    update();
+    // The outline turns into its new lie over 0.25 s.
+    Motion::rotate(this, from, isTurned(m_media, m_orientation) ? 90 : 0, kTurnMs, QEasingCurve::InOutQuad,
+                   [this](qreal angle) {
+                       m_angle = angle;
+                       update();
+                   });
 }
 
 QSize LabelMediaShape::sizeHint() const
@@ -59,8 +71,7 @@ void LabelMediaShape::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(QRectF(rect()).center());
-    if (isTurned(m_media, m_orientation))
-        painter.rotate(90);
+    painter.rotate(m_angle);
     QPen pen(primaryTextColor(), 1.5);
     if (!m_media.isCircular && m_media.isCustom())
         pen.setDashPattern({4 / 1.5, 3 / 1.5});

@@ -16,6 +16,8 @@ class LabelMediaShape final : public QWidget
     Q_DISABLE_COPY_MOVE(LabelMediaShape)
 
 public:
+    static constexpr int kTurnMs = 250;
+
     LabelMediaShape(const LabelMedia &media, Orientation orientation, qreal maxDim,
                     QWidget *parent = nullptr);
 
@@ -27,6 +29,8 @@ public:
 
     void setMedia(const LabelMedia &media);
     void setOrientation(Orientation orientation);
+    // The turn drawn, in degrees: 0 or 90 at rest.
+    qreal angle() const { return m_angle; }
 
     QSize sizeHint() const override;
 
@@ -37,6 +41,7 @@ private:
     LabelMedia m_media;
     Orientation m_orientation;
     qreal m_maxDim;
+    qreal m_angle;
 };
 
 } // namespace quill

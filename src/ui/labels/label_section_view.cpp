@@ -78,7 +78,8 @@ void LabelSectionView::refresh()
     m_testPrint->setVisible(!state.isPrinting);
     m_testPrint->setEnabled(m_controller.canPrint());
     m_spinner->setVisible(state.isPrinting);
-    m_thumbnail->setPages(m_controller.thumbnailPages(), state.selectedMedia.isCircular);
+    m_thumbnail->setPages(m_controller.thumbnailPages(), state.selectedMedia.isCircular,
+                          LabelThumbnail::identity(state.selectedMedia, state.selectedOrientation));
 }
 
 void LabelSectionView::openSheet()

@@ -35,6 +35,11 @@ QString countText(qint64 count, const QString &noun)
     return text;
 }
 
+QString capturedText(qint64 count)
+{
+    return QStringLiteral("\u2014 %1 captured").arg(count);
+}
+
 QString auctionNumberText(qint64 number)
 {
     return QLatin1Char('#') + QString::number(number);

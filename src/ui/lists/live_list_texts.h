@@ -16,6 +16,8 @@ QHash<int, QByteArray> liveListRoleNames();
 
 // "1 item", "0 items", "7 bids": the count and the noun, with "s" unless the count is 1.
 QString countText(qint64 count, const QString &noun);
+// "— 12 captured": the count of a show's captures beside its live mark.
+QString capturedText(qint64 count);
 // "#12".
 QString auctionNumberText(qint64 number);
 // "high $12.5".

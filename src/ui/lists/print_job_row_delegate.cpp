@@ -37,7 +37,8 @@ QColor badgeColor(LabelType type)
 }
 
 // The mini progress indicator of a job being printed, drawn still: rows are not animated.
-void paintProgress(QPainter &painter, const QRectF &box)
+// Eight spokes, the leading one brightest; `step` turns it round.
+void paintProgress(QPainter &painter, const QRectF &box, int step)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -46,7 +47,8 @@ void paintProgress(QPainter &painter, const QRectF &box)
     for (int spoke = 0; spoke < 8; ++spoke) {
         const qreal angle = spoke * M_PI / 4.0;
         QColor color = secondaryTextColor();
-        color.setAlphaF(0.25 + 0.75 * spoke / 7.0);
+        const int age = (step - spoke + 8 + 7) % 8; // 0 for the leading spoke
+        color.setAlphaF(float(0.25 + 0.75 * (7 - age) / 7.0));
         painter.setPen(QPen(color, 1.2, Qt::SolidLine, Qt::RoundCap));
         const QPointF direction(std::sin(angle), -std::cos(angle));
         painter.drawLine(centre + direction * outer * 0.45, centre + direction * outer);
@@ -172,7 +174,7 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
             icon, symbolPixmap(QStringLiteral("clock"), kIconSize, systemColor(SystemColor::orange), dpr));
         break;
     case PrintJob::Status::Kind::printing:
-        paintProgress(*painter, QRectF(icon));
+        paintProgress(*painter, QRectF(icon), m_progressStep);
         break;
     case PrintJob::Status::Kind::done:
         painter->drawPixmap(

@@ -42,6 +42,10 @@ public:
     int thumbnailsDrawn() const { return m_drawn; }
     int cachedThumbnails() const { return m_thumbnails.count(); }
 
+    // Turns the "printing" indicator on by one spoke.
+    void advanceProgress() { m_progressStep = (m_progressStep + 1) % 8; }
+    int progressStep() const { return m_progressStep; }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
@@ -64,6 +68,7 @@ private:
     QFontMetrics m_badgeMetrics;
     mutable QCache<QString, QPixmap> m_thumbnails;
     mutable int m_drawn = 0;
+    int m_progressStep = 0;
     mutable PrintJob m_other; // a job of another model, while it is drawn
 };
 

@@ -11,6 +11,7 @@
 #include "ui/lists/print_log_model.h"
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,8 +84,14 @@ PrintLogPanel::PrintLogPanel(AppState &app, const Clock *clock, QWidget *parent)
     m_ages.setInterval(kAgeRefreshMs);
     connect(&m_ages, &QTimer::timeout, m_list->viewport(), qOverload<>(&QWidget::update));
 
+    m_turn.setInterval(kTurnStepMs);
+    connect(&m_turn, &QTimer::timeout, this, &PrintLogPanel::turn);
+
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &PrintLogPanel::follow);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &PrintLogPanel::follow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &PrintLogPanel::follow);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &PrintLogPanel::followTurning);
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &PrintLogPanel::followTurning);
     follow();
 }
 
@@ -94,6 +102,32 @@ void PrintLogPanel::follow()
     const bool empty = m_model->rowCount() == 0;
     m_clear->setVisible(!empty);
     m_content->setCurrentWidget(empty ? static_cast<QWidget *>(m_empty) : m_list);
+    followTurning();
+}
+
+void PrintLogPanel::followTurning()
+{
+    bool printing = false;
+    if (Motion::canAnimate(m_list->viewport())) {
+        const QRect visible = m_list->viewport()->rect();
+        const QModelIndex first = m_list->indexAt(visible.topLeft());
+        for (int row = first.isValid() ? first.row() : 0; row < m_model->rowCount() && !printing; ++row) {
+            if (!m_list->visualRect(m_model->index(row)).intersects(visible))
+                break;
+            printing = m_model->jobAt(row).status.kind == PrintJob::Status::Kind::printing;
+        }
+    }
+    if (printing && !m_turn.isActive())
+        m_turn.start();
+    else if (!printing)
+        m_turn.stop();
+}
+
+void PrintLogPanel::turn()
+{
+    m_delegate->advanceProgress();
+    m_list->viewport()->update();
+    followTurning();
 }
 
 void PrintLogPanel::openJob(int row)
@@ -113,12 +147,14 @@ void PrintLogPanel::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     m_ages.start();
     m_list->viewport()->update();
+    followTurning();
 }
 
 void PrintLogPanel::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     m_ages.stop();
+    m_turn.stop();
 }
 
 } // namespace quill

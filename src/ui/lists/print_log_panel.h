@@ -29,6 +29,8 @@ class PrintLogPanel final : public QWidget
 
 public:
     static constexpr int kAgeRefreshMs = 5000;
+    // One eighth of a turn of the "printing" indicator.
+    static constexpr int kTurnStepMs = 100;
 
     // `clock` null: the system clock.
     explicit PrintLogPanel(AppState &app, const Clock *clock = nullptr, QWidget *parent = nullptr);
@@ -43,6 +45,8 @@ public:
     // The detail sheet while one is open.
     PrintJobDetailSheet *detailSheet() const { return m_sheet; }
     bool refreshesAges() const { return m_ages.isActive(); }
+    // Whether the "printing" indicator turns: only while a row on screen is printing.
+    bool isTurning() const { return m_turn.isActive(); }
 
     // Opens the detail sheet of the job in this row.
     void openJob(int row);
@@ -53,6 +57,8 @@ protected:
 
 private:
     void follow();
+    void followTurning();
+    void turn();
 
     AppState &m_app;
     PrintLogModel *m_model;
@@ -64,6 +70,7 @@ private:
     QToolButton *m_close = nullptr;
     QPointer<PrintJobDetailSheet> m_sheet;
     QTimer m_ages;
+    QTimer m_turn;
 };
 
 } // namespace quill

@@ -2,15 +2,17 @@
 
 #include "ui/live/live_show_controller.h"
 #include "ui/live/page_box.h"
+#include "ui/widgets/motion.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QPainterPath>
-#include <QVariantAnimation>
 
 namespace quill {
 
 namespace {
+
+constexpr const char *kTransition = "stageTransition";
 
 class ShadowLayer final : public QWidget
 {
@@ -45,13 +47,6 @@ LiveStage::LiveStage(QWidget *column, QWidget *printLog, PageBox *pageBox, PipOr
     m_printLog->setParent(this);
     m_pageBox->setParent(this);
     m_shadows = new ShadowLayer(this);
-    m_transition = new QVariantAnimation(this);
-    m_transition->setStartValue(0.0);
-    m_transition->setEndValue(1.0);
-    m_transition->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(m_transition, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &value) { placeAt(value.toReal()); });
-    connect(m_transition, &QVariantAnimation::finished, this, &LiveStage::relayout);
     m_printLogFade = new QGraphicsOpacityEffect(m_printLog);
     m_printLogFade->setEnabled(false);
     m_printLog->setGraphicsEffect(m_printLogFade);
@@ -83,24 +78,16 @@ void LiveStage::setShowPrintLog(bool show)
 
 bool LiveStage::isAnimating() const
 {
-    return m_transition->state() == QAbstractAnimation::Running;
-}
-
-void LiveStage::settleAnimations()
-{
-    if (isAnimating())
-        m_transition->setCurrentTime(m_transition->duration()); // ends it, and relayout() follows
+    return Motion::isRunning(this, kTransition);
 }
 
 void LiveStage::animate(int duration)
 {
-    if (!isVisible()) {
+    if (!Motion::canAnimate(this)) {
         relayout();
         return;
     }
-    const bool restart = isAnimating();
-    m_transition->stop();
-    if (!restart) {
+    if (!isAnimating()) {
         m_from.column = m_column->geometry();
         m_from.pageBox = m_pageBox->geometry();
         m_from.printLog = m_printLog->geometry();
@@ -109,8 +96,10 @@ void LiveStage::animate(int duration)
     // The print log comes in from the trailing edge, and leaves there.
     if (!m_from.printLogShown)
         m_from.printLog = printLogRect().translated(width() - printLogRect().left(), 0);
-    m_transition->setDuration(duration);
-    m_transition->start();
+    // A transition under way goes on from where its layers are, towards the new places.
+    Motion::tween(
+        this, kTransition, duration, QEasingCurve::InOutQuad, [this](qreal progress) { placeAt(progress); },
+        [this] { relayout(); });
 }
 
 void LiveStage::placeAt(qreal progress)
@@ -193,7 +182,7 @@ QRect LiveStage::pageBoxRect() const
 
 void LiveStage::relayout()
 {
-    m_transition->stop();
+    Motion::stop(this, kTransition);
     m_printLogFade->setEnabled(false);
     m_column->setGeometry(columnRect());
     m_shadows->setGeometry(rect());

@@ -7,7 +7,6 @@
 
 class QGraphicsOpacityEffect;
 class QPainter;
-class QVariantAnimation;
 
 namespace quill {
 
@@ -60,8 +59,6 @@ public:
     // Places the page box after a drag moved it; left to a transition under way.
     void placePageBox();
     bool isAnimating() const;
-    // Jumps a transition under way to its end.
-    void settleAnimations();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -87,7 +84,6 @@ private:
     QPointer<QWidget> m_above;
     QPointer<QWidget> m_below;
     QWidget *m_shadows; // between the column and the floating layers
-    QVariantAnimation *m_transition;
     QGraphicsOpacityEffect *m_printLogFade;
     Frame m_from;
     bool m_showVideo = false;

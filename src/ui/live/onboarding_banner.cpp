@@ -5,7 +5,7 @@
 #include "ui/live/live_show_view.h"
 #include "ui/live/onboarding_controller.h"
 #include "ui/widgets/card.h"
-#include "ui/widgets/fade_in_effect.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -209,10 +209,9 @@ void OnboardingBanner::refresh()
     m_nextTitle->setText(next ? next->title : QString());
     m_nextSubtitle->setText(next ? next->subtitle : QString());
     const bool visible = controller.isCardVisible();
-    const bool appearing = visible && m_card->isHidden();
-    m_card->setVisible(visible);
-    if (appearing)
-        FadeInEffect::start(m_card);
+    // The card comes down from the top edge and goes back up, fading.
+    Motion::setShown(m_card, visible, MotionPose::moved(QPointF(0, -m_card->sizeHint().height())),
+                     kCardMotionMs, QEasingCurve::OutCubic);
     // Collapsed, the banner takes no room above the page; shown, it keeps a gap below.
     layout()->setContentsMargins(0, 0, 0, visible ? 12 : 0);
 }

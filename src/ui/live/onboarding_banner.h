@@ -22,6 +22,9 @@ class OnboardingBanner final : public QWidget
     Q_DISABLE_COPY_MOVE(OnboardingBanner)
 
 public:
+    // The card's coming and going, and the dismissal.
+    static constexpr int kCardMotionMs = 200;
+
     explicit OnboardingBanner(OnboardingController &controller, QWidget *parent = nullptr);
     ~OnboardingBanner() override;
 

@@ -2,7 +2,7 @@
 
 #include "ui/live/live_controls.h"
 #include "ui/live/show_connect_controller.h"
-#include "ui/widgets/fade_in_effect.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -17,13 +17,16 @@
 #include <QShowEvent>
 #include <QStackedLayout>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
+
+#include <cmath>
 
 namespace quill {
 
 namespace {
 
 constexpr int kColumnWidth = 400;
+constexpr int kCardSpringMs = 500;
+constexpr int kBackToFormMs = 300;
 
 QColor withAlpha(QColor color, qreal alpha)
 {
@@ -66,19 +69,14 @@ QHBoxLayout *centredRow(QWidget *widget, int stretch = 100)
 class ShowConnectBadge final : public QWidget
 {
 public:
-    explicit ShowConnectBadge(QWidget *parent) : QWidget(parent), m_ring(new QVariantAnimation(this))
+    // The ring swells twice, 1.2 s each; the symbol changes in the default 0.35 s.
+    static constexpr int kRingMs = 2 * 1200;
+    static constexpr int kSymbolMs = 350;
+
+    explicit ShowConnectBadge(QWidget *parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("clipboardBadge"));
         setFixedSize(96, 96);
-        m_ring->setStartValue(0.0);
-        m_ring->setEndValue(1.0);
-        m_ring->setDuration(1200);
-        m_ring->setLoopCount(2);
-        m_ring->setEasingCurve(QEasingCurve::OutCubic);
-        connect(m_ring, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-            m_ringProgress = value.toReal();
-            update();
-        });
     }
 
     void setGlow(bool glow)
@@ -86,19 +84,29 @@ public:
         if (glow == m_glow)
             return;
         m_glow = glow;
-        if (glow && isVisible()) {
-            m_ring->start();
-        } else {
-            m_ring->stop();
-            m_ringProgress = glow ? 1.0 : 0.0;
+        if (!glow) {
+            Motion::stop(this, "ring");
+            m_ringProgress = 0;
+            update();
+            return;
         }
-        update();
+        Motion::tween(this, "ring", kRingMs, QEasingCurve::Linear, [this](qreal t) {
+            // Each swell eases out on its own; the last ends swollen and clear.
+            const qreal swell = t >= 1.0 ? 1.0 : std::fmod(2 * t, 1.0);
+            m_ringProgress = QEasingCurve(QEasingCurve::OutCubic).valueForProgress(swell);
+            update();
+        });
     }
 
     void setCheckmark(bool checkmark)
     {
+        if (checkmark == m_checkmark)
+            return;
         m_checkmark = checkmark;
-        update();
+        Motion::tween(this, "symbol", kSymbolMs, QEasingCurve::InOutQuad, [this](qreal t) {
+            m_symbolProgress = t;
+            update();
+        });
     }
 
 protected:
@@ -115,16 +123,30 @@ protected:
         painter.setOpacity(1);
         painter.setBrush(cardBackgroundColor());
         painter.drawEllipse(centre, 32, 32);
-        const QString symbol =
-            m_checkmark ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("doc.on.clipboard");
-        const QColor colour = m_checkmark ? brandGreenColor() : appAccentColor();
-        const QPixmap pixmap = symbolPixmap(symbol, 28, colour, devicePixelRatioF());
-        painter.drawPixmap(QRectF(centre - QPointF(14, 14), QSizeF(28, 28)), pixmap, pixmap.rect());
+        // The symbol being replaced shrinks and fades as the new one grows in.
+        paintSymbol(painter, centre, m_checkmark, m_symbolProgress);
+        if (m_symbolProgress < 1.0)
+            paintSymbol(painter, centre, !m_checkmark, 1.0 - m_symbolProgress);
     }
 
 private:
-    QVariantAnimation *m_ring;
+    void paintSymbol(QPainter &painter, QPointF centre, bool checkmark, qreal presence)
+    {
+        if (presence <= 0.0)
+            return;
+        const QString symbol =
+            checkmark ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("doc.on.clipboard");
+        const QColor colour = checkmark ? brandGreenColor() : appAccentColor();
+        const QPixmap pixmap = symbolPixmap(symbol, 28, colour, devicePixelRatioF());
+        const qreal half = 14 * (0.5 + 0.5 * presence);
+        painter.setOpacity(presence);
+        painter.drawPixmap(QRectF(centre - QPointF(half, half), QSizeF(2 * half, 2 * half)), pixmap,
+                           pixmap.rect());
+        painter.setOpacity(1);
+    }
+
     qreal m_ringProgress = 0;
+    qreal m_symbolProgress = 1;
     bool m_glow = false;
     bool m_checkmark = false;
 };
@@ -134,19 +156,11 @@ private:
 class ShowConnectAddressLine final : public QWidget
 {
 public:
-    explicit ShowConnectAddressLine(QWidget *parent) : QWidget(parent), m_pulse(new QVariantAnimation(this))
+    static constexpr int kPulseMs = 3 * 800;
+
+    explicit ShowConnectAddressLine(QWidget *parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("detectedAddress"));
-        // Three swells of the outline, ending bright: up, down, up.
-        m_pulse->setDuration(3 * 800);
-        m_pulse->setKeyValueAt(0.0, 0.0);
-        m_pulse->setKeyValueAt(1.0 / 3, 1.0);
-        m_pulse->setKeyValueAt(2.0 / 3, 0.0);
-        m_pulse->setKeyValueAt(1.0, 1.0);
-        connect(m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-            m_glowLevel = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(value.toReal());
-            update();
-        });
         setAttribute(Qt::WA_NoSystemBackground);
         auto *row = new QHBoxLayout(this);
         row->setContentsMargins(20, 14, 20, 14);
@@ -175,13 +189,21 @@ public:
         if (glow == m_glow)
             return;
         m_glow = glow;
-        if (glow && isVisible()) {
-            m_pulse->start();
-        } else {
-            m_pulse->stop();
-            m_glowLevel = glow ? 1.0 : 0.0;
+        if (!glow) {
+            Motion::stop(this, "pulse");
+            m_glowLevel = 0;
+            update();
+            return;
         }
-        update();
+        Motion::tween(this, "pulse", kPulseMs, QEasingCurve::Linear, [this](qreal t) {
+            // Three swells of the outline, ending bright: up, down, up.
+            const qreal phase = 3 * t;
+            const int swell = qMin(int(phase), 2);
+            const qreal within = phase - swell;
+            const qreal level = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(within);
+            m_glowLevel = swell == 1 ? 1.0 - level : level;
+            update();
+        });
     }
 
 protected:
@@ -196,7 +218,6 @@ protected:
 
 private:
     QLabel *m_text;
-    QVariantAnimation *m_pulse;
     qreal m_glowLevel = 0;
     bool m_glow = false;
 };
@@ -404,11 +425,17 @@ void ShowConnectView::followValidationError()
 
 void ShowConnectView::followCard()
 {
-    QWidget *shown = m_controller->showDetectedCard() ? m_card : m_form;
+    const bool toCard = m_controller->showDetectedCard();
+    QWidget *shown = toCard ? m_card : m_form;
     if (m_middle->currentWidget() == shown)
         return;
+    // The card springs in (0.5 s response, a little overshoot) growing from 0.9 as it
+    // fades; going back to the form is a 0.3 s ease-in-out fade. What leaves fades out.
+    const int duration = toCard ? kCardSpringMs : kBackToFormMs;
+    const QEasingCurve curve = toCard ? Motion::bouncySpring() : QEasingCurve(QEasingCurve::InOutQuad);
+    Motion::crossFade(shown->parentWidget(), duration, curve);
     m_middle->setCurrentWidget(shown);
-    FadeInEffect::start(shown, 250);
+    Motion::enter(shown, toCard ? MotionPose::scaled(0.9) : MotionPose::faded(), duration, curve);
 }
 
 void ShowConnectView::followBadge()

@@ -1,5 +1,7 @@
 #include "ui/widgets/pulse_effect.h"
 
+#include "common/motion_switch.h"
+
 #include <QEvent>
 #include <QPropertyAnimation>
 #include <QSequentialAnimationGroup>
@@ -42,6 +44,8 @@ bool PulseEffect::isPulsing() const
 
 void PulseEffect::setRunning(bool running)
 {
+    // Settled, the mark rests at full opacity.
+    running = running && !instantMotion();
     if (running && !isPulsing()) {
         m_animation->start();
     } else if (!running && isPulsing()) {

@@ -8,7 +8,8 @@ class QSequentialAnimationGroup;
 namespace quill {
 
 // Fades a widget between full and 40 % opacity, one second each way, for as long as
-// the widget is shown; the animation stops while it is hidden.
+// the widget is shown; the animation stops while it is hidden, and does not run while
+// animations are made instant.
 class PulseEffect final : public QGraphicsOpacityEffect
 {
     Q_OBJECT
