@@ -247,6 +247,8 @@ TEST(StatCardValue, ShrinksToSevenTenthsThenElides)
     card.show();
     EXPECT_LE(QFontMetrics(card.shownValue().font).horizontalAdvance(card.shownValue().text), 80);
     EXPECT_EQ(card.value(), QStringLiteral("$98765432.10"));
+}
+
 TEST_F(ShowHistoryScreen, TheCardFadesInAndOutAndTheBuyerRowOpensOverItsChevronsTurn)
 {
     seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "25"}, {"bo", "5"}});
