@@ -314,6 +314,24 @@ protected:
         ASSERT_TRUE(eventually([&] { return m_captureTasksDone > done; }));
     }
 
+    // A live show with printing on.
+    void openPrintingShow()
+    {
+        startApp();
+        openLiveShow();
+        controller().togglePrinting();
+    }
+
+    // The program ends and starts again over the same data, settings and keychain; the
+    // page still shows every earlier win.
+    void restartOverTheSamePage()
+    {
+        const QList<QJsonObject> wins = page().wins;
+        destroyApp();
+        startApp();
+        page().wins = wins;
+    }
+
     void showWin(const QString &user, const QString &price, qint64 number)
     {
         m_page->addWin(user, price, number);

@@ -251,9 +251,7 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
 
 TEST_F(LiveShowRoad, BuyersOfOneScanAreNumberedPrintedAndUploadedInTheOrderTheyWon)
 {
-    startApp();
-    openLiveShow();
-    controller().togglePrinting();
+    openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
@@ -392,19 +390,14 @@ TEST_F(LiveShowResume, AfterARestartTheShowIsResumedWhenTheLoginBecomesKnownAfte
 
 TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestoreAndReprintsNothing)
 {
-    startApp();
-    openLiveShow();
-    controller().togglePrinting();
+    openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
     ASSERT_TRUE(
         eventually([&] { return submissions() == 4 && printedAll() && backendAuctions().size() == 2; }));
-    const QList<QJsonObject> wins = page().wins;
     const QString auctionsPath = QStringLiteral("/api/shows/%1/auctions").arg(sync().activeShowId());
 
-    destroyApp();
-    startApp();
-    page().wins = wins;
+    restartOverTheSamePage();
     m_backend.setFault(QStringLiteral("GET"), auctionsPath, Fault::status(503).times(1));
     openLiveShow();
     // The page's wins are read, but held: nothing printed, numbered or uploaded.
@@ -430,9 +423,7 @@ TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestor
 
 TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBoxNumbers)
 {
-    startApp();
-    openLiveShow();
-    controller().togglePrinting();
+    openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
     // Printed, but its upload waits: it comes back from the pending file, not the backend.
@@ -453,12 +444,9 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
     showWin(QStringLiteral("dan"), QStringLiteral("5"), 5);
     ASSERT_TRUE(eventually([&] { return sync().pendingUploadCount() == 1; }));
     const QHash<QString, int> boxes = autoPrint().boxNumbers();
-    const QList<QJsonObject> wins = page().wins;
     const int printedBefore = submissions();
 
-    destroyApp();
-    startApp();
-    page().wins = wins;
+    restartOverTheSamePage();
     openLiveShow();
     settle();
     EXPECT_EQ(autoPrint().boxNumbers(), boxes);
@@ -479,9 +467,7 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
 
 TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToCheckTheLastLabels)
 {
-    startApp();
-    openLiveShow();
-    controller().togglePrinting();
+    openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
     const QString record = LabelRecordStore::forShow(sync().activeShowId()).filePath();
@@ -584,9 +570,7 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
 
 TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnderItsOwnTitle)
 {
-    startApp();
-    openLiveShow();
-    controller().togglePrinting();
+    openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
     controller().endCurrentShow();
