@@ -83,6 +83,7 @@ QCoro::Task<> BidderTracker::install(PageScriptSource source)
 QCoro::Task<bool> BidderTracker::installOnce(PageScriptSource source)
 {
     const QPointer<BidderTracker> self(this);
+    const quint64 generation = m_resetGeneration;
     QJsonValue answer;
     std::optional<QString> failure;
     try {
@@ -92,7 +93,8 @@ QCoro::Task<bool> BidderTracker::installOnce(PageScriptSource source)
     } catch (const std::exception &e) {
         failure = errorMessage(e);
     }
-    if (!self)
+    // After a reset the answer belongs to a show that was let go.
+    if (!self || generation != m_resetGeneration)
         co_return false;
     if (failure) {
         qCCritical(lcBidderTracker, "Failed to install bid observer: %s", qUtf8Printable(*failure));

@@ -216,3 +216,13 @@ TEST_F(BidderTrackerTiming, AReadArrivingAfterResetIsDroppedAndTheStoreComesBack
     host.answerOldest(storeAnswer(bidder("bob", 2)));
     EXPECT_EQ(names(*m_tracker), QStringList({"bob"}));
 }
+
+TEST_F(BidderTrackerTiming, AnInstallFailingAfterResetLeavesTheNewShowWithoutError)
+{
+    PendingHost host;
+    auto install = m_tracker->start(host);
+    m_tracker->reset();
+    host.failOldest();
+    EXPECT_FALSE(m_tracker->error());
+    EXPECT_EQ(m_sleeper.heldCount(), 0); // and it is not tried again
+}
