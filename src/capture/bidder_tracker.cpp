@@ -6,6 +6,8 @@
 #include "common/error.h"
 #include "common/logging.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QPointer>
 
@@ -19,6 +21,14 @@ PageScriptSource sessionSource(WhatnotSession &session)
 {
     QPointer<WhatnotSession> guarded(&session);
     return [guarded]() -> PageScriptHost * { return guarded ? &guarded->scriptHost() : nullptr; };
+}
+
+// A read answers `installed: false` when the page holds no recorder (it was loaded
+// again); an answer without the field counts as installed.
+bool recorderInstalled(const QString &answer)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
+    return !document.isObject() || document.object().value(QStringLiteral("installed")).toBool(true);
 }
 
 PageTime pageTimeOf(double milliseconds)
@@ -45,9 +55,35 @@ QCoro::Task<> BidderTracker::start(PageScriptHost &host)
     co_await install(std::move(source));
 }
 
+const QString BidderTracker::kNotInstalledNotice =
+    QStringLiteral("Bidders are not being counted yet: the live page is still loading. Quillmark keeps trying.");
+
 QCoro::Task<> BidderTracker::install(PageScriptSource source)
 {
     const QPointer<BidderTracker> self(this);
+    const quint64 generation = m_resetGeneration;
+    Sleeper &sleeper = m_sleeper;
+    if (co_await installOnce(source))
+        co_return;
+    for (const std::chrono::milliseconds delay : kInstallRetryDelays) {
+        if (!self || generation != m_resetGeneration)
+            co_return;
+        try {
+            co_await sleeper.sleep(delay);
+        } catch (...) {
+            // An interrupted pause counts as finished.
+        }
+        if (!self || generation != m_resetGeneration)
+            co_return;
+        if (co_await installOnce(source))
+            co_return;
+    }
+}
+
+QCoro::Task<bool> BidderTracker::installOnce(PageScriptSource source)
+{
+    const QPointer<BidderTracker> self(this);
+    const quint64 generation = m_resetGeneration;
     QJsonValue answer;
     std::optional<QString> failure;
     try {
@@ -57,14 +93,19 @@ QCoro::Task<> BidderTracker::install(PageScriptSource source)
     } catch (const std::exception &e) {
         failure = errorMessage(e);
     }
-    if (!self)
-        co_return;
+    // After a reset the answer belongs to a show that was let go.
+    if (!self || generation != m_resetGeneration)
+        co_return false;
     if (failure) {
         qCCritical(lcBidderTracker, "Failed to install bid observer: %s", qUtf8Printable(*failure));
-        setError(QStringLiteral("Bid observer install failed: ") + *failure);
-    } else if (answer.isString()) {
-        qCInfo(lcBidderTracker, "Bid observer installed: %s", qUtf8Printable(answer.toString()));
+        setError(kNotInstalledNotice);
+        co_return false;
     }
+    if (answer.isString())
+        qCInfo(lcBidderTracker, "Bid observer installed: %s", qUtf8Printable(answer.toString()));
+    if (m_error == kNotInstalledNotice)
+        setError(std::nullopt);
+    co_return true;
 }
 
 void BidderTracker::toggleTracking(WhatnotSession &session)
@@ -90,6 +131,8 @@ void BidderTracker::toggleTracking(PageScriptSource source)
 void BidderTracker::reset()
 {
     ++m_loopGeneration;
+    ++m_resetGeneration;
+    m_carried.clear();
     setIsTracking(false);
     setCapturedBidders({});
     setError(std::nullopt);
@@ -118,7 +161,15 @@ QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generatio
             setIsTracking(false);
             co_return;
         }
-        if (answer.isString()) {
+        if (answer.isString() && !recorderInstalled(answer.toString())) {
+            // The page was loaded again since the install: put the recorder back, and
+            // count the bids seen before the reload on top of the new page's store.
+            qCInfo(lcBidderTracker, "The page has no bid observer: installing it again");
+            m_carried = m_capturedBidders;
+            co_await installOnce(source);
+            if (!self || !isCurrentLoop(generation))
+                co_return;
+        } else if (answer.isString()) {
             try {
                 processBidderJSON(answer.toString());
             } catch (const std::exception &e) {
@@ -158,6 +209,21 @@ void BidderTracker::processBidderJSON(const QString &text)
         bidder.avatarURL = raw.avatarURL;
         bidder.lastSeenAt = pageTimeOf(raw.lastSeenAt);
         bidders.append(std::move(bidder));
+    }
+    for (const CapturedBidder &before : std::as_const(m_carried)) {
+        const auto same = std::find_if(bidders.begin(), bidders.end(), [&](const CapturedBidder &bidder) {
+            return bidder.username == before.username;
+        });
+        if (same == bidders.end()) {
+            bidders.append(before);
+            continue;
+        }
+        same->bidCount += before.bidCount;
+        if (before.highestBid && (!same->highestBid || *same->highestBid < *before.highestBid))
+            same->highestBid = before.highestBid;
+        if (!same->avatarURL)
+            same->avatarURL = before.avatarURL;
+        same->lastSeenAt = std::max(same->lastSeenAt, before.lastSeenAt);
     }
     std::stable_sort(bidders.begin(), bidders.end(),
                      [](const CapturedBidder &a, const CapturedBidder &b) { return a.bidCount > b.bidCount; });

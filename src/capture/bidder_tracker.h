@@ -20,6 +20,12 @@ class WhatnotSession;
 // bid notices per user in a page-side store; while tracking is on, the store is read
 // every 3 s into `capturedBidders`, highest bid count first. The page does the
 // counting; this side only mirrors the store.
+//
+// A page that is still loading has no body to watch, and a reloaded page has lost
+// its recorder: the install is tried again after a pause, and a read that finds
+// no recorder installs it again, so the list keeps filling across reloads. The
+// seller sees a sentence while the recorder is missing; the page's own error
+// text goes to the log.
 class BidderTracker final : public QObject
 {
     Q_OBJECT
@@ -30,6 +36,11 @@ class BidderTracker final : public QObject
 
 public:
     static constexpr std::chrono::milliseconds kReadInterval{3000};
+    // Pauses before each further install attempt of `start`.
+    static constexpr std::chrono::milliseconds kInstallRetryDelays[] = {
+        std::chrono::milliseconds(500), std::chrono::milliseconds(1000), std::chrono::milliseconds(2000),
+        std::chrono::milliseconds(4000)};
+    static const QString kNotInstalledNotice;
 
     explicit BidderTracker(Sleeper &sleeper = TimerSleeper::instance(), QObject *parent = nullptr);
     ~BidderTracker() override;
@@ -38,7 +49,9 @@ public:
     bool isTracking() const { return m_isTracking; }
     const std::optional<QString> &error() const { return m_error; }
 
-    // Installs the bid recorder once per page load; never throws (a failure lands in `error`).
+    // Installs the bid recorder once per page load, trying again after each pause of
+    // `kInstallRetryDelays` while it fails; never throws (a failure lands in `error`,
+    // and a running read loop keeps trying).
     QCoro::Task<> start(WhatnotSession &session);
     QCoro::Task<> start(PageScriptHost &host);
 
@@ -61,6 +74,8 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> install(PageScriptSource source);
+    // One attempt; answers whether the recorder runs in the page now.
+    QCoro::Task<bool> installOnce(PageScriptSource source);
     QCoro::Task<> readLoop(PageScriptSource source, quint64 generation);
     bool isCurrentLoop(quint64 generation) const { return generation == m_loopGeneration; }
 
@@ -70,9 +85,12 @@ private:
 
     Sleeper &m_sleeper;
     QList<CapturedBidder> m_capturedBidders;
+    // The list as it stood when the page was last reloaded; added to every read since.
+    QList<CapturedBidder> m_carried;
     bool m_isTracking = false;
     std::optional<QString> m_error;
     quint64 m_loopGeneration = 0;
+    quint64 m_resetGeneration = 0;
 };
 
 } // namespace quill

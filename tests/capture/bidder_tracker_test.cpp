@@ -102,8 +102,71 @@ TEST_F(BidderTrackerTest, StartInstallsTheRecorderAndReportsAFailure)
         throw PageScriptError(PageScriptError::Kind::scriptException, "TypeError: boom");
     };
     runSync(m_tracker.start(m_host));
-    EXPECT_EQ(m_tracker.error(), "Bid observer install failed: TypeError: boom");
+    // Tried again after each pause; the seller reads a sentence, the log the page's text.
+    EXPECT_EQ(m_host.calls().size(), 1 + 5);
+    EXPECT_EQ(m_sleeper.sleeps(), (QList<std::chrono::milliseconds>{500ms, 1s, 2s, 4s}));
+    EXPECT_EQ(m_tracker.error(), BidderTracker::kNotInstalledNotice);
     EXPECT_EQ(log.messages().last(), "Failed to install bid observer: TypeError: boom");
+}
+
+TEST_F(BidderTrackerTest, AnInstallOnAPageWithoutBodyIsTriedAgainUntilItTakes)
+{
+    LogCapture log(lcBidderTracker().categoryName());
+    int attempts = 0;
+    m_host.respond = [&](const QString &) -> QJsonValue {
+        if (++attempts < 3)
+            throw PageScriptError(PageScriptError::Kind::scriptException, "Error: The page has no body to watch yet");
+        return QStringLiteral(R"({"installed":true,"alreadyRunning":false})");
+    };
+    QSignalSpy errors(&m_tracker, &BidderTracker::errorChanged);
+    runSync(m_tracker.start(m_host));
+    EXPECT_EQ(attempts, 3);
+    EXPECT_EQ(m_sleeper.sleeps(), (QList<std::chrono::milliseconds>{500ms, 1s}));
+    EXPECT_FALSE(m_tracker.error());
+    ASSERT_EQ(errors.count(), 2); // the sentence while it waited, then cleared
+    EXPECT_EQ(errors.first().first().value<std::optional<QString>>(), BidderTracker::kNotInstalledNotice);
+    EXPECT_TRUE(log.messages().contains("Failed to install bid observer: Error: The page has no body to watch yet"));
+}
+
+TEST_F(BidderTrackerTest, AReadOfAReloadedPageInstallsAgainAndKeepsTheCountsFromBefore)
+{
+    // Reads: the first page's store, then the reloaded page without a recorder (the
+    // first reinstall fails), then the new page's own store.
+    QStringList answers{
+        storeAnswer(bidder("bob", 3, "25") + ',' + bidder("ann", 1)),
+        QStringLiteral(R"({"installed":false,"count":0,"bidders":[]})"),
+        QStringLiteral(R"({"installed":false,"count":0,"bidders":[]})"),
+        storeAnswer(bidder("ann", 4, "9") + ',' + bidder("cy", 1)),
+    };
+    int installs = 0;
+    m_host.respond = [&](const QString &script) -> QJsonValue {
+        if (script == PageScripts::bidObserver()) {
+            if (++installs == 1)
+                throw PageScriptError(PageScriptError::Kind::scriptException, "Error: The page has no body to watch yet");
+            return QStringLiteral(R"({"installed":true,"alreadyRunning":false})");
+        }
+        if (answers.isEmpty())
+            throw PageScriptError(PageScriptError::Kind::timedOut, "No answer within 5 s");
+        return answers.takeFirst();
+    };
+    QList<QStringList> lists;
+    QList<std::optional<QString>> errors;
+    QObject::connect(&m_tracker, &BidderTracker::capturedBiddersChanged, [&] { lists.append(names(m_tracker)); });
+    QObject::connect(&m_tracker, &BidderTracker::errorChanged, [&](const std::optional<QString> &e) { errors.append(e); });
+    m_tracker.toggleTracking(m_host);
+
+    EXPECT_EQ(installs, 2);
+    // The list never empties across the reload; ann's bids add up, bob's stay.
+    EXPECT_EQ(lists, (QList<QStringList>{{"bob", "ann"}, {"ann", "bob", "cy"}}));
+    EXPECT_EQ(errors.mid(0, 2), (QList<std::optional<QString>>{BidderTracker::kNotInstalledNotice, std::nullopt}));
+    EXPECT_EQ(m_tracker.capturedBidders()[0].bidCount, 5);
+    EXPECT_EQ(m_tracker.capturedBidders()[0].highestBid, Decimal(9));
+    EXPECT_EQ(m_tracker.capturedBidders()[1].highestBid, Decimal(25));
+
+    m_tracker.reset(); // a new show starts from nothing
+    answers = {storeAnswer(bidder("dee", 1))};
+    m_tracker.toggleTracking(m_host);
+    EXPECT_EQ(names(m_tracker), QStringList({"dee"}));
 }
 
 TEST_F(BidderTrackerTest, AFailedReadEndsTrackingWithoutRetry)
@@ -152,4 +215,14 @@ TEST_F(BidderTrackerTiming, AReadArrivingAfterResetIsDroppedAndTheStoreComesBack
     m_tracker->toggleTracking(host);
     host.answerOldest(storeAnswer(bidder("bob", 2)));
     EXPECT_EQ(names(*m_tracker), QStringList({"bob"}));
+}
+
+TEST_F(BidderTrackerTiming, AnInstallFailingAfterResetLeavesTheNewShowWithoutError)
+{
+    PendingHost host;
+    auto install = m_tracker->start(host);
+    m_tracker->reset();
+    host.failOldest();
+    EXPECT_FALSE(m_tracker->error());
+    EXPECT_EQ(m_sleeper.heldCount(), 0); // and it is not tried again
 }

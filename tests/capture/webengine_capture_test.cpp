@@ -212,6 +212,40 @@ TEST_F(WebEngineCapture, BidsAreCountedPerBidderWhateverTheirNames)
     sleeper.releaseAll();
 }
 
+TEST_F(WebEngineCapture, AReloadedPageGetsItsBidRecorderBackAndTheListKeepsItsCounts)
+{
+    ASSERT_TRUE(openStream(kStream));
+    HeldSleeper sleeper;
+    BidderTracker tracker(sleeper);
+    runSync(tracker.start(session()));
+    tracker.toggleTracking(session());
+    marketplace().addBid(kStream, {"bob", "bid $25", {}});
+    marketplace().addBid(kStream, {"bob", "bid $30", {}});
+    ASSERT_GE(syncPage(), 0);
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return tracker.capturedBidders().size() == 1; }));
+
+    // Reconnecting to the same stream loads the page again: its recorder is gone.
+    ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    EXPECT_EQ(runScript("return window.__zavBidObserverInstalled === true;"), QJsonValue(true));
+
+    marketplace().addBid(kStream, {"carol", "bid $35", {}});
+    marketplace().addBid(kStream, {"bob", "bid $40", {}});
+    ASSERT_GE(syncPage(), 0);
+    sleeper.releaseAll();
+    ASSERT_TRUE(waitUntil([&] { return tracker.capturedBidders().size() == 2; }));
+    EXPECT_FALSE(tracker.error());
+    EXPECT_EQ(tracker.capturedBidders()[0].username, "bob");
+    EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 3);
+    EXPECT_EQ(tracker.capturedBidders()[0].highestBid, Decimal(40));
+    EXPECT_EQ(tracker.capturedBidders()[1].username, "carol");
+
+    tracker.toggleTracking(session());
+    sleeper.releaseAll();
+}
+
 TEST_F(WebEngineCapture, TheSoldTabIsScrolledAndReadInFull)
 {
     QList<standin::SoldRow> rows;
