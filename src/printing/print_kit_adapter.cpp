@@ -119,10 +119,17 @@ QCoro::Task<> PrintKitAdapter::refreshPrinters()
         co_return;
     }
     self->m_refreshApplied = ticket;
-    self->m_printers = rows;
-    Q_EMIT self->printersChanged();
-    self->setConnected(!rows.isEmpty());
-    qCInfo(lcPrintKit, "Discovered %lld printer(s)", static_cast<long long>(rows.size()));
+    self->showPrinters(std::move(rows));
+}
+
+void PrintKitAdapter::showPrinters(QList<PrinterInfo> rows)
+{
+    for (PrinterInfo &row : rows)
+        row.refusal = m_refusals.value(row.name);
+    m_printers = std::move(rows);
+    Q_EMIT printersChanged();
+    setConnected(!m_printers.isEmpty());
+    qCInfo(lcPrintKit, "Discovered %lld printer(s)", static_cast<long long>(m_printers.size()));
 }
 
 QCoro::Task<printkit::CUPSQueueState> PrintKitAdapter::queueStatus(QString printer)
@@ -289,18 +296,20 @@ QCoro::Task<PrintResult> PrintKitAdapter::printImage(QString printer, QByteArray
     configuration->usesCanvasPageSize = true;
     configuration->options = calibratedOptions(true);
 
+    QPointer<PrintKitAdapter> self(this);
     std::shared_ptr<printkit::CUPSPrintTransport> transport = m_transport;
-    QString failure;
-    bool failed = false;
+    const QString queue = printer;
+    std::optional<QString> failure;
     try {
         co_await transport->printImage(std::move(png), std::move(printer), std::move(canvas), copies,
                                        std::move(configuration));
     } catch (const std::exception &error) {
-        failed = true;
         failure = errorMessage(error);
     }
-    if (failed)
-        co_return PrintResult::failed(std::move(failure));
+    if (self)
+        self->noteSubmission(queue, failure);
+    if (failure)
+        co_return PrintResult::failed(std::move(*failure));
     co_return PrintResult::succeeded();
 }
 
@@ -334,15 +343,18 @@ QCoro::Task<PrintResult> PrintKitAdapter::printHTML(QString printer, QString htm
     std::optional<printkit::CUPSPrintConfiguration> configuration(std::in_place);
     configuration->usesCanvasPageSize = true;
     configuration->options = self->calibratedOptions(false);
+    const QString queue = printer;
+    std::optional<QString> submitFailure;
     try {
         co_await transport->printPDF(std::move(pdf), std::move(printer), std::move(canvas), 1,
                                      std::move(configuration));
     } catch (const std::exception &error) {
-        failed = true;
-        failure = errorMessage(error);
+        submitFailure = errorMessage(error);
     }
-    if (failed)
-        co_return PrintResult::failed(std::move(failure));
+    if (self)
+        self->noteSubmission(queue, submitFailure);
+    if (submitFailure)
+        co_return PrintResult::failed(std::move(*submitFailure));
     co_return PrintResult::succeeded();
 }
 
@@ -375,6 +387,29 @@ QCoro::Task<QByteArray> PrintKitAdapter::generatePDF(QString html, QSizeF labelS
     if (conversion->error())
         throw PdfGenerationError(*conversion->error());
     co_return QByteArray(conversion->pdf());
+}
+
+void PrintKitAdapter::noteSubmission(const QString &queue, const std::optional<QString> &failure)
+{
+    // lp runs with LC_ALL=C, so its refusal reads the same everywhere.
+    const bool refused = failure && failure->contains(QLatin1String("not accepting jobs"));
+    if (failure && !refused)
+        return;
+    const QString reason = refused ? *failure : QString();
+    if (m_refusals.value(queue) == reason)
+        return;
+    if (refused) {
+        qCWarning(lcPrintKit, "Queue %s refuses jobs: %s", qUtf8Printable(queue), qUtf8Printable(reason));
+        m_refusals.insert(queue, reason);
+    } else {
+        qCInfo(lcPrintKit, "Queue %s takes jobs again", qUtf8Printable(queue));
+        m_refusals.remove(queue);
+    }
+    for (PrinterInfo &row : m_printers) {
+        if (row.name == queue)
+            row.refusal = reason;
+    }
+    Q_EMIT printersChanged();
 }
 
 void PrintKitAdapter::setConnected(bool connected)

@@ -16,12 +16,14 @@
 
 #include <QByteArray>
 #include <QCoroTask>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace printkit {
 class CUPSPrintTransport;
@@ -121,7 +123,8 @@ public:
     printkit::CUPSPrintTransport &cupsTransport() { return *m_transport; }
 
 Q_SIGNALS:
-    // Emitted on every refresh that is applied, also when the list is equal.
+    // Emitted on every refresh that is applied, also when the list is equal, and when
+    // a queue starts or stops refusing jobs.
     void printersChanged();
     void isConnectedChanged(bool isConnected);
     void refreshTimerChanged();
@@ -129,7 +132,12 @@ Q_SIGNALS:
 
 private:
     QList<printkit::CUPSOption> calibratedOptions(bool fitToPage) const;
+    // A refresh's rows, with the refusals lp reported since, become the list.
+    void showPrinters(QList<PrinterInfo> rows);
     void setConnected(bool connected);
+    // Keeps lp's refusal of `queue` on its row (a refused label) or drops it (a label
+    // that went through); other failures say nothing about whether the queue accepts.
+    void noteSubmission(const QString &queue, const std::optional<QString> &failure);
     void changeActivePdfConversions(int delta);
     static QCoro::Task<QStringList> pendingJobIds(ProcessRunner *runner, printkit::CUPSTools tools,
                                                   QString queue);
@@ -148,6 +156,8 @@ private:
         std::make_shared<printkit::CUPSQueueNameCache>();
 
     QList<PrinterInfo> m_printers;
+    // Queue name to lp's refusal, carried over every refresh.
+    QHash<QString, QString> m_refusals;
     bool m_isConnected = false;
     bool m_refreshTimerRunning = false;
     int m_activePdfConversions = 0;

@@ -19,6 +19,10 @@ struct PrinterInfo
     bool isOnline = false;
     printkit::CUPSQueueState queueState = printkit::CUPSQueueState::unknown;
     qint64 pendingJobCount = 0;
+    // lp's words while the queue refuses new jobs ("not accepting jobs"): set by a
+    // refused label and kept across refreshes until a label reaches the queue again.
+    // A refusing queue may still be enabled, so `queueState` does not show it.
+    QString refusal;
 
     // The row a refresh builds: CUPS, reached through the system, online unless its
     // queue is stopped (an unreadable queue counts as online).

@@ -50,13 +50,7 @@ protected:
         ASSERT_NE(m_marketplace.listen(), 0);
         m_marketplace.setStreamTitle(kStream, kStreamTitle);
         m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
-        // The printers as the Labels screen saves them.
-        for (int labelType : {0, 1}) {
-            LabelSectionState state = LabelSectionState::defaults(labelType);
-            state.selectedPrinter = kQueue;
-            state.selectedMedia = labelType == 0 ? LabelMedia::shipping4x6() : LabelMedia::rect1x2();
-            ASSERT_FALSE(state.save(labelType, *m_settings).has_value());
-        }
+        ASSERT_NO_FATAL_FAILURE(saveLabelPrinters(kQueue));
     }
 
     void TearDown() override

@@ -65,8 +65,8 @@ TEST_F(PopoverPrinterChoice, TheLabelsPrinterOfTheMode)
 
     savePrinter(LabelType::individual, QStringLiteral("Winner_Zebra_7F3A"));
     savePrinter(LabelType::box, QStringLiteral("Box_Zebra"));
-    const PopoverPrinter winner{QStringLiteral("Winner_Zebra_7F3A"), QStringLiteral("Winner Zebra"), true};
-    const PopoverPrinter box{QStringLiteral("Box_Zebra"), QStringLiteral("Box Zebra"), false};
+    const PopoverPrinter winner{QStringLiteral("Winner_Zebra_7F3A"), QStringLiteral("Winner Zebra"), true, {}};
+    const PopoverPrinter box{QStringLiteral("Box_Zebra"), QStringLiteral("Box Zebra"), false, {}};
     EXPECT_EQ(MenuBarPopoverController::labelPrinter(printers, LabelMode::realtime, *m_settings), winner);
     EXPECT_EQ(MenuBarPopoverController::labelPrinter(printers, LabelMode::both, *m_settings), winner);
     // Only box labels print: their printer is the one that matters.

@@ -10,6 +10,7 @@
 #include "backend/show_history_store.h"
 #include "backend/show_sync_service.h"
 #include "capture/whatnot_session.h"
+#include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
 #include "common/settings.h"
 #include "gate.h"
@@ -168,6 +169,17 @@ protected:
             return !state.isStarting() && !state.showHistoryStore().isLoading() &&
                    state.authManager().api().requestsInFlight() == 0;
         });
+    }
+
+    // Both label types print to `queue`, on a 4×6 and a 1×2 label, as the Labels screen saves them.
+    void saveLabelPrinters(const QString &queue)
+    {
+        for (int labelType : {0, 1}) {
+            LabelSectionState state = LabelSectionState::defaults(labelType);
+            state.selectedPrinter = queue;
+            state.selectedMedia = labelType == 0 ? LabelMedia::shipping4x6() : LabelMedia::rect1x2();
+            ASSERT_FALSE(state.save(labelType, *m_settings).has_value());
+        }
     }
 
     static QString uniqueServerName()

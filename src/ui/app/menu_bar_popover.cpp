@@ -167,6 +167,7 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     // Room between the symbol and the status dot.
     m_pending->setStyleSheet(m_pending->styleSheet() + QStringLiteral("QPushButton { padding: 2px 4px; }"));
     m_printerDot = new StatusDot(kDotSize, brandGreenColor(), printer);
+    m_printerDot->setObjectName(QStringLiteral("printerStatusDot"));
     printerRow->addWidget(printerIcon);
     printerRow->addWidget(m_printerName);
     printerRow->addWidget(m_noPrinter);
@@ -245,7 +246,10 @@ void MenuBarPopover::refresh()
     if (printer) {
         m_printerName->setText(printer->displayName);
         m_printerName->setToolTip(printer->queue);
-        m_printerDot->setColor(printer->isOnline ? brandGreenColor() : systemColor(SystemColor::red));
+        // A queue that refuses jobs fails every label as surely as a stopped one.
+        const bool healthy = printer->isOnline && printer->refusal.isEmpty();
+        m_printerDot->setColor(healthy ? brandGreenColor() : systemColor(SystemColor::red));
+        m_printerDot->setToolTip(printer->refusal);
     }
 
     m_modeChip->setText(c.labelModeTitle());

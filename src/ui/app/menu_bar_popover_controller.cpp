@@ -176,10 +176,11 @@ std::optional<PopoverPrinter> MenuBarPopoverController::labelPrinter(const QList
         LabelSectionState::load(labelSectionIndex(type), settings).selectedPrinter;
     if (!saved || saved->isEmpty())
         return std::nullopt;
-    PopoverPrinter printer{*saved, printerDisplayName(*saved), false};
+    PopoverPrinter printer{*saved, printerDisplayName(*saved), false, QString()};
     for (const PrinterInfo &info : printers) {
         if (info.name == *saved) {
             printer.isOnline = info.isOnline;
+            printer.refusal = info.refusal;
             break;
         }
     }

@@ -22,6 +22,8 @@ struct PopoverPrinter
     QString displayName;
     // False also when the saved queue is not in the printer list.
     bool isOnline = false;
+    // lp's words while the queue refuses jobs; empty otherwise.
+    QString refusal;
 
     bool operator==(const PopoverPrinter &) const = default;
 };

@@ -158,8 +158,13 @@ QWidget *LiveHeaderBar::buildQueueBanner()
     icon->setPixmap(
         symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 12, orange, devicePixelRatioF()));
     layout->addWidget(icon);
-    layout->addWidget(styledLabel(QStringLiteral("Printer queue stopped"), textFont(TextStyle::caption),
-                                  orange, m_queueBanner));
+    m_queueText = styledLabel(QStringLiteral("Printer queue stopped"), textFont(TextStyle::caption), orange,
+                              m_queueBanner);
+    m_queueText->setObjectName(QStringLiteral("printerQueueText"));
+    // lp's reason is shown as it came, never as markup.
+    m_queueText->setTextFormat(Qt::PlainText);
+    m_queueText->setWordWrap(true);
+    layout->addWidget(m_queueText);
     layout->addStretch(1);
     m_fix = tintedButton(QStringLiteral("Fix"), QString(), orange, ControlSize::mini, m_queueBanner);
     m_fix->setObjectName(QStringLiteral("fixButton"));
@@ -184,6 +189,7 @@ void LiveHeaderBar::bind()
     });
     connect(c, &LiveShowController::streamCleanChanged, m_clean, &QAbstractButton::setChecked);
     connect(c, &LiveShowController::showQueueBannerChanged, m_queueBanner, &QWidget::setVisible);
+    connect(c, &LiveShowController::queueBannerChanged, this, &LiveHeaderBar::showQueueBanner);
     connect(c, &LiveShowController::errorTextChanged, this, [this](const QString &text) {
         m_error->setText(text);
         m_error->setVisible(!text.isEmpty());
@@ -199,8 +205,16 @@ void LiveHeaderBar::bind()
     m_clean->setChecked(c->streamClean());
     m_clean->setEnabled(c->showVideo());
     m_queueBanner->setVisible(c->showQueueBanner());
+    showQueueBanner();
     m_error->setText(c->errorText());
     m_error->setVisible(!c->errorText().isEmpty());
+}
+
+void LiveHeaderBar::showQueueBanner()
+{
+    if (!m_controller.queueBannerText().isEmpty())
+        m_queueText->setText(m_controller.queueBannerText());
+    m_fix->setVisible(m_controller.canFixQueue());
 }
 
 void LiveHeaderBar::showPrinting()

@@ -33,6 +33,7 @@ public:
     SwitchToggle *videoSwitch() const { return m_video; }
     SwitchToggle *cleanSwitch() const { return m_clean; }
     QWidget *printerQueueBanner() const { return m_queueBanner; }
+    QLabel *printerQueueText() const { return m_queueText; }
     QPushButton *fixButton() const { return m_fix; }
     QLabel *errorLine() const { return m_error; }
 
@@ -42,6 +43,7 @@ private:
     QWidget *buildQueueBanner();
     void bind();
     void showPrinting();
+    void showQueueBanner();
     void showAdmin();
     void showPrintLog();
 
@@ -56,6 +58,7 @@ private:
     SwitchToggle *m_video = nullptr;
     SwitchToggle *m_clean = nullptr;
     QWidget *m_queueBanner = nullptr;
+    QLabel *m_queueText = nullptr;
     QPushButton *m_fix = nullptr;
     QLabel *m_error = nullptr;
 };

@@ -42,6 +42,8 @@ struct LiveShowController::Derived
     bool isAdmin = false;
     bool canScrapeSold = false;
     bool showQueueBanner = false;
+    QString queueBannerText;
+    bool canFixQueue = false;
     QString errorText;
     bool isSyncing = false;
     bool isPolling = false;
@@ -128,9 +130,18 @@ LiveShowController::Derived LiveShowController::computeDerived() const
     v.isAdmin = quill::isAdmin(m_services.auth.state());
     v.canScrapeSold = !m_services.scraper.isScraping() && m_services.session.isAuthenticated();
     const QList<PrinterInfo> &printers = m_services.printAdapter.printers();
-    v.showQueueBanner = std::any_of(printers.begin(), printers.end(), [](const PrinterInfo &printer) {
+    v.canFixQueue = std::any_of(printers.begin(), printers.end(), [](const PrinterInfo &printer) {
         return printer.queueState == printkit::CUPSQueueState::stopped;
     });
+    if (v.canFixQueue) {
+        v.queueBannerText = QStringLiteral("Printer queue stopped");
+    } else {
+        const auto refusing = std::find_if(printers.begin(), printers.end(),
+                                           [](const PrinterInfo &printer) { return !printer.refusal.isEmpty(); });
+        if (refusing != printers.end())
+            v.queueBannerText = refusing->refusal;
+    }
+    v.showQueueBanner = !v.queueBannerText.isEmpty();
     // The first error that is set, in the header's order.
     const LiveShowSession &show = m_services.show;
     const std::optional<QString> errors[] = {
@@ -174,6 +185,8 @@ void LiveShowController::refreshDerived()
         Q_EMIT canScrapeSoldChanged(now.canScrapeSold);
     if (now.showQueueBanner != before.showQueueBanner)
         Q_EMIT showQueueBannerChanged(now.showQueueBanner);
+    if (now.queueBannerText != before.queueBannerText || now.canFixQueue != before.canFixQueue)
+        Q_EMIT queueBannerChanged();
     if (now.errorText != before.errorText)
         Q_EMIT errorTextChanged(now.errorText);
     if (now.isSyncing != before.isSyncing)
@@ -219,6 +232,14 @@ bool LiveShowController::canScrapeSold() const
 bool LiveShowController::showQueueBanner() const
 {
     return (*m_derived).showQueueBanner;
+}
+QString LiveShowController::queueBannerText() const
+{
+    return (*m_derived).queueBannerText;
+}
+bool LiveShowController::canFixQueue() const
+{
+    return (*m_derived).canFixQueue;
 }
 QString LiveShowController::errorText() const
 {

@@ -82,6 +82,8 @@ class LiveShowController final : public QObject
 
     // Queue banner and error line.
     Q_PROPERTY(bool showQueueBanner READ showQueueBanner NOTIFY showQueueBannerChanged)
+    Q_PROPERTY(QString queueBannerText READ queueBannerText NOTIFY queueBannerChanged)
+    Q_PROPERTY(bool canFixQueue READ canFixQueue NOTIFY queueBannerChanged)
     Q_PROPERTY(QString errorText READ errorText NOTIFY errorTextChanged)
 
     // Status bar.
@@ -134,7 +136,12 @@ public:
     bool isAdmin() const;
     bool showAdmin() const { return m_showAdmin; }
     bool canScrapeSold() const;
+    // A printer's queue is stopped or refuses jobs.
     bool showQueueBanner() const;
+    // "Printer queue stopped", else lp's words for a queue that refuses jobs.
+    QString queueBannerText() const;
+    // Fix re-enables stopped queues; it cannot make a queue accept jobs again.
+    bool canFixQueue() const;
     // The first error set, in the header's order; empty when none.
     QString errorText() const;
     bool isSyncing() const;
@@ -207,6 +214,7 @@ Q_SIGNALS:
     void showAdminChanged(bool value);
     void canScrapeSoldChanged(bool value);
     void showQueueBannerChanged(bool value);
+    void queueBannerChanged();
     void errorTextChanged(const QString &text);
     void isSyncingChanged(bool value);
     void isPollingChanged(bool value);
