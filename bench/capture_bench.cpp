@@ -1,13 +1,24 @@
 // The capture hot paths of a long show: one win scan over a live page with a
 // 5,000-row bid feed and 200 win notices in Qt WebEngine (and over a page that
 // grows from 1,000 to 5,000 rows while it is scanned), and the poller's ingest
-// of an answer whose 200 auctions it has all seen (what every later poll costs).
+// of an answer whose 200 auctions it has all seen (what a poll cost when every
+// poll answered every notice).
+//
+// A poll at 20 and at 2,000 notices on the page (1,000 bid rows): BM_WinScanPoll
+// is the whole call as the poller makes it (the page's scan of what changed
+// since its last answer, and the trip there and back); BM_PollAnswerOnGuiThread
+// is the poll's work on the GUI thread once the page answered (reading the
+// script host's envelope, decoding the answer, looking its auctions up), for the
+// page's answer of what changed (`what_changed`) and, beside it, for an answer
+// of every notice (`every_notice`). Each reports the median and the 95th
+// percentile of its iterations.
 #include "capture/auction_poller.h"
 #include "capture/page_scripts.h"
 #include "capture/webengine_page_script_host.h"
 #include "standin_marketplace.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,11 +26,13 @@
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -179,5 +192,102 @@ void BM_IngestSeenAnswer(benchmark::State &state)
         state.SkipWithError("a seen auction was captured again");
 }
 BENCHMARK(BM_IngestSeenAnswer)->Unit(benchmark::kMicrosecond);
+
+void reportPercentiles(benchmark::State &state, std::vector<double> &microseconds)
+{
+    if (microseconds.empty())
+        return;
+    std::sort(microseconds.begin(), microseconds.end());
+    const auto at = [&](double share) {
+        return microseconds[std::min(microseconds.size() - 1, size_t(share * double(microseconds.size())))];
+    };
+    state.counters["median_us"] = at(0.5);
+    state.counters["p95_us"] = at(0.95);
+}
+
+constexpr int kPollBids = 1000;
+
+QString cursorOf(const QJsonValue &answer)
+{
+    return QJsonDocument::fromJson(answer.toString().toUtf8()).object().value(QStringLiteral("cursor")).toString();
+}
+
+void BM_WinScanPoll(benchmark::State &state)
+{
+    const int wins = int(state.range(0));
+    LivePageBench bench;
+    if (const QString failure = bench.open(kPollBids, wins); !failure.isEmpty()) {
+        state.SkipWithError(qPrintable(failure));
+        return;
+    }
+    const QJsonValue first = bench.run(quill::PageScripts::winScan());
+    if (QJsonDocument::fromJson(first.toString().toUtf8()).object().value(QStringLiteral("count")).toInt() != wins) {
+        state.SkipWithError("the scan did not find every win notice");
+        return;
+    }
+    QString cursor = cursorOf(first);
+    std::vector<double> times;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const QJsonValue answer = bench.run(quill::PageScripts::winScan(cursor));
+        times.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        cursor = cursorOf(answer);
+    }
+    if (cursor.isEmpty())
+        state.SkipWithError("the page answered without a cursor");
+    reportPercentiles(state, times);
+}
+BENCHMARK(BM_WinScanPoll)->Arg(20)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The envelope the script host receives around a script's answer.
+QVariant envelopeOf(const QString &answer)
+{
+    const QJsonObject envelope{{QStringLiteral("ok"), true}, {QStringLiteral("value"), answer}};
+    return QString::fromUtf8(QJsonDocument(envelope).toJson(QJsonDocument::Compact));
+}
+
+void pollAnswerOnGuiThread(benchmark::State &state, bool whatChanged)
+{
+    const int wins = int(state.range(0));
+    LivePageBench bench;
+    if (const QString failure = bench.open(kPollBids, wins); !failure.isEmpty()) {
+        state.SkipWithError(qPrintable(failure));
+        return;
+    }
+    quill::AuctionPoller poller;
+    const QString full = bench.run(quill::PageScripts::winScan()).toString();
+    poller.processWinScanJSON(full);
+    if (poller.capturedAuctions().size() != wins) {
+        state.SkipWithError("the first answer did not capture every win");
+        return;
+    }
+    const QString answer = whatChanged ? bench.run(quill::PageScripts::winScan(cursorOf(full))).toString() : full;
+    const QVariant received = envelopeOf(answer);
+    std::vector<double> times;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const QJsonValue value = quill::WebEnginePageScriptHost::decodeAnswer(received);
+        poller.processWinScanJSON(value.toString());
+        times.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    if (poller.capturedAuctions().size() != wins)
+        state.SkipWithError("a seen auction was captured again");
+    state.counters["answer_bytes"] = double(answer.size());
+    reportPercentiles(state, times);
+}
+
+void BM_PollAnswerOnGuiThread(benchmark::State &state)
+{
+    pollAnswerOnGuiThread(state, state.range(1) == 1);
+}
+BENCHMARK(BM_PollAnswerOnGuiThread)
+    ->ArgNames({"notices", "what_changed"})
+    ->Args({20, 1})
+    ->Args({2000, 1})
+    ->Args({20, 0})
+    ->Args({2000, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

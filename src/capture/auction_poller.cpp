@@ -62,6 +62,7 @@ void AuctionPoller::reset()
         m_seenKeys.clear();
         Q_EMIT seenKeysChanged();
     }
+    m_scanCursor.reset(); // the captures are gone: the next poll asks for every notice
     setError(std::nullopt);
     setRawJSON(QString());
 }
@@ -76,7 +77,7 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
         std::optional<QString> failure;
         try {
             PageScriptHost &host = requirePageScriptHost(source);
-            QString script = PageScripts::winScan();
+            QString script = m_scanCursor ? PageScripts::winScan(*m_scanCursor) : PageScripts::winScan();
             answer = co_await host.run(std::move(script));
         } catch (const std::exception &e) {
             failure = errorMessage(e);
@@ -126,6 +127,11 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
 
 void AuctionPoller::processWinScanJSON(const QString &text)
 {
+    // Until this answer is taken in whole, the next poll asks for every notice: an
+    // answer that did not decode, or whose ingest a listener broke off, may hold
+    // wins that a later answer relative to it would leave out.
+    m_scanCursor.reset();
+    const quint64 generation = m_loopGeneration;
     WinScanResponse response;
     try {
         response = WinScanResponse::decode(text.toUtf8());
@@ -134,6 +140,8 @@ void AuctionPoller::processWinScanJSON(const QString &text)
     }
     for (const RawAuction &auction : std::as_const(response.results))
         ingest(auction);
+    if (generation == m_loopGeneration) // not reset by a listener meanwhile
+        m_scanCursor = std::move(response.cursor);
 }
 
 void AuctionPoller::processScrapeJSON(const QString &text)

@@ -24,6 +24,12 @@ class WhatnotSession;
 // polling. The sold-tab scrape and a resumed show's backend auctions are ingested
 // by the same rules.
 //
+// A poll asks the page only for the notices new or changed since the answer the
+// poller last took in whole (the answer's cursor), so a poll costs the same at
+// the 2,000th win as at the 20th. The page answers every notice after a load or
+// a crash, and the poller asks for every notice after a reset or an answer it did
+// not take in whole; the seen keys keep those captures single.
+//
 // An auction is seen once per win: the de-duplication key is its id, built from the
 // canonical price, so "$12.50" and "$12.5" of one win, or a restored backend auction
 // and its notice still on the page, are one capture.
@@ -67,6 +73,8 @@ public:
     // Stops polling and forgets every capture; an answer still on its way is dropped.
     void reset();
 
+    // Ingests one win-scan answer; once all of it is taken in, its cursor is what
+    // the next poll hands back.
     void processWinScanJSON(const QString &text);
     void ingest(const RawAuction &auction);
     // The sold-tab scrape's answer; stored in rawJSON even when it does not decode.
@@ -104,6 +112,8 @@ private:
     std::optional<QString> m_error;
     QString m_rawJSON;
     QSet<QString> m_seenKeys;
+    // The cursor of the last win-scan answer taken in whole since the last reset.
+    std::optional<QString> m_scanCursor;
     // Bumped when a loop starts and on reset: a loop whose number is not current
     // ends at its next step and changes nothing.
     quint64 m_loopGeneration = 0;

@@ -74,6 +74,7 @@ WinScanResponse WinScanResponse::fromJson(const QJsonObject &object)
     out.url = reader.requiredString(QStringLiteral("url"));
     out.count = reader.requiredInteger(QStringLiteral("count"));
     out.results = decodeAuctions(reader, QStringLiteral("results"), context);
+    out.cursor = reader.optionalString(QStringLiteral("cursor"));
     return out;
 }
 

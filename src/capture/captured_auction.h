@@ -56,12 +56,16 @@ struct RawAuction
     bool operator==(const RawAuction &) const = default;
 };
 
-// The win scan's answer. Decoding is all or nothing (json::DecodeError).
+// The win scan's answer: every notice on the page, or, when the scan was handed the
+// cursor of the page's last answer, only the notices new or changed since then.
+// Decoding is all or nothing (json::DecodeError).
 struct WinScanResponse
 {
     QString url;
     qint64 count = 0;
     QList<RawAuction> results;
+    // Names this answer; handed back at the next scan, it asks for only what changed since.
+    std::optional<QString> cursor;
 
     static WinScanResponse fromJson(const QJsonObject &object);
     static WinScanResponse decode(const QByteArray &utf8);

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace quill {
 
 namespace {
@@ -27,12 +29,41 @@ QString PageScripts::assemble(const QStringList &names)
     return script;
 }
 
+namespace {
+
+// The win scan's functions; a script ends with the call that answers.
+const QString &winScanFunctions()
+{
+    static const QString script = PageScripts::assemble(
+        {QStringLiteral("find_avatar_url"), QStringLiteral("page_text"), QStringLiteral("win_scan")});
+    return script;
+}
+
+// A cursor goes into the script's text: only the page's own token form is let in.
+bool isPlainCursor(const QString &cursor)
+{
+    if (cursor.isEmpty() || cursor.size() > 64)
+        return false;
+    return std::all_of(cursor.cbegin(), cursor.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+               c == u'-' || c == u'_';
+    });
+}
+
+} // namespace
+
 // Built on first use and shared by every caller afterwards.
 const QString &PageScripts::winScan()
 {
-    static const QString script = assemble({QStringLiteral("find_avatar_url"), QStringLiteral("page_text"),
-                                            QStringLiteral("win_scan")});
+    static const QString script = winScanFunctions() + QStringLiteral("    return winScanAnswer(null);\n");
     return script;
+}
+
+QString PageScripts::winScan(const QString &cursor)
+{
+    if (!isPlainCursor(cursor))
+        return winScan();
+    return winScanFunctions() + QStringLiteral("    return winScanAnswer('") + cursor + QStringLiteral("');\n");
 }
 
 const QString &PageScripts::bidObserver()

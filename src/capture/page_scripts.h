@@ -18,7 +18,12 @@ public:
     // empty script.
     static QString assemble(const QStringList &names);
 
+    // The win scan answering every notice on the page, with the cursor of its answer.
     static const QString &winScan();
+    // The win scan answering only what is new or changed since the answer that
+    // carried `cursor`, when that is the page's last answer; every notice otherwise.
+    // A cursor that is not a plain token (as the page makes them) asks for every notice.
+    static QString winScan(const QString &cursor);
     static const QString &bidObserver();
     static const QString &bidderRead();
     static const QString &scrollToShop();

@@ -315,6 +315,64 @@ TEST_F(AuctionPollerLoop, AFourHourShowOfRepeatedNoticesDoesNotGrowTheState)
     EXPECT_EQ(m_poller.rawJSON(), late);
 }
 
+TEST_F(AuctionPollerLoop, EachPollHandsBackTheCursorOfTheLastAnswerTakenInWhole)
+{
+    const auto withCursor = [](const QList<QJsonObject> &auctions, const QString &cursor) {
+        QJsonObject o = QJsonDocument::fromJson(winScanAnswer(auctions).toUtf8()).object();
+        o.insert("cursor", cursor);
+        return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    };
+    // call -> answer; the answer of call 1 is not taken in whole (a listener breaks off).
+    const QList<QString> answers{
+        withCursor({win("ann", "5", 1)}, "g1-1"),
+        withCursor({win("bob", "6", 2), win("cy", "7", 3)}, "g1-2"),
+        withCursor({}, "g1-3"),
+        withCursor({win("cy", "7", 3), win("dee", "8", 4)}, "g1-4"),
+        "{not json",
+        withCursor({}, "g1-6"),
+        withCursor({}, "'); location.reload(); ('"),
+        withCursor({}, "g2-1"),
+    };
+    qsizetype call = 0;
+    m_host.respond = [&](const QString &) -> QJsonValue {
+        if (call == answers.size()) {
+            m_poller.togglePolling(m_host); // off
+            return QJsonValue();
+        }
+        return answers.at(call++);
+    };
+    bool thrown = false;
+    QObject::connect(&m_poller, &AuctionPoller::capturedAuctionsChanged, &m_poller, [&] {
+        if (m_poller.capturedAuctions().size() == 2 && !std::exchange(thrown, true))
+            throw std::bad_alloc();
+    });
+
+    m_poller.togglePolling(m_host);
+    ASSERT_EQ(m_host.calls().size(), answers.size() + 1);
+    const QStringList expected{
+        PageScripts::winScan(),
+        PageScripts::winScan("g1-1"),
+        PageScripts::winScan(), // the answer before was cut short: every notice again
+        PageScripts::winScan("g1-3"),
+        PageScripts::winScan("g1-4"),
+        PageScripts::winScan(), // after an answer that did not decode
+        PageScripts::winScan("g1-6"),
+        PageScripts::winScan(), // a cursor that is no plain token is not put into a script
+        PageScripts::winScan("g2-1"),
+    };
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(m_host.calls().at(i), expected.at(i)) << "call " << i;
+    EXPECT_NE(PageScripts::winScan("g1-1"), PageScripts::winScan());
+    EXPECT_TRUE(PageScripts::winScan("g1-1").endsWith("winScanAnswer('g1-1');\n"));
+    EXPECT_EQ(ids(m_poller), QStringList({"dee-8-4", "cy-7-3", "bob-6-2", "ann-5-1"}));
+
+    // A reset forgets the cursor with the captures: the next poll asks for every notice.
+    m_poller.reset();
+    call = answers.size() - 1;
+    m_poller.togglePolling(m_host);
+    EXPECT_EQ(m_host.calls().at(answers.size() + 1), PageScripts::winScan());
+}
+
 TEST_F(AuctionPollerTiming, SwitchingOffAndOnWithinAPauseLeavesOneLoop)
 {
     m_host.respond = [](const QString &) -> QJsonValue { return winScanAnswer({}); };

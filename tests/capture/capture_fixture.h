@@ -5,8 +5,11 @@
 // folder, shown in a view (so the page is visible, has a viewport and runs its
 // timers at full speed), and helpers to wait for the page.
 
-#include "common/user_scoped.h"
+#include "capture/auction_poller.h"
+#include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
+#include "common/user_scoped.h"
+#include "fake_sleeper.h"
 #include "common/settings.h"
 #include "run_sync.h"
 #include "standin_marketplace.h"
@@ -16,6 +19,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -234,6 +239,71 @@ private:
     bool m_optionsReady = false;
     std::unique_ptr<WhatnotSession> m_session;
     std::unique_ptr<QWebEngineView> m_view;
+};
+
+// Two pollers on one page: `incremental` polls it with its own loop, each call
+// asking only for what changed since its last answer; `full` takes in a scan of
+// every notice after each of those polls. Both read the same clock, so their
+// captures must be equal, field by field.
+class PollerPair
+{
+public:
+    explicit PollerPair(WhatnotSession &session) : m_session(session) {}
+    ~PollerPair()
+    {
+        if (incremental.isPolling())
+            incremental.togglePolling(m_session);
+        m_sleeper.releaseAll();
+    }
+
+    // The incremental poller's next call (the first one switches polling on);
+    // answers whether it ended and the loop paused again.
+    bool pollIncremental()
+    {
+        const qsizetype pauses = m_sleeper.sleeps().size();
+        // A loop left paused from before a reset ends when released, without a call.
+        m_sleeper.releaseAll();
+        if (!incremental.isPolling())
+            incremental.togglePolling(m_session);
+        return waitUntil([&] { return m_sleeper.sleeps().size() == pauses + 1 && m_sleeper.heldCount() == 1; });
+    }
+    // One poll of each.
+    bool poll()
+    {
+        if (!pollIncremental())
+            return false;
+        full.processWinScanJSON(runSync(m_session.scriptHost().run(PageScripts::winScan())).toString());
+        return true;
+    }
+    // How many notices the incremental poller's last answer held.
+    int lastAnswerCount() const
+    {
+        return QJsonDocument::fromJson(incremental.rawJSON().toUtf8()).object().value("count").toInt(-1);
+    }
+    std::chrono::milliseconds lastPause() const { return m_sleeper.sleeps().constLast(); }
+
+    static QStringList captures(const AuctionPoller &poller)
+    {
+        QStringList out;
+        for (const CapturedAuction &a : poller.capturedAuctions())
+            out.append(QStringList{a.id, a.rawTitle.value_or("-"), a.avatarURL.value_or("-")}.join('|'));
+        return out;
+    }
+    // Answers whether both hold the same captures; a test failure shows both lists.
+    bool same() const
+    {
+        EXPECT_EQ(captures(incremental), captures(full));
+        return incremental.capturedAuctions() == full.capturedAuctions();
+    }
+
+private:
+    WhatnotSession &m_session;
+    FakeClock m_clock;
+    HeldSleeper m_sleeper;
+
+public:
+    AuctionPoller incremental{m_sleeper, m_clock};
+    AuctionPoller full{m_sleeper, m_clock};
 };
 
 } // namespace quill::testing

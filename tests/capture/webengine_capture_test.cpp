@@ -157,6 +157,115 @@ TEST_F(WebEngineCapture, WinsAppearingWhilePollingAreCapturedOnceEach)
     EXPECT_EQ(sleeper.heldCount(), 0);
 }
 
+TEST_F(WebEngineCapture, WinScanAnswersWhatChangedSinceTheCursorItIsHanded)
+{
+    marketplace().addWin(kStream, {"alice", "Card", 12, "30", {}});
+    marketplace().addWin(kStream, {"bob", "Slab", std::nullopt, "5", {}});
+    ASSERT_TRUE(openStream(kStream));
+    QString cursor;
+    const auto scan = [&](const std::optional<QString> &since) {
+        const QJsonObject answer =
+            decodeObject(runScript(since ? PageScripts::winScan(*since) : PageScripts::winScan()));
+        QStringList got;
+        const QJsonArray results = answer.value("results").toArray();
+        for (const QJsonValue &result : results)
+            got.append(result.toObject().value("winnerUsername").toString() + QLatin1Char('-') +
+                       result.toObject().value("salePrice").toString());
+        EXPECT_EQ(answer.value("count").toInt(), got.size());
+        EXPECT_NE(answer.value("cursor").toString(), cursor);
+        cursor = answer.value("cursor").toString();
+        return got;
+    };
+
+    EXPECT_EQ(scan(std::nullopt), QStringList({"alice-30", "bob-5"}));
+    const QString first = cursor;
+    EXPECT_EQ(scan(cursor), QStringList());
+    // A new win, and a notice whose price is set again in place.
+    marketplace().addWin(kStream, {"cy", "Box", 13, "12.50", {}});
+    ASSERT_GE(syncPage(), 0);
+    ASSERT_EQ(runScript("document.querySelector('.win-price').firstChild.data = '$31'; return true;"),
+              QJsonValue(true));
+    const QString beforeChange = cursor;
+    EXPECT_EQ(scan(cursor), QStringList({"alice-31", "cy-12.50"}));
+    // Another caller's scans without a cursor leave this one's answers alone.
+    const QString mine = cursor;
+    EXPECT_EQ(scan(std::nullopt).size(), 3);
+    EXPECT_EQ(scan(mine), QStringList());
+    // A cursor already answered, or one the page never gave, gets every notice.
+    EXPECT_EQ(scan(beforeChange).size(), 3);
+    EXPECT_EQ(scan(first).size(), 3);
+    EXPECT_EQ(scan(QStringLiteral("k2x.9-1")).size(), 3);
+    EXPECT_EQ(scan(cursor), QStringList());
+    // A page loaded again knows no cursor of the page before.
+    ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
+    EXPECT_EQ(scan(cursor), QStringList({"alice-30", "bob-5", "cy-12.50"}));
+}
+
+TEST_F(WebEngineCapture, PollsOfWhatChangedCaptureWhatFullScansCaptureAcrossReloadsAndACrash)
+{
+    marketplace().addSampleActivity(kStream, 60, 6);
+    ASSERT_TRUE(openStream(kStream));
+    PollerPair pair(session());
+    ASSERT_TRUE(pair.poll());
+    EXPECT_EQ(pair.lastAnswerCount(), 6);
+    EXPECT_EQ(pair.incremental.capturedAuctions().size(), 6);
+    int notices = 6;
+    for (int round = 1; round <= 12; ++round) {
+        SCOPED_TRACE(round);
+        int added = 0;
+        const QString buyer = QStringLiteral("buyer%1").arg(round % 4);
+        marketplace().addWin(kStream, {buyer, "Lot", 100 + round, QStringLiteral("%1.50").arg(round), {}});
+        ++added;
+        if (round % 3 == 0) { // the same win shown again with its price spelled another way
+            marketplace().addWin(kStream, {buyer, "Lot", 100 + round, QStringLiteral("%1.5").arg(round), {}});
+            ++added;
+        }
+        if (round % 4 == 1) { // a win without a number, at a price seen before
+            marketplace().addWin(kStream, {"walk", "Tin", std::nullopt, "5", {}});
+            ++added;
+        }
+        marketplace().addBid(kStream, {"fan", "bid $7", {}});
+        ASSERT_GE(syncPage(), 0);
+        if (round == 5) { // an answered notice's price set again in place: a new reading
+            ASSERT_EQ(runScript("document.querySelector('.win-price').firstChild.data = '$99'; return true;"),
+                      QJsonValue(true));
+        }
+        notices += added;
+        ASSERT_TRUE(pair.poll());
+        EXPECT_EQ(pair.lastAnswerCount(), added + (round == 5 ? 1 : 0));
+        ASSERT_TRUE(pair.same());
+
+        if (round == 4 || round == 9) {
+            // Loaded again, the page answers every notice once, then what is new.
+            ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
+            ASSERT_TRUE(pair.poll());
+            EXPECT_EQ(pair.lastAnswerCount(), notices);
+            ASSERT_TRUE(pair.same());
+        }
+        if (round == 7) {
+            // A poll meets the dead page; after the reload every notice is answered again.
+            ASSERT_TRUE(crashRenderer(page()));
+            ASSERT_TRUE(pair.pollIncremental());
+            EXPECT_EQ(pair.lastPause(), 1s);
+            ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
+            ASSERT_TRUE(pair.poll());
+            EXPECT_EQ(pair.lastAnswerCount(), notices);
+            ASSERT_TRUE(pair.same());
+        }
+    }
+    // 6 sample wins, 12 numbered ones, one "walk" win, one $99 reading (gone with the reload).
+    EXPECT_EQ(pair.incremental.capturedAuctions().size(), 20);
+    EXPECT_FALSE(pair.incremental.error());
+
+    // The show ended and a new one begins on the same page: the reset poller asks for every notice.
+    pair.incremental.reset();
+    pair.full.reset();
+    ASSERT_TRUE(pair.poll());
+    EXPECT_EQ(pair.lastAnswerCount(), notices);
+    EXPECT_EQ(pair.incremental.capturedAuctions().size(), 19); // the $99 reading is no longer on the page
+    EXPECT_TRUE(pair.same());
+}
+
 TEST_F(WebEngineCapture, BidsAreCountedPerBidderWhateverTheirNames)
 {
     ASSERT_TRUE(openStream(kStream));

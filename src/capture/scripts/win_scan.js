@@ -40,7 +40,8 @@ function winIndex(body) {
     }
     if (index) index.observer.disconnect();
     index = { body: body, nodes: new Set(), ordered: null, observer: null, reads: new WeakMap(),
-              repeats: new WeakMap(), readings: new Map(), arrivals: new WeakMap(), scans: 0 };
+              repeats: new WeakMap(), readings: new Map(), arrivals: new WeakMap(), scans: 0,
+              generation: newGeneration(), answers: 0, answered: new Map() };
     var fresh = index;
     index.observer = new MutationObserver(function (records) { noteWinMutations(fresh, records); });
     index.observer.observe(body, { childList: true, subtree: true, characterData: true });
@@ -212,8 +213,45 @@ function assignRepeats(index, reads) {
     for (var k = 0; k < reads.length; k++) index.readings.get(reads[k].key).scan = scan;
 }
 
+// The answer names itself with a cursor: the index's generation (new with each
+// index, so with each page load) and the number of its answers. A caller that
+// hands back the cursor of its last answer gets only the notices that are new
+// since then or read otherwise (a price or a name filled in later, a repeat
+// count); a caller without a cursor, or with one the page does not know (from
+// before a load or a crash, or of an answer that went astray), gets every notice.
+// What each recent answer reported is kept per cursor, a few callers' worth, so
+// one caller's scans do not send another back to every notice.
+var KEPT_ANSWERS = 4;
+function newGeneration() {
+    return Date.now().toString(36) + '.' + Math.floor(Math.random() * 0x7fffffff).toString(36);
+}
+function sameReport(before, read) {
+    if (!before || before.repeat !== read.repeat) return false;
+    var a = before.win;
+    var b = read.win;
+    return a === b || (a.winnerUsername === b.winnerUsername && a.salePrice === b.salePrice &&
+                       a.auctionNumber === b.auctionNumber && a.rawTitle === b.rawTitle);
+}
+function answerReads(index, reads, since) {
+    var reported = typeof since === 'string' ? index.answered.get(since) : undefined;
+    var full = !reported;
+    if (full) reported = new WeakMap();
+    else index.answered.delete(since);
+    var out = [];
+    for (var i = 0; i < reads.length; i++) {
+        var read = reads[i];
+        if (!full && sameReport(reported.get(read.node), read)) continue;
+        reported.set(read.node, { win: read.win, repeat: read.repeat });
+        out.push(read);
+    }
+    var cursor = index.generation + '-' + ++index.answers;
+    index.answered.set(cursor, reported);
+    while (index.answered.size > KEPT_ANSWERS) index.answered.delete(index.answered.keys().next().value);
+    return { reads: out, cursor: cursor };
+}
+
 // A notice read at an earlier scan is read again only when its text changed;
-// its picture is looked up every time.
+// the picture of a notice answered is looked up as it is answered.
 function reported(read) {
     var win = read.win;
     var out = {
@@ -227,10 +265,8 @@ function reported(read) {
     return out;
 }
 
-var reads = [];
-var body = document.body;
-if (body) {
-    var index = winIndex(body);
+function readNotices(index, body) {
+    var reads = [];
     var nodes = winNodes(index);
     for (var i = 0; i < nodes.length; i++) {
         var node = nodes[i];
@@ -256,6 +292,19 @@ if (body) {
         }
     }
     assignRepeats(index, reads);
+    return reads;
 }
-var results = reads.map(reported);
-return JSON.stringify({ url: window.location.href, count: results.length, results: results });
+
+function winScanAnswer(since) {
+    var answered = [];
+    var cursor = null;
+    var body = document.body;
+    if (body) {
+        var index = winIndex(body);
+        var answer = answerReads(index, readNotices(index, body), since);
+        answered = answer.reads;
+        cursor = answer.cursor;
+    }
+    var results = answered.map(reported);
+    return JSON.stringify({ url: window.location.href, count: results.length, results: results, cursor: cursor });
+}
