@@ -24,6 +24,7 @@ function noteWinNodes(index, node, arrival) {
 function noteWinMutations(index, records) {
     for (var i = 0; i < records.length; i++) {
         var record = records[i];
+        index.changed.push(record.target);
         if (record.type === 'characterData') {
             noteWinNodes(index, record.target, null);
             continue;
@@ -40,7 +41,7 @@ function winIndex(body) {
     }
     if (index) index.observer.disconnect();
     index = { body: body, nodes: new Set(), ordered: null, observer: null, reads: new WeakMap(),
-              repeats: new WeakMap(), readings: new Map(), arrivals: new WeakMap(), scans: 0,
+              repeats: new WeakMap(), readings: new Map(), arrivals: new WeakMap(), scans: 0, changed: [],
               generation: newGeneration(), answers: 0, answered: new Map() };
     var fresh = index;
     index.observer = new MutationObserver(function (records) { noteWinMutations(fresh, records); });
@@ -48,6 +49,16 @@ function winIndex(body) {
     noteWinNodes(index, body);
     window.__quillWinIndex = index;
     return index;
+}
+// The nodes within which the page changed since the previous scan: where a
+// change was made, and every element around it.
+function touchedSinceLastScan(index) {
+    var touched = new Set();
+    for (var i = 0; i < index.changed.length; i++) {
+        for (var node = index.changed[i]; node && !touched.has(node); node = node.parentNode) touched.add(node);
+    }
+    index.changed = [];
+    return touched;
 }
 // The indexed nodes still in the page and still saying "won!", in document order.
 function winNodes(index) {
@@ -185,7 +196,7 @@ function assignRepeats(index, reads) {
     var returning = [];
     for (var i = 0; i < reads.length; i++) {
         var read = reads[i];
-        read.key = readingKey(read.win);
+        read.key = read.win.key || (read.win.key = readingKey(read.win)); // a reading's key is kept with it
         var assigned = index.repeats.get(read.node);
         if (assigned && assigned.key === read.key) {
             read.repeat = assigned.repeat;
@@ -265,14 +276,18 @@ function reported(read) {
     return out;
 }
 
+// Every scan checks the reading of every notice it reads, so one whose element
+// the page left alone since the previous scan still has the text it was read from.
 function readNotices(index, body) {
     var reads = [];
+    var touched = touchedSinceLastScan(index);
     var nodes = winNodes(index);
     for (var i = 0; i < nodes.length; i++) {
         var node = nodes[i];
         if (!isShownText(node)) continue;
         var known = index.reads.get(node);
-        if (known && known.el.contains(node) && known.el.textContent === known.content) {
+        if (known && known.el.contains(node) &&
+            (!touched.has(known.el) || known.el.textContent === known.content)) {
             reads.push({ node: node, win: known.win, el: known.el });
             continue;
         }
