@@ -196,6 +196,11 @@ TEST_F(WebEngineCapture, WinScanAnswersWhatChangedSinceTheCursorItIsHanded)
     EXPECT_EQ(scan(first).size(), 3);
     EXPECT_EQ(scan(QStringLiteral("k2x.9-1")).size(), 3);
     EXPECT_EQ(scan(cursor), QStringList());
+    // A page that changed a great deal between two scans is read again whole.
+    ASSERT_EQ(runScript("for (var i = 0; i < 6000; i++) window.__standin.addBid({username: 'fan', message: 'bid $1'});"
+                        "document.querySelector('.win-price').firstChild.data = '$32'; return true;"),
+              QJsonValue(true));
+    EXPECT_EQ(scan(cursor), QStringList({"alice-32"}));
     // A page loaded again knows no cursor of the page before.
     ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
     EXPECT_EQ(scan(cursor), QStringList({"alice-30", "bob-5", "cy-12.50"}));

@@ -24,7 +24,7 @@ function noteWinNodes(index, node, arrival) {
 function noteWinMutations(index, records) {
     for (var i = 0; i < records.length; i++) {
         var record = records[i];
-        index.changed.push(record.target);
+        noteChange(index, record.target);
         if (record.type === 'characterData') {
             noteWinNodes(index, record.target, null);
             continue;
@@ -50,9 +50,22 @@ function winIndex(body) {
     window.__quillWinIndex = index;
     return index;
 }
+// Where the page changed since the previous scan. While nobody scans (polling
+// switched off) a busy page would pile up changes: past a bound the next scan
+// takes every element as changed.
+var MAX_CHANGES = 5000;
+function noteChange(index, target) {
+    if (index.changed === null) return;
+    index.changed.push(target);
+    if (index.changed.length > MAX_CHANGES) index.changed = null;
+}
 // The nodes within which the page changed since the previous scan: where a
-// change was made, and every element around it.
+// change was made, and every element around it; null when every one counts.
 function touchedSinceLastScan(index) {
+    if (index.changed === null) {
+        index.changed = [];
+        return null;
+    }
     var touched = new Set();
     for (var i = 0; i < index.changed.length; i++) {
         for (var node = index.changed[i]; node && !touched.has(node); node = node.parentNode) touched.add(node);
@@ -287,7 +300,7 @@ function readNotices(index, body) {
         if (!isShownText(node)) continue;
         var known = index.reads.get(node);
         if (known && known.el.contains(node) &&
-            (!touched.has(known.el) || known.el.textContent === known.content)) {
+            ((touched && !touched.has(known.el)) || known.el.textContent === known.content)) {
             reads.push({ node: node, win: known.win, el: known.el });
             continue;
         }
