@@ -24,7 +24,7 @@ TEST_F(LiveControllerOperations, SigningInMovesToTheStreamAfterTheShortPauseUnle
     startApp();
     m_sleeper.held.insert(200);
     sync().setActiveStreamId(kStream);
-    controller().signIn();
+    controller().setShowLoginWebView(true); // "Sign In"
     EXPECT_TRUE(controller().showLoginWebView());
 
     session().setAuthenticated(true);
@@ -50,13 +50,17 @@ TEST_F(LiveControllerOperations, StartAndPausePrinting)
     autoPrint().setIsPrinting(false);
     m_sleeper.held.insert(500);
     openLiveShow();
+    EXPECT_EQ(controller().status().screenState, LiveShowController::ScreenState::live);
+    EXPECT_TRUE(controller().status().showEndShowButton);
+    EXPECT_FALSE(controller().status().showLeaveStream);
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return autoPrint().printJobs().size() == 2; }));
-    EXPECT_EQ(controller().printingButtonText(), QStringLiteral("Start Printing"));
+    EXPECT_EQ(controller().status().capturedText(), QStringLiteral("1 captured"));
+    EXPECT_EQ(controller().status().printingButtonText(), QStringLiteral("Start Printing"));
 
     controller().togglePrinting();
-    EXPECT_TRUE(controller().isPrinting());
-    EXPECT_EQ(controller().printingButtonText(), QStringLiteral("Pause Printing"));
+    EXPECT_TRUE(controller().status().isPrinting);
+    EXPECT_EQ(controller().status().printingButtonText(), QStringLiteral("Pause Printing"));
     EXPECT_TRUE(autoPrint().hasPendingDebounce());
     controller().togglePrinting();
     EXPECT_FALSE(autoPrint().hasPendingDebounce());
@@ -75,15 +79,15 @@ TEST_F(LiveControllerOperations, TheErrorLineShowsTheFirstErrorInItsOrder)
     m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500));
     openLiveShow();
     ASSERT_FALSE(sync().syncError().isEmpty());
-    EXPECT_EQ(controller().errorText(), sync().syncError());
+    EXPECT_EQ(controller().status().errorText, sync().syncError());
 
     // A bidder-tracker failure comes before the synchroniser's.
     page().crashed = true;
     auto install = m_app->bidderTracker().start(session());
     ASSERT_TRUE(eventually([&] { return m_app->bidderTracker().error().has_value(); }));
-    EXPECT_EQ(controller().errorText(), BidderTracker::kNotInstalledNotice);
+    EXPECT_EQ(controller().status().errorText, BidderTracker::kNotInstalledNotice);
     m_app->bidderTracker().reset();
-    EXPECT_EQ(controller().errorText(), sync().syncError());
+    EXPECT_EQ(controller().status().errorText, sync().syncError());
 }
 
 TEST_F(LiveControllerOperations, FixRepairsTheStoppedQueuesOneAfterTheOtherInListOrder)
@@ -94,7 +98,7 @@ TEST_F(LiveControllerOperations, FixRepairsTheStoppedQueuesOneAfterTheOtherInLis
     startApp();
     PrintKitAdapter &adapter = m_app->printAdapter();
     auto refresh = adapter.refreshPrinters();
-    ASSERT_TRUE(eventually([&] { return controller().showQueueBanner(); }));
+    ASSERT_TRUE(eventually([&] { return controller().status().showQueueBanner; }));
     QStringList listed;
     for (const PrinterInfo &printer : adapter.printers())
         listed.append(printer.name);
@@ -113,7 +117,7 @@ TEST_F(LiveControllerOperations, FixRepairsTheStoppedQueuesOneAfterTheOtherInLis
         if (name != QLatin1String("Spare"))
             stoppedInListOrder.append(name);
     EXPECT_EQ(enabled, stoppedInListOrder);
-    EXPECT_TRUE(eventually([&] { return !controller().showQueueBanner(); }));
+    EXPECT_TRUE(eventually([&] { return !controller().status().showQueueBanner; }));
 }
 
 TEST_F(LiveControllerOperations, DisconnectLeavesTheShowLocallyWithoutABackendRequestOrAPrintingChange)
@@ -135,12 +139,12 @@ TEST_F(LiveControllerOperations, DisconnectLeavesTheShowLocallyWithoutABackendRe
             continue;
         ADD_FAILURE() << "unexpected " << request.method.toStdString() << " " << request.path.toStdString();
     }
-    EXPECT_TRUE(controller().isPrinting());
+    EXPECT_TRUE(controller().status().isPrinting);
     EXPECT_FALSE(poller().isPolling());
     EXPECT_TRUE(poller().capturedAuctions().isEmpty());
     EXPECT_TRUE(sync().activeStreamId().isEmpty());
     EXPECT_FALSE(session().isAuthenticated());
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::signedOut);
+    EXPECT_EQ(controller().status().screenState, LiveShowController::ScreenState::signedOut);
     EXPECT_TRUE(autoPrint().boxNumbers().isEmpty()) << "the next show numbers its boxes from 1";
     EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("live"));
 }
@@ -156,7 +160,7 @@ TEST_F(LiveControllerOperations, EndShowResetsFirstStillPrintsQueuedLabelsThenPa
         eventually([&] { return autoPrint().printJobs().size() == 2 && backendAuctions().size() == 1; }));
     const QString showId = sync().activeShowId();
 
-    controller().requestEndShow();
+    controller().setShowEndConfirmation(true); // "End Show" asks first
     EXPECT_TRUE(controller().showEndConfirmation());
     controller().endCurrentShow();
     EXPECT_FALSE(controller().showEndConfirmation());
@@ -171,7 +175,7 @@ TEST_F(LiveControllerOperations, EndShowResetsFirstStillPrintsQueuedLabelsThenPa
     EXPECT_TRUE(eventually([&] { return sync().activeShowId().isEmpty(); }));
     EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("completed"));
     EXPECT_FALSE(m_settings->boolValue(AutoPrintManager::isPrintingKey, true));
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::connect);
+    EXPECT_EQ(controller().status().screenState, LiveShowController::ScreenState::connect);
 }
 
 TEST_F(LiveControllerOperations, LeaveStreamForgetsTheStreamLocallyWithoutLoggingOut)
@@ -179,7 +183,7 @@ TEST_F(LiveControllerOperations, LeaveStreamForgetsTheStreamLocallyWithoutLoggin
     startApp();
     m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500));
     openLiveShow();
-    ASSERT_TRUE(controller().showLeaveStream());
+    ASSERT_TRUE(controller().status().showLeaveStream);
     m_backend.clearRequests();
 
     controller().leaveStream();
@@ -188,8 +192,8 @@ TEST_F(LiveControllerOperations, LeaveStreamForgetsTheStreamLocallyWithoutLoggin
     EXPECT_TRUE(sync().activeStreamId().isEmpty());
     EXPECT_FALSE(poller().isPolling());
     EXPECT_TRUE(session().isAuthenticated());
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::connect);
-    EXPECT_FALSE(controller().showLeaveStream());
+    EXPECT_EQ(controller().status().screenState, LiveShowController::ScreenState::connect);
+    EXPECT_FALSE(controller().status().showLeaveStream);
     // The start retry of the stream that was left does nothing.
     m_sleeper.release(2500ms);
     settle();
@@ -204,12 +208,11 @@ TEST_F(LiveControllerOperations, TheBoxGoesHomeWhenExpandedAndTheRulesRunOnEachC
     controller().dragChanged(QSizeF(-30, -40));
     EXPECT_EQ(controller().pipOrigin(QSizeF(1000, 800)), QPointF(1000 - 200 - 12 - 30, 800 - 356 - 12 - 40));
     controller().dragEnded(QSizeF(-30, -40));
-    EXPECT_EQ(controller().pipOffset(), QSizeF(-30, -40));
-    EXPECT_EQ(controller().currentDrag(), QSizeF(0, 0));
+    EXPECT_EQ(controller().pipOrigin(QSizeF(1000, 800)), QPointF(1000 - 200 - 12 - 30, 800 - 356 - 12 - 40));
 
     controller().toggleExpanded();
     EXPECT_TRUE(controller().webViewExpanded());
-    EXPECT_EQ(controller().pipOffset(), QSizeF(0, 0));
+    EXPECT_EQ(controller().pipOrigin(QSizeF(1000, 800)).x(), 1000 - 200 - 12) << "the box went home";
     controller().toggleExpanded();
     EXPECT_EQ(controller().pipOrigin(QSizeF(1000, 800)), QPointF(1000 - 200 - 12, 800 - 356 - 12));
     EXPECT_TRUE(eventually([&] { return page().scriptsRun.size() == 4; }));

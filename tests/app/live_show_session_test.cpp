@@ -2,7 +2,7 @@
 // labels and the backend, resuming a show, and the reactions to the page and the
 // marketplace sign-in.
 #include "capture/bidder_tracker.h"
-#include "live_fixture.h"
+#include "live_show_fixture.h"
 #include "printing/label_record_store.h"
 
 #include <QFile>
@@ -11,7 +11,7 @@
 
 using namespace quill;
 using namespace std::chrono_literals;
-using quill::testing::LiveFixture;
+using quill::testing::LiveShowFixture;
 using quill::testing::settle;
 using standin::Fault;
 
@@ -19,7 +19,7 @@ namespace {
 
 using Script = LivePageScripts::Script;
 
-class LiveShowCapture : public LiveFixture
+class LiveShowCapture : public LiveShowFixture
 {
 protected:
     // What the connect screen leaves: the stream chosen, the page still on the home
@@ -55,9 +55,7 @@ TEST_F(LiveShowCapture, StartsTheShowTitledFromThePageThenPollsTracksAndSettles)
     EXPECT_EQ(page().scriptsRun, QStringList({LivePageScripts::name(Script::streamTitle),
                                               LivePageScripts::name(Script::pictureInPicture)}));
     EXPECT_GE(m_sleeper.requested(LiveShowSession::kScriptDelay), 1);
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
-    EXPECT_TRUE(controller().showEndShowButton());
-    EXPECT_FALSE(controller().showLeaveStream());
+    EXPECT_TRUE(show().onStream());
 }
 
 TEST_F(LiveShowCapture, APageWithoutATitleGivesTheDatedTitle)
@@ -109,7 +107,7 @@ TEST_F(LiveShowCapture, APageThatNeverReachesTheStreamGivesTheDatedTitleInBounde
 TEST_F(LiveShowCapture, LeavingTheStreamWhileWaitingForTheLivePageStartsNoShow)
 {
     ASSERT_NO_FATAL_FAILURE(openWhileOnTheHomePage());
-    controller().leaveStream();
+    show().leaveStream();
     page().arrive(liveURL(kStream));
     m_sleeper.release(LiveShowSession::kLivePageCheckInterval);
     ASSERT_TRUE(eventually([&] { return m_captureTasksDone == 1; }));
@@ -163,10 +161,9 @@ TEST_F(LiveShowCapture, AnUnusableStoredStreamIdIsForgottenAndTheConnectScreenRe
     startApp();
     session().setAuthenticated(true);
     sync().setActiveStreamId(QStringLiteral("../auth/me"));
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
+    EXPECT_TRUE(show().onStream());
     show().screenShown();
-    EXPECT_TRUE(
-        eventually([&] { return controller().screenState() == LiveShowController::ScreenState::connect; }));
+    EXPECT_TRUE(eventually([&] { return !show().onStream(); }));
     EXPECT_TRUE(sync().activeStreamId().isEmpty());
     EXPECT_TRUE(page().loads.isEmpty());
 }
@@ -195,7 +192,7 @@ TEST_F(LiveShowCapture, WithoutAStreamOrALiveShowTheConnectScreenStays)
     QObject::connect(&show(), &LiveShowSession::sessionTaskFinished, [&] { finished = true; });
     show().screenShown();
     ASSERT_TRUE(eventually([&] { return finished; }));
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::connect);
+    EXPECT_FALSE(show().onStream());
     EXPECT_TRUE(page().loads.isEmpty());
     page().arrive(QUrl(QStringLiteral("https://market.example/browse")));
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/browse"); }));
@@ -219,7 +216,7 @@ TEST_F(LiveShowCapture, NavigationStopsWithTheScreenWhenNothingIsCapturedAndResu
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/b"); }));
 }
 
-class LiveShowRoad : public LiveFixture
+class LiveShowRoad : public LiveShowFixture
 {
 };
 
@@ -227,7 +224,7 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("12.50"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("3"), 2);
     showWin(QStringLiteral("ann"), QStringLiteral("7"), 3);
@@ -245,8 +242,7 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
     settle();
     EXPECT_EQ(submissions(), 5);
     EXPECT_EQ(backendAuctions().size(), 3);
-    EXPECT_EQ(controller().capturedCount(), 3);
-    EXPECT_EQ(controller().capturedText(), QStringLiteral("3 captured"));
+    EXPECT_EQ(poller().capturedAuctions().size(), 3);
 }
 
 TEST_F(LiveShowRoad, BuyersOfOneScanAreNumberedPrintedAndUploadedInTheOrderTheyWon)
@@ -280,20 +276,21 @@ TEST_F(LiveShowRoad, AFreshInstallPrintsToTheDefaultQueueWithoutAVisitToTheLabel
     auto refresh = m_app->printAdapter().refreshPrinters(); // the list arrives
     ASSERT_TRUE(eventually([&] { return !m_app->printAdapter().printers().isEmpty(); }));
     const QString first = m_app->printAdapter().printers().first().name;
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }))
         << qPrintable(describe(autoPrint().printJobs().first().status));
     for (const auto &submission : m_cups.submissions())
         EXPECT_EQ(submission.queue, first);
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_FALSE(show().hasNoPrinter());
+    EXPECT_TRUE(show().notice().isEmpty());
 }
 
 TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHidden)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     show().screenHidden(); // another section, or the window closed to the tray
 
     showWin(QStringLiteral("ann"), QStringLiteral("5"), 1);
@@ -310,7 +307,7 @@ TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHid
     EXPECT_TRUE(eventually([&] { return submissions() == 4 && printedAll(); }));
 }
 
-class LiveShowResume : public LiveFixture
+class LiveShowResume : public LiveShowFixture
 {
 };
 
@@ -318,7 +315,7 @@ TEST_F(LiveShowResume, ARestartMidShowReprintsNothingUploadsEachPendingAuctionOn
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
     ASSERT_TRUE(
@@ -380,11 +377,11 @@ TEST_F(LiveShowResume, AfterARestartTheShowIsResumedWhenTheLoginBecomesKnownAfte
     page().loads.clear();
     show().screenShown();
     settle();
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::signedOut);
+    EXPECT_FALSE(show().onStream());
     session().setAuthenticated(true);
     ASSERT_TRUE(eventually([&] { return page().loads.contains(liveURL(kStream)); }))
         << "the stored stream is loaded without a click";
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
+    EXPECT_TRUE(show().onStream());
     EXPECT_EQ(sync().activeShowId(), showId);
 }
 
@@ -407,10 +404,10 @@ TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestor
     EXPECT_EQ(poller().capturedAuctions().size(), 2);
     EXPECT_EQ(submissions(), 4);
     EXPECT_TRUE(autoPrint().boxNumbers().isEmpty());
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kWaitingForBackendNotice);
+    EXPECT_EQ(show().notice(), LiveShowSession::kWaitingForBackendNotice);
 
     m_sleeper.release(2500ms); // the restore's back-off
-    ASSERT_TRUE(eventually([&] { return controller().errorText().isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return show().notice().isEmpty(); }));
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
     ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll(); }));
     settle();
@@ -431,7 +428,7 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
     showWin(QStringLiteral("bob"), QStringLiteral("2.50"), 2);
     ASSERT_TRUE(eventually([&] { return submissions() == 4 && printedAll() && sync().pendingUploadCount() == 1; }));
     // The queue stops: cat's and ann's second win are queued, not printed, when the program ends.
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
     showWin(QStringLiteral("ann"), QStringLiteral("4"), 4);
     ASSERT_TRUE(eventually([&] { return autoPrint().printJobs().size() == 7; }));
@@ -457,9 +454,9 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
         << "what was queued, in first-win order, and nothing that printed";
     for (const CapturedAuction &auction : poller().capturedAuctions())
         EXPECT_EQ(auction.isPrinted, auction.auctionNumber <= 2) << auction.id.toStdString();
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
 
-    controller().togglePrinting();
+    show().togglePrinting();
     ASSERT_TRUE(eventually([&] { return printedAll() && submissions() == printedBefore + 5; }));
     settle();
     EXPECT_EQ(submissions(), printedBefore + 5);
@@ -482,7 +479,7 @@ TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToChec
     page().wins = wins;
     openLiveShow();
     settle();
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kLabelRecordLostNotice);
+    EXPECT_EQ(show().notice(), LiveShowSession::kLabelRecordLostNotice);
     EXPECT_EQ(submissions(), 2) << "nothing is printed again";
     EXPECT_TRUE(QFile::exists(record + QStringLiteral(".unreadable")));
 }
@@ -514,7 +511,7 @@ TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapt
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowIdKey), showId);
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowStreamIdKey), kStream);
     startApp();
-    controller().togglePrinting();
+    show().togglePrinting();
     page().addWin(QStringLiteral("amy"), QStringLiteral("8"), 1); // still on the page
     openLiveShow();
 
@@ -548,11 +545,11 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     page().arrive(liveURL(QStringLiteral("someone-else")));
     EXPECT_EQ(sync().activeStreamId(), kStream);
     EXPECT_TRUE(eventually([&] { return !poller().isPolling(); }));
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kForeignStreamNotice) << "never a silent pause";
+    EXPECT_EQ(show().notice(), LiveShowSession::kForeignStreamNotice) << "never a silent pause";
     settle();
     const int scans = page().winScans;
     showWin(QStringLiteral("stranger"), QStringLiteral("99"), 1);
@@ -563,7 +560,7 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
     page().wins.clear();
     page().arrive(liveURL(kStream));
     EXPECT_TRUE(eventually([&] { return poller().isPolling(); }));
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     EXPECT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }));
 }
@@ -573,8 +570,8 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
-    controller().endCurrentShow();
-    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !controller().isEndingShow(); }));
+    show().endCurrentShow();
+    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !show().isEndingShow(); }));
 
     // The connect screen chooses another stream; the page is still on the first one while the next loads.
     const QString next = QStringLiteral("show-77");
@@ -582,7 +579,7 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     page().wins.clear();
     page().loading = true;
     m_sleeper.held.insert(LiveShowSession::kLivePageCheckInterval.count());
-    controller().togglePrinting(); // paused after the first show's labels
+    show().togglePrinting(); // paused after the first show's labels
     sync().setActiveStreamId(next);
     show().liveContentShown();
     ASSERT_TRUE(eventually([&] { return m_sleeper.waiting(LiveShowSession::kLivePageCheckInterval) == 1; }));
@@ -604,7 +601,7 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     EXPECT_EQ(m_backend.auctions(shows.first().id).first().winnerUsername, QStringLiteral("bob"));
     EXPECT_EQ(sync().activeStreamId(), next);
     EXPECT_TRUE(poller().isPolling());
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
 }
 
 TEST_F(LiveShowResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapturesGoUp)
@@ -613,7 +610,7 @@ TEST_F(LiveShowResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapturesGoUp)
     m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500).times(1));
     openLiveShow();
     EXPECT_TRUE(sync().activeShowId().isEmpty());
-    EXPECT_TRUE(controller().showLeaveStream());
+    EXPECT_TRUE(show().onStream());
     EXPECT_TRUE(poller().isPolling()) << "captures go on while the show cannot start";
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return poller().capturedAuctions().size() == 1; }));
