@@ -1,6 +1,6 @@
-// The live show the application runs: the capture task, the road of every win to the
-// labels and the backend, resuming a show, and the reactions to the page and the
-// marketplace sign-in.
+// The live show the application runs: the capture task, the seller's actions on the
+// show, the road of every win to the labels and the backend, resuming a show, and the
+// reactions to the page and the marketplace sign-in.
 #include "capture/bidder_tracker.h"
 #include "live_show_fixture.h"
 #include "printing/label_record_store.h"
@@ -214,6 +214,135 @@ TEST_F(LiveShowCapture, NavigationStopsWithTheScreenWhenNothingIsCapturedAndResu
     show().screenShown();
     page().arrive(QUrl(QStringLiteral("https://market.example/b")));
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/b"); }));
+}
+
+class LiveShowActions : public LiveShowFixture
+{
+};
+
+TEST_F(LiveShowActions, SigningInMovesToTheStreamAfterTheShortPauseUnlessSignedOutMeanwhile)
+{
+    startApp();
+    m_sleeper.held.insert(200);
+    sync().setActiveStreamId(kStream);
+    session().setAuthenticated(true);
+    ASSERT_TRUE(eventually([&] { return m_sleeper.waiting(200ms) == 1; }));
+    EXPECT_TRUE(page().loads.isEmpty());
+    m_sleeper.release(200ms);
+    ASSERT_TRUE(eventually([&] { return page().loads.size() == 1; }));
+    EXPECT_EQ(page().loads.first(), liveURL(kStream));
+
+    // Signed out again before the pause ends: no navigation.
+    session().setAuthenticated(false);
+    session().setAuthenticated(true);
+    session().setAuthenticated(false);
+    m_sleeper.release(200ms);
+    settle();
+    EXPECT_EQ(page().loads.size(), 1);
+}
+
+TEST_F(LiveShowActions, FixRepairsTheStoppedQueuesOneAfterTheOtherInListOrder)
+{
+    m_catalog->names = {QStringLiteral("Spare"), kQueue, QStringLiteral("Boxes")};
+    m_cups.stop(kQueue);
+    m_cups.stop(QStringLiteral("Boxes"));
+    startApp();
+    PrintKitAdapter &adapter = m_app->printAdapter();
+    auto refresh = adapter.refreshPrinters();
+    ASSERT_TRUE(eventually([&] {
+        const QList<PrinterInfo> &printers = adapter.printers();
+        return std::count_if(printers.begin(), printers.end(), [](const PrinterInfo &printer) {
+                   return printer.queueState == printkit::CUPSQueueState::stopped;
+               }) == 2;
+    }));
+    QStringList listed;
+    for (const PrinterInfo &printer : adapter.printers())
+        listed.append(printer.name);
+    m_runner.runs.clear();
+
+    bool repaired = false;
+    QObject::connect(&show(), &LiveShowSession::queueRepairFinished, [&] { repaired = true; });
+    show().repairStoppedQueues();
+    ASSERT_TRUE(eventually([&] { return repaired; }));
+    QStringList enabled;
+    for (const QString &run : std::as_const(m_runner.runs))
+        if (run.startsWith(QLatin1String("cupsenable ")))
+            enabled.append(run.section(QLatin1Char(' '), 1, 1));
+    QStringList stoppedInListOrder;
+    for (const QString &name : std::as_const(listed))
+        if (name != QLatin1String("Spare"))
+            stoppedInListOrder.append(name);
+    EXPECT_EQ(enabled, stoppedInListOrder);
+}
+
+TEST_F(LiveShowActions, DisconnectLeavesTheShowLocallyWithoutABackendRequestOrAPrintingChange)
+{
+    openPrintingShow();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    const QString showId = sync().activeShowId();
+    m_backend.clearRequests();
+
+    show().disconnect();
+    settle();
+    for (const auto &request : m_backend.requests()) {
+        // The shell re-reads the show list whenever the active show changes; nothing else may go out.
+        if (request.method == QLatin1String("GET") && request.path == QLatin1String("/api/shows"))
+            continue;
+        ADD_FAILURE() << "unexpected " << request.method.toStdString() << " " << request.path.toStdString();
+    }
+    EXPECT_TRUE(autoPrint().isPrinting());
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(poller().capturedAuctions().isEmpty());
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+    EXPECT_FALSE(session().isAuthenticated());
+    EXPECT_TRUE(autoPrint().boxNumbers().isEmpty()) << "the next show numbers its boxes from 1";
+    EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("live"));
+}
+
+TEST_F(LiveShowActions, EndShowResetsFirstStillPrintsQueuedLabelsThenPausesPrinting)
+{
+    openPrintingShow();
+    m_sleeper.held.insert(500);
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(
+        eventually([&] { return autoPrint().printJobs().size() == 2 && backendAuctions().size() == 1; }));
+    const QString showId = sync().activeShowId();
+
+    show().endCurrentShow();
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(poller().capturedAuctions().isEmpty());
+    EXPECT_EQ(submissions(), 0);
+
+    m_sleeper.release(500ms);
+    EXPECT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); })) << "no label is stranded";
+    EXPECT_TRUE(eventually([&] { return !autoPrint().isPrinting(); }))
+        << autoPrint().isProcessing() << autoPrint().hasPendingDebounce() << autoPrint().printJobs().size();
+    EXPECT_TRUE(eventually([&] { return sync().activeShowId().isEmpty(); }));
+    EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("completed"));
+    EXPECT_FALSE(m_settings->boolValue(AutoPrintManager::isPrintingKey, true));
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+}
+
+TEST_F(LiveShowActions, LeaveStreamForgetsTheStreamLocallyWithoutLoggingOut)
+{
+    startApp();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500));
+    openLiveShow();
+    ASSERT_TRUE(sync().activeShowId().isEmpty());
+    m_backend.clearRequests();
+
+    show().leaveStream();
+    settle();
+    EXPECT_TRUE(m_backend.requests().isEmpty());
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(session().isAuthenticated());
+    // The start retry of the stream that was left does nothing.
+    m_sleeper.release(2500ms);
+    settle();
+    EXPECT_TRUE(m_backend.requests().isEmpty());
 }
 
 class LiveShowRoad : public LiveShowFixture
