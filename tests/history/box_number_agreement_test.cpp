@@ -1,16 +1,23 @@
 // A reprint's box number is the one on the parcel: the show detail numbers buyers as
 // the live show did, both for a resumed show and for wins printed live and uploaded
-// one by one to the stand-in backend.
-#include "../live/live_fixture.h"
+// to the stand-in backend, and lists the auctions in the order they were won.
+#include "../app/live_show_fixture.h"
 #include "run_sync.h"
 #include "ui/history/history_texts.h"
+#include "ui/history/show_detail_lists.h"
+#include "ui/history/show_detail_model.h"
+#include "ui/history/show_detail_view.h"
+#include "ui/history/show_history_view.h"
+
+#include <QListView>
+#include <QTest>
 
 using namespace quill;
 using namespace quill::testing;
 
 namespace {
 
-class BoxNumberAgreement : public LiveFixture
+class BoxNumberAgreement : public LiveShowFixture
 {
 protected:
     ShowAuctionsResponse fetch(const QString &showId)
@@ -59,7 +66,7 @@ TEST_F(BoxNumberAgreement, WinsPrintedLiveAndUploadedGetTheSameNumbersInTheDetai
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     for (const auto &[winner, number] :
          QList<std::pair<QString, int>>{{"x", 1}, {"y", 2}, {"x", 3}, {"z", 4}, {"w", 5}, {"y", 6}}) {
         showWin(winner, QStringLiteral("4"), number);
@@ -71,4 +78,35 @@ TEST_F(BoxNumberAgreement, WinsPrintedLiveAndUploadedGetTheSameNumbersInTheDetai
     const QHash<QString, int> live = autoPrint().boxNumbers();
     EXPECT_EQ(live, (QHash<QString, int>{{"x", 1}, {"y", 2}, {"z", 3}, {"w", 4}}));
     EXPECT_EQ(boxNumberMap(fetch(shows.first().id).auctions), live);
+}
+
+TEST_F(BoxNumberAgreement, TheShowsScreenListsTheAuctionsOfOneScanInTheOrderTheyWereWon)
+{
+    openPrintingShow();
+    // Three new buyers come in one scan of the page.
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+    showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 6 && printedAll() && backendAuctions().size() == 3; }));
+
+    ShowHistoryView screen(showHistoryServices(*m_app));
+    screen.resize(900, 700);
+    screen.show();
+    QAbstractItemModel *shows = screen.list()->model();
+    ASSERT_TRUE(eventually([&] { return shows->rowCount() == 1; }));
+    QTest::mouseClick(screen.list()->viewport(), Qt::LeftButton, {},
+                      screen.list()->visualRect(shows->index(0, 0)).center());
+    ShowDetailView *detail = screen.detailView();
+    ASSERT_NE(detail, nullptr);
+    ASSERT_TRUE(eventually([&] { return detail->model().response().has_value(); }));
+    detail->model().setSelectedTab(DetailTab::auctions);
+
+    QStringList listed;
+    const QAbstractItemModel *rows = detail->auctionsList()->model();
+    for (int row = 0; row < rows->rowCount(); ++row)
+        listed.append(rows->index(row, 0).data(ShowAuctionsListModel::winnerRole).toString());
+    EXPECT_EQ(listed, QStringList({"@ann", "@bob", "@cat"}));
+    EXPECT_EQ(detail->model().boxNumbers(), autoPrint().boxNumbers()) << "the box labels' numbers";
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("ann")), 1);
 }

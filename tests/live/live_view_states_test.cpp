@@ -61,11 +61,11 @@ TEST_F(LiveViewStates, ThePrintLogOverlayFollowsTheHeaderButton)
     LiveShowView &screen = open();
     goLive();
     ASSERT_EQ(screen.page(), Page::live);
-    const bool before = controller().showPrintLog();
+    const bool before = controller().status().showPrintLog;
     EXPECT_EQ(screen.printLogSlot()->isVisible(), before);
 
     QTest::mouseClick(screen.headerBar()->printLogButton(), Qt::LeftButton);
-    EXPECT_NE(controller().showPrintLog(), before);
+    EXPECT_NE(controller().status().showPrintLog, before);
     ASSERT_EQ(screen.printLogSlot()->isVisible(), !before);
     if (!before) {
         // 280 wide, 8 from the column's trailing edge, between the header and the status bar.

@@ -111,7 +111,7 @@ protected:
 
     void setPrintLog(bool shown)
     {
-        if (m_controller->showPrintLog() != shown)
+        if (m_controller->status().showPrintLog != shown)
             m_controller->togglePrintLog();
     }
 

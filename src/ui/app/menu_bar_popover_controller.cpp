@@ -100,7 +100,7 @@ int MenuBarPopoverController::queuedJobCount() const
 
 QString MenuBarPopoverController::labelModeTitle() const
 {
-    return LiveShowController::labelModeTitle(m_appState.autoPrintManager().labelMode());
+    return quill::labelModeTitle(m_appState.autoPrintManager().labelMode());
 }
 
 bool MenuBarPopoverController::isAutoPrinting() const

@@ -91,7 +91,7 @@ QWidget *LiveHeaderBar::buildHeaderRow()
     m_mode->setMaximumWidth(100);
     m_mode->setFont(textFont(TextStyle::caption));
     for (LabelMode mode : kAllLabelModes)
-        m_mode->addItem(LiveShowController::labelModeTitle(mode), QVariant::fromValue(int(mode)));
+        m_mode->addItem(labelModeTitle(mode), QVariant::fromValue(int(mode)));
     connect(m_mode, &QComboBox::activated, &m_controller,
             [this](int index) { m_controller.setLabelMode(LabelMode(m_mode->itemData(index).toInt())); });
     layout->addWidget(m_mode);
@@ -100,7 +100,8 @@ QWidget *LiveHeaderBar::buildHeaderRow()
     m_admin = iconButton(QStringLiteral("adminButton"), row);
     m_admin->setToolTip(QStringLiteral("Admin Tools"));
     m_admin->setIconSize(QSize(12, 12));
-    connect(m_admin, &QToolButton::clicked, &m_controller, &LiveShowController::toggleAdminTools);
+    connect(m_admin, &QToolButton::clicked, &m_controller,
+            [this] { m_controller.setShowAdmin(!m_controller.showAdmin()); });
     layout->addWidget(m_admin);
 
     m_printLog = iconButton(QStringLiteral("printLogButton"), row);
@@ -176,53 +177,48 @@ QWidget *LiveHeaderBar::buildQueueBanner()
 void LiveHeaderBar::bind()
 {
     LiveShowController *c = &m_controller;
-    connect(c, &LiveShowController::isPrintingChanged, this, &LiveHeaderBar::showPrinting);
-    connect(c, &LiveShowController::labelModeChanged, this,
-            [this](LabelMode mode) { m_mode->setCurrentIndex(m_mode->findData(int(mode))); });
-    connect(c, &LiveShowController::isAdminChanged, m_admin, &QWidget::setVisible);
+    connect(c, &LiveShowController::statusChanged, this,
+            [this](const LiveShowController::Status &now, const LiveShowController::Status &before) {
+                showStatus(now, &before);
+            });
     connect(c, &LiveShowController::showAdminChanged, this, &LiveHeaderBar::showAdmin);
-    connect(c, &LiveShowController::showPrintLogChanged, this, &LiveHeaderBar::showPrintLog);
-    connect(c, &LiveShowController::canScrapeSoldChanged, m_scrapeSold, &QWidget::setEnabled);
     connect(c, &LiveShowController::showVideoChanged, this, [this](bool on) {
         m_video->setChecked(on);
         m_clean->setEnabled(on);
     });
     connect(c, &LiveShowController::streamCleanChanged, m_clean, &QAbstractButton::setChecked);
-    connect(c, &LiveShowController::showQueueBannerChanged, m_queueBanner, &QWidget::setVisible);
-    connect(c, &LiveShowController::queueBannerChanged, this, &LiveHeaderBar::showQueueBanner);
-    connect(c, &LiveShowController::errorTextChanged, this, [this](const QString &text) {
-        m_error->setText(text);
-        m_error->setVisible(!text.isEmpty());
-    });
 
-    showPrinting();
-    m_mode->setCurrentIndex(m_mode->findData(int(c->labelMode())));
-    m_admin->setVisible(c->isAdmin());
+    showStatus(c->status(), nullptr);
     showAdmin();
-    showPrintLog();
-    m_scrapeSold->setEnabled(c->canScrapeSold());
     m_video->setChecked(c->showVideo());
     m_clean->setChecked(c->streamClean());
     m_clean->setEnabled(c->showVideo());
-    m_queueBanner->setVisible(c->showQueueBanner());
-    showQueueBanner();
-    m_error->setText(c->errorText());
-    m_error->setVisible(!c->errorText().isEmpty());
 }
 
-void LiveHeaderBar::showQueueBanner()
+// Only what changed since `before` is touched (the count changes with every win); all without it.
+void LiveHeaderBar::showStatus(const LiveShowController::Status &status,
+                               const LiveShowController::Status *before)
 {
-    if (!m_controller.queueBannerText().isEmpty())
-        m_queueText->setText(m_controller.queueBannerText());
-    m_fix->setVisible(m_controller.canFixQueue());
-}
-
-void LiveHeaderBar::showPrinting()
-{
-    const bool printing = m_controller.isPrinting();
-    m_printing->setText(m_controller.printingButtonText());
-    setButtonTint(m_printing, printing ? QStringLiteral("pause.fill") : QStringLiteral("printer"),
-                  printing ? systemColor(SystemColor::orange) : brandGreenColor(), ControlSize::small);
+    if (before && status.isPrinting == before->isPrinting && status.labelMode == before->labelMode &&
+        status.isAdmin == before->isAdmin && status.showPrintLog == before->showPrintLog &&
+        status.canScrapeSold == before->canScrapeSold && status.showQueueBanner == before->showQueueBanner &&
+        status.queueBannerText == before->queueBannerText && status.canFixQueue == before->canFixQueue &&
+        status.errorText == before->errorText)
+        return;
+    m_printing->setText(status.printingButtonText());
+    setButtonTint(m_printing, status.isPrinting ? QStringLiteral("pause.fill") : QStringLiteral("printer"),
+                  status.isPrinting ? systemColor(SystemColor::orange) : brandGreenColor(),
+                  ControlSize::small);
+    m_mode->setCurrentIndex(m_mode->findData(int(status.labelMode)));
+    m_admin->setVisible(status.isAdmin);
+    m_printLog->setToolTip(status.printLogToolTip());
+    m_scrapeSold->setEnabled(status.canScrapeSold);
+    m_queueBanner->setVisible(status.showQueueBanner);
+    if (!status.queueBannerText.isEmpty())
+        m_queueText->setText(status.queueBannerText);
+    m_fix->setVisible(status.canFixQueue);
+    m_error->setText(status.errorText);
+    m_error->setVisible(!status.errorText.isEmpty());
 }
 
 void LiveHeaderBar::showAdmin()
@@ -230,11 +226,6 @@ void LiveHeaderBar::showAdmin()
     const bool open = m_controller.showAdmin();
     m_admin->setIcon(symbolIcon(QStringLiteral("wrench"), open ? adminOrange() : secondaryTextColor()));
     m_adminPanel->setVisible(open);
-}
-
-void LiveHeaderBar::showPrintLog()
-{
-    m_printLog->setToolTip(m_controller.printLogToolTip());
 }
 
 } // namespace quill

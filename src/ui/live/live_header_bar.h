@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/live/live_show_controller.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -10,7 +12,6 @@ class QToolButton;
 
 namespace quill {
 
-class LiveShowController;
 class SwitchToggle;
 
 // The top of the live side panel: the header row (printing, label mode, staff
@@ -42,10 +43,8 @@ private:
     QFrame *buildAdminPanel();
     QWidget *buildQueueBanner();
     void bind();
-    void showPrinting();
-    void showQueueBanner();
+    void showStatus(const LiveShowController::Status &status, const LiveShowController::Status *before);
     void showAdmin();
-    void showPrintLog();
 
     LiveShowController &m_controller;
     QPushButton *m_printing = nullptr;

@@ -32,97 +32,96 @@ LiveServices LiveServices::of(AppState &appState)
                         appState.authManager()};
 }
 
-// Values the view reads that are worked out from several services; each is
-// announced only when it changes.
-struct LiveShowController::Derived
+QPointF LiveLayout::pipOrigin(QSizeF area, QSizeF offset, QSizeF drag)
 {
-    bool isPrinting = false;
-    LabelMode labelMode = LabelMode::both;
-    bool showPrintLog = false;
-    bool isAdmin = false;
-    bool canScrapeSold = false;
-    bool showQueueBanner = false;
-    QString queueBannerText;
-    bool canFixQueue = false;
-    QString errorText;
-    bool isSyncing = false;
-    bool isPolling = false;
-    int capturedCount = 0;
-    bool showEndShowButton = false;
-    bool showLeaveStream = false;
-};
+    return QPointF(area.width() - kPipSize.width() - kPipMargin + offset.width() + drag.width(),
+                   area.height() - kPipSize.height() - kPipMargin + offset.height() + drag.height());
+}
+
+QString labelModeTitle(LabelMode mode)
+{
+    switch (mode) {
+    case LabelMode::realtime:
+        return QStringLiteral("Winner");
+    case LabelMode::grouped:
+        return QStringLiteral("Box");
+    case LabelMode::both:
+        return QStringLiteral("Winner + Box");
+    }
+    return {};
+}
+
+QString LiveShowController::Status::printingButtonText() const
+{
+    return isPrinting ? QStringLiteral("Pause Printing") : QStringLiteral("Start Printing");
+}
+
+QString LiveShowController::Status::printLogToolTip() const
+{
+    return showPrintLog ? QStringLiteral("Hide Print Log") : QStringLiteral("Show Print Log");
+}
+
+QString LiveShowController::Status::capturedText() const
+{
+    return QStringLiteral("%1 captured").arg(capturedCount);
+}
 
 LiveShowController::LiveShowController(LiveServices services, QObject *parent)
-    : QObject(parent), m_services(services), m_derived(std::make_unique<Derived>())
+    : QObject(parent), m_services(services)
 {
     LiveShowSession &show = services.show;
-    m_webViewExpanded = show.webViewExpanded();
-    m_streamClean = show.streamClean();
-    connect(&show, &LiveShowSession::isEndingShowChanged, this, &LiveShowController::isEndingShowChanged);
-    connect(&show, &LiveShowSession::noticeChanged, this, &LiveShowController::refreshDerived);
+    connect(&show, &LiveShowSession::isEndingShowChanged, this, &LiveShowController::refreshStatus);
+    connect(&show, &LiveShowSession::noticeChanged, this, &LiveShowController::refreshStatus);
 
     WhatnotSession &session = services.session;
     connect(&session, &WhatnotSession::isAuthenticatedChanged, this, [this](bool authenticated) {
-        refreshScreenState();
+        refreshStatus();
         if (authenticated) {
             qCInfo(lcLiveShowController, "🔥 Authenticated — hiding login");
             setShowLoginWebView(false);
         }
     });
-    connect(&session, &WhatnotSession::errorChanged, this, &LiveShowController::refreshDerived);
+    connect(&session, &WhatnotSession::errorChanged, this, &LiveShowController::refreshStatus);
 
     ShowSyncService &sync = services.showSync;
-    connect(&sync, &ShowSyncService::activeStreamIdChanged, this, &LiveShowController::refreshScreenState);
-    for (auto signal : {&ShowSyncService::activeShowIdChanged, &ShowSyncService::isSyncingChanged})
-        connect(&sync, signal, this, &LiveShowController::refreshDerived);
-    connect(&sync, &ShowSyncService::syncErrorChanged, this, &LiveShowController::refreshDerived);
+    for (auto signal : {&ShowSyncService::activeStreamIdChanged, &ShowSyncService::activeShowIdChanged,
+                        &ShowSyncService::isSyncingChanged})
+        connect(&sync, signal, this, &LiveShowController::refreshStatus);
+    connect(&sync, &ShowSyncService::syncErrorChanged, this, &LiveShowController::refreshStatus);
 
     AuctionPoller &poller = services.poller;
-    connect(&poller, &AuctionPoller::capturedAuctionsChanged, this, &LiveShowController::refreshDerived);
-    connect(&poller, &AuctionPoller::errorChanged, this, &LiveShowController::refreshDerived);
-    connect(&poller, &AuctionPoller::isPollingChanged, this, &LiveShowController::refreshDerived);
-    connect(&services.tracker, &BidderTracker::errorChanged, this, &LiveShowController::refreshDerived);
-    connect(&services.scraper, &SoldScraper::errorChanged, this, &LiveShowController::refreshDerived);
-    connect(&services.scraper, &SoldScraper::isScrapingChanged, this, &LiveShowController::refreshDerived);
+    connect(&poller, &AuctionPoller::capturedAuctionsChanged, this, &LiveShowController::refreshStatus);
+    connect(&poller, &AuctionPoller::errorChanged, this, &LiveShowController::refreshStatus);
+    connect(&poller, &AuctionPoller::isPollingChanged, this, &LiveShowController::refreshStatus);
+    connect(&services.tracker, &BidderTracker::errorChanged, this, &LiveShowController::refreshStatus);
+    connect(&services.scraper, &SoldScraper::errorChanged, this, &LiveShowController::refreshStatus);
+    connect(&services.scraper, &SoldScraper::isScrapingChanged, this, &LiveShowController::refreshStatus);
 
     AutoPrintManager &autoPrint = services.autoPrint;
-    connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowController::refreshDerived);
-    connect(&autoPrint, &AutoPrintManager::labelModeChanged, this, &LiveShowController::refreshDerived);
-    connect(&autoPrint, &AutoPrintManager::showPrintLogChanged, this, &LiveShowController::refreshDerived);
+    connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowController::refreshStatus);
+    connect(&autoPrint, &AutoPrintManager::labelModeChanged, this, &LiveShowController::refreshStatus);
+    connect(&autoPrint, &AutoPrintManager::showPrintLogChanged, this, &LiveShowController::refreshStatus);
     connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this,
-            &LiveShowController::refreshDerived);
-    connect(&services.auth, &AuthManager::stateChanged, this, &LiveShowController::refreshDerived);
+            &LiveShowController::refreshStatus);
+    connect(&services.auth, &AuthManager::stateChanged, this, &LiveShowController::refreshStatus);
 
-    m_screenState = computeScreenState();
-    *m_derived = computeDerived();
+    m_status = computeStatus();
 }
 
 LiveShowController::~LiveShowController() = default;
 
-// --- derived values ---------------------------------------------------------------
+// --- what the screen shows of the show ---------------------------------------------
 
-LiveShowController::ScreenState LiveShowController::computeScreenState() const
+LiveShowController::Status LiveShowController::computeStatus() const
 {
+    Status v;
     if (!m_services.session.isAuthenticated())
-        return ScreenState::signedOut;
-    if (m_services.showSync.activeStreamId().isEmpty())
-        return ScreenState::connect;
-    return ScreenState::live;
-}
+        v.screenState = ScreenState::signedOut;
+    else if (m_services.showSync.activeStreamId().isEmpty())
+        v.screenState = ScreenState::connect;
+    else
+        v.screenState = ScreenState::live;
 
-void LiveShowController::refreshScreenState()
-{
-    const ScreenState state = computeScreenState();
-    if (state != m_screenState) {
-        m_screenState = state;
-        Q_EMIT screenStateChanged(state);
-    }
-    refreshDerived();
-}
-
-LiveShowController::Derived LiveShowController::computeDerived() const
-{
-    Derived v;
     const AutoPrintManager &autoPrint = m_services.autoPrint;
     v.isPrinting = autoPrint.isPrinting();
     v.labelMode = autoPrint.labelMode();
@@ -136,8 +135,9 @@ LiveShowController::Derived LiveShowController::computeDerived() const
     if (v.canFixQueue) {
         v.queueBannerText = QStringLiteral("Printer queue stopped");
     } else {
-        const auto refusing = std::find_if(printers.begin(), printers.end(),
-                                           [](const PrinterInfo &printer) { return !printer.refusal.isEmpty(); });
+        const auto refusing = std::find_if(printers.begin(), printers.end(), [](const PrinterInfo &printer) {
+            return !printer.refusal.isEmpty();
+        });
         if (refusing != printers.end())
             v.queueBannerText = refusing->refusal;
     }
@@ -165,155 +165,34 @@ LiveShowController::Derived LiveShowController::computeDerived() const
     v.capturedCount = int(m_services.poller.capturedAuctions().size());
     const bool hasShow = !m_services.showSync.activeShowId().isEmpty();
     v.showEndShowButton = hasShow;
-    v.showLeaveStream = !hasShow && m_screenState == ScreenState::live;
+    v.showLeaveStream = !hasShow && v.screenState == ScreenState::live;
+    v.isEndingShow = show.isEndingShow();
     return v;
 }
 
-void LiveShowController::refreshDerived()
+void LiveShowController::refreshStatus()
 {
-    const Derived now = computeDerived();
-    const Derived before = std::exchange(*m_derived, now);
-    if (now.isPrinting != before.isPrinting)
-        Q_EMIT isPrintingChanged(now.isPrinting);
-    if (now.labelMode != before.labelMode)
-        Q_EMIT labelModeChanged(now.labelMode);
-    if (now.showPrintLog != before.showPrintLog)
-        Q_EMIT showPrintLogChanged(now.showPrintLog);
-    if (now.isAdmin != before.isAdmin)
-        Q_EMIT isAdminChanged(now.isAdmin);
-    if (now.canScrapeSold != before.canScrapeSold)
-        Q_EMIT canScrapeSoldChanged(now.canScrapeSold);
-    if (now.showQueueBanner != before.showQueueBanner)
-        Q_EMIT showQueueBannerChanged(now.showQueueBanner);
-    if (now.queueBannerText != before.queueBannerText || now.canFixQueue != before.canFixQueue)
-        Q_EMIT queueBannerChanged();
-    if (now.errorText != before.errorText)
-        Q_EMIT errorTextChanged(now.errorText);
-    if (now.isSyncing != before.isSyncing)
-        Q_EMIT isSyncingChanged(now.isSyncing);
-    if (now.isPolling != before.isPolling)
-        Q_EMIT isPollingChanged(now.isPolling);
-    if (now.capturedCount != before.capturedCount)
-        Q_EMIT capturedCountChanged(now.capturedCount);
-    if (now.showEndShowButton != before.showEndShowButton)
-        Q_EMIT showEndShowButtonChanged(now.showEndShowButton);
-    if (now.showLeaveStream != before.showLeaveStream)
-        Q_EMIT showLeaveStreamChanged(now.showLeaveStream);
-}
-
-bool LiveShowController::isPrinting() const
-{
-    return (*m_derived).isPrinting;
-}
-QString LiveShowController::printingButtonText() const
-{
-    return isPrinting() ? QStringLiteral("Pause Printing") : QStringLiteral("Start Printing");
-}
-LabelMode LiveShowController::labelMode() const
-{
-    return (*m_derived).labelMode;
-}
-bool LiveShowController::showPrintLog() const
-{
-    return (*m_derived).showPrintLog;
-}
-QString LiveShowController::printLogToolTip() const
-{
-    return showPrintLog() ? QStringLiteral("Hide Print Log") : QStringLiteral("Show Print Log");
-}
-bool LiveShowController::isAdmin() const
-{
-    return (*m_derived).isAdmin;
-}
-bool LiveShowController::canScrapeSold() const
-{
-    return (*m_derived).canScrapeSold;
-}
-bool LiveShowController::showQueueBanner() const
-{
-    return (*m_derived).showQueueBanner;
-}
-QString LiveShowController::queueBannerText() const
-{
-    return (*m_derived).queueBannerText;
-}
-bool LiveShowController::canFixQueue() const
-{
-    return (*m_derived).canFixQueue;
-}
-QString LiveShowController::errorText() const
-{
-    return (*m_derived).errorText;
-}
-bool LiveShowController::isSyncing() const
-{
-    return (*m_derived).isSyncing;
-}
-bool LiveShowController::isPolling() const
-{
-    return (*m_derived).isPolling;
-}
-int LiveShowController::capturedCount() const
-{
-    return (*m_derived).capturedCount;
-}
-QString LiveShowController::capturedText() const
-{
-    return QStringLiteral("%1 captured").arg(capturedCount());
-}
-bool LiveShowController::showEndShowButton() const
-{
-    return (*m_derived).showEndShowButton;
-}
-bool LiveShowController::showLeaveStream() const
-{
-    return (*m_derived).showLeaveStream;
-}
-
-QString LiveShowController::labelModeTitle(LabelMode mode)
-{
-    switch (mode) {
-    case LabelMode::realtime:
-        return QStringLiteral("Winner");
-    case LabelMode::grouped:
-        return QStringLiteral("Box");
-    case LabelMode::both:
-        return QStringLiteral("Winner + Box");
-    }
-    return {};
-}
-
-QPointF LiveShowController::pipOriginFor(QSizeF area, QSizeF offset, QSizeF drag)
-{
-    return QPointF(area.width() - kPipSize.width() - kPipMargin + offset.width() + drag.width(),
-                   area.height() - kPipSize.height() - kPipMargin + offset.height() + drag.height());
+    Status now = computeStatus();
+    if (now == m_status)
+        return;
+    const Status before = std::exchange(m_status, std::move(now));
+    Q_EMIT statusChanged(m_status, before);
 }
 
 QPointF LiveShowController::pipOrigin(QSizeF area) const
 {
-    return pipOriginFor(area, m_pipOffset, m_currentDrag);
+    return LiveLayout::pipOrigin(area, m_pipOffset, m_currentDrag);
 }
 
-// --- plain view state --------------------------------------------------------------
+// --- the screen's own state ------------------------------------------------------------
 
 void LiveShowController::setShowLoginWebView(bool value)
 {
     if (m_showLoginWebView == value)
         return;
+    qCInfo(lcLiveShowController, value ? "🔥 Sign In CTA tapped" : "🔥 Hiding login web view");
     m_showLoginWebView = value;
     Q_EMIT showLoginWebViewChanged(value);
-}
-
-void LiveShowController::signIn()
-{
-    qCInfo(lcLiveShowController, "🔥 Sign In CTA tapped");
-    setShowLoginWebView(true);
-}
-
-void LiveShowController::cancelSignIn()
-{
-    qCInfo(lcLiveShowController, "🔥 Cancel tapped — hiding login web view");
-    setShowLoginWebView(false);
 }
 
 void LiveShowController::loginPanelShown()
@@ -329,51 +208,60 @@ void LiveShowController::setSelectedTab(LiveTab tab)
     Q_EMIT selectedTabChanged(tab);
 }
 
-void LiveShowController::setPipOffset(QSizeF offset)
+void LiveShowController::movePip(QSizeF offset, QSizeF drag)
 {
-    if (m_pipOffset == offset)
+    if (m_pipOffset == offset && m_currentDrag == drag)
         return;
     m_pipOffset = offset;
-    Q_EMIT pipOffsetChanged(offset);
-}
-
-void LiveShowController::setCurrentDrag(QSizeF drag)
-{
-    if (m_currentDrag == drag)
-        return;
     m_currentDrag = drag;
-    Q_EMIT currentDragChanged(drag);
+    Q_EMIT pipMoved();
 }
 
 void LiveShowController::dragChanged(QSizeF translation)
 {
-    if (m_webViewExpanded)
+    if (webViewExpanded())
         return; // the strip does not move
-    setCurrentDrag(translation);
+    movePip(m_pipOffset, translation);
 }
 
 void LiveShowController::dragEnded(QSizeF translation)
 {
-    if (m_webViewExpanded)
+    if (webViewExpanded())
         return;
-    setPipOffset(m_pipOffset + translation);
-    setCurrentDrag(QSizeF(0, 0));
+    movePip(m_pipOffset + translation, QSizeF(0, 0));
 }
 
 void LiveShowController::toggleExpanded()
 {
-    setWebViewExpanded(!m_webViewExpanded);
-    setPipOffset(QSizeF(0, 0));
-    setCurrentDrag(QSizeF(0, 0));
+    setWebViewExpanded(!webViewExpanded());
+    movePip(QSizeF(0, 0), QSizeF(0, 0));
+}
+
+// The page's layout lives in the show, which applies it to the page and keeps it for the next screen.
+bool LiveShowController::webViewExpanded() const
+{
+    return m_services.show.webViewExpanded();
 }
 
 void LiveShowController::setWebViewExpanded(bool value)
 {
-    if (m_webViewExpanded == value)
+    if (webViewExpanded() == value)
         return;
-    m_webViewExpanded = value;
-    Q_EMIT webViewExpandedChanged(value);
     m_services.show.setWebViewExpanded(value);
+    Q_EMIT webViewExpandedChanged(value);
+}
+
+bool LiveShowController::streamClean() const
+{
+    return m_services.show.streamClean();
+}
+
+void LiveShowController::setStreamClean(bool value)
+{
+    if (streamClean() == value)
+        return;
+    m_services.show.setStreamClean(value);
+    Q_EMIT streamCleanChanged(value);
 }
 
 void LiveShowController::setShowVideo(bool value)
@@ -384,20 +272,6 @@ void LiveShowController::setShowVideo(bool value)
     Q_EMIT showVideoChanged(value);
     if (value)
         m_services.show.muteVideo();
-}
-
-void LiveShowController::setStreamClean(bool value)
-{
-    if (m_streamClean == value)
-        return;
-    m_streamClean = value;
-    Q_EMIT streamCleanChanged(value);
-    m_services.show.setStreamClean(value);
-}
-
-void LiveShowController::toggleAdminTools()
-{
-    setShowAdmin(!m_showAdmin);
 }
 
 void LiveShowController::setShowAdmin(bool value)
@@ -416,12 +290,7 @@ void LiveShowController::setShowEndConfirmation(bool value)
     Q_EMIT showEndConfirmationChanged(value);
 }
 
-void LiveShowController::requestEndShow()
-{
-    setShowEndConfirmation(true);
-}
-
-// --- header and staff tools ---------------------------------------------------------------
+// --- the seller's actions ---------------------------------------------------------------
 
 void LiveShowController::togglePrinting()
 {
@@ -440,7 +309,7 @@ void LiveShowController::togglePrintLog()
 
 void LiveShowController::scrapeSold()
 {
-    if (canScrapeSold())
+    if (m_status.canScrapeSold)
         m_services.show.scrapeSold();
 }
 
@@ -448,8 +317,6 @@ void LiveShowController::repairStoppedQueues()
 {
     m_services.show.repairStoppedQueues();
 }
-
-// --- the show -------------------------------------------------------------------------------
 
 void LiveShowController::screenShown()
 {
@@ -481,11 +348,6 @@ void LiveShowController::endCurrentShow()
 {
     setShowEndConfirmation(false);
     m_services.show.endCurrentShow();
-}
-
-bool LiveShowController::isEndingShow() const
-{
-    return m_services.show.isEndingShow();
 }
 
 } // namespace quill

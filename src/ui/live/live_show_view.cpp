@@ -163,7 +163,8 @@ QWidget *LiveShowView::buildPrompt()
                                            " border-radius: 8px; padding: 8px 20px; }"
                                            "QPushButton:pressed { background: %2; }")
                                 .arg(appAccentColor().name(), appAccentColor().darker(120).name()));
-    connect(m_signIn, &QPushButton::clicked, &m_controller, &LiveShowController::signIn);
+    connect(m_signIn, &QPushButton::clicked, &m_controller,
+            [this] { m_controller.setShowLoginWebView(true); });
     column->addSpacing(4);
     column->addWidget(m_signIn, 0, Qt::AlignHCenter);
     column->addStretch(1);
@@ -187,7 +188,8 @@ QWidget *LiveShowView::buildLoginPanel()
     m_cancel =
         tintedButton(QStringLiteral("Cancel"), QString(), primaryTextColor(), ControlSize::small, page);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(m_cancel, &QPushButton::clicked, &m_controller, &LiveShowController::cancelSignIn);
+    connect(m_cancel, &QPushButton::clicked, &m_controller,
+            [this] { m_controller.setShowLoginWebView(false); });
     header->addWidget(m_cancel);
     layout->addLayout(header);
     layout->addWidget(divider(page));
@@ -241,7 +243,7 @@ QWidget *LiveShowView::buildLive()
     m_pageBox = new PageBox;
     LiveShowController *controller = &m_controller;
     m_stage = new LiveStage(column, m_printLog, m_pageBox, [controller](QSize area) {
-        return QRect(controller->pipOrigin(QSizeF(area)).toPoint(), LiveShowController::kPipSize.toSize());
+        return QRect(controller->pipOrigin(QSizeF(area)).toPoint(), LiveLayout::kPipSize.toSize());
     });
     m_stage->setPrintLogBounds(m_header, m_status);
     m_stage->setParent(this);
@@ -258,17 +260,21 @@ QWidget *LiveShowView::buildLive()
 void LiveShowView::bind()
 {
     LiveShowController *c = &m_controller;
-    connect(c, &LiveShowController::screenStateChanged, this, &LiveShowView::followState);
+    connect(c, &LiveShowController::statusChanged, this,
+            [this](const LiveShowController::Status &now, const LiveShowController::Status &before) {
+                if (now.screenState != before.screenState)
+                    followState();
+                if (now.showPrintLog != before.showPrintLog)
+                    m_stage->setShowPrintLog(now.showPrintLog);
+            });
     connect(c, &LiveShowController::showLoginWebViewChanged, this, &LiveShowView::followState);
     connect(c, &LiveShowController::webViewExpandedChanged, m_stage, &LiveStage::setExpanded);
     connect(c, &LiveShowController::showVideoChanged, m_stage, &LiveStage::setShowVideo);
-    connect(c, &LiveShowController::showPrintLogChanged, m_stage, &LiveStage::setShowPrintLog);
-    connect(c, &LiveShowController::pipOffsetChanged, m_stage, &LiveStage::placePageBox);
-    connect(c, &LiveShowController::currentDragChanged, m_stage, &LiveStage::placePageBox);
+    connect(c, &LiveShowController::pipMoved, m_stage, &LiveStage::placePageBox);
     connect(c, &LiveShowController::showEndConfirmationChanged, this, &LiveShowView::followEndConfirmation);
     m_stage->setExpanded(c->webViewExpanded());
     m_stage->setShowVideo(c->showVideo());
-    m_stage->setShowPrintLog(c->showPrintLog());
+    m_stage->setShowPrintLog(c->status().showPrintLog);
     if (c->showEndConfirmation())
         followEndConfirmation(true);
 }
@@ -276,7 +282,7 @@ void LiveShowView::bind()
 void LiveShowView::followState()
 {
     Page page = Page::prompt;
-    switch (m_controller.screenState()) {
+    switch (m_controller.status().screenState) {
     case LiveShowController::ScreenState::signedOut:
         page = m_controller.showLoginWebView() ? Page::login : Page::prompt;
         break;
@@ -344,10 +350,10 @@ void LiveShowView::followEndConfirmation(bool shown)
     }
     if (m_endConfirmation)
         return;
-    auto *box = new QMessageBox(QMessageBox::Warning, LiveShowController::kEndConfirmationTitle,
-                                LiveShowController::kEndConfirmationTitle, QMessageBox::NoButton, this);
+    auto *box = new QMessageBox(QMessageBox::Warning, kEndConfirmationTitle, kEndConfirmationTitle,
+                                QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("endConfirmation"));
-    box->setInformativeText(LiveShowController::kEndConfirmationMessage);
+    box->setInformativeText(kEndConfirmationMessage);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     QPushButton *end = box->addButton(QStringLiteral("End Show"), QMessageBox::DestructiveRole);

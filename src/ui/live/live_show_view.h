@@ -37,6 +37,10 @@ public:
         live
     };
 
+    static inline const QString kEndConfirmationTitle = QStringLiteral("End this show?");
+    static inline const QString kEndConfirmationMessage =
+        QStringLiteral("This will stop capturing auctions and end the current show.");
+
     // With a controller of its own over the application's live show.
     explicit LiveShowView(AppState &appState, QWidget *parent = nullptr);
     explicit LiveShowView(LiveShowController &controller, QWidget *parent = nullptr);

@@ -136,7 +136,7 @@ void LiveStage::placePageBox()
 QRect LiveStage::columnRect() const
 {
     if (m_showVideo && m_expanded) {
-        const int strip = qRound(width() * LiveShowController::kExpandedShare);
+        const int strip = qRound(width() * LiveLayout::kExpandedShare);
         return QRect(strip, 0, width() - strip, height());
     }
     return rect();
@@ -176,7 +176,7 @@ bool LiveStage::eventFilter(QObject *watched, QEvent *event)
 QRect LiveStage::pageBoxRect() const
 {
     if (m_expanded)
-        return QRect(0, 0, qRound(width() * LiveShowController::kExpandedShare), height());
+        return QRect(0, 0, qRound(width() * LiveLayout::kExpandedShare), height());
     return m_pipOrigin(size());
 }
 

@@ -53,23 +53,21 @@ LiveStatusBar::LiveStatusBar(LiveShowController &controller, QWidget *parent)
     layout->addWidget(m_leave);
     layout->addWidget(m_endShow);
 
-    connect(m_endShow, &QPushButton::clicked, &m_controller, &LiveShowController::requestEndShow);
+    connect(m_endShow, &QPushButton::clicked, &m_controller,
+            [this] { m_controller.setShowEndConfirmation(true); }); // asks first
     connect(m_leave, &QPushButton::clicked, &m_controller, &LiveShowController::leaveStream);
-    connect(&m_controller, &LiveShowController::isSyncingChanged, m_syncing, &QWidget::setVisible);
-    connect(&m_controller, &LiveShowController::isPollingChanged, m_polling, &QWidget::setVisible);
-    connect(&m_controller, &LiveShowController::capturedCountChanged, this,
-            [this] { m_captured->setText(m_controller.capturedText()); });
-    connect(&m_controller, &LiveShowController::showEndShowButtonChanged, m_endShow, &QWidget::setVisible);
-    connect(&m_controller, &LiveShowController::showLeaveStreamChanged, m_leave, &QWidget::setVisible);
-    connect(&m_controller, &LiveShowController::isEndingShowChanged, m_endShow,
-            [this](bool ending) { m_endShow->setEnabled(!ending); });
+    connect(&m_controller, &LiveShowController::statusChanged, this, &LiveStatusBar::showStatus);
+    showStatus(controller.status());
+}
 
-    m_syncing->setVisible(controller.isSyncing());
-    m_polling->setVisible(controller.isPolling());
-    m_captured->setText(controller.capturedText());
-    m_endShow->setVisible(controller.showEndShowButton());
-    m_endShow->setEnabled(!controller.isEndingShow());
-    m_leave->setVisible(controller.showLeaveStream());
+void LiveStatusBar::showStatus(const LiveShowController::Status &status)
+{
+    m_syncing->setVisible(status.isSyncing);
+    m_polling->setVisible(status.isPolling);
+    m_captured->setText(status.capturedText());
+    m_endShow->setVisible(status.showEndShowButton);
+    m_endShow->setEnabled(!status.isEndingShow);
+    m_leave->setVisible(status.showLeaveStream);
 }
 
 } // namespace quill

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ui/live/live_show_controller.h"
+
 #include <QWidget>
 
 class QLabel;
 class QPushButton;
 
 namespace quill {
-
-class LiveShowController;
 
 // The bottom of the live side panel: the sync and capture indicators, the
 // captured count, and End Show or Leave Stream.
@@ -26,6 +26,8 @@ public:
     QPushButton *leaveStreamButton() const { return m_leave; }
 
 private:
+    void showStatus(const LiveShowController::Status &status);
+
     LiveShowController &m_controller;
     QLabel *m_syncing;
     QLabel *m_polling;

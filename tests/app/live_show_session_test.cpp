@@ -1,8 +1,8 @@
-// The live show the application runs: the capture task, the road of every win to the
-// labels and the backend, resuming a show, and the reactions to the page and the
-// marketplace sign-in.
+// The live show the application runs: the capture task, the seller's actions on the
+// show, the road of every win to the labels and the backend, resuming a show, and the
+// reactions to the page and the marketplace sign-in.
 #include "capture/bidder_tracker.h"
-#include "live_fixture.h"
+#include "live_show_fixture.h"
 #include "printing/label_record_store.h"
 
 #include <QFile>
@@ -11,7 +11,7 @@
 
 using namespace quill;
 using namespace std::chrono_literals;
-using quill::testing::LiveFixture;
+using quill::testing::LiveShowFixture;
 using quill::testing::settle;
 using standin::Fault;
 
@@ -19,7 +19,7 @@ namespace {
 
 using Script = LivePageScripts::Script;
 
-class LiveShowCapture : public LiveFixture
+class LiveShowCapture : public LiveShowFixture
 {
 protected:
     // What the connect screen leaves: the stream chosen, the page still on the home
@@ -55,9 +55,7 @@ TEST_F(LiveShowCapture, StartsTheShowTitledFromThePageThenPollsTracksAndSettles)
     EXPECT_EQ(page().scriptsRun, QStringList({LivePageScripts::name(Script::streamTitle),
                                               LivePageScripts::name(Script::pictureInPicture)}));
     EXPECT_GE(m_sleeper.requested(LiveShowSession::kScriptDelay), 1);
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
-    EXPECT_TRUE(controller().showEndShowButton());
-    EXPECT_FALSE(controller().showLeaveStream());
+    EXPECT_TRUE(show().onStream());
 }
 
 TEST_F(LiveShowCapture, APageWithoutATitleGivesTheDatedTitle)
@@ -109,7 +107,7 @@ TEST_F(LiveShowCapture, APageThatNeverReachesTheStreamGivesTheDatedTitleInBounde
 TEST_F(LiveShowCapture, LeavingTheStreamWhileWaitingForTheLivePageStartsNoShow)
 {
     ASSERT_NO_FATAL_FAILURE(openWhileOnTheHomePage());
-    controller().leaveStream();
+    show().leaveStream();
     page().arrive(liveURL(kStream));
     m_sleeper.release(LiveShowSession::kLivePageCheckInterval);
     ASSERT_TRUE(eventually([&] { return m_captureTasksDone == 1; }));
@@ -163,10 +161,9 @@ TEST_F(LiveShowCapture, AnUnusableStoredStreamIdIsForgottenAndTheConnectScreenRe
     startApp();
     session().setAuthenticated(true);
     sync().setActiveStreamId(QStringLiteral("../auth/me"));
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
+    EXPECT_TRUE(show().onStream());
     show().screenShown();
-    EXPECT_TRUE(
-        eventually([&] { return controller().screenState() == LiveShowController::ScreenState::connect; }));
+    EXPECT_TRUE(eventually([&] { return !show().onStream(); }));
     EXPECT_TRUE(sync().activeStreamId().isEmpty());
     EXPECT_TRUE(page().loads.isEmpty());
 }
@@ -195,7 +192,7 @@ TEST_F(LiveShowCapture, WithoutAStreamOrALiveShowTheConnectScreenStays)
     QObject::connect(&show(), &LiveShowSession::sessionTaskFinished, [&] { finished = true; });
     show().screenShown();
     ASSERT_TRUE(eventually([&] { return finished; }));
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::connect);
+    EXPECT_FALSE(show().onStream());
     EXPECT_TRUE(page().loads.isEmpty());
     page().arrive(QUrl(QStringLiteral("https://market.example/browse")));
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/browse"); }));
@@ -219,7 +216,136 @@ TEST_F(LiveShowCapture, NavigationStopsWithTheScreenWhenNothingIsCapturedAndResu
     EXPECT_TRUE(eventually([&] { return session().currentURL().path() == QLatin1String("/b"); }));
 }
 
-class LiveShowRoad : public LiveFixture
+class LiveShowActions : public LiveShowFixture
+{
+};
+
+TEST_F(LiveShowActions, SigningInMovesToTheStreamAfterTheShortPauseUnlessSignedOutMeanwhile)
+{
+    startApp();
+    m_sleeper.held.insert(200);
+    sync().setActiveStreamId(kStream);
+    session().setAuthenticated(true);
+    ASSERT_TRUE(eventually([&] { return m_sleeper.waiting(200ms) == 1; }));
+    EXPECT_TRUE(page().loads.isEmpty());
+    m_sleeper.release(200ms);
+    ASSERT_TRUE(eventually([&] { return page().loads.size() == 1; }));
+    EXPECT_EQ(page().loads.first(), liveURL(kStream));
+
+    // Signed out again before the pause ends: no navigation.
+    session().setAuthenticated(false);
+    session().setAuthenticated(true);
+    session().setAuthenticated(false);
+    m_sleeper.release(200ms);
+    settle();
+    EXPECT_EQ(page().loads.size(), 1);
+}
+
+TEST_F(LiveShowActions, FixRepairsTheStoppedQueuesOneAfterTheOtherInListOrder)
+{
+    m_catalog->names = {QStringLiteral("Spare"), kQueue, QStringLiteral("Boxes")};
+    m_cups.stop(kQueue);
+    m_cups.stop(QStringLiteral("Boxes"));
+    startApp();
+    PrintKitAdapter &adapter = m_app->printAdapter();
+    auto refresh = adapter.refreshPrinters();
+    ASSERT_TRUE(eventually([&] {
+        const QList<PrinterInfo> &printers = adapter.printers();
+        return std::count_if(printers.begin(), printers.end(), [](const PrinterInfo &printer) {
+                   return printer.queueState == printkit::CUPSQueueState::stopped;
+               }) == 2;
+    }));
+    QStringList listed;
+    for (const PrinterInfo &printer : adapter.printers())
+        listed.append(printer.name);
+    m_runner.runs.clear();
+
+    bool repaired = false;
+    QObject::connect(&show(), &LiveShowSession::queueRepairFinished, [&] { repaired = true; });
+    show().repairStoppedQueues();
+    ASSERT_TRUE(eventually([&] { return repaired; }));
+    QStringList enabled;
+    for (const QString &run : std::as_const(m_runner.runs))
+        if (run.startsWith(QLatin1String("cupsenable ")))
+            enabled.append(run.section(QLatin1Char(' '), 1, 1));
+    QStringList stoppedInListOrder;
+    for (const QString &name : std::as_const(listed))
+        if (name != QLatin1String("Spare"))
+            stoppedInListOrder.append(name);
+    EXPECT_EQ(enabled, stoppedInListOrder);
+}
+
+TEST_F(LiveShowActions, DisconnectLeavesTheShowLocallyWithoutABackendRequestOrAPrintingChange)
+{
+    openPrintingShow();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
+    const QString showId = sync().activeShowId();
+    m_backend.clearRequests();
+
+    show().disconnect();
+    settle();
+    for (const auto &request : m_backend.requests()) {
+        // The shell re-reads the show list whenever the active show changes; nothing else may go out.
+        if (request.method == QLatin1String("GET") && request.path == QLatin1String("/api/shows"))
+            continue;
+        ADD_FAILURE() << "unexpected " << request.method.toStdString() << " " << request.path.toStdString();
+    }
+    EXPECT_TRUE(autoPrint().isPrinting());
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(poller().capturedAuctions().isEmpty());
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+    EXPECT_FALSE(session().isAuthenticated());
+    EXPECT_TRUE(autoPrint().boxNumbers().isEmpty()) << "the next show numbers its boxes from 1";
+    EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("live"));
+}
+
+TEST_F(LiveShowActions, EndShowResetsFirstStillPrintsQueuedLabelsThenPausesPrinting)
+{
+    openPrintingShow();
+    m_sleeper.held.insert(500);
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(
+        eventually([&] { return autoPrint().printJobs().size() == 2 && backendAuctions().size() == 1; }));
+    const QString showId = sync().activeShowId();
+
+    show().endCurrentShow();
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(poller().capturedAuctions().isEmpty());
+    EXPECT_EQ(submissions(), 0);
+
+    m_sleeper.release(500ms);
+    EXPECT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); })) << "no label is stranded";
+    EXPECT_TRUE(eventually([&] { return !autoPrint().isPrinting(); }))
+        << autoPrint().isProcessing() << autoPrint().hasPendingDebounce() << autoPrint().printJobs().size();
+    EXPECT_TRUE(eventually([&] { return sync().activeShowId().isEmpty(); }));
+    EXPECT_EQ(m_backend.show(showId)->status, QStringLiteral("completed"));
+    EXPECT_FALSE(m_settings->boolValue(AutoPrintManager::isPrintingKey, true));
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+}
+
+TEST_F(LiveShowActions, LeaveStreamForgetsTheStreamLocallyWithoutLoggingOut)
+{
+    startApp();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500));
+    openLiveShow();
+    ASSERT_TRUE(sync().activeShowId().isEmpty());
+    m_backend.clearRequests();
+
+    show().leaveStream();
+    settle();
+    EXPECT_TRUE(m_backend.requests().isEmpty());
+    EXPECT_TRUE(sync().activeStreamId().isEmpty());
+    EXPECT_FALSE(poller().isPolling());
+    EXPECT_TRUE(session().isAuthenticated());
+    // The start retry of the stream that was left does nothing.
+    m_sleeper.release(2500ms);
+    settle();
+    EXPECT_TRUE(m_backend.requests().isEmpty());
+}
+
+class LiveShowRoad : public LiveShowFixture
 {
 };
 
@@ -227,7 +353,7 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("12.50"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("3"), 2);
     showWin(QStringLiteral("ann"), QStringLiteral("7"), 3);
@@ -245,8 +371,7 @@ TEST_F(LiveShowRoad, EveryWinIsPrintedOnceUploadedOnceAndMarkedPrinted)
     settle();
     EXPECT_EQ(submissions(), 5);
     EXPECT_EQ(backendAuctions().size(), 3);
-    EXPECT_EQ(controller().capturedCount(), 3);
-    EXPECT_EQ(controller().capturedText(), QStringLiteral("3 captured"));
+    EXPECT_EQ(poller().capturedAuctions().size(), 3);
 }
 
 TEST_F(LiveShowRoad, BuyersOfOneScanAreNumberedPrintedAndUploadedInTheOrderTheyWon)
@@ -280,20 +405,21 @@ TEST_F(LiveShowRoad, AFreshInstallPrintsToTheDefaultQueueWithoutAVisitToTheLabel
     auto refresh = m_app->printAdapter().refreshPrinters(); // the list arrives
     ASSERT_TRUE(eventually([&] { return !m_app->printAdapter().printers().isEmpty(); }));
     const QString first = m_app->printAdapter().printers().first().name;
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }))
         << qPrintable(describe(autoPrint().printJobs().first().status));
     for (const auto &submission : m_cups.submissions())
         EXPECT_EQ(submission.queue, first);
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_FALSE(show().hasNoPrinter());
+    EXPECT_TRUE(show().notice().isEmpty());
 }
 
 TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHidden)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     show().screenHidden(); // another section, or the window closed to the tray
 
     showWin(QStringLiteral("ann"), QStringLiteral("5"), 1);
@@ -310,7 +436,7 @@ TEST_F(LiveShowRoad, AWinStillPrintsAndACrashedPageIsReloadedWhileTheScreenIsHid
     EXPECT_TRUE(eventually([&] { return submissions() == 4 && printedAll(); }));
 }
 
-class LiveShowResume : public LiveFixture
+class LiveShowResume : public LiveShowFixture
 {
 };
 
@@ -318,7 +444,7 @@ TEST_F(LiveShowResume, ARestartMidShowReprintsNothingUploadsEachPendingAuctionOn
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
     ASSERT_TRUE(
@@ -380,11 +506,11 @@ TEST_F(LiveShowResume, AfterARestartTheShowIsResumedWhenTheLoginBecomesKnownAfte
     page().loads.clear();
     show().screenShown();
     settle();
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::signedOut);
+    EXPECT_FALSE(show().onStream());
     session().setAuthenticated(true);
     ASSERT_TRUE(eventually([&] { return page().loads.contains(liveURL(kStream)); }))
         << "the stored stream is loaded without a click";
-    EXPECT_EQ(controller().screenState(), LiveShowController::ScreenState::live);
+    EXPECT_TRUE(show().onStream());
     EXPECT_EQ(sync().activeShowId(), showId);
 }
 
@@ -407,10 +533,10 @@ TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestor
     EXPECT_EQ(poller().capturedAuctions().size(), 2);
     EXPECT_EQ(submissions(), 4);
     EXPECT_TRUE(autoPrint().boxNumbers().isEmpty());
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kWaitingForBackendNotice);
+    EXPECT_EQ(show().notice(), LiveShowSession::kWaitingForBackendNotice);
 
     m_sleeper.release(2500ms); // the restore's back-off
-    ASSERT_TRUE(eventually([&] { return controller().errorText().isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return show().notice().isEmpty(); }));
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
     ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll(); }));
     settle();
@@ -431,7 +557,7 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
     showWin(QStringLiteral("bob"), QStringLiteral("2.50"), 2);
     ASSERT_TRUE(eventually([&] { return submissions() == 4 && printedAll() && sync().pendingUploadCount() == 1; }));
     // The queue stops: cat's and ann's second win are queued, not printed, when the program ends.
-    controller().togglePrinting();
+    show().togglePrinting();
     showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
     showWin(QStringLiteral("ann"), QStringLiteral("4"), 4);
     ASSERT_TRUE(eventually([&] { return autoPrint().printJobs().size() == 7; }));
@@ -457,9 +583,9 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
         << "what was queued, in first-win order, and nothing that printed";
     for (const CapturedAuction &auction : poller().capturedAuctions())
         EXPECT_EQ(auction.isPrinted, auction.auctionNumber <= 2) << auction.id.toStdString();
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
 
-    controller().togglePrinting();
+    show().togglePrinting();
     ASSERT_TRUE(eventually([&] { return printedAll() && submissions() == printedBefore + 5; }));
     settle();
     EXPECT_EQ(submissions(), printedBefore + 5);
@@ -482,7 +608,7 @@ TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToChec
     page().wins = wins;
     openLiveShow();
     settle();
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kLabelRecordLostNotice);
+    EXPECT_EQ(show().notice(), LiveShowSession::kLabelRecordLostNotice);
     EXPECT_EQ(submissions(), 2) << "nothing is printed again";
     EXPECT_TRUE(QFile::exists(record + QStringLiteral(".unreadable")));
 }
@@ -514,7 +640,7 @@ TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapt
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowIdKey), showId);
     m_settings->setString(QString::fromLatin1(ShowSyncService::kShowStreamIdKey), kStream);
     startApp();
-    controller().togglePrinting();
+    show().togglePrinting();
     page().addWin(QStringLiteral("amy"), QStringLiteral("8"), 1); // still on the page
     openLiveShow();
 
@@ -548,11 +674,11 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
 {
     startApp();
     openLiveShow();
-    controller().togglePrinting();
+    show().togglePrinting();
     page().arrive(liveURL(QStringLiteral("someone-else")));
     EXPECT_EQ(sync().activeStreamId(), kStream);
     EXPECT_TRUE(eventually([&] { return !poller().isPolling(); }));
-    EXPECT_EQ(controller().errorText(), LiveShowSession::kForeignStreamNotice) << "never a silent pause";
+    EXPECT_EQ(show().notice(), LiveShowSession::kForeignStreamNotice) << "never a silent pause";
     settle();
     const int scans = page().winScans;
     showWin(QStringLiteral("stranger"), QStringLiteral("99"), 1);
@@ -563,7 +689,7 @@ TEST_F(LiveShowResume, AForeignStreamIsNotReadWhileTheShowRuns)
     page().wins.clear();
     page().arrive(liveURL(kStream));
     EXPECT_TRUE(eventually([&] { return poller().isPolling(); }));
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     EXPECT_TRUE(eventually([&] { return submissions() == 2 && printedAll(); }));
 }
@@ -573,8 +699,8 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     openPrintingShow();
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return submissions() == 2 && printedAll() && backendAuctions().size() == 1; }));
-    controller().endCurrentShow();
-    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !controller().isEndingShow(); }));
+    show().endCurrentShow();
+    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !show().isEndingShow(); }));
 
     // The connect screen chooses another stream; the page is still on the first one while the next loads.
     const QString next = QStringLiteral("show-77");
@@ -582,7 +708,7 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     page().wins.clear();
     page().loading = true;
     m_sleeper.held.insert(LiveShowSession::kLivePageCheckInterval.count());
-    controller().togglePrinting(); // paused after the first show's labels
+    show().togglePrinting(); // paused after the first show's labels
     sync().setActiveStreamId(next);
     show().liveContentShown();
     ASSERT_TRUE(eventually([&] { return m_sleeper.waiting(LiveShowSession::kLivePageCheckInterval) == 1; }));
@@ -604,7 +730,7 @@ TEST_F(LiveShowResume, ASecondShowOnAnotherStreamIsCapturedPrintedAndUploadedUnd
     EXPECT_EQ(m_backend.auctions(shows.first().id).first().winnerUsername, QStringLiteral("bob"));
     EXPECT_EQ(sync().activeStreamId(), next);
     EXPECT_TRUE(poller().isPolling());
-    EXPECT_TRUE(controller().errorText().isEmpty());
+    EXPECT_TRUE(show().notice().isEmpty());
 }
 
 TEST_F(LiveShowResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapturesGoUp)
@@ -613,7 +739,7 @@ TEST_F(LiveShowResume, AShowThatCouldNotStartIsTriedAgainAndEarlierCapturesGoUp)
     m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::status(500).times(1));
     openLiveShow();
     EXPECT_TRUE(sync().activeShowId().isEmpty());
-    EXPECT_TRUE(controller().showLeaveStream());
+    EXPECT_TRUE(show().onStream());
     EXPECT_TRUE(poller().isPolling()) << "captures go on while the show cannot start";
     showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
     ASSERT_TRUE(eventually([&] { return poller().capturedAuctions().size() == 1; }));
