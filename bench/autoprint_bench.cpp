@@ -3,7 +3,7 @@
 // winner label (and, in the done_* counters, to `lp` having finished: CUPS accepted
 // the job), beyond the fixed 0.3 s poll pause and 0.5 s debounce (both waits
 // return at once here, so the poller scans back to back), and how fast a burst of
-// 50 wins is worked off.
+// 50 wins is worked off (with the longest stall of the GUI thread's event loop meanwhile).
 //
 // BM_NewWinAfter2000 times the count reaction itself: with 2,000 wins of the show
 // captured (and uploaded), one new win hands the whole list to the print queue and to
@@ -27,6 +27,7 @@
 #include "standin_backend.h"
 #include "standin_marketplace.h"
 #include "app/sold_auction_road.h"
+#include "stall_meter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -317,6 +318,7 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
     constexpr int kBuyers = 10;
     int burst = 0;
     double seconds = 0;
+    StallMeter stalls;
     for (auto _ : state) {
         ++burst;
         QList<QJsonObject> wins;
@@ -324,6 +326,7 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
             wins.append(win(QStringLiteral("b%1-buyer%2").arg(burst).arg(i % kBuyers), burst * 1000 + i));
         const size_t before = road.stopwatch().lpStarts().size();
         const Clock::time_point shown = Clock::now();
+        stalls.start();
         road.showWins(wins);
         if (!runUntil(
                 [&] { return road.stopwatch().lpStarts().size() >= before + kWins + kBuyers && road.idle(); },
@@ -331,6 +334,7 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
             state.SkipWithError("the burst was not worked off");
             return;
         }
+        stalls.stop();
         const std::chrono::duration<double> elapsed = Clock::now() - shown;
         state.SetIterationTime(elapsed.count());
         seconds += elapsed.count();
@@ -340,6 +344,7 @@ void BM_BurstOf50Wins4x6(benchmark::State &state)
     const double bursts = static_cast<double>(state.iterations());
     state.counters["wins_per_s"] = kWins * bursts / seconds;
     state.counters["labels_per_s"] = (kWins + kBuyers) * bursts / seconds;
+    state.counters["longestStallMs"] = stalls.longestMs();
 }
 BENCHMARK(BM_BurstOf50Wins4x6)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 

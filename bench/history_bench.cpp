@@ -18,6 +18,8 @@
 #include "ui/history/show_history_view.h"
 #include "ui/widgets/style.h"
 
+#include "stall_meter.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -232,7 +234,7 @@ void BM_Batch500ToCups(benchmark::State &state, LabelMedia media)
     PrintService service(adapter, &appearance);
     const QList<ServerAuction> auctions = manyAuctions(500);
     const QHash<QString, int> boxes = boxNumberMap(auctions);
-    qint64 longestStall = 0;
+    StallMeter stalls;
     for (auto _ : state) {
         BatchPrintJobs jobs;
         jobs.printer = QStringLiteral("TestLabel");
@@ -247,23 +249,17 @@ void BM_Batch500ToCups(benchmark::State &state, LabelMedia media)
             failed = run->failedCount();
             loop.quit();
         });
-        QElapsedTimer sinceTick;
-        sinceTick.start();
-        QTimer ticker;
-        ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
-            longestStall = std::max(longestStall, sinceTick.restart());
-        });
-        ticker.start();
+        stalls.start();
         run->start();
         loop.exec();
+        stalls.stop();
         if (failed > 0) {
             state.SkipWithError("labels failed to print");
             return;
         }
     }
     state.SetItemsProcessed(state.iterations() * 500);
-    state.counters["longestStallMs"] = double(longestStall);
+    state.counters["longestStallMs"] = stalls.longestMs();
 }
 BENCHMARK_CAPTURE(BM_Batch500ToCups, shipping4x6, LabelMedia::shipping4x6())
     ->Unit(benchmark::kSecond)

@@ -5,7 +5,7 @@
 #include "common/logging.h"
 #include "common/settings.h"
 #include "printing/label_appearance_store.h"
-#include "printing/label_bitmap_pipeline.h"
+#include "printing/label_drawing_worker.h"
 #include "printing/label_record_store.h"
 #include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
@@ -368,136 +368,195 @@ QCoro::Task<> AutoPrintManager::processQueue(QPointer<PrintService> printService
 QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
 {
     const QPointer<AutoPrintManager> self(this);
+    const QStringList ids = queuedJobIdsOldestFirst();
+    for (const QString &id : ids) {
+        if (!self || !printService || !m_isPrinting)
+            co_return;
+        const std::optional<PrintJob> job = startJob(id);
+        if (!job)
+            continue;
+        const std::optional<QString> printer = jobPrinter(*job);
+        if (!printer)
+            continue;
+        QCoro::Task<WalkStep> printing = printJob(printService, *job, *printer);
+        const WalkStep step = co_await std::move(printing);
+        if (step == WalkStep::stop || !self)
+            co_return;
+    }
+}
 
+QStringList AutoPrintManager::queuedJobIdsOldestFirst() const
+{
     // Oldest first; each job is then followed by its id, never by its position.
     QStringList ids;
     for (qsizetype i = m_printJobs.size() - 1; i >= 0; --i) {
         if (m_printJobs.at(i).status.isQueued())
             ids.append(m_printJobs.at(i).id);
     }
+    return ids;
+}
 
-    for (const QString &id : std::as_const(ids)) {
-        if (!self || !printService || !m_isPrinting)
-            co_return;
-        const qsizetype index = indexOfJob(id);
-        if (index < 0 || !m_printJobs.at(index).status.isQueued())
-            continue;
-        const PrintJob job = m_printJobs.at(index);
-        setJobStatus(id, PrintJob::Status::printing());
+std::optional<PrintJob> AutoPrintManager::startJob(const QString &id)
+{
+    const qsizetype index = indexOfJob(id);
+    if (index < 0 || !m_printJobs.at(index).status.isQueued())
+        return std::nullopt;
+    PrintJob job = m_printJobs.at(index);
+    setJobStatus(id, PrintJob::Status::printing());
+    return job;
+}
 
-        const LabelSectionState section =
-            LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
-        if (!section.selectedPrinter) {
-            setJobStatus(id, PrintJob::Status::error(noPrinterMessage));
-            qCCritical(lcAutoPrint, "No printer configured for %s labels",
-                       qUtf8Printable(rawValue(job.labelType)));
-            continue;
-        }
-        const QString printer = *section.selectedPrinter;
-
-        // The queue check (lpstat, a child process) runs while the pages are drawn; its
-        // answer is still awaited, and acted on, before anything is sent.
-        QString statusQuery = printer;
-        QCoro::Task<printkit::CUPSQueueState> check =
-            printService->adapter().queueStatus(std::move(statusQuery));
-        // Every page is ready before the first goes out, so a label that cannot be
-        // drawn sends nothing at all.
-        QList<QByteArray> pngs;
-        QString renderFailure;
-        bool renderFailed = false;
-        try {
-            const LabelAppearanceStore &store = printService->appearanceStore();
-            const LabelColorMode colorMode = store.colorMode();
-            const QList<AnyLabelView> pages =
-                job.content.pages(job.style, job.labelMedia, job.orientation, store.appearance(), 1.0);
-            for (const AnyLabelView &page : pages)
-                pngs.append(renderLabelPNG(page, job.labelMedia, job.orientation, colorMode));
-        } catch (const std::exception &error) {
-            renderFailed = true;
-            renderFailure = errorMessage(error);
-        }
-        printkit::CUPSQueueState state = co_await std::move(check);
-        if (!self)
-            co_return;
-        if (state == printkit::CUPSQueueState::stopped) {
-            qCCritical(lcAutoPrint, "Queue stopped for %s \u2014 attempting recovery",
-                       qUtf8Printable(printer));
-            if (!printService) {
-                finishJobWithError(id, kShutDownMessage);
-                co_return;
-            }
-            // Re-enables only: labels CUPS already accepted are kept and print once it runs.
-            QString repairQuery = printer;
-            co_await printService->adapter().recoverQueue(std::move(repairQuery));
-            if (!self)
-                co_return;
-            if (!printService) {
-                finishJobWithError(id, kShutDownMessage);
-                co_return;
-            }
-            QString recheckQuery = printer;
-            state = co_await printService->adapter().queueStatus(std::move(recheckQuery));
-            if (!self)
-                co_return;
-            if (state == printkit::CUPSQueueState::stopped) {
-                setJobStatus(id, PrintJob::Status::error(printerStoppedMessage));
-                qCCritical(lcAutoPrint, "Recovery failed for %s", qUtf8Printable(printer));
-                continue;
-            }
-        }
-        if (indexOfJob(id) < 0)
-            continue; // taken out of the log meanwhile: nothing is printed for it
-        if (!printService) {
-            finishJobWithError(id, kShutDownMessage);
-            co_return;
-        }
-
-        if (renderFailed) {
-            finishJobWithError(id, renderFailure);
-            qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
-                       qUtf8Printable(renderFailure));
-            continue;
-        }
-
-        bool failed = false;
-        for (qsizetype page = 0; page < pngs.size(); ++page) {
-            if (!printService) {
-                finishJobWithError(id, kShutDownMessage);
-                co_return;
-            }
-            QString target = printer;
-            QByteArray png = pngs.at(page);
-            LabelMedia media = job.labelMedia;
-            const Orientation orientation = job.orientation;
-            const PrintResult result = co_await printService->adapter().printImage(
-                std::move(target), std::move(png), std::move(media), orientation, qint64(1));
-            if (!self)
-                co_return;
-            if (!result.ok) {
-                finishJobWithError(id, result.message);
-                qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
-                           qUtf8Printable(result.message));
-                failed = true;
-                break;
-            }
-            qCInfo(lcAutoPrint, "Auto-print done: %s", qUtf8Printable(job.label));
-        }
-        if (failed)
-            continue;
-
-        setJobStatus(id, PrintJob::Status::done());
-        if (job.auctionId && m_onAuctionPrinted) {
-            const AuctionPrintedCallback callback = m_onAuctionPrinted;
-            try {
-                callback(*job.auctionId);
-            } catch (const std::exception &error) {
-                qCCritical(lcAutoPrint, "Marking auction %s printed failed: %s",
-                           qUtf8Printable(*job.auctionId), qUtf8Printable(errorMessage(error)));
-            }
-            if (!self)
-                co_return;
-        }
+std::optional<QString> AutoPrintManager::jobPrinter(const PrintJob &job)
+{
+    const LabelSectionState section = LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
+    if (!section.selectedPrinter) {
+        setJobStatus(job.id, PrintJob::Status::error(noPrinterMessage));
+        qCCritical(lcAutoPrint, "No printer configured for %s labels", qUtf8Printable(rawValue(job.labelType)));
     }
+    return section.selectedPrinter;
+}
+
+QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::printJob(QPointer<PrintService> printService,
+                                                                  PrintJob job, QString printer)
+{
+    const QPointer<AutoPrintManager> self(this);
+    const QString id = job.id;
+    // The queue check (lpstat, a child process) runs while the pages are drawn on the
+    // drawing thread; both answers are in before anything is sent.
+    QString statusQuery = printer;
+    QCoro::Task<printkit::CUPSQueueState> check = printService->adapter().queueStatus(std::move(statusQuery));
+    QCoro::Task<DrawnLabel> drawing = drawJob(*printService, job);
+    const DrawnLabel drawn = co_await std::move(drawing);
+    const printkit::CUPSQueueState state = co_await std::move(check);
+    if (!self)
+        co_return WalkStep::stop;
+
+    QCoro::Task<WalkStep> readying = readyQueue(printService, id, printer, state);
+    const WalkStep ready = co_await std::move(readying);
+    if (ready != WalkStep::next || !self)
+        co_return ready == WalkStep::skip ? WalkStep::next : WalkStep::stop;
+    if (indexOfJob(id) < 0)
+        co_return WalkStep::next; // taken out of the log meanwhile: nothing is printed for it
+    if (!printService) {
+        finishJobWithError(id, kShutDownMessage);
+        co_return WalkStep::stop;
+    }
+    // Every page is ready before the first goes out, so a label that cannot be drawn
+    // sends nothing at all.
+    if (drawn.failure) {
+        finishJobWithError(id, *drawn.failure);
+        qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
+                   qUtf8Printable(*drawn.failure));
+        co_return WalkStep::next;
+    }
+    QCoro::Task<WalkStep> sending = sendPages(printService, job, printer, drawn.pngs);
+    const WalkStep sent = co_await std::move(sending);
+    if (sent != WalkStep::next || !self)
+        co_return sent == WalkStep::skip ? WalkStep::next : WalkStep::stop;
+    co_return finishPrinted(job);
+}
+
+QCoro::Task<DrawnLabel> AutoPrintManager::drawJob(PrintService &printService, const PrintJob &job)
+{
+    // The pages are laid out here, made for this label alone, and painted on the drawing thread.
+    QList<AnyLabelView> pages;
+    LabelColorMode colorMode = LabelColorMode::color;
+    std::optional<QString> layoutFailure;
+    try {
+        const LabelAppearanceStore &store = printService.appearanceStore();
+        colorMode = store.colorMode();
+        pages = job.content.pages(job.style, job.labelMedia, job.orientation, store.appearance(), 1.0);
+    } catch (const std::exception &error) {
+        layoutFailure = errorMessage(error);
+    }
+    if (layoutFailure) {
+        DrawnLabel failed{{}, layoutFailure};
+        co_return failed;
+    }
+    QCoro::Task<DrawnLabel> drawing =
+        printService.drawLabel(std::move(pages), job.labelMedia, job.orientation, colorMode);
+    DrawnLabel drawn = co_await std::move(drawing);
+    co_return drawn;
+}
+
+QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<PrintService> printService,
+                                                                    QString id, QString printer,
+                                                                    printkit::CUPSQueueState state)
+{
+    if (state != printkit::CUPSQueueState::stopped)
+        co_return WalkStep::next;
+    const QPointer<AutoPrintManager> self(this);
+    qCCritical(lcAutoPrint, "Queue stopped for %s \u2014 attempting recovery", qUtf8Printable(printer));
+    if (!printService) {
+        finishJobWithError(id, kShutDownMessage);
+        co_return WalkStep::stop;
+    }
+    // Re-enables only: labels CUPS already accepted are kept and print once it runs.
+    QString repairQuery = printer;
+    co_await printService->adapter().recoverQueue(std::move(repairQuery));
+    if (!self)
+        co_return WalkStep::stop;
+    if (!printService) {
+        finishJobWithError(id, kShutDownMessage);
+        co_return WalkStep::stop;
+    }
+    QString recheckQuery = printer;
+    state = co_await printService->adapter().queueStatus(std::move(recheckQuery));
+    if (!self)
+        co_return WalkStep::stop;
+    if (state == printkit::CUPSQueueState::stopped) {
+        setJobStatus(id, PrintJob::Status::error(printerStoppedMessage));
+        qCCritical(lcAutoPrint, "Recovery failed for %s", qUtf8Printable(printer));
+        co_return WalkStep::skip;
+    }
+    co_return WalkStep::next;
+}
+
+QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<PrintService> printService,
+                                                                   PrintJob job, QString printer,
+                                                                   QList<QByteArray> pngs)
+{
+    const QPointer<AutoPrintManager> self(this);
+    for (const QByteArray &png : std::as_const(pngs)) {
+        if (!printService) {
+            finishJobWithError(job.id, kShutDownMessage);
+            co_return WalkStep::stop;
+        }
+        QString target = printer;
+        QByteArray bytes = png;
+        LabelMedia media = job.labelMedia;
+        const Orientation orientation = job.orientation;
+        const PrintResult result = co_await printService->adapter().printImage(
+            std::move(target), std::move(bytes), std::move(media), orientation, qint64(1));
+        if (!self)
+            co_return WalkStep::stop;
+        if (!result.ok) {
+            finishJobWithError(job.id, result.message);
+            qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
+                       qUtf8Printable(result.message));
+            co_return WalkStep::skip;
+        }
+        qCInfo(lcAutoPrint, "Auto-print done: %s", qUtf8Printable(job.label));
+    }
+    co_return WalkStep::next;
+}
+
+AutoPrintManager::WalkStep AutoPrintManager::finishPrinted(const PrintJob &job)
+{
+    const QPointer<AutoPrintManager> self(this);
+    setJobStatus(job.id, PrintJob::Status::done());
+    if (job.auctionId && m_onAuctionPrinted) {
+        const AuctionPrintedCallback callback = m_onAuctionPrinted;
+        try {
+            callback(*job.auctionId);
+        } catch (const std::exception &error) {
+            qCCritical(lcAutoPrint, "Marking auction %s printed failed: %s", qUtf8Printable(*job.auctionId),
+                       qUtf8Printable(errorMessage(error)));
+        }
+        if (!self)
+            return WalkStep::stop;
+    }
+    return WalkStep::next;
 }
 
 qsizetype AutoPrintManager::indexOfJob(const QString &id) const

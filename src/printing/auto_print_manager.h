@@ -2,7 +2,9 @@
 
 #include "capture/captured_auction.h"
 #include "common/clock.h"
+#include "printing/label_drawing_worker.h"
 #include "printing/print_job.h"
+#include "printkit/domain/cups_queue_status.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -13,6 +15,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace quill {
 
@@ -146,7 +149,29 @@ Q_SIGNALS:
 private:
     QCoro::Task<> debounce(QPointer<PrintService> printService, quint64 ticket);
     QCoro::Task<> processQueue(QPointer<PrintService> printService);
+    // What a step of the walk leaves for the rest: go on with this job, go on with the
+    // next one (this job has ended), or end the walk (the manager or the service is gone).
+    enum class WalkStep
+    {
+        next,
+        skip,
+        stop
+    };
     QCoro::Task<> walk(QPointer<PrintService> printService);
+    QStringList queuedJobIdsOldestFirst() const;
+    // The job, now printing; none when it left the list or is no longer queued.
+    std::optional<PrintJob> startJob(const QString &id);
+    // The job's printer; none ends the job in "No printer configured".
+    std::optional<QString> jobPrinter(const PrintJob &job);
+    // Queue check, drawing, repair of a stopped queue, the pages out, the job's end.
+    QCoro::Task<WalkStep> printJob(QPointer<PrintService> printService, PrintJob job, QString printer);
+    QCoro::Task<DrawnLabel> drawJob(PrintService &printService, const PrintJob &job);
+    // A stopped queue is re-enabled once and checked again; still stopped ends the job.
+    QCoro::Task<WalkStep> readyQueue(QPointer<PrintService> printService, QString id, QString printer,
+                                     printkit::CUPSQueueState state);
+    QCoro::Task<WalkStep> sendPages(QPointer<PrintService> printService, PrintJob job, QString printer,
+                                    QList<QByteArray> pngs);
+    WalkStep finishPrinted(const PrintJob &job);
 
     qsizetype indexOfJob(const QString &id) const;
     bool hasQueuedJobs() const;

@@ -3,7 +3,6 @@
 #include "common/logging.h"
 #include "designer/template_html_renderer.h"
 #include "printing/label_appearance_store.h"
-#include "printing/label_bitmap_pipeline.h"
 #include "printing/layouts/calibration_label_view.h"
 #include "printing/print_kit_adapter.h"
 
@@ -16,6 +15,8 @@ namespace {
 
 constexpr qreal kCalibrationCornerInset = 9.0;
 constexpr qreal kCalibrationMarkLength = 7.2;
+
+const QString kServiceGoneMessage = QStringLiteral("Printing was shut down before this label was sent");
 
 // Keeps `isPrinting` up for as long as one print of the service runs, and lets
 // the service go without being touched when it is destroyed mid-print.
@@ -54,6 +55,12 @@ PrintService::~PrintService() = default;
 LabelAppearanceStore &PrintService::appearanceStore() const
 {
     return m_appearance ? *m_appearance : LabelAppearanceStore::shared();
+}
+
+QCoro::Task<DrawnLabel> PrintService::drawLabel(QList<AnyLabelView> pages, LabelMedia media,
+                                                Orientation orientation, LabelColorMode colorMode)
+{
+    return m_drawing.draw(std::move(pages), std::move(media), orientation, colorMode);
 }
 
 QSizeF PrintService::templatePageSizeInches(double widthInches, double heightInches, bool isSquareShape)
@@ -111,16 +118,16 @@ QCoro::Task<PrintResult> PrintService::printPages(QString printer, QList<AnyLabe
         if (isPackingSlip)
             qCInfo(lcPrintService, "Printing grouped page %lld of %lld", qlonglong(i + 1), qlonglong(count));
 
-        QByteArray png;
-        QString renderFailure;
-        try {
-            png = renderLabelPNG(pages.at(i), media, orientation, colorMode);
-        } catch (const Error &error) {
-            renderFailure = error.message();
-        }
+        QList<AnyLabelView> page{pages.at(i)};
+        LabelMedia drawnMedia = media;
+        QCoro::Task<DrawnLabel> drawing = drawLabel(std::move(page), std::move(drawnMedia), orientation, colorMode);
+        DrawnLabel drawn = co_await std::move(drawing);
+        if (!self)
+            co_return PrintResult::failed(drawn.failure.value_or(kServiceGoneMessage));
         // Never hand the printer empty or half-made bytes.
-        if (!renderFailure.isEmpty())
-            co_return fail(renderFailure);
+        if (drawn.failure)
+            co_return fail(*drawn.failure);
+        QByteArray png = drawn.pngs.value(0);
 
         setLastError(std::nullopt);
         QString pagePrinter = printer;

@@ -5,6 +5,7 @@
 #include "designer/template_variables.h"
 #include "printing/label_appearance.h"
 #include "printing/label_content.h"
+#include "printing/label_drawing_worker.h"
 #include "printing/label_media.h"
 #include "printing/layouts/any_label_view.h"
 #include "printing/layouts/grouped_label_view.h"
@@ -30,7 +31,8 @@ class PrintKitAdapter;
 //
 // Every operation hands its own PrintResult back to its caller, besides setting
 // `lastError`: two prints that overlap share `isPrinting` and `lastError`, but each
-// caller learns the outcome of its own print. Nothing here throws.
+// caller learns the outcome of its own print. Nothing here throws. Labels are drawn
+// on a thread of the service's own (drawLabel), never on the GUI thread.
 class PrintService final : public QObject
 {
     Q_OBJECT
@@ -47,6 +49,15 @@ public:
     PrintKitAdapter &adapter() const { return m_adapter; }
     // The appearance labels are drawn with: colour mode, font and logo.
     LabelAppearanceStore &appearanceStore() const;
+
+    // The label pages drawn, turned and encoded on the drawing thread; answers come
+    // back in the order asked, for the print queue and this service's own prints alike.
+    // The pages must have been made for this print alone (nothing else paints them).
+    QCoro::Task<DrawnLabel> drawLabel(QList<AnyLabelView> pages, LabelMedia media, Orientation orientation,
+                                      LabelColorMode colorMode);
+
+    // For hosts and tests that need to reach the drawing thread itself.
+    LabelDrawingWorker &drawingWorker() { return m_drawing; }
 
     // True while any print of this service runs.
     bool isPrinting() const { return m_isPrinting; }
@@ -106,6 +117,7 @@ private:
 
     PrintKitAdapter &m_adapter;
     LabelAppearanceStore *m_appearance;
+    LabelDrawingWorker m_drawing;
     int m_activePrints = 0;
     bool m_isPrinting = false;
     std::optional<QString> m_lastError;

@@ -6,11 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
 #include <charconv>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace printkit {
 
@@ -30,38 +31,41 @@ QString shortestDecimal(double value)
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // Print files hold buyer names: readable by the owner only from the moment they exist.
-// The target is made (or narrowed to) owner-only first; QSaveFile then writes through a
-// temporary file of the same permissions, so no other user ever sees the bytes.
-void writeAtomically(const QString &path, const QByteArray &bytes)
+// Nothing is synced to disk: lp copies the file into the spool before it answers, and
+// the file is removed right after.
+void writeNewOwnerOnly(const QString &path, const QByteArray &bytes)
 {
-    QFile target(path);
-    if (target.exists()) {
-        if (!target.setPermissions(kOwnerOnly))
-            throw quill::Error(
-                QStringLiteral("Could not protect the print file %1: %2").arg(path, target.errorString()));
-    } else if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly)) {
-        throw quill::Error(
-            QStringLiteral("Could not create the print file %1: %2").arg(path, target.errorString()));
-    } else {
-        target.close();
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
         throw quill::Error(
             QStringLiteral("Could not create the print file %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || !file.flush())
         throw quill::Error(
             QStringLiteral("Could not write the print file %1: %2").arg(path, file.errorString()));
+    file.close();
+}
+
+// A file of a fixed name replaced whole: written beside it and renamed over it, so a
+// reader never sees half of it.
+void replaceOwnerOnly(const QString &path, const QByteArray &bytes)
+{
+    const QString part =
+        path + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    try {
+        writeNewOwnerOnly(part, bytes);
+    } catch (...) {
+        QFile::remove(part);
+        throw;
+    }
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
+        const int error = errno;
+        QFile::remove(part);
+        throw quill::Error(QStringLiteral("Could not replace %1: %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    }
 }
 
 } // namespace
-
-void cupsTransportLog(const QString &line)
-{
-    const QByteArray text = QStringLiteral("[CUPSPrintTransport] %1\n").arg(line).toUtf8();
-    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-    std::fflush(stdout);
-}
 
 CUPSPrintTransportError CUPSPrintTransportError::queueNotFound(const QString &printerName,
                                                                const QString &ppdDirectory)
@@ -171,7 +175,7 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
                              .filePath(QStringLiteral("print-job-") +
                                        QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + suffix);
     try {
-        writeAtomically(path, bytes);
+        writeNewOwnerOnly(path, bytes);
     } catch (...) {
         QFile::remove(path);
         throw;
@@ -179,10 +183,9 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
 
     if (kind == FileKind::png) {
         writeDebugCopy(bytes);
-        cupsTransportLog(QStringLiteral("Image: %1 bytes, canvas: %2x%3in (%4)")
-                             .arg(bytes.size())
-                             .arg(shortestDecimal(canvas.widthInches), shortestDecimal(canvas.heightInches),
-                                  canvas.cupsPageSizeName()));
+        qCDebug(lcPrintKit, "Image: %lld bytes, canvas: %sx%sin (%s)", static_cast<long long>(bytes.size()),
+                qUtf8Printable(shortestDecimal(canvas.widthInches)),
+                qUtf8Printable(shortestDecimal(canvas.heightInches)), qUtf8Printable(canvas.cupsPageSizeName()));
     }
 
     // The file goes whatever lp answered; a failure to remove it is harmless.
@@ -204,7 +207,7 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
 
 QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
 {
-    cupsTransportLog(commandLine(m_tools.lp, arguments));
+    qCDebug(lcPrintKit, "%s", qUtf8Printable(commandLine(m_tools.lp, arguments)));
     // Named, not braced in the co_await: GCC 12 destroys such temporaries twice.
     quill::ProcessRequest request{m_tools.lp, arguments, m_tools.timeout};
     const quill::ProcessResult result = co_await m_runner->run(std::move(request));
@@ -212,23 +215,26 @@ QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
 
     switch (result.outcome) {
     case quill::ProcessResult::Outcome::Finished:
-        cupsTransportLog(QStringLiteral("lp output: %1 (exit %2)").arg(output).arg(result.exitCode));
+        if (result.exitCode == 0)
+            qCDebug(lcPrintKit, "lp output: %s", qUtf8Printable(output));
+        else
+            qCWarning(lcPrintKit, "lp output: %s (exit %d)", qUtf8Printable(output), result.exitCode);
         if (result.exitCode != 0)
             throw CUPSPrintTransportError::submissionFailed(output);
         co_return;
     case quill::ProcessResult::Outcome::FailedToStart:
-        cupsTransportLog(QStringLiteral("lp could not be started: %1").arg(result.errorString));
+        qCWarning(lcPrintKit, "lp could not be started: %s", qUtf8Printable(result.errorString));
         throw CUPSPrintTransportError::submissionFailed(
             QStringLiteral("The print command %1 could not be started: %2")
                 .arg(m_tools.lp, result.errorString));
     case quill::ProcessResult::Outcome::TimedOut:
-        cupsTransportLog(QStringLiteral("lp timed out: %1").arg(result.describe()));
+        qCWarning(lcPrintKit, "lp timed out: %s", qUtf8Printable(result.describe()));
         throw CUPSPrintTransportError::submissionFailed(
             QStringLiteral("CUPS did not answer within %1 seconds, so the label may not have been queued. "
                            "Check the printer queue before printing it again.")
                 .arg(m_tools.timeout.count() / 1000.0));
     case quill::ProcessResult::Outcome::Crashed:
-        cupsTransportLog(QStringLiteral("lp crashed: %1").arg(result.describe()));
+        qCWarning(lcPrintKit, "lp crashed: %s", qUtf8Printable(result.describe()));
         throw CUPSPrintTransportError::submissionFailed(
             QStringLiteral("The print command %1 crashed: %2").arg(m_tools.lp, result.describe()));
     }
@@ -247,7 +253,7 @@ void CUPSPrintTransport::writeDebugCopy(const QByteArray &png) const
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
     try {
-        writeAtomically(QDir(folder).filePath(QStringLiteral("quillmark-debug-cups-input.png")), png);
+        replaceOwnerOnly(QDir(folder).filePath(QStringLiteral("quillmark-debug-cups-input.png")), png);
     } catch (const quill::Error &error) {
         qCDebug(lcPrintKit, "debug copy not written: %s", error.what());
     }

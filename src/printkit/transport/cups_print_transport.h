@@ -107,7 +107,5 @@ private:
     QString m_temporaryFolder;
 };
 
-// Plain lines on standard output, as the transport's log has always been.
-void cupsTransportLog(const QString &line);
 
 } // namespace printkit
