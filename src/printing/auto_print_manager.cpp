@@ -459,6 +459,12 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
             continue;
         }
 
+        if (m_sendGate) {
+            const SendGate gate = m_sendGate;
+            co_await gate();
+            if (!self)
+                co_return;
+        }
         bool failed = false;
         for (qsizetype page = 0; page < pngs.size(); ++page) {
             if (!printService) {
