@@ -36,8 +36,9 @@ public:
 
     explicit DiskWriter(QObject *parent = nullptr);
     ~DiskWriter() override;
-    // A writer shared by copies of one store. The last owner may let go of it from a
-    // slot of its own writeReported() signal: it is then deleted once that report is over.
+    // A writer shared by copies of one store. The last owner may let go of it while a
+    // report is under way (in a slot of writeReported() or a wait resumed by it): it is
+    // then deleted once that report is over.
     static std::shared_ptr<DiskWriter> makeShared();
 
     // Queues `job` behind every write posted before it. `done` is called here with its
