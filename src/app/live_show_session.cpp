@@ -97,13 +97,25 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
     autoPrint.setOnLabelSettled([self = QPointer<LiveShowSession>(this)](const PrintJob &job) {
         if (self && self->d->labelRecord)
-            self->d->labelRecord->recordSettled(job);
+            self->d->labelRecord->recordSettled(job, [label = job.label](const QString &error) {
+                if (!error.isEmpty())
+                    qCCritical(lcLiveShowSession, "The end of %s was not recorded: %s", qUtf8Printable(label),
+                               qUtf8Printable(error));
+            });
+    });
+    // The record's lines go to the disk on a thread of their own: a label is sent only
+    // once the lines recorded before it are there.
+    autoPrint.setSendGate([self = QPointer<LiveShowSession>(this)]() -> QCoro::Task<> {
+        if (self && self->d->labelRecord)
+            return self->d->labelRecord->settled();
+        return []() -> QCoro::Task<> { co_return; }();
     });
 }
 
 LiveShowSession::~LiveShowSession()
 {
     m_services.autoPrint.setOnLabelSettled({});
+    m_services.autoPrint.setSendGate({});
     // Tasks still waiting find the session gone through their QPointer.
 }
 
@@ -568,13 +580,18 @@ void LiveShowSession::recordBoxNumbers()
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (d->recordedBoxNumbers.contains(it.key()))
             continue;
-        try {
-            d->labelRecord->recordBoxNumber(it.key(), it.value());
-            d->recordedBoxNumbers.insert(it.key(), it.value());
-        } catch (const Error &error) {
-            qCCritical(lcLiveShowSession, "Box number not recorded: %s", error.what());
-            return;
-        }
+        // Counted while its line is on its way; a line that fails is tried again on the next change.
+        const QString buyer = it.key();
+        d->recordedBoxNumbers.insert(buyer, it.value());
+        d->labelRecord->recordBoxNumber(
+            buyer, it.value(),
+            [self = QPointer<LiveShowSession>(this), generation = d->generation, buyer](const QString &error) {
+                if (error.isEmpty())
+                    return;
+                qCCritical(lcLiveShowSession, "Box number not recorded: %s", qUtf8Printable(error));
+                if (self && self->d->generation == generation)
+                    self->d->recordedBoxNumbers.remove(buyer);
+            });
     }
 }
 

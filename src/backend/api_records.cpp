@@ -18,7 +18,7 @@ QString keyPath(const QString &context, const QString &key)
 
 QString indexPath(const QString &context, qsizetype index)
 {
-    return QStringLiteral("%1[%2]").arg(context).arg(index);
+    return context + QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
 }
 
 template <typename T, typename Decode>

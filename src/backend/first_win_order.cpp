@@ -1,5 +1,7 @@
 #include "backend/first_win_order.h"
 
+#include "common/internet_date_time.h"
+
 #include <QDateTime>
 #include <algorithm>
 #include <optional>
@@ -10,6 +12,13 @@ namespace {
 
 std::optional<qint64> createdAtMSecs(const QString &text)
 {
+    // The backend's own form is read by hand; Qt's reading decides everything else.
+    // Three digits of fraction or none: Qt rounds longer fractions, the hand reading cuts them.
+    const qsizetype fraction = text.indexOf(QLatin1Char('.'));
+    if (fraction < 0 || (fraction + 4 < text.size() && !text.at(fraction + 4).isDigit())) {
+        if (const auto moment = parseInternetDateTime(text))
+            return moment->toMSecsSinceEpoch();
+    }
     QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!time.isValid())
         time = QDateTime::fromString(text, Qt::ISODate);
@@ -20,23 +29,30 @@ std::optional<qint64> createdAtMSecs(const QString &text)
 
 } // namespace
 
-QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions)
+QList<qsizetype> firstWinOrder(const QList<ServerAuction> &auctions)
 {
-    QList<std::pair<std::optional<qint64>, ServerAuction>> keyed;
+    QList<std::pair<std::optional<qint64>, qsizetype>> keyed;
     keyed.reserve(auctions.size());
-    for (ServerAuction &auction : auctions) {
-        std::optional<qint64> at = createdAtMSecs(auction.createdAt);
-        keyed.append({at, std::move(auction)});
-    }
+    for (qsizetype i = 0; i < auctions.size(); ++i)
+        keyed.append({createdAtMSecs(auctions.at(i).createdAt), i});
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
         if (!a.first || !b.first)
             return a.first.has_value() && !b.first.has_value();
         return *a.first < *b.first;
     });
+    QList<qsizetype> order;
+    order.reserve(keyed.size());
+    for (const auto &entry : std::as_const(keyed))
+        order.append(entry.second);
+    return order;
+}
+
+QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions)
+{
     QList<ServerAuction> ordered;
-    ordered.reserve(keyed.size());
-    for (auto &entry : keyed)
-        ordered.append(std::move(entry.second));
+    ordered.reserve(auctions.size());
+    for (const qsizetype index : firstWinOrder(auctions))
+        ordered.append(std::move(auctions[index]));
     return ordered;
 }
 

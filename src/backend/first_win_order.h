@@ -11,5 +11,7 @@ namespace quill {
 // time cannot be read come last in the backend's order. Box numbers follow this
 // order wherever they are given, live or in a reprint.
 QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions);
+// The same order as positions in `auctions`, copying none of them.
+QList<qsizetype> firstWinOrder(const QList<ServerAuction> &auctions);
 
 } // namespace quill

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include <exception>
+
 namespace quill {
 
 namespace {
@@ -22,7 +24,8 @@ QByteArray line(const QJsonObject &record)
 } // namespace
 
 PendingUploadStore::PendingUploadStore(QString filePath)
-    : m_filePath(std::move(filePath)), m_logPath(m_filePath + QStringLiteral(".log"))
+    : m_filePath(std::move(filePath)), m_logPath(m_filePath + QStringLiteral(".log")),
+      m_logExpected(QFile::exists(m_logPath))
 {
 }
 
@@ -68,49 +71,68 @@ PendingUploadStore::LogReading PendingUploadStore::readLog() const
     return reading;
 }
 
-void PendingUploadStore::appendQueued(const QList<QJsonObject> &entries)
+quint64 PendingUploadStore::appendQueued(const QList<QJsonObject> &entries, DiskWriter::Done done)
 {
     QByteArray lines;
     for (const QJsonObject &entry : entries)
         lines += line(QJsonObject{{kQueued, entry}});
-    // Synced: once this returns, a captured auction survives a power cut.
-    append(lines, true);
+    // Synced: once reported done, a captured auction survives a power cut.
+    return append(lines, true, std::move(done));
 }
 
-void PendingUploadStore::appendAccepted(const QString &showId, const QString &auctionId)
+quint64 PendingUploadStore::appendAccepted(const QString &showId, const QString &auctionId,
+                                           DiskWriter::Done done)
 {
     // Not synced: losing it to a power cut means one repeat post, which the backend
     // recognises as the same auction.
-    append(line(QJsonObject{{kAccepted, QJsonObject{{QStringLiteral("showId"), showId},
-                                                    {QStringLiteral("id"), auctionId}}}}),
-           false);
+    return append(line(QJsonObject{{kAccepted, QJsonObject{{QStringLiteral("showId"), showId},
+                                                           {QStringLiteral("id"), auctionId}}}}),
+                  false, std::move(done));
 }
 
-void PendingUploadStore::append(const QByteArray &lines, bool durable)
+quint64 PendingUploadStore::append(const QByteArray &lines, bool durable, DiskWriter::Done done)
 {
-    if (lines.isEmpty())
-        return;
     step(Step::appendLog, lines);
+    m_logExpected = true;
     // One write of whole lines: a crash can only cut off the end of the last one.
-    paths::appendToFile(m_logPath, lines, durable);
+    return m_writer.post([path = m_logPath, lines, durable] { paths::appendToFile(path, lines, durable); },
+                         std::move(done));
 }
 
-void PendingUploadStore::writeFile(const QByteArray &contents)
+quint64 PendingUploadStore::writeFile(const QByteArray &contents, DiskWriter::Done done)
 {
     step(Step::writeFile, contents);
-    paths::writeFileAtomically(m_filePath, contents);
-    removeLog();
-}
-
-void PendingUploadStore::removeLog()
-{
-    if (!QFile::exists(m_logPath))
-        return;
-    step(Step::removeLog, {});
-    QFile file(m_logPath);
-    if (!file.remove())
-        throw Error(QStringLiteral("%1 could not be removed: %2")
-                        .arg(QDir::toNativeSeparators(m_logPath), file.errorString()));
+    // A writer stopped at the log's removal has still queued the file.
+    bool removeLog = m_logExpected;
+    std::exception_ptr stopped;
+    if (removeLog) {
+        try {
+            step(Step::removeLog, {});
+        } catch (...) {
+            stopped = std::current_exception();
+            removeLog = false;
+        }
+    }
+    const quint64 number = m_writer.post(
+        [path = m_filePath, log = m_logPath, contents, removeLog] {
+            paths::writeFileAtomically(path, contents);
+            if (!removeLog || !QFile::exists(log))
+                return;
+            QFile file(log);
+            if (!file.remove())
+                throw Error(QStringLiteral("%1 could not be removed: %2")
+                                .arg(QDir::toNativeSeparators(log), file.errorString()));
+        },
+        [this, done = std::move(done)](const QString &error) {
+            if (!error.isEmpty())
+                m_logExpected = true; // still there: the next whole write removes it
+            if (done)
+                done(error);
+        });
+    if (stopped)
+        std::rethrow_exception(stopped);
+    m_logExpected = false;
+    return number;
 }
 
 } // namespace quill

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/disk_writer.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -19,8 +21,14 @@ namespace quill {
 // Replaying the log onto the pending file is idempotent (an auction is queued or
 // not, and the last record about it decides), so a crash between writing the
 // pending file and removing the log reads back the same auctions.
+//
+// Changes go to the disk on the store's own writer thread, in the order they were
+// made; each reports back on the owner's thread once it is on disk (or failed). What
+// is still queued when the store is destroyed is written first.
 class PendingUploadStore final
 {
+    Q_DISABLE_COPY_MOVE(PendingUploadStore)
+
 public:
     enum class Step
     {
@@ -28,8 +36,9 @@ public:
         writeFile,
         removeLog
     };
-    // Called before each change on disk with what is about to be written; a seam for
-    // tests, which throw from it to stop the writer between two steps.
+    // Called when each change on disk is queued, with what is to be written; a seam for
+    // tests, which throw from it to stop the writer between two steps (what was queued
+    // before still reaches the disk, as it would have before a crash).
     using WriteHook = std::function<void(Step step, const QByteArray &bytes)>;
 
     struct LogRecord
@@ -56,26 +65,31 @@ public:
     const QString &filePath() const { return m_filePath; }
     const QString &logPath() const { return m_logPath; }
     void setWriteHook(WriteHook hook) { m_hook = std::move(hook); }
+    DiskWriter &writer() { return m_writer; }
 
     bool hasLog() const;
     // The complete lines of the log. A last line without its line feed was cut off
     // by a crash mid-append and never counted: it is left out.
     LogReading readLog() const;
 
-    // Each throws Error when the disk refuses; what was on disk before stays readable.
-    void appendQueued(const QList<QJsonObject> &entries);
-    void appendAccepted(const QString &showId, const QString &auctionId);
-    // The pending file, written atomically, then the log removed.
-    void writeFile(const QByteArray &contents);
+    // Each queues its change and returns the writer's number for it; `done` is told
+    // whether it reached the disk. A failed change leaves what was on disk before readable.
+    // A queued auction is synced: once reported done, it survives a power cut.
+    quint64 appendQueued(const QList<QJsonObject> &entries, DiskWriter::Done done = {});
+    quint64 appendAccepted(const QString &showId, const QString &auctionId, DiskWriter::Done done = {});
+    // The pending file, written atomically, then the log removed (kept when the file
+    // could not be written).
+    quint64 writeFile(const QByteArray &contents, DiskWriter::Done done = {});
 
 private:
-    void append(const QByteArray &lines, bool durable);
-    void removeLog();
+    quint64 append(const QByteArray &lines, bool durable, DiskWriter::Done done);
     void step(Step step, const QByteArray &bytes) const;
 
     QString m_filePath;
     QString m_logPath;
     WriteHook m_hook;
+    bool m_logExpected = false; // the log is on disk once what is queued has run
+    DiskWriter m_writer;
 };
 
 } // namespace quill

@@ -370,7 +370,7 @@ void ShowSyncService::syncAuctions(const QList<AuctionUpload> &auctions)
             continue;
         m_syncedAuctionKeys.insert(auction.id);
         if (!m_pendingKeys.contains(pendingKey(showId, auction.id))) {
-            queued.append(PendingUpload{showId, auction, false});
+            queued.append(PendingUpload{showId, auction, false, kUnwritten});
             appendPending(queued.constLast());
         }
         added = true;
@@ -503,55 +503,17 @@ void ShowSyncService::appendPending(PendingUpload upload)
     m_pending.append(std::move(upload));
 }
 
-void ShowSyncService::loadPending()
+// What the pending file and its log hold, read in order. One damaged entry must not
+// keep the others from being uploaded: only the bad ones are set aside.
+struct ShowSyncService::PendingReading
 {
-    if (m_pendingLoaded)
-        return;
-    m_pendingLoaded = true;
-    QString path;
-    try {
-        path = pendingFilePath();
-    } catch (const Error &e) {
-        qCCritical(lcShowSync, "Pending auctions unavailable: %s", e.what());
-        return;
-    }
-    m_store = std::make_unique<PendingUploadStore>(path);
-    m_store->setWriteHook(m_writeHook);
-
-    QFile file(path);
-    QJsonArray uploads;
-    if (file.exists()) {
-        try {
-            if (!file.open(QIODevice::ReadOnly))
-                throw Error(file.errorString());
-            const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
-            file.close();
-            uploads = json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
-        } catch (const Error &e) {
-            file.close();
-            // Keep the unreadable file for inspection instead of overwriting what it holds.
-            const QString aside = paths::setAsidePath(path);
-            if (!QFile::rename(path, aside)) {
-                // Left in place, it would be overwritten by the next save: read nothing more this run.
-                m_pendingWritable = false;
-                reportSetAside(
-                    QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
-                        .arg(e.message()));
-                return;
-            }
-            reportSetAside(QStringLiteral("Pending auctions could not be read (kept as %1): %2")
-                               .arg(aside, e.message()));
-            // What the log holds since is still read.
-        }
-    }
-
-    // One damaged entry must not keep the others from being uploaded: only the bad
-    // ones are set aside.
     QList<PendingUpload> loaded;
     QHash<QString, qsizetype> live; // pendingKey() to its entry in `loaded`, while pending
     QJsonArray unreadable;
     QString firstProblem;
-    auto take = [&](const QJsonValue &value) {
+
+    void take(const QJsonValue &value)
+    {
         try {
             PendingUpload upload = pendingFromJson(value);
             const QString key = pendingKey(upload.showId, upload.auction.id);
@@ -560,62 +522,140 @@ void ShowSyncService::loadPending()
             live.insert(key, loaded.size());
             loaded.append(std::move(upload));
         } catch (const Error &e) {
-            unreadable.append(value);
-            if (firstProblem.isEmpty())
-                firstProblem = e.message();
+            keepUnreadable(value, e.message());
         }
-    };
-    for (const QJsonValue &value : std::as_const(uploads))
-        take(value);
+    }
+    void keepUnreadable(const QJsonValue &value, const QString &problem)
+    {
+        unreadable.append(value);
+        if (firstProblem.isEmpty())
+            firstProblem = problem;
+    }
+};
 
-    // The changes since the file was last written whole, in order.
+void ShowSyncService::loadPending()
+{
+    if (m_pendingLoaded)
+        return;
+    m_pendingLoaded = true;
+    const std::optional<QString> path = openPendingStore();
+    if (!path)
+        return;
+    const std::optional<QJsonArray> uploads = readPendingFile(*path);
+    if (!uploads)
+        return;
+    PendingReading reading;
+    for (const QJsonValue &value : *uploads)
+        reading.take(value);
     const bool hadLog = m_store->hasLog();
-    if (hadLog) {
-        PendingUploadStore::LogReading log;
-        try {
-            log = m_store->readLog();
-        } catch (const Error &e) {
-            m_pendingWritable = false; // rewriting the file would drop what the log holds
-            reportSetAside(QStringLiteral("Pending auctions could not be read (%1)").arg(e.message()));
-            return;
-        }
-        for (const PendingUploadStore::LogRecord &record : std::as_const(log.records)) {
-            if (record.kind == PendingUploadStore::LogRecord::Kind::queued)
-                take(record.entry);
-            else
-                live.remove(pendingKey(record.entry.value(QStringLiteral("showId")).toString(),
-                                       record.entry.value(QStringLiteral("id")).toString()));
-        }
-        for (const QString &line : std::as_const(log.unreadableLines)) {
-            unreadable.append(line);
-            if (firstProblem.isEmpty())
-                firstProblem = QStringLiteral("a line of %1 is not a record").arg(m_store->logPath());
-        }
-    }
+    if (hadLog && !replayPendingLog(reading))
+        return;
+    if (!reading.unreadable.isEmpty())
+        keepUnreadablePending(*path, reading);
+    adoptPending(reading);
+    qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(reading.live.size()));
+    // A log is folded into the file at once, so it never grows over several runs.
+    if (!reading.unreadable.isEmpty() || hadLog)
+        savePending();
+    else
+        m_logInStep = true;
+    Q_EMIT pendingUploadCountChanged();
+}
 
-    if (!unreadable.isEmpty()) {
-        const QString aside = paths::setAsidePath(path);
-        const QJsonObject root{{QStringLiteral("uploads"), unreadable}};
-        try {
-            paths::writeFileAtomically(aside, QJsonDocument(root).toJson(QJsonDocument::Compact));
-            reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (kept as %2): %3")
-                               .arg(unreadable.size())
-                               .arg(aside, firstProblem));
-        } catch (const Error &e) {
-            // Written back with every save instead, so they are not lost either.
-            m_unreadablePending = unreadable;
-            reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (%2) nor kept apart: %3")
-                               .arg(unreadable.size())
-                               .arg(firstProblem, e.message()));
-        }
+std::optional<QString> ShowSyncService::openPendingStore()
+{
+    QString path;
+    try {
+        path = pendingFilePath();
+    } catch (const Error &e) {
+        qCCritical(lcShowSync, "Pending auctions unavailable: %s", e.what());
+        return std::nullopt;
     }
+    m_store = std::make_unique<PendingUploadStore>(path);
+    m_store->setWriteHook(m_writeHook);
+    connect(&m_store->writer(), &DiskWriter::writeReported, this, &ShowSyncService::onPendingWritten);
+    return path;
+}
+
+std::optional<QJsonArray> ShowSyncService::readPendingFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QJsonArray();
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw Error(file.errorString());
+        const QJsonObject root = json::parseObject(file.readAll(), QStringLiteral("pending auctions"));
+        file.close();
+        return json::ObjectReader(root).requiredArray(QStringLiteral("uploads"));
+    } catch (const Error &e) {
+        file.close();
+        // Keep the unreadable file for inspection instead of overwriting what it holds.
+        const QString aside = paths::setAsidePath(path);
+        if (!QFile::rename(path, aside)) {
+            // Left in place, it would be overwritten by the next save: read nothing more this run.
+            m_pendingWritable = false;
+            reportSetAside(QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
+                               .arg(e.message()));
+            return std::nullopt;
+        }
+        reportSetAside(
+            QStringLiteral("Pending auctions could not be read (kept as %1): %2").arg(aside, e.message()));
+        return QJsonArray(); // what the log holds since is still read
+    }
+}
+
+bool ShowSyncService::replayPendingLog(PendingReading &reading)
+{
+    // The changes since the file was last written whole, in order.
+    PendingUploadStore::LogReading log;
+    try {
+        log = m_store->readLog();
+    } catch (const Error &e) {
+        m_pendingWritable = false; // rewriting the file would drop what the log holds
+        reportSetAside(QStringLiteral("Pending auctions could not be read (%1)").arg(e.message()));
+        return false;
+    }
+    for (const PendingUploadStore::LogRecord &record : std::as_const(log.records)) {
+        if (record.kind == PendingUploadStore::LogRecord::Kind::queued)
+            reading.take(record.entry);
+        else
+            reading.live.remove(pendingKey(record.entry.value(QStringLiteral("showId")).toString(),
+                                           record.entry.value(QStringLiteral("id")).toString()));
+    }
+    for (const QString &line : std::as_const(log.unreadableLines))
+        reading.keepUnreadable(line, QStringLiteral("a line of %1 is not a record").arg(m_store->logPath()));
+    return true;
+}
+
+void ShowSyncService::keepUnreadablePending(const QString &path, const PendingReading &reading)
+{
+    const QString aside = paths::setAsidePath(path);
+    const QJsonObject root{{QStringLiteral("uploads"), reading.unreadable}};
+    try {
+        paths::writeFileAtomically(aside, QJsonDocument(root).toJson(QJsonDocument::Compact));
+        reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (kept as %2): %3")
+                           .arg(reading.unreadable.size())
+                           .arg(aside, reading.firstProblem));
+    } catch (const Error &e) {
+        // Written back with every save instead, so they are not lost either.
+        m_unreadablePending = reading.unreadable;
+        reportSetAside(QStringLiteral("%1 pending auction(s) could not be read (%2) nor kept apart: %3")
+                           .arg(reading.unreadable.size())
+                           .arg(reading.firstProblem, e.message()));
+    }
+}
+
+void ShowSyncService::adoptPending(const PendingReading &reading)
+{
     // An entry the backend accepted later in the log, or queued again after that, is
-    // kept only where its last queueing put it.
+    // kept only where its last queueing put it. What was queued before the files were
+    // read follows them.
     const QList<PendingUpload> earlier = std::exchange(m_pending, {});
     m_pendingKeys.clear();
-    for (qsizetype i = 0; i < loaded.size(); ++i) {
-        const PendingUpload &upload = loaded.at(i);
-        if (live.value(pendingKey(upload.showId, upload.auction.id), -1) != i)
+    for (qsizetype i = 0; i < reading.loaded.size(); ++i) {
+        const PendingUpload &upload = reading.loaded.at(i);
+        if (reading.live.value(pendingKey(upload.showId, upload.auction.id), -1) != i)
             continue;
         m_restoredIds[upload.showId].append(upload.auction.id);
         appendPending(upload);
@@ -624,13 +664,6 @@ void ShowSyncService::loadPending()
         if (!m_pendingKeys.contains(pendingKey(upload.showId, upload.auction.id)))
             appendPending(upload);
     }
-    qCInfo(lcShowSync, "Loaded %lld pending auction(s)", qlonglong(live.size()));
-    // A log is folded into the file at once, so it never grows over several runs.
-    if (!unreadable.isEmpty() || hadLog)
-        savePending();
-    else
-        m_logInStep = true;
-    Q_EMIT pendingUploadCountChanged();
 }
 
 void ShowSyncService::reportSetAside(const QString &notice)
@@ -648,9 +681,12 @@ void ShowSyncService::reportSaveFailure(const Error &error)
 
 void ShowSyncService::savePending()
 {
-    if (!m_pendingWritable)
+    if (!m_pendingWritable) {
+        carryUnwritten(0);
         return;
+    }
     if (!m_store) {
+        carryUnwritten(0);
         try {
             pendingFilePath(); // says why there is no store
         } catch (const Error &e) {
@@ -664,34 +700,60 @@ void ShowSyncService::savePending()
     for (const QJsonValue &value : std::as_const(m_unreadablePending))
         uploads.append(value);
     const QJsonObject root{{QStringLiteral("uploads"), uploads}};
-    m_logInStep = false;
-    try {
-        m_store->writeFile(QJsonDocument(root).toJson(QJsonDocument::Compact));
-        m_logInStep = true;
-    } catch (const Error &e) {
-        // Every later change writes the whole file again until one write succeeds.
-        reportSaveFailure(e);
+    // Changes queued behind the whole file land in a fresh log; should the file fail,
+    // they land in the old one, which still gives the list with the old file.
+    m_logInStep = true;
+    const quint64 write = m_store->writeFile(
+        QJsonDocument(root).toJson(QJsonDocument::Compact),
+        [this](const QString &error) {
+            if (error.isEmpty())
+                return;
+            // Every later change writes the whole file again until one write succeeds.
+            m_logInStep = false;
+            reportSaveFailure(Error(error));
+        });
+    carryUnwritten(write);
+}
+
+void ShowSyncService::carryUnwritten(quint64 write)
+{
+    for (PendingUpload &upload : m_pending) {
+        if (upload.record != 0)
+            upload.record = write;
     }
 }
 
 void ShowSyncService::persistQueued(const QList<PendingUpload> &uploads)
 {
-    if (!m_pendingWritable || uploads.isEmpty())
+    if (!m_pendingWritable) {
+        carryUnwritten(0);
         return;
-    if (m_store && m_logInStep) {
-        QList<QJsonObject> entries;
-        entries.reserve(uploads.size());
-        for (const PendingUpload &upload : uploads)
-            entries.append(uploadToJson(upload.showId, upload.auction));
-        try {
-            m_store->appendQueued(entries);
-            return;
-        } catch (const Error &e) {
-            qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
-                      e.what());
-        }
     }
-    savePending();
+    if (uploads.isEmpty())
+        return;
+    if (!m_store || !m_logInStep) {
+        savePending();
+        return;
+    }
+    QList<QJsonObject> entries;
+    entries.reserve(uploads.size());
+    QSet<QString> keys;
+    for (const PendingUpload &upload : uploads) {
+        entries.append(uploadToJson(upload.showId, upload.auction));
+        keys.insert(pendingKey(upload.showId, upload.auction.id));
+    }
+    const quint64 write = m_store->appendQueued(entries, [this](const QString &error) {
+        if (error.isEmpty())
+            return;
+        qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
+                  qUtf8Printable(error));
+        m_logInStep = false;
+        savePending();
+    });
+    for (PendingUpload &upload : m_pending) {
+        if (keys.contains(pendingKey(upload.showId, upload.auction.id)))
+            upload.record = write;
+    }
 }
 
 void ShowSyncService::persistAccepted(const QString &showId, const QString &auctionId)
@@ -699,20 +761,36 @@ void ShowSyncService::persistAccepted(const QString &showId, const QString &auct
     if (!m_pendingWritable)
         return;
     // The backlog has drained: the file is written empty again and the log goes.
-    if (m_pending.isEmpty()) {
+    if (m_pending.isEmpty() || !m_store || !m_logInStep) {
         savePending();
         return;
     }
-    if (m_store && m_logInStep) {
-        try {
-            m_store->appendAccepted(showId, auctionId);
+    m_store->appendAccepted(showId, auctionId, [this](const QString &error) {
+        if (error.isEmpty())
             return;
-        } catch (const Error &e) {
-            qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
-                      e.what());
-        }
+        qCWarning(lcShowSync, "Appending to the pending log failed, writing the file whole: %s",
+                  qUtf8Printable(error));
+        m_logInStep = false;
+        savePending();
+    });
+}
+
+void ShowSyncService::onPendingWritten(quint64 write, const QString &error)
+{
+    // Reports come in order, and a failed write's auctions were handed to a later whole
+    // file by its own report (above): what is left up to `write` is on disk, or is
+    // sent without being on disk because even the whole file could not be written.
+    if (!error.isEmpty())
+        qCCritical(lcShowSync, "A pending auction could not be put on disk: %s", qUtf8Printable(error));
+    for (PendingUpload &upload : m_pending) {
+        if (upload.record != 0 && upload.record <= write)
+            upload.record = 0;
     }
-    savePending();
+}
+
+DiskWriter *ShowSyncService::pendingWriter() const
+{
+    return m_store ? &m_store->writer() : nullptr;
 }
 
 qsizetype ShowSyncService::pendingCountFor(const QString &showId) const
@@ -747,6 +825,12 @@ QCoro::Task<> ShowSyncService::uploadLoop()
     }
     if (!self)
         co_return;
+    // The loop is over once what it recorded (the acceptances, the drained file) is on disk.
+    if (m_store) {
+        co_await m_store->writer().reportOf(m_store->writer().posted());
+        if (!self)
+            co_return;
+    }
     m_uploading = false;
     Q_EMIT uploadLoopFinished();
 }
@@ -761,6 +845,17 @@ QCoro::Task<> ShowSyncService::uploadPending()
                                        [](const PendingUpload &p) { return !p.parked; });
         if (!api || next == m_pending.cend())
             break;
+        if (next->record != 0 && m_store) {
+            // Sent only once its record is on disk, so a crash can never forget an
+            // auction the backend may already hold.
+            DiskWriter &writer = m_store->writer();
+            if (writer.reported() == writer.posted())
+                break; // its record was never queued: nothing will put it on disk
+            co_await writer.reportOf(writer.reported() + 1);
+            if (!self)
+                co_return;
+            continue;
+        }
         const QString showId = next->showId;
         const AuctionUpload auction = next->auction;
 

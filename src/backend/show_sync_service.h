@@ -86,8 +86,11 @@ public:
     // (read from the pending file when nothing was loaded yet).
     QList<AuctionUpload> pendingUploads(const QString &showId);
     bool isUploading() const { return m_uploading; }
-    // Called before each write of the pending store (a seam for crash tests).
+    // Called as each write of the pending store is queued (a seam for crash tests).
     void setPendingWriteHook(PendingUploadStore::WriteHook hook);
+    // The thread that puts the pending store on disk, once it was read (a seam for
+    // tests, which hold it up); destroying the service waits for what it still has.
+    DiskWriter *pendingWriter() const;
 
     // Adopts this stream's live show, if the backend still has it live. True when a
     // show is active and a stream id is known. Also restarts the uploads left over
@@ -115,12 +118,18 @@ Q_SIGNALS:
     void apiChanged();
 
 private:
+    static constexpr quint64 kUnwritten = ~quint64(0);
     struct PendingUpload
     {
         QString showId;
         AuctionUpload auction;
         bool parked = false; // refused by the backend; tried again on the next trigger
+        // The pending store's write that puts it on disk, until that write is reported
+        // (kUnwritten before it is queued); 0 once on disk, or once nothing can put it there.
+        // It is sent only at 0.
+        quint64 record = 0;
     };
+    struct PendingReading;
 
     void setActiveShowId(const QString &showId);
     void setIsSyncing(bool syncing);
@@ -134,6 +143,12 @@ private:
     // One entry of the pending file; throws json::DecodeError when it cannot be read.
     static PendingUpload pendingFromJson(const QJsonValue &value);
     void loadPending();
+    // The steps of loadPending(). Each returns nothing (or false) when reading must stop.
+    std::optional<QString> openPendingStore();
+    std::optional<QJsonArray> readPendingFile(const QString &path);
+    bool replayPendingLog(PendingReading &reading);
+    void keepUnreadablePending(const QString &path, const PendingReading &reading);
+    void adoptPending(const PendingReading &reading);
     void reportSetAside(const QString &notice);
     static QString pendingKey(const QString &showId, const QString &auctionId);
     void appendPending(PendingUpload upload);
@@ -143,6 +158,9 @@ private:
     // the list, else (or when that append fails) the whole file.
     void persistQueued(const QList<PendingUpload> &uploads);
     void persistAccepted(const QString &showId, const QString &auctionId);
+    // Hands every auction not on disk yet to `write` (0: to none; they are sent as they are).
+    void carryUnwritten(quint64 write);
+    void onPendingWritten(quint64 write, const QString &error);
     void reportSaveFailure(const Error &error);
     qsizetype pendingCountFor(const QString &showId) const;
     void startUploads();

@@ -120,11 +120,19 @@ void refuseInexactNumbers(const QByteArray &bytes, const QString &what)
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
         if (c == '"') {
-            for (++i; i < text.size() && text[i] != '"'; ++i) {
-                if (text[i] == '\\')
-                    ++i;
+            // To the closing quote: the first one after an even run of backslashes.
+            const std::size_t open = i;
+            for (++i;; ++i) {
+                i = text.find('"', i);
+                if (i == std::string_view::npos)
+                    break;
+                std::size_t slashes = 0;
+                while (i - slashes - 1 > open && text[i - slashes - 1] == '\\')
+                    ++slashes;
+                if (slashes % 2 == 0)
+                    break;
             }
-            ++i;
+            i = i == std::string_view::npos ? text.size() : i + 1;
             continue;
         }
         if (c != '-' && (c < '0' || c > '9')) {

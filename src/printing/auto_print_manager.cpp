@@ -517,6 +517,13 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<Pri
                                                                    QList<QByteArray> pngs)
 {
     const QPointer<AutoPrintManager> self(this);
+    // What the previous labels settled (and the box numbers) is on disk before this one goes out.
+    if (m_sendGate) {
+        const SendGate gate = m_sendGate;
+        co_await gate();
+        if (!self)
+            co_return WalkStep::stop;
+    }
     for (const QByteArray &png : std::as_const(pngs)) {
         if (!printService) {
             finishJobWithError(job.id, kShutDownMessage);

@@ -110,6 +110,9 @@ public:
     // Called with each winner or box label once it printed or failed for good (not
     // when printing shut down under it: that label is still to print).
     void setOnLabelSettled(LabelSettledCallback callback) { m_onLabelSettled = std::move(callback); }
+    // Awaited before each label is sent to the printer (what it depends on is on disk then).
+    using SendGate = std::function<QCoro::Task<>()>;
+    void setSendGate(SendGate gate) { m_sendGate = std::move(gate); }
 
     // Takes in the auctions it has not seen, in the given order (the whole capture
     // list may be passed every time), queues their labels by the label mode and,
@@ -201,6 +204,7 @@ private:
     QSet<QString> m_boxPrintedBuyers;
     AuctionPrintedCallback m_onAuctionPrinted;
     LabelSettledCallback m_onLabelSettled;
+    SendGate m_sendGate;
     QSet<QString> m_seenAuctionIds;
     bool m_hasPendingDebounce = false;
     // Bumped by every schedule and cancel: a debounce whose ticket is not current ends quietly.

@@ -24,9 +24,18 @@ QByteArray line(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// Keeps the writer, so the wait ends even if every store lets go of it meanwhile.
+QCoro::Task<> waitForReports(std::shared_ptr<DiskWriter> writer, quint64 last)
+{
+    co_await writer->reportOf(last);
+}
+
 } // namespace
 
-LabelRecordStore::LabelRecordStore(QString filePath) : m_filePath(std::move(filePath)) {}
+LabelRecordStore::LabelRecordStore(QString filePath)
+    : m_filePath(std::move(filePath)), m_writer(DiskWriter::makeShared())
+{
+}
 
 LabelRecordStore LabelRecordStore::forShow(const QString &showId)
 {
@@ -76,15 +85,15 @@ void LabelRecordStore::setAside() const
 
 void LabelRecordStore::remove() const
 {
-    QFile::remove(m_filePath);
+    m_writer->post([path = m_filePath] { QFile::remove(path); });
 }
 
-void LabelRecordStore::recordBoxNumber(const QString &buyer, int number) const
+void LabelRecordStore::recordBoxNumber(const QString &buyer, int number, DiskWriter::Done done) const
 {
-    paths::appendToFile(m_filePath, line(QJsonObject{{kBox, buyer}, {kBoxNumber, number}}), true);
+    append(line(QJsonObject{{kBox, buyer}, {kBoxNumber, number}}), std::move(done));
 }
 
-void LabelRecordStore::recordSettled(const PrintJob &job) const
+void LabelRecordStore::recordSettled(const PrintJob &job, DiskWriter::Done done) const
 {
     QJsonObject entry;
     if (job.labelType == LabelType::individual && job.auctionId)
@@ -96,7 +105,17 @@ void LabelRecordStore::recordSettled(const PrintJob &job) const
     entry.insert(kPrinted, job.status.kind == PrintJob::Status::Kind::done);
     if (job.status.isError())
         entry.insert(kReason, job.status.message);
-    paths::appendToFile(m_filePath, line(entry), true);
+    append(line(entry), std::move(done));
+}
+
+void LabelRecordStore::append(const QByteArray &bytes, DiskWriter::Done done) const
+{
+    m_writer->post([path = m_filePath, bytes] { paths::appendToFile(path, bytes, true); }, std::move(done));
+}
+
+QCoro::Task<> LabelRecordStore::settled() const
+{
+    return waitForReports(m_writer, m_writer->posted());
 }
 
 } // namespace quill

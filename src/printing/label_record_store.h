@@ -1,9 +1,14 @@
 #pragma once
 
+#include "common/disk_writer.h"
 #include "printing/print_job.h"
+
+#include <QCoroTask>
 
 #include <QHash>
 #include <QString>
+
+#include <memory>
 
 namespace quill {
 
@@ -24,9 +29,12 @@ struct LabelRecord
 // A show's label record on disk, so that a run started after a crash prints what was
 // still queued, reprints nothing and keeps every buyer's box number.
 //
-// The file is a log of JSON lines, appended and synced to disk before the call returns:
-// a box number is on disk before its first label is printed, and a settled label
-// before the queue moves on. A crash can only cut off the last line, which never counted.
+// The file is a log of JSON lines, each appended and synced to disk on the record's
+// own writer thread, in the order they were recorded; settled() completes once every
+// line recorded before is on disk, which the print queue awaits before it sends a
+// label: a box number is on disk before its first label is printed, and a settled
+// label before the next one goes out. A crash can only cut off the last line, which
+// never counted. Copies share the writer; the last one to go waits for what it still has.
 class LabelRecordStore final
 {
 public:
@@ -42,14 +50,20 @@ public:
     LabelRecord load() const;
     // Moves an unreadable record out of the way (kept beside it for a look later).
     void setAside() const;
+    // Queued behind the lines still being written.
     void remove() const;
 
-    // Each throws quill::Error when the line could not be put on disk.
-    void recordBoxNumber(const QString &buyer, int number) const;
-    void recordSettled(const PrintJob &job) const;
+    // Each queues one line; `done` is told whether it reached the disk.
+    void recordBoxNumber(const QString &buyer, int number, DiskWriter::Done done = {}) const;
+    void recordSettled(const PrintJob &job, DiskWriter::Done done = {}) const;
+    // Completes once every line recorded before the call was reported (on disk or failed).
+    QCoro::Task<> settled() const;
 
 private:
+    void append(const QByteArray &line, DiskWriter::Done done) const;
+
     QString m_filePath;
+    std::shared_ptr<DiskWriter> m_writer;
 };
 
 } // namespace quill

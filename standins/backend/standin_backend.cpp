@@ -892,6 +892,7 @@ StandinBackend::Answer StandinBackend::deleteShow(const QString &userId, const Q
         return Answer::error(409, QStringLiteral("Show has auctions; delete with force=true"));
     m_shows.remove(showId);
     m_auctions.remove(showId);
+    m_auctionIndex.remove(showId);
     return Answer::empty(204);
 }
 
@@ -932,19 +933,25 @@ StandinBackend::Answer StandinBackend::createAuction(const QString &userId, cons
 
     // The same winner, amount and auction number within one show is one auction,
     // however often the client sends it.
-    for (const StandinAuction &existing : m_auctions.value(showId)) {
-        if (existing.winnerUsername == *winner && Decimal::fromString(existing.salePrice) == price &&
-            existing.auctionNumber == auctionNumber) {
-            QJsonObject object;
-            object.insert(QStringLiteral("auction"), auctionJson(existing));
-            object.insert(QStringLiteral("deduplicated"), true);
-            return Answer::json(200, object);
-        }
+    const QList<StandinAuction> &stored = m_auctions[showId];
+    const AuctionIndex &index = m_auctionIndex[showId];
+    qsizetype repeat = -1; // the first of the show's auctions it repeats
+    for (auto it = index.byWinner.constFind(*winner); it != index.byWinner.cend() && it.key() == *winner; ++it) {
+        const StandinAuction &existing = stored.at(*it);
+        if ((repeat < 0 || *it < repeat) && Decimal::fromString(existing.salePrice) == price &&
+            existing.auctionNumber == auctionNumber)
+            repeat = *it;
+    }
+    if (repeat >= 0) {
+        QJsonObject object;
+        object.insert(QStringLiteral("auction"), auctionJson(stored.at(repeat)));
+        object.insert(QStringLiteral("deduplicated"), true);
+        return Answer::json(200, object);
     }
 
     // A show's revenue is the exact sum of its prices: a price that sum could not hold is
     // refused here, so listing the show never fails on it.
-    const std::optional<Decimal> revenue = revenueOf(m_auctions.value(showId));
+    const std::optional<Decimal> revenue = index.revenue;
     if (!revenue || !revenue->checkedAdd(*price))
         return Answer::error(
             422, QStringLiteral("salePrice would take the show's revenue beyond what it can hold"));
@@ -1093,7 +1100,14 @@ QString StandinBackend::addAuction(StandinAuction auction)
     if (auction.createdAt.isEmpty())
         auction.createdAt = nowText();
     const QString id = auction.id;
-    m_auctions[auction.showId].append(std::move(auction));
+    QList<StandinAuction> &stored = m_auctions[auction.showId];
+    AuctionIndex &index = m_auctionIndex[auction.showId];
+    index.byWinner.insert(auction.winnerUsername, stored.size());
+    if (index.revenue) {
+        const auto price = Decimal::fromString(auction.salePrice);
+        index.revenue = price ? index.revenue->checkedAdd(*price) : std::nullopt;
+    }
+    stored.append(std::move(auction));
     return id;
 }
 

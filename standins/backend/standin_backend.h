@@ -5,6 +5,8 @@
 // wire format the application expects, independently of the application's own
 // client code, so that the two can check each other.
 
+#include "common/decimal.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
@@ -227,6 +229,15 @@ private:
     QSet<QString> m_staffEmails;
     QHash<QString, StoredShow> m_shows;
     QHash<QString, QList<StandinAuction>> m_auctions;                // show id -> auctions
+    // Kept as auctions are added, so that an upload costs the same at a show's 2,000th
+    // auction as at its first: each winner's auctions by position, and the exact sum of
+    // the prices (none once one could not be summed).
+    struct AuctionIndex
+    {
+        QMultiHash<QString, qsizetype> byWinner;
+        std::optional<Decimal> revenue = Decimal();
+    };
+    QHash<QString, AuctionIndex> m_auctionIndex; // show id -> index of m_auctions
     QHash<QString, QHash<QString, OnboardingProgress>> m_onboarding; // user id -> slug -> progress
     quint64 m_nextSequence = 0;
 

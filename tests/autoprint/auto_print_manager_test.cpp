@@ -5,6 +5,7 @@
 #include "capture/auction_poller.h"
 #include "common/settings.h"
 #include "fake_sleeper.h"
+#include "gate.h"
 #include "printing/auction_printed_hook.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_appearance_store.h"
@@ -372,6 +373,27 @@ TEST_F(AutoPrintManagerTest, JobsAreWalkedOldestFirstAndWinnerLabelsMarkTheirAuc
     EXPECT_EQ(winnerJob.pageSize, "Custom.144x72");
     const QImage image = QImage::fromData(winnerJob.file, "PNG");
     EXPECT_EQ(image.size(), QSize(600, 300));
+}
+
+TEST_F(AutoPrintManagerTest, NoLabelIsSentBeforeTheSendGateOpens)
+{
+    // The live show's gate: its label record's lines are on disk.
+    quill::testing::Gate gate;
+    int asked = 0;
+    manager().setSendGate([&]() -> QCoro::Task<> {
+        ++asked;
+        return gate.wait();
+    });
+    manager().setIsPrinting(true);
+    enqueue({win("ann", "12.50", 7, "Holo card")});
+    m_sleeper.advance(AutoPrintManager::kDebounce);
+    ASSERT_TRUE(settleUntil([&] { return gate.waiting() == 1; }));
+    EXPECT_TRUE(m_cups.submissions().isEmpty());
+
+    gate.open();
+    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    EXPECT_EQ(submittedQueues(), QStringList({kWinnerQueue, kBoxQueue}));
+    EXPECT_EQ(asked, 2); // once before each label
 }
 
 TEST_F(AutoPrintManagerTest, SwitchingPrintingOffMidWalkLeavesTheUnreachedJobsQueued)

@@ -33,6 +33,9 @@ TEST(InternetDateTimeTest, ReadsBothFormsAndRefusesEverythingElse)
         {"2026-01-15T18:30:05.Z", std::nullopt, std::nullopt},
         {"", std::nullopt, std::nullopt},
         {"٢٠٢٦-01-15T18:30:05Z", std::nullopt, std::nullopt},
+        {"2026-01-15T18:30:05Z\n", std::nullopt, std::nullopt},
+        {"2026-01-15T18:30:05.123Z\n", std::nullopt, std::nullopt},
+        {"2026-01-15T18:30:05+01:0", std::nullopt, std::nullopt},
     };
     for (const Case &c : cases) {
         const QString text = QString::fromUtf8(c.text);

@@ -178,6 +178,9 @@ TEST(HistoryDetailTexts, SearchFoldsCaseAndDiacritics)
     EXPECT_TRUE(foldedForSearch("crème brûlée mug").contains(foldedForSearch("BRULEE")));
     EXPECT_EQ(foldedForSearch("ÉCOLE"), foldedForSearch("ecole"));
     EXPECT_NE(foldedForSearch("cafe"), foldedForSearch("cafes"));
+    // A mark written apart from its letter, ligatures and width forms fold like their plain letters.
+    EXPECT_EQ(foldedForSearch(QStringLiteral("E\u0301COLE card")), QStringLiteral("ecole card"));
+    EXPECT_EQ(foldedForSearch(QStringLiteral("\uFB01RE Ｃard")), QStringLiteral("fire card"));
 }
 
 TEST(HistoryPreviewScale, LabelAndPackingSlipScales)

@@ -10,6 +10,7 @@
 #include "run_sync.h"
 #include "shows_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <exception>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -123,6 +125,15 @@ protected:
             [killer = w.killer](PendingUploadStore::Step step, const QByteArray &bytes) {
                 (*killer)(step, bytes);
             });
+        return w;
+    }
+
+    // A writer that is never killed, with a show started on `stream`.
+    Writer writerOfAStartedShow(const QString &stream)
+    {
+        Writer w = writer(-1);
+        w.service->setActiveStreamId(stream);
+        runSync(w.service->startShow(QStringLiteral("Show of %1").arg(stream), QStringLiteral("realtime")));
         return w;
     }
 
@@ -342,6 +353,9 @@ TEST_F(PendingUploadStoreTest, ALogLineCutOffMidWriteIsLeftOutAndALogIsFoldedInt
     EXPECT_EQ(pending.at(0).id, QStringLiteral("cap-2"));
     // Folded at once: the file holds what is pending and the log is gone.
     EXPECT_EQ(w.killer->trace, QStringList({"write file", "remove log"}));
+    DiskWriter *disk = w.service->pendingWriter();
+    ASSERT_NE(disk, nullptr);
+    ASSERT_TRUE(eventually([&] { return disk->reported() == disk->posted(); }));
     EXPECT_FALSE(QFile::exists(logPath()));
     EXPECT_TRUE(w.service->syncError().isEmpty()) << w.service->syncError().toStdString();
 
@@ -351,3 +365,48 @@ TEST_F(PendingUploadStoreTest, ALogLineCutOffMidWriteIsLeftOutAndALogIsFoldedInt
 }
 
 } // namespace
+
+TEST_F(PendingUploadStoreTest, AnAuctionIsSentOnlyOnceItsRecordIsOnDisk)
+{
+    const Writer w = writerOfAStartedShow(QStringLiteral("stream-held"));
+    const QString showId = w.service->activeShowId();
+    ASSERT_FALSE(showId.isEmpty());
+    DiskWriter *disk = w.service->pendingWriter();
+    ASSERT_NE(disk, nullptr);
+
+    // The disk is slow: the writer thread is held before the auction's record.
+    std::promise<void> release;
+    disk->post([released = release.get_future().share()] { released.wait(); });
+    m_backend.clearRequests();
+    w.service->syncAuctions(auctions({1}));
+    EXPECT_EQ(w.service->pendingUploadCount(), 1);
+    // A request sent after it comes back first: the auction was not posted meanwhile.
+    runSync(m_client->fetchShows(QStringLiteral("live"), 10));
+    EXPECT_TRUE(postedIds().isEmpty()) << postedIds().join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(QFile::exists(logPath()));
+
+    release.set_value();
+    ASSERT_TRUE(settledOrKilled(w));
+    EXPECT_EQ(postedIds(), QStringList({"cap-1"}));
+    EXPECT_EQ(storedIds(showId), QStringList({"cap-1"}));
+}
+
+TEST_F(PendingUploadStoreTest, ARecordTheDiskRefusesIsReportedAndTheAuctionIsStillSent)
+{
+    const Writer w = writerOfAStartedShow(QStringLiteral("stream-full"));
+    const QString showId = w.service->activeShowId();
+    ASSERT_FALSE(showId.isEmpty());
+    // Neither the log (a full disk) nor the whole file (a folder in its place) can be written.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), logPath()));
+    QFile::remove(pendingPath());
+    ASSERT_TRUE(QDir().mkpath(pendingPath()));
+
+    w.service->syncAuctions(auctions({1}));
+    ASSERT_TRUE(settledOrKilled(w));
+    EXPECT_TRUE(w.service->syncError().startsWith(QStringLiteral("Failed to save pending auctions: ")))
+        << w.service->syncError().toStdString();
+    // Only the backend can keep it now: it is sent all the same.
+    EXPECT_EQ(storedIds(showId), QStringList({"cap-1"}));
+    QFile::remove(logPath());
+    QDir(pendingPath()).removeRecursively();
+}

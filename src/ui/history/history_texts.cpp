@@ -88,6 +88,17 @@ QString mediumDateFormat(const QLocale &locale)
     return cachedFormat;
 }
 
+QString shortTimeFormat(const QLocale &locale)
+{
+    thread_local QLocale cachedLocale(QLocale::C);
+    thread_local QString cachedFormat;
+    if (cachedFormat.isEmpty() || cachedLocale != locale) {
+        cachedLocale = locale;
+        cachedFormat = locale.timeFormat(QLocale::ShortFormat);
+    }
+    return cachedFormat;
+}
+
 std::optional<qint64> secondsBetween(const std::optional<QString> &start, const std::optional<QString> &end)
 {
     if (!start || !end)
@@ -112,7 +123,7 @@ QString showRowDateText(const QString &createdAt, const QLocale &locale, const Q
     const QDateTime local = moment->toTimeZone(zone);
     QString text = locale.toString(local.date(), mediumDateFormat(locale));
     text += QStringLiteral(", ");
-    text += locale.toString(local.time(), QLocale::ShortFormat);
+    text += locale.toString(local.time(), shortTimeFormat(locale));
     return text;
 }
 
@@ -189,16 +200,20 @@ QString packingSlipsCountText(qint64 buyerCount, qint64 auctionCount)
 QHash<QString, int> boxNumberMap(const QList<ServerAuction> &auctions)
 {
     QHash<QString, int> map;
-    for (const ServerAuction &auction : inFirstWinOrder(auctions)) {
-        if (!map.contains(auction.winnerUsername))
-            map.insert(auction.winnerUsername, int(map.size()) + 1);
+    for (const qsizetype index : firstWinOrder(auctions)) {
+        const QString &winner = auctions.at(index).winnerUsername;
+        if (!map.contains(winner))
+            map.insert(winner, int(map.size()) + 1);
     }
     return map;
 }
 
-QString foldedForSearch(const QString &text)
+namespace {
+
+// Compatibility decomposition without the combining marks, then case folding.
+QString foldedRun(QStringView text)
 {
-    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(decomposed.size());
     for (const QChar ch : decomposed) {
@@ -209,6 +224,30 @@ QString foldedForSearch(const QString &text)
         out.append(ch);
     }
     return out.toCaseFolded();
+}
+
+} // namespace
+
+QString foldedForSearch(const QString &text)
+{
+    // ASCII needs neither decomposition nor more than lower case, and the decomposition
+    // never reaches across an ASCII character: only the runs between them take the long way.
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80) {
+            out.append(QChar(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c));
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < text.size() && text.at(end).unicode() >= 0x80)
+            ++end;
+        out.append(foldedRun(QStringView(text).mid(i, end - i)));
+        i = end;
+    }
+    return out;
 }
 
 namespace {
