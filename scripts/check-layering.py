@@ -18,6 +18,8 @@ sources, and fails when
 - a service library links Qt Widgets or Qt WebEngine Widgets;
 - a controller, model or other non-widget file of the screens (see NON_WIDGET_SUFFIXES and
   NON_WIDGET_FILES) includes a Qt Widgets header, or one of our headers that declares a widget;
+- a file other than the composition root (SHARED_ALLOWED) reaches a process-wide `X::shared()`
+  instance: everything else is handed what it uses;
 - a program of an extra tree links one of our libraries none of whose headers it includes
   (a link kept only to reach what that library links in turn);
 - a library folder has no place in the fan, or a source file belongs to no target.
@@ -69,6 +71,12 @@ NON_WIDGET_FILES = {
     'ui/lists/buyer_group', 'ui/lists/live_row_labels', 'ui/lists/live_row_printer',
     'ui/live/live_tab',
 }
+# The files that may reach a process-wide `X::shared()` instance: the composition root, and the
+# appearance store, whose process-wide instance writes to the settings installed at the moment.
+SHARED_ALLOWED = {'app/app_state.cpp', 'main.cpp', 'printing/label_appearance_store.cpp'}
+SHARED_CALL = re.compile(r'\b(\w+)::shared\(\s*\)')
+LINE_COMMENT = re.compile(r'//[^\n]*')
+
 # The Qt modules whose headers declare widgets.
 WIDGET_MODULES = ('QtWidgets', 'QtWebEngineWidgets')
 
@@ -365,6 +373,19 @@ def main():
                 if link in targets and targets[link].is_src and link not in used:
                     problems.append(f'{shown(target.cmake_file)}: {target.name} links {link} but includes '
                                     f'none of its headers; link what the program uses')
+
+    for path in sorted(owner):
+        relative = os.path.relpath(path, src).replace(os.sep, '/')
+        if not path.startswith(src + os.sep) or relative in SHARED_ALLOWED or not os.path.exists(path):
+            continue
+        code = LINE_COMMENT.sub('', files.text(path))
+        for match in SHARED_CALL.finditer(code):
+            # The definition of a class's own accessor is not a use of it.
+            if re.match(r'\s*\{', code[match.end():]):
+                continue
+            line = code.count('\n', 0, match.start()) + 1
+            problems.append(f'{shown(path)}:{line} reaches {match.group(0)}; only AppState and main may, '
+                            'the rest is handed what it uses')
 
     for path in sorted(owner):
         if not (path.startswith(src + os.sep) and is_non_widget_file(src, path) and os.path.exists(path)):

@@ -44,7 +44,7 @@ private:
 
 } // namespace
 
-PrintService::PrintService(PrintKitAdapter &adapter, LabelAppearanceStore *appearance, QObject *parent)
+PrintService::PrintService(PrintKitAdapter &adapter, LabelAppearanceStore &appearance, QObject *parent)
     : QObject(parent), m_adapter(adapter), m_appearance(appearance)
 {
 }
@@ -53,7 +53,7 @@ PrintService::~PrintService() = default;
 
 LabelAppearanceStore &PrintService::appearanceStore() const
 {
-    return m_appearance ? *m_appearance : LabelAppearanceStore::shared();
+    return m_appearance;
 }
 
 QSizeF PrintService::templatePageSizeInches(double widthInches, double heightInches, bool isSquareShape)

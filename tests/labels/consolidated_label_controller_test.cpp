@@ -153,7 +153,7 @@ TEST_F(ConsolidatedControllerTest, DeletingAMediumResetsEveryLabelTypeThatUsesIt
 
     EXPECT_EQ(card.deleteCustomMedium(jar), std::nullopt);
     EXPECT_TRUE(m_media.items().isEmpty());
-    EXPECT_EQ(CustomMediaStore(m_settings.get()).items().size(), 0);
+    EXPECT_EQ(CustomMediaStore(*m_settings).items().size(), 0);
     EXPECT_EQ(m_model.winner().selectedMedia, LabelMedia::rect1x2());
     EXPECT_EQ(m_model.box().selectedMedia, LabelMedia::rect1x2());
     EXPECT_EQ(m_model.packingSlip().selectedMedia, LabelMedia::letter());

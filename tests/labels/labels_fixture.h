@@ -64,7 +64,7 @@ class LabelCardsTest : public ::testing::Test
 {
 protected:
     TemporarySettings m_settings;
-    CustomMediaStore m_media{m_settings.get()};
+    CustomMediaStore m_media{*m_settings};
     LabelAppearanceStore m_appearance{*m_settings, m_settings.filePath(QStringLiteral("logo.png"))};
     LabelSettingsModel m_model;
     FakePrints m_prints;

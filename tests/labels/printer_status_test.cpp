@@ -96,7 +96,7 @@ protected:
         state.save(int(kind), *m_settings);
     }
 
-    CustomMediaStore m_media{m_settings.get()};
+    CustomMediaStore m_media{*m_settings};
     std::unique_ptr<PrinterStatusController> m_controller;
     std::unique_ptr<PrinterStatusView> m_view;
 };

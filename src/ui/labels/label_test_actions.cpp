@@ -20,14 +20,14 @@ Q_LOGGING_CATEGORY(lcTestPrint, "app.quillmark.Quillmark.PrinterStatusView")
 
 } // namespace
 
-LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings,
+LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings &settings,
                                    QObject *parent)
-    : QObject(parent), m_services{&printService, &api, settings}
+    : QObject(parent), m_services{&printService, &api, &settings}
 {
 }
 
 LabelTestActions::LabelTestActions(AppState &appState, QObject *parent)
-    : LabelTestActions(appState.printService(), appState.authManager().api(), &appState.settings(), parent)
+    : LabelTestActions(appState.printService(), appState.authManager().api(), appState.settings(), parent)
 {
 }
 
@@ -99,10 +99,7 @@ QCoro::Task<PrintResult> LabelTestActions::finish(QCoro::Task<PrintResult> print
     if (actions)
         actions->setPrintError(result.ok ? std::nullopt : std::optional<QString>(result.message));
     if (result.ok && marksOnboarding) {
-        if (services.settings)
-            UserScoped::setValue(onboardingFlagKey, true, *services.settings);
-        else
-            UserScoped::setValue(onboardingFlagKey, true);
+        UserScoped::setValue(onboardingFlagKey, true, *services.settings);
         startDetached(reportTestPrint(services.api), lcTestPrint(), "The test print's onboarding report");
     }
     co_return result;

@@ -42,10 +42,8 @@ public:
     static inline const QString onboardingSlug = QStringLiteral("quillmark");
     static inline const QString onboardingStep = QStringLiteral("test_print");
 
-    // `settings` null: the shared settings at each write. The services must outlive
-    // every print started here (the application's do).
-    LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings = nullptr,
-                     QObject *parent = nullptr);
+    // The services and settings must outlive every print started here (the application's do).
+    LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings &settings, QObject *parent = nullptr);
     explicit LabelTestActions(AppState &appState, QObject *parent = nullptr);
     ~LabelTestActions() override;
 

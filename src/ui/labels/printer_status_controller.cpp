@@ -31,17 +31,17 @@ bool isListed(const std::optional<QString> &printer, const QList<PrinterInfo> &p
 
 } // namespace
 
-PrinterStatusStores PrinterStatusStores::shared(AppState &appState)
+PrinterStatusStores PrinterStatusStores::of(AppState &appState)
 {
-    return {&appState.settings(), &CustomMediaStore::shared(), &LabelAppearanceStore::shared(),
-            &PrinterCalibrationStore::shared()};
+    return {&appState.settings(), &appState.customMediaStore(), &appState.labelAppearanceStore(),
+            &appState.printerCalibrationStore()};
 }
 
 PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStatusStores stores,
                                                  QObject *parent)
     : QObject(parent), m_appState(appState), m_stores(stores),
       m_testActions(
-          new LabelTestActions(appState.printService(), appState.authManager().api(), stores.settings, this)),
+          new LabelTestActions(appState.printService(), appState.authManager().api(), *stores.settings, this)),
       m_previewMedia(LabelMedia::shipping4x6())
 {
     Settings &settings = *m_stores.settings;

@@ -18,7 +18,7 @@ class LabelTestActions;
 class PrinterCalibrationStore;
 class Settings;
 
-// The stores the Labels screen edits. The application's are the shared ones, the
+// The stores the Labels screen edits. The application's come from AppState, the
 // same objects the print paths read.
 struct PrinterStatusStores
 {
@@ -27,7 +27,7 @@ struct PrinterStatusStores
     LabelAppearanceStore *appearance;
     PrinterCalibrationStore *calibration;
 
-    static PrinterStatusStores shared(AppState &appState);
+    static PrinterStatusStores of(AppState &appState);
 };
 
 // The Labels screen's state and logic without widgets: the three label types'

@@ -37,7 +37,7 @@ constexpr int kColumnWidth = 900;
 
 PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterStatusStores> stores,
                                      LogoChooser chooser, QWidget *parent)
-    : QWidget(parent), m_controller(appState, stores.value_or(PrinterStatusStores::shared(appState))),
+    : QWidget(parent), m_controller(appState, stores.value_or(PrinterStatusStores::of(appState))),
       m_chooser(std::move(chooser)),
       m_health(new PrinterHealthController(appState.printAdapter(), nullptr, this))
 {
