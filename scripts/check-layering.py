@@ -67,7 +67,7 @@ NON_WIDGET_FILES = {
     'ui/designer/element_binding',
     'ui/history/batch_print_run', 'ui/history/show_detail_lists', 'ui/history/show_printer',
     'ui/labels/label_card_types', 'ui/labels/label_preview_scales', 'ui/labels/label_samples',
-    'ui/labels/label_test_actions', 'ui/labels/labels_status',
+    'ui/labels/label_test_actions', 'ui/labels/label_test_printer', 'ui/labels/labels_status',
     'ui/lists/buyer_group', 'ui/lists/live_row_labels', 'ui/lists/live_row_printer',
     'ui/live/live_tab',
 }

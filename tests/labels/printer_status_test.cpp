@@ -237,9 +237,9 @@ TEST_F(PrinterStatusTest, PreviewOpensAndCloses)
     EXPECT_EQ(status.previewOrientation(), Orientation::landscape);
 
     int prints = 0;
-    PreviewPrintAction print = [&prints]() -> QCoro::Task<> {
+    LabelTestPrintReader print = [&prints]() -> std::optional<LabelTestPrint> {
         ++prints;
-        co_return;
+        return std::nullopt;
     };
     PageBuilder builder = [](double) { return QList<AnyLabelView>{}; };
     struct Case

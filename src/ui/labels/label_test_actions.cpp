@@ -22,7 +22,7 @@ Q_LOGGING_CATEGORY(lcTestPrint, "app.quillmark.Quillmark.PrinterStatusView")
 
 LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings &settings,
                                    QObject *parent)
-    : QObject(parent), m_services{&printService, &api, &settings}
+    : LabelTestPrinter(parent), m_services{&printService, &api, &settings}
 {
 }
 
@@ -44,6 +44,23 @@ void LabelTestActions::setPrintError(std::optional<QString> error)
         return;
     m_printError = std::move(error);
     Q_EMIT printErrorChanged(m_printError);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::print(LabelTestPrint label)
+{
+    if (!label.kind)
+        return printCalibration(std::move(label.printer), std::move(label.media), label.orientation);
+    switch (*label.kind) {
+    case LabelKind::winner:
+        return printWinnerTest(label.style, std::move(label.printer), std::move(label.media),
+                               label.orientation);
+    case LabelKind::box:
+        return printBoxTest(label.style, std::move(label.printer), std::move(label.media), label.orientation);
+    case LabelKind::packingSlip:
+        break;
+    }
+    return printPackingSlipTest(label.style, std::move(label.printer), std::move(label.media),
+                                label.orientation);
 }
 
 QCoro::Task<PrintResult> LabelTestActions::printWinnerTest(LabelVariant style, QString printer, LabelMedia media,

@@ -78,9 +78,9 @@ public:
     const PageBuilder &previewPageBuilder() const { return m_previewPageBuilder; }
     const LabelMedia &previewMedia() const { return m_previewMedia; }
     Orientation previewOrientation() const { return m_previewOrientation; }
-    const PreviewPrintAction &previewPrintAction() const { return m_previewPrintAction; }
+    const LabelTestPrintReader &previewPrintAction() const { return m_previewPrintAction; }
     void openPreview(PageBuilder builder, LabelMedia media, Orientation orientation,
-                     PreviewPrintAction print);
+                     LabelTestPrintReader print);
     // "Close": clears the builder and then the print action.
     void closePreview();
     // The sheet went away by itself (Escape): only the builder is cleared.
@@ -106,7 +106,7 @@ private:
     PageBuilder m_previewPageBuilder;
     LabelMedia m_previewMedia;
     Orientation m_previewOrientation = Orientation::landscape;
-    PreviewPrintAction m_previewPrintAction;
+    LabelTestPrintReader m_previewPrintAction;
 };
 
 } // namespace quill

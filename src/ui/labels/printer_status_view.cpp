@@ -8,6 +8,7 @@
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_modal.h"
 #include "ui/labels/label_section_view.h"
+#include "ui/labels/label_test_actions.h"
 #include "ui/labels/print_error_row.h"
 #include "ui/labels/print_mode_card.h"
 #include "ui/labels/printer_health_controller.h"
@@ -257,7 +258,7 @@ void PrinterStatusView::showPreview()
             if (controller)
                 controller->closePreview();
         },
-        m_controller.previewPrintAction(), this);
+        &m_controller.testActions(), m_controller.previewPrintAction(), this);
     LabelPreviewModal *modal = m_modal;
     connect(modal, &QDialog::finished, this, [this, modal] {
         if (m_modal == modal)
