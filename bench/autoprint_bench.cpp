@@ -141,7 +141,7 @@ public:
             m_settings->setString(prefix + QStringLiteral("printer"), kQueue);
             m_settings->setString(prefix + QStringLiteral("paperSize"), QStringLiteral("4x6"));
         }
-        m_calibration = std::make_unique<quill::PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<quill::PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<quill::LabelAppearanceStore>(*m_settings, QString());
         quill::PrintKitAdapterSetup setup;
         setup.runner = &m_stopwatch;
@@ -150,7 +150,7 @@ public:
         m_adapter = std::make_unique<quill::PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
         m_adapter->cupsTransport().setTemporaryFolder(m_dir.path());
-        m_service = std::make_unique<quill::PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<quill::PrintService>(*m_adapter, *m_appearance);
         m_manager = std::make_unique<quill::AutoPrintManager>(
             quill::AutoPrintManagerSetup{&m_immediate, &quill::SystemClock::instance(), m_settings.get()});
         m_manager->setIsPrinting(true);
@@ -394,7 +394,8 @@ void BM_NewWinAfter2000(benchmark::State &state)
     }
 
     quill::PrintKitAdapter adapter;
-    quill::PrintService service(adapter, nullptr);
+    quill::LabelAppearanceStore appearance(settings, QString());
+    quill::PrintService service(adapter, appearance);
     quill::AutoPrintManager manager(
         quill::AutoPrintManagerSetup{&immediate, &quill::SystemClock::instance(), &settings});
     manager.setIsPrinting(false);

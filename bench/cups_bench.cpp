@@ -43,7 +43,7 @@ void runLabels(benchmark::State &state, bool checkQueue)
     }
     QTemporaryDir dir;
     quill::Settings settings(dir.filePath(QStringLiteral("defaults.ini")));
-    quill::PrinterCalibrationStore calibration(&settings);
+    quill::PrinterCalibrationStore calibration(settings);
     quill::PrintKitAdapterSetup setup;
     setup.calibration = &calibration;
     quill::PrintKitAdapter adapter(std::move(setup));

@@ -67,11 +67,13 @@ void BM_DetailModel2000WithSearch(benchmark::State &state)
     response.stats.auctionCount = 2000;
     response.stats.revenue = QStringLiteral("98000.00");
     response.stats.uniqueBuyers = 2400;
+    LabelAppearanceStore appearance(settings, QString());
     ShowDetailModel model(show, ShowDetailServices{.store = store,
                                                    .printAdapter = adapter,
                                                    .settings = settings,
                                                    .printer = nullptr,
-                                                   .isStaff = {}});
+                                                   .isStaff = {},
+                                                   .appearance = appearance});
     if (state.range(0) == 0)
         model.setResponse(response);
     bool flip = false;
@@ -93,9 +95,13 @@ BENCHMARK(BM_DetailModel2000WithSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillis
 struct DetailCardBench
 {
     DetailCardBench()
-        : settings(folder.filePath(QStringLiteral("settings.ini"))),
-          view(ShowDetailServices{.store = store, .printAdapter = adapter, .settings = settings,
-                                  .printer = nullptr, .isStaff = {}})
+        : settings(folder.filePath(QStringLiteral("settings.ini"))), appearance(settings, QString()),
+          view(ShowDetailServices{.store = store,
+                                  .printAdapter = adapter,
+                                  .settings = settings,
+                                  .printer = nullptr,
+                                  .isStaff = {},
+                                  .appearance = appearance})
     {
         show.id = QStringLiteral("show-1");
         show.title = QStringLiteral("Friday night cards");
@@ -144,6 +150,7 @@ struct DetailCardBench
     ShowHistoryStore store;
     ShowSummary show;
     ShowAuctionsResponse response;
+    LabelAppearanceStore appearance;
     ShowHistoryView view;
 };
 
@@ -224,14 +231,14 @@ void BM_Batch500ToCups(benchmark::State &state, LabelMedia media)
     LabelSectionState saved = LabelSectionState::defaults(0);
     saved.selectedMedia = media;
     saved.save(0, settings);
-    PrinterCalibrationStore calibration(&settings);
+    PrinterCalibrationStore calibration(settings);
     LabelAppearanceStore appearance(settings, QString());
     appearance.setColorMode(LabelColorMode::blackAndWhite);
     PrintKitAdapterSetup setup;
     setup.calibration = &calibration;
     PrintKitAdapter adapter(std::move(setup));
     adapter.cupsTransport().setDebugCopyFolder(QString());
-    PrintService service(adapter, &appearance);
+    PrintService service(adapter, appearance);
     const QList<ServerAuction> auctions = manyAuctions(500);
     const QHash<QString, int> boxes = boxNumberMap(auctions);
     StallMeter stalls;

@@ -1,25 +1,36 @@
 #!/usr/bin/env python3
-"""Checks the layering of the libraries under src/ without building anything.
+"""Checks the layering of the libraries under src/ (and of the programs in extra trees such as
+bench/) without building anything.
 
-Reads every CMakeLists.txt below src/ (file(GLOB), list(FILTER/APPEND), set,
-add_library, add_executable, target_sources, target_link_libraries) and every
-quoted #include of the sources, and fails when
+Reads every CMakeLists.txt below the given folders (file(GLOB), list(FILTER/APPEND), set,
+add_library, add_executable, target_link_libraries, target_sources) and every #include of the
+sources, and fails when
 
-- a file includes a header of a library that its own library does not link,
-  directly or through the libraries it links;
+- a file includes a header of a library that its own target does not link, directly or through
+  the libraries it links;
 - a library links one that is not below it in the fan
       common <- printkit <- designer;  common <- backend <- capture;
-      printkit, capture, designer <- printing;  app links the services;  ui links app
+      printkit, capture, designer <- printing;  app links the services;
+  and, above app, the screens in an order of their own
+      ui/widgets (the kit) <- ui/lists, ui/designer, ui/labels, ui/history;  ui/lists <- ui/live;
+      every screen area <- ui/app (the shell)
   (the executables at the top of src/ may link anything);
 - a service library links Qt Widgets or Qt WebEngine Widgets;
+- a controller, model or other non-widget file of the screens (see NON_WIDGET_SUFFIXES and
+  NON_WIDGET_FILES) includes a Qt Widgets header, or one of our headers that declares a widget;
+- a file other than the composition root (SHARED_ALLOWED) reaches a process-wide `X::shared()`
+  instance: everything else is handed what it uses;
+- a program of an extra tree links one of our libraries none of whose headers it includes
+  (a link kept only to reach what that library links in turn);
 - a library folder has no place in the fan, or a source file belongs to no target.
 
-Usage: check-layering.py <src folder>
+Usage: check-layering.py <src folder> [<extra tree, e.g. bench> ...]
 """
 
 import glob
 import os
 import re
+import subprocess
 import sys
 
 # The libraries each folder may link directly; what they link may be linked as well.
@@ -31,13 +42,66 @@ FAN = {
     'capture': ['backend'],
     'printing': ['printkit', 'capture', 'designer'],
     'app': ['common', 'printkit', 'backend', 'capture', 'designer', 'printing'],
-    'ui': ['app'],
+    # The screens: the kit at the bottom, one library per screen area, the shell on top.
+    'ui/widgets': ['app'],
+    'ui/lists': ['app', 'ui/widgets'],
+    'ui/designer': ['app', 'ui/widgets'],
+    'ui/labels': ['app', 'ui/widgets'],
+    'ui/history': ['app', 'ui/widgets'],
+    'ui/live': ['app', 'ui/widgets', 'ui/lists'],
+    'ui/app': ['app', 'ui/widgets', 'ui/lists', 'ui/designer', 'ui/labels', 'ui/history', 'ui/live'],
 }
 SERVICES = {'common', 'printkit', 'backend', 'capture', 'designer', 'printing', 'app'}
 WIDGET_LIBRARIES = {'Qt6::Widgets', 'Qt6::WebEngineWidgets', 'Qt::Widgets', 'Qt::WebEngineWidgets'}
 SOURCE_SUFFIXES = ('.h', '.hpp', '.cpp', '.cc')
+HEADER_SUFFIXES = ('.h', '.hpp')
 LINK_KEYWORDS = {'PUBLIC', 'PRIVATE', 'INTERFACE', 'LINK_PUBLIC', 'LINK_PRIVATE', 'LINK_INTERFACE_LIBRARIES'}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<([^>]+)>', re.MULTILINE)
+
+# The screens' files that hold state and logic and must stay free of widgets: every file whose
+# name (without its suffix) ends in one of these, and the files listed below.
+NON_WIDGET_SUFFIXES = ('_controller', '_model', '_state', '_texts', '_roles')
+NON_WIDGET_FILES = {
+    'ui/app/sidebar_section',
+    'ui/designer/element_binding',
+    'ui/history/batch_print_run', 'ui/history/show_detail_lists', 'ui/history/show_printer',
+    'ui/labels/label_card_types', 'ui/labels/label_preview_scales', 'ui/labels/label_samples',
+    'ui/labels/label_test_actions', 'ui/labels/label_test_printer', 'ui/labels/labels_status',
+    'ui/lists/buyer_group', 'ui/lists/live_row_labels', 'ui/lists/live_row_printer',
+    'ui/live/live_tab',
+}
+# The files that may reach a process-wide `X::shared()` instance: the composition root, and the
+# appearance store, whose process-wide instance writes to the settings installed at the moment.
+SHARED_ALLOWED = {'app/app_state.cpp', 'main.cpp', 'printing/label_appearance_store.cpp'}
+SHARED_CALL = re.compile(r'\b(\w+)::shared\(\s*\)')
+LINE_COMMENT = re.compile(r'//[^\n]*')
+
+# The Qt modules whose headers declare widgets.
+WIDGET_MODULES = ('QtWidgets', 'QtWebEngineWidgets')
+
+
+def qt_widget_headers():
+    """The names of the Qt Widgets and Qt WebEngine Widgets headers, read from the installed Qt."""
+    roots = [os.environ['QT_INSTALL_HEADERS']] if os.environ.get('QT_INSTALL_HEADERS') else []
+    for tool in ('qtpaths6', 'qmake6', 'qtpaths', 'qmake'):
+        try:
+            answer = subprocess.run([tool, '-query', 'QT_INSTALL_HEADERS'], capture_output=True, text=True,
+                                    timeout=10, check=False)
+        except (OSError, subprocess.SubprocessError):
+            continue
+        if answer.returncode == 0 and answer.stdout.strip():
+            roots.append(answer.stdout.strip())
+    roots += glob.glob('/usr/include/*/qt6') + glob.glob('/usr/include/qt6')
+    names = set()
+    for root in roots:
+        for module in WIDGET_MODULES:
+            folder = os.path.join(root, module)
+            if os.path.isdir(folder):
+                names.update(name for name in os.listdir(folder) if not name.endswith('Depends'))
+        if names:
+            break
+    return names
 
 
 def allowed_folders(folder):
@@ -77,15 +141,26 @@ def unescape(argument):
 class Target:
     def __init__(self, name, folder, cmake_file, executable):
         self.name, self.folder, self.cmake_file, self.executable = name, folder, cmake_file, executable
-        self.sources, self.links = set(), []
+        self.sources, self.links, self.is_src = set(), [], True
 
 
-def read_targets(src):
-    targets = {}
-    for cmake_file in sorted(glob.glob(os.path.join(src, '**', 'CMakeLists.txt'), recursive=True)):
+def layer_of(root, directory, is_src):
+    """The layer of a CMake folder: src/<folder>, src/ui/<area>, or the name of an extra tree (bench)."""
+    if not is_src:
+        return os.path.basename(root)
+    relative = os.path.relpath(directory, root)
+    if relative == '.':
+        return ''
+    parts = relative.split(os.sep)
+    if parts[0] == 'ui' and len(parts) > 1:
+        return 'ui/' + parts[1]
+    return parts[0]
+
+
+def read_targets(root, is_src, targets):
+    for cmake_file in sorted(glob.glob(os.path.join(root, '**', 'CMakeLists.txt'), recursive=True)):
         directory = os.path.dirname(cmake_file)
-        relative = os.path.relpath(directory, src)
-        folder = '' if relative == '.' else relative.split(os.sep)[0]
+        folder = layer_of(root, directory, is_src)
         variables = {'CMAKE_CURRENT_SOURCE_DIR': [directory], 'CMAKE_CURRENT_LIST_DIR': [directory]}
 
         def expand(arguments):
@@ -141,6 +216,7 @@ def read_targets(src):
                     continue
                 target = Target(args[0], folder, cmake_file, 'executable' in name)
                 target.sources.update(source_path(a) for a in args[1:] if a.endswith(SOURCE_SUFFIXES))
+                target.is_src = is_src
                 targets[target.name] = target
             elif name == 'target_sources' and raw:
                 args = expand(raw)
@@ -154,20 +230,94 @@ def read_targets(src):
     return targets
 
 
+
+
+def is_non_widget_file(src, path):
+    relative = os.path.splitext(os.path.relpath(path, src))[0]
+    if not relative.startswith('ui' + os.sep):
+        return False
+    relative = relative.replace(os.sep, '/')
+    return relative.endswith(NON_WIDGET_SUFFIXES) or relative in NON_WIDGET_FILES
+
+
+class Sources:
+    """The include lines of our files, read once."""
+
+    def __init__(self, src, qt_widgets):
+        self.src, self.qt_widgets, self.texts, self.widget_reason = src, qt_widgets, {}, {}
+
+    def text(self, path):
+        if path not in self.texts:
+            with open(path, encoding='utf-8', errors='replace') as handle:
+                self.texts[path] = handle.read()
+        return self.texts[path]
+
+    def ours(self, path):
+        """(include text, resolved path) of every quoted include that names one of our files."""
+        found = []
+        for included in INCLUDE.findall(self.text(path)):
+            for candidate in (os.path.normpath(os.path.join(os.path.dirname(path), included)),
+                              os.path.normpath(os.path.join(self.src, included))):
+                if os.path.isfile(candidate):
+                    found.append((included, candidate))
+                    break
+        return found
+
+    def qt_widget_includes(self, path):
+        return [name for name in SYSTEM_INCLUDE.findall(self.text(path))
+                if name in self.qt_widgets or name.split('/')[0] in WIDGET_MODULES]
+
+    def declares_widget(self, path, stack=()):
+        """Why a header of ours declares a widget (a Qt Widgets header it reaches), or None."""
+        if path in self.widget_reason:
+            return self.widget_reason[path]
+        if path in stack:
+            return None
+        reason = None
+        direct = self.qt_widget_includes(path)
+        if direct:
+            reason = f'<{direct[0]}>'
+        else:
+            for included, header in self.ours(path):
+                below = self.declares_widget(header, stack + (path,))
+                if below:
+                    reason = f'"{included}" and {below}' if below.startswith('<') else below
+                    break
+        self.widget_reason[path] = reason
+        return reason
+
+
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) < 2:
         sys.exit(__doc__)
     src = os.path.abspath(sys.argv[1])
-    targets = read_targets(src)
+    extra_trees = [os.path.abspath(tree) for tree in sys.argv[2:]]
+    targets = {}
+    read_targets(src, True, targets)
+    for tree in extra_trees:
+        read_targets(tree, False, targets)
     problems = []
+    qt_widgets = qt_widget_headers()
+    if not qt_widgets:
+        problems.append('the Qt Widgets headers were not found (set QT_INSTALL_HEADERS to the Qt include folder)')
+    files = Sources(src, qt_widgets)
+    top = os.path.dirname(src)
+
+    def shown(path):
+        return os.path.relpath(path, top)
 
     owner = {}
     for target in targets.values():
         for source in target.sources:
             owner[source] = target
-    for path in sorted(glob.glob(os.path.join(src, '**', '*'), recursive=True)):
-        if path.endswith(SOURCE_SUFFIXES) and os.path.normpath(path) not in owner:
-            problems.append(f'{os.path.relpath(path, src)} belongs to no library')
+    for root in [src] + extra_trees:
+        for path in sorted(glob.glob(os.path.join(root, '**', '*'), recursive=True)):
+            if not path.endswith(SOURCE_SUFFIXES) or os.path.normpath(path) in owner:
+                continue
+            # A helper header of a program tree belongs to the programs that include it.
+            if root != src and path.endswith(HEADER_SUFFIXES):
+                continue
+            problems.append(f'{shown(path)} belongs to no library')
 
     def reachable(target):
         seen, todo = set(), [target.name]
@@ -180,15 +330,15 @@ def main():
         return seen
 
     for target in sorted(targets.values(), key=lambda t: t.name):
-        where = os.path.relpath(target.cmake_file, os.path.dirname(src))
-        if not target.executable and target.folder not in FAN:
+        where = shown(target.cmake_file)
+        if target.is_src and not target.executable and target.folder not in FAN:
             problems.append(f'{where}: library {target.name} in src/{target.folder} has no place in the layering')
             continue
         for link in target.links:
             if link in WIDGET_LIBRARIES and target.folder in SERVICES:
                 problems.append(f'{where}: service library {target.name} links {link}; '
                                 'only the screens and the executable may')
-            if link not in targets or target.executable:
+            if link not in targets or target.executable or not target.is_src:
                 continue
             below = targets[link].folder
             if below != target.folder and below not in allowed_folders(target.folder):
@@ -199,22 +349,56 @@ def main():
     checked = 0
     for target in sorted(targets.values(), key=lambda t: t.name):
         linked = reachable(target)
-        for source in sorted(target.sources):
-            if not os.path.exists(source):
+        # The target's sources, and the helper headers of its tree that they include.
+        todo = sorted(s for s in target.sources if os.path.exists(s))
+        scanned, used = set(), set()
+        while todo:
+            source = todo.pop(0)
+            if source in scanned:
                 continue
-            with open(source, encoding='utf-8', errors='replace') as handle:
-                text = handle.read()
-            for included in INCLUDE.findall(text):
-                candidates = [os.path.normpath(os.path.join(os.path.dirname(source), included)),
-                              os.path.normpath(os.path.join(src, included))]
-                header = next((c for c in candidates if c in owner), None)
-                if header is None:
+            scanned.add(source)
+            for included, header in files.ours(source):
+                other = owner.get(header)
+                if other is None:
+                    if not target.is_src and header.startswith(os.path.dirname(target.cmake_file) + os.sep):
+                        todo.append(header)
                     continue
                 checked += 1
-                other = owner[header]
+                used.add(other.name)
                 if other.name not in linked:
-                    problems.append(f'{os.path.relpath(source, os.path.dirname(src))} includes "{included}" of '
+                    problems.append(f'{shown(source)} includes "{included}" of '
                                     f'{other.name}, which {target.name} does not link')
+        if not target.is_src:
+            for link in target.links:
+                if link in targets and targets[link].is_src and link not in used:
+                    problems.append(f'{shown(target.cmake_file)}: {target.name} links {link} but includes '
+                                    f'none of its headers; link what the program uses')
+
+    for path in sorted(owner):
+        relative = os.path.relpath(path, src).replace(os.sep, '/')
+        if not path.startswith(src + os.sep) or relative in SHARED_ALLOWED or not os.path.exists(path):
+            continue
+        code = LINE_COMMENT.sub('', files.text(path))
+        for match in SHARED_CALL.finditer(code):
+            # The definition of a class's own accessor is not a use of it.
+            if re.match(r'\s*\{', code[match.end():]):
+                continue
+            line = code.count('\n', 0, match.start()) + 1
+            problems.append(f'{shown(path)}:{line} reaches {match.group(0)}; only AppState and main may, '
+                            'the rest is handed what it uses')
+
+    for path in sorted(owner):
+        if not (path.startswith(src + os.sep) and is_non_widget_file(src, path) and os.path.exists(path)):
+            continue
+        for name in files.qt_widget_includes(path):
+            problems.append(f'{shown(path)} includes <{name}>, a Qt Widgets header; '
+                            'controllers, models and the screens\' other non-widget files include none')
+        for included, header in files.ours(path):
+            reason = files.declares_widget(header)
+            if reason:
+                problems.append(f'{shown(path)} includes "{included}", which declares a widget (it reaches '
+                                f'{reason}); controllers, models and the screens\' other non-widget files '
+                                'include none')
 
     if problems:
         print(f'layering: {len(problems)} problem(s)')

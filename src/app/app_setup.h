@@ -48,7 +48,7 @@ struct AppSetup
     QUrl marketplaceHomeURL = buildMarketplaceHomeURL();
     QString marketplaceLivePrefix = buildMarketplaceLivePrefix();
 
-    Settings *settings = nullptr; // null: Settings::shared()
+    Settings *settings = nullptr; // null: the installed store, taken at construction
     Sleeper *sleeper = nullptr;   // null: TimerSleeper
     Clock *clock = nullptr;       // null: SystemClock
 

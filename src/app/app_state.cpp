@@ -13,8 +13,11 @@
 #include "common/user_scoped.h"
 #include "designer/template_store.h"
 #include "printing/auto_print_manager.h"
+#include "printing/custom_media_store.h"
+#include "printing/label_appearance_store.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
+#include "printing/printer_calibration_store.h"
 
 #include <QCoroSignal>
 #include <QLoggingCategory>
@@ -29,8 +32,8 @@ bool isAdmin(const AuthState &state)
 }
 
 AppState::AppState(AppSetup setup, QObject *parent)
-    : QObject(parent), m_apiBaseURL(setup.apiBaseURL), m_settings(setup.settings),
-      m_instanceGuard(setup.instanceGuard)
+    : QObject(parent), m_apiBaseURL(setup.apiBaseURL),
+      m_settings(setup.settings ? setup.settings : &Settings::shared()), m_instanceGuard(setup.instanceGuard)
 {
     buildServices(setup);
 }
@@ -61,13 +64,18 @@ void AppState::buildServices(AppSetup &setup)
     m_sleeper = &sleeper;
     m_clock = &clock;
     m_liveShowSetup = setup.liveShow;
+    Settings &settings = *m_settings;
+    m_customMedia = std::make_unique<CustomMediaStore>(settings);
+    m_calibration = std::make_unique<PrinterCalibrationStore>(settings);
+    // Never destroyed: a print may still read the appearance while the program shuts down.
+    m_appearance = &LabelAppearanceStore::shared();
 
     AuthSeams authSeams;
     authSeams.keychain = std::move(setup.keychain);
     authSeams.appleProvider = std::move(setup.appleProvider);
     authSeams.openUrl = std::move(setup.openUrl);
     authSeams.sleeper = &sleeper;
-    authSeams.settings = setup.settings;
+    authSeams.settings = &settings;
     m_authManager = std::make_unique<AuthManager>(setup.apiBaseURL, std::move(authSeams));
 
     PrintKitAdapterSetup adapterSetup;
@@ -76,13 +84,14 @@ void AppState::buildServices(AppSetup &setup)
     adapterSetup.tools = setup.cupsTools;
     adapterSetup.sleeper = &sleeper;
     adapterSetup.catalog = setup.printerCatalog;
+    adapterSetup.calibration = m_calibration.get();
     m_printAdapter = std::make_unique<PrintKitAdapter>(std::move(adapterSetup));
-    m_printService = std::make_unique<PrintService>(*m_printAdapter);
+    m_printService = std::make_unique<PrintService>(*m_printAdapter, *m_appearance);
 
     WhatnotSessionOptions sessionOptions;
     sessionOptions.homeURL = setup.marketplaceHomeURL;
     sessionOptions.livePrefix = setup.marketplaceLivePrefix;
-    sessionOptions.settings = setup.settings;
+    sessionOptions.settings = &settings;
     sessionOptions.sleeper = &sleeper;
     sessionOptions.clock = &clock;
     if (setup.makeMarketplacePage)
@@ -92,20 +101,15 @@ void AppState::buildServices(AppSetup &setup)
     AutoPrintManagerSetup autoPrintSetup;
     autoPrintSetup.sleeper = &sleeper;
     autoPrintSetup.clock = &clock;
-    autoPrintSetup.settings = setup.settings;
+    autoPrintSetup.settings = &settings;
     m_autoPrintManager = std::make_unique<AutoPrintManager>(autoPrintSetup);
 
-    m_showSyncService = std::make_unique<ShowSyncService>(settings(), sleeper);
+    m_showSyncService = std::make_unique<ShowSyncService>(settings, sleeper);
     m_showHistoryStore = std::make_unique<ShowHistoryStore>();
     m_auctionPoller = std::make_unique<AuctionPoller>(sleeper, clock);
     m_bidderTracker = std::make_unique<BidderTracker>(sleeper);
     m_soldScraper = std::make_unique<SoldScraper>(sleeper);
     m_templateStore = std::make_unique<TemplateStore>(QString(), clock);
-}
-
-Settings &AppState::settings() const
-{
-    return m_settings ? *m_settings : Settings::shared();
 }
 
 void AppState::connectOnce()

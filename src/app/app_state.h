@@ -16,9 +16,12 @@ class AuthManager;
 class AuthState;
 class AutoPrintManager;
 class BidderTracker;
+class CustomMediaStore;
+class LabelAppearanceStore;
 class LiveShowSession;
 class PrintKitAdapter;
 class PrintService;
+class PrinterCalibrationStore;
 class ShowHistoryStore;
 class ShowSyncService;
 class SoldScraper;
@@ -59,7 +62,11 @@ public:
 
     // The backend this build talks to (screens that build a client of their own use it).
     const QUrl &apiBaseURL() const { return m_apiBaseURL; }
-    Settings &settings() const;
+    Settings &settings() const { return *m_settings; }
+    // The stores the Labels screen edits and the print paths read.
+    CustomMediaStore &customMediaStore() const { return *m_customMedia; }
+    LabelAppearanceStore &labelAppearanceStore() const { return *m_appearance; }
+    PrinterCalibrationStore &printerCalibrationStore() const { return *m_calibration; }
 
     // Restores the session, follows the account with the per-user flags, the
     // marketplace login flag and the show history, hands the backend client to the
@@ -90,6 +97,10 @@ private:
     QUrl m_apiBaseURL;
     Settings *m_settings;
     QPointer<SingleInstanceGuard> m_instanceGuard;
+    // Before the services that read them, so they go after them.
+    std::unique_ptr<CustomMediaStore> m_customMedia;
+    std::unique_ptr<PrinterCalibrationStore> m_calibration;
+    LabelAppearanceStore *m_appearance = nullptr;
 
     // In the order they are created.
     std::unique_ptr<AuthManager> m_authManager;

@@ -10,16 +10,10 @@ void bindUserScopeToAccount(AuthManager &auth, Settings *settings)
 {
     QObject::connect(&auth, &AuthManager::accountChanged, &auth,
                      [settings](const std::optional<QString> &userId) {
-                         Settings *store = settings;
-                         if (!store) {
-                             try {
-                                 store = &Settings::shared();
-                             } catch (const std::exception &e) {
-                                 qCCritical(lcAuth, "Per-user flags without a settings store: %s", e.what());
-                             }
-                         }
+                         if (!settings)
+                             qCCritical(lcAuth, "Per-user flags without a settings store");
                          // Switches even without a store, so the previous seller's flags never carry over.
-                         UserScoped::setCurrentUser(userId, store);
+                         UserScoped::setCurrentUser(userId, settings);
                      });
 }
 

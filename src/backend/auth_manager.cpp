@@ -39,7 +39,8 @@ AuthManager::AuthManager(QUrl baseURL, Seams seams, QObject *parent)
       m_appleProvider(seams.appleProvider ? std::move(seams.appleProvider)
                                           : std::make_unique<UnavailableAppleIdentityProvider>()),
       m_openUrl(seams.openUrl ? std::move(seams.openUrl) : UrlOpener(openInSystemBrowser)),
-      m_sleeper(seams.sleeper), m_settings(seams.settings), m_googleTimeout(seams.googleSignInTimeout)
+      m_sleeper(seams.sleeper), m_settings(&Settings::handedIn(seams.settings, "AuthManager")),
+      m_googleTimeout(seams.googleSignInTimeout)
 {
 }
 
@@ -47,7 +48,7 @@ AuthManager::~AuthManager() = default;
 
 Settings &AuthManager::settings() const
 {
-    return m_settings ? *m_settings : Settings::shared();
+    return *m_settings;
 }
 
 Sleeper &AuthManager::sleeper() const

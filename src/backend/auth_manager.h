@@ -56,7 +56,7 @@ private:
 
 // What the manager talks to; anything left empty gets the real thing (the
 // login keyring, no Apple sign-in on this platform, the system browser,
-// timers, the shared settings).
+// timers). The settings store is required.
 struct AuthSeams
 {
     using UrlOpener = std::function<bool(const QUrl &)>;
@@ -65,7 +65,7 @@ struct AuthSeams
     std::unique_ptr<AppleIdentityProvider> appleProvider;
     UrlOpener openUrl;
     Sleeper *sleeper = nullptr;
-    Settings *settings = nullptr;
+    Settings *settings = nullptr; // required
     // How long a browser sign-in may wait for its callback.
     std::chrono::milliseconds googleSignInTimeout = std::chrono::minutes(10);
 };

@@ -135,7 +135,8 @@ struct WhatnotSession::AuthCheckInfo
 
 WhatnotSession::WhatnotSession(WhatnotSessionOptions options, QObject *parent)
     : QObject(parent), m_homeURL(options.homeURL), m_livePrefix(options.livePrefix),
-      m_settings(options.settings), m_sleeper(options.sleeper ? *options.sleeper : TimerSleeper::instance()),
+      m_settings(&Settings::handedIn(options.settings, "WhatnotSession")),
+      m_sleeper(options.sleeper ? *options.sleeper : TimerSleeper::instance()),
       m_clock(options.clock ? *options.clock : SystemClock::instance()), m_page(std::move(options.page))
 {
     if (!m_page) {
@@ -169,7 +170,7 @@ QWebEnginePage *WhatnotSession::webPage() const
 
 Settings &WhatnotSession::settings() const
 {
-    return m_settings ? *m_settings : Settings::shared();
+    return *m_settings;
 }
 
 QString WhatnotSession::cachedFlagKey()

@@ -43,7 +43,7 @@ struct WhatnotSessionOptions
     QUrl homeURL;
     QString livePrefix;
 
-    Settings *settings = nullptr; // nullptr: Settings::shared()
+    Settings *settings = nullptr; // required
     Sleeper *sleeper = nullptr;   // nullptr: TimerSleeper
     Clock *clock = nullptr;       // nullptr: SystemClock
 

@@ -68,6 +68,13 @@ Settings *Settings::setShared(Settings *settings)
     return g_shared.exchange(settings);
 }
 
+Settings &Settings::handedIn(Settings *settings, const char *owner)
+{
+    if (!settings)
+        throw Error(QStringLiteral("%1 was handed no settings store").arg(QLatin1String(owner)));
+    return *settings;
+}
+
 QString Settings::fileName() const
 {
     return m_settings.fileName();

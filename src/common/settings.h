@@ -36,6 +36,9 @@ public:
     // so a test can put it back. A store uninstalls itself when destroyed.
     static Settings *setShared(Settings *settings);
 
+    // The store a service was handed; throws quill::Error naming `owner` when it was handed none.
+    static Settings &handedIn(Settings *settings, const char *owner);
+
     QString fileName() const;
 
     bool contains(const QString &key) const;

@@ -93,14 +93,10 @@ void UserScoped::setValue(const QString &key, bool value, Settings &settings)
     settings.setBool(scopedKey(key), value);
 }
 
-UserScopedFlag::UserScopedFlag(QString key, QObject *parent, Settings *settings)
-    : QObject(parent), m_key(std::move(key)), m_settings(settings), m_value(UserScoped::value(m_key, this->settings()))
+UserScopedFlag::UserScopedFlag(QString key, Settings &settings, QObject *parent)
+    : QObject(parent), m_key(std::move(key)), m_settings(settings),
+      m_value(UserScoped::value(m_key, m_settings))
 {
-}
-
-Settings &UserScopedFlag::settings() const
-{
-    return m_settings ? *m_settings : Settings::shared();
 }
 
 void UserScopedFlag::setValue(bool value)
@@ -109,7 +105,7 @@ void UserScopedFlag::setValue(bool value)
     m_value = value;
     if (changed)
         Q_EMIT valueChanged(value);
-    UserScoped::setValue(m_key, value, settings());
+    UserScoped::setValue(m_key, value, m_settings);
 }
 
 const QStringList &adminEmails()

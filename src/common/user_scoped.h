@@ -31,15 +31,15 @@ public:
     // signs in inherits the legacy flags that were set, and the legacy keys are
     // removed, so no later account inherits them as well.
     // Never throws: a legacy flag that cannot be moved is logged and left in place.
-    static void setCurrentUser(const std::optional<QString> &userId, Settings &settings = Settings::shared());
+    static void setCurrentUser(const std::optional<QString> &userId, Settings &settings);
     // `settings` nullptr: switches without moving the legacy flags (no store to move them in).
     static void setCurrentUser(const std::optional<QString> &userId, Settings *settings);
 
     // The stored key of `key` for the current user, computed at each call.
     static QString scopedKey(const QString &key);
 
-    static bool value(const QString &key, Settings &settings = Settings::shared());
-    static void setValue(const QString &key, bool value, Settings &settings = Settings::shared());
+    static bool value(const QString &key, Settings &settings);
+    static void setValue(const QString &key, bool value, Settings &settings);
 };
 
 // One per-user flag for a screen: seeded from the stored value when created; a
@@ -52,7 +52,7 @@ class UserScopedFlag final : public QObject
     Q_PROPERTY(bool value READ value WRITE setValue NOTIFY valueChanged)
 
 public:
-    explicit UserScopedFlag(QString key, QObject *parent = nullptr, Settings *settings = nullptr);
+    UserScopedFlag(QString key, Settings &settings, QObject *parent = nullptr);
 
     const QString &key() const { return m_key; }
     bool value() const { return m_value; }
@@ -62,10 +62,8 @@ Q_SIGNALS:
     void valueChanged(bool value);
 
 private:
-    Settings &settings() const;
-
     QString m_key;
-    Settings *m_settings;
+    Settings &m_settings;
     bool m_value;
 };
 

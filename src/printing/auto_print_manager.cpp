@@ -37,7 +37,7 @@ const QString kShutDownMessage = QStringLiteral("Printing was shut down before t
 
 AutoPrintManager::AutoPrintManager(AutoPrintManagerSetup setup, QObject *parent)
     : QObject(parent), m_sleeper(setup.sleeper), m_clock(setup.clock),
-      m_settings(setup.settings ? setup.settings : &Settings::shared())
+      m_settings(&Settings::handedIn(setup.settings, "AutoPrintManager"))
 {
     m_isPrinting = m_settings->boolValue(isPrintingKey, false);
     if (const auto stored = m_settings->optionalString(labelModeKey))

@@ -29,8 +29,7 @@ struct AutoPrintManagerSetup
 {
     Sleeper *sleeper = &TimerSleeper::instance();
     Clock *clock = &SystemClock::instance();
-    // Null: Settings::shared(), taken at construction.
-    Settings *settings = nullptr;
+    Settings *settings = nullptr; // required
 };
 
 // Turns the wins of a live show into printed labels without anybody pressing a

@@ -12,8 +12,6 @@ namespace quill {
 
 namespace {
 
-CustomMediaStore *g_installed = nullptr;
-
 bool isWritable(const LabelMedia &media)
 {
     return std::isfinite(media.widthInches) && std::isfinite(media.heightInches);
@@ -28,36 +26,58 @@ QString freeUnreadableKey(const Settings &settings)
     return candidate;
 }
 
+struct StoredList
+{
+    QList<LabelMedia> items;
+    QList<QJsonValue> unreadable;
+};
+
+// The stored list's media and the entries that cannot be read. Throws json::DecodeError
+// when the value is not a JSON array at all.
+StoredList readStoredList(const QByteArray &data, bool logSkipped)
+{
+    const QJsonArray array = json::parseArray(data, CustomMediaStore::key());
+    StoredList list;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonValue value = array.at(i);
+        try {
+            if (!value.isObject())
+                throw json::DecodeError(QStringLiteral("not an object"));
+            LabelMedia media = LabelMedia::fromJson(value.toObject());
+            if (const auto reason = media.invalidReason())
+                throw json::DecodeError(*reason);
+            list.items.append(std::move(media));
+        } catch (const json::DecodeError &error) {
+            if (logSkipped)
+                qCWarning(lcPrintKit, "Custom label size %lld skipped and kept as stored: %s",
+                          static_cast<long long>(i), error.what());
+            list.unreadable.append(value);
+        }
+    }
+    return list;
+}
+
 } // namespace
 
-CustomMediaStore::CustomMediaStore(Settings *settings, QObject *parent) : QObject(parent), m_settings(settings)
+QList<LabelMedia> CustomMediaStore::storedItems(const Settings &settings)
+{
+    const std::optional<QByteArray> data = settings.optionalData(key());
+    if (!data)
+        return {};
+    try {
+        return readStoredList(*data, false).items;
+    } catch (const json::DecodeError &) {
+        return {};
+    }
+}
+
+CustomMediaStore::CustomMediaStore(Settings &settings, QObject *parent)
+    : QObject(parent), m_settings(settings)
 {
     load();
 }
 
-CustomMediaStore::~CustomMediaStore()
-{
-    if (g_installed == this)
-        g_installed = nullptr;
-}
-
-CustomMediaStore &CustomMediaStore::shared()
-{
-    if (g_installed)
-        return *g_installed;
-    static CustomMediaStore store;
-    return store;
-}
-
-CustomMediaStore *CustomMediaStore::setShared(CustomMediaStore *store)
-{
-    return std::exchange(g_installed, store);
-}
-
-Settings &CustomMediaStore::settings() const
-{
-    return m_settings ? *m_settings : Settings::shared();
-}
+CustomMediaStore::~CustomMediaStore() = default;
 
 void CustomMediaStore::setItems(QList<LabelMedia> items)
 {
@@ -69,39 +89,21 @@ void CustomMediaStore::setItems(QList<LabelMedia> items)
 
 void CustomMediaStore::load()
 {
-    const std::optional<QByteArray> data = settings().optionalData(key());
+    const std::optional<QByteArray> data = m_settings.optionalData(key());
     if (!data)
         return;
 
-    QJsonArray array;
+    StoredList list;
     try {
-        array = json::parseArray(*data, key());
+        list = readStoredList(*data, true);
     } catch (const json::DecodeError &error) {
         qCWarning(lcPrintKit, "Custom label sizes unreadable, kept as stored: %s", error.what());
         m_unreadableBlob = *data;
         return;
     }
-
-    QList<LabelMedia> items;
-    QList<QJsonValue> unreadable;
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QJsonValue value = array.at(i);
-        try {
-            if (!value.isObject())
-                throw json::DecodeError(QStringLiteral("not an object"));
-            LabelMedia media = LabelMedia::fromJson(value.toObject());
-            if (const auto reason = media.invalidReason())
-                throw json::DecodeError(*reason);
-            items.append(std::move(media));
-        } catch (const json::DecodeError &error) {
-            qCWarning(lcPrintKit, "Custom label size %lld skipped and kept as stored: %s", static_cast<long long>(i),
-                      error.what());
-            unreadable.append(value);
-        }
-    }
-    m_unreadable = std::move(unreadable);
+    m_unreadable = std::move(list.unreadable);
     m_unreadableBlob.reset();
-    setItems(std::move(items));
+    setItems(std::move(list.items));
 }
 
 std::optional<QString> CustomMediaStore::save()
@@ -118,7 +120,7 @@ std::optional<QString> CustomMediaStore::save()
     for (const QJsonValue &value : std::as_const(m_unreadable))
         array.append(value);
 
-    Settings &store = settings();
+    Settings &store = m_settings;
     if (m_unreadableBlob) {
         const QString aside = freeUnreadableKey(store);
         store.setBytes(aside, *m_unreadableBlob);

@@ -27,15 +27,13 @@ public:
     // so no kept copy is ever replaced.
     static QString unreadableKey() { return QStringLiteral("custom_label_media_configs_unreadable"); }
 
-    // Loads at once. `settings` null: the shared user defaults at each access.
-    explicit CustomMediaStore(Settings *settings = nullptr, QObject *parent = nullptr);
+    // Loads at once.
+    explicit CustomMediaStore(Settings &settings, QObject *parent = nullptr);
     ~CustomMediaStore() override;
 
-    // The instance the screens and LabelMedia::find use; created on first use.
-    static CustomMediaStore &shared();
-    // Installs `store` (not owned; nullptr goes back to the built-in instance) and
-    // returns the one it replaces, so a test can put it back.
-    static CustomMediaStore *setShared(CustomMediaStore *store);
+    // The readable media stored in `settings`, without a store: what a store over the same
+    // settings holds after its last load or save. Nothing when the stored value is unreadable.
+    static QList<LabelMedia> storedItems(const Settings &settings);
 
     const QList<LabelMedia> &items() const { return m_items; }
     // Notifies when the list changes; does not save.
@@ -65,10 +63,9 @@ Q_SIGNALS:
     void saveErrorChanged();
 
 private:
-    Settings &settings() const;
     std::optional<QString> finishSave(std::optional<QString> failure);
 
-    Settings *m_settings;
+    Settings &m_settings;
     QList<LabelMedia> m_items;
     QList<QJsonValue> m_unreadable;
     std::optional<QByteArray> m_unreadableBlob;

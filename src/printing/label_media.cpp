@@ -1,7 +1,6 @@
 #include "printing/label_media.h"
 
 #include "common/json.h"
-#include "printing/custom_media_store.h"
 
 #include <charconv>
 #include <cmath>
@@ -102,13 +101,13 @@ std::optional<QString> LabelMedia::unprintableReason() const
     return std::nullopt;
 }
 
-std::optional<LabelMedia> LabelMedia::find(const QString &id)
+std::optional<LabelMedia> LabelMedia::find(const QString &id, const QList<LabelMedia> &customMedia)
 {
     for (const LabelMedia &media : builtIn()) {
         if (media.id == id)
             return media;
     }
-    for (const LabelMedia &media : CustomMediaStore::shared().items()) {
+    for (const LabelMedia &media : customMedia) {
         if (media.id == id)
             return media;
     }

@@ -56,8 +56,8 @@ struct LabelMedia
     // kMinInches; empty when it can.
     std::optional<QString> unprintableReason() const;
 
-    // The first built-in medium with this id, else the first of the shared custom media.
-    static std::optional<LabelMedia> find(const QString &id);
+    // The first built-in medium with this id, else the first of `customMedia` (the seller's own sizes).
+    static std::optional<LabelMedia> find(const QString &id, const QList<LabelMedia> &customMedia);
 
     // JSON form: "id", "widthInches", "heightInches", "isCircular" and "name" (left out
     // when absent). Decoding throws json::DecodeError for a missing or mistyped key.

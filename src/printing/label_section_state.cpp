@@ -1,6 +1,7 @@
 #include "printing/label_section_state.h"
 
 #include "common/logging.h"
+#include "printing/custom_media_store.h"
 
 namespace quill {
 
@@ -47,7 +48,7 @@ LabelSectionState LabelSectionState::load(int labelType, Settings &settings)
             state.selectedStyle = *variant;
     }
     if (const auto mediaId = settings.optionalString(key(labelType, "paperSize"))) {
-        if (auto media = LabelMedia::find(*mediaId))
+        if (auto media = LabelMedia::find(*mediaId, CustomMediaStore::storedItems(settings)))
             state.selectedMedia = std::move(*media);
     }
     if (const auto orientation = settings.optionalString(key(labelType, "orientation"))) {

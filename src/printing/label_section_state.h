@@ -27,12 +27,12 @@ struct LabelSectionState
     static LabelSectionState defaults(int labelType);
 
     // The stored settings; a missing or unknown stored value keeps the kind's default.
-    // The medium is looked up among the built-in and the shared custom media.
-    static LabelSectionState load(int labelType, Settings &settings = Settings::shared());
+    // The medium is looked up among the built-in media and the custom media stored in `settings`.
+    static LabelSectionState load(int labelType, Settings &settings);
     // Writes style, medium id, orientation and printer (removing the printer key when
     // there is none). Returns why they did not reach the settings file (also logged),
     // or nothing when they did.
-    std::optional<QString> save(int labelType, Settings &settings = Settings::shared()) const;
+    std::optional<QString> save(int labelType, Settings &settings) const;
 
     bool operator==(const LabelSectionState &) const = default;
 
@@ -41,7 +41,7 @@ struct LabelSectionState
     // The printer auto-select for choices still empty: the first printer (the default
     // comes first), box labels where winner labels go unless they have their own. Only
     // the printer keys are written; a choice already made is left alone.
-    static void fillEmptyPrinterChoices(const QList<QString> &printers, Settings &settings = Settings::shared());
+    static void fillEmptyPrinterChoices(const QList<QString> &printers, Settings &settings);
 };
 
 } // namespace quill

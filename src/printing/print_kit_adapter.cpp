@@ -262,7 +262,9 @@ QList<printkit::CUPSOption> PrintKitAdapter::cupsOptions(bool fitToPage, int ver
 
 QList<printkit::CUPSOption> PrintKitAdapter::calibratedOptions(bool fitToPage) const
 {
-    const PrinterCalibrationStore &store = m_calibration ? *m_calibration : PrinterCalibrationStore::shared();
+    if (!m_calibration)
+        return cupsOptions(fitToPage, 0, 0);
+    const PrinterCalibrationStore &store = *m_calibration;
     if (store.verticalOffset() != std::clamp(store.verticalOffset(), -PrinterCalibrationStore::kVerticalLimit,
                                              PrinterCalibrationStore::kVerticalLimit) ||
         store.feedOffset() != std::clamp(store.feedOffset(), -PrinterCalibrationStore::kFeedLimit,

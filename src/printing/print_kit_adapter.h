@@ -35,7 +35,7 @@ namespace quill {
 class PrinterCalibrationStore;
 
 // What the adapter runs on. The defaults are the product's: the real CUPS tools,
-// the event-loop sleeper and the shared calibration store.
+// the event-loop sleeper; no calibration unless a store is handed in.
 struct PrintKitAdapterSetup
 {
     ProcessRunner *runner = &QProcessRunner::instance();
@@ -43,7 +43,7 @@ struct PrintKitAdapterSetup
     Sleeper *sleeper = &TimerSleeper::instance();
     // Null: a PrinterCatalog reading CUPS through `runner` and `tools`.
     std::shared_ptr<printkit::PrinterQuerying> catalog;
-    // Null: PrinterCalibrationStore::shared(), read at each print.
+    // Read at each print. Null: no calibration (both offsets 0), as for a printer never calibrated.
     PrinterCalibrationStore *calibration = nullptr;
     // Longest an HTML label may take to become a PDF.
     std::chrono::milliseconds pdfTimeout{std::chrono::seconds(30)};

@@ -45,7 +45,7 @@ private:
 
 } // namespace
 
-PrintService::PrintService(PrintKitAdapter &adapter, LabelAppearanceStore *appearance, QObject *parent)
+PrintService::PrintService(PrintKitAdapter &adapter, LabelAppearanceStore &appearance, QObject *parent)
     : QObject(parent), m_adapter(adapter), m_appearance(appearance)
 {
 }
@@ -54,7 +54,7 @@ PrintService::~PrintService() = default;
 
 LabelAppearanceStore &PrintService::appearanceStore() const
 {
-    return m_appearance ? *m_appearance : LabelAppearanceStore::shared();
+    return m_appearance;
 }
 
 QCoro::Task<DrawnLabel> PrintService::drawLabel(QList<AnyLabelView> pages, LabelMedia media,

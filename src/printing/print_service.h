@@ -41,9 +41,8 @@ class PrintService final : public QObject
     Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
 
 public:
-    // `appearance` null: LabelAppearanceStore::shared(), read at each print.
-    explicit PrintService(PrintKitAdapter &adapter, LabelAppearanceStore *appearance = nullptr,
-                          QObject *parent = nullptr);
+    // `appearance` is read at each print.
+    PrintService(PrintKitAdapter &adapter, LabelAppearanceStore &appearance, QObject *parent = nullptr);
     ~PrintService() override;
 
     PrintKitAdapter &adapter() const { return m_adapter; }
@@ -116,7 +115,7 @@ private:
     void setLastError(std::optional<QString> value);
 
     PrintKitAdapter &m_adapter;
-    LabelAppearanceStore *m_appearance;
+    LabelAppearanceStore &m_appearance;
     LabelDrawingWorker m_drawing;
     int m_activePrints = 0;
     bool m_isPrinting = false;

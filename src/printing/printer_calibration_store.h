@@ -24,14 +24,9 @@ public:
     static QString feedOffsetKey() { return QStringLiteral("printer_feed_offset"); }
 
     // Reads both keys (a missing one reads 0) and writes them back, so both exist
-    // afterwards. `settings` null: the shared user defaults at each access.
-    explicit PrinterCalibrationStore(Settings *settings = nullptr, QObject *parent = nullptr);
+    // afterwards.
+    explicit PrinterCalibrationStore(Settings &settings, QObject *parent = nullptr);
     ~PrinterCalibrationStore() override;
-
-    static PrinterCalibrationStore &shared();
-    // Installs `store` (not owned; nullptr goes back to the built-in instance) and
-    // returns the one it replaces.
-    static PrinterCalibrationStore *setShared(PrinterCalibrationStore *store);
 
     int verticalOffset() const { return m_verticalOffset; }
     int feedOffset() const { return m_feedOffset; }
@@ -44,9 +39,7 @@ Q_SIGNALS:
     void feedOffsetChanged(int value);
 
 private:
-    Settings &settings() const;
-
-    Settings *m_settings;
+    Settings &m_settings;
     int m_verticalOffset = 0;
     int m_feedOffset = 0;
 };

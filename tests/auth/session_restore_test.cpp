@@ -232,7 +232,7 @@ TEST_F(Session, AnyUserIdSwitchesTheFlagsAndNothingThrowsOutOfTheSignal)
     // No settings store at all: the account still switches, and nothing throws.
     Settings *previous = Settings::setShared(nullptr);
     AuthManager &other = makeAuth();
-    bindUserScopeToAccount(other);
+    bindUserScopeToAccount(other, nullptr);
     EXPECT_NO_THROW(runSync(other.completeSignIn(
         QStringLiteral("tok"), ZavUser{QStringLiteral("u9"), std::nullopt, QStringLiteral("b@example.com"), {}})));
     EXPECT_EQ(UserScoped::currentUserId(), QStringLiteral("u9"));

@@ -79,7 +79,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         QDir(m_dir.path()).mkpath(QStringLiteral("ppd"));
         QDir(m_dir.path()).mkpath(QStringLiteral("tmp"));
@@ -96,7 +96,7 @@ protected:
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
         m_adapter->cupsTransport().setTemporaryFolder(m_dir.filePath(QStringLiteral("tmp")));
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
 
         m_settings->setString(QStringLiteral("label_individual_printer"), kWinnerQueue);
         m_settings->setString(QStringLiteral("label_box_printer"), kBoxQueue);

@@ -80,7 +80,7 @@ protected:
     {
         MarketplaceFixture::SetUp();
         tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(&settings());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(settings());
         m_appearance = std::make_unique<LabelAppearanceStore>(settings(), QString());
         PrintKitAdapterSetup setup;
         setup.runner = &m_runner;
@@ -88,7 +88,7 @@ protected:
         setup.calibration = m_calibration.get();
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
         m_manager = std::make_unique<AutoPrintManager>(
             AutoPrintManagerSetup{&TimerSleeper::instance(), &SystemClock::instance(), &settings()});
         m_poller = std::make_unique<AuctionPoller>();

@@ -115,7 +115,7 @@ protected:
     {
         ASSERT_TRUE(m_folder.isValid());
         ASSERT_NE(m_marketplace.listen(), 0);
-        UserScoped::setCurrentUser(std::nullopt);
+        UserScoped::setCurrentUser(std::nullopt, nullptr);
     }
 
     void TearDown() override
@@ -123,7 +123,7 @@ protected:
         m_view.reset();
         m_session.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        UserScoped::setCurrentUser(std::nullopt);
+        UserScoped::setCurrentUser(std::nullopt, nullptr);
         // The engine closes a profile's files a moment after the profile is gone.
         waitUntil([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
     }

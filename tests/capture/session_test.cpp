@@ -106,12 +106,12 @@ bool waitUntil(const std::function<bool()> &done)
 class SessionTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { UserScoped::setCurrentUser(std::nullopt); }
+    void SetUp() override { UserScoped::setCurrentUser(std::nullopt, nullptr); }
     void TearDown() override
     {
         m_session.reset();
         m_sleeper.releaseAll(); // the loops see the session gone and end
-        UserScoped::setCurrentUser(std::nullopt);
+        UserScoped::setCurrentUser(std::nullopt, nullptr);
     }
 
     WhatnotSession &session()

@@ -18,18 +18,12 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_settings = std::make_unique<Settings>(m_dir.filePath(QStringLiteral("defaults.ini")));
-        m_previous = Settings::setShared(m_settings.get());
-        UserScoped::setCurrentUser(std::nullopt);
+        UserScoped::setCurrentUser(std::nullopt, *m_settings);
     }
-    void TearDown() override
-    {
-        UserScoped::setCurrentUser(std::nullopt);
-        Settings::setShared(m_previous);
-    }
+    void TearDown() override { UserScoped::setCurrentUser(std::nullopt, *m_settings); }
 
     QTemporaryDir m_dir;
     std::unique_ptr<Settings> m_settings;
-    Settings *m_previous = nullptr;
 };
 
 } // namespace
@@ -37,9 +31,9 @@ protected:
 TEST_F(UserScopedTest, KeysCarryTheCurrentUserOrArePlainWithoutOne)
 {
     EXPECT_EQ(UserScoped::scopedKey(QStringLiteral("onboarding_dismissed")), QStringLiteral("onboarding_dismissed"));
-    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
     EXPECT_EQ(UserScoped::scopedKey(QStringLiteral("onboarding_dismissed")), QStringLiteral("u1_onboarding_dismissed"));
-    UserScoped::setValue(QStringLiteral("has_test_printed"), true);
+    UserScoped::setValue(QStringLiteral("has_test_printed"), true, *m_settings);
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_test_printed")));
     EXPECT_FALSE(m_settings->contains(QStringLiteral("has_test_printed")));
 }
@@ -50,7 +44,7 @@ TEST_F(UserScopedTest, LegacyFlagsGoToTheFirstUserOnlyAndAreThenRemoved)
     m_settings->setBool(QStringLiteral("whatnot_authenticated"), false);
     m_settings->setBool(QStringLiteral("u1_has_started_live_show"), true);
 
-    UserScoped::setCurrentUser(QStringLiteral("u1"));
+    UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_test_printed")));
     EXPECT_FALSE(m_settings->contains(QStringLiteral("u1_whatnot_authenticated")));
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_started_live_show")));
@@ -58,33 +52,33 @@ TEST_F(UserScopedTest, LegacyFlagsGoToTheFirstUserOnlyAndAreThenRemoved)
         EXPECT_FALSE(m_settings->contains(key)) << key;
 
     // A second seller on the same machine starts clean.
-    UserScoped::setCurrentUser(QStringLiteral("u2"));
-    EXPECT_FALSE(UserScoped::value(QStringLiteral("has_test_printed")));
-    UserScoped::setCurrentUser(QStringLiteral("u1"));
-    EXPECT_TRUE(UserScoped::value(QStringLiteral("has_test_printed")));
+    UserScoped::setCurrentUser(QStringLiteral("u2"), *m_settings);
+    EXPECT_FALSE(UserScoped::value(QStringLiteral("has_test_printed"), *m_settings));
+    UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
+    EXPECT_TRUE(UserScoped::value(QStringLiteral("has_test_printed"), *m_settings));
 }
 
 TEST_F(UserScopedTest, SigningOutKeepsFlagsAndFallsBackToPlainKeys)
 {
-    UserScoped::setCurrentUser(QStringLiteral("u1"));
-    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true);
-    UserScoped::setCurrentUser(std::nullopt);
-    EXPECT_FALSE(UserScoped::value(QStringLiteral("onboarding_dismissed")));
+    UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
+    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true, *m_settings);
+    UserScoped::setCurrentUser(std::nullopt, *m_settings);
+    EXPECT_FALSE(UserScoped::value(QStringLiteral("onboarding_dismissed"), *m_settings));
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_onboarding_dismissed")));
 }
 
 TEST_F(UserScopedTest, FlagIsSeededOnceAndWritesUnderTheUserCurrentAtTheWrite)
 {
-    UserScoped::setCurrentUser(QStringLiteral("u1"));
-    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true);
-    UserScopedFlag flag(QStringLiteral("onboarding_dismissed"));
+    UserScoped::setCurrentUser(QStringLiteral("u1"), *m_settings);
+    UserScoped::setValue(QStringLiteral("onboarding_dismissed"), true, *m_settings);
+    UserScopedFlag flag(QStringLiteral("onboarding_dismissed"), *m_settings);
     EXPECT_TRUE(flag.value());
 
     QSignalSpy changed(&flag, &UserScopedFlag::valueChanged);
     flag.setValue(true);
     EXPECT_EQ(changed.count(), 0);
 
-    UserScoped::setCurrentUser(QStringLiteral("u2"));
+    UserScoped::setCurrentUser(QStringLiteral("u2"), *m_settings);
     flag.setValue(false);
     EXPECT_EQ(changed.count(), 1);
     EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_onboarding_dismissed")));
@@ -100,23 +94,24 @@ TEST_F(UserScopedTest, AnyUserIdKeepsItsOwnFlagsWithoutThrowing)
                           QStringLiteral("a//b"), QStringLiteral("a/b"),  QStringLiteral("x/")};
     const QString flag = QStringLiteral("has_test_printed");
     for (const QString &owner : ids) {
-        ASSERT_NO_THROW(UserScoped::setCurrentUser(owner)) << owner;
-        ASSERT_NO_THROW(UserScoped::setValue(flag, true)) << owner;
+        ASSERT_NO_THROW(UserScoped::setCurrentUser(owner, *m_settings)) << owner;
+        ASSERT_NO_THROW(UserScoped::setValue(flag, true, *m_settings)) << owner;
         for (const QString &id : ids) {
-            UserScoped::setCurrentUser(id);
-            EXPECT_EQ(UserScoped::value(flag), id == owner) << "owner " << owner << ", reader " << id;
+            UserScoped::setCurrentUser(id, *m_settings);
+            EXPECT_EQ(UserScoped::value(flag, *m_settings), id == owner)
+                << "owner " << owner << ", reader " << id;
         }
-        UserScoped::setCurrentUser(std::nullopt);
-        EXPECT_FALSE(UserScoped::value(flag)) << owner;
-        UserScoped::setCurrentUser(owner);
-        UserScoped::setValue(flag, false);
+        UserScoped::setCurrentUser(std::nullopt, *m_settings);
+        EXPECT_FALSE(UserScoped::value(flag, *m_settings)) << owner;
+        UserScoped::setCurrentUser(owner, *m_settings);
+        UserScoped::setValue(flag, false, *m_settings);
     }
 
     // The legacy flags move to the first user whatever the id holds.
-    UserScoped::setCurrentUser(std::nullopt);
+    UserScoped::setCurrentUser(std::nullopt, *m_settings);
     m_settings->setBool(QStringLiteral("onboarding_dismissed"), true);
-    ASSERT_NO_THROW(UserScoped::setCurrentUser(QStringLiteral("/evil")));
-    EXPECT_TRUE(UserScoped::value(QStringLiteral("onboarding_dismissed")));
+    ASSERT_NO_THROW(UserScoped::setCurrentUser(QStringLiteral("/evil"), *m_settings));
+    EXPECT_TRUE(UserScoped::value(QStringLiteral("onboarding_dismissed"), *m_settings));
     EXPECT_FALSE(m_settings->contains(QStringLiteral("onboarding_dismissed")));
     m_settings->sync();
     EXPECT_TRUE(Settings(m_settings->fileName())
@@ -124,7 +119,7 @@ TEST_F(UserScopedTest, AnyUserIdKeepsItsOwnFlagsWithoutThrowing)
 
     // Ordinary ids keep the stored "<user id>_<key>" form. That form tells "u1" and
     // "u1_x" apart only while no flag key ends in "_" and another flag key.
-    UserScoped::setCurrentUser(QStringLiteral("u1_x"));
+    UserScoped::setCurrentUser(QStringLiteral("u1_x"), *m_settings);
     EXPECT_EQ(UserScoped::scopedKey(flag), QStringLiteral("u1_x_") + flag);
     for (const QString &key : UserScoped::legacyFlagKeys()) {
         for (const QString &other : UserScoped::legacyFlagKeys())

@@ -51,14 +51,14 @@ protected:
     void SetUp() override
     {
         tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         PrintKitAdapterSetup setup;
         setup.tools.ppdDirectory = tb::ppdDirectory();
         setup.calibration = m_calibration.get();
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
     }
     void TearDown() override
     {

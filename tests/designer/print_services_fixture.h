@@ -20,7 +20,7 @@ struct PrintServicesFixture
 {
     PrintServicesFixture()
         : catalog(std::make_shared<NamedPrinters>()),
-          calibration(std::make_unique<PrinterCalibrationStore>(settings.get())),
+          calibration(std::make_unique<PrinterCalibrationStore>(*settings)),
           appearance(std::make_unique<LabelAppearanceStore>(*settings, QString()))
     {
         PrintKitAdapterSetup setup;
@@ -28,7 +28,7 @@ struct PrintServicesFixture
         setup.catalog = catalog;
         setup.calibration = calibration.get();
         adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        service = std::make_unique<PrintService>(*adapter, appearance.get());
+        service = std::make_unique<PrintService>(*adapter, *appearance);
     }
     void listPrinters(const QStringList &names)
     {

@@ -34,7 +34,7 @@ protected:
     {
         StandinHomeFixture::SetUp();
         tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         m_appearance->setColorMode(LabelColorMode::blackAndWhite);
         PrintKitAdapterSetup setup;
@@ -42,7 +42,7 @@ protected:
         setup.calibration = m_calibration.get();
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
         m_client = std::make_unique<ZavAPIClient>(m_backend.baseUrl());
         m_client->setBearerToken(m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com")));
         m_store.setApi(m_client.get());
@@ -84,7 +84,7 @@ protected:
                                   .printer = std::make_shared<PrintServiceShowPrinter>(*m_service),
                                   .isStaff = {},
                                   .runOwner = m_service.get(),
-                                  .appearance = m_appearance.get()};
+                                  .appearance = *m_appearance};
     }
 
     std::unique_ptr<ShowDetailModel> loadedDetail(const QString &showId)

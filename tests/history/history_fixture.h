@@ -6,6 +6,7 @@
 #include "backend/show_history_store.h"
 #include "fake_process_runner.h"
 #include "gate.h"
+#include "printing/label_appearance_store.h"
 #include "printing/print_kit_adapter.h"
 #include "run_sync.h"
 #include "temporary_settings.h"
@@ -146,7 +147,7 @@ protected:
                                   .printer = m_printer,
                                   .isStaff = [this] { return m_staff; },
                                   .runOwner = &m_runOwner,
-                                  .appearance = nullptr,
+                                  .appearance = *m_appearance,
                                   .locale = QLocale::c(),
                                   .zone = QTimeZone::utc()};
     }
@@ -180,6 +181,8 @@ protected:
     }
 
     TemporarySettings m_settings;
+    std::unique_ptr<LabelAppearanceStore> m_appearance =
+        std::make_unique<LabelAppearanceStore>(*m_settings, QString());
     FakeProcessRunner m_runner;
     std::shared_ptr<NamedCatalog> m_catalog = std::make_shared<NamedCatalog>();
     std::unique_ptr<PrintKitAdapter> m_adapter;

@@ -21,9 +21,9 @@ protected:
     {
         if (!m_controller) {
             InShowLabelActions actions{
-                m_prints.print(), m_boxPrints.print(), m_prints.calibrate(),
+                &m_prints, true,
                 [this](PageBuilder builder, LabelMedia media, Orientation orientation,
-                       PreviewPrintAction print) {
+                       LabelTestPrintReader print) {
                     m_previews.append({std::move(builder), std::move(media), orientation, std::move(print)});
                 }};
             m_controller = std::make_unique<ConsolidatedLabelController>(m_model, actions, m_media,
@@ -37,10 +37,13 @@ protected:
         PageBuilder builder;
         LabelMedia media;
         Orientation orientation;
-        PreviewPrintAction print;
+        LabelTestPrintReader print;
     };
 
-    FakePrints m_boxPrints;
+    // The box labels; the winner labels and calibrations are the rest.
+    QList<PrintCall> boxCalls() const { return m_prints.callsOf(LabelKind::box); }
+    QList<PrintCall> winnerCalls() const { return m_prints.callsBut(LabelKind::box); }
+
     QList<Preview> m_previews;
     std::unique_ptr<ConsolidatedLabelController> m_controller;
 };
@@ -130,8 +133,8 @@ TEST_F(ConsolidatedControllerTest, NoneClearsBothPrintersAndNoPrintStarts)
     card.calibrate(LabelMedia::rect1x2());
     settle();
     EXPECT_FALSE(card.isPrinting());
-    EXPECT_TRUE(m_prints.calls.isEmpty());
-    EXPECT_TRUE(m_boxPrints.calls.isEmpty());
+    EXPECT_TRUE(winnerCalls().isEmpty());
+    EXPECT_TRUE(boxCalls().isEmpty());
 }
 
 TEST_F(ConsolidatedControllerTest, DeletingAMediumResetsEveryLabelTypeThatUsesIt)
@@ -153,7 +156,7 @@ TEST_F(ConsolidatedControllerTest, DeletingAMediumResetsEveryLabelTypeThatUsesIt
 
     EXPECT_EQ(card.deleteCustomMedium(jar), std::nullopt);
     EXPECT_TRUE(m_media.items().isEmpty());
-    EXPECT_EQ(CustomMediaStore(m_settings.get()).items().size(), 0);
+    EXPECT_EQ(CustomMediaStore(*m_settings).items().size(), 0);
     EXPECT_EQ(m_model.winner().selectedMedia, LabelMedia::rect1x2());
     EXPECT_EQ(m_model.box().selectedMedia, LabelMedia::rect1x2());
     EXPECT_EQ(m_model.packingSlip().selectedMedia, LabelMedia::letter());
@@ -187,11 +190,11 @@ TEST_F(ConsolidatedControllerTest, PrintsTakeThePrinterAtTheClickAndTheRestWhenT
     card.selectWinnerMedium(LabelMedia::shipping4x6());
     card.setWinnerOrientation(Orientation::portrait);
     settle();
-    ASSERT_EQ(m_prints.calls.size(), 1);
-    EXPECT_EQ(m_prints.calls[0].printer, QStringLiteral("Zebra_A1B2"));
-    EXPECT_EQ(m_prints.calls[0].media, LabelMedia::shipping4x6());
-    EXPECT_EQ(m_prints.calls[0].orientation, Orientation::portrait);
-    EXPECT_EQ(m_prints.calls[0].style, LabelVariant::bold);
+    ASSERT_EQ(winnerCalls().size(), 1);
+    EXPECT_EQ(winnerCalls()[0].printer, QStringLiteral("Zebra_A1B2"));
+    EXPECT_EQ(winnerCalls()[0].media, LabelMedia::shipping4x6());
+    EXPECT_EQ(winnerCalls()[0].orientation, Orientation::portrait);
+    EXPECT_EQ(winnerCalls()[0].style, LabelVariant::bold);
     EXPECT_TRUE(card.isPrinting());
     m_prints.gate.open();
     settle();
@@ -200,19 +203,19 @@ TEST_F(ConsolidatedControllerTest, PrintsTakeThePrinterAtTheClickAndTheRestWhenT
     // The shared "Test Box": the box style on the winner's printer and stock.
     card.testBox();
     settle();
-    ASSERT_EQ(m_boxPrints.calls.size(), 1);
-    EXPECT_EQ(m_boxPrints.calls[0].style, LabelVariant::classic);
-    EXPECT_EQ(m_boxPrints.calls[0].printer, QStringLiteral("Later"));
-    EXPECT_EQ(m_boxPrints.calls[0].media, LabelMedia::shipping4x6());
+    ASSERT_EQ(boxCalls().size(), 1);
+    EXPECT_EQ(boxCalls()[0].style, LabelVariant::classic);
+    EXPECT_EQ(boxCalls()[0].printer, QStringLiteral("Later"));
+    EXPECT_EQ(boxCalls()[0].media, LabelMedia::shipping4x6());
 
     // Calibration: the tile's medium, the winner orientation at run time.
     card.calibrate(LabelMedia::circle2());
     card.setWinnerOrientation(Orientation::landscape);
     settle();
-    ASSERT_EQ(m_prints.calls.size(), 2);
-    EXPECT_EQ(m_prints.calls[1].style, std::nullopt);
-    EXPECT_EQ(m_prints.calls[1].media, LabelMedia::circle2());
-    EXPECT_EQ(m_prints.calls[1].orientation, Orientation::landscape);
+    ASSERT_EQ(winnerCalls().size(), 2);
+    EXPECT_EQ(winnerCalls()[1].style, std::nullopt);
+    EXPECT_EQ(winnerCalls()[1].media, LabelMedia::circle2());
+    EXPECT_EQ(winnerCalls()[1].orientation, Orientation::landscape);
 
     // The separate box block prints on the box settings.
     card.setUseSeparateBoxPrinter(true);
@@ -220,9 +223,9 @@ TEST_F(ConsolidatedControllerTest, PrintsTakeThePrinterAtTheClickAndTheRestWhenT
     card.selectBoxMedium(LabelMedia::rect1x2());
     card.testSeparateBox();
     settle();
-    ASSERT_EQ(m_boxPrints.calls.size(), 2);
-    EXPECT_EQ(m_boxPrints.calls[1].printer, QStringLiteral("BoxOnly"));
-    EXPECT_EQ(m_boxPrints.calls[1].media, LabelMedia::rect1x2());
+    ASSERT_EQ(boxCalls().size(), 2);
+    EXPECT_EQ(boxCalls()[1].printer, QStringLiteral("BoxOnly"));
+    EXPECT_EQ(boxCalls()[1].media, LabelMedia::rect1x2());
 }
 
 TEST_F(ConsolidatedControllerTest, APrintOutlivesItsCard)
@@ -249,10 +252,10 @@ TEST_F(ConsolidatedControllerTest, PreviewsOfferAPrintOnlyWithAPrinter)
     EXPECT_EQ(pages[0].size(), QSizeF(288, 144));
     EXPECT_EQ(pages[0].as<BoxLabelView>()->style, LabelVariant::minimal);
     ASSERT_TRUE(bool(m_previews[0].print));
-    QCoro::Task<> run = m_previews[0].print();
+    runCardPrint(nullptr, &m_prints, m_previews[0].print, {});
     settle();
-    ASSERT_EQ(m_boxPrints.calls.size(), 1);
-    EXPECT_EQ(m_boxPrints.calls[0].style, LabelVariant::classic);
+    ASSERT_EQ(boxCalls().size(), 1);
+    EXPECT_EQ(boxCalls()[0].style, LabelVariant::classic);
 
     card.setWinnerPrinter(std::nullopt);
     card.openPreview(ConsolidatedLabelController::Thumbnail::winner);

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 namespace quill::testing {
@@ -44,9 +45,9 @@ protected:
             return LabelSamples::packingSlip().pages(style, media, orientation,
                                                           m_appearance.appearance(), scale);
         };
-        actions.printAction = m_prints.print();
-        actions.calibrateAction = m_prints.calibrate();
-        actions.onPreview = [this](PageBuilder, LabelMedia, Orientation, PreviewPrintAction print) {
+        actions.printer = &m_prints;
+        actions.calibrates = true;
+        actions.onPreview = [this](PageBuilder, LabelMedia, Orientation, LabelTestPrintReader print) {
             m_previewPrints.append(bool(print));
         };
         return std::make_unique<LabelSectionView>(
@@ -101,17 +102,17 @@ TEST_F(LabelCardsWidgetTest, PrinterControlShowsDisplayNamesAndKeepsQueueNames)
 TEST_F(LabelCardsWidgetTest, ModalTestPrintShowsTheSpinnerUntilThePrintReturns)
 {
     m_prints.hold = true;
-    const LabelPrintAction print = m_prints.print();
     bool dismissed = false;
     LabelPreviewModal modal(
         [](double scale) {
             return LabelSamples::winner().pages(LabelVariant::bold, LabelMedia::rect1x2(),
                                                 Orientation::landscape, LabelAppearance{}, scale);
         },
-        LabelMedia::rect1x2(), Orientation::landscape, [&] { dismissed = true; },
-        [print] {
-            return print(LabelVariant::bold, QStringLiteral("P"), LabelMedia::rect1x2(),
-                         Orientation::landscape);
+        LabelMedia::rect1x2(), Orientation::landscape, [&] { dismissed = true; }, &m_prints,
+        [] {
+            return std::optional<LabelTestPrint>(LabelTestPrint{
+                LabelKind::winner, LabelVariant::bold, QStringLiteral("P"), LabelMedia::rect1x2(),
+                Orientation::landscape});
         });
     modal.show();
     ASSERT_NE(modal.printButton(), nullptr);
@@ -130,7 +131,7 @@ TEST_F(LabelCardsWidgetTest, ModalTestPrintShowsTheSpinnerUntilThePrintReturns)
     QTest::mouseClick(modal.closeButton(), Qt::LeftButton);
     EXPECT_TRUE(dismissed);
 
-    LabelPreviewModal bare({}, LabelMedia::rect1x2(), Orientation::landscape, {}, {});
+    LabelPreviewModal bare({}, LabelMedia::rect1x2(), Orientation::landscape, {}, {}, {});
     EXPECT_EQ(bare.printButton(), nullptr);
     EXPECT_TRUE(bare.pageViews().isEmpty());
 }
@@ -139,7 +140,7 @@ TEST_F(LabelCardsWidgetTest, BoxTilesHaveNoMenuAndWinnerTilesOfferCalibrationAnd
 {
     m_media.add(customMedium(QStringLiteral("jar"), 3, 3, true));
     m_model.setUseSeparateBoxPrinter(true);
-    InShowLabelActions actions{m_prints.print(), m_prints.print(), m_prints.calibrate(), {}};
+    InShowLabelActions actions{&m_prints, true, {}};
     ConsolidatedLabelSection card(m_model, actions, m_media, m_appearance, *m_settings);
     card.resize(760, 600);
     card.show();
@@ -260,7 +261,7 @@ TEST_F(LabelCardsTest, SheetFieldsReadTheSellersLocaleAndSaveOnlyValidSizes)
     const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
     QList<LabelMedia> saved;
     AddCustomMediaSheet sheet(
-        std::nullopt, {}, {}, [&](const LabelMedia &m) { saved.append(m); }, m_appearance);
+        std::nullopt, {}, [&](const LabelMedia &m) { saved.append(m); }, m_appearance);
     EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("3"));
     sheet.widthField()->setText(QStringLiteral("2,25"));
     Q_EMIT sheet.widthField()->textEdited(sheet.widthField()->text());
@@ -298,6 +299,42 @@ TEST_F(LabelCardsTest, SheetFieldsReadTheSellersLocaleAndSaveOnlyValidSizes)
     ASSERT_EQ(saved.size(), 1);
     EXPECT_DOUBLE_EQ(saved[0].widthInches, 57 / 25.4);
     EXPECT_DOUBLE_EQ(saved[0].heightInches, 1.0);
+}
+
+TEST_F(LabelCardsTest, SheetPrintsItsOwnSizeInTheStyleOfItsCardWhenThePrintStarts)
+{
+    m_model.update(LabelKind::winner, [](LabelSectionState &s) { s.selectedStyle = LabelVariant::classic; });
+    AddCustomMediaSheet sheet(QStringLiteral("Zebra"), sheetPrints(), {}, m_appearance);
+    ASSERT_NE(sheet.testPrintButton(), nullptr);
+    ASSERT_NE(sheet.calibrateButton(), nullptr);
+    const LabelMedia size = sheet.controller().previewMedia();
+
+    sheet.testPrintButton()->click();
+    // The style is read when the print starts, after the click.
+    m_model.update(LabelKind::winner, [](LabelSectionState &s) { s.selectedStyle = LabelVariant::minimal; });
+    settle();
+    ASSERT_EQ(m_prints.calls.size(), 1);
+    EXPECT_EQ(m_prints.calls[0].kind, LabelKind::winner);
+    EXPECT_EQ(m_prints.calls[0].style, LabelVariant::minimal);
+    EXPECT_EQ(m_prints.calls[0].printer, QStringLiteral("Zebra"));
+    EXPECT_EQ(m_prints.calls[0].media, size);
+    EXPECT_EQ(m_prints.calls[0].orientation, sheet.controller().effectiveOrientation());
+
+    sheet.calibrateButton()->click();
+    settle();
+    ASSERT_EQ(m_prints.calls.size(), 2);
+    EXPECT_EQ(m_prints.calls[1].kind, std::nullopt);
+    EXPECT_EQ(m_prints.calls[1].media, size);
+
+    // A card without calibration offers only the test print; without a printer, neither.
+    CustomMediaSheetPrints testOnly = sheetPrints();
+    testOnly.calibrates = false;
+    AddCustomMediaSheet plain(QStringLiteral("Zebra"), testOnly, {}, m_appearance);
+    EXPECT_EQ(plain.calibrateButton(), nullptr);
+    EXPECT_NE(plain.testPrintButton(), nullptr);
+    AddCustomMediaSheet none(QStringLiteral("Zebra"), {}, {}, m_appearance);
+    EXPECT_EQ(none.calibrateButton(), nullptr);
+    EXPECT_EQ(none.testPrintButton(), nullptr);
 }
 
 } // namespace

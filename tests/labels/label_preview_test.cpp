@@ -121,7 +121,7 @@ TEST_F(LabelCardsTest, CardThumbnailsAndModalPagesArePrintPagesAtTheirScales)
         [&](double s) {
             return slip.pages(LabelVariant::bold, letter, Orientation::portrait, LabelAppearance{}, s);
         },
-        letter, Orientation::portrait, {}, {});
+        letter, Orientation::portrait, {}, {}, {});
     ASSERT_EQ(modal.pageViews().size(), 2);
     EXPECT_DOUBLE_EQ(modal.scale(), 400.0 / 612.0);
     LabelPageFrame frame;

@@ -18,10 +18,10 @@ protected:
                 return slip().pages(style, media, orientation, m_appearance.appearance(), scale);
             };
         }
-        actions.printAction = m_prints.print();
-        actions.calibrateAction = m_prints.calibrate();
+        actions.printer = &m_prints;
+        actions.calibrates = true;
         actions.onPreview = [this](PageBuilder builder, LabelMedia media, Orientation orientation,
-                                   PreviewPrintAction print) {
+                                   LabelTestPrintReader print) {
             m_previewPages = builder(1.0);
             m_previewMedia = media;
             m_previewOrientation = orientation;
@@ -49,7 +49,7 @@ protected:
     QList<AnyLabelView> m_previewPages;
     LabelMedia m_previewMedia;
     Orientation m_previewOrientation = Orientation::landscape;
-    PreviewPrintAction m_previewPrint;
+    LabelTestPrintReader m_previewPrint;
 };
 
 TEST_F(SectionControllerTest, TestAndCalibrationPrintsReadTheSettingsAsTheParts)
@@ -132,9 +132,11 @@ TEST_F(SectionControllerTest, ThumbnailAndPreviewCall)
     card.setPrinter(QStringLiteral("Laser"));
     card.openPreview();
     ASSERT_TRUE(bool(m_previewPrint));
-    QCoro::Task<> run = m_previewPrint();
+    runCardPrint(nullptr, &m_prints, m_previewPrint, {});
+    settle();
     ASSERT_EQ(m_prints.calls.size(), 1);
     EXPECT_EQ(m_prints.calls[0].style, LabelVariant::classic);
+    EXPECT_EQ(m_prints.calls[0].kind, LabelKind::packingSlip);
     EXPECT_FALSE(card.state().isPrinting);
 
     // A tall custom label keeps the thumbnail at most 450 points high.

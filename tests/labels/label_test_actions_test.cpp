@@ -27,7 +27,7 @@ protected:
     {
         LabelsFixture::SetUp();
         UserScoped::setCurrentUser(QStringLiteral("u1"), nullptr);
-        m_actions = std::make_unique<LabelTestActions>(*m_service, *m_api, m_settings.get());
+        m_actions = std::make_unique<LabelTestActions>(*m_service, *m_api, *m_settings);
     }
 
     void TearDown() override
@@ -200,7 +200,7 @@ TEST_F(LabelTestActionsTest, AnOverlappingFailureIsNotThisPrintsOutcome)
     auto good = m_actions->printWinnerTest(LabelVariant::bold, kQueue, LabelMedia::rect1x2(), Orientation::landscape);
     ASSERT_TRUE(eventually([&] { return m_runner.waiting == 1; }));
     // Meanwhile another screen's print fails before it reaches the printer.
-    LabelTestActions other(*m_service, *m_api, m_settings.get());
+    LabelTestActions other(*m_service, *m_api, *m_settings);
     EXPECT_FALSE(runSync(other.printWinnerTest(LabelVariant::bold, QString(), LabelMedia::rect1x2(),
                                                Orientation::landscape))
                      .ok);

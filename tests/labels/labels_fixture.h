@@ -7,6 +7,7 @@
 #include "temporary_settings.h"
 #include "ui/labels/label_card_types.h"
 #include "ui/labels/label_settings_model.h"
+#include "ui/labels/label_test_printer.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -17,46 +18,55 @@
 
 namespace quill::testing {
 
-// One call of a print the cards were handed.
+// One label the cards printed.
 struct PrintCall
 {
     std::optional<LabelVariant> style; // none for a calibration print
     QString printer;
     LabelMedia media;
     Orientation orientation = Orientation::landscape;
+    std::optional<LabelKind> kind; // none for a calibration print
 };
 
 // Records the cards' prints; with `hold` set, each print waits at the gate.
-class FakePrints final
+class FakeTestPrinter final : public LabelTestPrinter
 {
 public:
-    LabelPrintAction print()
+    QCoro::Task<PrintResult> print(LabelTestPrint label) override
     {
-        return [this](LabelVariant style, QString printer, LabelMedia media, Orientation orientation) {
-            return record({style, std::move(printer), std::move(media), orientation});
-        };
+        calls.append({label.kind ? std::optional<LabelVariant>(label.style) : std::nullopt, label.printer,
+                      label.media, label.orientation, label.kind});
+        ++running;
+        if (hold)
+            co_await gate.wait();
+        --running;
+        co_return PrintResult::succeeded();
     }
-    CalibrationAction calibrate()
+
+    // The calls of one kind, or those of every other kind and the calibrations.
+    QList<PrintCall> callsOf(LabelKind kind) const
     {
-        return [this](QString printer, LabelMedia media, Orientation orientation) {
-            return record({std::nullopt, std::move(printer), std::move(media), orientation});
-        };
+        QList<PrintCall> out;
+        for (const PrintCall &call : calls) {
+            if (call.kind == kind)
+                out.append(call);
+        }
+        return out;
+    }
+    QList<PrintCall> callsBut(LabelKind kind) const
+    {
+        QList<PrintCall> out;
+        for (const PrintCall &call : calls) {
+            if (call.kind != kind)
+                out.append(call);
+        }
+        return out;
     }
 
     QList<PrintCall> calls;
     int running = 0;
     bool hold = false;
     Gate gate;
-
-private:
-    QCoro::Task<> record(PrintCall call)
-    {
-        calls.append(std::move(call));
-        ++running;
-        if (hold)
-            co_await gate.wait();
-        --running;
-    }
 };
 
 // Settings, the seller's sizes and the label appearance in a folder of their own.
@@ -64,10 +74,13 @@ class LabelCardsTest : public ::testing::Test
 {
 protected:
     TemporarySettings m_settings;
-    CustomMediaStore m_media{m_settings.get()};
+    CustomMediaStore m_media{*m_settings};
     LabelAppearanceStore m_appearance{*m_settings, m_settings.filePath(QStringLiteral("logo.png"))};
     LabelSettingsModel m_model;
-    FakePrints m_prints;
+    FakeTestPrinter m_prints;
+
+    // The custom size sheet's prints: winner labels and calibrations on the fake printer.
+    CustomMediaSheetPrints sheetPrints() { return {&m_prints, true, &m_model, LabelKind::winner}; }
 
     static LabelMedia customMedium(const QString &id, double w, double h, bool circular = false)
     {

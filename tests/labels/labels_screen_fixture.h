@@ -54,7 +54,7 @@ protected:
     {
         ShellFixture::SetUp();
         QDir(m_home.path()).mkpath(QStringLiteral("ppd"));
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, m_home.filePath(QStringLiteral("logo.png")));
         PrintKitAdapterSetup setup;
         setup.runner = &m_runner;
@@ -62,7 +62,7 @@ protected:
         setup.sleeper = &m_sleeper;
         setup.calibration = m_calibration.get();
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
         m_api = std::make_unique<ZavAPIClient>(m_backend.baseUrl());
         m_api->setBearerToken(m_backend.addUser(QStringLiteral("u1"), QStringLiteral("seller@example.com")));
     }

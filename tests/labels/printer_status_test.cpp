@@ -96,7 +96,7 @@ protected:
         state.save(int(kind), *m_settings);
     }
 
-    CustomMediaStore m_media{m_settings.get()};
+    CustomMediaStore m_media{*m_settings};
     std::unique_ptr<PrinterStatusController> m_controller;
     std::unique_ptr<PrinterStatusView> m_view;
 };
@@ -237,9 +237,9 @@ TEST_F(PrinterStatusTest, PreviewOpensAndCloses)
     EXPECT_EQ(status.previewOrientation(), Orientation::landscape);
 
     int prints = 0;
-    PreviewPrintAction print = [&prints]() -> QCoro::Task<> {
+    LabelTestPrintReader print = [&prints]() -> std::optional<LabelTestPrint> {
         ++prints;
-        co_return;
+        return std::nullopt;
     };
     PageBuilder builder = [](double) { return QList<AnyLabelView>{}; };
     struct Case

@@ -81,7 +81,7 @@ TEST_F(OnboardingSync, WithoutABackendSessionNothingIsAsked)
     EXPECT_FALSE(banner.isSyncing());
     EXPECT_FALSE(banner.isSyncedFromServer());
 
-    OnboardingController unconnected(*m_session, nullptr, nullptr, m_settings.get());
+    OnboardingController unconnected(*m_session, nullptr, *m_settings);
     unconnected.bannerShown();
     EXPECT_FALSE(unconnected.isSyncing());
 

@@ -45,7 +45,7 @@ protected:
     OnboardingController &makeController()
     {
         m_controllers.push_back(
-            std::make_unique<OnboardingController>(*m_session, m_client.get(), nullptr, m_settings.get()));
+            std::make_unique<OnboardingController>(*m_session, m_client.get(), *m_settings));
         return *m_controllers.back();
     }
 

@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         PrintKitAdapterSetup setup;
         setup.tools.ppdDirectory = tb::ppdDirectory();
         setup.calibration = m_calibration.get();

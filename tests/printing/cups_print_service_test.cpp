@@ -49,7 +49,7 @@ protected:
     void SetUp() override
     {
         tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
         m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
         m_appearance->setColorMode(LabelColorMode::blackAndWhite);
         PrintKitAdapterSetup setup;
@@ -57,7 +57,7 @@ protected:
         setup.calibration = m_calibration.get();
         m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
         m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
     }
     void TearDown() override
     {

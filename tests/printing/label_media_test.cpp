@@ -92,34 +92,34 @@ TEST(LabelMediaTest, UnprintableSizesAreNamed)
 
 TEST_F(MediaSettings, FindPrefersBuiltInMediaOverCustomOnesWithTheSameId)
 {
-    CustomMediaStore store(m_settings.get());
-    CustomMediaStore *previous = CustomMediaStore::setShared(&store);
+    CustomMediaStore store(*m_settings);
     store.add(custom(QStringLiteral("1x2"), 5, 5, QStringLiteral("Impostor")));
     store.add(custom(QStringLiteral("jar"), 3, 3, QStringLiteral("Jar lid"), true));
 
-    EXPECT_EQ(LabelMedia::find(QStringLiteral("1x2")), LabelMedia::rect1x2());
+    EXPECT_EQ(LabelMedia::find(QStringLiteral("1x2"), store.items()), LabelMedia::rect1x2());
     EXPECT_FALSE(store.items().at(0).isCustom());
-    EXPECT_EQ(LabelMedia::find(QStringLiteral("jar"))->name, QStringLiteral("Jar lid"));
-    EXPECT_EQ(LabelMedia::find(QStringLiteral("nope")), std::nullopt);
-    CustomMediaStore::setShared(previous);
+    EXPECT_EQ(LabelMedia::find(QStringLiteral("jar"), store.items())->name, QStringLiteral("Jar lid"));
+    EXPECT_EQ(LabelMedia::find(QStringLiteral("nope"), store.items()), std::nullopt);
+    // What a store keeps in the settings is what a section's settings find.
+    EXPECT_EQ(CustomMediaStore::storedItems(*m_settings), store.items());
 }
 
 TEST_F(MediaSettings, StoreRoundTripsInOrderAndNotifies)
 {
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     QSignalSpy changed(&store, &CustomMediaStore::itemsChanged);
     store.add(custom(QStringLiteral("b"), 3, 2, QStringLiteral("Bags")));
     store.add(custom(QStringLiteral("a"), 1.5, 1.5, std::nullopt, true));
     store.add(custom(QStringLiteral("a"), 2, 2)); // duplicates are kept
     EXPECT_EQ(changed.count(), 3);
 
-    CustomMediaStore reloaded(m_settings.get());
+    CustomMediaStore reloaded(*m_settings);
     EXPECT_EQ(reloaded.items(), store.items());
     EXPECT_FALSE(stored().at(1).toObject().contains(QStringLiteral("name")));
 
     store.remove(QStringLiteral("a"));
     EXPECT_EQ(changed.count(), 4);
-    EXPECT_EQ(CustomMediaStore(m_settings.get()).items().size(), 1);
+    EXPECT_EQ(CustomMediaStore(*m_settings).items().size(), 1);
 
     // Removing an unknown id still writes the (unchanged) list.
     m_settings->remove(CustomMediaStore::key());
@@ -135,7 +135,7 @@ TEST_F(MediaSettings, StoreRoundTripsInOrderAndNotifies)
 
 TEST_F(MediaSettings, AddRefusesUnprintableMediaAndDropsBlankNames)
 {
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     store.add(custom(QStringLiteral("ok"), 2, 1));
     for (const LabelMedia &bad : {custom(QStringLiteral("z"), 0, 1), custom(QStringLiteral("n"), NAN, 1),
                                   custom(QStringLiteral("w"), 49, 1), custom(QString(), 2, 1)}) {
@@ -152,7 +152,7 @@ TEST_F(MediaSettings, AddRefusesUnprintableMediaAndDropsBlankNames)
 TEST_F(MediaSettings, AMediumTooSmallToFeedIsNotAddedButAStoredOneStaysListed)
 {
     store(R"([{"id":"tiny","widthInches":0.1,"heightInches":0.1,"isCircular":false}])");
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     ASSERT_EQ(store.items().size(), 1);
     const LabelMedia tiny = store.items().first();
     EXPECT_EQ(tiny.invalidReason(), std::nullopt);
@@ -174,7 +174,7 @@ TEST_F(MediaSettings, OneUnreadableEntryIsSkippedAndKeptOnDisk)
               {"id":"broken","widthInches":3,"heightInches":2},
               {"id":"huge","widthInches":1000,"heightInches":2,"isCircular":false},
               "not an object"])");
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     ASSERT_EQ(store.items().size(), 1);
     EXPECT_EQ(store.items().at(0), custom(QStringLiteral("good"), 3, 2)); // a null name is no name
     EXPECT_EQ(store.unreadableCount(), 3);
@@ -191,7 +191,7 @@ TEST_F(MediaSettings, OneUnreadableEntryIsSkippedAndKeptOnDisk)
 TEST_F(MediaSettings, AStoredValueThatIsNotAListIsKeptAsideBeforeTheFirstSave)
 {
     store("{\"id\": tru");
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     EXPECT_TRUE(store.items().isEmpty());
     EXPECT_EQ(m_settings->bytesValue(CustomMediaStore::key()), QByteArray("{\"id\": tru")); // untouched by load
 
@@ -202,7 +202,7 @@ TEST_F(MediaSettings, AStoredValueThatIsNotAListIsKeptAsideBeforeTheFirstSave)
 
 TEST_F(MediaSettings, ASizeThatJsonCannotHoldStopsTheSave)
 {
-    CustomMediaStore store(m_settings.get());
+    CustomMediaStore store(*m_settings);
     store.add(custom(QStringLiteral("ok"), 2, 1));
     store.setItems({custom(QStringLiteral("ok"), 2, 1), custom(QStringLiteral("nan"), NAN, 1)});
     store.save();
@@ -212,7 +212,7 @@ TEST_F(MediaSettings, ASizeThatJsonCannotHoldStopsTheSave)
 TEST_F(MediaSettings, CalibrationOffsetsAreStoredAtOnceAndNotifyOnChange)
 {
     m_settings->setInt(PrinterCalibrationStore::feedOffsetKey(), 7);
-    PrinterCalibrationStore store(m_settings.get());
+    PrinterCalibrationStore store(*m_settings);
     EXPECT_EQ(store.verticalOffset(), 0);
     EXPECT_EQ(store.feedOffset(), 7);
     EXPECT_TRUE(m_settings->contains(PrinterCalibrationStore::verticalOffsetKey()));
@@ -224,7 +224,7 @@ TEST_F(MediaSettings, CalibrationOffsetsAreStoredAtOnceAndNotifyOnChange)
     // The store keeps what it is given; the print path limits what it sends.
     store.setFeedOffset(-31);
     EXPECT_EQ(m_settings->intValue(PrinterCalibrationStore::feedOffsetKey()), -31);
-    EXPECT_EQ(PrinterCalibrationStore(m_settings.get()).verticalOffset(), -4);
+    EXPECT_EQ(PrinterCalibrationStore(*m_settings).verticalOffset(), -4);
 
     // An unchanged value is still written.
     m_settings->remove(PrinterCalibrationStore::verticalOffsetKey());

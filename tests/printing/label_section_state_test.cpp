@@ -15,16 +15,10 @@ namespace {
 class LabelSectionStateTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_media = std::make_unique<CustomMediaStore>(m_settings.get());
-        m_previousMedia = CustomMediaStore::setShared(m_media.get());
-    }
-    void TearDown() override { CustomMediaStore::setShared(m_previousMedia); }
+    void SetUp() override { m_media = std::make_unique<CustomMediaStore>(*m_settings); }
 
     TemporarySettings m_settings;
     std::unique_ptr<CustomMediaStore> m_media;
-    CustomMediaStore *m_previousMedia = nullptr;
 };
 
 } // namespace
@@ -32,17 +26,17 @@ protected:
 TEST_F(LabelSectionStateTest, DefaultsPerKind)
 {
     for (int type : {0, 1}) {
-        const LabelSectionState state = LabelSectionState::load(type);
+        const LabelSectionState state = LabelSectionState::load(type, *m_settings);
         EXPECT_EQ(state.selectedStyle, LabelVariant::bold);
         EXPECT_EQ(state.selectedPrinter, std::nullopt);
         EXPECT_FALSE(state.isPrinting);
         EXPECT_EQ(state.selectedMedia, LabelMedia::rect1x2());
         EXPECT_EQ(state.selectedOrientation, Orientation::landscape);
     }
-    const LabelSectionState slip = LabelSectionState::load(2);
+    const LabelSectionState slip = LabelSectionState::load(2, *m_settings);
     EXPECT_EQ(slip.selectedMedia, LabelMedia::letter());
     EXPECT_EQ(slip.selectedOrientation, Orientation::portrait);
-    EXPECT_EQ(LabelSectionState::load(5), slip);
+    EXPECT_EQ(LabelSectionState::load(5, *m_settings), slip);
 }
 
 TEST_F(LabelSectionStateTest, SaveThenLoadGivesTheSameStateWithoutTheBusyFlag)
@@ -52,9 +46,9 @@ TEST_F(LabelSectionStateTest, SaveThenLoadGivesTheSameStateWithoutTheBusyFlag)
     state.selectedStyle = LabelVariant::minimal;
     state.selectedPrinter = QStringLiteral("Zebra_GK420d");
     state.isPrinting = true;
-    state.selectedMedia = *LabelMedia::find(QStringLiteral("jar"));
+    state.selectedMedia = *LabelMedia::find(QStringLiteral("jar"), m_media->items());
     state.selectedOrientation = Orientation::portrait;
-    state.save(0);
+    state.save(0, *m_settings);
 
     EXPECT_EQ(m_settings->stringValue(QStringLiteral("label_individual_style")), QStringLiteral("Minimal"));
     EXPECT_EQ(m_settings->stringValue(QStringLiteral("label_individual_paperSize")), QStringLiteral("jar"));
@@ -63,20 +57,20 @@ TEST_F(LabelSectionStateTest, SaveThenLoadGivesTheSameStateWithoutTheBusyFlag)
 
     LabelSectionState expected = state;
     expected.isPrinting = false;
-    EXPECT_EQ(LabelSectionState::load(0), expected);
+    EXPECT_EQ(LabelSectionState::load(0, *m_settings), expected);
     // The other kinds keep their own settings.
-    EXPECT_EQ(LabelSectionState::load(1), LabelSectionState::defaults(1));
+    EXPECT_EQ(LabelSectionState::load(1, *m_settings), LabelSectionState::defaults(1));
 }
 
 TEST_F(LabelSectionStateTest, SavingWithoutPrinterRemovesTheKey)
 {
     LabelSectionState state = LabelSectionState::defaults(1);
     state.selectedPrinter = QStringLiteral("TestLabel");
-    state.save(1);
+    state.save(1, *m_settings);
     state.selectedPrinter.reset();
-    state.save(1);
+    state.save(1, *m_settings);
     EXPECT_FALSE(m_settings->contains(QStringLiteral("label_box_printer")));
-    EXPECT_EQ(LabelSectionState::load(1).selectedPrinter, std::nullopt);
+    EXPECT_EQ(LabelSectionState::load(1, *m_settings).selectedPrinter, std::nullopt);
 }
 
 TEST_F(LabelSectionStateTest, UnknownStoredValuesKeepTheirDefaultOnly)
@@ -86,7 +80,7 @@ TEST_F(LabelSectionStateTest, UnknownStoredValuesKeepTheirDefaultOnly)
     m_settings->setString(QStringLiteral("label_grouped_orientation"), QStringLiteral("Landscape"));
     m_settings->setString(QStringLiteral("label_grouped_printer"), QStringLiteral("Office"));
 
-    const LabelSectionState state = LabelSectionState::load(7);
+    const LabelSectionState state = LabelSectionState::load(7, *m_settings);
     EXPECT_EQ(state.selectedStyle, LabelVariant::bold);
     EXPECT_EQ(state.selectedMedia, LabelMedia::letter());
     EXPECT_EQ(state.selectedOrientation, Orientation::landscape);
@@ -95,7 +89,7 @@ TEST_F(LabelSectionStateTest, UnknownStoredValuesKeepTheirDefaultOnly)
     m_settings->setString(QStringLiteral("label_grouped_style"), QStringLiteral("Classic"));
     m_settings->setString(QStringLiteral("label_grouped_orientation"), QStringLiteral("sideways"));
     m_settings->setString(QStringLiteral("label_grouped_printer"), QString());
-    const LabelSectionState second = LabelSectionState::load(2);
+    const LabelSectionState second = LabelSectionState::load(2, *m_settings);
     EXPECT_EQ(second.selectedStyle, LabelVariant::classic);
     EXPECT_EQ(second.selectedOrientation, Orientation::portrait);
     EXPECT_EQ(second.selectedPrinter, std::nullopt);
@@ -106,10 +100,10 @@ TEST_F(LabelSectionStateTest, ADeletedCustomMediumFallsBackToTheDefault)
     m_media->add({QStringLiteral("bag"), 4, 3, false, std::nullopt});
     LabelSectionState state = LabelSectionState::defaults(0);
     state.selectedMedia = m_media->items().first();
-    state.save(0);
-    EXPECT_EQ(LabelSectionState::load(0).selectedMedia.id, QStringLiteral("bag"));
+    state.save(0, *m_settings);
+    EXPECT_EQ(LabelSectionState::load(0, *m_settings).selectedMedia.id, QStringLiteral("bag"));
 
     m_media->remove(QStringLiteral("bag"));
-    EXPECT_EQ(LabelSectionState::load(0).selectedMedia, LabelMedia::rect1x2());
+    EXPECT_EQ(LabelSectionState::load(0, *m_settings).selectedMedia, LabelMedia::rect1x2());
     EXPECT_EQ(m_settings->stringValue(QStringLiteral("label_individual_paperSize")), QStringLiteral("bag"));
 }

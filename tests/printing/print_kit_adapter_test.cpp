@@ -99,7 +99,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
+        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
 
         m_tools.lp = QStringLiteral("/fake/lp");
         m_tools.lpstat = QStringLiteral("/fake/lpstat");

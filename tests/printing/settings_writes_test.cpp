@@ -66,7 +66,7 @@ TEST_F(SettingsWrites, CustomMediaStoredAsBytesOrAsTextAreReadAndKept)
         settings.sync();
 
         Settings reopened(writablePath());
-        CustomMediaStore store(&reopened);
+        CustomMediaStore store(reopened);
         ASSERT_EQ(store.items().size(), 2);
         EXPECT_EQ(store.items().at(0).name, QStringLiteral("Bags"));
         EXPECT_TRUE(store.items().at(1).isCircular);
@@ -89,7 +89,7 @@ TEST_F(SettingsWrites, UnreadableCustomMediaSetAsideNeverReplaceEachOther)
                             CustomMediaStore::unreadableKey() + QStringLiteral("_3")};
     for (const QByteArray &value : damaged) {
         settings.setBytes(CustomMediaStore::key(), value);
-        CustomMediaStore store(&settings);
+        CustomMediaStore store(settings);
         EXPECT_EQ(store.add(custom(QStringLiteral("new"), 4, 6)), std::nullopt);
     }
     for (int i = 0; i < 3; ++i)
@@ -106,7 +106,7 @@ TEST_F(SettingsWrites, AFailedWriteIsLoggedAndReportedByEachStore)
     } writes[] = {
         {"custom media",
          [](Settings &s) {
-             CustomMediaStore store(&s);
+             CustomMediaStore store(s);
              QSignalSpy errorChanged(&store, &CustomMediaStore::saveErrorChanged);
              const auto failure = store.add(custom(QStringLiteral("new"), 4, 6));
              EXPECT_EQ(store.saveError(), failure.value_or(QString()));

@@ -33,7 +33,7 @@ TEST(ScreensDesignerToolbars, NothingSelectedOneSelectedAndPrinting)
     HeldRunner runner;
     auto catalog = std::make_shared<NamedPrinters>();
     catalog->names = {QStringLiteral("Label_Printer_00A1B2"), QStringLiteral("Office_Laser")};
-    PrinterCalibrationStore calibration(settings.get());
+    PrinterCalibrationStore calibration(*settings);
     LabelAppearanceStore appearance(*settings, QString());
     PrintKitAdapterSetup setup;
     setup.runner = &runner;
@@ -41,7 +41,7 @@ TEST(ScreensDesignerToolbars, NothingSelectedOneSelectedAndPrinting)
     setup.calibration = &calibration;
     PrintKitAdapter adapter(std::move(setup));
     runSync(adapter.refreshPrinters());
-    PrintService service(adapter, &appearance);
+    PrintService service(adapter, appearance);
 
     LabelTemplate t;
     t.id = QUuid::createUuid();

@@ -141,7 +141,7 @@ TEST_F(ScreensLabelSettings, AppearanceCardWithALogoAndTheFontPicker)
     fillBackground(&page, appBackgroundColor());
     auto *layout = new QVBoxLayout(&page);
     auto *staffRow = new QHBoxLayout;
-    PrinterCalibrationStore calibration(m_settings.get());
+    PrinterCalibrationStore calibration(*m_settings);
     calibration.setVerticalOffset(-2);
     staffRow->addWidget(new PrintModeSection(store, &page));
     staffRow->addWidget(new PrinterCalibrationSection(calibration, &page));

@@ -18,16 +18,6 @@
 namespace quill::testing {
 namespace {
 
-QCoro::Task<> noPrint(LabelVariant, QString, LabelMedia, Orientation)
-{
-    co_return;
-}
-
-QCoro::Task<> noCalibration(QString, LabelMedia, Orientation)
-{
-    co_return;
-}
-
 LabelContent slip(int count)
 {
     static const QStringList titles{QStringLiteral("Sealed Booster Pack"),
@@ -77,8 +67,8 @@ TEST_F(ScreensLabels, PackingSlipCard)
                                    double scale) {
         return slip(13).pages(style, media, orientation, m_appearance.appearance(), scale);
     };
-    actions.printAction = noPrint;
-    actions.calibrateAction = noCalibration;
+    actions.printer = &m_prints;
+    actions.calibrates = true;
     auto *card = new LabelSectionView(
         QStringLiteral("Packing Slips"), QStringLiteral("Itemized packing list per buyer"), m_model,
         LabelKind::packingSlip, {LabelMedia::letter(), LabelMedia::shipping4x6()}, actions, m_media,
@@ -101,7 +91,7 @@ TEST_F(ScreensLabels, InShowCardSharedAndSeparateOnACircle)
             s.selectedPrinter = QStringLiteral("Thermal_Label_Printer_A1B2C3");
         });
     }
-    InShowLabelActions actions{noPrint, noPrint, noCalibration, {}};
+    InShowLabelActions actions{&m_prints, true, {}};
     {
         auto *card = new ConsolidatedLabelSection(m_model, actions, m_media, m_appearance, *m_settings);
         card->setPrinters(twoPrinters());
@@ -125,21 +115,21 @@ TEST_F(ScreensLabels, InShowCardSharedAndSeparateOnACircle)
 TEST_F(ScreensLabels, CustomSizeSheet)
 {
     {
-        AddCustomMediaSheet sheet(QStringLiteral("Zebra"), noCalibration, noCalibration, {}, m_appearance);
+        AddCustomMediaSheet sheet(QStringLiteral("Zebra"), sheetPrints(), {}, m_appearance);
         const QImage image =
             test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-rectangle"));
         EXPECT_TRUE(sheet.previewPage()->isVisible());
         EXPECT_TRUE(sheet.addButton()->isEnabled());
     }
     {
-        AddCustomMediaSheet sheet(QStringLiteral("Zebra"), noCalibration, noCalibration, {}, m_appearance);
+        AddCustomMediaSheet sheet(QStringLiteral("Zebra"), sheetPrints(), {}, m_appearance);
         sheet.controller().setCircular(true);
         sheet.controller().setPreviewType(AddCustomMediaController::PreviewType::box);
         test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-circle"));
         EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("2.5\" Circle"));
     }
     {
-        AddCustomMediaSheet sheet(std::nullopt, noCalibration, noCalibration, {}, m_appearance);
+        AddCustomMediaSheet sheet(std::nullopt, sheetPrints(), {}, m_appearance);
         sheet.widthField()->setText(QStringLiteral("0"));
         Q_EMIT sheet.widthField()->textEdited(QStringLiteral("0"));
         test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-invalid"));
@@ -158,7 +148,8 @@ TEST_F(ScreensLabels, PreviewSheetWithAThreePageSlip)
             return content.pages(LabelVariant::bold, medium, Orientation::portrait, m_appearance.appearance(),
                                  scale);
         },
-        medium, Orientation::portrait, {}, [] { return noPrint(LabelVariant::bold, {}, {}, {}); });
+        medium, Orientation::portrait, {}, &m_prints,
+        [] { return std::optional<LabelTestPrint>(LabelTestPrint::calibration({}, {}, {})); });
     test::captureScreen(modal, QSize(560, 720), QStringLiteral("labels-preview-three-pages"));
     EXPECT_EQ(modal.pageViews().size(), 3);
 }

@@ -50,7 +50,7 @@ protected:
         return test::captureScreen(*m_view, QSize(960, 1300), name);
     }
 
-    CustomMediaStore m_media{m_settings.get()};
+    CustomMediaStore m_media{*m_settings};
     std::unique_ptr<PrinterStatusView> m_view;
 };
 

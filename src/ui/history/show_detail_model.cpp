@@ -211,7 +211,7 @@ LabelSectionState ShowDetailModel::labelState(int labelType) const
 
 LabelAppearance ShowDetailModel::appearance() const
 {
-    return (m_services.appearance ? *m_services.appearance : LabelAppearanceStore::shared()).appearance();
+    return m_services.appearance.appearance();
 }
 
 std::optional<QString> ShowDetailModel::printerName(int labelType) const

@@ -50,7 +50,7 @@ struct ShowDetailServices
     std::shared_ptr<ShowPrinter> printer;
     std::function<bool()> isStaff; // empty: nobody is staff
     QObject *runOwner = nullptr;   // keeps batch runs alive after the card closes
-    LabelAppearanceStore *appearance = nullptr; // null: the shared store
+    LabelAppearanceStore &appearance;
     QLocale locale = QLocale();
     QTimeZone zone = QTimeZone::systemTimeZone();
 };

@@ -115,7 +115,7 @@ ShowDetailServices showHistoryServices(AppState &appState)
         .isStaff = [auth] { return auth && isAdmin(auth->state()); },
         // Batch runs belong to the print service, which lives as long as the program.
         .runOwner = &appState.printService(),
-        .appearance = &appState.printService().appearanceStore(),
+        .appearance = appState.labelAppearanceStore(),
     };
 }
 

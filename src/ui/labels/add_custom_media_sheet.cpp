@@ -92,11 +92,11 @@ QString showNumber(double value, bool metric)
 } // namespace
 
 AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
-                                         CalibrationAction calibrateAction, CalibrationAction testPrintAction,
+                                         CustomMediaSheetPrints prints,
                                          std::function<void(const LabelMedia &)> onSave,
                                          LabelAppearanceStore &appearance, QWidget *parent)
-    : QDialog(parent), m_printer(std::move(selectedPrinter)), m_calibrateAction(std::move(calibrateAction)),
-      m_testPrintAction(std::move(testPrintAction)), m_onSave(std::move(onSave)), m_appearance(&appearance)
+    : QDialog(parent), m_printer(std::move(selectedPrinter)), m_prints(std::move(prints)),
+      m_onSave(std::move(onSave)), m_appearance(&appearance)
 {
     setWindowTitle(tr("New Custom Size"));
     setMinimumSize(640, 420);
@@ -203,16 +203,16 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(24, 16, 24, 16);
-    if (m_printer && m_calibrateAction) {
+    if (m_printer && m_prints.printer && m_prints.calibrates) {
         m_calibrate = new QPushButton(symbolIcon(QStringLiteral("ruler")), tr("Calibrate"), this);
         makeSmallBordered(m_calibrate);
-        connect(m_calibrate, &QPushButton::clicked, this, [this] { startPrint(m_calibrateAction); });
+        connect(m_calibrate, &QPushButton::clicked, this, [this] { startPrint(true); });
         footer->addWidget(m_calibrate);
     }
-    if (m_printer && m_testPrintAction) {
+    if (m_printer && m_prints.printer) {
         m_testPrint = new QPushButton(symbolIcon(QStringLiteral("printer")), tr("Test Print"), this);
         makeSmallBordered(m_testPrint);
-        connect(m_testPrint, &QPushButton::clicked, this, [this] { startPrint(m_testPrintAction); });
+        connect(m_testPrint, &QPushButton::clicked, this, [this] { startPrint(false); });
         footer->addWidget(m_testPrint);
     }
     footer->addStretch(1);
@@ -323,28 +323,29 @@ void AddCustomMediaSheet::refresh()
     }
 }
 
-void AddCustomMediaSheet::startPrint(const CalibrationAction &action)
+void AddCustomMediaSheet::startPrint(bool calibration)
 {
-    if (!m_printer || !action || !m_controller.isValid())
+    if (!m_printer || !m_prints.printer || !m_controller.isValid())
         return;
+    const LabelMedia media = m_controller.previewMedia();
+    const Orientation orientation = m_controller.effectiveOrientation();
+    LabelTestPrintReader read = m_prints.testPrint(*m_printer, media, orientation);
+    if (calibration) {
+        read = [label = LabelTestPrint::calibration(*m_printer, media, orientation)] {
+            return std::optional<LabelTestPrint>(label);
+        };
+    }
     // The print runs on by itself; the sheet stays open and shows no outcome.
-    runCardPrint(this,
-                 [action, printer = *m_printer, media = m_controller.previewMedia(),
-                  orientation = m_controller.effectiveOrientation()]() -> PreviewPrintAction {
-                     return [action, printer, media, orientation] {
-                         return action(printer, media, orientation);
-                     };
-                 },
-                 {});
+    runCardPrint(this, m_prints.printer, std::move(read), {});
 }
 
 void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter,
-                          CalibrationAction calibrateAction, CalibrationAction testPrintAction,
+                          CustomMediaSheetPrints prints,
                           std::function<std::optional<QString>(const LabelMedia &)> add,
                           LabelAppearanceStore &appearance)
 {
     auto *sheet = new AddCustomMediaSheet(
-        std::move(selectedPrinter), std::move(calibrateAction), std::move(testPrintAction),
+        std::move(selectedPrinter), std::move(prints),
         [parent = QPointer<QWidget>(parent), add = std::move(add)](const LabelMedia &media) {
             const std::optional<QString> failure = add ? add(media) : std::nullopt;
             if (parent)

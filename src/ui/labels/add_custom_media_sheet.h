@@ -29,11 +29,11 @@ class AddCustomMediaSheet final : public QDialog
 public:
     static constexpr int kPreviewChangeMs = 300;
 
-    // Without a printer there is no Calibrate and no Test Print; without an action,
-    // no button for it.
-    AddCustomMediaSheet(std::optional<QString> selectedPrinter, CalibrationAction calibrateAction,
-                        CalibrationAction testPrintAction, std::function<void(const LabelMedia &)> onSave,
-                        LabelAppearanceStore &appearance, QWidget *parent = nullptr);
+    // Without a selected printer queue or a printer in `prints` there is no Calibrate
+    // and no Test Print; Calibrate only where `prints` offers calibration.
+    AddCustomMediaSheet(std::optional<QString> selectedPrinter, CustomMediaSheetPrints prints,
+                        std::function<void(const LabelMedia &)> onSave, LabelAppearanceStore &appearance,
+                        QWidget *parent = nullptr);
     ~AddCustomMediaSheet() override;
 
     AddCustomMediaController &controller() { return m_controller; }
@@ -55,12 +55,12 @@ private:
     QWidget *numberField(const QString &label, QLineEdit *&field, QLabel *&unit, QWidget *parent);
     void showValues();
     void refresh();
-    void startPrint(const CalibrationAction &action);
+    // `calibration`: the calibration label, else the test label.
+    void startPrint(bool calibration);
 
     AddCustomMediaController m_controller;
     std::optional<QString> m_printer;
-    CalibrationAction m_calibrateAction;
-    CalibrationAction m_testPrintAction;
+    CustomMediaSheetPrints m_prints;
     std::function<void(const LabelMedia &)> m_onSave;
     QPointer<LabelAppearanceStore> m_appearance;
 
@@ -88,7 +88,7 @@ private:
 // Opens the sheet over `parent`; a medium it saves goes to `add`, whose failure text
 // the seller is shown.
 void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinter,
-                          CalibrationAction calibrateAction, CalibrationAction testPrintAction,
+                          CustomMediaSheetPrints prints,
                           std::function<std::optional<QString>(const LabelMedia &)> add,
                           LabelAppearanceStore &appearance);
 

@@ -135,59 +135,52 @@ void ConsolidatedLabelController::setPrinting(bool printing)
     Q_EMIT isPrintingChanged(printing);
 }
 
-void ConsolidatedLabelController::startPrint(const LabelPrintAction &action, LabelKind styleFrom,
-                                             LabelKind settingsFrom, const std::optional<QString> &printer)
+void ConsolidatedLabelController::startPrint(LabelKind kind, LabelKind styleFrom, LabelKind settingsFrom,
+                                             const std::optional<QString> &printer)
 {
-    if (!printer || !action)
+    if (!printer || !m_actions.printer)
         return;
     setPrinting(true);
     runCardPrint(
-        this,
-        [model = QPointer<LabelSettingsModel>(&m_model), action, styleFrom, settingsFrom,
-         printer = *printer]() -> PreviewPrintAction {
+        this, m_actions.printer,
+        [model = QPointer<LabelSettingsModel>(&m_model), kind, styleFrom, settingsFrom,
+         printer = *printer]() -> std::optional<LabelTestPrint> {
             if (!model)
-                return {};
-            const LabelVariant style = model->state(styleFrom).selectedStyle;
-            const LabelSectionState settings = model->state(settingsFrom);
-            return [action, style, printer, settings] {
-                return action(style, printer, settings.selectedMedia, settings.selectedOrientation);
-            };
+                return std::nullopt;
+            return LabelTestPrint::test(kind, model->state(styleFrom).selectedStyle, printer,
+                                        model->state(settingsFrom));
         },
         [this] { setPrinting(false); });
 }
 
 void ConsolidatedLabelController::testWinner()
 {
-    startPrint(m_actions.printIndividual, LabelKind::winner, LabelKind::winner,
-               m_model.winner().selectedPrinter);
+    startPrint(LabelKind::winner, LabelKind::winner, LabelKind::winner, m_model.winner().selectedPrinter);
 }
 
 void ConsolidatedLabelController::testBox()
 {
-    startPrint(m_actions.printBox, LabelKind::box, LabelKind::winner, m_model.winner().selectedPrinter);
+    startPrint(LabelKind::box, LabelKind::box, LabelKind::winner, m_model.winner().selectedPrinter);
 }
 
 void ConsolidatedLabelController::testSeparateBox()
 {
-    startPrint(m_actions.printBox, LabelKind::box, LabelKind::box, m_model.box().selectedPrinter);
+    startPrint(LabelKind::box, LabelKind::box, LabelKind::box, m_model.box().selectedPrinter);
 }
 
 void ConsolidatedLabelController::calibrate(const LabelMedia &tileMedium)
 {
     const std::optional<QString> printer = m_model.winner().selectedPrinter;
-    if (!printer || !m_actions.calibrate)
+    if (!printer || !offersCalibration())
         return;
     setPrinting(true);
     runCardPrint(
-        this,
-        [model = QPointer<LabelSettingsModel>(&m_model), action = m_actions.calibrate, tileMedium,
-         printer = *printer]() -> PreviewPrintAction {
+        this, m_actions.printer,
+        [model = QPointer<LabelSettingsModel>(&m_model), tileMedium,
+         printer = *printer]() -> std::optional<LabelTestPrint> {
             if (!model)
-                return {};
-            const Orientation orientation = model->winner().selectedOrientation;
-            return [action, printer, tileMedium, orientation] {
-                return action(printer, tileMedium, orientation);
-            };
+                return std::nullopt;
+            return LabelTestPrint::calibration(printer, tileMedium, model->winner().selectedOrientation);
         },
         [this] { setPrinting(false); });
 }
@@ -210,15 +203,9 @@ std::optional<QString> ConsolidatedLabelController::deleteCustomMedium(const Lab
     return m_model.deleteCustomMedium(m_customMedia, media);
 }
 
-CalibrationAction ConsolidatedLabelController::sheetTestPrint() const
+CustomMediaSheetPrints ConsolidatedLabelController::sheetPrints() const
 {
-    if (!m_actions.printIndividual)
-        return {};
-    return [model = QPointer<LabelSettingsModel>(&m_model), action = m_actions.printIndividual](
-               QString printer, LabelMedia media, Orientation orientation) -> QCoro::Task<> {
-        const LabelVariant style = model ? model->winner().selectedStyle : LabelVariant::bold;
-        return action(style, std::move(printer), std::move(media), orientation);
-    };
+    return {m_actions.printer, m_actions.calibrates, &m_model, LabelKind::winner};
 }
 
 LabelMedia ConsolidatedLabelController::thumbnailMedium(Thumbnail thumbnail) const
@@ -261,23 +248,18 @@ void ConsolidatedLabelController::openPreview(Thumbnail thumbnail) const
     const bool winner = thumbnail == Thumbnail::winner;
     const LabelKind printerFrom = thumbnail == Thumbnail::separateBox ? LabelKind::box : LabelKind::winner;
     const LabelKind settingsFrom = printerFrom;
-    const LabelPrintAction &action = winner ? m_actions.printIndividual : m_actions.printBox;
-    PreviewPrintAction print;
+    const LabelKind kind = winner ? LabelKind::winner : LabelKind::box;
+    LabelTestPrintReader print;
     // Without a printer the preview offers no print; with one, the print reads the
     // settings again when it runs.
-    if (m_model.state(printerFrom).selectedPrinter && action) {
-        print = [model = QPointer<LabelSettingsModel>(&m_model), action,
-                 styleFrom = winner ? LabelKind::winner : LabelKind::box, printerFrom,
-                 settingsFrom]() -> QCoro::Task<> {
-            return [](QPointer<LabelSettingsModel> model, LabelPrintAction action, LabelKind styleFrom,
-                      LabelKind printerFrom, LabelKind settingsFrom) -> QCoro::Task<> {
-                if (!model || !model->state(printerFrom).selectedPrinter)
-                    co_return;
-                const LabelSectionState settings = model->state(settingsFrom);
-                co_await action(model->state(styleFrom).selectedStyle,
-                                *model->state(printerFrom).selectedPrinter, settings.selectedMedia,
-                                settings.selectedOrientation);
-            }(model, action, styleFrom, printerFrom, settingsFrom);
+    if (m_model.state(printerFrom).selectedPrinter && m_actions.printer) {
+        print = [model = QPointer<LabelSettingsModel>(&m_model), kind, printerFrom,
+                 settingsFrom]() -> std::optional<LabelTestPrint> {
+            if (!model || !model->state(printerFrom).selectedPrinter)
+                return std::nullopt;
+            return LabelTestPrint::test(kind, model->state(kind).selectedStyle,
+                                        *model->state(printerFrom).selectedPrinter,
+                                        model->state(settingsFrom));
         };
     }
     m_actions.onPreview(pageBuilder(thumbnail), thumbnailMedium(thumbnail), thumbnailOrientation(thumbnail),

@@ -12,13 +12,13 @@ class CustomMediaStore;
 class LabelAppearanceStore;
 class Settings;
 
-// What the in-show card is handed: the winner and box test prints, the calibration
-// print and the preview opener (none: thumbnail clicks do nothing).
+// What the in-show card is handed: the printer of its winner, box and calibration
+// labels (none: no prints), whether it offers the calibration label and the preview
+// opener (none: thumbnail clicks do nothing).
 struct InShowLabelActions
 {
-    LabelPrintAction printIndividual;
-    LabelPrintAction printBox;
-    CalibrationAction calibrate;
+    QPointer<LabelTestPrinter> printer;
+    bool calibrates = false;
     PreviewOpener onPreview;
 };
 
@@ -75,9 +75,9 @@ public:
 
     std::optional<QString> addCustomMedium(const LabelMedia &media);
     std::optional<QString> deleteCustomMedium(const LabelMedia &media);
-    // The sheet's test print: a winner label in the winner style.
-    CalibrationAction sheetTestPrint() const;
-    const CalibrationAction &calibrateAction() const { return m_actions.calibrate; }
+    // The sheet's prints: a winner label in the winner style.
+    CustomMediaSheetPrints sheetPrints() const;
+    bool offersCalibration() const { return m_actions.printer && m_actions.calibrates; }
 
     LabelMedia thumbnailMedium(Thumbnail thumbnail) const;
     Orientation thumbnailOrientation(Thumbnail thumbnail) const;
@@ -93,7 +93,7 @@ private:
     void separateChanged(bool separate);
     void setPrinting(bool printing);
     // Starts a print of one label type with the printer read now.
-    void startPrint(const LabelPrintAction &action, LabelKind styleFrom, LabelKind settingsFrom,
+    void startPrint(LabelKind kind, LabelKind styleFrom, LabelKind settingsFrom,
                     const std::optional<QString> &printer);
     PageBuilder pageBuilder(Thumbnail thumbnail) const;
 

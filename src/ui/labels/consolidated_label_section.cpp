@@ -143,7 +143,7 @@ void ConsolidatedLabelSection::refresh()
                 [this, tile] { m_controller.selectWinnerMedium(tile->media()); });
         tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
             fillMediaTileMenu(
-                menu, media, bool(m_controller.calibrateAction()),
+                menu, media, m_controller.offersCalibration(),
                 m_controller.model().winner().selectedPrinter.has_value(),
                 [this, media] { m_controller.calibrate(media); },
                 [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
@@ -201,8 +201,7 @@ void ConsolidatedLabelSection::openSheet()
     if (!m_appearance)
         return;
     openCustomMediaSheet(
-        this, m_controller.model().winner().selectedPrinter, m_controller.calibrateAction(),
-        m_controller.sheetTestPrint(),
+        this, m_controller.model().winner().selectedPrinter, m_controller.sheetPrints(),
         [controller = QPointer<ConsolidatedLabelController>(&m_controller)](const LabelMedia &media) {
             return controller ? controller->addCustomMedium(media) : std::nullopt;
         },

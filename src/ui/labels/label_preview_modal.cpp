@@ -18,10 +18,11 @@
 namespace quill {
 
 LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, Orientation orientation,
-                                     std::function<void()> onDismiss, PreviewPrintAction onPrint,
-                                     QWidget *parent)
+                                     std::function<void()> onDismiss, QPointer<LabelTestPrinter> printer,
+                                     LabelTestPrintReader onPrint, QWidget *parent)
     : QDialog(parent), m_pageBuilder(std::move(pageBuilder)), m_media(std::move(media)),
-      m_orientation(orientation), m_onDismiss(std::move(onDismiss)), m_onPrint(std::move(onPrint))
+      m_orientation(orientation), m_onDismiss(std::move(onDismiss)), m_printer(std::move(printer)),
+      m_onPrint(std::move(onPrint))
 {
     setWindowTitle(tr("Label Preview"));
     setMinimumSize(500, 400);
@@ -38,7 +39,7 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     m_pageCount = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
     header->addWidget(m_pageCount);
     header->addStretch(1);
-    if (m_onPrint) {
+    if (m_printer && m_onPrint) {
         m_printButton = new QPushButton(symbolIcon(QStringLiteral("printer")), tr("Test Print"), this);
         makeSmallBordered(m_printButton);
         connect(m_printButton, &QPushButton::clicked, this, &LabelPreviewModal::testPrint);
@@ -131,8 +132,7 @@ void LabelPreviewModal::testPrint()
         return;
     setPrinting(true);
     // The print outlives a closed sheet; only a sheet still there hears that it ended.
-    runCardPrint(
-        this, [print = m_onPrint] { return print; }, [this] { setPrinting(false); });
+    runCardPrint(this, m_printer, m_onPrint, [this] { setPrinting(false); });
 }
 
 } // namespace quill

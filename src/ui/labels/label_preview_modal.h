@@ -23,10 +23,11 @@ class LabelPreviewModal final : public QDialog
     Q_DISABLE_COPY_MOVE(LabelPreviewModal)
 
 public:
-    // `onDismiss` runs on "Close" before the sheet closes; without `onPrint` there is
-    // no print button.
+    // `onDismiss` runs on "Close" before the sheet closes; the print button prints the
+    // label `onPrint` reads on `printer`, and without either there is none.
     LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, Orientation orientation,
-                      std::function<void()> onDismiss, PreviewPrintAction onPrint, QWidget *parent = nullptr);
+                      std::function<void()> onDismiss, QPointer<LabelTestPrinter> printer,
+                      LabelTestPrintReader onPrint, QWidget *parent = nullptr);
     ~LabelPreviewModal() override;
 
     double scale() const;
@@ -48,7 +49,8 @@ private:
     LabelMedia m_media;
     Orientation m_orientation;
     std::function<void()> m_onDismiss;
-    PreviewPrintAction m_onPrint;
+    QPointer<LabelTestPrinter> m_printer;
+    LabelTestPrintReader m_onPrint;
     bool m_isPrinting = false;
 
     QLabel *m_pageCount;

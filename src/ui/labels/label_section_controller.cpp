@@ -49,42 +49,38 @@ void LabelSectionController::setPrinting(bool printing)
 }
 
 void LabelSectionController::startPrint(
-    std::function<PreviewPrintAction(const QString &, const LabelSectionState &)> build)
+    std::function<LabelTestPrint(const QString &, const LabelSectionState &)> label)
 {
     const std::optional<QString> printer = state().selectedPrinter;
-    if (!printer)
+    if (!printer || !m_actions.printer)
         return;
     setPrinting(true);
     // The busy flag lives in the settings, so it is cleared even when the card is gone.
     QPointer<LabelSettingsModel> model(&m_model);
     runCardPrint(
-        &m_model,
-        [model, kind = m_kind, printer = *printer, build = std::move(build)]() -> PreviewPrintAction {
-            return model ? build(printer, model->state(kind)) : PreviewPrintAction();
+        &m_model, m_actions.printer,
+        [model, kind = m_kind, printer = *printer,
+         label = std::move(label)]() -> std::optional<LabelTestPrint> {
+            if (!model)
+                return std::nullopt;
+            return label(printer, model->state(kind));
         },
         [model, kind = m_kind] { model->update(kind, [](LabelSectionState &s) { s.isPrinting = false; }); });
 }
 
 void LabelSectionController::testPrint()
 {
-    if (!m_actions.printAction)
-        return;
-    startPrint([action = m_actions.printAction](const QString &printer, const LabelSectionState &now) {
-        return PreviewPrintAction([action, printer, now] {
-            return action(now.selectedStyle, printer, now.selectedMedia, now.selectedOrientation);
-        });
+    startPrint([kind = m_kind](const QString &printer, const LabelSectionState &now) {
+        return LabelTestPrint::test(kind, now.selectedStyle, printer, now);
     });
 }
 
 void LabelSectionController::calibrate(const LabelMedia &tileMedium)
 {
-    if (!m_actions.calibrateAction)
+    if (!offersCalibration())
         return;
-    startPrint([action = m_actions.calibrateAction, tileMedium](const QString &printer,
-                                                                const LabelSectionState &now) {
-        return PreviewPrintAction([action, printer, tileMedium, orientation = now.selectedOrientation] {
-            return action(printer, tileMedium, orientation);
-        });
+    startPrint([tileMedium](const QString &printer, const LabelSectionState &now) {
+        return LabelTestPrint::calibration(printer, tileMedium, now.selectedOrientation);
     });
 }
 
@@ -107,16 +103,9 @@ std::optional<QString> LabelSectionController::deleteCustomMedium(const LabelMed
     return m_model.deleteCustomMedium(m_customMedia, media);
 }
 
-CalibrationAction LabelSectionController::sheetTestPrint() const
+CustomMediaSheetPrints LabelSectionController::sheetPrints() const
 {
-    if (!m_actions.printAction)
-        return {};
-    QPointer<LabelSettingsModel> model(&m_model);
-    return [model, kind = m_kind, action = m_actions.printAction](QString printer, LabelMedia media,
-                                                                  Orientation orientation) -> QCoro::Task<> {
-        const LabelVariant style = model ? model->state(kind).selectedStyle : LabelVariant::bold;
-        return action(style, std::move(printer), std::move(media), orientation);
-    };
+    return {m_actions.printer, m_actions.calibrates, &m_model, m_kind};
 }
 
 double LabelSectionController::thumbnailScale() const
@@ -148,10 +137,10 @@ void LabelSectionController::openPreview() const
     PageBuilder builder = [generator = m_actions.viewGenerator, style, media, orientation](double scale) {
         return generator(style, media, orientation, scale);
     };
-    PreviewPrintAction print;
-    if (s.selectedPrinter && m_actions.printAction) {
-        print = [action = m_actions.printAction, style, printer = *s.selectedPrinter, media, orientation] {
-            return action(style, printer, media, orientation);
+    LabelTestPrintReader print;
+    if (s.selectedPrinter && m_actions.printer) {
+        print = [label = LabelTestPrint::test(m_kind, style, *s.selectedPrinter, s)] {
+            return std::optional<LabelTestPrint>(label);
         };
     }
     m_actions.onPreview(std::move(builder), media, orientation, std::move(print));

@@ -11,14 +11,15 @@ namespace quill {
 class CustomMediaStore;
 class LabelAppearanceStore;
 
-// What a label section is handed: how it draws its pages (none: no thumbnail), how it
-// prints a test label, how it prints a calibration label (none: no menu entry) and how
-// it opens the preview (none: a thumbnail click does nothing).
+// What a label section is handed: the printer of its test and calibration labels
+// (none: no prints), whether it offers the calibration label (a menu entry), how it
+// draws its pages (none: no thumbnail) and how it opens the preview (none: a
+// thumbnail click does nothing).
 struct LabelSectionActions
 {
+    QPointer<LabelTestPrinter> printer;
+    bool calibrates = false;
     PageGenerator viewGenerator;
-    LabelPrintAction printAction;
-    CalibrationAction calibrateAction;
     PreviewOpener onPreview;
 };
 
@@ -37,7 +38,7 @@ public:
 
     const LabelSectionState &state() const { return m_model.state(m_kind); }
     const QList<LabelMedia> &availableMedia() const { return m_availableMedia; }
-    bool offersCalibration() const { return bool(m_actions.calibrateAction); }
+    bool offersCalibration() const { return m_actions.printer && m_actions.calibrates; }
     bool hasThumbnail() const { return bool(m_actions.viewGenerator); }
     bool canPrint() const { return state().selectedPrinter.has_value(); }
 
@@ -53,10 +54,9 @@ public:
     std::optional<QString> addCustomMedium(const LabelMedia &media);
     std::optional<QString> deleteCustomMedium(const LabelMedia &media);
 
-    // The sheet's test print: the section's style with the sheet's printer, medium and
-    // orientation.
-    CalibrationAction sheetTestPrint() const;
-    const CalibrationAction &calibrateAction() const { return m_actions.calibrateAction; }
+    // The sheet's prints: the section's kind and style with the sheet's printer, medium
+    // and orientation.
+    CustomMediaSheetPrints sheetPrints() const;
 
     double thumbnailScale() const;
     QList<AnyLabelView> thumbnailPages() const;
@@ -69,9 +69,9 @@ Q_SIGNALS:
 
 private:
     void setPrinting(bool printing);
-    // Starts a print on the printer chosen now; `build` makes it from the settings
+    // Starts a print on the printer chosen now; `label` makes it from the settings
     // when it starts.
-    void startPrint(std::function<PreviewPrintAction(const QString &, const LabelSectionState &)> build);
+    void startPrint(std::function<LabelTestPrint(const QString &, const LabelSectionState &)> label);
 
     LabelSettingsModel &m_model;
     LabelKind m_kind;

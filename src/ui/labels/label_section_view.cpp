@@ -87,8 +87,7 @@ void LabelSectionView::openSheet()
     if (!m_appearance)
         return;
     openCustomMediaSheet(
-        this, m_controller.state().selectedPrinter, m_controller.calibrateAction(),
-        m_controller.sheetTestPrint(),
+        this, m_controller.state().selectedPrinter, m_controller.sheetPrints(),
         [controller = QPointer<LabelSectionController>(&m_controller)](const LabelMedia &media) {
             return controller ? controller->addCustomMedium(media) : std::nullopt;
         },

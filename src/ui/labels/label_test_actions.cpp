@@ -20,14 +20,14 @@ Q_LOGGING_CATEGORY(lcTestPrint, "app.quillmark.Quillmark.PrinterStatusView")
 
 } // namespace
 
-LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings,
+LabelTestActions::LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings &settings,
                                    QObject *parent)
-    : QObject(parent), m_services{&printService, &api, settings}
+    : LabelTestPrinter(parent), m_services{&printService, &api, &settings}
 {
 }
 
 LabelTestActions::LabelTestActions(AppState &appState, QObject *parent)
-    : LabelTestActions(appState.printService(), appState.authManager().api(), &appState.settings(), parent)
+    : LabelTestActions(appState.printService(), appState.authManager().api(), appState.settings(), parent)
 {
 }
 
@@ -44,6 +44,23 @@ void LabelTestActions::setPrintError(std::optional<QString> error)
         return;
     m_printError = std::move(error);
     Q_EMIT printErrorChanged(m_printError);
+}
+
+QCoro::Task<PrintResult> LabelTestActions::print(LabelTestPrint label)
+{
+    if (!label.kind)
+        return printCalibration(std::move(label.printer), std::move(label.media), label.orientation);
+    switch (*label.kind) {
+    case LabelKind::winner:
+        return printWinnerTest(label.style, std::move(label.printer), std::move(label.media),
+                               label.orientation);
+    case LabelKind::box:
+        return printBoxTest(label.style, std::move(label.printer), std::move(label.media), label.orientation);
+    case LabelKind::packingSlip:
+        break;
+    }
+    return printPackingSlipTest(label.style, std::move(label.printer), std::move(label.media),
+                                label.orientation);
 }
 
 QCoro::Task<PrintResult> LabelTestActions::printWinnerTest(LabelVariant style, QString printer, LabelMedia media,
@@ -99,10 +116,7 @@ QCoro::Task<PrintResult> LabelTestActions::finish(QCoro::Task<PrintResult> print
     if (actions)
         actions->setPrintError(result.ok ? std::nullopt : std::optional<QString>(result.message));
     if (result.ok && marksOnboarding) {
-        if (services.settings)
-            UserScoped::setValue(onboardingFlagKey, true, *services.settings);
-        else
-            UserScoped::setValue(onboardingFlagKey, true);
+        UserScoped::setValue(onboardingFlagKey, true, *services.settings);
         startDetached(reportTestPrint(services.api), lcTestPrint(), "The test print's onboarding report");
     }
     co_return result;

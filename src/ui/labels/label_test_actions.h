@@ -7,6 +7,7 @@
 #include "printing/layouts/any_label_view.h"
 #include "printing/orientation.h"
 #include "printing/print_result.h"
+#include "ui/labels/label_test_printer.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -24,14 +25,14 @@ class Settings;
 class ZavAPIClient;
 
 // What the Labels screen prints by hand: test labels of each kind, the calibration
-// label and the sample packing slip's preview pages. Settings come in as plain
-// values from the card that asks.
+// label and the sample packing slip's preview pages. The application's
+// LabelTestPrinter: settings come in as plain values from the card that asks.
 //
 // Each print's outcome is its own PrintResult: `printError` shows that one, never
 // another print's failure. A successful test print marks the seller's onboarding
 // step even when the screen that started it is gone by then; `printError` is only
 // written while this object lives.
-class LabelTestActions final : public QObject
+class LabelTestActions final : public LabelTestPrinter
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LabelTestActions)
@@ -42,15 +43,17 @@ public:
     static inline const QString onboardingSlug = QStringLiteral("quillmark");
     static inline const QString onboardingStep = QStringLiteral("test_print");
 
-    // `settings` null: the shared settings at each write. The services must outlive
-    // every print started here (the application's do).
-    LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings *settings = nullptr,
+    // The services and settings must outlive every print started here (the application's do).
+    LabelTestActions(PrintService &printService, ZavAPIClient &api, Settings &settings,
                      QObject *parent = nullptr);
     explicit LabelTestActions(AppState &appState, QObject *parent = nullptr);
     ~LabelTestActions() override;
 
     const std::optional<QString> &printError() const { return m_printError; }
     void dismissError();
+
+    // The test label of the label's kind, or the calibration label when it has none.
+    QCoro::Task<PrintResult> print(LabelTestPrint label) override;
 
     QCoro::Task<PrintResult> printWinnerTest(LabelVariant style, QString printer, LabelMedia media,
                                              Orientation orientation);

@@ -31,17 +31,17 @@ bool isListed(const std::optional<QString> &printer, const QList<PrinterInfo> &p
 
 } // namespace
 
-PrinterStatusStores PrinterStatusStores::shared(AppState &appState)
+PrinterStatusStores PrinterStatusStores::of(AppState &appState)
 {
-    return {&appState.settings(), &CustomMediaStore::shared(), &LabelAppearanceStore::shared(),
-            &PrinterCalibrationStore::shared()};
+    return {&appState.settings(), &appState.customMediaStore(), &appState.labelAppearanceStore(),
+            &appState.printerCalibrationStore()};
 }
 
 PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStatusStores stores,
                                                  QObject *parent)
     : QObject(parent), m_appState(appState), m_stores(stores),
-      m_testActions(
-          new LabelTestActions(appState.printService(), appState.authManager().api(), stores.settings, this)),
+      m_testActions(new LabelTestActions(appState.printService(), appState.authManager().api(),
+                                         *stores.settings, this)),
       m_previewMedia(LabelMedia::shipping4x6())
 {
     Settings &settings = *m_stores.settings;
@@ -143,45 +143,10 @@ void PrinterStatusController::authChanged()
     Q_EMIT changed();
 }
 
-namespace {
-
-using TestPrint = QCoro::Task<PrintResult> (LabelTestActions::*)(LabelVariant, QString, LabelMedia,
-                                                                 Orientation);
-
-// Free coroutines, not capturing lambdas: a print outlives the card that holds its
-// action, and a coroutine must never read a lambda's captures once that is gone.
-QCoro::Task<> runTestPrint(QPointer<LabelTestActions> actions, TestPrint print, LabelVariant style,
-                           QString printer, LabelMedia media, Orientation orientation)
-{
-    if (actions)
-        co_await ((*actions).*print)(style, std::move(printer), std::move(media), orientation);
-}
-
-QCoro::Task<> runCalibration(QPointer<LabelTestActions> actions, QString printer, LabelMedia media,
-                             Orientation orientation)
-{
-    if (actions)
-        co_await actions->printCalibration(std::move(printer), std::move(media), orientation);
-}
-
-LabelPrintAction testPrintAction(QPointer<LabelTestActions> actions, TestPrint print)
-{
-    return [actions, print](LabelVariant style, QString printer, LabelMedia media, Orientation orientation) {
-        return runTestPrint(actions, print, style, std::move(printer), std::move(media), orientation);
-    };
-}
-
-} // namespace
-
 InShowLabelActions PrinterStatusController::inShowActions()
 {
     const LabelSectionActions shared = packingSlipActions();
-    InShowLabelActions out;
-    out.printIndividual = testPrintAction(m_testActions, &LabelTestActions::printWinnerTest);
-    out.printBox = testPrintAction(m_testActions, &LabelTestActions::printBoxTest);
-    out.calibrate = shared.calibrateAction;
-    out.onPreview = shared.onPreview;
-    return out;
+    return {shared.printer, shared.calibrates, shared.onPreview};
 }
 
 LabelSectionActions PrinterStatusController::packingSlipActions()
@@ -189,16 +154,14 @@ LabelSectionActions PrinterStatusController::packingSlipActions()
     QPointer<LabelTestActions> actions = m_testActions;
     QPointer<PrinterStatusController> self = this;
     LabelSectionActions out;
+    out.printer = m_testActions;
+    out.calibrates = true;
     out.viewGenerator = [actions](LabelVariant style, LabelMedia media, Orientation orientation,
                                   double scale) {
         return actions ? actions->packingSlipPages(style, media, orientation, scale) : QList<AnyLabelView>{};
     };
-    out.printAction = testPrintAction(m_testActions, &LabelTestActions::printPackingSlipTest);
-    out.calibrateAction = [actions](QString printer, LabelMedia media, Orientation orientation) {
-        return runCalibration(actions, std::move(printer), std::move(media), orientation);
-    };
     out.onPreview = [self](PageBuilder builder, LabelMedia media, Orientation orientation,
-                           PreviewPrintAction print) {
+                           LabelTestPrintReader print) {
         if (self)
             self->openPreview(std::move(builder), std::move(media), orientation, std::move(print));
     };
@@ -211,7 +174,7 @@ QList<LabelMedia> PrinterStatusController::packingSlipMedia()
 }
 
 void PrinterStatusController::openPreview(PageBuilder builder, LabelMedia media, Orientation orientation,
-                                          PreviewPrintAction print)
+                                          LabelTestPrintReader print)
 {
     m_previewPageBuilder = std::move(builder);
     m_previewMedia = std::move(media);

@@ -18,7 +18,7 @@ class LabelTestActions;
 class PrinterCalibrationStore;
 class Settings;
 
-// The stores the Labels screen edits. The application's are the shared ones, the
+// The stores the Labels screen edits. The application's come from AppState, the
 // same objects the print paths read.
 struct PrinterStatusStores
 {
@@ -27,7 +27,7 @@ struct PrinterStatusStores
     LabelAppearanceStore *appearance;
     PrinterCalibrationStore *calibration;
 
-    static PrinterStatusStores shared(AppState &appState);
+    static PrinterStatusStores of(AppState &appState);
 };
 
 // The Labels screen's state and logic without widgets: the three label types'
@@ -78,9 +78,9 @@ public:
     const PageBuilder &previewPageBuilder() const { return m_previewPageBuilder; }
     const LabelMedia &previewMedia() const { return m_previewMedia; }
     Orientation previewOrientation() const { return m_previewOrientation; }
-    const PreviewPrintAction &previewPrintAction() const { return m_previewPrintAction; }
+    const LabelTestPrintReader &previewPrintAction() const { return m_previewPrintAction; }
     void openPreview(PageBuilder builder, LabelMedia media, Orientation orientation,
-                     PreviewPrintAction print);
+                     LabelTestPrintReader print);
     // "Close": clears the builder and then the print action.
     void closePreview();
     // The sheet went away by itself (Escape): only the builder is cleared.
@@ -106,7 +106,7 @@ private:
     PageBuilder m_previewPageBuilder;
     LabelMedia m_previewMedia;
     Orientation m_previewOrientation = Orientation::landscape;
-    PreviewPrintAction m_previewPrintAction;
+    LabelTestPrintReader m_previewPrintAction;
 };
 
 } // namespace quill

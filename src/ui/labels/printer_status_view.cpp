@@ -8,6 +8,7 @@
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_modal.h"
 #include "ui/labels/label_section_view.h"
+#include "ui/labels/label_test_actions.h"
 #include "ui/labels/print_error_row.h"
 #include "ui/labels/print_mode_card.h"
 #include "ui/labels/printer_health_controller.h"
@@ -37,7 +38,7 @@ constexpr int kColumnWidth = 900;
 
 PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterStatusStores> stores,
                                      LogoChooser chooser, QWidget *parent)
-    : QWidget(parent), m_controller(appState, stores.value_or(PrinterStatusStores::shared(appState))),
+    : QWidget(parent), m_controller(appState, stores.value_or(PrinterStatusStores::of(appState))),
       m_chooser(std::move(chooser)),
       m_health(new PrinterHealthController(appState.printAdapter(), nullptr, this))
 {
@@ -257,7 +258,7 @@ void PrinterStatusView::showPreview()
             if (controller)
                 controller->closePreview();
         },
-        m_controller.previewPrintAction(), this);
+        &m_controller.testActions(), m_controller.previewPrintAction(), this);
     LabelPreviewModal *modal = m_modal;
     connect(modal, &QDialog::finished, this, [this, modal] {
         if (m_modal == modal)

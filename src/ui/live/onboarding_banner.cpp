@@ -1,5 +1,6 @@
 #include "ui/live/onboarding_banner.h"
 
+#include "app/app_state.h"
 #include "backend/auth_manager.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_show_view.h"
@@ -171,7 +172,7 @@ OnboardingController &OnboardingBanner::install(LiveShowView &view)
 {
     const LiveServices &services = view.controller().services();
     auto *controller =
-        new OnboardingController(services.session, &services.auth.api(), &view);
+        new OnboardingController(services.session, &services.auth.api(), services.app.settings(), &view);
     for (QWidget *slot : {view.promptBannerSlot(), view.connectBannerSlot()})
         slot->layout()->addWidget(new OnboardingBanner(*controller, slot));
     return *controller;

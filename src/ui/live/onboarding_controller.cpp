@@ -16,8 +16,8 @@ namespace {
 Q_LOGGING_CATEGORY(lcOnboarding, "app.quillmark.Quillmark.Onboarding")
 } // namespace
 
-OnboardingController::OnboardingController(WhatnotSession &session, ZavAPIClient *api, QObject *parent,
-                                           Settings *settings)
+OnboardingController::OnboardingController(WhatnotSession &session, ZavAPIClient *api, Settings &settings,
+                                           QObject *parent)
     : QObject(parent), m_session(session), m_api(api), m_settings(settings)
 {
     m_dismissed = flag(dismissedKey());
@@ -52,7 +52,7 @@ const QHash<QString, QString> &OnboardingController::stepFlagKeys()
 
 Settings &OnboardingController::settings() const
 {
-    return m_settings ? *m_settings : Settings::shared();
+    return m_settings;
 }
 
 bool OnboardingController::flag(const QString &key) const

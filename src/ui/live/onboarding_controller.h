@@ -35,9 +35,9 @@ class OnboardingController final : public QObject
     Q_DISABLE_COPY_MOVE(OnboardingController)
 
 public:
-    // `api` null or without a token: nothing is asked nor posted. `settings` null: the shared store.
-    OnboardingController(WhatnotSession &session, ZavAPIClient *api, QObject *parent = nullptr,
-                         Settings *settings = nullptr);
+    // `api` null or without a token: nothing is asked nor posted.
+    OnboardingController(WhatnotSession &session, ZavAPIClient *api, Settings &settings,
+                         QObject *parent = nullptr);
     ~OnboardingController() override;
 
     static QString slug();
@@ -79,7 +79,7 @@ private:
 
     WhatnotSession &m_session;
     QPointer<ZavAPIClient> m_api;
-    Settings *m_settings;
+    Settings &m_settings;
     bool m_dismissed = false;
     bool m_lastAllDone = false;
     bool m_syncing = false;
