@@ -2,6 +2,7 @@
 
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/spinner.h"
@@ -36,8 +37,8 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         auto *row = new QHBoxLayout(this);
-        row->setContentsMargins(12, 12, 12, 12);
-        row->setSpacing(10);
+        row->setContentsMargins(metrics::insets(metrics::regular));
+        row->setSpacing(metrics::compact);
         auto *dot = new StatusDot(8, systemColor(SystemColor::red), this);
         PulseEffect::apply(dot);
         row->addWidget(dot);
@@ -74,9 +75,9 @@ Card *statCard(const StatCardModel &model)
     auto *card = new Card;
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
+    column->setSpacing(metrics::xxSmall);
     auto *top = new QHBoxLayout;
-    top->setSpacing(4);
+    top->setSpacing(metrics::xxSmall);
     top->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
     if (model.pulse) {
         auto *dot = new StatusDot(6, model.accent);
@@ -99,7 +100,7 @@ Card *movementCard(const MovementCardModel &model)
     auto *card = new Card;
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
+    column->setSpacing(metrics::xxSmall);
     column->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
     auto *value = styledLabel(model.value, monospacedFont(textFont(TextStyle::title2, QFont::Bold)), model.color);
     value->setObjectName(QStringLiteral("cardValue"));
@@ -153,7 +154,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     auto *titleBar = new QWidget(this);
     fillBackground(titleBar, sidebarBackgroundColor());
     auto *titleRow = new QHBoxLayout(titleBar);
-    titleRow->setContentsMargins(20, 10, 20, 10);
+    titleRow->setContentsMargins(metrics::insets(metrics::xLarge, metrics::compact));
     titleRow->addWidget(styledLabel(QStringLiteral("Dashboard"), textFont(TextStyle::title3, QFont::Bold),
                                   primaryTextColor()));
     titleRow->addStretch(1);
@@ -170,8 +171,8 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     auto *content = new QWidget;
     content->setAutoFillBackground(false);
     auto *column = new QVBoxLayout(content);
-    column->setContentsMargins(20, 20, 20, 20);
-    column->setSpacing(24);
+    column->setContentsMargins(metrics::insets(metrics::xLarge));
+    column->setSpacing(metrics::xxLarge);
 
     m_liveShortcut = new LiveShowShortcut(content);
     connect(static_cast<QAbstractButton *>(m_liveShortcut), &QAbstractButton::clicked, &m_controller,
@@ -179,10 +180,10 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     column->addWidget(m_liveShortcut);
 
     auto *section = new QVBoxLayout;
-    section->setSpacing(12);
+    section->setSpacing(metrics::regular);
     auto *header = new QHBoxLayout;
     auto *titles = new QVBoxLayout;
-    titles->setSpacing(2);
+    titles->setSpacing(metrics::xxxSmall);
     titles->addWidget(styledLabel(QStringLiteral("Overview"), textFont(TextStyle::headline), primaryTextColor()));
     m_updated = styledLabel(QString(), monospacedFont(textFont(TextStyle::caption2)), secondaryTextColor());
     m_updated->setObjectName(QStringLiteral("updatedTime"));
@@ -202,7 +203,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     m_errorRow = new QWidget(content);
     auto *errorLayout = new QHBoxLayout(m_errorRow);
     errorLayout->setContentsMargins(0, 0, 0, 0);
-    errorLayout->setSpacing(6);
+    errorLayout->setSpacing(metrics::xSmall);
     auto *warning = new QLabel(m_errorRow);
     warning->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 12,
                                     systemColor(SystemColor::orange), devicePixelRatioF()));
@@ -215,7 +216,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     m_cards = new QWidget(content);
     m_cardsLayout = new QVBoxLayout(m_cards);
     m_cardsLayout->setContentsMargins(0, 0, 0, 0);
-    m_cardsLayout->setSpacing(10);
+    m_cardsLayout->setSpacing(metrics::compact);
     section->addWidget(m_cards);
 
     column->addLayout(section);
@@ -262,18 +263,18 @@ void DashboardView::rebuildCards()
     clearLayout(m_cardsLayout);
     if (m_controller.overview()) {
         auto *stats = new QHBoxLayout;
-        stats->setSpacing(10);
+        stats->setSpacing(metrics::compact);
         for (const StatCardModel &model : m_controller.statCards())
             stats->addWidget(statCard(model), 1);
         auto *movement = new QHBoxLayout;
-        movement->setSpacing(10);
+        movement->setSpacing(metrics::compact);
         for (const MovementCardModel &model : m_controller.movementCards())
             movement->addWidget(movementCard(model), 1);
         m_cardsLayout->addLayout(stats);
         m_cardsLayout->addLayout(movement);
     } else if (m_controller.isLoading()) {
         auto *placeholders = new QHBoxLayout;
-        placeholders->setSpacing(12);
+        placeholders->setSpacing(metrics::regular);
         for (int i = 0; i < 5; ++i)
             placeholders->addWidget(new Placeholder, 1);
         m_cardsLayout->addLayout(placeholders);

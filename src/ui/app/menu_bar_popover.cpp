@@ -4,8 +4,9 @@
 #include "ui/lists/live_list_texts.h"
 #include "ui/live/live_controls.h"
 #include "ui/widgets/capsule_badge.h"
-#include "ui/widgets/palette.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
+#include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
@@ -59,7 +60,7 @@ QWidget *statItem(QLabel *&value, QLabel *&caption, QWidget *parent)
     auto *cell = new QWidget(parent);
     auto *layout = new QVBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(metrics::xxxSmall);
     value = boldLabel(QString(), TextStyle::subheadline, primaryTextColor(), cell);
     caption = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), cell);
     value->setAlignment(Qt::AlignHCenter);
@@ -124,11 +125,11 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     // Recent wins.
     auto *winsBlock = new QWidget(this);
     auto *winsColumn = new QVBoxLayout(winsBlock);
-    winsColumn->setContentsMargins(kInset, 10, kInset, 0);
+    winsColumn->setContentsMargins(kInset, metrics::compact, kInset, 0);
     winsColumn->setSpacing(0);
     QLabel *title = styledLabel(QStringLiteral("Recent Wins"), textFont(TextStyle::caption, QFont::Bold),
                                 secondaryTextColor(), winsBlock);
-    title->setContentsMargins(0, 0, 0, 6);
+    title->setContentsMargins(0, 0, 0, metrics::xSmall);
     winsColumn->addWidget(title);
     m_wins = new QVBoxLayout;
     m_wins->setContentsMargins(0, 0, 0, 0);
@@ -277,7 +278,7 @@ void MenuBarPopover::rebuildWins()
         QLabel *empty =
             styledLabel(m_controller->noWinsText(), textFont(TextStyle::caption), tertiaryTextColor(), this);
         empty->setObjectName(QStringLiteral("noWins"));
-        empty->setContentsMargins(0, 0, 0, 10);
+        empty->setContentsMargins(0, 0, 0, metrics::compact);
         m_wins->addWidget(empty);
         empty->show(); // at once, not when the layout gets round to it
         return;
@@ -287,8 +288,10 @@ void MenuBarPopover::rebuildWins()
         auto *line = new QWidget(this);
         line->setObjectName(QStringLiteral("recentWin"));
         auto *layout = new QHBoxLayout(line);
-        layout->setContentsMargins(0, 3, 0, i + 1 == wins.size() ? 3 + 6 : 3);
-        layout->setSpacing(6);
+        const int below =
+            i + 1 == wins.size() ? metrics::trayWinRowInset + metrics::xSmall : metrics::trayWinRowInset;
+        layout->setContentsMargins(0, metrics::trayWinRowInset, 0, below);
+        layout->setSpacing(metrics::xSmall);
         layout->addWidget(new UserAvatarView(win.winnerUsername, win.avatarURL, 20, line));
         QLabel *name = styledLabel(QLatin1Char('@') + win.winnerUsername, textFont(TextStyle::caption),
                                    primaryTextColor(), line);

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/app/section_screens.h"
 #include "ui/app/sidebar_controller.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -123,13 +124,13 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     titleFont.setBold(true);
     titleFont.setPointSizeF(13);
     title->setFont(titleFont);
-    title->setContentsMargins(16, 14, 16, 10);
+    title->setContentsMargins(metrics::large, metrics::roomy, metrics::large, metrics::compact);
 
     m_list->setParent(column);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setIconSize(QSize(16, 16));
     m_list->setSpacing(0);
-    m_list->setContentsMargins(8, 0, 8, 0);
+    m_list->setContentsMargins(metrics::insets(metrics::small, 0));
     // A style sheet's widget no longer inherits its text colour, so it is named here.
     m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
                                          "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
@@ -166,7 +167,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     columnLayout->addWidget(m_list, 1);
     columnLayout->addWidget(divider);
     auto *buttonRow = new QHBoxLayout;
-    buttonRow->setContentsMargins(16, 8, 16, 8);
+    buttonRow->setContentsMargins(metrics::insets(metrics::large, metrics::small));
     buttonRow->addWidget(m_settingsButton);
     columnLayout->addLayout(buttonRow);
 

@@ -2,6 +2,7 @@
 
 #include "designer/label_designer_state.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -46,7 +47,7 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     QBoxLayout *row = makeToolbarRow(this);
 
     auto *zoomRow = new QHBoxLayout;
-    zoomRow->setSpacing(4);
+    zoomRow->setSpacing(metrics::xxSmall);
     m_zoomOut = makeToolbarButton(QStringLiteral("minus.magnifyingglass"), QString(), tr("Zoom Out"), this);
     m_zoomLabel = new QLabel(this);
     QFont caption = textFont(TextStyle::caption);

@@ -4,6 +4,7 @@
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -27,7 +28,7 @@ QWidget *header(TemplateListController *controller, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(12, 8, 12, 8);
+    layout->setContentsMargins(metrics::insets(metrics::regular, metrics::small));
     layout->addWidget(styledLabel(TemplateListPanel::tr("Templates"), textFont(TextStyle::headline),
                                   primaryTextColor(), row));
     layout->addStretch();
@@ -45,8 +46,8 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
 {
     auto *page = new QWidget(parent);
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(8);
+    layout->setContentsMargins(metrics::insets(metrics::large));
+    layout->setSpacing(metrics::small);
     layout->addStretch();
     auto *icon = new QLabel(page);
     icon->setPixmap(symbolPixmap(QStringLiteral("doc.badge.plus"),

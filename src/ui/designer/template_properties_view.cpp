@@ -5,6 +5,7 @@
 #include "ui/designer/labeled_field.h"
 #include "ui/designer/locale_number_field.h"
 #include "ui/designer/qr_code_properties_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/symbols.h"
 
 #include <QComboBox>
@@ -72,7 +73,7 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         auto *row = new QHBoxLayout(button);
-        row->setContentsMargins(4, 2, 4, 2);
+        row->setContentsMargins(metrics::insets(metrics::xxSmall, metrics::xxxSmall));
         row->addWidget(new QLabel(preset.label, button));
         row->addStretch(1);
         auto *check = new QLabel(button);
@@ -100,7 +101,7 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
     m_width = side(&LabelSize::widthInches, QStringLiteral("W"));
     m_height = side(&LabelSize::heightInches, QStringLiteral("H"));
     auto *custom = new QVBoxLayout;
-    custom->setSpacing(4);
+    custom->setSpacing(metrics::xxSmall);
     custom->addWidget(makeCaption(tr("Custom Size"), sizeSection));
     auto *sides = new QHBoxLayout;
     sides->addWidget(new LabeledField(tr("Width\""), m_width, sizeSection));

@@ -2,6 +2,7 @@
 
 #include "printing/print_kit_adapter.h"
 #include "printing/printer_info.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -28,7 +29,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(16, 16, 16, 16);
+    header->setContentsMargins(metrics::insets(metrics::large));
     header->addWidget(styledLabel(QStringLiteral("Print All"), textFont(TextStyle::headline), primaryTextColor(), this));
     header->addStretch(1);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -41,11 +42,11 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     layout->addWidget(divider);
 
     auto *content = new QVBoxLayout;
-    content->setContentsMargins(16, 16, 16, 16);
-    content->setSpacing(16);
+    content->setContentsMargins(metrics::insets(metrics::large));
+    content->setSpacing(metrics::large);
 
     auto *typeSection = new QVBoxLayout;
-    typeSection->setSpacing(6);
+    typeSection->setSpacing(metrics::xSmall);
     typeSection->addWidget(
         styledLabel(QStringLiteral("Print Type"), textFont(TextStyle::subheadline), secondaryTextColor(), this));
     m_typePicker = new SegmentedControl(this);
@@ -62,7 +63,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     m_printerSection = new QWidget(this);
     auto *printerLayout = new QVBoxLayout(m_printerSection);
     printerLayout->setContentsMargins(0, 0, 0, 0);
-    printerLayout->setSpacing(6);
+    printerLayout->setSpacing(metrics::xSmall);
     printerLayout->addWidget(styledLabel(QStringLiteral("Printer"), textFont(TextStyle::subheadline),
                                          secondaryTextColor(), m_printerSection));
     m_noPrinters = styledLabel(QStringLiteral("No printers available"), textFont(TextStyle::subheadline),
@@ -82,7 +83,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
 
     m_summary = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), this);
     m_summary->setObjectName(QStringLiteral("batchSummary"));
-    m_summary->setContentsMargins(10, 10, 10, 10);
+    m_summary->setContentsMargins(metrics::insets(metrics::compact));
     m_summary->setAutoFillBackground(true);
     QPalette summaryPalette = m_summary->palette();
     QColor fill = quaternaryFillColor();
@@ -107,7 +108,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     auto *progressBox = new QWidget(m_actionStack);
     auto *progressLayout = new QVBoxLayout(progressBox);
     progressLayout->setContentsMargins(0, 0, 0, 0);
-    progressLayout->setSpacing(8);
+    progressLayout->setSpacing(metrics::small);
     m_progressBar = new QProgressBar(progressBox);
     m_progressBar->setObjectName(QStringLiteral("batchProgress"));
     m_progressBar->setTextVisible(false);

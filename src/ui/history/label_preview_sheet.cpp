@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "ui/history/history_texts.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QFrame>
@@ -94,7 +95,7 @@ PackingSlipPreviewSheet::PackingSlipPreviewSheet(const QString &buyer, const Lab
     auto *column = new QWidget(scroll);
     auto *pagesLayout = new QVBoxLayout(column);
     pagesLayout->setContentsMargins(kDefaultInset, kDefaultInset, kDefaultInset, kDefaultInset);
-    pagesLayout->setSpacing(12);
+    pagesLayout->setSpacing(metrics::regular);
     const double scale = packingSlipPreviewScale(slipState.selectedMedia, slipState.selectedOrientation);
     for (const AnyLabelView &page : pagesOf(content, slipState, appearance, scale)) {
         auto *view = new LabelPageView(column);

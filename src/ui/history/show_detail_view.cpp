@@ -7,6 +7,7 @@
 #include "ui/history/show_detail_lists.h"
 #include "ui/history/stat_card.h"
 #include "ui/history/status_badge.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -110,8 +111,8 @@ ShowDetailView::ShowDetailView(ShowSummary show, ShowDetailServices services, bo
     outer->addWidget(m_scroll);
     m_column = new QWidget(m_scroll);
     auto *layout = new QVBoxLayout(m_column);
-    layout->setContentsMargins(20, 20, 20, 20);
-    layout->setSpacing(16);
+    layout->setContentsMargins(metrics::insets(metrics::xLarge));
+    layout->setSpacing(metrics::large);
     buildHeader(layout, closable);
     layout->addWidget(divider(m_column));
     buildBody();
@@ -143,7 +144,7 @@ ShowDetailView::~ShowDetailView() = default;
 void ShowDetailView::buildHeader(QLayout *into, bool closable)
 {
     auto *header = new QVBoxLayout;
-    header->setSpacing(4);
+    header->setSpacing(metrics::xxSmall);
     if (closable) {
         auto *closeRow = new QHBoxLayout;
         closeRow->addStretch(1);
@@ -171,7 +172,7 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
         header->addWidget(title);
     }
     auto *meta = new QHBoxLayout;
-    meta->setSpacing(8);
+    meta->setSpacing(metrics::small);
     meta->addWidget(new StatusBadge(m_model->show().status, StatusBadge::Form::inline_, this));
     if (const auto date = m_model->headerDateText()) {
         auto *dateLabel = styledLabel(*date, textFont(TextStyle::subheadline), secondaryTextColor(), this);
@@ -210,11 +211,11 @@ void ShowDetailView::buildBody()
     m_content = new QWidget(m_body);
     auto *content = new QVBoxLayout(m_content);
     content->setContentsMargins(0, 0, 0, 0);
-    content->setSpacing(16);
+    content->setSpacing(metrics::large);
     m_statsBox = new QWidget(m_content);
     m_statsGrid = new QGridLayout(m_statsBox);
     m_statsGrid->setContentsMargins(0, 0, 0, 0);
-    m_statsGrid->setVerticalSpacing(12);
+    m_statsGrid->setVerticalSpacing(metrics::regular);
     content->addWidget(m_statsBox);
     m_ctaSlot = new QWidget(m_content);
     auto *ctaLayout = new QVBoxLayout(m_ctaSlot);
@@ -239,7 +240,7 @@ void ShowDetailView::buildBody()
     searchBox->setStyleSheet(QStringLiteral("#searchBox { background: %1; border-radius: 8px; }")
                                  .arg(searchFill.name(QColor::HexArgb)));
     auto *searchRow = new QHBoxLayout(searchBox);
-    searchRow->setContentsMargins(8, 8, 8, 8);
+    searchRow->setContentsMargins(metrics::insets(metrics::small));
     auto *glass = new QLabel(searchBox);
     glass->setPixmap(symbolPixmap(QStringLiteral("magnifyingglass"), 14, secondaryTextColor(), devicePixelRatioF()));
     searchRow->addWidget(glass);

@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/segmented_control.h"
@@ -56,7 +57,7 @@ QVBoxLayout *section(QWidget *&widget, QWidget *parent)
     widget = new QWidget(parent);
     auto *layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(metrics::xSmall);
     return layout;
 }
 
@@ -107,7 +108,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(24, 20, 24, 12);
+    header->setContentsMargins(metrics::xxLarge, metrics::xLarge, metrics::xxLarge, metrics::regular);
     header->addWidget(styledLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
                                  primaryTextColor(), this));
     header->addStretch(1);
@@ -124,8 +125,8 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     auto *form = new QWidget(this);
     form->setFixedWidth(260);
     auto *formLayout = new QVBoxLayout(form);
-    formLayout->setContentsMargins(24, 24, 24, 24);
-    formLayout->setSpacing(20);
+    formLayout->setContentsMargins(metrics::insets(metrics::xxLarge));
+    formLayout->setSpacing(metrics::xLarge);
 
     QWidget *shapeSection = nullptr;
     QVBoxLayout *shapeLayout = section(shapeSection, form);
@@ -153,7 +154,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     m_rectangleFields = new QWidget(dimensionsSection);
     auto *rectangleRow = new QHBoxLayout(m_rectangleFields);
     rectangleRow->setContentsMargins(0, 0, 0, 0);
-    rectangleRow->setSpacing(16);
+    rectangleRow->setSpacing(metrics::large);
     rectangleRow->addWidget(numberField(tr("Width"), m_widthField, unitLabel, m_rectangleFields));
     m_unitLabels.append(unitLabel);
     rectangleRow->addWidget(numberField(tr("Height"), m_heightField, unitLabel, m_rectangleFields));
@@ -182,8 +183,8 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
 
     auto *previewColumn = new QWidget(this);
     auto *previewLayout = new QVBoxLayout(previewColumn);
-    previewLayout->setContentsMargins(24, 24, 24, 24);
-    previewLayout->setSpacing(12);
+    previewLayout->setContentsMargins(metrics::insets(metrics::xxLarge));
+    previewLayout->setSpacing(metrics::regular);
     m_previewType = new SegmentedControl(previewColumn);
     for (const auto type :
          {AddCustomMediaController::PreviewType::winner, AddCustomMediaController::PreviewType::box,
@@ -202,7 +203,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     layout->addWidget(dividerLine(this));
 
     auto *footer = new QHBoxLayout;
-    footer->setContentsMargins(24, 16, 24, 16);
+    footer->setContentsMargins(metrics::insets(metrics::xxLarge, metrics::large));
     if (m_printer && m_calibrateAction) {
         m_calibrate = new QPushButton(symbolIcon(QStringLiteral("ruler")), tr("Calibrate"), this);
         makeSmallBordered(m_calibrate);
@@ -265,10 +266,10 @@ QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&fiel
     auto *widget = new QWidget(parent);
     auto *layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(metrics::xxxSmall);
     layout->addWidget(styledLabel(label, textFont(TextStyle::caption), secondaryTextColor(), widget));
     auto *row = new QHBoxLayout;
-    row->setSpacing(4);
+    row->setSpacing(metrics::xxSmall);
     field = new QLineEdit(widget);
     field->setMinimumWidth(60);
     field->setMaximumWidth(100);

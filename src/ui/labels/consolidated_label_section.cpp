@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/settings_card.h"
@@ -41,7 +42,7 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
 
     // The winner block.
     auto *winnerRow = new QHBoxLayout;
-    winnerRow->setSpacing(20);
+    winnerRow->setSpacing(metrics::xLarge);
     auto *winnerColumn = new CardSettingsColumn(true, card);
     m_winnerStrip = winnerColumn->strip();
     m_winnerOrientation = winnerColumn->orientation();
@@ -51,7 +52,7 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     m_spinner = winnerColumn->addSpinner();
     winnerRow->addWidget(winnerColumn, 1);
     auto *thumbnails = new QHBoxLayout;
-    thumbnails->setSpacing(12);
+    thumbnails->setSpacing(metrics::regular);
     m_winnerThumbnail = new LabelThumbnail(tr("Winner"), false, card);
     m_sharedBoxThumbnail = new LabelThumbnail(tr("Box"), false, card);
     thumbnails->addWidget(m_winnerThumbnail, 0, Qt::AlignTop);
@@ -68,11 +69,11 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     m_boxBlock = new QWidget(card);
     auto *boxLayout = new QVBoxLayout(m_boxBlock);
     boxLayout->setContentsMargins(0, 0, 0, 0);
-    boxLayout->setSpacing(12);
+    boxLayout->setSpacing(metrics::regular);
     boxLayout->addWidget(styledLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
                                     secondaryTextColor(), m_boxBlock));
     auto *boxRow = new QHBoxLayout;
-    boxRow->setSpacing(20);
+    boxRow->setSpacing(metrics::xLarge);
     auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
     m_boxStrip = boxColumn->strip();
     m_boxOrientation = boxColumn->orientation();

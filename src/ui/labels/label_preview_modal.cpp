@@ -3,6 +3,7 @@
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_scales.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -32,8 +33,8 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(16, 16, 16, 16);
-    header->setSpacing(8);
+    header->setContentsMargins(metrics::insets(metrics::large));
+    header->setSpacing(metrics::small);
     header->addWidget(styledLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
     m_pageCount = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
     header->addWidget(m_pageCount);
@@ -66,8 +67,8 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     m_pagesHost = new QWidget(scroll);
     fillBackground(m_pagesHost, appBackgroundColor());
     m_pagesLayout = new QVBoxLayout(m_pagesHost);
-    m_pagesLayout->setContentsMargins(16, 16, 16, 16);
-    m_pagesLayout->setSpacing(24);
+    m_pagesLayout->setContentsMargins(metrics::insets(metrics::large));
+    m_pagesLayout->setSpacing(metrics::xxLarge);
     scroll->setWidget(m_pagesHost);
     layout->addWidget(scroll, 1);
 
@@ -100,7 +101,7 @@ void LabelPreviewModal::reload()
         auto *block = new QWidget(m_pagesHost);
         auto *blockLayout = new QVBoxLayout(block);
         blockLayout->setContentsMargins(0, 0, 0, 0);
-        blockLayout->setSpacing(8);
+        blockLayout->setSpacing(metrics::small);
         if (count >= 2) {
             QLabel *caption = styledLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
                                          textFont(TextStyle::caption), secondaryTextColor(), block);

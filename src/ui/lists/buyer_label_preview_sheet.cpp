@@ -6,6 +6,7 @@
 #include "ui/lists/live_row_labels.h"
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -33,8 +34,8 @@ BuyerLabelPreviewSheet::BuyerLabelPreviewSheet(AppState &app, const QString &buy
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *column = new QWidget(scroll);
     auto *pagesLayout = new QVBoxLayout(column);
-    pagesLayout->setContentsMargins(16, 16, 16, 16);
-    pagesLayout->setSpacing(12);
+    pagesLayout->setContentsMargins(metrics::insets(metrics::large));
+    pagesLayout->setSpacing(metrics::regular);
 
     const LabelSectionState settings = LabelSectionState::load(kPackingSlip, app.settings());
     if (content) {

@@ -11,6 +11,7 @@
 #include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/live/show_connect_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -125,13 +126,13 @@ QWidget *LiveShowView::buildPrompt()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("signInPrompt"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 0);
+    layout->setContentsMargins(metrics::large, metrics::large, metrics::large, 0);
     layout->setSpacing(0);
     m_promptBanner = slotWidget(QStringLiteral("promptBannerSlot"), page);
     layout->addWidget(m_promptBanner);
 
     auto *column = new QVBoxLayout;
-    column->setSpacing(12);
+    column->setSpacing(metrics::regular);
     column->addStretch(1);
     auto *icon = new QLabel(page);
     icon->setPixmap(
@@ -164,7 +165,7 @@ QWidget *LiveShowView::buildPrompt()
                                            "QPushButton:pressed { background: %2; }")
                                 .arg(appAccentColor().name(), appAccentColor().darker(120).name()));
     connect(m_signIn, &QPushButton::clicked, &m_controller, &LiveShowController::signIn);
-    column->addSpacing(4);
+    column->addSpacing(metrics::xxSmall);
     column->addWidget(m_signIn, 0, Qt::AlignHCenter);
     column->addStretch(1);
     layout->addLayout(column, 1);
@@ -180,7 +181,7 @@ QWidget *LiveShowView::buildLoginPanel()
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(12, 12, 12, 12);
+    header->setContentsMargins(metrics::insets(metrics::regular));
     header->addWidget(styledLabel(QStringLiteral("Sign in to Whatnot"), textFont(TextStyle::headline),
                                   primaryTextColor(), page));
     header->addStretch(1);
@@ -203,7 +204,7 @@ QWidget *LiveShowView::buildConnect()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("connectPage"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setContentsMargins(metrics::insets(metrics::large));
     layout->setSpacing(0);
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);

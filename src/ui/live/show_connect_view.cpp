@@ -2,6 +2,7 @@
 
 #include "ui/live/live_controls.h"
 #include "ui/live/show_connect_controller.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -163,8 +164,8 @@ public:
         setObjectName(QStringLiteral("detectedAddress"));
         setAttribute(Qt::WA_NoSystemBackground);
         auto *row = new QHBoxLayout(this);
-        row->setContentsMargins(20, 14, 20, 14);
-        row->setSpacing(8);
+        row->setContentsMargins(metrics::insets(metrics::xLarge, metrics::roomy));
+        row->setSpacing(metrics::small);
         auto *icon = new QLabel(this);
         icon->setPixmap(symbolPixmap(QStringLiteral("link"), 12, appAccentColor(), devicePixelRatioF()));
         row->addWidget(icon);
@@ -259,8 +260,8 @@ QWidget *ShowConnectView::buildStatusBar()
     bar->setObjectName(QStringLiteral("connectStatusBar"));
     fillBackground(bar, cardBackgroundColor());
     auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(16, 10, 16, 10);
-    row->setSpacing(8);
+    row->setContentsMargins(metrics::insets(metrics::large, metrics::compact));
+    row->setSpacing(metrics::small);
     auto *dot = new QLabel(bar);
     QPixmap circle(QSize(8, 8) * devicePixelRatioF());
     circle.setDevicePixelRatio(devicePixelRatioF());
@@ -288,7 +289,7 @@ QWidget *ShowConnectView::buildForm()
     form->setObjectName(QStringLiteral("connectForm"));
     auto *column = new QVBoxLayout(form);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(16);
+    column->setSpacing(metrics::large);
 
     auto *icon = new QLabel(form);
     icon->setPixmap(
@@ -344,18 +345,18 @@ QWidget *ShowConnectView::buildCard()
     card->setObjectName(QStringLiteral("clipboardCard"));
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(20);
+    column->setSpacing(metrics::xLarge);
 
     m_badge = new ShowConnectBadge(card);
     column->addWidget(m_badge, 0, Qt::AlignHCenter);
 
     auto *heading = new QVBoxLayout;
-    heading->setSpacing(4);
+    heading->setSpacing(metrics::xxSmall);
     heading->addWidget(styledLabel(QStringLiteral("Show URL Detected"),
                                    textFont(TextStyle::title3, QFont::Bold), primaryTextColor(), card),
                        0, Qt::AlignHCenter);
     auto *source = new QHBoxLayout;
-    source->setSpacing(4);
+    source->setSpacing(metrics::xxSmall);
     auto *clipboard = new QLabel(card);
     clipboard->setPixmap(
         symbolPixmap(QStringLiteral("clipboard"), 11, secondaryTextColor(), devicePixelRatioF()));
