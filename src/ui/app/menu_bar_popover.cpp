@@ -3,6 +3,7 @@
 #include "ui/app/menu_bar_popover_controller.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/live/live_controls.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"

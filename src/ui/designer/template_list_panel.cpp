@@ -4,6 +4,7 @@
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -59,11 +60,8 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
                              secondaryTextColor(), page);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
-    auto *create = new QPushButton(TemplateListPanel::tr("Create Template"), page);
-    create->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 5px; padding: 3px 10px; }")
-                              .arg(appAccentColor().name()));
-    create->setCursor(Qt::PointingHandCursor);
+    QPushButton *create =
+        prominentButton(TemplateListPanel::tr("Create Template"), QString(), ProminentSize::small, page);
     QObject::connect(create, &QPushButton::clicked, controller, &TemplateListController::createNewTemplate);
     layout->addWidget(create, 0, Qt::AlignHCenter);
     layout->addStretch();

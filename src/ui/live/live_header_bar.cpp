@@ -2,6 +2,7 @@
 
 #include "ui/live/live_controls.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"

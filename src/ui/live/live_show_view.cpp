@@ -2,7 +2,6 @@
 
 #include "capture/whatnot_session.h"
 #include "ui/lists/print_log_panel.h"
-#include "ui/live/live_controls.h"
 #include "ui/live/live_header_bar.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_side_panel.h"
@@ -11,6 +10,7 @@
 #include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/live/show_connect_view.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -154,16 +154,9 @@ QWidget *LiveShowView::buildPrompt()
     descriptionRow->addStretch(1);
     column->addLayout(descriptionRow);
 
-    m_signIn = new QPushButton(symbolIcon(QStringLiteral("arrow.right.circle.fill"), Qt::white),
-                               QStringLiteral("Sign In"), page);
+    m_signIn = prominentButton(QStringLiteral("Sign In"), QStringLiteral("arrow.right.circle.fill"),
+                               ProminentSize::medium, page);
     m_signIn->setObjectName(QStringLiteral("signInButton"));
-    m_signIn->setFont(textFont(TextStyle::body, QFont::DemiBold));
-    m_signIn->setIconSize(QSize(16, 16));
-    m_signIn->setCursor(Qt::PointingHandCursor);
-    m_signIn->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                           " border-radius: 8px; padding: 8px 20px; }"
-                                           "QPushButton:pressed { background: %2; }")
-                                .arg(appAccentColor().name(), appAccentColor().darker(120).name()));
     connect(m_signIn, &QPushButton::clicked, &m_controller, &LiveShowController::signIn);
     column->addSpacing(metrics::xxSmall);
     column->addWidget(m_signIn, 0, Qt::AlignHCenter);

@@ -1,7 +1,7 @@
 #include "ui/live/live_status_bar.h"
 
-#include "ui/live/live_controls.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"

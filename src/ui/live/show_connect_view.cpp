@@ -1,7 +1,7 @@
 #include "ui/live/show_connect_view.h"
 
-#include "ui/live/live_controls.h"
 #include "ui/live/show_connect_controller.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
@@ -33,23 +33,6 @@ QColor withAlpha(QColor color, qreal alpha)
 {
     color.setAlphaF(float(alpha));
     return color;
-}
-
-// The accent-filled button of the screen's main action.
-QPushButton *prominentButton(const QString &text, const QString &symbol, QWidget *parent)
-{
-    auto *button = new QPushButton(symbolIcon(symbol, Qt::white), text, parent);
-    button->setFont(textFont(TextStyle::body, QFont::DemiBold));
-    button->setIconSize(QSize(16, 16));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 8px; padding: 9px 20px; }"
-                                         "QPushButton:pressed { background: %2; }"
-                                         "QPushButton:disabled { background: %3; color: %4; }")
-                              .arg(appAccentColor().name(), appAccentColor().darker(120).name(),
-                                   withAlpha(appAccentColor(), 0.35).name(QColor::HexArgb),
-                                   withAlpha(Qt::white, 0.5).name(QColor::HexArgb)));
-    return button;
 }
 
 // A wrapped label centred in its row at most `maxWidth` wide.
@@ -328,7 +311,8 @@ QWidget *ShowConnectView::buildForm()
     m_error->setMaximumWidth(360);
     column->addLayout(centredRow(m_error));
 
-    m_connect = prominentButton(QStringLiteral("Connect"), QStringLiteral("arrow.right.circle.fill"), form);
+    m_connect = prominentButton(QStringLiteral("Connect"), QStringLiteral("arrow.right.circle.fill"),
+                                ProminentSize::large, form);
     m_connect->setObjectName(QStringLiteral("connectButton"));
     column->addWidget(m_connect, 0, Qt::AlignHCenter);
 
@@ -371,7 +355,8 @@ QWidget *ShowConnectView::buildCard()
     m_address = new ShowConnectAddressLine(card);
     column->addWidget(m_address, 0, Qt::AlignHCenter);
 
-    m_connectToShow = prominentButton(QStringLiteral("Connect to Show"), QStringLiteral("bolt.fill"), card);
+    m_connectToShow = prominentButton(QStringLiteral("Connect to Show"), QStringLiteral("bolt.fill"),
+                                      ProminentSize::large, card);
     m_connectToShow->setObjectName(QStringLiteral("connectToShowButton"));
     m_connectToShow->setMinimumWidth(240);
     column->addWidget(m_connectToShow, 0, Qt::AlignHCenter);
