@@ -3,6 +3,7 @@
 // page size and the printer's calibration; a black-and-white label passes through
 // a real label driver; a designed round label prints on a square page.
 #include "common/settings.h"
+#include "cups_print_stack.h"
 #include "cups_testbed.h"
 #include "pdf_probe.h"
 #include "printing/label_appearance_store.h"
@@ -33,27 +34,16 @@ LabelContent winner()
                                     QStringLiteral("Holographic card"), QStringLiteral("Live Show"));
 }
 
-class CupsPrintService : public ::testing::Test
+class CupsPrintService : public ::testing::Test, protected tb::CupsPrintStack
 {
 protected:
     void SetUp() override
     {
-        tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(m_settings.get());
-        m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
-        m_appearance->setColorMode(LabelColorMode::blackAndWhite);
-        PrintKitAdapterSetup setup;
-        setup.tools.ppdDirectory = tb::ppdDirectory();
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+        startPrintStack(*m_settings, LabelColorMode::blackAndWhite);
     }
     void TearDown() override
     {
-        m_service.reset();
-        m_adapter.reset();
-        tb::resetQueues();
+        stopPrintStack();
     }
 
     QStringList options(const QString &job)
@@ -64,10 +54,6 @@ protected:
     }
 
     TemporarySettings m_settings;
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<LabelAppearanceStore> m_appearance;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
-    std::unique_ptr<PrintService> m_service;
 };
 
 } // namespace
