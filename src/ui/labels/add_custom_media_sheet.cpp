@@ -107,6 +107,24 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    layout->addLayout(buildHeader());
+    layout->addWidget(dividerLine(this));
+    auto *body = new QHBoxLayout;
+    body->setSpacing(0);
+    body->addWidget(buildForm(), 0, Qt::AlignTop);
+    body->addWidget(dividerLine(this, true));
+    body->addWidget(buildPreview(), 1);
+    layout->addLayout(body, 1);
+    layout->addWidget(dividerLine(this));
+    layout->addLayout(buildFooter());
+
+    bind(appearance);
+    showValues();
+    refresh();
+}
+
+QLayout *AddCustomMediaSheet::buildHeader()
+{
     auto *header = new QHBoxLayout;
     header->setContentsMargins(metrics::xxLarge, metrics::xLarge, metrics::xxLarge, metrics::regular);
     header->addWidget(styledLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
@@ -116,12 +134,11 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     makeSmallBordered(cancel);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     header->addWidget(cancel);
-    layout->addLayout(header);
-    layout->addWidget(dividerLine(this));
+    return header;
+}
 
-    auto *body = new QHBoxLayout;
-    body->setSpacing(0);
-
+QWidget *AddCustomMediaSheet::buildForm()
+{
     auto *form = new QWidget(this);
     form->setFixedWidth(260);
     auto *formLayout = new QVBoxLayout(form);
@@ -177,10 +194,11 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     nameLayout->addWidget(m_nameField);
     formLayout->addWidget(nameSection);
     formLayout->addStretch(1);
-    body->addWidget(form, 0, Qt::AlignTop);
+    return form;
+}
 
-    body->addWidget(dividerLine(this, true));
-
+QWidget *AddCustomMediaSheet::buildPreview()
+{
     auto *previewColumn = new QWidget(this);
     auto *previewLayout = new QVBoxLayout(previewColumn);
     previewLayout->setContentsMargins(metrics::insets(metrics::xxLarge));
@@ -198,10 +216,11 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     m_displayName = styledLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), previewColumn);
     previewLayout->addWidget(m_displayName, 0, Qt::AlignHCenter);
     previewLayout->addStretch(1);
-    body->addWidget(previewColumn, 1);
-    layout->addLayout(body, 1);
-    layout->addWidget(dividerLine(this));
+    return previewColumn;
+}
 
+QLayout *AddCustomMediaSheet::buildFooter()
+{
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(metrics::insets(metrics::xxLarge, metrics::large));
     if (m_printer && m_calibrateAction) {
@@ -228,8 +247,11 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
         accept();
     });
     footer->addWidget(m_add);
-    layout->addLayout(footer);
+    return footer;
+}
 
+void AddCustomMediaSheet::bind(LabelAppearanceStore &appearance)
+{
     connect(m_shape, &SegmentedControl::currentChanged, this,
             [this](int index) { m_controller.setCircular(index == 1); });
     connect(m_unit, &SegmentedControl::currentChanged, this, [this](int index) {
@@ -253,9 +275,6 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this, &AddCustomMediaSheet::refresh);
     connect(&appearance, &LabelAppearanceStore::colorModeChanged, this, &AddCustomMediaSheet::refresh);
     connect(&appearance, &LabelAppearanceStore::logoImageChanged, this, &AddCustomMediaSheet::refresh);
-
-    showValues();
-    refresh();
 }
 
 AddCustomMediaSheet::~AddCustomMediaSheet() = default;
