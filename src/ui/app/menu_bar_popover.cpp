@@ -81,9 +81,28 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
 
+    stack->addWidget(buildHeader());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildStatistics()); // with a divider of its own
+    stack->addWidget(buildRecentWins());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildPrinterRow());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildAutoPrintRow());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildQuitButton());
+
+    connect(m_pending, &QPushButton::clicked, m_controller, &MenuBarPopoverController::clearPrintQueue);
+    connect(m_autoPrint, &QAbstractButton::clicked, m_controller, &MenuBarPopoverController::setAutoPrinting);
+    connect(m_controller, &MenuBarPopoverController::changed, this, &MenuBarPopover::refresh);
+    refresh();
+}
+
+QWidget *MenuBarPopover::buildHeader()
+{
     // Header: the pulsing dot keeps its place while offline, under the steady one.
     auto *header = new QWidget(this);
-    auto *headerRow = row(header, 6, 10);
+    auto *headerRow = row(header, metrics::xSmall, metrics::compact);
     auto *dots = new QWidget(header);
     dots->setFixedSize(kDotSize, kDotSize);
     m_liveDot = new StatusDot(kDotSize, brandGreenColor(), dots);
@@ -104,16 +123,19 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     headerRow->addWidget(m_captured);
     headerRow->addStretch(1);
     headerRow->addWidget(showWindow);
-    stack->addWidget(header);
-    stack->addWidget(divider(this));
+    connect(showWindow, &QToolButton::clicked, this, &MenuBarPopover::showMainWindowRequested);
+    return header;
+}
 
+QWidget *MenuBarPopover::buildStatistics()
+{
     // Statistics, with a divider of their own.
     m_statistics = new QWidget(this);
     auto *statisticsColumn = new QVBoxLayout(m_statistics);
     statisticsColumn->setContentsMargins(0, 0, 0, 0);
     statisticsColumn->setSpacing(0);
     auto *figures = new QWidget(m_statistics);
-    auto *figuresRow = row(figures, 0, 10);
+    auto *figuresRow = row(figures, 0, metrics::compact);
     QLabel *revenueCaption = nullptr;
     figuresRow->addWidget(statItem(m_revenueValue, revenueCaption, figures), 1);
     revenueCaption->setText(QStringLiteral("revenue"));
@@ -121,9 +143,11 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     figuresRow->addWidget(statItem(m_buyersValue, m_buyersLabel, figures), 1);
     statisticsColumn->addWidget(figures);
     statisticsColumn->addWidget(divider(m_statistics));
-    stack->addWidget(m_statistics);
+    return m_statistics;
+}
 
-    // Recent wins.
+QWidget *MenuBarPopover::buildRecentWins()
+{
     auto *winsBlock = new QWidget(this);
     auto *winsColumn = new QVBoxLayout(winsBlock);
     winsColumn->setContentsMargins(kInset, metrics::compact, kInset, 0);
@@ -136,12 +160,13 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     m_wins->setContentsMargins(0, 0, 0, 0);
     m_wins->setSpacing(0);
     winsColumn->addLayout(m_wins);
-    stack->addWidget(winsBlock);
-    stack->addWidget(divider(this));
+    return winsBlock;
+}
 
-    // Printer.
+QWidget *MenuBarPopover::buildPrinterRow()
+{
     auto *printer = new QWidget(this);
-    auto *printerRow = row(printer, 8, 10);
+    auto *printerRow = row(printer, metrics::small, metrics::compact);
     auto *printerIcon = new QLabel(printer);
     printerIcon->setPixmap(
         symbolPixmap(QStringLiteral("printer.fill"), 12, secondaryTextColor(), devicePixelRatioF()));
@@ -176,12 +201,13 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     printerRow->addStretch(1);
     printerRow->addWidget(m_pending);
     printerRow->addWidget(m_printerDot);
-    stack->addWidget(printer);
-    stack->addWidget(divider(this));
+    return printer;
+}
 
-    // Auto-Print.
+QWidget *MenuBarPopover::buildAutoPrintRow()
+{
     auto *autoPrint = new QWidget(this);
-    auto *autoPrintRow = row(autoPrint, 6, 8);
+    auto *autoPrintRow = row(autoPrint, metrics::xSmall, metrics::small);
     autoPrintRow->addWidget(styledLabel(QStringLiteral("Auto-Print"), textFont(TextStyle::caption),
                                         primaryTextColor(), autoPrint));
     m_modeChip = new CapsuleBadge(QString(), quaternaryFillColor(), autoPrint);
@@ -193,23 +219,19 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     autoPrintRow->addWidget(m_modeChip);
     autoPrintRow->addStretch(1);
     autoPrintRow->addWidget(m_autoPrint);
-    stack->addWidget(autoPrint);
-    stack->addWidget(divider(this));
+    return autoPrint;
+}
 
+QPushButton *MenuBarPopover::buildQuitButton()
+{
     // Quit: the whole row is the button.
     auto *quit = plainButton(QStringLiteral("Quit Quillmark"), QStringLiteral("power"), primaryTextColor(),
                              textFont(TextStyle::caption), this);
     quit->setObjectName(QStringLiteral("quitQuillmark"));
     quit->setStyleSheet(QStringLiteral("text-align: left; padding: 8px %1px;").arg(kInset));
     quit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    stack->addWidget(quit);
-
-    connect(showWindow, &QToolButton::clicked, this, &MenuBarPopover::showMainWindowRequested);
     connect(quit, &QPushButton::clicked, this, &MenuBarPopover::quitRequested);
-    connect(m_pending, &QPushButton::clicked, m_controller, &MenuBarPopoverController::clearPrintQueue);
-    connect(m_autoPrint, &QAbstractButton::clicked, m_controller, &MenuBarPopoverController::setAutoPrinting);
-    connect(m_controller, &MenuBarPopoverController::changed, this, &MenuBarPopover::refresh);
-    refresh();
+    return quit;
 }
 
 void MenuBarPopover::showEvent(QShowEvent *event)
