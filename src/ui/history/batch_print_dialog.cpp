@@ -28,15 +28,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(metrics::insets(metrics::large));
-    header->addWidget(styledLabel(QStringLiteral("Print All"), textFont(TextStyle::headline), primaryTextColor(), this));
-    header->addStretch(1);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    header->addWidget(cancel);
-    layout->addLayout(header);
+    layout->addLayout(buildHeader());
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
     layout->addWidget(divider);
@@ -45,6 +37,42 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     content->setContentsMargins(metrics::insets(metrics::large));
     content->setSpacing(metrics::large);
 
+    content->addLayout(buildTypeSection());
+    content->addWidget(buildPrinterSection());
+    buildSummary(content);
+    content->addWidget(buildActions());
+
+    layout->addLayout(content);
+    layout->addStretch(1);
+
+    // The only automatic choice: the first listed printer when the dialog opens.
+    if (m_setup.printAdapter) {
+        if (!m_setup.printAdapter->printers().isEmpty())
+            m_selectedPrinter = m_setup.printAdapter->printers().first().name;
+        connect(m_setup.printAdapter, &PrintKitAdapter::printersChanged, this, [this] {
+            rebuildPrinterSection();
+            refresh();
+        });
+    }
+    rebuildPrinterSection();
+    refresh();
+}
+
+QLayout *BatchPrintDialog::buildHeader()
+{
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(metrics::insets(metrics::large));
+    header->addWidget(styledLabel(QStringLiteral("Print All"), textFont(TextStyle::headline), primaryTextColor(), this));
+    header->addStretch(1);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    header->addWidget(cancel);
+    return header;
+}
+
+QLayout *BatchPrintDialog::buildTypeSection()
+{
     auto *typeSection = new QVBoxLayout;
     typeSection->setSpacing(metrics::xSmall);
     typeSection->addWidget(
@@ -58,8 +86,11 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
         setPrintType(index == 1 ? BatchPrintType::packingSlips : BatchPrintType::individualLabels);
     });
     typeSection->addWidget(m_typePicker, 0, Qt::AlignLeft);
-    content->addLayout(typeSection);
+    return typeSection;
+}
 
+QWidget *BatchPrintDialog::buildPrinterSection()
+{
     m_printerSection = new QWidget(this);
     auto *printerLayout = new QVBoxLayout(m_printerSection);
     printerLayout->setContentsMargins(0, 0, 0, 0);
@@ -79,8 +110,11 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     printerLayout->addWidget(m_noPrinters);
     printerLayout->addWidget(m_singlePrinter);
     printerLayout->addWidget(m_printerPicker);
-    content->addWidget(m_printerSection);
+    return m_printerSection;
+}
 
+void BatchPrintDialog::buildSummary(QVBoxLayout *content)
+{
     m_summary = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), this);
     m_summary->setObjectName(QStringLiteral("batchSummary"));
     m_summary->setContentsMargins(metrics::insets(metrics::compact));
@@ -98,7 +132,10 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     m_failure->setTextFormat(Qt::PlainText);
     m_failure->hide();
     content->addWidget(m_failure);
+}
 
+QWidget *BatchPrintDialog::buildActions()
+{
     m_actionStack = new QStackedWidget(this);
     m_printButton = new QPushButton(symbolIcon(QStringLiteral("printer")), QStringLiteral("Print"), m_actionStack);
     m_printButton->setObjectName(QStringLiteral("printButton"));
@@ -119,22 +156,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     progressLayout->addWidget(m_progressText);
     m_actionStack->addWidget(m_printButton);
     m_actionStack->addWidget(progressBox);
-    content->addWidget(m_actionStack);
-
-    layout->addLayout(content);
-    layout->addStretch(1);
-
-    // The only automatic choice: the first listed printer when the dialog opens.
-    if (m_setup.printAdapter) {
-        if (!m_setup.printAdapter->printers().isEmpty())
-            m_selectedPrinter = m_setup.printAdapter->printers().first().name;
-        connect(m_setup.printAdapter, &PrintKitAdapter::printersChanged, this, [this] {
-            rebuildPrinterSection();
-            refresh();
-        });
-    }
-    rebuildPrinterSection();
-    refresh();
+    return m_actionStack;
 }
 
 BatchPrintDialog::~BatchPrintDialog() = default;
