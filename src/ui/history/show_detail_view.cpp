@@ -233,6 +233,21 @@ void ShowDetailView::buildBody()
     });
     content->addWidget(m_tabs, 0, Qt::AlignLeft);
 
+    content->addWidget(buildSearchBox());
+
+    content->addWidget(buildListHeader());
+    m_emptyText = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), m_content);
+    m_emptyText->setObjectName(QStringLiteral("emptyListText"));
+    content->addWidget(m_emptyText);
+
+    content->addWidget(buildLists());
+    m_body->addWidget(m_content);
+
+    bindListDelegates();
+}
+
+QWidget *ShowDetailView::buildSearchBox()
+{
     auto *searchBox = new QFrame(m_content);
     searchBox->setObjectName(QStringLiteral("searchBox"));
     QColor searchFill = quaternaryFillColor();
@@ -259,8 +274,11 @@ void ShowDetailView::buildBody()
         m_model->setSearchText(text);
     });
     connect(m_clearSearch, &QToolButton::clicked, m_search, &QLineEdit::clear);
-    content->addWidget(searchBox);
+    return searchBox;
+}
 
+QWidget *ShowDetailView::buildListHeader()
+{
     m_listHeader = new QWidget(m_content);
     auto *listHeader = new QHBoxLayout(m_listHeader);
     listHeader->setContentsMargins(0, 0, 0, 0);
@@ -272,11 +290,11 @@ void ShowDetailView::buildBody()
     printAll->setObjectName(QStringLiteral("listPrintAll"));
     connect(printAll, &QPushButton::clicked, this, [this] { openBatchDialog(); });
     listHeader->addWidget(printAll);
-    content->addWidget(m_listHeader);
-    m_emptyText = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), m_content);
-    m_emptyText->setObjectName(QStringLiteral("emptyListText"));
-    content->addWidget(m_emptyText);
+    return m_listHeader;
+}
 
+QWidget *ShowDetailView::buildLists()
+{
     // Only the chosen tab's list is shown; a stack would be as tall as the longer one.
     m_lists = new QWidget(m_content);
     auto *lists = new QVBoxLayout(m_lists);
@@ -291,9 +309,20 @@ void ShowDetailView::buildBody()
     m_auctionsList->setItemDelegate(m_auctionDelegate);
     lists->addWidget(m_buyersList);
     lists->addWidget(m_auctionsList);
-    content->addWidget(m_lists);
-    m_body->addWidget(m_content);
+    return m_lists;
+}
 
+void ShowDetailView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loadedOnce) {
+        m_loadedOnce = true;
+        m_model->load();
+    }
+}
+
+void ShowDetailView::bindListDelegates()
+{
     connect(m_auctionDelegate, &DetailRowDelegateBase::printRequested, this, [this](const QModelIndex &index) {
         m_model->printWinnerLabel(index.data(ShowAuctionsListModel::idRole).toString());
     });
@@ -309,15 +338,6 @@ void ShowDetailView::buildBody()
     connect(m_buyerDelegate, &DetailRowDelegateBase::expandRequested, this, [this](const QModelIndex &index) {
         m_model->toggleExpanded(index.data(ShowBuyersListModel::buyerRole).toString());
     });
-}
-
-void ShowDetailView::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!m_loadedOnce) {
-        m_loadedOnce = true;
-        m_model->load();
-    }
 }
 
 void ShowDetailView::refreshBody()
