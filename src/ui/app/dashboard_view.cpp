@@ -150,16 +150,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    // Title bar: the screen's title and the staff mark.
-    auto *titleBar = new QWidget(this);
-    fillBackground(titleBar, sidebarBackgroundColor());
-    auto *titleRow = new QHBoxLayout(titleBar);
-    titleRow->setContentsMargins(metrics::insets(metrics::xLarge, metrics::compact));
-    titleRow->addWidget(styledLabel(QStringLiteral("Dashboard"), textFont(TextStyle::title3, QFont::Bold),
-                                  primaryTextColor()));
-    titleRow->addStretch(1);
-    titleRow->addWidget(new CapsuleBadge(QStringLiteral("ADMIN"), appAccentColor()));
-    outer->addWidget(titleBar);
+    outer->addWidget(buildTitleBar());
 
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -181,6 +172,43 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
 
     auto *section = new QVBoxLayout;
     section->setSpacing(metrics::regular);
+    section->addLayout(buildOverviewHeader(content));
+
+    section->addWidget(buildErrorRow(content));
+
+    m_cards = new QWidget(content);
+    m_cardsLayout = new QVBoxLayout(m_cards);
+    m_cardsLayout->setContentsMargins(0, 0, 0, 0);
+    m_cardsLayout->setSpacing(metrics::compact);
+    section->addWidget(m_cards);
+
+    column->addLayout(section);
+    column->addStretch(1);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+
+    connect(&m_controller, &DashboardController::changed, this, &DashboardView::bind);
+    connect(&m_controller, &DashboardController::liveShowActiveChanged, this, &DashboardView::bindLiveShortcut);
+    bind();
+    bindLiveShortcut();
+}
+
+QWidget *DashboardView::buildTitleBar()
+{
+    // Title bar: the screen's title and the staff mark.
+    auto *titleBar = new QWidget(this);
+    fillBackground(titleBar, sidebarBackgroundColor());
+    auto *titleRow = new QHBoxLayout(titleBar);
+    titleRow->setContentsMargins(metrics::insets(metrics::xLarge, metrics::compact));
+    titleRow->addWidget(styledLabel(QStringLiteral("Dashboard"), textFont(TextStyle::title3, QFont::Bold),
+                                  primaryTextColor()));
+    titleRow->addStretch(1);
+    titleRow->addWidget(new CapsuleBadge(QStringLiteral("ADMIN"), appAccentColor()));
+    return titleBar;
+}
+
+QLayout *DashboardView::buildOverviewHeader(QWidget *content)
+{
     auto *header = new QHBoxLayout;
     auto *titles = new QVBoxLayout;
     titles->setSpacing(metrics::xxxSmall);
@@ -198,8 +226,11 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
                            (m_refresh->height() - m_refreshSpinner->height()) / 2);
     header->addWidget(m_refresh, 0, Qt::AlignVCenter);
     connect(m_refresh, &QPushButton::clicked, &m_controller, &DashboardController::refresh);
-    section->addLayout(header);
+    return header;
+}
 
+QWidget *DashboardView::buildErrorRow(QWidget *content)
+{
     m_errorRow = new QWidget(content);
     auto *errorLayout = new QHBoxLayout(m_errorRow);
     errorLayout->setContentsMargins(0, 0, 0, 0);
@@ -211,23 +242,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     m_errorText = styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), m_errorRow);
     errorLayout->addWidget(m_errorText);
     errorLayout->addStretch(1);
-    section->addWidget(m_errorRow);
-
-    m_cards = new QWidget(content);
-    m_cardsLayout = new QVBoxLayout(m_cards);
-    m_cardsLayout->setContentsMargins(0, 0, 0, 0);
-    m_cardsLayout->setSpacing(metrics::compact);
-    section->addWidget(m_cards);
-
-    column->addLayout(section);
-    column->addStretch(1);
-    scroll->setWidget(content);
-    scroll->viewport()->setAutoFillBackground(false);
-
-    connect(&m_controller, &DashboardController::changed, this, &DashboardView::bind);
-    connect(&m_controller, &DashboardController::liveShowActiveChanged, this, &DashboardView::bindLiveShortcut);
-    bind();
-    bindLiveShortcut();
+    return m_errorRow;
 }
 
 void DashboardView::showEvent(QShowEvent *event)
