@@ -66,6 +66,39 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
     templateSection->layout()->addWidget(new LabeledField(tr("Name"), m_name, templateSection));
     column->addWidget(templateSection);
 
+    column->addWidget(buildSizeSection());
+
+    QGroupBox *shapeSection = section(tr("Shape"), this);
+    m_shape = new QComboBox(shapeSection);
+    for (const LabelShape shape : allLabelShapes())
+        m_shape->addItem(shapeLabel(shape), static_cast<int>(shape));
+    shapeSection->layout()->addWidget(new LabeledField(tr("Shape"), m_shape, shapeSection));
+    column->addWidget(shapeSection);
+
+    QGroupBox *gridSection = section(tr("Grid"), this);
+    m_gridSpacing = new LocaleNumberField(
+        tr("Grid"), LocaleNumberField::Kind::decimal, [this] { return m_state.labelTemplate().gridSpacing; },
+        [this](double value) {
+            return writeTemplate(m_state, [value](LabelTemplate &t) { t.gridSpacing = value; });
+        },
+        gridSection);
+    gridSection->layout()->addWidget(new LabeledField(tr("Grid Spacing (pts)"), m_gridSpacing, gridSection));
+    column->addWidget(gridSection);
+    column->addStretch(1);
+
+    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) {
+        writeTemplate(m_state, [&text](LabelTemplate &t) { t.name = text; });
+    });
+    connect(m_shape, &QComboBox::activated, this, [this](int index) {
+        const auto shape = static_cast<LabelShape>(m_shape->itemData(index).toInt());
+        writeTemplate(m_state, [shape](LabelTemplate &t) { t.labelShape = shape; });
+    });
+    connect(&m_state, &LabelDesignerState::templateChanged, this, &TemplatePropertiesView::refresh);
+    refresh();
+}
+
+QGroupBox *TemplatePropertiesView::buildSizeSection()
+{
     QGroupBox *sizeSection = section(tr("Label Size"), this);
     for (const LabelSizePreset &preset : sizePresets()) {
         auto *button = new QToolButton(sizeSection);
@@ -108,35 +141,7 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
     sides->addWidget(new LabeledField(tr("Height\""), m_height, sizeSection));
     custom->addLayout(sides);
     static_cast<QVBoxLayout *>(sizeSection->layout())->addLayout(custom);
-    column->addWidget(sizeSection);
-
-    QGroupBox *shapeSection = section(tr("Shape"), this);
-    m_shape = new QComboBox(shapeSection);
-    for (const LabelShape shape : allLabelShapes())
-        m_shape->addItem(shapeLabel(shape), static_cast<int>(shape));
-    shapeSection->layout()->addWidget(new LabeledField(tr("Shape"), m_shape, shapeSection));
-    column->addWidget(shapeSection);
-
-    QGroupBox *gridSection = section(tr("Grid"), this);
-    m_gridSpacing = new LocaleNumberField(
-        tr("Grid"), LocaleNumberField::Kind::decimal, [this] { return m_state.labelTemplate().gridSpacing; },
-        [this](double value) {
-            return writeTemplate(m_state, [value](LabelTemplate &t) { t.gridSpacing = value; });
-        },
-        gridSection);
-    gridSection->layout()->addWidget(new LabeledField(tr("Grid Spacing (pts)"), m_gridSpacing, gridSection));
-    column->addWidget(gridSection);
-    column->addStretch(1);
-
-    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) {
-        writeTemplate(m_state, [&text](LabelTemplate &t) { t.name = text; });
-    });
-    connect(m_shape, &QComboBox::activated, this, [this](int index) {
-        const auto shape = static_cast<LabelShape>(m_shape->itemData(index).toInt());
-        writeTemplate(m_state, [shape](LabelTemplate &t) { t.labelShape = shape; });
-    });
-    connect(&m_state, &LabelDesignerState::templateChanged, this, &TemplatePropertiesView::refresh);
-    refresh();
+    return sizeSection;
 }
 
 bool TemplatePropertiesView::presetChecked(int index) const

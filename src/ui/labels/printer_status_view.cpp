@@ -73,20 +73,10 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     m_sectionsLayout->setContentsMargins(0, 0, 0, 0);
     m_sectionsLayout->setSpacing(metrics::xLarge);
 
-    m_adminRow = new QWidget(m_sections);
-    m_adminRow->setObjectName(QStringLiteral("adminPanel"));
-    auto *adminLayout = new QHBoxLayout(m_adminRow);
-    adminLayout->setContentsMargins(0, 0, 0, 0);
-    adminLayout->setSpacing(metrics::xLarge);
-    adminLayout->addWidget(new PrintModeSection(*store.appearance, m_adminRow), 1, Qt::AlignTop);
-    adminLayout->addWidget(new PrinterCalibrationSection(*store.calibration, m_adminRow), 1, Qt::AlignTop);
-    m_sectionsLayout->addWidget(m_adminRow);
+    m_sectionsLayout->addWidget(buildAdminRow(store));
     showAdmin(false);
 
-    m_healthGroup = new DisclosureGroup(QStringLiteral("Printer Health"), m_sections);
-    m_healthGroup->header()->setFont(textFont(TextStyle::headline));
-    m_healthGroup->setContent(new PrinterHealthSection(*m_health));
-    m_sectionsLayout->addWidget(m_healthGroup);
+    m_sectionsLayout->addWidget(buildHealthGroup());
 
     buildAppearance();
 
@@ -119,6 +109,26 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     connect(&m_controller, &PrinterStatusController::showAdminChanged, this, &PrinterStatusView::showAdmin);
     connect(&m_controller, &PrinterStatusController::previewChanged, this, &PrinterStatusView::showPreview);
     showPrinters();
+}
+
+QWidget *PrinterStatusView::buildAdminRow(const PrinterStatusStores &store)
+{
+    m_adminRow = new QWidget(m_sections);
+    m_adminRow->setObjectName(QStringLiteral("adminPanel"));
+    auto *adminLayout = new QHBoxLayout(m_adminRow);
+    adminLayout->setContentsMargins(0, 0, 0, 0);
+    adminLayout->setSpacing(metrics::xLarge);
+    adminLayout->addWidget(new PrintModeSection(*store.appearance, m_adminRow), 1, Qt::AlignTop);
+    adminLayout->addWidget(new PrinterCalibrationSection(*store.calibration, m_adminRow), 1, Qt::AlignTop);
+    return m_adminRow;
+}
+
+QWidget *PrinterStatusView::buildHealthGroup()
+{
+    m_healthGroup = new DisclosureGroup(QStringLiteral("Printer Health"), m_sections);
+    m_healthGroup->header()->setFont(textFont(TextStyle::headline));
+    m_healthGroup->setContent(new PrinterHealthSection(*m_health));
+    return m_healthGroup;
 }
 
 PrinterStatusView::~PrinterStatusView()
