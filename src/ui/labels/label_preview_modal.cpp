@@ -61,6 +61,8 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
 
     m_pages = new LabelPageColumn(metrics::xxLarge, this);
     fillBackground(m_pages->column(), appBackgroundColor());
+    // The sheet opens on an empty column that reload() fills, now and whenever asked.
+    m_pages->setPages({}, LabelPageFrame());
     layout->addWidget(m_pages, 1);
 
     reload();

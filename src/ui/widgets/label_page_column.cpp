@@ -16,7 +16,6 @@ LabelPageColumn::LabelPageColumn(int pageSpacing, QWidget *parent)
     setWidgetResizable(true);
     m_layout->setContentsMargins(metrics::insets(metrics::large));
     m_layout->setSpacing(pageSpacing);
-    setWidget(m_column);
 }
 
 void LabelPageColumn::clear()
@@ -56,6 +55,10 @@ void LabelPageColumn::setPages(const QList<AnyLabelView> &pages, const LabelPage
             m_layout->addWidget(holder, 0, Qt::AlignHCenter);
     }
     m_layout->addStretch(1);
+    // The column joins the area once it holds its first pages, so that the area sizes
+    // its bars for them from the start.
+    if (!widget())
+        setWidget(m_column);
 }
 
 } // namespace quill
