@@ -79,7 +79,6 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
 
 QLayout *ConsolidatedLabelSection::buildWinnerBlock(QWidget *card)
 {
-    // The winner block.
     auto *winnerRow = new QHBoxLayout;
     winnerRow->setSpacing(metrics::xLarge);
     auto *winnerColumn = new CardSettingsColumn(true, card);
@@ -102,7 +101,6 @@ QLayout *ConsolidatedLabelSection::buildWinnerBlock(QWidget *card)
 
 QWidget *ConsolidatedLabelSection::buildBoxBlock(QWidget *card)
 {
-    // The box block, shown while box labels have their own settings.
     m_boxBlock = new QWidget(card);
     auto *boxLayout = new QVBoxLayout(m_boxBlock);
     boxLayout->setContentsMargins(0, 0, 0, 0);
