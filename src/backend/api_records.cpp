@@ -58,9 +58,7 @@ ZavUser decodeUser(const QJsonObject &object, const QString &context)
     return user;
 }
 
-// ShowSummary and ServerShow share their first ten fields.
-template <typename Show>
-void readShowFields(const ObjectReader &in, Show &show)
+void readShowFields(const ObjectReader &in, ShowFields &show)
 {
     show.id = in.requiredString(QStringLiteral("id"));
     show.userId = in.requiredString(QStringLiteral("userId"));

@@ -51,8 +51,8 @@ struct AuthResponse
     bool operator==(const AuthResponse &) const = default;
 };
 
-// One show of the history; the cache file is a JSON array of these.
-struct ShowSummary
+// The fields every answer about a show carries.
+struct ShowFields
 {
     QString id;
     QString userId;
@@ -64,6 +64,13 @@ struct ShowSummary
     std::optional<QString> endedAt;
     QString createdAt;
     QString updatedAt;
+
+    bool operator==(const ShowFields &) const = default;
+};
+
+// One show of the history; the cache file is a JSON array of these.
+struct ShowSummary : ShowFields
+{
     std::optional<qint64> itemCount;
     std::optional<qint64> auctionCount;
 
@@ -82,19 +89,8 @@ struct ShowListResponse
 };
 
 // A show as answered when it is created or its status changes.
-struct ServerShow
+struct ServerShow : ShowFields
 {
-    QString id;
-    QString userId;
-    QString title;
-    QString channelId;
-    QString status;
-    std::optional<QString> labelMode;
-    std::optional<QString> startedAt;
-    std::optional<QString> endedAt;
-    QString createdAt;
-    QString updatedAt;
-
     static ServerShow fromJson(const QJsonObject &object);
     bool operator==(const ServerShow &) const = default;
 };

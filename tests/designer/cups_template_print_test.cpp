@@ -1,6 +1,7 @@
 // Designed templates printed through the print service to the private cupsd: one PDF
 // page of the label's exact size with its custom page size, the variables filled in,
 // a QR code that scans, pictures that are not blank and a round label clipped round.
+#include "cups_print_stack.h"
 #include "cups_testbed.h"
 #include "pdf_probe.h"
 #include "printing/label_appearance_store.h"
@@ -45,26 +46,16 @@ QString scanned(const QImage &page)
     return QString::fromUtf8(zbar.readAllStandardOutput()).trimmed();
 }
 
-class CupsTemplatePrint : public ::testing::Test
+class CupsTemplatePrint : public ::testing::Test, protected tb::CupsPrintStack
 {
 protected:
     void SetUp() override
     {
-        tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
-        m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
-        PrintKitAdapterSetup setup;
-        setup.tools.ppdDirectory = tb::ppdDirectory();
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
+        startPrintStack(*m_settings);
     }
     void TearDown() override
     {
-        m_service.reset();
-        m_adapter.reset();
-        tb::resetQueues();
+        stopPrintStack();
     }
 
     // Prints and hands back the PDF the queue received and its job options.
@@ -83,10 +74,6 @@ protected:
     }
 
     TemporarySettings m_settings;
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<LabelAppearanceStore> m_appearance;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
-    std::unique_ptr<PrintService> m_service;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 // row's medium.
 #include "backend/show_history_store.h"
 #include "backend/zav_api_client.h"
+#include "cups_print_stack.h"
 #include "cups_testbed.h"
 #include "printing/label_appearance_store.h"
 #include "printing/label_section_state.h"
@@ -27,22 +28,13 @@ namespace {
 
 const QString kTestLabel = QStringLiteral("TestLabel");
 
-class CupsHistoryPrint : public StandinHomeFixture
+class CupsHistoryPrint : public StandinHomeFixture, protected tb::CupsPrintStack
 {
 protected:
     void SetUp() override
     {
         StandinHomeFixture::SetUp();
-        tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
-        m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
-        m_appearance->setColorMode(LabelColorMode::blackAndWhite);
-        PrintKitAdapterSetup setup;
-        setup.tools.ppdDirectory = tb::ppdDirectory();
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
+        startPrintStack(*m_settings, LabelColorMode::blackAndWhite);
         m_client = std::make_unique<ZavAPIClient>(m_backend.baseUrl());
         m_client->setBearerToken(m_backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com")));
         m_store.setApi(m_client.get());
@@ -50,9 +42,7 @@ protected:
 
     void TearDown() override
     {
-        m_service.reset();
-        m_adapter.reset();
-        tb::resetQueues();
+        stopPrintStack();
         StandinHomeFixture::TearDown();
     }
 
@@ -113,10 +103,6 @@ protected:
         return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options")));
     }
 
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<LabelAppearanceStore> m_appearance;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
-    std::unique_ptr<PrintService> m_service;
     std::unique_ptr<ZavAPIClient> m_client;
     ShowHistoryStore m_store;
 };

@@ -1,6 +1,7 @@
 // The printer adapter against the private CUPS scheduler: labels reach the queue
 // with their page size, options and calibration; queues are listed, repaired and
 // emptied as the seller asks.
+#include "cups_print_stack.h"
 #include "cups_testbed.h"
 #include "pdf_probe.h"
 #include "run_sync.h"
@@ -38,20 +39,14 @@ QByteArray labelPng(int width, int height)
     return png;
 }
 
-class CupsPrintKitAdapter : public ::testing::Test
+class CupsPrintKitAdapter : public ::testing::Test, protected tb::CupsPrintStack
 {
 protected:
     void SetUp() override
     {
-        tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
-        PrintKitAdapterSetup setup;
-        setup.tools.ppdDirectory = tb::ppdDirectory();
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_adapter->cupsTransport().setDebugCopyFolder(QString());
+        startPrintStack(*m_settings);
     }
-    void TearDown() override { tb::resetQueues(); }
+    void TearDown() override { stopPrintStack(); }
 
     QString options(const QString &job) { return QString::fromUtf8(tb::readFile(job + QStringLiteral(".options"))); }
 
@@ -65,8 +60,6 @@ protected:
     }
 
     TemporarySettings m_settings;
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
 };
 
 } // namespace

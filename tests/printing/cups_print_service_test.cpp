@@ -9,6 +9,7 @@
 // gone prints nothing.
 #include "capture/captured_auction.h"
 #include "common/settings.h"
+#include "cups_print_stack.h"
 #include "cups_testbed.h"
 #include "pdf_probe.h"
 #include "printing/auto_print_manager.h"
@@ -43,27 +44,16 @@ LabelContent winner()
                                     QStringLiteral("Holographic card"), QStringLiteral("Live Show"));
 }
 
-class CupsPrintService : public ::testing::Test
+class CupsPrintService : public ::testing::Test, protected tb::CupsPrintStack
 {
 protected:
     void SetUp() override
     {
-        tb::resetQueues();
-        m_calibration = std::make_unique<PrinterCalibrationStore>(*m_settings);
-        m_appearance = std::make_unique<LabelAppearanceStore>(*m_settings, QString());
-        m_appearance->setColorMode(LabelColorMode::blackAndWhite);
-        PrintKitAdapterSetup setup;
-        setup.tools.ppdDirectory = tb::ppdDirectory();
-        setup.calibration = m_calibration.get();
-        m_adapter = std::make_unique<PrintKitAdapter>(std::move(setup));
-        m_adapter->cupsTransport().setDebugCopyFolder(QString());
-        m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
+        startPrintStack(*m_settings, LabelColorMode::blackAndWhite);
     }
     void TearDown() override
     {
-        m_service.reset();
-        m_adapter.reset();
-        tb::resetQueues();
+        stopPrintStack();
     }
 
     QStringList options(const QString &job)
@@ -74,10 +64,6 @@ protected:
     }
 
     TemporarySettings m_settings;
-    std::unique_ptr<PrinterCalibrationStore> m_calibration;
-    std::unique_ptr<LabelAppearanceStore> m_appearance;
-    std::unique_ptr<PrintKitAdapter> m_adapter;
-    std::unique_ptr<PrintService> m_service;
 };
 
 const QSize kLarge(1800, 1200); // 4×6 in, landscape
@@ -345,7 +331,7 @@ TEST_F(CupsLabelDrawing, PrintsStillBeingDrawnWhenTheServiceClosesFailAndPrintNo
     }
 
     // The adapter still works for a service of its own; its label is the only one out.
-    m_service = std::make_unique<PrintService>(*m_adapter, m_appearance.get());
+    m_service = std::make_unique<PrintService>(*m_adapter, *m_appearance);
     const PrintResult later = runSync(m_service->printContent(kTestLabel, winnerOf(QStringLiteral("later")),
                                                               LabelVariant::bold, LabelMedia::rect225x125(),
                                                               Orientation::landscape));

@@ -9,39 +9,23 @@ using namespace labelparts;
 
 namespace {
 
-class BoxLayout
+class BoxLayout final : public StyledLabelLayout<BoxLayout, BoxLabelView>
 {
+    friend StyledLabelLayout;
+
 public:
     explicit BoxLayout(const BoxLabelView &view)
-        : m_view(view), m_s(view.labelScale()), m_px(view.px), m_lead(leadingOrCentre(view.isCircular))
+        : StyledLabelLayout(view, view.labelScale()), m_lead(leadingOrCentre(view.isCircular))
     {
     }
 
     NodePtr build() const
     {
-        NodePtr content;
-        switch (m_view.style) {
-        case LabelVariant::bold:
-            content = bold();
-            break;
-        case LabelVariant::classic:
-            content = classic();
-            break;
-        default:
-            content = minimal();
-            break;
-        }
+        NodePtr content = styledContent();
         return labelFrame(std::move(content), m_view.widthPts, m_view.heightPts, m_view.isCircular);
     }
 
 private:
-    qreal size(qreal n) const { return n * m_s * m_px; }
-
-    QFont fontAt(qreal n, QFont::Weight weight) const
-    {
-        return appearanceFont(m_view.appearance, size(n), weight);
-    }
-
     NodePtr buyerLine(qreal n, QFont::Weight weight, const QColor &color) const
     {
         return tagged(text(buyerText(m_view.buyer), shrinkingLine(fontAt(n, weight), color)),
@@ -96,9 +80,6 @@ private:
                        Insets::symmetric(7.2 * m_s, 5.76 * m_s));
     }
 
-    const BoxLabelView &m_view;
-    qreal m_s;
-    qreal m_px;
     HAlign m_lead;
 };
 

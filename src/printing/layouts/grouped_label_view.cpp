@@ -25,25 +25,16 @@ QString minimalTitle(const QString &title)
     return title.left(length);
 }
 
-class SlipLayout
+class SlipLayout final : public StyledLabelLayout<SlipLayout, GroupedLabelView>
 {
+    friend StyledLabelLayout;
+
 public:
-    explicit SlipLayout(const GroupedLabelView &view) : m_view(view), m_s(view.slipScale()), m_px(view.px) {}
+    explicit SlipLayout(const GroupedLabelView &view) : StyledLabelLayout(view, view.slipScale()) {}
 
     NodePtr build() const
     {
-        NodePtr content;
-        switch (m_view.style) {
-        case LabelVariant::bold:
-            content = bold();
-            break;
-        case LabelVariant::classic:
-            content = classic();
-            break;
-        default:
-            content = minimal();
-            break;
-        }
+        NodePtr content = styledContent();
         NodePtr boxed =
             frame(tagged(std::move(content), QStringLiteral("content")),
                   FrameOptions{m_view.widthPts, m_view.heightPts, std::nullopt, std::nullopt, kTop});
@@ -51,17 +42,11 @@ public:
     }
 
 private:
-    qreal size(qreal n) const { return n * m_s * m_px; }
     qreal spacing() const { return standardSpacing(m_s, m_px); }
     // Rules keep their height in points while the insets they lie over scale with
     // the label; on a small label the rule would cover the text, so the inset under
     // a rule is never less than the rule itself.
     static qreal ruleRoom(qreal inset, qreal ruleHeight) { return std::max(inset, ruleHeight); }
-
-    QFont appearanceAt(qreal n, QFont::Weight weight) const
-    {
-        return appearanceFont(m_view.appearance, size(n), weight);
-    }
 
     QFont systemAt(qreal n, QFont::Weight weight, SystemFontDesign design = SystemFontDesign::standard) const
     {
@@ -91,7 +76,7 @@ private:
         if (!hasPageLine())
             return nullptr;
         return plain(QStringLiteral("Page %1 of %2").arg(*m_view.page).arg(*m_view.totalPages),
-                     appearanceAt(n, QFont::Normal), color, QStringLiteral("page"));
+                     fontAt(n, QFont::Normal), color, QStringLiteral("page"));
     }
 
     // Grey text on the bold style's black band. A black-and-white print sets every
@@ -111,9 +96,9 @@ private:
         NodePtr names =
             vstack(HAlign::leading, size(2),
                    nodes(tagged(text(buyerText(m_view.buyer),
-                                     shrinkingLine(appearanceAt(buyerSize, buyerWeight), buyerColor)),
+                                     shrinkingLine(fontAt(buyerSize, buyerWeight), buyerColor)),
                                 QStringLiteral("buyer")),
-                         plain(summaryText(), appearanceAt(10, QFont::Normal), summaryColor,
+                         plain(summaryText(), fontAt(10, QFont::Normal), summaryColor,
                                QStringLiteral("summary"))));
         return hstack(VAlign::top, spacing(),
                       nodes(std::move(names), spacer(),
@@ -145,7 +130,7 @@ private:
                                   QStringLiteral("row.") + index));
         }
         if (hasTotal()) {
-            const QFont totalFont = appearanceAt(16, QFont::Black);
+            const QFont totalFont = fontAt(16, QFont::Black);
             NodePtr row =
                 hstack(VAlign::center, spacing(),
                        nodes(plain(QStringLiteral("Total"), totalFont, Qt::black, QStringLiteral("total")),
@@ -202,7 +187,7 @@ private:
                 QStringLiteral("row.") + index));
         }
         if (hasTotal()) {
-            const QFont totalFont = appearanceAt(14, QFont::Bold);
+            const QFont totalFont = fontAt(14, QFont::Bold);
             NodePtr row =
                 hstack(VAlign::center, spacing(),
                        nodes(plain(QStringLiteral("Subtotal"), totalFont, Qt::black, QStringLiteral("total")),
@@ -271,10 +256,6 @@ private:
         return padding(stretch(vstack(HAlign::center, 0, std::move(children)), true, false, kTop),
                        Insets::all(14.4 * m_s));
     }
-
-    const GroupedLabelView &m_view;
-    qreal m_s;
-    qreal m_px;
 };
 
 } // namespace

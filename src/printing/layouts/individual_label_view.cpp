@@ -9,39 +9,23 @@ using namespace labelparts;
 
 namespace {
 
-class WinnerLayout
+class WinnerLayout final : public StyledLabelLayout<WinnerLayout, IndividualLabelView>
 {
+    friend StyledLabelLayout;
+
 public:
     explicit WinnerLayout(const IndividualLabelView &view)
-        : m_view(view), m_s(view.labelScale()), m_px(view.px), m_lead(leadingOrCentre(view.isCircular))
+        : StyledLabelLayout(view, view.labelScale()), m_lead(leadingOrCentre(view.isCircular))
     {
     }
 
     NodePtr build() const
     {
-        NodePtr content;
-        switch (m_view.style) {
-        case LabelVariant::bold:
-            content = bold();
-            break;
-        case LabelVariant::classic:
-            content = classic();
-            break;
-        default:
-            content = minimal();
-            break;
-        }
+        NodePtr content = styledContent();
         return labelFrame(std::move(content), m_view.widthPts, m_view.heightPts, m_view.isCircular);
     }
 
 private:
-    qreal size(qreal n) const { return n * m_s * m_px; }
-
-    QFont fontAt(qreal n, QFont::Weight weight) const
-    {
-        return appearanceFont(m_view.appearance, size(n), weight);
-    }
-
     NodePtr line(const QString &content, qreal n, QFont::Weight weight, const QColor &color,
                  const QString &tag) const
     {
@@ -139,9 +123,6 @@ private:
                        Insets::symmetric(7.2 * m_s, 5.76 * m_s));
     }
 
-    const IndividualLabelView &m_view;
-    qreal m_s;
-    qreal m_px;
     HAlign m_lead;
 };
 

@@ -71,6 +71,41 @@ qreal standardSpacing(qreal s, qreal px);
 // Leading on a rectangle, centred on a circle.
 labelkit::HAlign leadingOrCentre(bool isCircular);
 
+// The frame of the winner, box and packing-slip layouts: the view a layout draws, the
+// label's scale `s` and the view's pixel factor, sizes in label points scaled by both,
+// the appearance's font at such a size, and the content of the view's style: `Layout`
+// gives bold(), classic() and minimal(), the last for every other style.
+template <class Layout, class View>
+class StyledLabelLayout
+{
+protected:
+    StyledLabelLayout(const View &view, qreal s) : m_view(view), m_s(s), m_px(view.px) {}
+
+    labelkit::NodePtr styledContent() const
+    {
+        const auto &layout = static_cast<const Layout &>(*this);
+        switch (m_view.style) {
+        case LabelVariant::bold:
+            return layout.bold();
+        case LabelVariant::classic:
+            return layout.classic();
+        default:
+            return layout.minimal();
+        }
+    }
+
+    qreal size(qreal n) const { return n * m_s * m_px; }
+
+    QFont fontAt(qreal n, QFont::Weight weight) const
+    {
+        return appearanceFont(m_view.appearance, size(n), weight);
+    }
+
+    const View &m_view;
+    qreal m_s;
+    qreal m_px;
+};
+
 } // namespace labelparts
 
 } // namespace quill

@@ -2,6 +2,7 @@
 
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/spinner.h"
@@ -36,8 +37,8 @@ public:
     {
         setCursor(Qt::PointingHandCursor);
         auto *row = new QHBoxLayout(this);
-        row->setContentsMargins(12, 12, 12, 12);
-        row->setSpacing(10);
+        row->setContentsMargins(metrics::insets(metrics::regular));
+        row->setSpacing(metrics::compact);
         auto *dot = new StatusDot(8, systemColor(SystemColor::red), this);
         PulseEffect::apply(dot);
         row->addWidget(dot);
@@ -74,9 +75,9 @@ Card *statCard(const StatCardModel &model)
     auto *card = new Card;
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
+    column->setSpacing(metrics::xxSmall);
     auto *top = new QHBoxLayout;
-    top->setSpacing(4);
+    top->setSpacing(metrics::xxSmall);
     top->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
     if (model.pulse) {
         auto *dot = new StatusDot(6, model.accent);
@@ -99,7 +100,7 @@ Card *movementCard(const MovementCardModel &model)
     auto *card = new Card;
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
+    column->setSpacing(metrics::xxSmall);
     column->addWidget(styledLabel(model.label, systemFont(10, QFont::DemiBold), secondaryTextColor()));
     auto *value = styledLabel(model.value, monospacedFont(textFont(TextStyle::title2, QFont::Bold)), model.color);
     value->setObjectName(QStringLiteral("cardValue"));
@@ -149,16 +150,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    // Title bar: the screen's title and the staff mark.
-    auto *titleBar = new QWidget(this);
-    fillBackground(titleBar, sidebarBackgroundColor());
-    auto *titleRow = new QHBoxLayout(titleBar);
-    titleRow->setContentsMargins(20, 10, 20, 10);
-    titleRow->addWidget(styledLabel(QStringLiteral("Dashboard"), textFont(TextStyle::title3, QFont::Bold),
-                                  primaryTextColor()));
-    titleRow->addStretch(1);
-    titleRow->addWidget(new CapsuleBadge(QStringLiteral("ADMIN"), appAccentColor()));
-    outer->addWidget(titleBar);
+    outer->addWidget(buildTitleBar());
 
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -170,8 +162,8 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     auto *content = new QWidget;
     content->setAutoFillBackground(false);
     auto *column = new QVBoxLayout(content);
-    column->setContentsMargins(20, 20, 20, 20);
-    column->setSpacing(24);
+    column->setContentsMargins(metrics::insets(metrics::xLarge));
+    column->setSpacing(metrics::xxLarge);
 
     m_liveShortcut = new LiveShowShortcut(content);
     connect(static_cast<QAbstractButton *>(m_liveShortcut), &QAbstractButton::clicked, &m_controller,
@@ -179,10 +171,47 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     column->addWidget(m_liveShortcut);
 
     auto *section = new QVBoxLayout;
-    section->setSpacing(12);
+    section->setSpacing(metrics::regular);
+    section->addLayout(buildOverviewHeader(content));
+
+    section->addWidget(buildErrorRow(content));
+
+    m_cards = new QWidget(content);
+    m_cardsLayout = new QVBoxLayout(m_cards);
+    m_cardsLayout->setContentsMargins(0, 0, 0, 0);
+    m_cardsLayout->setSpacing(metrics::compact);
+    section->addWidget(m_cards);
+
+    column->addLayout(section);
+    column->addStretch(1);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+
+    connect(&m_controller, &DashboardController::changed, this, &DashboardView::bind);
+    connect(&m_controller, &DashboardController::liveShowActiveChanged, this, &DashboardView::bindLiveShortcut);
+    bind();
+    bindLiveShortcut();
+}
+
+QWidget *DashboardView::buildTitleBar()
+{
+    // Title bar: the screen's title and the staff mark.
+    auto *titleBar = new QWidget(this);
+    fillBackground(titleBar, sidebarBackgroundColor());
+    auto *titleRow = new QHBoxLayout(titleBar);
+    titleRow->setContentsMargins(metrics::insets(metrics::xLarge, metrics::compact));
+    titleRow->addWidget(styledLabel(QStringLiteral("Dashboard"), textFont(TextStyle::title3, QFont::Bold),
+                                  primaryTextColor()));
+    titleRow->addStretch(1);
+    titleRow->addWidget(new CapsuleBadge(QStringLiteral("ADMIN"), appAccentColor()));
+    return titleBar;
+}
+
+QLayout *DashboardView::buildOverviewHeader(QWidget *content)
+{
     auto *header = new QHBoxLayout;
     auto *titles = new QVBoxLayout;
-    titles->setSpacing(2);
+    titles->setSpacing(metrics::xxxSmall);
     titles->addWidget(styledLabel(QStringLiteral("Overview"), textFont(TextStyle::headline), primaryTextColor()));
     m_updated = styledLabel(QString(), monospacedFont(textFont(TextStyle::caption2)), secondaryTextColor());
     m_updated->setObjectName(QStringLiteral("updatedTime"));
@@ -197,12 +226,15 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
                            (m_refresh->height() - m_refreshSpinner->height()) / 2);
     header->addWidget(m_refresh, 0, Qt::AlignVCenter);
     connect(m_refresh, &QPushButton::clicked, &m_controller, &DashboardController::refresh);
-    section->addLayout(header);
+    return header;
+}
 
+QWidget *DashboardView::buildErrorRow(QWidget *content)
+{
     m_errorRow = new QWidget(content);
     auto *errorLayout = new QHBoxLayout(m_errorRow);
     errorLayout->setContentsMargins(0, 0, 0, 0);
-    errorLayout->setSpacing(6);
+    errorLayout->setSpacing(metrics::xSmall);
     auto *warning = new QLabel(m_errorRow);
     warning->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 12,
                                     systemColor(SystemColor::orange), devicePixelRatioF()));
@@ -210,23 +242,7 @@ DashboardView::DashboardView(AuthManager &auth, ShowSyncService &sync, QUrl apiB
     m_errorText = styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), m_errorRow);
     errorLayout->addWidget(m_errorText);
     errorLayout->addStretch(1);
-    section->addWidget(m_errorRow);
-
-    m_cards = new QWidget(content);
-    m_cardsLayout = new QVBoxLayout(m_cards);
-    m_cardsLayout->setContentsMargins(0, 0, 0, 0);
-    m_cardsLayout->setSpacing(10);
-    section->addWidget(m_cards);
-
-    column->addLayout(section);
-    column->addStretch(1);
-    scroll->setWidget(content);
-    scroll->viewport()->setAutoFillBackground(false);
-
-    connect(&m_controller, &DashboardController::changed, this, &DashboardView::bind);
-    connect(&m_controller, &DashboardController::liveShowActiveChanged, this, &DashboardView::bindLiveShortcut);
-    bind();
-    bindLiveShortcut();
+    return m_errorRow;
 }
 
 void DashboardView::showEvent(QShowEvent *event)
@@ -262,18 +278,18 @@ void DashboardView::rebuildCards()
     clearLayout(m_cardsLayout);
     if (m_controller.overview()) {
         auto *stats = new QHBoxLayout;
-        stats->setSpacing(10);
+        stats->setSpacing(metrics::compact);
         for (const StatCardModel &model : m_controller.statCards())
             stats->addWidget(statCard(model), 1);
         auto *movement = new QHBoxLayout;
-        movement->setSpacing(10);
+        movement->setSpacing(metrics::compact);
         for (const MovementCardModel &model : m_controller.movementCards())
             movement->addWidget(movementCard(model), 1);
         m_cardsLayout->addLayout(stats);
         m_cardsLayout->addLayout(movement);
     } else if (m_controller.isLoading()) {
         auto *placeholders = new QHBoxLayout;
-        placeholders->setSpacing(12);
+        placeholders->setSpacing(metrics::regular);
         for (int i = 0; i < 5; ++i)
             placeholders->addWidget(new Placeholder, 1);
         m_cardsLayout->addLayout(placeholders);

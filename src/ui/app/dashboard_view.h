@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 class QVBoxLayout;
 
@@ -33,6 +34,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The screen's parts, built once by the constructor.
+    QWidget *buildTitleBar(); // the screen's title and the staff mark
+    QLayout *buildOverviewHeader(QWidget *content);
+    QWidget *buildErrorRow(QWidget *content);
     void bind();
     void bindLiveShortcut();
     void rebuildCards();

@@ -3,6 +3,7 @@
 #include "ui/app/floating_win_feed_controller.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/lists/live_row_delegate.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
@@ -180,8 +181,8 @@ FloatingWinFeed::FloatingWinFeed(AppState &app, SidebarSelection &selection, QWi
     outer->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(10, 8, 10, 4);
-    header->setSpacing(6);
+    header->setContentsMargins(metrics::compact, metrics::small, metrics::compact, metrics::xxSmall);
+    header->setSpacing(metrics::xSmall);
     auto *dot = new LiveDot(this);
     PulseEffect::apply(dot);
     header->addWidget(dot, 0, Qt::AlignVCenter);
@@ -210,18 +211,18 @@ FloatingWinFeed::FloatingWinFeed(AppState &app, SidebarSelection &selection, QWi
     rulePalette.setColor(QPalette::Window, quaternaryFillColor());
     rule->setPalette(rulePalette);
     auto *ruleRow = new QHBoxLayout;
-    ruleRow->setContentsMargins(8, 0, 8, 0);
+    ruleRow->setContentsMargins(metrics::insets(metrics::small, 0));
     ruleRow->addWidget(rule);
     outer->addLayout(ruleRow);
 
     m_waiting = styledLabel(QStringLiteral("Waiting for wins..."), textFont(TextStyle::caption),
                             tertiaryTextColor(), this);
     m_waiting->setObjectName(QStringLiteral("waitingLabel"));
-    m_waiting->setContentsMargins(10, 8, 10, 8);
+    m_waiting->setContentsMargins(metrics::insets(metrics::compact, metrics::small));
     outer->addWidget(m_waiting);
     m_rows = new WinRows(this);
     auto *rowsBox = new QVBoxLayout;
-    rowsBox->setContentsMargins(0, 4, 0, 4);
+    rowsBox->setContentsMargins(metrics::insets(0, metrics::xxSmall));
     rowsBox->addWidget(m_rows);
     outer->addLayout(rowsBox);
 

@@ -1,5 +1,6 @@
 #include "ui/app/loading_view.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
 
@@ -23,7 +24,7 @@ LoadingView::LoadingView(QWidget *parent) : QWidget(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addStretch(1);
     layout->addWidget(indicator, 0, Qt::AlignHCenter);
-    layout->addSpacing(8);
+    layout->addSpacing(metrics::small);
     layout->addWidget(label, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 }

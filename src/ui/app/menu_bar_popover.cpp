@@ -3,9 +3,11 @@
 #include "ui/app/menu_bar_popover_controller.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/live/live_controls.h"
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/capsule_badge.h"
-#include "ui/widgets/palette.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
+#include "ui/widgets/palette.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
@@ -59,7 +61,7 @@ QWidget *statItem(QLabel *&value, QLabel *&caption, QWidget *parent)
     auto *cell = new QWidget(parent);
     auto *layout = new QVBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(metrics::xxxSmall);
     value = boldLabel(QString(), TextStyle::subheadline, primaryTextColor(), cell);
     caption = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), cell);
     value->setAlignment(Qt::AlignHCenter);
@@ -79,9 +81,28 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
 
+    stack->addWidget(buildHeader());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildStatistics()); // with a divider of its own
+    stack->addWidget(buildRecentWins());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildPrinterRow());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildAutoPrintRow());
+    stack->addWidget(divider(this));
+    stack->addWidget(buildQuitButton());
+
+    connect(m_pending, &QPushButton::clicked, m_controller, &MenuBarPopoverController::clearPrintQueue);
+    connect(m_autoPrint, &QAbstractButton::clicked, m_controller, &MenuBarPopoverController::setAutoPrinting);
+    connect(m_controller, &MenuBarPopoverController::changed, this, &MenuBarPopover::refresh);
+    refresh();
+}
+
+QWidget *MenuBarPopover::buildHeader()
+{
     // Header: the pulsing dot keeps its place while offline, under the steady one.
     auto *header = new QWidget(this);
-    auto *headerRow = row(header, 6, 10);
+    auto *headerRow = row(header, metrics::xSmall, metrics::compact);
     auto *dots = new QWidget(header);
     dots->setFixedSize(kDotSize, kDotSize);
     m_liveDot = new StatusDot(kDotSize, brandGreenColor(), dots);
@@ -102,16 +123,19 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     headerRow->addWidget(m_captured);
     headerRow->addStretch(1);
     headerRow->addWidget(showWindow);
-    stack->addWidget(header);
-    stack->addWidget(divider(this));
+    connect(showWindow, &QToolButton::clicked, this, &MenuBarPopover::showMainWindowRequested);
+    return header;
+}
 
+QWidget *MenuBarPopover::buildStatistics()
+{
     // Statistics, with a divider of their own.
     m_statistics = new QWidget(this);
     auto *statisticsColumn = new QVBoxLayout(m_statistics);
     statisticsColumn->setContentsMargins(0, 0, 0, 0);
     statisticsColumn->setSpacing(0);
     auto *figures = new QWidget(m_statistics);
-    auto *figuresRow = row(figures, 0, 10);
+    auto *figuresRow = row(figures, 0, metrics::compact);
     QLabel *revenueCaption = nullptr;
     figuresRow->addWidget(statItem(m_revenueValue, revenueCaption, figures), 1);
     revenueCaption->setText(QStringLiteral("revenue"));
@@ -119,27 +143,30 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     figuresRow->addWidget(statItem(m_buyersValue, m_buyersLabel, figures), 1);
     statisticsColumn->addWidget(figures);
     statisticsColumn->addWidget(divider(m_statistics));
-    stack->addWidget(m_statistics);
+    return m_statistics;
+}
 
-    // Recent wins.
+QWidget *MenuBarPopover::buildRecentWins()
+{
     auto *winsBlock = new QWidget(this);
     auto *winsColumn = new QVBoxLayout(winsBlock);
-    winsColumn->setContentsMargins(kInset, 10, kInset, 0);
+    winsColumn->setContentsMargins(kInset, metrics::compact, kInset, 0);
     winsColumn->setSpacing(0);
     QLabel *title = styledLabel(QStringLiteral("Recent Wins"), textFont(TextStyle::caption, QFont::Bold),
                                 secondaryTextColor(), winsBlock);
-    title->setContentsMargins(0, 0, 0, 6);
+    title->setContentsMargins(0, 0, 0, metrics::xSmall);
     winsColumn->addWidget(title);
     m_wins = new QVBoxLayout;
     m_wins->setContentsMargins(0, 0, 0, 0);
     m_wins->setSpacing(0);
     winsColumn->addLayout(m_wins);
-    stack->addWidget(winsBlock);
-    stack->addWidget(divider(this));
+    return winsBlock;
+}
 
-    // Printer.
+QWidget *MenuBarPopover::buildPrinterRow()
+{
     auto *printer = new QWidget(this);
-    auto *printerRow = row(printer, 8, 10);
+    auto *printerRow = row(printer, metrics::small, metrics::compact);
     auto *printerIcon = new QLabel(printer);
     printerIcon->setPixmap(
         symbolPixmap(QStringLiteral("printer.fill"), 12, secondaryTextColor(), devicePixelRatioF()));
@@ -174,12 +201,13 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     printerRow->addStretch(1);
     printerRow->addWidget(m_pending);
     printerRow->addWidget(m_printerDot);
-    stack->addWidget(printer);
-    stack->addWidget(divider(this));
+    return printer;
+}
 
-    // Auto-Print.
+QWidget *MenuBarPopover::buildAutoPrintRow()
+{
     auto *autoPrint = new QWidget(this);
-    auto *autoPrintRow = row(autoPrint, 6, 8);
+    auto *autoPrintRow = row(autoPrint, metrics::xSmall, metrics::small);
     autoPrintRow->addWidget(styledLabel(QStringLiteral("Auto-Print"), textFont(TextStyle::caption),
                                         primaryTextColor(), autoPrint));
     m_modeChip = new CapsuleBadge(QString(), quaternaryFillColor(), autoPrint);
@@ -191,23 +219,19 @@ MenuBarPopover::MenuBarPopover(AppState &appState, QWidget *parent)
     autoPrintRow->addWidget(m_modeChip);
     autoPrintRow->addStretch(1);
     autoPrintRow->addWidget(m_autoPrint);
-    stack->addWidget(autoPrint);
-    stack->addWidget(divider(this));
+    return autoPrint;
+}
 
+QPushButton *MenuBarPopover::buildQuitButton()
+{
     // Quit: the whole row is the button.
     auto *quit = plainButton(QStringLiteral("Quit Quillmark"), QStringLiteral("power"), primaryTextColor(),
                              textFont(TextStyle::caption), this);
     quit->setObjectName(QStringLiteral("quitQuillmark"));
     quit->setStyleSheet(QStringLiteral("text-align: left; padding: 8px %1px;").arg(kInset));
     quit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    stack->addWidget(quit);
-
-    connect(showWindow, &QToolButton::clicked, this, &MenuBarPopover::showMainWindowRequested);
     connect(quit, &QPushButton::clicked, this, &MenuBarPopover::quitRequested);
-    connect(m_pending, &QPushButton::clicked, m_controller, &MenuBarPopoverController::clearPrintQueue);
-    connect(m_autoPrint, &QAbstractButton::clicked, m_controller, &MenuBarPopoverController::setAutoPrinting);
-    connect(m_controller, &MenuBarPopoverController::changed, this, &MenuBarPopover::refresh);
-    refresh();
+    return quit;
 }
 
 void MenuBarPopover::showEvent(QShowEvent *event)
@@ -277,7 +301,7 @@ void MenuBarPopover::rebuildWins()
         QLabel *empty =
             styledLabel(m_controller->noWinsText(), textFont(TextStyle::caption), tertiaryTextColor(), this);
         empty->setObjectName(QStringLiteral("noWins"));
-        empty->setContentsMargins(0, 0, 0, 10);
+        empty->setContentsMargins(0, 0, 0, metrics::compact);
         m_wins->addWidget(empty);
         empty->show(); // at once, not when the layout gets round to it
         return;
@@ -287,8 +311,10 @@ void MenuBarPopover::rebuildWins()
         auto *line = new QWidget(this);
         line->setObjectName(QStringLiteral("recentWin"));
         auto *layout = new QHBoxLayout(line);
-        layout->setContentsMargins(0, 3, 0, i + 1 == wins.size() ? 3 + 6 : 3);
-        layout->setSpacing(6);
+        const int below =
+            i + 1 == wins.size() ? metrics::trayWinRowInset + metrics::xSmall : metrics::trayWinRowInset;
+        layout->setContentsMargins(0, metrics::trayWinRowInset, 0, below);
+        layout->setSpacing(metrics::xSmall);
         layout->addWidget(new UserAvatarView(win.winnerUsername, win.avatarURL, 20, line));
         QLabel *name = styledLabel(QLatin1Char('@') + win.winnerUsername, textFont(TextStyle::caption),
                                    primaryTextColor(), line);

@@ -37,6 +37,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The popover's rows, top to bottom, built once by the constructor.
+    QWidget *buildHeader();
+    QWidget *buildStatistics();
+    QWidget *buildRecentWins();
+    QWidget *buildPrinterRow();
+    QWidget *buildAutoPrintRow();
+    QPushButton *buildQuitButton();
     void refresh();
     void rebuildWins();
 

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/app/section_screens.h"
 #include "ui/app/sidebar_controller.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -123,20 +124,9 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     titleFont.setBold(true);
     titleFont.setPointSizeF(13);
     title->setFont(titleFont);
-    title->setContentsMargins(16, 14, 16, 10);
+    title->setContentsMargins(metrics::large, metrics::roomy, metrics::large, metrics::compact);
 
-    m_list->setParent(column);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setIconSize(QSize(16, 16));
-    m_list->setSpacing(0);
-    m_list->setContentsMargins(8, 0, 8, 0);
-    // A style sheet's widget no longer inherits its text colour, so it is named here.
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
-                                         "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
-                                         "QListWidget::item:selected { background: %1; color: %2; }")
-                              .arg(cardHighlightColor().name(), primaryTextColor().name()));
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->viewport()->setAutoFillBackground(false);
+    setUpList(column);
 
     auto *divider = new QFrame(column);
     divider->setFrameShape(QFrame::HLine);
@@ -145,19 +135,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     dividerPalette.setColor(QPalette::WindowText, secondaryTextColor());
     divider->setPalette(dividerPalette);
 
-    m_settingsButton->setParent(column);
-    m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
-    m_settingsButton->setText(QStringLiteral("Settings"));
-    m_settingsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_settingsButton->setAutoRaise(true);
-    m_settingsButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_settingsButton->setStyleSheet(
-        QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
-    m_settingsButton->setIconSize(QSize(12, 12));
-    QFont caption = m_settingsButton->font();
-    caption.setPointSizeF(10);
-    m_settingsButton->setFont(caption);
-    m_settingsButton->setCursor(Qt::PointingHandCursor);
+    setUpSettingsButton(column);
 
     auto *columnLayout = new QVBoxLayout(column);
     columnLayout->setContentsMargins(0, 0, 0, 0);
@@ -166,7 +144,7 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     columnLayout->addWidget(m_list, 1);
     columnLayout->addWidget(divider);
     auto *buttonRow = new QHBoxLayout;
-    buttonRow->setContentsMargins(16, 8, 16, 8);
+    buttonRow->setContentsMargins(metrics::insets(metrics::large, metrics::small));
     buttonRow->addWidget(m_settingsButton);
     columnLayout->addLayout(buttonRow);
 
@@ -188,6 +166,39 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
     connect(m_settingsButton, &QToolButton::clicked, m_controller, &SidebarController::chooseSettings);
 
     rebuildList();
+}
+
+void SidebarView::setUpList(QWidget *column)
+{
+    m_list->setParent(column);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setSpacing(0);
+    m_list->setContentsMargins(metrics::insets(metrics::small, 0));
+    // A style sheet's widget no longer inherits its text colour, so it is named here.
+    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 0 8px; color: %2; }"
+                                         "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
+                                         "QListWidget::item:selected { background: %1; color: %2; }")
+                              .arg(cardHighlightColor().name(), primaryTextColor().name()));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->viewport()->setAutoFillBackground(false);
+}
+
+void SidebarView::setUpSettingsButton(QWidget *column)
+{
+    m_settingsButton->setParent(column);
+    m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
+    m_settingsButton->setText(QStringLiteral("Settings"));
+    m_settingsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_settingsButton->setAutoRaise(true);
+    m_settingsButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_settingsButton->setStyleSheet(
+        QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
+    m_settingsButton->setIconSize(QSize(12, 12));
+    QFont caption = m_settingsButton->font();
+    caption.setPointSizeF(10);
+    m_settingsButton->setFont(caption);
+    m_settingsButton->setCursor(Qt::PointingHandCursor);
 }
 
 SidebarView::~SidebarView() = default;

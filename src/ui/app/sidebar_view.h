@@ -71,6 +71,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The section list and the settings button, styled for the sidebar's column.
+    void setUpList(QWidget *column);
+    void setUpSettingsButton(QWidget *column);
     void rebuildList();
     void selectionChanged();
 

@@ -1,5 +1,6 @@
 #include "ui/app/sign_in_view.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -59,7 +60,7 @@ SignInView::SignInView(AuthManager &auth, QWidget *parent)
                            secondaryTextColor().name(QColor::HexArgb), appBackgroundColor().name()));
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(40, 40, 40, 40);
+    layout->setContentsMargins(metrics::insets(metrics::huge));
     layout->setSpacing(0);
     layout->addStretch(1);
 
@@ -67,17 +68,17 @@ SignInView::SignInView(AuthManager &auth, QWidget *parent)
     icon->setPixmap(symbolPixmap(QStringLiteral("tag.fill"), 48, appAccentColor(), devicePixelRatioF()));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
-    layout->addSpacing(12);
+    layout->addSpacing(metrics::regular);
     layout->addWidget(centredLabel(QStringLiteral("Quillmark"), textFont(TextStyle::largeTitle, QFont::Bold),
                             primaryTextColor(), this));
-    layout->addSpacing(12);
+    layout->addSpacing(metrics::regular);
     layout->addWidget(centredLabel(QStringLiteral("Whatnot live show companion"), textFont(TextStyle::body),
                             secondaryTextColor(), this));
-    layout->addSpacing(40);
+    layout->addSpacing(metrics::huge);
 
     auto *buttons = new QVBoxLayout(m_buttons);
     buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->setSpacing(12);
+    buttons->setSpacing(metrics::regular);
     buttons->addWidget(m_apple, 0, Qt::AlignHCenter);
     buttons->addWidget(m_google, 0, Qt::AlignHCenter);
     layout->addWidget(m_buttons, 0, Qt::AlignHCenter);
@@ -85,13 +86,13 @@ SignInView::SignInView(AuthManager &auth, QWidget *parent)
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_cancel->setFont(textFont(TextStyle::callout));
     m_cancel->setCursor(Qt::PointingHandCursor);
-    layout->addSpacing(8);
+    layout->addSpacing(metrics::small);
     layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
 
     m_error->setObjectName(QStringLiteral("error"));
     m_error->setWordWrap(true);
     m_error->setFixedWidth(420);
-    layout->addSpacing(8);
+    layout->addSpacing(metrics::small);
     layout->addWidget(m_error, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 

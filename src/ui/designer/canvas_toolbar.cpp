@@ -2,6 +2,7 @@
 
 #include "designer/label_designer_state.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -45,8 +46,26 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
 {
     QBoxLayout *row = makeToolbarRow(this);
 
+    buildZoomControls(row);
+    row->addWidget(makeToolbarDivider(this));
+    buildToggles(row);
+    row->addWidget(makeToolbarDivider(this));
+    buildHistoryButtons(row);
+    buildPrintControls(row);
+
+    bind(state);
+
+    showZoom();
+    showToggles();
+    showHistory();
+    showPrinters();
+    showPrinting();
+}
+
+void CanvasToolbar::buildZoomControls(QBoxLayout *row)
+{
     auto *zoomRow = new QHBoxLayout;
-    zoomRow->setSpacing(4);
+    zoomRow->setSpacing(metrics::xxSmall);
     m_zoomOut = makeToolbarButton(QStringLiteral("minus.magnifyingglass"), QString(), tr("Zoom Out"), this);
     m_zoomLabel = new QLabel(this);
     QFont caption = textFont(TextStyle::caption);
@@ -64,8 +83,10 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     zoomRow->addWidget(m_zoomIn);
     zoomRow->addWidget(m_resetZoom);
     row->addLayout(zoomRow);
-    row->addWidget(makeToolbarDivider(this));
+}
 
+void CanvasToolbar::buildToggles(QBoxLayout *row)
+{
     m_grid = makeToggle(QStringLiteral("grid"), tr("Grid"), tr("Show Grid"), this);
     m_snap = makeToggle(QStringLiteral("rectangle.grid.1x2"), tr("Snap"), tr("Snap to Grid"), this);
     m_guides = makeToggle(QStringLiteral("arrow.left.and.right.text.vertical"), tr("Guides"),
@@ -73,8 +94,10 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     row->addWidget(m_grid);
     row->addWidget(m_snap);
     row->addWidget(m_guides);
-    row->addWidget(makeToolbarDivider(this));
+}
 
+void CanvasToolbar::buildHistoryButtons(QBoxLayout *row)
+{
     m_undo = makeToolbarButton(QStringLiteral("arrow.uturn.backward"), tr("Undo"), tr("Undo"), this);
     m_redo = makeToolbarButton(QStringLiteral("arrow.uturn.forward"), tr("Redo"), tr("Redo"), this);
     m_undoAction = new QAction(tr("Undo"), this);
@@ -85,7 +108,10 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     addAction(m_redoAction);
     row->addWidget(m_undo);
     row->addWidget(m_redo);
+}
 
+void CanvasToolbar::buildPrintControls(QBoxLayout *row)
+{
     m_failure = new QLabel(this);
     m_failure->setFont(textFont(TextStyle::caption));
     QPalette failurePalette = m_failure->palette();
@@ -111,7 +137,10 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     m_calibrate->setToolTip(tr("Print a calibration label to check alignment"));
     row->addWidget(m_testPrint);
     row->addWidget(m_calibrate);
+}
 
+void CanvasToolbar::bind(LabelDesignerState &state)
+{
     CanvasToolbarController *c = &m_controller;
     connect(m_zoomOut, &QToolButton::clicked, c, &CanvasToolbarController::zoomOut);
     connect(m_zoomIn, &QToolButton::clicked, c, &CanvasToolbarController::zoomIn);
@@ -138,12 +167,6 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     connect(c, &CanvasToolbarController::printersChanged, this, &CanvasToolbar::showPrinters);
     connect(c, &CanvasToolbarController::selectedPrinterChanged, this, &CanvasToolbar::showPrinters);
     connect(c, &CanvasToolbarController::printingChanged, this, &CanvasToolbar::showPrinting);
-
-    showZoom();
-    showToggles();
-    showHistory();
-    showPrinters();
-    showPrinting();
 }
 
 void CanvasToolbar::showEvent(QShowEvent *event)

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QAction;
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -48,6 +49,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The toolbar's groups, leading to trailing, built once by the constructor, then bound.
+    void buildZoomControls(QBoxLayout *row);
+    void buildToggles(QBoxLayout *row);
+    void buildHistoryButtons(QBoxLayout *row);
+    void buildPrintControls(QBoxLayout *row);
+    void bind(LabelDesignerState &state);
     void setCompact(bool compact);
     bool m_compact = false;
     int m_fullWidth = 0;

@@ -4,6 +4,7 @@
 #include "ui/designer/properties_panel.h"
 #include "ui/designer/template_list_panel.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -23,7 +24,7 @@ QWidget *makeEmptyState(QWidget *parent)
     auto *page = new QWidget(parent);
     page->setObjectName(QStringLiteral("designerEmptyState"));
     auto *column = new QVBoxLayout(page);
-    column->setSpacing(12);
+    column->setSpacing(metrics::regular);
     column->addStretch(1);
     auto *symbol = new QLabel(page);
     symbol->setPixmap(symbolPixmap(QStringLiteral("paintbrush.pointed"), 40, secondaryTextColor(),
@@ -67,7 +68,7 @@ LabelDesignerView::LabelDesignerView(TemplateStore &store, PrintKitAdapter &adap
 
     m_saveError->setObjectName(QStringLiteral("designerSaveError"));
     m_saveError->setWordWrap(false);
-    m_saveError->setContentsMargins(12, 4, 12, 4);
+    m_saveError->setContentsMargins(metrics::insets(metrics::regular, metrics::xxSmall));
     QPalette palette = m_saveError->palette();
     palette.setColor(QPalette::WindowText, systemColor(SystemColor::red));
     m_saveError->setPalette(palette);

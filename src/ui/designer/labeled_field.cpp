@@ -1,5 +1,6 @@
 #include "ui/designer/labeled_field.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QLabel>
@@ -17,7 +18,7 @@ LabeledField::LabeledField(const QString &label, QWidget *content, QWidget *pare
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
+    column->setSpacing(metrics::xxxSmall);
     column->addWidget(m_caption);
     m_content->setParent(this);
     column->addWidget(m_content);

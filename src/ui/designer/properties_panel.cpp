@@ -5,6 +5,7 @@
 #include "ui/designer/qr_code_properties_view.h"
 #include "ui/designer/template_properties_view.h"
 #include "ui/designer/text_properties_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -48,7 +49,7 @@ void PropertiesPanel::showForm()
 
     auto *form = new QWidget;
     auto *column = new QVBoxLayout(form);
-    column->setContentsMargins(8, 8, 8, 8);
+    column->setContentsMargins(metrics::insets(metrics::small));
     column->setSpacing(0);
     if (!key) {
         column->addWidget(new TemplatePropertiesView(m_state, form));
@@ -66,7 +67,7 @@ void PropertiesPanel::showForm()
             column->addWidget(new ImagePropertiesView(m_state, id, m_pickImageFile, form));
         else
             column->addWidget(new QRCodePropertiesView(m_state, id, form));
-        column->addSpacing(8);
+        column->addSpacing(metrics::small);
         column->addWidget(new CommonPropertiesView(m_state, id, form));
     }
     column->addStretch(1);

@@ -2,6 +2,7 @@
 
 #include "ui/designer/labeled_field.h"
 #include "ui/designer/variable_list_view.h"
+#include "ui/widgets/metrics.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,7 +58,7 @@ QRCodePropertiesView::QRCodePropertiesView(LabelDesignerState &state, const QUui
 {
     auto *column = new QVBoxLayout(this);
     auto *content = new QVBoxLayout;
-    content->setSpacing(4);
+    content->setSpacing(metrics::xxSmall);
     content->addWidget(makeCaption(tr("Content"), this));
     m_content->setPlaceholderText(tr("URL or text"));
     content->addWidget(m_content);

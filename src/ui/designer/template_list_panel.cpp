@@ -4,6 +4,8 @@
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/buttons.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -27,7 +29,7 @@ QWidget *header(TemplateListController *controller, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(12, 8, 12, 8);
+    layout->setContentsMargins(metrics::insets(metrics::regular, metrics::small));
     layout->addWidget(styledLabel(TemplateListPanel::tr("Templates"), textFont(TextStyle::headline),
                                   primaryTextColor(), row));
     layout->addStretch();
@@ -45,8 +47,8 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
 {
     auto *page = new QWidget(parent);
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(8);
+    layout->setContentsMargins(metrics::insets(metrics::large));
+    layout->setSpacing(metrics::small);
     layout->addStretch();
     auto *icon = new QLabel(page);
     icon->setPixmap(symbolPixmap(QStringLiteral("doc.badge.plus"),
@@ -58,11 +60,8 @@ QWidget *emptyState(TemplateListController *controller, QWidget *parent)
                              secondaryTextColor(), page);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
-    auto *create = new QPushButton(TemplateListPanel::tr("Create Template"), page);
-    create->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 5px; padding: 3px 10px; }")
-                              .arg(appAccentColor().name()));
-    create->setCursor(Qt::PointingHandCursor);
+    QPushButton *create =
+        prominentButton(TemplateListPanel::tr("Create Template"), QString(), ProminentSize::small, page);
     QObject::connect(create, &QPushButton::clicked, controller, &TemplateListController::createNewTemplate);
     layout->addWidget(create, 0, Qt::AlignHCenter);
     layout->addStretch();

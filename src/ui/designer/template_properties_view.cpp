@@ -5,6 +5,7 @@
 #include "ui/designer/labeled_field.h"
 #include "ui/designer/locale_number_field.h"
 #include "ui/designer/qr_code_properties_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/symbols.h"
 
 #include <QComboBox>
@@ -65,49 +66,7 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
     templateSection->layout()->addWidget(new LabeledField(tr("Name"), m_name, templateSection));
     column->addWidget(templateSection);
 
-    QGroupBox *sizeSection = section(tr("Label Size"), this);
-    for (const LabelSizePreset &preset : sizePresets()) {
-        auto *button = new QToolButton(sizeSection);
-        button->setObjectName(preset.label);
-        button->setAutoRaise(true);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        auto *row = new QHBoxLayout(button);
-        row->setContentsMargins(4, 2, 4, 2);
-        row->addWidget(new QLabel(preset.label, button));
-        row->addStretch(1);
-        auto *check = new QLabel(button);
-        check->setPixmap(symbolPixmap(QStringLiteral("checkmark"), 14, palette().color(QPalette::Highlight),
-                                      devicePixelRatioF()));
-        row->addWidget(check);
-        button->setMinimumHeight(row->sizeHint().height());
-        const LabelSize size = preset.size;
-        connect(button, &QToolButton::clicked, this,
-                [this, size] { writeTemplate(m_state, [size](LabelTemplate &t) { t.labelSize = size; }); });
-        sizeSection->layout()->addWidget(button);
-        m_presets.append(button);
-        m_checks.append(check);
-    }
-    const auto side = [this](double LabelSize::*member, const QString &placeholder) {
-        return new LocaleNumberField(
-            placeholder, LocaleNumberField::Kind::decimal,
-            [this, member] { return m_state.labelTemplate().labelSize.*member; },
-            [this, member](double value) {
-                return writeTemplate(m_state,
-                                     [member, value](LabelTemplate &t) { t.labelSize.*member = value; });
-            },
-            this);
-    };
-    m_width = side(&LabelSize::widthInches, QStringLiteral("W"));
-    m_height = side(&LabelSize::heightInches, QStringLiteral("H"));
-    auto *custom = new QVBoxLayout;
-    custom->setSpacing(4);
-    custom->addWidget(makeCaption(tr("Custom Size"), sizeSection));
-    auto *sides = new QHBoxLayout;
-    sides->addWidget(new LabeledField(tr("Width\""), m_width, sizeSection));
-    sides->addWidget(new LabeledField(tr("Height\""), m_height, sizeSection));
-    custom->addLayout(sides);
-    static_cast<QVBoxLayout *>(sizeSection->layout())->addLayout(custom);
-    column->addWidget(sizeSection);
+    column->addWidget(buildSizeSection());
 
     QGroupBox *shapeSection = section(tr("Shape"), this);
     m_shape = new QComboBox(shapeSection);
@@ -136,6 +95,53 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
     });
     connect(&m_state, &LabelDesignerState::templateChanged, this, &TemplatePropertiesView::refresh);
     refresh();
+}
+
+QGroupBox *TemplatePropertiesView::buildSizeSection()
+{
+    QGroupBox *sizeSection = section(tr("Label Size"), this);
+    for (const LabelSizePreset &preset : sizePresets()) {
+        auto *button = new QToolButton(sizeSection);
+        button->setObjectName(preset.label);
+        button->setAutoRaise(true);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        auto *row = new QHBoxLayout(button);
+        row->setContentsMargins(metrics::insets(metrics::xxSmall, metrics::xxxSmall));
+        row->addWidget(new QLabel(preset.label, button));
+        row->addStretch(1);
+        auto *check = new QLabel(button);
+        check->setPixmap(symbolPixmap(QStringLiteral("checkmark"), 14, palette().color(QPalette::Highlight),
+                                      devicePixelRatioF()));
+        row->addWidget(check);
+        button->setMinimumHeight(row->sizeHint().height());
+        const LabelSize size = preset.size;
+        connect(button, &QToolButton::clicked, this,
+                [this, size] { writeTemplate(m_state, [size](LabelTemplate &t) { t.labelSize = size; }); });
+        sizeSection->layout()->addWidget(button);
+        m_presets.append(button);
+        m_checks.append(check);
+    }
+    const auto side = [this](double LabelSize::*member, const QString &placeholder) {
+        return new LocaleNumberField(
+            placeholder, LocaleNumberField::Kind::decimal,
+            [this, member] { return m_state.labelTemplate().labelSize.*member; },
+            [this, member](double value) {
+                return writeTemplate(m_state,
+                                     [member, value](LabelTemplate &t) { t.labelSize.*member = value; });
+            },
+            this);
+    };
+    m_width = side(&LabelSize::widthInches, QStringLiteral("W"));
+    m_height = side(&LabelSize::heightInches, QStringLiteral("H"));
+    auto *custom = new QVBoxLayout;
+    custom->setSpacing(metrics::xxSmall);
+    custom->addWidget(makeCaption(tr("Custom Size"), sizeSection));
+    auto *sides = new QHBoxLayout;
+    sides->addWidget(new LabeledField(tr("Width\""), m_width, sizeSection));
+    sides->addWidget(new LabeledField(tr("Height\""), m_height, sizeSection));
+    custom->addLayout(sides);
+    static_cast<QVBoxLayout *>(sizeSection->layout())->addLayout(custom);
+    return sizeSection;
 }
 
 bool TemplatePropertiesView::presetChecked(int index) const

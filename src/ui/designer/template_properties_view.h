@@ -6,6 +6,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 
@@ -43,6 +44,8 @@ public:
     LocaleNumberField *gridSpacingField() const { return m_gridSpacing; }
 
 private:
+    // The presets and the custom width and height of the label.
+    QGroupBox *buildSizeSection();
     void refresh();
 
     LabelDesignerState &m_state;

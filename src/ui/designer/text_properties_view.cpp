@@ -5,6 +5,7 @@
 #include "ui/designer/labeled_field.h"
 #include "ui/designer/locale_number_field.h"
 #include "ui/designer/variable_list_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
 
@@ -98,7 +99,7 @@ TextPropertiesView::TextPropertiesView(LabelDesignerState &state, const QUuid &e
 {
     auto *column = new QVBoxLayout(this);
     auto *content = new QVBoxLayout;
-    content->setSpacing(4);
+    content->setSpacing(metrics::xxSmall);
     content->addWidget(makeCaption(tr("Content"), this));
     m_content->setFont(textFont(TextStyle::body));
     m_content->setMinimumHeight(40);

@@ -1,5 +1,6 @@
 #include "ui/designer/toolbar_row.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -14,8 +15,8 @@ QBoxLayout *makeToolbarRow(QWidget *bar)
 {
     fillBackground(bar, cardBackgroundColor());
     auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(12, 6, 12, 6);
-    row->setSpacing(12);
+    row->setContentsMargins(metrics::insets(metrics::regular, metrics::xSmall));
+    row->setSpacing(metrics::regular);
     return row;
 }
 

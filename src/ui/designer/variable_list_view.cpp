@@ -2,6 +2,7 @@
 
 #include "designer/template_variables.h"
 #include "ui/designer/labeled_field.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QFontDatabase>
@@ -17,7 +18,7 @@ VariableListView::VariableListView(std::function<void(const QString &)> onInsert
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
+    column->setSpacing(metrics::xxxSmall);
     column->addWidget(makeCaption(tr("Available Variables"), this));
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(textFont(TextStyle::caption).pointSizeF());
@@ -28,7 +29,7 @@ VariableListView::VariableListView(std::function<void(const QString &)> onInsert
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         auto *row = new QHBoxLayout(button);
-        row->setContentsMargins(2, 1, 2, 1);
+        row->setContentsMargins(metrics::insets(metrics::xxxSmall, metrics::hairline));
         auto *token = new QLabel(placeholder, button);
         token->setFont(mono);
         row->addWidget(token);

@@ -2,6 +2,7 @@
 
 #include "printing/print_kit_adapter.h"
 #include "printing/printer_info.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -27,98 +28,19 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(16, 16, 16, 16);
-    header->addWidget(styledLabel(QStringLiteral("Print All"), textFont(TextStyle::headline), primaryTextColor(), this));
-    header->addStretch(1);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    header->addWidget(cancel);
-    layout->addLayout(header);
+    layout->addLayout(buildHeader());
     auto *divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
     layout->addWidget(divider);
 
     auto *content = new QVBoxLayout;
-    content->setContentsMargins(16, 16, 16, 16);
-    content->setSpacing(16);
+    content->setContentsMargins(metrics::insets(metrics::large));
+    content->setSpacing(metrics::large);
 
-    auto *typeSection = new QVBoxLayout;
-    typeSection->setSpacing(6);
-    typeSection->addWidget(
-        styledLabel(QStringLiteral("Print Type"), textFont(TextStyle::subheadline), secondaryTextColor(), this));
-    m_typePicker = new SegmentedControl(this);
-    m_typePicker->setObjectName(QStringLiteral("printTypePicker"));
-    m_typePicker->addSegment(batchPrintTypeText(BatchPrintType::individualLabels));
-    m_typePicker->addSegment(batchPrintTypeText(BatchPrintType::packingSlips));
-    m_typePicker->setCurrentIndex(m_type == BatchPrintType::packingSlips ? 1 : 0);
-    connect(m_typePicker, &SegmentedControl::currentChanged, this, [this](int index) {
-        setPrintType(index == 1 ? BatchPrintType::packingSlips : BatchPrintType::individualLabels);
-    });
-    typeSection->addWidget(m_typePicker, 0, Qt::AlignLeft);
-    content->addLayout(typeSection);
-
-    m_printerSection = new QWidget(this);
-    auto *printerLayout = new QVBoxLayout(m_printerSection);
-    printerLayout->setContentsMargins(0, 0, 0, 0);
-    printerLayout->setSpacing(6);
-    printerLayout->addWidget(styledLabel(QStringLiteral("Printer"), textFont(TextStyle::subheadline),
-                                         secondaryTextColor(), m_printerSection));
-    m_noPrinters = styledLabel(QStringLiteral("No printers available"), textFont(TextStyle::subheadline),
-                               systemColor(SystemColor::red), m_printerSection);
-    m_noPrinters->setObjectName(QStringLiteral("noPrinters"));
-    m_singlePrinter = styledLabel(QString(), textFont(TextStyle::subheadline), primaryTextColor(), m_printerSection);
-    m_singlePrinter->setObjectName(QStringLiteral("singlePrinter"));
-    m_singlePrinter->setTextFormat(Qt::PlainText);
-    m_printerPicker = new QComboBox(m_printerSection);
-    m_printerPicker->setObjectName(QStringLiteral("printerPicker"));
-    connect(m_printerPicker, &QComboBox::activated, this,
-            [this](int index) { setSelectedPrinter(m_printerPicker->itemData(index).toString()); });
-    printerLayout->addWidget(m_noPrinters);
-    printerLayout->addWidget(m_singlePrinter);
-    printerLayout->addWidget(m_printerPicker);
-    content->addWidget(m_printerSection);
-
-    m_summary = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), this);
-    m_summary->setObjectName(QStringLiteral("batchSummary"));
-    m_summary->setContentsMargins(10, 10, 10, 10);
-    m_summary->setAutoFillBackground(true);
-    QPalette summaryPalette = m_summary->palette();
-    QColor fill = quaternaryFillColor();
-    fill.setAlphaF(fill.alphaF() * 0.5f);
-    summaryPalette.setColor(QPalette::Window, fill);
-    m_summary->setPalette(summaryPalette);
-    content->addWidget(m_summary);
-
-    m_failure = styledLabel(QString(), textFont(TextStyle::caption), systemColor(SystemColor::red), this);
-    m_failure->setObjectName(QStringLiteral("batchFailure"));
-    m_failure->setWordWrap(true);
-    m_failure->setTextFormat(Qt::PlainText);
-    m_failure->hide();
-    content->addWidget(m_failure);
-
-    m_actionStack = new QStackedWidget(this);
-    m_printButton = new QPushButton(symbolIcon(QStringLiteral("printer")), QStringLiteral("Print"), m_actionStack);
-    m_printButton->setObjectName(QStringLiteral("printButton"));
-    m_printButton->setDefault(true);
-    m_printButton->setMinimumHeight(32);
-    connect(m_printButton, &QPushButton::clicked, this, &BatchPrintDialog::startPrinting);
-    auto *progressBox = new QWidget(m_actionStack);
-    auto *progressLayout = new QVBoxLayout(progressBox);
-    progressLayout->setContentsMargins(0, 0, 0, 0);
-    progressLayout->setSpacing(8);
-    m_progressBar = new QProgressBar(progressBox);
-    m_progressBar->setObjectName(QStringLiteral("batchProgress"));
-    m_progressBar->setTextVisible(false);
-    m_progressText = styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), progressBox);
-    m_progressText->setObjectName(QStringLiteral("batchProgressText"));
-    m_progressText->setAlignment(Qt::AlignCenter);
-    progressLayout->addWidget(m_progressBar);
-    progressLayout->addWidget(m_progressText);
-    m_actionStack->addWidget(m_printButton);
-    m_actionStack->addWidget(progressBox);
-    content->addWidget(m_actionStack);
+    content->addLayout(buildTypeSection());
+    content->addWidget(buildPrinterSection());
+    buildSummary(content);
+    content->addWidget(buildActions());
 
     layout->addLayout(content);
     layout->addStretch(1);
@@ -134,6 +56,107 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     }
     rebuildPrinterSection();
     refresh();
+}
+
+QLayout *BatchPrintDialog::buildHeader()
+{
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(metrics::insets(metrics::large));
+    header->addWidget(styledLabel(QStringLiteral("Print All"), textFont(TextStyle::headline), primaryTextColor(), this));
+    header->addStretch(1);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    header->addWidget(cancel);
+    return header;
+}
+
+QLayout *BatchPrintDialog::buildTypeSection()
+{
+    auto *typeSection = new QVBoxLayout;
+    typeSection->setSpacing(metrics::xSmall);
+    typeSection->addWidget(
+        styledLabel(QStringLiteral("Print Type"), textFont(TextStyle::subheadline), secondaryTextColor(), this));
+    m_typePicker = new SegmentedControl(this);
+    m_typePicker->setObjectName(QStringLiteral("printTypePicker"));
+    m_typePicker->addSegment(batchPrintTypeText(BatchPrintType::individualLabels));
+    m_typePicker->addSegment(batchPrintTypeText(BatchPrintType::packingSlips));
+    m_typePicker->setCurrentIndex(m_type == BatchPrintType::packingSlips ? 1 : 0);
+    connect(m_typePicker, &SegmentedControl::currentChanged, this, [this](int index) {
+        setPrintType(index == 1 ? BatchPrintType::packingSlips : BatchPrintType::individualLabels);
+    });
+    typeSection->addWidget(m_typePicker, 0, Qt::AlignLeft);
+    return typeSection;
+}
+
+QWidget *BatchPrintDialog::buildPrinterSection()
+{
+    m_printerSection = new QWidget(this);
+    auto *printerLayout = new QVBoxLayout(m_printerSection);
+    printerLayout->setContentsMargins(0, 0, 0, 0);
+    printerLayout->setSpacing(metrics::xSmall);
+    printerLayout->addWidget(styledLabel(QStringLiteral("Printer"), textFont(TextStyle::subheadline),
+                                         secondaryTextColor(), m_printerSection));
+    m_noPrinters = styledLabel(QStringLiteral("No printers available"), textFont(TextStyle::subheadline),
+                               systemColor(SystemColor::red), m_printerSection);
+    m_noPrinters->setObjectName(QStringLiteral("noPrinters"));
+    m_singlePrinter = styledLabel(QString(), textFont(TextStyle::subheadline), primaryTextColor(), m_printerSection);
+    m_singlePrinter->setObjectName(QStringLiteral("singlePrinter"));
+    m_singlePrinter->setTextFormat(Qt::PlainText);
+    m_printerPicker = new QComboBox(m_printerSection);
+    m_printerPicker->setObjectName(QStringLiteral("printerPicker"));
+    connect(m_printerPicker, &QComboBox::activated, this,
+            [this](int index) { setSelectedPrinter(m_printerPicker->itemData(index).toString()); });
+    printerLayout->addWidget(m_noPrinters);
+    printerLayout->addWidget(m_singlePrinter);
+    printerLayout->addWidget(m_printerPicker);
+    return m_printerSection;
+}
+
+void BatchPrintDialog::buildSummary(QVBoxLayout *content)
+{
+    m_summary = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), this);
+    m_summary->setObjectName(QStringLiteral("batchSummary"));
+    m_summary->setContentsMargins(metrics::insets(metrics::compact));
+    m_summary->setAutoFillBackground(true);
+    QPalette summaryPalette = m_summary->palette();
+    QColor fill = quaternaryFillColor();
+    fill.setAlphaF(fill.alphaF() * 0.5f);
+    summaryPalette.setColor(QPalette::Window, fill);
+    m_summary->setPalette(summaryPalette);
+    content->addWidget(m_summary);
+
+    m_failure = styledLabel(QString(), textFont(TextStyle::caption), systemColor(SystemColor::red), this);
+    m_failure->setObjectName(QStringLiteral("batchFailure"));
+    m_failure->setWordWrap(true);
+    m_failure->setTextFormat(Qt::PlainText);
+    m_failure->hide();
+    content->addWidget(m_failure);
+}
+
+QWidget *BatchPrintDialog::buildActions()
+{
+    m_actionStack = new QStackedWidget(this);
+    m_printButton = new QPushButton(symbolIcon(QStringLiteral("printer")), QStringLiteral("Print"), m_actionStack);
+    m_printButton->setObjectName(QStringLiteral("printButton"));
+    m_printButton->setDefault(true);
+    m_printButton->setMinimumHeight(32);
+    connect(m_printButton, &QPushButton::clicked, this, &BatchPrintDialog::startPrinting);
+    auto *progressBox = new QWidget(m_actionStack);
+    auto *progressLayout = new QVBoxLayout(progressBox);
+    progressLayout->setContentsMargins(0, 0, 0, 0);
+    progressLayout->setSpacing(metrics::small);
+    m_progressBar = new QProgressBar(progressBox);
+    m_progressBar->setObjectName(QStringLiteral("batchProgress"));
+    m_progressBar->setTextVisible(false);
+    m_progressText = styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), progressBox);
+    m_progressText->setObjectName(QStringLiteral("batchProgressText"));
+    m_progressText->setAlignment(Qt::AlignCenter);
+    progressLayout->addWidget(m_progressBar);
+    progressLayout->addWidget(m_progressText);
+    m_actionStack->addWidget(m_printButton);
+    m_actionStack->addWidget(progressBox);
+    return m_actionStack;
 }
 
 BatchPrintDialog::~BatchPrintDialog() = default;

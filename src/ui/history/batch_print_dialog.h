@@ -7,6 +7,8 @@
 #include <memory>
 
 class QComboBox;
+class QLayout;
+class QVBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -62,6 +64,13 @@ Q_SIGNALS:
     void runStarted(quill::BatchPrintRun *run);
 
 private:
+    // The dialog's parts, top to bottom, built once by the constructor.
+    QLayout *buildHeader();
+    QLayout *buildTypeSection();
+    QWidget *buildPrinterSection();
+    // The summary of what prints and the line of a failure under it.
+    void buildSummary(QVBoxLayout *content);
+    QWidget *buildActions();
     void rebuildPrinterSection();
     void refresh();
     void runFinished(int failed, const QString &failureText);

@@ -245,10 +245,40 @@ void BuyerDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     painter->setFont(systemFont(28 * 0.45, QFont::DemiBold));
     painter->drawText(avatar, Qt::AlignCenter, buyer.left(1).toUpper());
 
+    paintNameAndTotal(painter, row, avatar, parts.previewButton, index);
+
+    if (printing) {
+        paintSpinner(*painter, parts.previewButton.united(parts.printButton));
+    } else {
+        paintIconButton(*painter, parts.previewButton, QStringLiteral("eye"), true);
+        paintIconButton(*painter, parts.printButton, QStringLiteral("printer"), canPrint);
+    }
+    // The chevron points down while the auctions show.
+    painter->save();
+    painter->translate(QRectF(parts.expandButton).center());
+    const qreal progress = expansionProgress(buyer);
+    painter->rotate(90 * (expanded ? progress : 1.0 - progress));
+    const QPixmap chevron =
+        symbolPixmap(QStringLiteral("chevron.right"), 14, secondaryTextColor(), painter->device()->devicePixelRatioF());
+    painter->drawPixmap(QRect(-7, -7, 14, 14), chevron);
+    painter->restore();
+
+    // While it folds, the lines stay drawn and the shrinking row clips them.
+    if (expanded || progress < 1.0)
+        paintLines(painter, row, index);
+    paintDivider(*painter, row);
+    painter->restore();
+}
+
+// The buyer's name over the count of their auctions, and their total at the right.
+void BuyerDetailRowDelegate::paintNameAndTotal(QPainter *painter, const QRect &row, const QRect &avatar,
+                                               const QRect &previewButton, const QModelIndex &index) const
+{
+    const QString buyer = index.data(ShowBuyersListModel::buyerRole).toString();
     const QFont totalFont = monospacedDigits(textFont(TextStyle::subheadline, QFont::Bold));
     const QString total = index.data(ShowBuyersListModel::totalRole).toString();
     const int totalWidth = QFontMetrics(totalFont).horizontalAdvance(total);
-    const int totalRight = parts.previewButton.left() - 8;
+    const int totalRight = previewButton.left() - 8;
     const int textLeft = avatar.right() + 1 + 8;
     const int textWidth = std::max(0, totalRight - totalWidth - 8 - textLeft);
 
@@ -271,49 +301,32 @@ void BuyerDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     painter->setPen(primaryTextColor());
     painter->drawText(QRect(totalRight - totalWidth, row.top(), totalWidth, kHeaderHeight),
                       Qt::AlignRight | Qt::AlignVCenter, total);
+}
 
-    if (printing) {
-        paintSpinner(*painter, parts.previewButton.united(parts.printButton));
-    } else {
-        paintIconButton(*painter, parts.previewButton, QStringLiteral("eye"), true);
-        paintIconButton(*painter, parts.printButton, QStringLiteral("printer"), canPrint);
+// The buyer's auctions under the header, one a line with its price at the right.
+void BuyerDetailRowDelegate::paintLines(QPainter *painter, const QRect &row, const QModelIndex &index) const
+{
+    painter->setClipRect(row);
+    const QStringList lines = index.data(ShowBuyersListModel::lineTextsRole).toStringList();
+    const QStringList prices = index.data(ShowBuyersListModel::linePricesRole).toStringList();
+    const QFont lineFont = textFont(TextStyle::caption);
+    const QFont priceFont = monospacedDigits(lineFont);
+    const int left = row.left() + kSidePadding + kLineIndent;
+    const int right = row.right() - kSidePadding;
+    int lineTop = row.top() + kHeaderHeight;
+    painter->setPen(secondaryTextColor());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRect line(left, lineTop, right - left, kLineHeight);
+        const QString price = prices.value(i);
+        painter->setFont(priceFont);
+        const int priceWidth = QFontMetrics(priceFont).horizontalAdvance(price);
+        painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, price);
+        painter->setFont(lineFont);
+        painter->drawText(line.adjusted(0, 0, -priceWidth - 8, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          QFontMetrics(lineFont).elidedText(lines.at(i), Qt::ElideRight,
+                                                            std::max(0, line.width() - priceWidth - 8)));
+        lineTop += kLineHeight;
     }
-    // The chevron points down while the auctions show.
-    painter->save();
-    painter->translate(QRectF(parts.expandButton).center());
-    const qreal progress = expansionProgress(buyer);
-    painter->rotate(90 * (expanded ? progress : 1.0 - progress));
-    const QPixmap chevron =
-        symbolPixmap(QStringLiteral("chevron.right"), 14, secondaryTextColor(), painter->device()->devicePixelRatioF());
-    painter->drawPixmap(QRect(-7, -7, 14, 14), chevron);
-    painter->restore();
-
-    // While it folds, the lines stay drawn and the shrinking row clips them.
-    if (expanded || progress < 1.0) {
-        painter->setClipRect(row);
-        const QStringList lines = index.data(ShowBuyersListModel::lineTextsRole).toStringList();
-        const QStringList prices = index.data(ShowBuyersListModel::linePricesRole).toStringList();
-        const QFont lineFont = textFont(TextStyle::caption);
-        const QFont priceFont = monospacedDigits(lineFont);
-        const int left = row.left() + kSidePadding + kLineIndent;
-        const int right = row.right() - kSidePadding;
-        int lineTop = row.top() + kHeaderHeight;
-        painter->setPen(secondaryTextColor());
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QRect line(left, lineTop, right - left, kLineHeight);
-            const QString price = prices.value(i);
-            painter->setFont(priceFont);
-            const int priceWidth = QFontMetrics(priceFont).horizontalAdvance(price);
-            painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, price);
-            painter->setFont(lineFont);
-            painter->drawText(line.adjusted(0, 0, -priceWidth - 8, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                              QFontMetrics(lineFont).elidedText(lines.at(i), Qt::ElideRight,
-                                                                std::max(0, line.width() - priceWidth - 8)));
-            lineTop += kLineHeight;
-        }
-    }
-    paintDivider(*painter, row);
-    painter->restore();
 }
 
 bool BuyerDetailRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,

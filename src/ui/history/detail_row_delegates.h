@@ -90,6 +90,9 @@ public:
                      const QModelIndex &index) override;
 
 private:
+    void paintNameAndTotal(QPainter *painter, const QRect &row, const QRect &avatar, const QRect &previewButton,
+                           const QModelIndex &index) const;
+    void paintLines(QPainter *painter, const QRect &row, const QModelIndex &index) const;
     void startExpansion(const QModelIndex &index);
 
     QHash<QString, qreal> m_moving; // buyer → progress, while the chevron turns

@@ -3,13 +3,13 @@
 #include "common/error.h"
 #include "ui/history/history_texts.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -87,25 +87,12 @@ PackingSlipPreviewSheet::PackingSlipPreviewSheet(const QString &buyer, const Lab
     setWindowTitle(title);
     setMinimumSize(420, 450);
     QVBoxLayout *layout = sheetFrame(*this, title);
-    auto *scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto *column = new QWidget(scroll);
-    auto *pagesLayout = new QVBoxLayout(column);
-    pagesLayout->setContentsMargins(kDefaultInset, kDefaultInset, kDefaultInset, kDefaultInset);
-    pagesLayout->setSpacing(12);
+    m_pages = new LabelPageColumn(metrics::regular, this);
+    m_pages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     const double scale = packingSlipPreviewScale(slipState.selectedMedia, slipState.selectedOrientation);
-    for (const AnyLabelView &page : pagesOf(content, slipState, appearance, scale)) {
-        auto *view = new LabelPageView(column);
-        view->setFrame(LabelPageFrame::forMedium(slipState.selectedMedia.isCircular));
-        view->setPage(page);
-        pagesLayout->addWidget(view, 0, Qt::AlignHCenter);
-        m_pages.append(view);
-    }
-    pagesLayout->addStretch(1);
-    scroll->setWidget(column);
-    layout->addWidget(scroll, 1);
+    m_pages->setPages(pagesOf(content, slipState, appearance, scale),
+                      LabelPageFrame::forMedium(slipState.selectedMedia.isCircular));
+    layout->addWidget(m_pages, 1);
 }
 
 } // namespace quill

@@ -3,6 +3,7 @@
 #include "printing/label_appearance.h"
 #include "printing/label_content.h"
 #include "printing/label_section_state.h"
+#include "ui/widgets/label_page_column.h"
 
 #include <QDialog>
 
@@ -39,10 +40,10 @@ public:
     PackingSlipPreviewSheet(const QString &buyer, const LabelContent &content, const LabelSectionState &slipState,
                             const LabelAppearance &appearance, QWidget *parent = nullptr);
 
-    const QList<LabelPageView *> &pageViews() const { return m_pages; }
+    const QList<LabelPageView *> &pageViews() const { return m_pages->pageViews(); }
 
 private:
-    QList<LabelPageView *> m_pages;
+    LabelPageColumn *m_pages;
 };
 
 } // namespace quill

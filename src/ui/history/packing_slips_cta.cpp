@@ -1,6 +1,7 @@
 #include "ui/history/packing_slips_cta.h"
 
 #include "ui/history/history_texts.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -18,13 +19,13 @@ PackingSlipsCTA::PackingSlipsCTA(qint64 buyerCount, qint64 auctionCount, QWidget
 {
     setObjectName(QStringLiteral("packingSlipsCTA"));
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(14, 14, 14, 14);
-    row->setSpacing(12);
+    row->setContentsMargins(metrics::insets(metrics::roomy));
+    row->setSpacing(metrics::regular);
     auto *icon = new QLabel(this);
     icon->setPixmap(symbolPixmap(QStringLiteral("shippingbox.fill"), 22, brandGreenColor(), devicePixelRatioF()));
     row->addWidget(icon);
     auto *texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(metrics::xxxSmall);
     texts->addWidget(styledLabel(QStringLiteral("Packing Slips"), textFont(TextStyle::headline), primaryTextColor(), this));
     auto *count = styledLabel(packingSlipsCountText(buyerCount, auctionCount), textFont(TextStyle::subheadline),
                               secondaryTextColor(), this);

@@ -7,6 +7,7 @@
 #include "ui/history/show_detail_lists.h"
 #include "ui/history/stat_card.h"
 #include "ui/history/status_badge.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -110,8 +111,8 @@ ShowDetailView::ShowDetailView(ShowSummary show, ShowDetailServices services, bo
     outer->addWidget(m_scroll);
     m_column = new QWidget(m_scroll);
     auto *layout = new QVBoxLayout(m_column);
-    layout->setContentsMargins(20, 20, 20, 20);
-    layout->setSpacing(16);
+    layout->setContentsMargins(metrics::insets(metrics::xLarge));
+    layout->setSpacing(metrics::large);
     buildHeader(layout, closable);
     layout->addWidget(divider(m_column));
     buildBody();
@@ -143,7 +144,7 @@ ShowDetailView::~ShowDetailView() = default;
 void ShowDetailView::buildHeader(QLayout *into, bool closable)
 {
     auto *header = new QVBoxLayout;
-    header->setSpacing(4);
+    header->setSpacing(metrics::xxSmall);
     if (closable) {
         auto *closeRow = new QHBoxLayout;
         closeRow->addStretch(1);
@@ -171,7 +172,7 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
         header->addWidget(title);
     }
     auto *meta = new QHBoxLayout;
-    meta->setSpacing(8);
+    meta->setSpacing(metrics::small);
     meta->addWidget(new StatusBadge(m_model->show().status, StatusBadge::Form::inline_, this));
     if (const auto date = m_model->headerDateText()) {
         auto *dateLabel = styledLabel(*date, textFont(TextStyle::subheadline), secondaryTextColor(), this);
@@ -210,11 +211,11 @@ void ShowDetailView::buildBody()
     m_content = new QWidget(m_body);
     auto *content = new QVBoxLayout(m_content);
     content->setContentsMargins(0, 0, 0, 0);
-    content->setSpacing(16);
+    content->setSpacing(metrics::large);
     m_statsBox = new QWidget(m_content);
     m_statsGrid = new QGridLayout(m_statsBox);
     m_statsGrid->setContentsMargins(0, 0, 0, 0);
-    m_statsGrid->setVerticalSpacing(12);
+    m_statsGrid->setVerticalSpacing(metrics::regular);
     content->addWidget(m_statsBox);
     m_ctaSlot = new QWidget(m_content);
     auto *ctaLayout = new QVBoxLayout(m_ctaSlot);
@@ -232,6 +233,21 @@ void ShowDetailView::buildBody()
     });
     content->addWidget(m_tabs, 0, Qt::AlignLeft);
 
+    content->addWidget(buildSearchBox());
+
+    content->addWidget(buildListHeader());
+    m_emptyText = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), m_content);
+    m_emptyText->setObjectName(QStringLiteral("emptyListText"));
+    content->addWidget(m_emptyText);
+
+    content->addWidget(buildLists());
+    m_body->addWidget(m_content);
+
+    bindListDelegates();
+}
+
+QWidget *ShowDetailView::buildSearchBox()
+{
     auto *searchBox = new QFrame(m_content);
     searchBox->setObjectName(QStringLiteral("searchBox"));
     QColor searchFill = quaternaryFillColor();
@@ -239,7 +255,7 @@ void ShowDetailView::buildBody()
     searchBox->setStyleSheet(QStringLiteral("#searchBox { background: %1; border-radius: 8px; }")
                                  .arg(searchFill.name(QColor::HexArgb)));
     auto *searchRow = new QHBoxLayout(searchBox);
-    searchRow->setContentsMargins(8, 8, 8, 8);
+    searchRow->setContentsMargins(metrics::insets(metrics::small));
     auto *glass = new QLabel(searchBox);
     glass->setPixmap(symbolPixmap(QStringLiteral("magnifyingglass"), 14, secondaryTextColor(), devicePixelRatioF()));
     searchRow->addWidget(glass);
@@ -258,8 +274,11 @@ void ShowDetailView::buildBody()
         m_model->setSearchText(text);
     });
     connect(m_clearSearch, &QToolButton::clicked, m_search, &QLineEdit::clear);
-    content->addWidget(searchBox);
+    return searchBox;
+}
 
+QWidget *ShowDetailView::buildListHeader()
+{
     m_listHeader = new QWidget(m_content);
     auto *listHeader = new QHBoxLayout(m_listHeader);
     listHeader->setContentsMargins(0, 0, 0, 0);
@@ -271,11 +290,11 @@ void ShowDetailView::buildBody()
     printAll->setObjectName(QStringLiteral("listPrintAll"));
     connect(printAll, &QPushButton::clicked, this, [this] { openBatchDialog(); });
     listHeader->addWidget(printAll);
-    content->addWidget(m_listHeader);
-    m_emptyText = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor(), m_content);
-    m_emptyText->setObjectName(QStringLiteral("emptyListText"));
-    content->addWidget(m_emptyText);
+    return m_listHeader;
+}
 
+QWidget *ShowDetailView::buildLists()
+{
     // Only the chosen tab's list is shown; a stack would be as tall as the longer one.
     m_lists = new QWidget(m_content);
     auto *lists = new QVBoxLayout(m_lists);
@@ -290,9 +309,20 @@ void ShowDetailView::buildBody()
     m_auctionsList->setItemDelegate(m_auctionDelegate);
     lists->addWidget(m_buyersList);
     lists->addWidget(m_auctionsList);
-    content->addWidget(m_lists);
-    m_body->addWidget(m_content);
+    return m_lists;
+}
 
+void ShowDetailView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loadedOnce) {
+        m_loadedOnce = true;
+        m_model->load();
+    }
+}
+
+void ShowDetailView::bindListDelegates()
+{
     connect(m_auctionDelegate, &DetailRowDelegateBase::printRequested, this, [this](const QModelIndex &index) {
         m_model->printWinnerLabel(index.data(ShowAuctionsListModel::idRole).toString());
     });
@@ -308,15 +338,6 @@ void ShowDetailView::buildBody()
     connect(m_buyerDelegate, &DetailRowDelegateBase::expandRequested, this, [this](const QModelIndex &index) {
         m_model->toggleExpanded(index.data(ShowBuyersListModel::buyerRole).toString());
     });
-}
-
-void ShowDetailView::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!m_loadedOnce) {
-        m_loadedOnce = true;
-        m_model->load();
-    }
 }
 
 void ShowDetailView::refreshBody()

@@ -75,6 +75,10 @@ protected:
 private:
     void buildHeader(QLayout *into, bool closable);
     void buildBody();
+    QWidget *buildSearchBox();
+    QWidget *buildListHeader();
+    QWidget *buildLists();
+    void bindListDelegates();
     void refreshBody();
     void refreshLists();
     void refreshDelete();

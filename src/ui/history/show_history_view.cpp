@@ -8,6 +8,7 @@
 #include "ui/history/show_history_controller.h"
 #include "ui/history/show_row_delegate.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -130,7 +131,7 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(12, 12, 12, 12);
+    header->setContentsMargins(metrics::insets(metrics::regular));
     header->addWidget(styledLabel(QStringLiteral("Shows"), textFont(TextStyle::headline), primaryTextColor(), this));
     header->addStretch(1);
     m_spinner = new Spinner(Spinner::kSmall, this);
@@ -170,7 +171,7 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
     m_error->setObjectName(QStringLiteral("historyError"));
     m_error->setTextFormat(Qt::PlainText);
     m_error->setWordWrap(true);
-    m_error->setContentsMargins(8, 8, 8, 8);
+    m_error->setContentsMargins(metrics::insets(metrics::small));
     layout->addWidget(m_error);
 
     m_dim = new DimLayer(this);

@@ -1,5 +1,6 @@
 #include "ui/history/stat_card.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QLabel>
@@ -67,7 +68,7 @@ StatCard::StatCard(const QString &title, const QString &value, QWidget *parent) 
     setMinimumWidth(80);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(metrics::xxSmall);
     m_value = new ValueLine(value, monospacedFont(textFont(TextStyle::title3, QFont::Bold)), this);
     m_title = styledLabel(title, textFont(TextStyle::caption), secondaryTextColor(), this);
     m_title->setTextFormat(Qt::PlainText);

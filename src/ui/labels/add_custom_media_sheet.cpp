@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/segmented_control.h"
@@ -56,7 +57,7 @@ QVBoxLayout *section(QWidget *&widget, QWidget *parent)
     widget = new QWidget(parent);
     auto *layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(metrics::xSmall);
     return layout;
 }
 
@@ -106,8 +107,26 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    layout->addLayout(buildHeader());
+    layout->addWidget(dividerLine(this));
+    auto *body = new QHBoxLayout;
+    body->setSpacing(0);
+    body->addWidget(buildForm(), 0, Qt::AlignTop);
+    body->addWidget(dividerLine(this, true));
+    body->addWidget(buildPreview(), 1);
+    layout->addLayout(body, 1);
+    layout->addWidget(dividerLine(this));
+    layout->addLayout(buildFooter());
+
+    bind(appearance);
+    showValues();
+    refresh();
+}
+
+QLayout *AddCustomMediaSheet::buildHeader()
+{
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(24, 20, 24, 12);
+    header->setContentsMargins(metrics::xxLarge, metrics::xLarge, metrics::xxLarge, metrics::regular);
     header->addWidget(styledLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
                                  primaryTextColor(), this));
     header->addStretch(1);
@@ -115,17 +134,16 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     makeSmallBordered(cancel);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     header->addWidget(cancel);
-    layout->addLayout(header);
-    layout->addWidget(dividerLine(this));
+    return header;
+}
 
-    auto *body = new QHBoxLayout;
-    body->setSpacing(0);
-
+QWidget *AddCustomMediaSheet::buildForm()
+{
     auto *form = new QWidget(this);
     form->setFixedWidth(260);
     auto *formLayout = new QVBoxLayout(form);
-    formLayout->setContentsMargins(24, 24, 24, 24);
-    formLayout->setSpacing(20);
+    formLayout->setContentsMargins(metrics::insets(metrics::xxLarge));
+    formLayout->setSpacing(metrics::xLarge);
 
     QWidget *shapeSection = nullptr;
     QVBoxLayout *shapeLayout = section(shapeSection, form);
@@ -153,7 +171,7 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     m_rectangleFields = new QWidget(dimensionsSection);
     auto *rectangleRow = new QHBoxLayout(m_rectangleFields);
     rectangleRow->setContentsMargins(0, 0, 0, 0);
-    rectangleRow->setSpacing(16);
+    rectangleRow->setSpacing(metrics::large);
     rectangleRow->addWidget(numberField(tr("Width"), m_widthField, unitLabel, m_rectangleFields));
     m_unitLabels.append(unitLabel);
     rectangleRow->addWidget(numberField(tr("Height"), m_heightField, unitLabel, m_rectangleFields));
@@ -176,14 +194,15 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     nameLayout->addWidget(m_nameField);
     formLayout->addWidget(nameSection);
     formLayout->addStretch(1);
-    body->addWidget(form, 0, Qt::AlignTop);
+    return form;
+}
 
-    body->addWidget(dividerLine(this, true));
-
+QWidget *AddCustomMediaSheet::buildPreview()
+{
     auto *previewColumn = new QWidget(this);
     auto *previewLayout = new QVBoxLayout(previewColumn);
-    previewLayout->setContentsMargins(24, 24, 24, 24);
-    previewLayout->setSpacing(12);
+    previewLayout->setContentsMargins(metrics::insets(metrics::xxLarge));
+    previewLayout->setSpacing(metrics::regular);
     m_previewType = new SegmentedControl(previewColumn);
     for (const auto type :
          {AddCustomMediaController::PreviewType::winner, AddCustomMediaController::PreviewType::box,
@@ -197,12 +216,13 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     m_displayName = styledLabel(QString(), textFont(TextStyle::caption2), tertiaryTextColor(), previewColumn);
     previewLayout->addWidget(m_displayName, 0, Qt::AlignHCenter);
     previewLayout->addStretch(1);
-    body->addWidget(previewColumn, 1);
-    layout->addLayout(body, 1);
-    layout->addWidget(dividerLine(this));
+    return previewColumn;
+}
 
+QLayout *AddCustomMediaSheet::buildFooter()
+{
     auto *footer = new QHBoxLayout;
-    footer->setContentsMargins(24, 16, 24, 16);
+    footer->setContentsMargins(metrics::insets(metrics::xxLarge, metrics::large));
     if (m_printer && m_prints.printer && m_prints.calibrates) {
         m_calibrate = new QPushButton(symbolIcon(QStringLiteral("ruler")), tr("Calibrate"), this);
         makeSmallBordered(m_calibrate);
@@ -227,8 +247,11 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
         accept();
     });
     footer->addWidget(m_add);
-    layout->addLayout(footer);
+    return footer;
+}
 
+void AddCustomMediaSheet::bind(LabelAppearanceStore &appearance)
+{
     connect(m_shape, &SegmentedControl::currentChanged, this,
             [this](int index) { m_controller.setCircular(index == 1); });
     connect(m_unit, &SegmentedControl::currentChanged, this, [this](int index) {
@@ -252,9 +275,6 @@ AddCustomMediaSheet::AddCustomMediaSheet(std::optional<QString> selectedPrinter,
     connect(&appearance, &LabelAppearanceStore::fontChoiceChanged, this, &AddCustomMediaSheet::refresh);
     connect(&appearance, &LabelAppearanceStore::colorModeChanged, this, &AddCustomMediaSheet::refresh);
     connect(&appearance, &LabelAppearanceStore::logoImageChanged, this, &AddCustomMediaSheet::refresh);
-
-    showValues();
-    refresh();
 }
 
 AddCustomMediaSheet::~AddCustomMediaSheet() = default;
@@ -265,10 +285,10 @@ QWidget *AddCustomMediaSheet::numberField(const QString &label, QLineEdit *&fiel
     auto *widget = new QWidget(parent);
     auto *layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(metrics::xxxSmall);
     layout->addWidget(styledLabel(label, textFont(TextStyle::caption), secondaryTextColor(), widget));
     auto *row = new QHBoxLayout;
-    row->setSpacing(4);
+    row->setSpacing(metrics::xxSmall);
     field = new QLineEdit(widget);
     field->setMinimumWidth(60);
     field->setMaximumWidth(100);

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -52,6 +53,12 @@ public:
     QLabel *displayNameLabel() const { return m_displayName; }
 
 private:
+    // The parts of the sheet, built once by the constructor, then bound to the controller.
+    QLayout *buildHeader();
+    QWidget *buildForm();
+    QWidget *buildPreview();
+    QLayout *buildFooter();
+    void bind(LabelAppearanceStore &appearance);
     QWidget *numberField(const QString &label, QLineEdit *&field, QLabel *&unit, QWidget *parent);
     void showValues();
     void refresh();

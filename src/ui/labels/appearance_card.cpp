@@ -4,6 +4,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/font_picker.h"
 #include "ui/widgets/capsule_badge.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
@@ -29,7 +30,7 @@ constexpr qreal kButtonFontSize = 13;
 QVBoxLayout *column(QHBoxLayout *row, const QString &heading, QWidget *parent)
 {
     auto *box = new QVBoxLayout;
-    box->setSpacing(4);
+    box->setSpacing(metrics::xxSmall);
     if (!heading.isEmpty())
         box->addWidget(styledLabel(heading, textFont(TextStyle::caption), secondaryTextColor(), parent));
     row->addLayout(box);
@@ -134,7 +135,7 @@ LabelAppearanceSection::LabelAppearanceSection(bool isAdmin, LabelAppearanceStor
     m_controller = new AppearanceController(store, std::move(chooser), this);
 
     auto *row = new QHBoxLayout;
-    row->setSpacing(16);
+    row->setSpacing(metrics::large);
     column(row, QStringLiteral("Font"), this)->addWidget(m_fontButton, 0, Qt::AlignLeft);
     for (const LabelVariant variant : kAllLabelVariants)
         m_stylePicker->addSegment(rawValue(variant));
@@ -161,10 +162,10 @@ QWidget *LabelAppearanceSection::buildLogoColumn()
     m_logoColumn->setObjectName(QStringLiteral("logoColumn"));
     auto *box = new QVBoxLayout(m_logoColumn);
     box->setContentsMargins(0, 0, 0, 0);
-    box->setSpacing(4);
+    box->setSpacing(metrics::xxSmall);
 
     auto *heading = new QHBoxLayout;
-    heading->setSpacing(4);
+    heading->setSpacing(metrics::xxSmall);
     heading->addWidget(styledLabel(QStringLiteral("Logo"), textFont(TextStyle::caption), secondaryTextColor(),
                                    m_logoColumn));
     const QColor orange = systemColor(SystemColor::orange);
@@ -180,7 +181,7 @@ QWidget *LabelAppearanceSection::buildLogoColumn()
     box->addLayout(heading);
 
     auto *controls = new QHBoxLayout;
-    controls->setSpacing(8);
+    controls->setSpacing(metrics::small);
     m_thumbnail = new QLabel(m_logoColumn);
     m_thumbnail->setObjectName(QStringLiteral("logoThumbnail"));
     m_addLogo = smallButton(QStringLiteral("Add Logo"), m_logoColumn);

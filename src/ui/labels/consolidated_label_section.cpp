@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/settings_card.h"
@@ -39,50 +40,14 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     m_subtitle = card->subtitleLabel();
     QVBoxLayout *layout = card->body();
 
-    // The winner block.
-    auto *winnerRow = new QHBoxLayout;
-    winnerRow->setSpacing(20);
-    auto *winnerColumn = new CardSettingsColumn(true, card);
-    m_winnerStrip = winnerColumn->strip();
-    m_winnerOrientation = winnerColumn->orientation();
-    m_winnerPrinter = winnerColumn->printer();
-    m_testWinner = winnerColumn->addButton(tr("Test Winner"));
-    m_testBox = winnerColumn->addButton(tr("Test Box"));
-    m_spinner = winnerColumn->addSpinner();
-    winnerRow->addWidget(winnerColumn, 1);
-    auto *thumbnails = new QHBoxLayout;
-    thumbnails->setSpacing(12);
-    m_winnerThumbnail = new LabelThumbnail(tr("Winner"), false, card);
-    m_sharedBoxThumbnail = new LabelThumbnail(tr("Box"), false, card);
-    thumbnails->addWidget(m_winnerThumbnail, 0, Qt::AlignTop);
-    thumbnails->addWidget(m_sharedBoxThumbnail, 0, Qt::AlignTop);
-    winnerRow->addLayout(thumbnails);
-    layout->addLayout(winnerRow);
+    layout->addLayout(buildWinnerBlock(card));
 
     layout->addWidget(dividerLine(card));
     m_toggle = new QCheckBox(tr("Use different settings for box labels"), card);
     m_toggle->setFont(textFont(TextStyle::caption));
     layout->addWidget(m_toggle);
 
-    // The box block, shown while box labels have their own settings.
-    m_boxBlock = new QWidget(card);
-    auto *boxLayout = new QVBoxLayout(m_boxBlock);
-    boxLayout->setContentsMargins(0, 0, 0, 0);
-    boxLayout->setSpacing(12);
-    boxLayout->addWidget(styledLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
-                                    secondaryTextColor(), m_boxBlock));
-    auto *boxRow = new QHBoxLayout;
-    boxRow->setSpacing(20);
-    auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
-    m_boxStrip = boxColumn->strip();
-    m_boxOrientation = boxColumn->orientation();
-    m_boxPrinter = boxColumn->printer();
-    m_testSeparateBox = boxColumn->addButton(tr("Test Box"));
-    boxRow->addWidget(boxColumn, 1);
-    m_separateBoxThumbnail = new LabelThumbnail(tr("Box"), false, m_boxBlock);
-    boxRow->addWidget(m_separateBoxThumbnail, 0, Qt::AlignTop);
-    boxLayout->addLayout(boxRow);
-    layout->addWidget(m_boxBlock);
+    layout->addWidget(buildBoxBlock(card));
 
     connect(m_winnerStrip->customTile(), &QAbstractButton::clicked, this,
             &ConsolidatedLabelSection::openSheet);
@@ -110,6 +75,50 @@ ConsolidatedLabelSection::ConsolidatedLabelSection(LabelSettingsModel &model, In
     connect(&m_controller, &ConsolidatedLabelController::isPrintingChanged, this,
             &ConsolidatedLabelSection::refresh);
     refresh();
+}
+
+QLayout *ConsolidatedLabelSection::buildWinnerBlock(QWidget *card)
+{
+    auto *winnerRow = new QHBoxLayout;
+    winnerRow->setSpacing(metrics::xLarge);
+    auto *winnerColumn = new CardSettingsColumn(true, card);
+    m_winnerStrip = winnerColumn->strip();
+    m_winnerOrientation = winnerColumn->orientation();
+    m_winnerPrinter = winnerColumn->printer();
+    m_testWinner = winnerColumn->addButton(tr("Test Winner"));
+    m_testBox = winnerColumn->addButton(tr("Test Box"));
+    m_spinner = winnerColumn->addSpinner();
+    winnerRow->addWidget(winnerColumn, 1);
+    auto *thumbnails = new QHBoxLayout;
+    thumbnails->setSpacing(metrics::regular);
+    m_winnerThumbnail = new LabelThumbnail(tr("Winner"), false, card);
+    m_sharedBoxThumbnail = new LabelThumbnail(tr("Box"), false, card);
+    thumbnails->addWidget(m_winnerThumbnail, 0, Qt::AlignTop);
+    thumbnails->addWidget(m_sharedBoxThumbnail, 0, Qt::AlignTop);
+    winnerRow->addLayout(thumbnails);
+    return winnerRow;
+}
+
+QWidget *ConsolidatedLabelSection::buildBoxBlock(QWidget *card)
+{
+    m_boxBlock = new QWidget(card);
+    auto *boxLayout = new QVBoxLayout(m_boxBlock);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    boxLayout->setSpacing(metrics::regular);
+    boxLayout->addWidget(styledLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
+                                    secondaryTextColor(), m_boxBlock));
+    auto *boxRow = new QHBoxLayout;
+    boxRow->setSpacing(metrics::xLarge);
+    auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
+    m_boxStrip = boxColumn->strip();
+    m_boxOrientation = boxColumn->orientation();
+    m_boxPrinter = boxColumn->printer();
+    m_testSeparateBox = boxColumn->addButton(tr("Test Box"));
+    boxRow->addWidget(boxColumn, 1);
+    m_separateBoxThumbnail = new LabelThumbnail(tr("Box"), false, m_boxBlock);
+    boxRow->addWidget(m_separateBoxThumbnail, 0, Qt::AlignTop);
+    boxLayout->addLayout(boxRow);
+    return m_boxBlock;
 }
 
 ConsolidatedLabelSection::~ConsolidatedLabelSection() = default;

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace quill {
@@ -56,6 +57,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The winner block: its settings and the winner and box thumbnails.
+    QLayout *buildWinnerBlock(QWidget *card);
+    // The box block, shown while box labels have their own settings.
+    QWidget *buildBoxBlock(QWidget *card);
     void refresh();
     void openSheet();
 

@@ -1,5 +1,6 @@
 #include "ui/labels/font_picker.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -71,14 +72,15 @@ FontPickerPopover::FontPickerPopover(LabelFontChoice selection, QWidget *parent)
 {
     setObjectName(QStringLiteral("fontPicker"));
     auto *list = new QVBoxLayout(m_list);
-    list->setContentsMargins(0, 6, 0, 6);
-    list->setSpacing(2);
+    list->setContentsMargins(metrics::insets(0, metrics::xSmall));
+    list->setSpacing(metrics::xxxSmall);
     const auto groups = groupedFontChoices();
     for (qsizetype g = 0; g < groups.size(); ++g) {
         const auto &[category, fonts] = groups.at(g);
         auto *header = styledLabel(rawValue(category), systemFont(11, QFont::Medium), secondaryTextColor(), m_list);
         header->setObjectName(QStringLiteral("fontGroupHeader"));
-        header->setContentsMargins(12, category == FontCategory::system ? 4 : 8, 12, 2);
+        const int above = category == FontCategory::system ? metrics::xxSmall : metrics::small;
+        header->setContentsMargins(metrics::regular, above, metrics::regular, metrics::xxxSmall);
         list->addWidget(header);
         for (const LabelFontChoice choice : fonts) {
             auto *row = new FontPickerRow(choice, rawValue(choice) == rawValue(selection), m_list);
@@ -97,7 +99,7 @@ FontPickerPopover::FontPickerPopover(LabelFontChoice selection, QWidget *parent)
             divider->setStyleSheet(QStringLiteral("background: rgba(255,255,255,0.12); border: none;"));
             auto *inset = new QWidget(m_list);
             auto *insetLayout = new QVBoxLayout(inset);
-            insetLayout->setContentsMargins(12, 2, 12, 2);
+            insetLayout->setContentsMargins(metrics::insets(metrics::regular, metrics::xxxSmall));
             insetLayout->addWidget(divider);
             list->addWidget(inset);
         }

@@ -3,6 +3,7 @@
 #include "ui/labels/label_media_shape.h"
 #include "ui/widgets/card.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
@@ -294,7 +295,7 @@ MediaStrip::MediaStrip(bool withCustomTile, QWidget *parent) : QWidget(parent)
     auto *host = new QWidget(scroll);
     m_row = new QHBoxLayout(host);
     m_row->setContentsMargins(0, 0, 0, 0);
-    m_row->setSpacing(10);
+    m_row->setSpacing(metrics::compact);
     if (withCustomTile) {
         m_customTile = new CustomMediaTile(host);
         m_row->addWidget(m_customTile);
@@ -375,10 +376,10 @@ CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(12);
+    layout->setSpacing(metrics::regular);
     layout->addWidget(m_strip);
     layout->addWidget(m_orientation, 0, Qt::AlignLeft);
-    m_printerRow->setSpacing(8);
+    m_printerRow->setSpacing(metrics::small);
     m_printerRow->addWidget(m_printer);
     m_printerRow->addStretch(1);
     layout->addLayout(m_printerRow);
@@ -452,7 +453,7 @@ LabelThumbnail::LabelThumbnail(const QString &caption, bool showPageCount, QWidg
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(caption.isEmpty() ? 4 : 6);
+    layout->setSpacing(caption.isEmpty() ? metrics::xxSmall : metrics::xSmall);
     if (!caption.isEmpty())
         layout->addWidget(styledLabel(caption, systemFont(13, QFont::DemiBold), primaryTextColor(), this), 0,
                           Qt::AlignHCenter);

@@ -2,7 +2,7 @@
 
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_scales.h"
-#include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -33,8 +32,8 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(16, 16, 16, 16);
-    header->setSpacing(8);
+    header->setContentsMargins(metrics::insets(metrics::large));
+    header->setSpacing(metrics::small);
     header->addWidget(styledLabel(tr("Label Preview"), textFont(TextStyle::headline), primaryTextColor()));
     m_pageCount = styledLabel(QString(), textFont(TextStyle::subheadline), secondaryTextColor());
     header->addWidget(m_pageCount);
@@ -61,16 +60,11 @@ LabelPreviewModal::LabelPreviewModal(PageBuilder pageBuilder, LabelMedia media, 
     layout->addLayout(header);
     layout->addWidget(dividerLine(this));
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    m_pagesHost = new QWidget(scroll);
-    fillBackground(m_pagesHost, appBackgroundColor());
-    m_pagesLayout = new QVBoxLayout(m_pagesHost);
-    m_pagesLayout->setContentsMargins(16, 16, 16, 16);
-    m_pagesLayout->setSpacing(24);
-    scroll->setWidget(m_pagesHost);
-    layout->addWidget(scroll, 1);
+    m_pages = new LabelPageColumn(metrics::xxLarge, this);
+    fillBackground(m_pages->column(), appBackgroundColor());
+    // The sheet opens on an empty column that reload() fills, now and whenever asked.
+    m_pages->setPages({}, LabelPageFrame());
+    layout->addWidget(m_pages, 1);
 
     reload();
 }
@@ -84,12 +78,6 @@ double LabelPreviewModal::scale() const
 
 void LabelPreviewModal::reload()
 {
-    while (QLayoutItem *item = m_pagesLayout->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    m_pageViews.clear();
-
     const QList<AnyLabelView> pages = pagesOrNone(m_pageBuilder, scale());
     const qsizetype count = pages.size();
     m_pageCount->setText(count >= 2 ? tr("(%1 pages)").arg(count) : QString());
@@ -97,24 +85,7 @@ void LabelPreviewModal::reload()
 
     LabelPageFrame frame;
     frame.shape = LabelPageFrame::Shape::rectangle;
-    for (qsizetype i = 0; i < count; ++i) {
-        auto *block = new QWidget(m_pagesHost);
-        auto *blockLayout = new QVBoxLayout(block);
-        blockLayout->setContentsMargins(0, 0, 0, 0);
-        blockLayout->setSpacing(8);
-        if (count >= 2) {
-            QLabel *caption = styledLabel(tr("Page %1 of %2").arg(i + 1).arg(count),
-                                         textFont(TextStyle::caption), secondaryTextColor(), block);
-            blockLayout->addWidget(caption, 0, Qt::AlignHCenter);
-        }
-        auto *view = new LabelPageView(block);
-        view->setFrame(frame);
-        view->setPage(pages.at(i));
-        blockLayout->addWidget(view, 0, Qt::AlignHCenter);
-        m_pageViews.append(view);
-        m_pagesLayout->addWidget(block, 0, Qt::AlignHCenter);
-    }
-    m_pagesLayout->addStretch(1);
+    m_pages->setPages(pages, frame, true);
 }
 
 void LabelPreviewModal::setPrinting(bool printing)

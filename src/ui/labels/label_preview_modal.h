@@ -1,17 +1,16 @@
 #pragma once
 
 #include "ui/labels/label_card_types.h"
+#include "ui/widgets/label_page_column.h"
 
 #include <QDialog>
 #include <QList>
 
 class QLabel;
 class QPushButton;
-class QVBoxLayout;
 
 namespace quill {
 
-class LabelPageView;
 class Spinner;
 
 // The preview sheet: every page of a label or packing slip, 400 points wide (at most
@@ -35,7 +34,7 @@ public:
     void reload();
 
     bool isPrinting() const { return m_isPrinting; }
-    const QList<LabelPageView *> &pageViews() const { return m_pageViews; }
+    const QList<LabelPageView *> &pageViews() const { return m_pages->pageViews(); }
     QLabel *pageCountLabel() const { return m_pageCount; }
     QPushButton *printButton() const { return m_printButton; }
     Spinner *spinner() const { return m_spinner; }
@@ -57,9 +56,7 @@ private:
     QPushButton *m_printButton = nullptr;
     Spinner *m_spinner = nullptr;
     QPushButton *m_closeButton;
-    QWidget *m_pagesHost;
-    QVBoxLayout *m_pagesLayout;
-    QList<LabelPageView *> m_pageViews;
+    LabelPageColumn *m_pages;
 };
 
 } // namespace quill

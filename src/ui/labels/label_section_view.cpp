@@ -3,6 +3,7 @@
 #include "printing/label_appearance_store.h"
 #include "ui/labels/add_custom_media_sheet.h"
 #include "ui/labels/label_card_widgets.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/settings_card.h"
 #include "ui/widgets/spinner.h"
 
@@ -28,7 +29,7 @@ LabelSectionView::LabelSectionView(const QString &title, const QString &subtitle
     QVBoxLayout *layout = card->body();
 
     auto *row = new QHBoxLayout;
-    row->setSpacing(20);
+    row->setSpacing(metrics::xLarge);
     auto *controls = new CardSettingsColumn(true, card);
     m_strip = controls->strip();
     m_orientation = controls->orientation();

@@ -1,6 +1,7 @@
 #include "ui/labels/print_error_row.h"
 
 #include "ui/labels/label_test_actions.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -16,7 +17,7 @@ PrintErrorRow::PrintErrorRow(LabelTestActions &actions, QWidget *parent)
 {
     setObjectName(QStringLiteral("printErrorRow"));
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(16, 0, 16, 0);
+    row->setContentsMargins(metrics::insets(metrics::large, 0));
     auto *icon = new QLabel(this);
     icon->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle.fill"), 14,
                                  systemColor(SystemColor::orange), devicePixelRatioF()));

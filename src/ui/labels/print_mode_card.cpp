@@ -2,6 +2,7 @@
 
 #include "printing/label_appearance_store.h"
 #include "printing/printer_calibration_store.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
 
@@ -79,7 +80,7 @@ OffsetStepper::OffsetStepper(QString name, int limit, QWidget *parent)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
+    row->setSpacing(metrics::xSmall);
     m_decrement->setObjectName(QStringLiteral("decrement"));
     m_decrement->setText(QStringLiteral("−"));
     m_decrement->setAccessibleName(m_name + QStringLiteral(" down"));
@@ -126,7 +127,7 @@ PrinterCalibrationSection::PrinterCalibrationSection(PrinterCalibrationStore &st
 {
     setObjectName(QStringLiteral("calibrationSection"));
     auto *row = new QHBoxLayout;
-    row->setSpacing(24);
+    row->setSpacing(metrics::xxLarge);
     row->addWidget(m_vertical);
     row->addWidget(m_feed);
     row->addStretch();

@@ -1,5 +1,6 @@
 #include "ui/labels/printer_health_parts.h"
 
+#include "ui/widgets/buttons.h"
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/style.h"
 
@@ -60,14 +61,10 @@ CapsuleBadge *makeQueueStateBadge(CUPSQueueState state, QWidget *parent)
 
 QPushButton *makeFixButton(QWidget *parent)
 {
-    auto *button = new QPushButton(QStringLiteral("Fix"), parent);
+    QPushButton *button =
+        prominentButton(QStringLiteral("Fix"), QString(), ProminentSize::small, parent, attentionOrangeColor());
     button->setObjectName(QStringLiteral("fixButton"));
     button->setFont(textFont(TextStyle::caption, QFont::DemiBold));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: white; background: #ff9900; border: none;"
-                                         " border-radius: 5px; padding: 3px 10px; }"
-                                         "QPushButton:hover { background: #ffa51f; }"
-                                         "QPushButton:pressed { background: #e08700; }"));
     return button;
 }
 

@@ -3,6 +3,7 @@
 #include "ui/labels/printer_health_controller.h"
 #include "ui/labels/printer_health_parts.h"
 #include "ui/widgets/capsule_badge.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QHBoxLayout>
@@ -21,13 +22,13 @@ PrinterHealthCard::PrinterHealthCard(const PrinterInfo &printer, PrinterHealthCo
 {
     setObjectName(QStringLiteral("printerHealthCard"));
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 10, 10, 10);
-    row->setSpacing(12);
+    row->setContentsMargins(metrics::insets(metrics::compact));
+    row->setSpacing(metrics::regular);
 
     auto *texts = new QVBoxLayout;
-    texts->setSpacing(4);
+    texts->setSpacing(metrics::xxSmall);
     auto *titleRow = new QHBoxLayout;
-    titleRow->setSpacing(6);
+    titleRow->setSpacing(metrics::xSmall);
     m_title = styledLabel(printerDisplayName(printer.name), textFont(TextStyle::subheadline, QFont::Medium),
                           primaryTextColor(), this);
     m_title->setTextFormat(Qt::PlainText);
@@ -38,7 +39,7 @@ PrinterHealthCard::PrinterHealthCard(const PrinterInfo &printer, PrinterHealthCo
     texts->addLayout(titleRow);
 
     auto *detailRow = new QHBoxLayout;
-    detailRow->setSpacing(8);
+    detailRow->setSpacing(metrics::small);
     m_pending = styledLabel(pendingJobsText(printer.pendingJobCount), textFont(TextStyle::caption),
                             secondaryTextColor(), this);
     m_pending->setVisible(printer.pendingJobCount > 0);
@@ -99,7 +100,7 @@ PrinterHealthSection::PrinterHealthSection(PrinterHealthController &controller, 
 {
     setObjectName(QStringLiteral("printerHealthSection"));
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(12);
+    m_layout->setSpacing(metrics::regular);
     m_ticker.setInterval(kAgeTickMs);
     connect(&m_ticker, &QTimer::timeout, this, &PrinterHealthSection::updateAges);
     connect(&m_controller, &PrinterHealthController::printersChanged, this, &PrinterHealthSection::rebuild);

@@ -15,6 +15,7 @@
 #include "ui/labels/printer_health_section.h"
 #include "ui/widgets/disclosure_group.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
@@ -56,12 +57,12 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     scroll->setWidgetResizable(true);
     auto *canvas = new QWidget;
     auto *centre = new QHBoxLayout(canvas);
-    centre->setContentsMargins(20, 20, 20, 20);
+    centre->setContentsMargins(metrics::insets(metrics::xLarge));
     auto *column = new QWidget(canvas);
     column->setMaximumWidth(kColumnWidth);
     auto *stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(20);
+    stack->setSpacing(metrics::xLarge);
     centre->addStretch();
     centre->addWidget(column, 1);
     centre->addStretch();
@@ -71,22 +72,12 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     m_sections = new QWidget(column);
     m_sectionsLayout = new QVBoxLayout(m_sections);
     m_sectionsLayout->setContentsMargins(0, 0, 0, 0);
-    m_sectionsLayout->setSpacing(20);
+    m_sectionsLayout->setSpacing(metrics::xLarge);
 
-    m_adminRow = new QWidget(m_sections);
-    m_adminRow->setObjectName(QStringLiteral("adminPanel"));
-    auto *adminLayout = new QHBoxLayout(m_adminRow);
-    adminLayout->setContentsMargins(0, 0, 0, 0);
-    adminLayout->setSpacing(20);
-    adminLayout->addWidget(new PrintModeSection(*store.appearance, m_adminRow), 1, Qt::AlignTop);
-    adminLayout->addWidget(new PrinterCalibrationSection(*store.calibration, m_adminRow), 1, Qt::AlignTop);
-    m_sectionsLayout->addWidget(m_adminRow);
+    m_sectionsLayout->addWidget(buildAdminRow(store));
     showAdmin(false);
 
-    m_healthGroup = new DisclosureGroup(QStringLiteral("Printer Health"), m_sections);
-    m_healthGroup->header()->setFont(textFont(TextStyle::headline));
-    m_healthGroup->setContent(new PrinterHealthSection(*m_health));
-    m_sectionsLayout->addWidget(m_healthGroup);
+    m_sectionsLayout->addWidget(buildHealthGroup());
 
     buildAppearance();
 
@@ -121,6 +112,26 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     showPrinters();
 }
 
+QWidget *PrinterStatusView::buildAdminRow(const PrinterStatusStores &store)
+{
+    m_adminRow = new QWidget(m_sections);
+    m_adminRow->setObjectName(QStringLiteral("adminPanel"));
+    auto *adminLayout = new QHBoxLayout(m_adminRow);
+    adminLayout->setContentsMargins(0, 0, 0, 0);
+    adminLayout->setSpacing(metrics::xLarge);
+    adminLayout->addWidget(new PrintModeSection(*store.appearance, m_adminRow), 1, Qt::AlignTop);
+    adminLayout->addWidget(new PrinterCalibrationSection(*store.calibration, m_adminRow), 1, Qt::AlignTop);
+    return m_adminRow;
+}
+
+QWidget *PrinterStatusView::buildHealthGroup()
+{
+    m_healthGroup = new DisclosureGroup(QStringLiteral("Printer Health"), m_sections);
+    m_healthGroup->header()->setFont(textFont(TextStyle::headline));
+    m_healthGroup->setContent(new PrinterHealthSection(*m_health));
+    return m_healthGroup;
+}
+
 PrinterStatusView::~PrinterStatusView()
 {
     // The cards and the sheet hold the controller's settings and the health list: they go first.
@@ -133,16 +144,16 @@ QWidget *PrinterStatusView::buildHeader()
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("labelsHeaderBar"));
     auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(20, 10, 12, 10);
-    row->setSpacing(8);
+    row->setContentsMargins(metrics::xLarge, metrics::compact, metrics::regular, metrics::compact);
+    row->setSpacing(metrics::small);
     m_title = screenTitle(QStringLiteral("Labels"), bar);
     row->addWidget(m_title);
     row->addStretch(1);
 
     auto *status = new QWidget(bar);
     auto *statusRow = new QHBoxLayout(status);
-    statusRow->setContentsMargins(12, 0, 12, 0);
-    statusRow->setSpacing(8);
+    statusRow->setContentsMargins(metrics::insets(metrics::regular, 0));
+    statusRow->setSpacing(metrics::small);
     m_statusDot = new StatusDot(8, brandGreenColor(), status);
     m_statusText =
         styledLabel(QString(), textFont(TextStyle::subheadline, QFont::Medium), primaryTextColor(), status);

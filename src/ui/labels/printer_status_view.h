@@ -63,6 +63,9 @@ protected:
 
 private:
     QWidget *buildHeader();
+    // The staff's print mode and calibration, side by side.
+    QWidget *buildAdminRow(const PrinterStatusStores &store);
+    QWidget *buildHealthGroup();
     void buildAppearance();
     void comeOnScreen();
     void showPrinters();

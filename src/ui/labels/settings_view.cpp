@@ -4,6 +4,7 @@
 #include "ui/labels/settings_controller.h"
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -35,8 +36,8 @@ Group addGroup(QVBoxLayout *form, QWidget *parent, const QString &title, const Q
     header->setObjectName(QStringLiteral("settingsHeader"));
     header->setAccessibleName(title);
     auto *headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(4, 8, 0, 0);
-    headerRow->setSpacing(4);
+    headerRow->setContentsMargins(metrics::xxSmall, metrics::small, 0, 0);
+    headerRow->setSpacing(metrics::xxSmall);
     if (!symbol.isEmpty()) {
         auto *icon = new QLabel(header);
         icon->setPixmap(symbolPixmap(symbol, 12, color, header->devicePixelRatioF()));
@@ -48,7 +49,7 @@ Group addGroup(QVBoxLayout *form, QWidget *parent, const QString &title, const Q
     auto *card = new Card(parent);
     auto *rows = new QVBoxLayout(card);
     rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(10);
+    rows->setSpacing(metrics::compact);
     form->addWidget(card);
     return {card, rows};
 }
@@ -99,12 +100,12 @@ SettingsView::SettingsView(AppState &appState, std::function<void()> showLiveSho
     scroll->setWidgetResizable(true);
     auto *canvas = new QWidget;
     auto *centre = new QHBoxLayout(canvas);
-    centre->setContentsMargins(20, 20, 20, 20);
+    centre->setContentsMargins(metrics::insets(metrics::xLarge));
     m_column = new QWidget(canvas);
     m_column->setMaximumWidth(kMaxWidth);
     m_form = new QVBoxLayout(m_column);
     m_form->setContentsMargins(0, 0, 0, 0);
-    m_form->setSpacing(8);
+    m_form->setSpacing(metrics::small);
     centre->addStretch();
     centre->addWidget(m_column, 1);
     centre->addStretch();
@@ -150,9 +151,9 @@ void SettingsView::rebuild()
         for (const PrinterInfo &printer : c.printers()) {
             auto *row = new QHBoxLayout;
             auto *texts = new QVBoxLayout;
-            texts->setSpacing(2);
+            texts->setSpacing(metrics::xxxSmall);
             auto *title = new QHBoxLayout;
-            title->setSpacing(6);
+            title->setSpacing(metrics::xSmall);
             auto *name = styledLabel(printerDisplayName(printer.name), textFont(TextStyle::body), primaryTextColor(),
                                      group.frame);
             name->setObjectName(QStringLiteral("printerName"));

@@ -6,6 +6,7 @@
 #include "ui/lists/live_row_labels.h"
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -32,7 +33,7 @@ AuctionLabelPreviewSheet::AuctionLabelPreviewSheet(AppState &app, const Captured
         m_page->setFrame(LabelPageFrame::forMedium(settings.selectedMedia.isCircular));
         m_page->setPage(pages.first());
         auto *padded = new QHBoxLayout;
-        padded->setContentsMargins(16, 16, 16, 16);
+        padded->setContentsMargins(metrics::insets(metrics::large));
         padded->addWidget(m_page, 0, Qt::AlignHCenter);
         layout->addLayout(padded);
     }

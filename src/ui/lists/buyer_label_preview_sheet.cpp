@@ -5,9 +5,8 @@
 #include "printing/print_service.h"
 #include "ui/lists/live_row_labels.h"
 #include "ui/lists/sheet_parts.h"
-#include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -26,32 +25,20 @@ BuyerLabelPreviewSheet::BuyerLabelPreviewSheet(AppState &app, const QString &buy
                                      QStringLiteral("Label Preview — @") + buyer,
                                      QSize(kMinimumWidth, kMinimumHeight), &m_close);
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("pages"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto *column = new QWidget(scroll);
-    auto *pagesLayout = new QVBoxLayout(column);
-    pagesLayout->setContentsMargins(16, 16, 16, 16);
-    pagesLayout->setSpacing(12);
-
+    m_pages = new LabelPageColumn(metrics::regular, this);
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const LabelSectionState settings = LabelSectionState::load(kPackingSlip, app.settings());
     if (content) {
-        const QList<AnyLabelView> pages = previewPages(
-            *content, settings.selectedStyle, settings.selectedMedia, settings.selectedOrientation,
-            app.printService().appearanceStore().appearance(), previewScale(settings));
-        for (const AnyLabelView &page : pages) {
-            auto *view = new LabelPageView(column);
-            view->setFrame(LabelPageFrame::forMedium(settings.selectedMedia.isCircular));
-            view->setPage(page);
-            pagesLayout->addWidget(view, 0, Qt::AlignHCenter);
-            m_pages.append(view);
-        }
+        m_pages->setPages(previewPages(*content, settings.selectedStyle, settings.selectedMedia,
+                                       settings.selectedOrientation,
+                                       app.printService().appearanceStore().appearance(), previewScale(settings)),
+                          LabelPageFrame::forMedium(settings.selectedMedia.isCircular));
+    } else {
+        m_pages->setPages({}, LabelPageFrame());
     }
-    pagesLayout->addStretch(1);
-    scroll->setWidget(column);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(m_pages, 1);
+    const QWidget *column = m_pages->column();
     // Tall enough for a fitted page without scrolling, when the screen has the room.
     resize(std::max(kMinimumWidth, column->sizeHint().width() + 24),
            std::max(kMinimumHeight, std::min(column->sizeHint().height() + 80, 720)));

@@ -2,6 +2,7 @@
 
 #include "printing/label_content.h"
 #include "printing/label_section_state.h"
+#include "ui/widgets/label_page_column.h"
 
 #include <QDialog>
 #include <optional>
@@ -36,11 +37,11 @@ public:
     // The same for the packing-slip settings saved in `settings`.
     static double previewScale(Settings &settings);
 
-    const QList<LabelPageView *> &pageViews() const { return m_pages; }
+    const QList<LabelPageView *> &pageViews() const { return m_pages->pageViews(); }
     QPushButton *closeButton() const { return m_close; }
 
 private:
-    QList<LabelPageView *> m_pages;
+    LabelPageColumn *m_pages = nullptr;
     QPushButton *m_close = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include "ui/lists/live_row_labels.h"
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QGridLayout>
@@ -68,23 +69,23 @@ PrintJobDetailSheet::PrintJobDetailSheet(PrintJob job, const LabelAppearance &ap
                    QSize(kMinimumWidth, kMinimumHeight), &m_close);
 
     auto *body = new QHBoxLayout;
-    body->setContentsMargins(16, 16, 16, 16);
-    body->setSpacing(24);
+    body->setContentsMargins(metrics::insets(metrics::large));
+    body->setSpacing(metrics::xxLarge);
     auto *left = new QWidget(this);
     left->setObjectName(QStringLiteral("detailRows"));
     left->setMinimumWidth(200);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->setSpacing(12);
+    leftLayout->setSpacing(metrics::regular);
     auto *jobGrid = new QGridLayout;
-    jobGrid->setHorizontalSpacing(8);
-    jobGrid->setVerticalSpacing(12);
+    jobGrid->setHorizontalSpacing(metrics::small);
+    jobGrid->setVerticalSpacing(metrics::regular);
     addRows(*jobGrid, jobRows(m_job), left);
     leftLayout->addLayout(jobGrid);
     leftLayout->addWidget(sheetDivider(left));
     auto *contentGrid = new QGridLayout;
-    contentGrid->setHorizontalSpacing(8);
-    contentGrid->setVerticalSpacing(12);
+    contentGrid->setHorizontalSpacing(metrics::small);
+    contentGrid->setVerticalSpacing(metrics::regular);
     addRows(*contentGrid, contentRows(m_job.content), left);
     leftLayout->addLayout(contentGrid);
     leftLayout->addStretch(1);
@@ -97,7 +98,7 @@ PrintJobDetailSheet::PrintJobDetailSheet(PrintJob job, const LabelAppearance &ap
     body->addWidget(rule);
 
     auto *right = new QVBoxLayout;
-    right->setSpacing(8);
+    right->setSpacing(metrics::small);
     right->addWidget(
         styledLabel(QStringLiteral("Preview"), textFont(TextStyle::subheadline), secondaryTextColor(), this),
         0, Qt::AlignHCenter);

@@ -167,24 +167,7 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     // Status and label.
     const int firstHeight = std::max(m_labelMetrics.height(), kIconSize);
     const QRect icon(left, top + (firstHeight - kIconSize) / 2, kIconSize, kIconSize);
-    const qreal dpr = painter->device()->devicePixelRatioF();
-    switch (job.status.kind) {
-    case PrintJob::Status::Kind::queued:
-        painter->drawPixmap(
-            icon, symbolPixmap(QStringLiteral("clock"), kIconSize, systemColor(SystemColor::orange), dpr));
-        break;
-    case PrintJob::Status::Kind::printing:
-        paintProgress(*painter, QRectF(icon), m_progressStep);
-        break;
-    case PrintJob::Status::Kind::done:
-        painter->drawPixmap(
-            icon, symbolPixmap(QStringLiteral("checkmark.circle.fill"), kIconSize, brandGreenColor(), dpr));
-        break;
-    case PrintJob::Status::Kind::error:
-        painter->drawPixmap(icon, symbolPixmap(QStringLiteral("xmark.circle.fill"), kIconSize,
-                                               systemColor(SystemColor::red), dpr));
-        break;
-    }
+    paintStatusIcon(*painter, icon, job.status.kind);
     const int labelLeft = icon.right() + 1 + kIconTextSpacing;
     const QRect label(labelLeft, top, std::max(0, content.right() - labelLeft + 1), firstHeight);
     painter->setFont(m_labelFont);
@@ -228,6 +211,29 @@ void PrintJobRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->setPen(quaternaryFillColor());
     painter->drawLine(row.left() + kSidePadding, row.bottom(), row.right(), row.bottom());
     painter->restore();
+}
+
+// The job's state: a clock while queued, progress while printing, a tick or a cross at the end.
+void PrintJobRowDelegate::paintStatusIcon(QPainter &painter, const QRect &icon, PrintJob::Status::Kind kind) const
+{
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    switch (kind) {
+    case PrintJob::Status::Kind::queued:
+        painter.drawPixmap(
+            icon, symbolPixmap(QStringLiteral("clock"), kIconSize, systemColor(SystemColor::orange), dpr));
+        break;
+    case PrintJob::Status::Kind::printing:
+        paintProgress(painter, QRectF(icon), m_progressStep);
+        break;
+    case PrintJob::Status::Kind::done:
+        painter.drawPixmap(
+            icon, symbolPixmap(QStringLiteral("checkmark.circle.fill"), kIconSize, brandGreenColor(), dpr));
+        break;
+    case PrintJob::Status::Kind::error:
+        painter.drawPixmap(icon, symbolPixmap(QStringLiteral("xmark.circle.fill"), kIconSize,
+                                               systemColor(SystemColor::red), dpr));
+        break;
+    }
 }
 
 } // namespace quill

@@ -51,6 +51,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
+    void paintStatusIcon(QPainter &painter, const QRect &icon, PrintJob::Status::Kind kind) const;
     const PrintJob &jobOf(const QModelIndex &index) const;
     QPixmap thumbnail(const PrintJob &job, qreal dpr) const;
     QSize thumbnailSize(const PrintJob &job) const;

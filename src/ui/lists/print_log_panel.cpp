@@ -11,6 +11,7 @@
 #include "ui/lists/print_log_model.h"
 #include "ui/lists/sheet_parts.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -35,7 +36,7 @@ PrintLogPanel::PrintLogPanel(AppState &app, const Clock *clock, QWidget *parent)
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(12, 12, 12, 12);
+    header->setContentsMargins(metrics::insets(metrics::regular));
     header->addWidget(
         styledLabel(QStringLiteral("Print Log"), textFont(TextStyle::headline), primaryTextColor(), this), 1);
     m_clear = new QPushButton(QStringLiteral("Clear"), this);

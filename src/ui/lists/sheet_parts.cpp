@@ -1,6 +1,7 @@
 #include "ui/lists/sheet_parts.h"
 
 #include "ui/lists/live_list_texts.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 
 #include <QDialog>
@@ -15,7 +16,7 @@ namespace quill {
 QHBoxLayout *sheetHeader(QDialog &sheet, const QString &title, QPushButton **closeButton)
 {
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(16, 16, 16, 16);
+    header->setContentsMargins(metrics::insets(metrics::large));
     QLabel *label = styledLabel(oneLine(title), textFont(TextStyle::headline), primaryTextColor(), &sheet);
     label->setTextFormat(Qt::PlainText);
     label->setObjectName(QStringLiteral("sheetTitle"));

@@ -2,6 +2,8 @@
 
 #include "ui/live/live_controls.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/widgets/buttons.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -55,8 +57,8 @@ LiveHeaderBar::LiveHeaderBar(LiveShowController &controller, QWidget *parent)
 {
     setObjectName(QStringLiteral("headerBar"));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(8);
+    layout->setContentsMargins(metrics::insets(metrics::regular));
+    layout->setSpacing(metrics::small);
     layout->addWidget(buildHeaderRow());
     layout->addWidget(buildAdminPanel());
     layout->addWidget(buildQueueBanner());
@@ -78,7 +80,7 @@ QWidget *LiveHeaderBar::buildHeaderRow()
     row->setObjectName(QStringLiteral("headerRow"));
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(metrics::small);
 
     m_printing = tintedButton(QString(), QString(), brandGreenColor(), ControlSize::small, row);
     m_printing->setObjectName(QStringLiteral("printingButton"));
@@ -116,10 +118,10 @@ QFrame *LiveHeaderBar::buildAdminPanel()
     m_adminPanel = new AdminPanelFrame(this);
     m_adminPanel->setObjectName(QStringLiteral("adminToolsPanel"));
     auto *column = new QVBoxLayout(m_adminPanel);
-    column->setContentsMargins(8, 8, 8, 8);
-    column->setSpacing(6);
+    column->setContentsMargins(metrics::insets(metrics::small));
+    column->setSpacing(metrics::xSmall);
     auto *row = new QHBoxLayout;
-    row->setSpacing(8);
+    row->setSpacing(metrics::small);
     column->addLayout(row);
 
     m_disconnect = plainButton(QStringLiteral("Disconnect"), QString(), systemColor(SystemColor::red),
@@ -153,7 +155,7 @@ QWidget *LiveHeaderBar::buildQueueBanner()
     m_queueBanner->setObjectName(QStringLiteral("printerQueueBanner"));
     auto *layout = new QHBoxLayout(m_queueBanner);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(metrics::xSmall);
     const QColor orange = systemColor(SystemColor::orange);
     auto *icon = new QLabel(m_queueBanner);
     icon->setPixmap(

@@ -2,7 +2,6 @@
 
 #include "capture/whatnot_session.h"
 #include "ui/lists/print_log_panel.h"
-#include "ui/live/live_controls.h"
 #include "ui/live/live_header_bar.h"
 #include "ui/live/live_show_controller.h"
 #include "ui/live/live_side_panel.h"
@@ -11,6 +10,8 @@
 #include "ui/live/onboarding_banner.h"
 #include "ui/live/page_box.h"
 #include "ui/live/show_connect_view.h"
+#include "ui/widgets/buttons.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -125,13 +126,13 @@ QWidget *LiveShowView::buildPrompt()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("signInPrompt"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 0);
+    layout->setContentsMargins(metrics::large, metrics::large, metrics::large, 0);
     layout->setSpacing(0);
     m_promptBanner = slotWidget(QStringLiteral("promptBannerSlot"), page);
     layout->addWidget(m_promptBanner);
 
     auto *column = new QVBoxLayout;
-    column->setSpacing(12);
+    column->setSpacing(metrics::regular);
     column->addStretch(1);
     auto *icon = new QLabel(page);
     icon->setPixmap(
@@ -153,19 +154,12 @@ QWidget *LiveShowView::buildPrompt()
     descriptionRow->addStretch(1);
     column->addLayout(descriptionRow);
 
-    m_signIn = new QPushButton(symbolIcon(QStringLiteral("arrow.right.circle.fill"), Qt::white),
-                               QStringLiteral("Sign In"), page);
+    m_signIn = prominentButton(QStringLiteral("Sign In"), QStringLiteral("arrow.right.circle.fill"),
+                               ProminentSize::medium, page);
     m_signIn->setObjectName(QStringLiteral("signInButton"));
-    m_signIn->setFont(textFont(TextStyle::body, QFont::DemiBold));
-    m_signIn->setIconSize(QSize(16, 16));
-    m_signIn->setCursor(Qt::PointingHandCursor);
-    m_signIn->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                           " border-radius: 8px; padding: 8px 20px; }"
-                                           "QPushButton:pressed { background: %2; }")
-                                .arg(appAccentColor().name(), appAccentColor().darker(120).name()));
     connect(m_signIn, &QPushButton::clicked, &m_controller,
             [this] { m_controller.setShowLoginWebView(true); });
-    column->addSpacing(4);
+    column->addSpacing(metrics::xxSmall);
     column->addWidget(m_signIn, 0, Qt::AlignHCenter);
     column->addStretch(1);
     layout->addLayout(column, 1);
@@ -181,7 +175,7 @@ QWidget *LiveShowView::buildLoginPanel()
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(12, 12, 12, 12);
+    header->setContentsMargins(metrics::insets(metrics::regular));
     header->addWidget(styledLabel(QStringLiteral("Sign in to Whatnot"), textFont(TextStyle::headline),
                                   primaryTextColor(), page));
     header->addStretch(1);
@@ -205,7 +199,7 @@ QWidget *LiveShowView::buildConnect()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("connectPage"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setContentsMargins(metrics::insets(metrics::large));
     layout->setSpacing(0);
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);

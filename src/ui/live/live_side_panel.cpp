@@ -12,6 +12,7 @@
 #include "ui/live/live_side_panel_controller.h"
 #include "ui/live/live_tab_button.h"
 #include "ui/widgets/empty_state_view.h"
+#include "ui/widgets/metrics.h"
 
 #include <QHBoxLayout>
 #include <QListView>
@@ -93,7 +94,7 @@ QWidget *LiveSidePanel::buildTabBar()
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("liveTabBar"));
     auto *layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(8, 4, 8, 0);
+    layout->setContentsMargins(metrics::small, metrics::xxSmall, metrics::small, 0);
     layout->setSpacing(0);
     for (LiveTab tab : allLiveTabs) {
         auto *button = new LiveTabButton(bar);

@@ -1,7 +1,8 @@
 #include "ui/live/live_status_bar.h"
 
-#include "ui/live/live_controls.h"
 #include "ui/live/live_show_controller.h"
+#include "ui/widgets/buttons.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -44,8 +45,8 @@ LiveStatusBar::LiveStatusBar(LiveShowController &controller, QWidget *parent)
     m_endShow->setObjectName(QStringLiteral("endShowButton"));
 
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(8);
+    layout->setContentsMargins(metrics::insets(metrics::regular));
+    layout->setSpacing(metrics::small);
     layout->addWidget(m_syncing);
     layout->addWidget(m_polling);
     layout->addWidget(m_captured);

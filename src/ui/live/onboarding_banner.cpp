@@ -6,6 +6,7 @@
 #include "ui/live/live_show_view.h"
 #include "ui/live/onboarding_controller.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -106,15 +107,15 @@ OnboardingBanner::OnboardingBanner(OnboardingController &controller, QWidget *pa
     m_card = new Card(this);
     m_card->setObjectName(QStringLiteral("onboardingCard"));
     m_card->setCornerRadius(10);
-    m_card->setContentsMargins(12, 12, 12, 12);
+    m_card->setContentsMargins(metrics::insets(metrics::regular));
     outer->addWidget(m_card);
 
     auto *column = new QVBoxLayout(m_card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(8);
+    column->setSpacing(metrics::small);
 
     auto *header = new QHBoxLayout;
-    header->setSpacing(6);
+    header->setSpacing(metrics::xSmall);
     header->addWidget(styledLabel(QStringLiteral("Getting Started"),
                                   textFont(TextStyle::subheadline, QFont::DemiBold), primaryTextColor(),
                                   m_card));
@@ -142,11 +143,11 @@ OnboardingBanner::OnboardingBanner(OnboardingController &controller, QWidget *pa
     column->addWidget(progress);
 
     auto *next = new QHBoxLayout;
-    next->setSpacing(8);
+    next->setSpacing(metrics::small);
     m_badge = new NumberBadge(m_card);
     next->addWidget(m_badge, 0, Qt::AlignTop);
     auto *texts = new QVBoxLayout;
-    texts->setSpacing(1);
+    texts->setSpacing(metrics::hairline);
     m_nextTitle =
         styledLabel(QString(), textFont(TextStyle::caption, QFont::Medium), primaryTextColor(), m_card);
     m_nextTitle->setObjectName(QStringLiteral("onboardingNextTitle"));
@@ -214,7 +215,7 @@ void OnboardingBanner::refresh()
     Motion::setShown(m_card, visible, MotionPose::moved(QPointF(0, -m_card->sizeHint().height())),
                      kCardMotionMs, QEasingCurve::OutCubic);
     // Collapsed, the banner takes no room above the page; shown, it keeps a gap below.
-    layout()->setContentsMargins(0, 0, 0, visible ? 12 : 0);
+    layout()->setContentsMargins(0, 0, 0, visible ? metrics::regular : 0);
 }
 
 } // namespace quill

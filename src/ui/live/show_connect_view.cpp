@@ -1,7 +1,8 @@
 #include "ui/live/show_connect_view.h"
 
-#include "ui/live/live_controls.h"
 #include "ui/live/show_connect_controller.h"
+#include "ui/widgets/buttons.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -32,23 +33,6 @@ QColor withAlpha(QColor color, qreal alpha)
 {
     color.setAlphaF(float(alpha));
     return color;
-}
-
-// The accent-filled button of the screen's main action.
-QPushButton *prominentButton(const QString &text, const QString &symbol, QWidget *parent)
-{
-    auto *button = new QPushButton(symbolIcon(symbol, Qt::white), text, parent);
-    button->setFont(textFont(TextStyle::body, QFont::DemiBold));
-    button->setIconSize(QSize(16, 16));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 8px; padding: 9px 20px; }"
-                                         "QPushButton:pressed { background: %2; }"
-                                         "QPushButton:disabled { background: %3; color: %4; }")
-                              .arg(appAccentColor().name(), appAccentColor().darker(120).name(),
-                                   withAlpha(appAccentColor(), 0.35).name(QColor::HexArgb),
-                                   withAlpha(Qt::white, 0.5).name(QColor::HexArgb)));
-    return button;
 }
 
 // A wrapped label centred in its row at most `maxWidth` wide.
@@ -163,8 +147,8 @@ public:
         setObjectName(QStringLiteral("detectedAddress"));
         setAttribute(Qt::WA_NoSystemBackground);
         auto *row = new QHBoxLayout(this);
-        row->setContentsMargins(20, 14, 20, 14);
-        row->setSpacing(8);
+        row->setContentsMargins(metrics::insets(metrics::xLarge, metrics::roomy));
+        row->setSpacing(metrics::small);
         auto *icon = new QLabel(this);
         icon->setPixmap(symbolPixmap(QStringLiteral("link"), 12, appAccentColor(), devicePixelRatioF()));
         row->addWidget(icon);
@@ -259,8 +243,8 @@ QWidget *ShowConnectView::buildStatusBar()
     bar->setObjectName(QStringLiteral("connectStatusBar"));
     fillBackground(bar, cardBackgroundColor());
     auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(16, 10, 16, 10);
-    row->setSpacing(8);
+    row->setContentsMargins(metrics::insets(metrics::large, metrics::compact));
+    row->setSpacing(metrics::small);
     auto *dot = new QLabel(bar);
     QPixmap circle(QSize(8, 8) * devicePixelRatioF());
     circle.setDevicePixelRatio(devicePixelRatioF());
@@ -288,7 +272,7 @@ QWidget *ShowConnectView::buildForm()
     form->setObjectName(QStringLiteral("connectForm"));
     auto *column = new QVBoxLayout(form);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(16);
+    column->setSpacing(metrics::large);
 
     auto *icon = new QLabel(form);
     icon->setPixmap(
@@ -327,7 +311,8 @@ QWidget *ShowConnectView::buildForm()
     m_error->setMaximumWidth(360);
     column->addLayout(centredRow(m_error));
 
-    m_connect = prominentButton(QStringLiteral("Connect"), QStringLiteral("arrow.right.circle.fill"), form);
+    m_connect = prominentButton(QStringLiteral("Connect"), QStringLiteral("arrow.right.circle.fill"),
+                                ProminentSize::large, form);
     m_connect->setObjectName(QStringLiteral("connectButton"));
     column->addWidget(m_connect, 0, Qt::AlignHCenter);
 
@@ -344,18 +329,18 @@ QWidget *ShowConnectView::buildCard()
     card->setObjectName(QStringLiteral("clipboardCard"));
     auto *column = new QVBoxLayout(card);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(20);
+    column->setSpacing(metrics::xLarge);
 
     m_badge = new ShowConnectBadge(card);
     column->addWidget(m_badge, 0, Qt::AlignHCenter);
 
     auto *heading = new QVBoxLayout;
-    heading->setSpacing(4);
+    heading->setSpacing(metrics::xxSmall);
     heading->addWidget(styledLabel(QStringLiteral("Show URL Detected"),
                                    textFont(TextStyle::title3, QFont::Bold), primaryTextColor(), card),
                        0, Qt::AlignHCenter);
     auto *source = new QHBoxLayout;
-    source->setSpacing(4);
+    source->setSpacing(metrics::xxSmall);
     auto *clipboard = new QLabel(card);
     clipboard->setPixmap(
         symbolPixmap(QStringLiteral("clipboard"), 11, secondaryTextColor(), devicePixelRatioF()));
@@ -370,7 +355,8 @@ QWidget *ShowConnectView::buildCard()
     m_address = new ShowConnectAddressLine(card);
     column->addWidget(m_address, 0, Qt::AlignHCenter);
 
-    m_connectToShow = prominentButton(QStringLiteral("Connect to Show"), QStringLiteral("bolt.fill"), card);
+    m_connectToShow = prominentButton(QStringLiteral("Connect to Show"), QStringLiteral("bolt.fill"),
+                                      ProminentSize::large, card);
     m_connectToShow->setObjectName(QStringLiteral("connectToShowButton"));
     m_connectToShow->setMinimumWidth(240);
     column->addWidget(m_connectToShow, 0, Qt::AlignHCenter);

@@ -1,5 +1,6 @@
 #include "ui/widgets/card.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -28,7 +29,7 @@ void paintCardFrame(QPainter &painter, const QRectF &rect, const QColor &fill, q
 
 Card::Card(QWidget *parent) : QFrame(parent), m_fill(cardBackgroundColor())
 {
-    setContentsMargins(10, 10, 10, 11);
+    setContentsMargins(metrics::insets(metrics::compact) + QMargins(0, 0, 0, metrics::hairline));
     setAttribute(Qt::WA_TranslucentBackground, false);
 }
 

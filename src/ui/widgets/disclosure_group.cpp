@@ -1,5 +1,6 @@
 #include "ui/widgets/disclosure_group.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -20,7 +21,7 @@ DisclosureGroup::DisclosureGroup(const QString &title, QWidget *parent)
     : QWidget(parent), m_header(new QToolButton(this)), m_layout(new QVBoxLayout(this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(8);
+    m_layout->setSpacing(metrics::small);
     m_header->setObjectName(QStringLiteral("disclosureHeader"));
     m_header->setText(title);
     m_header->setFont(textFont(TextStyle::headline));

@@ -1,5 +1,6 @@
 #include "ui/widgets/empty_state_view.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -15,8 +16,8 @@ EmptyStateView::EmptyStateView(const QString &symbol, const QString &title, cons
       m_description(new QLabel(description, this))
 {
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 20);
-    layout->setSpacing(8);
+    layout->setContentsMargins(metrics::insets(metrics::xLarge));
+    layout->setSpacing(metrics::small);
     layout->addStretch(1);
 
     m_icon->setPixmap(symbolPixmap(symbol, 44, secondaryTextColor(), devicePixelRatioF()));
@@ -32,7 +33,7 @@ EmptyStateView::EmptyStateView(const QString &symbol, const QString &title, cons
     m_description->setPalette(palette);
 
     layout->addWidget(m_icon, 0, Qt::AlignHCenter);
-    layout->addSpacing(4);
+    layout->addSpacing(metrics::xxSmall);
     layout->addWidget(m_title, 0, Qt::AlignHCenter);
     // Centred by stretches, not by an alignment: an aligned wrapped label is given
     // the height of a guessed width and loses its last lines.

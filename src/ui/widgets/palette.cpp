@@ -55,4 +55,10 @@ const QColor &brandGreenColor()
     return color;
 }
 
+const QColor &attentionOrangeColor()
+{
+    static const QColor color = rgb(1.0, 0.6, 0.0);
+    return color;
+}
+
 } // namespace quill

@@ -14,5 +14,7 @@ const QColor &sidebarBackgroundColor();
 const QColor &cardBackgroundColor();
 const QColor &cardHighlightColor();
 const QColor &brandGreenColor();
+// The orange of what wants the seller's attention: a fix to make, the staff tools.
+const QColor &attentionOrangeColor();
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #include "ui/widgets/popover.h"
 
 #include "ui/widgets/card.h"
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 
 #include <QGuiApplication>
@@ -18,7 +19,7 @@ constexpr int kMargin = 4; // kept free at the screen's edges
 Popover::Popover(QWidget *parent) : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), m_layout(new QVBoxLayout(this))
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    m_layout->setContentsMargins(1, 1, 1, 2);
+    m_layout->setContentsMargins(metrics::hairline, metrics::hairline, metrics::hairline, metrics::xxxSmall);
     m_layout->setSpacing(0);
     // Always as tall as its content: rows that hide (the offline state has fewer)
     // shrink the popover instead of stretching the rows that stay.

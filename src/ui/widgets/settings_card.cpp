@@ -1,5 +1,6 @@
 #include "ui/widgets/settings_card.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -21,10 +22,10 @@ SettingsCard::SettingsCard(const QString &title, const QString &subtitle, Kind k
     setCornerRadius(kRadius);
     // The inset lives on the layout, where a style's polish cannot reset it.
     setContentsMargins(0, 0, 0, 0);
-    m_body->setContentsMargins(16, 16, 16, 17);
-    m_body->setSpacing(12);
+    m_body->setContentsMargins(metrics::insets(metrics::large) + QMargins(0, 0, 0, metrics::hairline));
+    m_body->setSpacing(metrics::regular);
     auto *titles = new QVBoxLayout;
-    titles->setSpacing(2);
+    titles->setSpacing(metrics::xxxSmall);
     m_title = styledLabel(title, textFont(TextStyle::headline), primaryTextColor(), this);
     m_title->setObjectName(QStringLiteral("cardTitle"));
     m_subtitle = styledLabel(subtitle, textFont(TextStyle::caption), secondaryTextColor(), this);

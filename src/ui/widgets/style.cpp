@@ -1,5 +1,6 @@
 #include "ui/widgets/style.h"
 
+#include "ui/widgets/metrics.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/symbols.h"
 
@@ -121,7 +122,7 @@ QWidget *screenTitleBar(const QString &text, QWidget *parent)
 {
     auto *bar = new QWidget(parent);
     auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(20, 10, 12, 10);
+    row->setContentsMargins(metrics::xLarge, metrics::compact, metrics::regular, metrics::compact);
     row->addWidget(screenTitle(text, bar));
     row->addStretch(1);
     return bar;
