@@ -59,8 +59,10 @@ struct LiveShowSession::Impl
     bool pausedForForeignStream = false;
     // Printing pauses once the ended show's labels are out.
     bool pauseAfterShow = false;
-    // The taken-up show's label record and the box numbers already in it.
-    std::optional<LabelRecordStore> labelRecord;
+    // The taken-up show's label record and the box numbers already in it. Shared with
+    // the print queue's settle hook, which may still report a label whose lp outlived us.
+    std::shared_ptr<std::optional<LabelRecordStore>> labelRecord =
+        std::make_shared<std::optional<LabelRecordStore>>();
     QHash<QString, int> recordedBoxNumbers;
 };
 
@@ -95,9 +97,9 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
-    autoPrint.setOnLabelSettled([self = QPointer<LiveShowSession>(this)](const PrintJob &job) {
-        if (self && self->d->labelRecord)
-            self->d->labelRecord->recordSettled(job);
+    autoPrint.setOnLabelSettled([record = d->labelRecord](const PrintJob &job) {
+        if (*record)
+            (*record)->recordSettled(job);
     });
 }
 
@@ -523,12 +525,12 @@ void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &
 
 std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showId, bool newShow)
 {
-    d->labelRecord.reset();
+    d->labelRecord->reset();
     d->recordedBoxNumbers.clear();
     std::optional<LabelRecord> record;
     try {
         const LabelRecordStore store = LabelRecordStore::forShow(showId);
-        d->labelRecord = store;
+        *d->labelRecord = store;
         if (store.exists()) {
             try {
                 record = store.load();
@@ -562,14 +564,14 @@ void LiveShowSession::onPrintersChanged()
 
 void LiveShowSession::recordBoxNumbers()
 {
-    if (!d->labelRecord)
+    if (!*d->labelRecord)
         return;
     const QHash<QString, int> &numbers = m_services.autoPrint.boxNumbers();
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (d->recordedBoxNumbers.contains(it.key()))
             continue;
         try {
-            d->labelRecord->recordBoxNumber(it.key(), it.value());
+            (*d->labelRecord)->recordBoxNumber(it.key(), it.value());
             d->recordedBoxNumbers.insert(it.key(), it.value());
         } catch (const Error &error) {
             qCCritical(lcLiveShowSession, "Box number not recorded: %s", error.what());
@@ -702,7 +704,7 @@ void LiveShowSession::letGoOfShow()
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
     setNotice(QString());
-    d->labelRecord.reset();
+    d->labelRecord->reset();
     d->recordedBoxNumbers.clear();
     m_services.poller.reset();
     m_services.tracker.reset();
@@ -731,8 +733,8 @@ void LiveShowSession::endCurrentShow()
 {
     if (m_endingShow)
         return;
-    if (d->labelRecord)
-        d->labelRecord->remove(); // the show is over: nothing of it is resumed
+    if (*d->labelRecord)
+        (*d->labelRecord)->remove(); // the show is over: nothing of it is resumed
     letGoOfShow();
     // Labels already queued for this show still print; then printing pauses for the next one.
     d->pauseAfterShow = true;

@@ -469,10 +469,17 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
             QByteArray png = pngs.at(page);
             LabelMedia media = job.labelMedia;
             const Orientation orientation = job.orientation;
+            // lp runs to its end even when this queue is gone meanwhile (the program is
+            // closing): the label's end is then still recorded, so a restart neither
+            // prints it again nor forgets that it failed.
+            const LabelSettledCallback settle = m_onLabelSettled;
             const PrintResult result = co_await printService->adapter().printImage(
                 std::move(target), std::move(png), std::move(media), orientation, qint64(1));
-            if (!self)
+            if (!self) {
+                if (settle && (!result.ok || page == pngs.size() - 1))
+                    settleAfterShutDown(settle, job, result);
                 co_return;
+            }
             if (!result.ok) {
                 finishJobWithError(id, result.message);
                 qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
@@ -497,6 +504,18 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
             if (!self)
                 co_return;
         }
+    }
+}
+
+void AutoPrintManager::settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
+                                           const PrintResult &result)
+{
+    job.status = result.ok ? PrintJob::Status::done() : PrintJob::Status::error(result.message);
+    try {
+        settle(job);
+    } catch (const std::exception &error) {
+        qCCritical(lcAutoPrint, "Recording the end of %s failed: %s", qUtf8Printable(job.label),
+                   qUtf8Printable(errorMessage(error)));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "capture/captured_auction.h"
 #include "common/clock.h"
 #include "printing/print_job.h"
+#include "printing/print_result.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -149,6 +150,8 @@ private:
     QCoro::Task<> walk(QPointer<PrintService> printService);
 
     qsizetype indexOfJob(const QString &id) const;
+    // A label whose lp ended after this queue was gone: its end goes to the hook taken before.
+    static void settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job, const PrintResult &result);
     bool hasQueuedJobs() const;
     // False when the job is no longer in the list.
     bool setJobStatus(const QString &id, PrintJob::Status status);

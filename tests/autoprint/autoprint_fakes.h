@@ -89,6 +89,22 @@ public:
         return n;
     }
 
+    // While held, every lp waits until releaseSubmissions().
+    void holdSubmissions() { m_holdingSubmissions = true; }
+    void releaseSubmissions()
+    {
+        m_holdingSubmissions = false;
+        for (auto &gate : m_submissionGates)
+            gate->open();
+    }
+    int heldSubmissions() const
+    {
+        int n = 0;
+        for (const auto &gate : m_submissionGates)
+            n += gate->isOpen() ? 0 : 1;
+        return n;
+    }
+
     const QList<Submission> &submissions() const { return m_submissions; }
     int enableCalls(const QString &queue) const { return m_enableCalls.value(queue); }
     int cancelCalls() const { return m_cancelCalls; }
@@ -118,6 +134,11 @@ public:
                         .arg(queue));
             co_return finished(
                 QStringLiteral("printer %1 is idle.  enabled since Mon Dec  7 07:46:34 2026\n").arg(queue));
+        }
+        if (request.program == lp && m_holdingSubmissions) {
+            m_submissionGates.push_back(std::make_unique<Gate>());
+            Gate *gate = m_submissionGates.back().get();
+            co_await gate->wait();
         }
         co_return answer(request);
     }
@@ -184,6 +205,8 @@ private:
     QHash<QString, QString> m_refusals;
     bool m_holding = false;
     std::deque<std::unique_ptr<Gate>> m_gates;
+    bool m_holdingSubmissions = false;
+    std::deque<std::unique_ptr<Gate>> m_submissionGates;
     QList<Submission> m_submissions;
     QHash<QString, int> m_enableCalls;
     QHash<QString, int> m_stateChecks;
