@@ -36,9 +36,8 @@ void AuctionPoller::togglePolling(WhatnotSession &session)
         if (guarded)
             guarded->pageAnswered();
     };
-    togglePolling(PageScriptSource([guarded]() -> PageScriptHost * {
-                      return guarded ? &guarded->scriptHost() : nullptr;
-                  }),
+    togglePolling(PageScriptSource(
+                      [guarded]() -> PageScriptHost * { return guarded ? &guarded->scriptHost() : nullptr; }),
                   std::move(health));
 }
 

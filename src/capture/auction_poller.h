@@ -22,8 +22,8 @@ class WhatnotSession;
 // the win scan every 0.3 s and adds every auction it has not seen, newest first.
 // Failed calls are retried after 1, 2 and 4 s; the fourth failure in a row stops
 // polling. While the page is being recovered after its render process died, failed
-// calls are retried every second without counting: the reload ends them. The sold-tab scrape and a resumed show's backend auctions are ingested
-// by the same rules.
+// calls are retried every second without counting: the reload ends them. The sold-tab scrape and a resumed
+// show's backend auctions are ingested by the same rules.
 //
 // An auction is seen once per win: the de-duplication key is its id, built from the
 // canonical price, so "$12.50" and "$12.5" of one win, or a restored backend auction

@@ -13,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace quill {
@@ -214,7 +213,8 @@ void WhatnotSession::pageAnswered()
 {
     if (m_crashCount == 0)
         return;
-    qCInfo(lcWhatnotSession, "🔥 page answered after %d crash(es) — the next crash counts afresh", m_crashCount);
+    qCInfo(lcWhatnotSession, "🔥 page answered after %d crash(es) — the next crash counts afresh",
+           m_crashCount);
     m_crashCount = 0;
 }
 
@@ -305,10 +305,10 @@ void WhatnotSession::navigateToStream(const QString &streamId)
 
 void WhatnotSession::navigationLoopEnded(NavigationObserver *ended)
 {
-    const bool followed = std::any_of(m_observers.cbegin(), m_observers.cend(),
-                                      [ended](const QPointer<NavigationObserver> &o) {
-                                          return o && o.data() != ended && !o->stopped;
-                                      });
+    const bool followed =
+        std::any_of(m_observers.cbegin(), m_observers.cend(), [ended](const QPointer<NavigationObserver> &o) {
+            return o && o.data() != ended && !o->stopped;
+        });
     if (followed)
         return;
     m_reloadIssued = false;

@@ -151,7 +151,8 @@ private:
 
     qsizetype indexOfJob(const QString &id) const;
     // A label whose lp ended after this queue was gone: its end goes to the hook taken before.
-    static void settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job, const PrintResult &result);
+    static void settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
+                                    const PrintResult &result);
     bool hasQueuedJobs() const;
     // False when the job is no longer in the list.
     bool setJobStatus(const QString &id, PrintJob::Status status);

@@ -284,7 +284,8 @@ TEST_F(AuctionPollerLoop, FailuresWhileThePageIsRecoveredAreNotCountedAndAnswers
 
     EXPECT_EQ(call, outcomes.size() + 1);
     EXPECT_FALSE(m_poller.error());
-    EXPECT_EQ(m_sleeper.sleeps(), (QList<std::chrono::milliseconds>{1s, 1s, 1s, 1s, 1s, 1s, 1s, 300ms, 300ms, 300ms}));
+    EXPECT_EQ(m_sleeper.sleeps(),
+              (QList<std::chrono::milliseconds>{1s, 1s, 1s, 1s, 1s, 1s, 1s, 300ms, 300ms, 300ms}));
     EXPECT_EQ(ids(m_poller), QStringList({"ann-5-8", "ann-5-7"}));
     EXPECT_EQ(answered, 3); // the last (null) answer too: the page answered
 

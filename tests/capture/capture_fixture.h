@@ -5,9 +5,9 @@
 // folder, shown in a view (so the page is visible, has a viewport and runs its
 // timers at full speed), and helpers to wait for the page.
 
-#include "common/user_scoped.h"
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
+#include "common/user_scoped.h"
 #include "renderer_kill.h"
 #include "run_sync.h"
 #include "standin_marketplace.h"
@@ -21,8 +21,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QWebEnginePage>
 #include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <chrono>
 #include <csignal>

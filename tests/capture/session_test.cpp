@@ -519,10 +519,12 @@ TEST_F(SessionTest, APageThatAnswersBetweenCrashesIsReloadedHoweverOftenItDies)
     EXPECT_FALSE(session().error().has_value());
 
     // A page that dies again before answering still counts: 2 s after the next crash.
-    page().report(NavigationEvent::Kind::webContentProcessTerminated, QStringLiteral("webContentProcessTerminated"));
+    page().report(NavigationEvent::Kind::webContentProcessTerminated,
+                  QStringLiteral("webContentProcessTerminated"));
     m_sleeper.releaseAll();
     page().arrive(page().currentURL);
-    page().report(NavigationEvent::Kind::webContentProcessTerminated, QStringLiteral("webContentProcessTerminated"));
+    page().report(NavigationEvent::Kind::webContentProcessTerminated,
+                  QStringLiteral("webContentProcessTerminated"));
     EXPECT_EQ(m_sleeper.sleeps().constLast(), 2000ms);
     session().stopObservingNavigation();
     m_sleeper.releaseAll();

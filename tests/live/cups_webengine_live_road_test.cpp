@@ -78,7 +78,8 @@ TEST_F(CupsWebEngineLiveRoad, CaptureKeepsGoingWhileTheLiveScreenIsNotShown)
         EXPECT_TRUE(flags.split(' ').contains(flag)) << flag.constData();
 }
 
-TEST_F(CupsWebEngineLiveRoad, ARendererKilledFourTimesWithinAMinuteWhileAnotherSectionIsShownIsReloadedEachTime)
+TEST_F(CupsWebEngineLiveRoad,
+       ARendererKilledFourTimesWithinAMinuteWhileAnotherSectionIsShownIsReloadedEachTime)
 {
     ASSERT_NO_FATAL_FAILURE(runToLiveShow());
     const qsizetype before = tb::jobFiles(kQueue).size();

@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
-
 #include <csignal>
 
 namespace quill::testing {
