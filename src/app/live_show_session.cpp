@@ -462,6 +462,7 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
     // Until the backend's auctions are in, wins are held: a win the page already
     // showed would otherwise be taken for a new one, printed again and numbered anew.
     m_road->setHeld(true);
+    QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
     std::optional<ShowAuctionsResponse> response =
         co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
@@ -474,7 +475,7 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
         }
         co_return true;
     }
-    takeUp(showId, response->auctions);
+    takeUp(showId, response->auctions, pendingBeforeFetch);
     co_return true;
 }
 
@@ -512,9 +513,17 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
     co_return title;
 }
 
-void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions)
+void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions,
+                             const QList<AuctionUpload> &pendingBeforeFetch)
 {
-    const QList<AuctionUpload> pending = m_services.showSync.pendingUploads(showId);
+    // An upload that went through while the auctions were fetched is in neither list
+    // now: the pending ones from before the fetch are taken too, or the page's notice
+    // of that win would be taken for a new one and printed again.
+    QList<AuctionUpload> pending = pendingBeforeFetch;
+    for (const AuctionUpload &upload : m_services.showSync.pendingUploads(showId)) {
+        if (!pending.contains(upload))
+            pending.append(upload);
+    }
     const std::optional<LabelRecord> record = openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
     m_road->restore(auctions, pending, record ? &*record : nullptr);
     d->takenUpShowId = showId;
@@ -594,12 +603,13 @@ QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
         if (!current())
             break;
         qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)", qlonglong(attempt + 2));
+        const QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
         const std::optional<ShowAuctionsResponse> response =
             co_await m_services.showHistory.fetchShowAuctions(showId);
         if (!current())
             break;
         if (response) {
-            takeUp(showId, response->auctions);
+            takeUp(showId, response->auctions, pendingBeforeFetch);
             break;
         }
     }
