@@ -59,8 +59,10 @@ struct LiveShowSession::Impl
     bool pausedForForeignStream = false;
     // Printing pauses once the ended show's labels are out.
     bool pauseAfterShow = false;
-    // The taken-up show's label record and the box numbers already in it.
-    std::optional<LabelRecordStore> labelRecord;
+    // The taken-up show's label record and the box numbers already in it. Shared with
+    // the print queue's settle hook, which may still report a label whose lp outlived us.
+    std::shared_ptr<std::optional<LabelRecordStore>> labelRecord =
+        std::make_shared<std::optional<LabelRecordStore>>();
     QHash<QString, int> recordedBoxNumbers;
 };
 
@@ -95,9 +97,9 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
-    autoPrint.setOnLabelSettled([self = QPointer<LiveShowSession>(this)](const PrintJob &job) {
-        if (self && self->d->labelRecord)
-            self->d->labelRecord->recordSettled(job, [label = job.label](const QString &error) {
+    autoPrint.setOnLabelSettled([record = d->labelRecord](const PrintJob &job) {
+        if (*record)
+            (*record)->recordSettled(job, [label = job.label](const QString &error) {
                 if (!error.isEmpty())
                     qCCritical(lcLiveShowSession, "The end of %s was not recorded: %s", qUtf8Printable(label),
                                qUtf8Printable(error));
@@ -105,9 +107,9 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
     });
     // The record's lines go to the disk on a thread of their own: a label is sent only
     // once the lines recorded before it are there.
-    autoPrint.setSendGate([self = QPointer<LiveShowSession>(this)]() -> QCoro::Task<> {
-        if (self && self->d->labelRecord)
-            return self->d->labelRecord->settled();
+    autoPrint.setSendGate([record = d->labelRecord]() -> QCoro::Task<> {
+        if (*record)
+            return (*record)->settled();
         return []() -> QCoro::Task<> { co_return; }();
     });
 }
@@ -472,6 +474,7 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
     // Until the backend's auctions are in, wins are held: a win the page already
     // showed would otherwise be taken for a new one, printed again and numbered anew.
     m_road->setHeld(true);
+    QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
     std::optional<ShowAuctionsResponse> response =
         co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
@@ -484,7 +487,7 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
         }
         co_return true;
     }
-    takeUp(showId, response->auctions);
+    takeUp(showId, response->auctions, pendingBeforeFetch);
     co_return true;
 }
 
@@ -522,9 +525,17 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
     co_return title;
 }
 
-void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions)
+void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &auctions,
+                             const QList<AuctionUpload> &pendingBeforeFetch)
 {
-    const QList<AuctionUpload> pending = m_services.showSync.pendingUploads(showId);
+    // An upload that went through while the auctions were fetched is in neither list
+    // now: the pending ones from before the fetch are taken too, or the page's notice
+    // of that win would be taken for a new one and printed again.
+    QList<AuctionUpload> pending = pendingBeforeFetch;
+    for (const AuctionUpload &upload : m_services.showSync.pendingUploads(showId)) {
+        if (!pending.contains(upload))
+            pending.append(upload);
+    }
     const std::optional<LabelRecord> record = openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
     m_road->restore(auctions, pending, record ? &*record : nullptr);
     d->takenUpShowId = showId;
@@ -535,12 +546,12 @@ void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &
 
 std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showId, bool newShow)
 {
-    d->labelRecord.reset();
+    d->labelRecord->reset();
     d->recordedBoxNumbers.clear();
     std::optional<LabelRecord> record;
     try {
         const LabelRecordStore store = LabelRecordStore::forShow(showId);
-        d->labelRecord = store;
+        *d->labelRecord = store;
         if (store.exists()) {
             try {
                 record = store.load();
@@ -574,7 +585,7 @@ void LiveShowSession::onPrintersChanged()
 
 void LiveShowSession::recordBoxNumbers()
 {
-    if (!d->labelRecord)
+    if (!*d->labelRecord)
         return;
     const QHash<QString, int> &numbers = m_services.autoPrint.boxNumbers();
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
@@ -583,7 +594,7 @@ void LiveShowSession::recordBoxNumbers()
         // Counted while its line is on its way; a line that fails is tried again on the next change.
         const QString buyer = it.key();
         d->recordedBoxNumbers.insert(buyer, it.value());
-        d->labelRecord->recordBoxNumber(
+        (*d->labelRecord)->recordBoxNumber(
             buyer, it.value(),
             [self = QPointer<LiveShowSession>(this), generation = d->generation, buyer](const QString &error) {
                 if (error.isEmpty())
@@ -591,8 +602,7 @@ void LiveShowSession::recordBoxNumbers()
                 qCCritical(lcLiveShowSession, "Box number not recorded: %s", qUtf8Printable(error));
                 if (self && self->d->generation == generation)
                     self->d->recordedBoxNumbers.remove(buyer);
-            });
-    }
+            });    }
 }
 
 QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
@@ -609,12 +619,13 @@ QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
         if (!current())
             break;
         qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)", qlonglong(attempt + 2));
+        const QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
         const std::optional<ShowAuctionsResponse> response =
             co_await m_services.showHistory.fetchShowAuctions(showId);
         if (!current())
             break;
         if (response) {
-            takeUp(showId, response->auctions);
+            takeUp(showId, response->auctions, pendingBeforeFetch);
             break;
         }
     }
@@ -719,7 +730,7 @@ void LiveShowSession::letGoOfShow()
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
     setNotice(QString());
-    d->labelRecord.reset();
+    d->labelRecord->reset();
     d->recordedBoxNumbers.clear();
     m_services.poller.reset();
     m_services.tracker.reset();
@@ -748,8 +759,8 @@ void LiveShowSession::endCurrentShow()
 {
     if (m_endingShow)
         return;
-    if (d->labelRecord)
-        d->labelRecord->remove(); // the show is over: nothing of it is resumed
+    if (*d->labelRecord)
+        (*d->labelRecord)->remove(); // the show is over: nothing of it is resumed
     letGoOfShow();
     // Labels already queued for this show still print; then printing pauses for the next one.
     d->pauseAfterShow = true;

@@ -25,6 +25,7 @@ class PrintService;
 class Settings;
 class ShowHistoryStore;
 class ShowSyncService;
+struct AuctionUpload;
 class SoldAuctionRoad;
 class SoldScraper;
 class WhatnotSession;
@@ -166,7 +167,8 @@ private:
     // The title for a new show; nullopt when the show was let go meanwhile.
     QCoro::Task<std::optional<QString>> newShowTitle(quint64 generation);
     // The show's backend auctions and pending uploads go into the capture list; held wins go on.
-    void takeUp(const QString &showId, const QList<ServerAuction> &auctions);
+    void takeUp(const QString &showId, const QList<ServerAuction> &auctions,
+                const QList<AuctionUpload> &pendingBeforeFetch);
     QCoro::Task<> retryRestore(QString showId, quint64 generation);
     // The show's label record, when there is one to go by (a new show starts an empty one).
     std::optional<LabelRecord> openLabelRecord(const QString &showId, bool newShow);

@@ -30,9 +30,15 @@ std::optional<QString> AuctionPoller::keyOf(const QString &winnerUsername, const
 void AuctionPoller::togglePolling(WhatnotSession &session)
 {
     QPointer<WhatnotSession> guarded(&session);
-    togglePolling(PageScriptSource([guarded]() -> PageScriptHost * {
-        return guarded ? &guarded->scriptHost() : nullptr;
-    }));
+    PageHealth health;
+    health.isRecovering = [guarded] { return guarded && guarded->isRecovering(); };
+    health.answered = [guarded] {
+        if (guarded)
+            guarded->pageAnswered();
+    };
+    togglePolling(PageScriptSource(
+                      [guarded]() -> PageScriptHost * { return guarded ? &guarded->scriptHost() : nullptr; }),
+                  std::move(health));
 }
 
 void AuctionPoller::togglePolling(PageScriptHost &host)
@@ -40,14 +46,14 @@ void AuctionPoller::togglePolling(PageScriptHost &host)
     togglePolling(fixedPageScriptSource(host));
 }
 
-void AuctionPoller::togglePolling(PageScriptSource source)
+void AuctionPoller::togglePolling(PageScriptSource source, PageHealth health)
 {
     setIsPolling(!m_isPolling);
     if (!m_isPolling)
         return;
     const quint64 generation = ++m_loopGeneration;
     // Runs on by itself; it ends when it sees polling off.
-    startDetached(pollLoop(std::move(source), generation), lcAuctionPoller(), "Poll loop");
+    startDetached(pollLoop(std::move(source), std::move(health), generation), lcAuctionPoller(), "Poll loop");
 }
 
 void AuctionPoller::reset()
@@ -67,7 +73,7 @@ void AuctionPoller::reset()
     setRawJSON(QString());
 }
 
-QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generation)
+QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, PageHealth health, quint64 generation)
 {
     const QPointer<AuctionPoller> self(this);
     Sleeper &sleeper = m_sleeper;
@@ -99,7 +105,13 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
         }
 
         std::chrono::milliseconds pause = kPollInterval;
-        if (failure) {
+        if (failure && health.isRecovering && health.isRecovering()) {
+            // The page is being reloaded: its scripts fail until it is back, and
+            // the reloaded page starts with a clean count.
+            qCInfo(lcAuctionPoller, "Poll waits for the page's reload: %s", qUtf8Printable(*failure));
+            failures = 0;
+            pause = kRecoveryPollInterval;
+        } else if (failure) {
             ++failures;
             qCCritical(lcAuctionPoller, "Poll error (%ld/%ld): %s", failures, static_cast<long>(kMaxRetries),
                        qUtf8Printable(*failure));
@@ -110,6 +122,8 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, quint64 generatio
             }
             pause = std::chrono::seconds(1LL << (failures - 1));
         } else {
+            if (health.answered)
+                health.answered();
             if (failures > 0) {
                 qCInfo(lcAuctionPoller, "Poll recovered after %ld error(s)", failures);
                 setError(std::nullopt);

@@ -21,8 +21,9 @@ class WhatnotSession;
 // Turns the live page into the list of won auctions: while polling is on it runs
 // the win scan every 0.3 s and adds every auction it has not seen, newest first.
 // Failed calls are retried after 1, 2 and 4 s; the fourth failure in a row stops
-// polling. The sold-tab scrape and a resumed show's backend auctions are ingested
-// by the same rules.
+// polling. While the page is being recovered after its render process died, failed
+// calls are retried every second without counting: the reload ends them. The sold-tab scrape and a resumed
+// show's backend auctions are ingested by the same rules.
 //
 // A poll asks the page only for the notices new or changed since the answer the
 // poller last took in whole (the answer's cursor), so a poll costs the same at
@@ -46,6 +47,7 @@ class AuctionPoller final : public QObject
 public:
     static constexpr std::chrono::milliseconds kPollInterval{300};
     static constexpr int kMaxRetries = 3;
+    static constexpr std::chrono::milliseconds kRecoveryPollInterval{1000};
 
     explicit AuctionPoller(Sleeper &sleeper = TimerSleeper::instance(), Clock &clock = SystemClock::instance(),
                            QObject *parent = nullptr);
@@ -68,7 +70,7 @@ public:
     // call or pause, ends without touching anything, so one loop polls at a time.
     void togglePolling(WhatnotSession &session);
     void togglePolling(PageScriptHost &host);
-    void togglePolling(PageScriptSource source);
+    void togglePolling(PageScriptSource source, PageHealth health = {});
 
     // Stops polling and forgets every capture; an answer still on its way is dropped.
     void reset();
@@ -94,7 +96,7 @@ Q_SIGNALS:
     void seenKeysChanged();
 
 private:
-    QCoro::Task<> pollLoop(PageScriptSource source, quint64 generation);
+    QCoro::Task<> pollLoop(PageScriptSource source, PageHealth health, quint64 generation);
     bool isCurrentLoop(quint64 generation) const { return generation == m_loopGeneration; }
     // Builds the capture when the price reads and the key is new; records the key.
     std::optional<CapturedAuction> admit(const QString &winnerUsername, const QString &salePriceText,

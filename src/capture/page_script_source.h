@@ -13,6 +13,15 @@ namespace quill {
 // call: the session's page may be replaced or gone while a loop sleeps.
 using PageScriptSource = std::function<PageScriptHost *()>;
 
+// What a capture loop learns of its page besides the scripts' answers. Either may be unset.
+struct PageHealth
+{
+    // The page is being reloaded after its render process died: failed calls are expected.
+    std::function<bool()> isRecovering;
+    // A scan was answered: the page lives.
+    std::function<void()> answered;
+};
+
 // A source for a host the caller keeps alive for as long as the readers use it.
 PageScriptSource fixedPageScriptSource(PageScriptHost &host);
 

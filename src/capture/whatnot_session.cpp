@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace quill {
 
@@ -201,6 +202,23 @@ void WhatnotSession::setCurrentURL(const QUrl &url)
     Q_EMIT currentURLChanged(url);
 }
 
+void WhatnotSession::setRecovering(bool value)
+{
+    if (m_isRecovering == value)
+        return;
+    m_isRecovering = value;
+    Q_EMIT isRecoveringChanged(value);
+}
+
+void WhatnotSession::pageAnswered()
+{
+    if (m_crashCount == 0)
+        return;
+    qCInfo(lcWhatnotSession, "🔥 page answered after %d crash(es) — the next crash counts afresh",
+           m_crashCount);
+    m_crashCount = 0;
+}
+
 void WhatnotSession::setError(std::optional<QString> error)
 {
     if (m_error == error)
@@ -286,6 +304,18 @@ void WhatnotSession::navigateToStream(const QString &streamId)
     m_page->load(url);
 }
 
+void WhatnotSession::navigationLoopEnded(NavigationObserver *ended)
+{
+    const bool followed =
+        std::any_of(m_observers.cbegin(), m_observers.cend(), [ended](const QPointer<NavigationObserver> &o) {
+            return o && o.data() != ended && !o->stopped;
+        });
+    if (followed)
+        return;
+    m_reloadIssued = false;
+    setRecovering(false);
+}
+
 QString WhatnotSession::pageAddressForLog() const
 {
     return addressText(m_page->url());
@@ -296,9 +326,18 @@ QString WhatnotSession::pageAddressForLog() const
 void WhatnotSession::onNavigationEvent(const NavigationEvent &event)
 {
     NavigationObserver::Entry entry{event, 0};
-    if (event.kind == NavigationEvent::Kind::webContentProcessTerminated)
-        entry.crash = ++m_crashSequence;
     m_observers.removeIf([](const QPointer<NavigationObserver> &observer) { return observer.isNull(); });
+    if (event.kind == NavigationEvent::Kind::webContentProcessTerminated) {
+        entry.crash = ++m_crashSequence;
+        // Recovery starts now, not when a loop takes the event on a later turn:
+        // the dead page's pending scripts fail in this very turn.
+        const bool followed = std::any_of(m_observers.cbegin(), m_observers.cend(),
+                                          [](const QPointer<NavigationObserver> &o) { return !o->stopped; });
+        if (followed) {
+            m_reloadIssued = false;
+            setRecovering(true);
+        }
+    }
     const QList<QPointer<NavigationObserver>> observers = m_observers;
     for (const QPointer<NavigationObserver> &observer : observers) {
         if (observer)
@@ -328,6 +367,18 @@ QCoro::Task<> WhatnotSession::observeNavigation()
 
     auto observer = std::make_unique<NavigationObserver>();
     m_observers.append(QPointer<NavigationObserver>(observer.get()));
+    // However the loop ends, a recovery no other loop follows is over.
+    struct LoopEnd
+    {
+        WhatnotSession *session;
+        std::weak_ptr<int> alive;
+        NavigationObserver *observer;
+        ~LoopEnd()
+        {
+            if (!alive.expired())
+                session->navigationLoopEnded(observer);
+        }
+    } loopEnd{this, alive, observer.get()};
 
     for (;;) {
         while (observer->queue.isEmpty() && !observer->stopped)
@@ -357,6 +408,10 @@ QCoro::Task<> WhatnotSession::observeNavigation()
         case NavigationEvent::Kind::finished:
             qCInfo(lcWhatnotSession, "🔥 nav: finished → %s", qUtf8Printable(pageAddressForLog()));
             setCurrentURL(m_page->url());
+            if (m_reloadIssued) {
+                m_reloadIssued = false;
+                setRecovering(false);
+            }
             if (!m_isAuthenticated) {
                 co_await checkAuth();
                 if (alive.expired())
@@ -384,6 +439,7 @@ QCoro::Task<> WhatnotSession::observeNavigation()
                 return stale.event.kind != NavigationEvent::Kind::webContentProcessTerminated;
             });
             const QUrl target = m_page->url().isEmpty() ? m_homeURL : m_page->url();
+            m_reloadIssued = true;
             m_page->load(target);
             break;
         }
@@ -410,16 +466,19 @@ QCoro::Task<bool> WhatnotSession::recoverFromCrash(NavigationEvent event)
     Q_UNUSED(event)
     const std::weak_ptr<int> alive = m_alive;
     const QDateTime now = m_clock.now();
+    // Only deaths of a page that has not answered since its reload count together.
     if (m_lastCrashAt.isValid() && m_lastCrashAt.msecsTo(now) > kCrashWindow.count())
         m_crashCount = 0;
     m_lastCrashAt = now;
     ++m_crashCount;
+    m_reloadIssued = false;
+    setRecovering(true);
 
     if (m_crashCount > kMaxCrashReloads) {
         qCCritical(lcWhatnotSession,
                    "🔥 Web content process terminated %d times in a row — not reloading again", m_crashCount);
-        setError(tr("The marketplace page stopped working %1 times in a row and was not reloaded again. "
-                    "Open the show again to retry.")
+        setError(tr("The marketplace page stopped working %1 times in a row and was not reloaded again, so "
+                    "wins are not captured. Open the show again to retry.")
                      .arg(m_crashCount));
         co_return false;
     }

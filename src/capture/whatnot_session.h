@@ -66,13 +66,17 @@ class WhatnotSession final : public QObject
     Q_PROPERTY(bool isLoggingOut READ isLoggingOut NOTIFY isLoggingOutChanged)
     Q_PROPERTY(QUrl currentURL READ currentURL NOTIFY currentURLChanged)
     Q_PROPERTY(QString error READ errorText NOTIFY errorChanged)
+    Q_PROPERTY(bool isRecovering READ isRecovering NOTIFY isRecoveringChanged)
 
 public:
     // The cached login flag's base key (stored per user through UserScoped).
     static inline const QString kAuthenticatedKey = QStringLiteral("whatnot_authenticated");
     static constexpr std::chrono::milliseconds kAuthPollInterval{2000};
-    // Reloads after render-process crashes that follow each other within
-    // kCrashWindow; the next crash ends the loop with an error.
+    // A page that dies again before it has answered a scan since its reload is
+    // reloaded this many times (after 1, 2 and 4 s); the next crash ends the loop
+    // with an error. A page that answered, or a crash more than kCrashWindow after
+    // the last one, starts the count afresh: a page that lives between crashes is
+    // reloaded however often it dies.
     static constexpr int kMaxCrashReloads = 3;
     static constexpr std::chrono::milliseconds kCrashWindow{60000};
 
@@ -96,6 +100,13 @@ public:
     QUrl currentURL() const { return m_currentURL; }
     const std::optional<QString> &error() const { return m_error; }
     QString errorText() const { return m_error.value_or(QString()); }
+    // From a render-process death that a navigation loop follows until the reloaded
+    // page has finished loading (or the loop gave up): the page's scripts fail
+    // meanwhile, and readers wait instead of counting those failures.
+    bool isRecovering() const { return m_isRecovering; }
+    // A capture loop's scan was answered: the page lives (the reloaded one may answer
+    // before it has finished loading), so its next crash is a first one.
+    void pageAnswered();
 
     ZavAPIClient *api() const { return m_api.data(); }
     void setApi(ZavAPIClient *api);
@@ -149,6 +160,7 @@ Q_SIGNALS:
     void isLoggingOutChanged(bool isLoggingOut);
     void currentURLChanged(const QUrl &url);
     void errorChanged(const QString &error);
+    void isRecoveringChanged(bool isRecovering);
     void logoutFinished();
 
 private:
@@ -158,9 +170,12 @@ private:
     void setIsLoggingOut(bool value);
     void setCurrentURL(const QUrl &url);
     void setError(std::optional<QString> error);
+    void setRecovering(bool value);
     void followCachedFlagKey();
     void onNavigationEvent(const NavigationEvent &event);
     QString pageAddressForLog() const;
+    // A navigation loop ended: without another loop to follow it, no recovery goes on.
+    void navigationLoopEnded(detail::NavigationObserver *ended);
 
     QCoro::Task<> clearSiteData();
     QCoro::Task<> reportOnboarding(QPointer<ZavAPIClient> api);
@@ -186,8 +201,10 @@ private:
     QList<QPointer<detail::NavigationObserver>> m_observers;
     quint64 m_crashSequence = 0;      // render-process deaths seen
     quint64 m_lastRecoveredCrash = 0; // the one a loop already reloaded for
-    int m_crashCount = 0;             // crashes in a row (within kCrashWindow)
+    int m_crashCount = 0;             // crashes since the page last answered a scan
     QDateTime m_lastCrashAt;
+    bool m_isRecovering = false;
+    bool m_reloadIssued = false; // the recovering page's reload was asked for
 
     // Expires first thing in the destructor, so resumed tasks never touch a dying session.
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

@@ -524,19 +524,26 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<Pri
         if (!self)
             co_return WalkStep::stop;
     }
-    for (const QByteArray &png : std::as_const(pngs)) {
+    for (qsizetype page = 0; page < pngs.size(); ++page) {
         if (!printService) {
             finishJobWithError(job.id, kShutDownMessage);
             co_return WalkStep::stop;
         }
         QString target = printer;
-        QByteArray bytes = png;
+        QByteArray bytes = pngs.at(page);
         LabelMedia media = job.labelMedia;
         const Orientation orientation = job.orientation;
+        // lp runs to its end even when this queue is gone meanwhile (the program is
+        // closing): the label's end is then still recorded, so a restart neither
+        // prints it again nor forgets that it failed.
+        const LabelSettledCallback settle = m_onLabelSettled;
         const PrintResult result = co_await printService->adapter().printImage(
             std::move(target), std::move(bytes), std::move(media), orientation, qint64(1));
-        if (!self)
+        if (!self) {
+            if (settle && (!result.ok || page == pngs.size() - 1))
+                settleAfterShutDown(settle, job, result);
             co_return WalkStep::stop;
+        }
         if (!result.ok) {
             finishJobWithError(job.id, result.message);
             qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
@@ -564,6 +571,18 @@ AutoPrintManager::WalkStep AutoPrintManager::finishPrinted(const PrintJob &job)
             return WalkStep::stop;
     }
     return WalkStep::next;
+}
+
+void AutoPrintManager::settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
+                                           const PrintResult &result)
+{
+    job.status = result.ok ? PrintJob::Status::done() : PrintJob::Status::error(result.message);
+    try {
+        settle(job);
+    } catch (const std::exception &error) {
+        qCCritical(lcAutoPrint, "Recording the end of %s failed: %s", qUtf8Printable(job.label),
+                   qUtf8Printable(errorMessage(error)));
+    }
 }
 
 qsizetype AutoPrintManager::indexOfJob(const QString &id) const

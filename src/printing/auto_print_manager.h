@@ -5,6 +5,7 @@
 #include "printing/label_drawing_worker.h"
 #include "printing/print_job.h"
 #include "printkit/domain/cups_queue_status.h"
+#include "printing/print_result.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -176,6 +177,9 @@ private:
     WalkStep finishPrinted(const PrintJob &job);
 
     qsizetype indexOfJob(const QString &id) const;
+    // A label whose lp ended after this queue was gone: its end goes to the hook taken before.
+    static void settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
+                                    const PrintResult &result);
     bool hasQueuedJobs() const;
     // False when the job is no longer in the list.
     bool setJobStatus(const QString &id, PrintJob::Status status);

@@ -105,6 +105,14 @@ Fault Fault::times(int count) const
     return copy;
 }
 
+Fault Fault::every(int n) const
+{
+    Fault copy = *this;
+    copy.period = std::max(1, n);
+    copy.matched = 0;
+    return copy;
+}
+
 // ---------------------------------------------------------------------------
 // Answers
 
@@ -517,6 +525,8 @@ std::optional<Fault> StandinBackend::takeFault(const QString &method, const QStr
                                  : path == rule.pattern;
         if (!matches)
             continue;
+        if (rule.fault.period > 1 && ++rule.fault.matched % rule.fault.period != 0)
+            continue; // not its turn
         const Fault fault = rule.fault;
         if (rule.fault.remaining > 0 && --rule.fault.remaining == 0)
             m_faults.removeAt(i);

@@ -46,7 +46,9 @@ struct RecordedRequest
 };
 
 // What goes wrong with the answer to a matching request. Build one with the
-// factories; `times(n)` limits it to the next n matching requests as they arrive.
+// factories; `times(n)` limits it to the next n matching requests as they arrive;
+// `every(n)` applies it to every n-th matching request only (the n-th, the 2n-th, …),
+// and the requests between go on to the next rule that matches, or untouched.
 //
 // A dropped connection: QNetworkAccessManager quietly resends a request once when
 // its connection closes before any answer, unless the previous request on that
@@ -73,6 +75,8 @@ struct Fault
     QStringList missingKeys;
     int delayMs = 0;
     int remaining = -1; // -1: every matching request
+    int period = 1;     // applies to every period-th matching request
+    int matched = 0;    // matching requests seen so far (for period)
 
     static Fault status(int code, QByteArray body = {});
     static Fault malformedJson();
@@ -84,6 +88,7 @@ struct Fault
     static Fault dropAfterHandling();
 
     Fault times(int count) const;
+    Fault every(int n) const;
 };
 
 struct StandinUser
@@ -171,7 +176,8 @@ public:
     // `method` is compared case-insensitively ("*" matches any); `pathPattern` is an
     // exact path as received (percent-encoded) or a prefix followed by "*". Setting a
     // fault for the same method and pattern again replaces it; the first pattern set
-    // wins when several match.
+    // wins when several match (a rule whose every(n) turn it is not lets the request
+    // go on to the next).
     void setFault(const QString &method, const QString &pathPattern, Fault fault);
     void clearFaults() { m_faults.clear(); }
     // Sends every answer held back by a Hold fault, in the order the requests came.

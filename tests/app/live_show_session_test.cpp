@@ -547,6 +547,38 @@ TEST_F(LiveShowResume, AResumeWhoseFirstAuctionFetchFailsHoldsWinsUntilTheRestor
     ASSERT_TRUE(eventually([&] { return backendAuctions().size() == 3; }));
 }
 
+TEST_F(LiveShowResume, AnUploadThatGoesThroughWhileTheAuctionsAreFetchedIsNotPrintedAgain)
+{
+    openPrintingShow();
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(
+        eventually([&] { return submissions() == 2 && printedAll() && sync().pendingUploadCount() == 1; }));
+    const QString auctionsPath = QStringLiteral("/api/shows/%1/auctions").arg(sync().activeShowId());
+
+    // After the restart the show's auctions are read before ann's upload goes
+    // through, and answered after it: ann is in neither list when the answer comes.
+    restartOverTheSamePage();
+    m_backend.clearFaults();
+    m_backend.setFault(QStringLiteral("GET"), auctionsPath, Fault::held().times(1));
+    session().setAuthenticated(true);
+    sync().setActiveStreamId(kStream);
+    controller().screenShown();
+    controller().liveContentShown();
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] {
+        m_sleeper.release(2000ms); // the upload loop's back-off
+        return backendAuctions().size() == 1 && sync().pendingUploadCount() == 0;
+    }));
+    m_backend.releaseHeld();
+    const int scans = page().winScans;
+    ASSERT_TRUE(eventually([&] { return page().winScans > scans + 5; }));
+    settle();
+    EXPECT_EQ(poller().capturedAuctions().size(), 1);
+    EXPECT_EQ(submissions(), 2) << "ann's labels are not printed again";
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("ann")), 1);
+}
+
 TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBoxNumbers)
 {
     openPrintingShow();

@@ -422,6 +422,28 @@ TEST_F(AutoPrintManagerTest, SwitchingPrintingOffMidWalkLeavesTheUnreachedJobsQu
         EXPECT_EQ(job.status, PrintJob::Status::done()) << job.label.toStdString();
 }
 
+TEST_F(AutoPrintManagerTest, ALabelWhoseLpOutlivesThePrintQueueIsStillRecordedWhenLpEnds)
+{
+    // The program closes while lp sends a label: lp runs on and the label prints, so
+    // its end must still reach the show's record, or a restart prints it a second time.
+    QList<PrintJob> settled;
+    manager().setOnLabelSettled([&settled](const PrintJob &job) { settled.append(job); });
+    manager().setIsPrinting(true);
+    enqueue({win("ann", "1", 1)});
+    m_cups.holdSubmissions();
+    m_sleeper.advance(AutoPrintManager::kDebounce);
+    ASSERT_TRUE(settleUntil([&] { return m_cups.heldSubmissions() == 1; }));
+    EXPECT_TRUE(settled.isEmpty());
+
+    m_manager.reset();
+    m_cups.releaseSubmissions();
+    ASSERT_TRUE(settleUntil([&] { return !settled.isEmpty(); }));
+    ASSERT_EQ(settled.size(), 1);
+    EXPECT_EQ(settled.first().label, QStringLiteral("@ann $1"));
+    EXPECT_EQ(settled.first().status, PrintJob::Status::done());
+    EXPECT_EQ(m_cups.submissions().size(), 1);
+}
+
 TEST_F(AutoPrintManagerTest, WinsQueuedDuringAWalkArePrintedBeforeItEnds)
 {
     manager().setIsPrinting(true);

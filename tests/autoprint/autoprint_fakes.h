@@ -74,20 +74,13 @@ public:
     void accept(const QString &queue) { m_refusals.remove(queue); }
 
     // While held, every `lpstat -p` waits until releaseChecks().
-    void holdChecks() { m_holding = true; }
-    void releaseChecks()
-    {
-        m_holding = false;
-        for (auto &gate : m_gates)
-            gate->open();
-    }
-    int heldChecks() const
-    {
-        int n = 0;
-        for (const auto &gate : m_gates)
-            n += gate->isOpen() ? 0 : 1;
-        return n;
-    }
+    void holdChecks() { m_checks.holding = true; }
+    void releaseChecks() { m_checks.release(); }
+    int heldChecks() const { return m_checks.heldCount(); }
+    // While held, every lp waits until releaseSubmissions().
+    void holdSubmissions() { m_lps.holding = true; }
+    void releaseSubmissions() { m_lps.release(); }
+    int heldSubmissions() const { return m_lps.heldCount(); }
 
     const QList<Submission> &submissions() const { return m_submissions; }
     int enableCalls(const QString &queue) const { return m_enableCalls.value(queue); }
@@ -105,11 +98,7 @@ public:
                            ? QStringLiteral("lp -d ") + args.value(1)
                            : QStringList(QStringList{tool} + args).join(QLatin1Char(' ')));
         if (request.program == lpstat && args.size() == 2 && args.at(0) == QLatin1String("-p")) {
-            if (m_holding) {
-                m_gates.push_back(std::make_unique<Gate>());
-                Gate *gate = m_gates.back().get();
-                co_await gate->wait();
-            }
+            co_await m_checks.pass();
             const QString queue = args.at(1);
             m_stateChecks[queue] += 1;
             if (m_stopped.contains(queue))
@@ -119,6 +108,8 @@ public:
             co_return finished(
                 QStringLiteral("printer %1 is idle.  enabled since Mon Dec  7 07:46:34 2026\n").arg(queue));
         }
+        if (request.program == lp)
+            co_await m_lps.pass();
         co_return answer(request);
     }
 
@@ -182,8 +173,36 @@ private:
     QSet<QString> m_stopped;
     QSet<QString> m_stuck;
     QHash<QString, QString> m_refusals;
-    bool m_holding = false;
-    std::deque<std::unique_ptr<Gate>> m_gates;
+    // Calls of one kind that wait, while `holding`, until released.
+    struct Hold
+    {
+        bool holding = false;
+        std::deque<std::unique_ptr<Gate>> gates;
+
+        QCoro::Task<> pass()
+        {
+            if (!holding)
+                co_return;
+            gates.push_back(std::make_unique<Gate>());
+            Gate *gate = gates.back().get();
+            co_await gate->wait();
+        }
+        void release()
+        {
+            holding = false;
+            for (auto &gate : gates)
+                gate->open();
+        }
+        int heldCount() const
+        {
+            int n = 0;
+            for (const auto &gate : gates)
+                n += gate->isOpen() ? 0 : 1;
+            return n;
+        }
+    };
+    Hold m_checks;
+    Hold m_lps;
     QList<Submission> m_submissions;
     QHash<QString, int> m_enableCalls;
     QHash<QString, int> m_stateChecks;

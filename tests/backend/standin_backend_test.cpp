@@ -480,6 +480,18 @@ TEST_F(StandinBackendFaults, StatusMalformedAndMissingKeysFaults)
     EXPECT_EQ(call("GET", "/api/shows?limit=1", sellerToken).status, 200) << "prefix does not match";
 }
 
+TEST_F(StandinBackendFaults, AnEveryNthFaultHitsOnlyItsTurnsAndLetsTheOthersReachTheNextRule)
+{
+    backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/auth/me"), Fault::status(503).every(3));
+    backend.setFault(QStringLiteral("*"), QStringLiteral("/api/*"), Fault::status(502).every(2));
+    QList<int> statuses;
+    for (int i = 0; i < 6; ++i)
+        statuses.append(call("GET", "/api/auth/me", sellerToken).status);
+    // The third and sixth fail by the first rule; of the four it let by, the second
+    // and fourth fail by the next.
+    EXPECT_EQ(statuses, (QList<int>{200, 502, 503, 200, 502, 503}));
+}
+
 TEST_F(StandinBackendFaults, DelayedAnswerDoesNotHoldUpOtherRequests)
 {
     backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/auth/me"), Fault::delayed(600000).times(1));

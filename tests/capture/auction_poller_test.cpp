@@ -257,6 +257,46 @@ TEST_F(AuctionPollerLoop, RecoversAfterFailuresAndCountsAfreshAfterwards)
     EXPECT_FALSE(errorAfterSecondFailure);
 }
 
+TEST_F(AuctionPollerLoop, FailuresWhileThePageIsRecoveredAreNotCountedAndAnswersAreReported)
+{
+    // One failure of a live page, then six while the page is reloaded after a crash
+    // (longer than three retries would last), then answers again: polling goes on.
+    const QList<bool> outcomes{false, false, false, false, false, false, false, true, true};
+    bool recovering = false;
+    int answered = 0;
+    qsizetype call = 0;
+    m_host.respond = [&](const QString &) -> QJsonValue {
+        const qsizetype index = call++;
+        recovering = index >= 1 && index <= 6;
+        if (index >= outcomes.size()) {
+            m_poller.togglePolling(m_host); // off
+            return QJsonValue();
+        }
+        if (!outcomes.at(index))
+            throw pageFailure();
+        return winScanAnswer({win("ann", "5", index)});
+    };
+    PageHealth health;
+    health.isRecovering = [&] { return recovering; };
+    health.answered = [&] { ++answered; };
+
+    m_poller.togglePolling(fixedPageScriptSource(m_host), health);
+
+    EXPECT_EQ(call, outcomes.size() + 1);
+    EXPECT_FALSE(m_poller.error());
+    EXPECT_EQ(m_sleeper.sleeps(),
+              (QList<std::chrono::milliseconds>{1s, 1s, 1s, 1s, 1s, 1s, 1s, 300ms, 300ms, 300ms}));
+    EXPECT_EQ(ids(m_poller), QStringList({"ann-5-8", "ann-5-7"}));
+    EXPECT_EQ(answered, 3); // the last (null) answer too: the page answered
+
+    // Once the recovery is over, failures count again and stop polling at the fourth.
+    recovering = false;
+    m_host.respond = [](const QString &) -> QJsonValue { throw pageFailure(); };
+    m_poller.togglePolling(fixedPageScriptSource(m_host), health);
+    EXPECT_FALSE(m_poller.isPolling());
+    EXPECT_EQ(m_poller.error(), "Poll failed after 3 retries");
+}
+
 TEST_F(AuctionPollerLoop, AListenerThatThrowsCountsAsAFailedPollAndPollingGoesOn)
 {
     LogCapture log(lcAuctionPoller().categoryName());

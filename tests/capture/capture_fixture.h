@@ -8,9 +8,10 @@
 #include "capture/auction_poller.h"
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
+#include "common/settings.h"
 #include "common/user_scoped.h"
 #include "fake_sleeper.h"
-#include "common/settings.h"
+#include "renderer_kill.h"
 #include "run_sync.h"
 #include "standin_marketplace.h"
 #include "temporary_settings.h"
@@ -25,8 +26,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QWebEnginePage>
 #include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <chrono>
 #include <csignal>
@@ -94,12 +95,7 @@ inline bool waitForLoadOf(QWebEnginePage &page, const QUrl &url, const std::func
 // has reported it. Answers false when there was no render process.
 inline bool crashRenderer(QWebEnginePage &page)
 {
-    const qint64 pid = page.renderProcessPid();
-    if (pid <= 0)
-        return false;
-    QSignalSpy terminated(&page, &QWebEnginePage::renderProcessTerminated);
-    ::kill(pid_t(pid), SIGKILL);
-    return waitUntil([&] { return !terminated.isEmpty(); });
+    return killRenderer(page);
 }
 
 // A stand-in marketplace, private user defaults and (on first use) a

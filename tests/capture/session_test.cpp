@@ -485,6 +485,7 @@ TEST_F(SessionTest, ReloadsAfterACrashWithGrowingPausesAndGivesUpAtTheFourth)
     EXPECT_EQ(page().loads.size(), 3);
     ASSERT_TRUE(session().error().has_value());
     EXPECT_TRUE(session().error()->contains(QStringLiteral("4 times in a row")));
+    EXPECT_FALSE(session().isRecovering()); // readers stop waiting and count their failures
 
     // A new loop starts afresh.
     auto again = session().observeNavigation();
@@ -494,6 +495,42 @@ TEST_F(SessionTest, ReloadsAfterACrashWithGrowingPausesAndGivesUpAtTheFourth)
     EXPECT_EQ(page().loads.size(), 4);
     EXPECT_FALSE(session().error().has_value());
     session().stopObservingNavigation();
+}
+
+TEST_F(SessionTest, APageThatAnswersBetweenCrashesIsReloadedHoweverOftenItDies)
+{
+    auto loop = session().observeNavigation();
+    page().currentURL = QUrl(kLivePrefix + QStringLiteral("s1"));
+    for (int crash = 1; crash <= 6; ++crash) {
+        SCOPED_TRACE(crash);
+        page().report(NavigationEvent::Kind::webContentProcessTerminated,
+                      QStringLiteral("webContentProcessTerminated"));
+        EXPECT_TRUE(session().isRecovering());
+        EXPECT_EQ(m_sleeper.sleeps().constLast(), 1000ms); // each one a first crash
+        m_sleeper.releaseAll();
+        ASSERT_EQ(page().loads.size(), crash);
+        EXPECT_TRUE(session().isRecovering()); // until the reload has loaded
+        page().arrive(page().currentURL);
+        EXPECT_FALSE(session().isRecovering());
+        session().pageAnswered(); // a scan of the reloaded page
+        m_clock.advance(10s);
+    }
+    EXPECT_FALSE(loop.isReady());
+    EXPECT_FALSE(session().error().has_value());
+
+    // A page that dies again before answering still counts: 2 s after the next crash.
+    page().report(NavigationEvent::Kind::webContentProcessTerminated,
+                  QStringLiteral("webContentProcessTerminated"));
+    m_sleeper.releaseAll();
+    page().arrive(page().currentURL);
+    page().report(NavigationEvent::Kind::webContentProcessTerminated,
+                  QStringLiteral("webContentProcessTerminated"));
+    EXPECT_EQ(m_sleeper.sleeps().constLast(), 2000ms);
+    session().stopObservingNavigation();
+    m_sleeper.releaseAll();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(loop.isReady());
+    EXPECT_FALSE(session().isRecovering()); // nobody reloads the page any more
 }
 
 TEST_F(SessionTest, CrashesFarApartAreEachAFirstCrash)
