@@ -27,7 +27,7 @@ using quill::testing::FakeClock;
 using quill::testing::FakeCups;
 using quill::testing::FakeSleeper;
 using quill::testing::HeldSleeper;
-using quill::testing::settleUntil;
+using quill::testing::eventually;
 using quill::testing::TemporarySettings;
 
 namespace {
@@ -121,7 +121,7 @@ protected:
     void runDebouncedWalk()
     {
         m_sleeper.advance(AutoPrintManager::kDebounce);
-        ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+        ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     }
 
     QStringList submittedQueues() const
@@ -325,7 +325,7 @@ TEST_F(AutoPrintManagerTest, WinsAFifthOfASecondApartGiveOneWalkHalfASecondAfter
     EXPECT_TRUE(manager().hasPendingDebounce());
 
     m_sleeper.advance(1ms);
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     ASSERT_EQ(walks.count(), 2); // one walk: on, then off
     EXPECT_EQ(walks.at(0).at(0).toBool(), true);
     EXPECT_EQ(m_cups.submissions().size(), 6);
@@ -380,13 +380,13 @@ TEST_F(AutoPrintManagerTest, SwitchingPrintingOffMidWalkLeavesTheUnreachedJobsQu
     enqueue({win("ann", "1", 1), win("bob", "2", 2)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; }));
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; }));
     EXPECT_EQ(statuses(manager().printJobs()), QStringList({"Box #2 @bob: queued", "@bob $2: queued",
                                                             "Box #1 @ann: queued", "@ann $1: printing"}));
 
     manager().setIsPrinting(false);
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     // The job in hand finishes; the walk ends before the next one.
     EXPECT_EQ(statuses(manager().printJobs()), QStringList({"Box #2 @bob: queued", "@bob $2: queued",
                                                             "Box #1 @ann: queued", "@ann $1: done"}));
@@ -406,13 +406,13 @@ TEST_F(AutoPrintManagerTest, WinsQueuedDuringAWalkArePrintedBeforeItEnds)
     enqueue({win("ann", "1", 1)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; }));
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; }));
 
     // The last win of the show arrives while the walk waits on the printer; no
     // further win (and no further debounce) will come to pick it up.
     enqueue({win("bob", "2", 2)});
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     EXPECT_EQ(m_sleeper.heldCount(), 1); // bob's debounce has not run out
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #2 @bob: done", "@bob $2: done", "Box #1 @ann: done", "@ann $1: done"}));
@@ -450,7 +450,7 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     enqueue({win("ann", "1", 1), win("bob", "2", 2)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; })); // on "@ann $1"
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; })); // on "@ann $1"
 
     // The log drops the job in hand and bob's box label, and shows the rest in
     // another order; a new win inserts at the front meanwhile.
@@ -462,7 +462,7 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     manager().setPrintJobs(kept);
     enqueue({win("cy", "3", 3)});
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
 
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #3 @cy: done", "@cy $3: done", "Box #1 @ann: done", "@bob $2: done"}));

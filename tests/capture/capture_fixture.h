@@ -8,12 +8,12 @@
 #include "common/user_scoped.h"
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
+#include "eventually.h"
 #include "run_sync.h"
 #include "standin_marketplace.h"
 #include "temporary_settings.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonValue>
@@ -32,27 +32,13 @@
 
 namespace quill::testing {
 
-// Runs the event loop until `done()` holds or `timeout` passed; answers `done()`.
-inline bool waitUntil(const std::function<bool()> &done,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(15))
-{
-    QDeadlineTimer deadline(timeout);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
-
 // Loads `url` and waits for the load to end; answers whether it succeeded.
 inline bool loadAndWait(QWebEnginePage &page, const QUrl &url,
                         std::chrono::milliseconds timeout = std::chrono::seconds(15))
 {
     QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
     page.load(url);
-    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+    if (!eventually([&] { return !finished.isEmpty(); }, timeout))
         return false;
     return finished.constLast().at(0).toBool();
 }
@@ -63,7 +49,7 @@ inline bool waitForLoad(QWebEnginePage &page, const std::function<void()> &start
 {
     QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
     start();
-    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+    if (!eventually([&] { return !finished.isEmpty(); }, timeout))
         return false;
     return finished.constLast().at(0).toBool();
 }
@@ -80,7 +66,7 @@ inline bool waitForLoadOf(QWebEnginePage &page, const QUrl &url, const std::func
                 outcome = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
         });
     start();
-    const bool ended = waitUntil([&] { return outcome.has_value(); }, timeout);
+    const bool ended = eventually([&] { return outcome.has_value(); }, timeout);
     QObject::disconnect(connection);
     return ended && *outcome;
 }
@@ -94,7 +80,7 @@ inline bool crashRenderer(QWebEnginePage &page)
         return false;
     QSignalSpy terminated(&page, &QWebEnginePage::renderProcessTerminated);
     ::kill(pid_t(pid), SIGKILL);
-    return waitUntil([&] { return !terminated.isEmpty(); });
+    return eventually([&] { return !terminated.isEmpty(); });
 }
 
 // A stand-in marketplace, private user defaults and (on first use) a
@@ -120,7 +106,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         UserScoped::setCurrentUser(std::nullopt);
         // The engine closes a profile's files a moment after the profile is gone.
-        waitUntil([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
+        eventually([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
     }
 
     standin::StandinMarketplace &marketplace() { return m_marketplace; }
@@ -168,7 +154,7 @@ protected:
         // The engine writes the old profile's cookies and closes its files only
         // after the profile is gone (at quitting, its shutdown waits for that); a
         // new profile that opened them earlier would miss what was stored.
-        EXPECT_TRUE(waitUntil([&] { return openFilesUnder(profileFolder()).isEmpty(); }))
+        EXPECT_TRUE(eventually([&] { return openFilesUnder(profileFolder()).isEmpty(); }))
             << "the old profile still holds "
             << openFilesUnder(profileFolder()).join(QLatin1Char(',')).toStdString();
     }

@@ -3,6 +3,7 @@
 // preselected printer, enabled states, tooltips and a failed print's message.
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
+#include "eventually.h"
 #include "print_services_fixture.h"
 #include "printing/print_service.h"
 #include "ui/designer/canvas_toolbar.h"
@@ -157,12 +158,12 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     bar.show();
     runner.hold = true;
     QTest::mouseClick(bar.calibrateButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.held > 0; }));
+    ASSERT_TRUE(eventually([&] { return runner.held > 0; }));
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_FALSE(bar.calibrateButton()->isEnabled());
     EXPECT_FALSE(bar.testPrintButton()->isEnabled());
     runner.gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
     EXPECT_EQ(bar.controller().lastFailure(), *service->lastError());
     EXPECT_EQ(bar.failureLabel()->toolTip(), *service->lastError());
     EXPECT_TRUE(bar.calibrateButton()->isEnabled());
@@ -172,7 +173,7 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_TRUE(bar.failureLabel()->toolTip().isEmpty()) << "cleared when the next print starts";
     runner.gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
 }
 
 TEST_F(Toolbars, ANarrowCanvasBarDropsTheWordsInsteadOfSqueezingTheButtons)

@@ -1,4 +1,5 @@
 #include "dashboard_fixture.h"
+#include "eventually.h"
 #include "scoped_time_zone.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -164,7 +165,7 @@ TEST_F(Dashboard, ALoadOvertakenByANewerOneIsDropped)
     // The first load's answers are held; a newer load fails meanwhile.
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::held(500));
     QCoro::Task<> older = dashboard.load();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_backend.heldCount() >= 1; }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() >= 1; }, std::chrono::seconds(10)));
     m_backend.clearFaults();
     runSync(dashboard.load());
     ASSERT_TRUE(dashboard.overview().has_value());
@@ -183,16 +184,16 @@ TEST_F(Dashboard, AStaleSuccessDoesNotReplaceANewerFailure)
     DashboardController &dashboard = controller(signIn(QStringLiteral("staff@quillmark.app")));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::held());
     QCoro::Task<> older = dashboard.load();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_backend.heldCount() >= 1; }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() >= 1; }, std::chrono::seconds(10)));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::status(503));
     runSync(dashboard.load());
     ASSERT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
     m_backend.clearFaults();
     // The held first answer goes out; the older load then asks for the other two figures.
-    while (!older.isReady()) {
+    ASSERT_TRUE(eventually([&] {
         m_backend.releaseHeld();
-        QTest::qWait(1);
-    }
+        return older.isReady();
+    }));
     EXPECT_FALSE(dashboard.overview().has_value());
     EXPECT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
 }

@@ -22,6 +22,7 @@
 
 using namespace quill;
 using quill::testing::FakeSleeper;
+using quill::testing::eventually;
 using quill::testing::runSync;
 
 namespace {

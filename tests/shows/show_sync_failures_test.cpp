@@ -19,6 +19,7 @@ using namespace quill;
 using quill::standin::Fault;
 using quill::standin::StandinShow;
 using quill::testing::FakeSleeper;
+using quill::testing::eventually;
 using quill::testing::LogCapture;
 using quill::testing::runSync;
 
