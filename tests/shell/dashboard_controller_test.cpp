@@ -16,7 +16,7 @@ TEST_F(Dashboard, StaffSeesTheStandinsFiguresOnTheCards)
     ASSERT_TRUE(dashboard.overview().has_value());
     EXPECT_FALSE(dashboard.isLoading());
     EXPECT_FALSE(dashboard.apiError().has_value());
-    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.m_now);
+    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.now());
     EXPECT_EQ(dashboard.updatedText(), QStringLiteral("Updated ") +
                                            QLocale().toString(QTime(15, 41), QLocale::ShortFormat));
 
@@ -141,8 +141,8 @@ TEST_F(Dashboard, AFailedRefreshKeepsTheCardsAndTheirTime)
     DashboardController &dashboard = controller(signIn(QStringLiteral("staff@quillmark.app")));
     runSync(dashboard.load());
     ASSERT_TRUE(dashboard.overview().has_value());
-    const QDateTime firstTime = m_clock.m_now;
-    m_clock.m_now = firstTime.addSecs(600);
+    const QDateTime firstTime = m_clock.now();
+    m_clock.advance(std::chrono::minutes(10));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::status(500));
     runSync(dashboard.load());
     EXPECT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
@@ -156,7 +156,7 @@ TEST_F(Dashboard, AFailedRefreshKeepsTheCardsAndTheirTime)
     EXPECT_FALSE(dashboard.apiError().has_value());
     EXPECT_TRUE(dashboard.isLoading());
     runSync(std::move(next));
-    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.m_now);
+    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.now());
 }
 
 TEST_F(Dashboard, ALoadOvertakenByANewerOneIsDropped)
