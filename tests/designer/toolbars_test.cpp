@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -174,6 +175,40 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     EXPECT_TRUE(bar.failureLabel()->toolTip().isEmpty()) << "cleared when the next print starts";
     runner.gate->open();
     ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
+}
+
+// A print that throws instead of answering (an allocation deep in the drawing, say) ends
+// the printing state and leaves a failure to read, so the buttons work again.
+TEST_F(Toolbars, APrintThatThrowsEndsThePrintingStateWithAFailure)
+{
+    listPrinters({QStringLiteral("TestLabel")});
+    Gate gate;
+    CanvasToolbarController::Prints prints;
+    prints.testPrint = [&gate](QString, LabelTemplate, TemplateVariables) -> QCoro::Task<PrintResult> {
+        co_await gate.wait();
+        throw std::bad_alloc();
+    };
+    prints.calibration = [](QString, LabelMedia, Orientation) -> QCoro::Task<PrintResult> {
+        throw Error(QStringLiteral("The label could not be drawn."));
+        co_return PrintResult::succeeded();
+    };
+    CanvasToolbarController controller(*m_state, *adapter, prints);
+    controller.setSelectedPrinter(QStringLiteral("TestLabel"));
+    m_state->addTextElement();
+    QSignalSpy changed(&controller, &CanvasToolbarController::printingChanged);
+
+    controller.testPrint();
+    EXPECT_TRUE(controller.isPrinting());
+    gate.open();
+    ASSERT_TRUE(eventually([&] { return !controller.isPrinting(); }));
+    EXPECT_EQ(controller.lastFailure(), QStringLiteral("The print failed."));
+    EXPECT_TRUE(controller.canTestPrint());
+    EXPECT_EQ(changed.size(), 2) << "once as it starts, once as it ends";
+
+    controller.calibrate();
+    EXPECT_FALSE(controller.isPrinting());
+    EXPECT_EQ(controller.lastFailure(), QStringLiteral("The label could not be drawn."));
+    EXPECT_TRUE(controller.canCalibrate());
 }
 
 TEST_F(Toolbars, ANarrowCanvasBarDropsTheWordsInsteadOfSqueezingTheButtons)
