@@ -10,7 +10,7 @@
 
 namespace quill {
 
-// The label style; each label layout draws one design per case.
+// The label style; each label layout has its own drawing for each case.
 enum class LabelVariant
 {
     bold,

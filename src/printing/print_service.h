@@ -94,7 +94,7 @@ public:
                                            TemplateVariables variables);
 
     // The page size a template prints on: both sides the smaller one for a circle or
-    // a square, otherwise as designed.
+    // a square, otherwise the template's own width and height.
     static QSizeF templatePageSizeInches(double widthInches, double heightInches, bool isSquareShape);
 
 Q_SIGNALS:

@@ -18,6 +18,7 @@
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
+#include "fake_sleeper.h"
 #include "gate.h"
 #include "in_memory_keychain.h"
 #include "named_printers.h"
@@ -91,13 +92,6 @@ private:
     };
     QList<std::chrono::milliseconds> m_requested;
     std::deque<Held> m_gates;
-};
-
-// Always the same moment: 5 March 2026, noon UTC.
-class NoonClock final : public Clock
-{
-public:
-    QDateTime now() const override { return QDateTime(QDate(2026, 3, 5), QTime(12, 0), Qt::UTC); }
 };
 
 // The live page as the page scripts see it: the wins on it, its title, and a record
@@ -400,7 +394,7 @@ protected:
     };
 
     LiveSleeper m_sleeper;
-    NoonClock m_clock;
+    FakeClock m_clock{QDateTime(QDate(2026, 3, 5), QTime(12, 0), Qt::UTC)}; // noon, 5 March 2026
     FakeCups m_cups{{kQueue, QStringLiteral("Boxes"), QStringLiteral("Spare")}};
     RecordingRunner m_runner{m_cups};
     std::shared_ptr<NamedPrinters> m_catalog = std::make_shared<NamedPrinters>();

@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -13,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace quill;
+using quill::testing::eventually;
 
 namespace {
 
@@ -116,10 +116,7 @@ TEST_P(AddressSizes, ArriveWholeOrFailTheSecondStart)
     second.start(QStringLiteral(AUTH_INSTANCE_HELPER), {first.serverName(), callback});
     // The running instance answers from this event loop, so wait here rather than
     // blocking in waitForFinished().
-    QElapsedTimer clock;
-    clock.start();
-    while (second.state() != QProcess::NotRunning && clock.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    eventually([&] { return second.state() == QProcess::NotRunning; }, std::chrono::seconds(30));
     ASSERT_EQ(second.state(), QProcess::NotRunning);
     QCoreApplication::processEvents();
     const QString errors = QString::fromUtf8(second.readAllStandardError());

@@ -28,7 +28,7 @@ using quill::testing::FakeClock;
 using quill::testing::FakeCups;
 using quill::testing::FakeSleeper;
 using quill::testing::HeldSleeper;
-using quill::testing::settleUntil;
+using quill::testing::eventually;
 using quill::testing::TemporarySettings;
 
 namespace {
@@ -122,7 +122,7 @@ protected:
     void runDebouncedWalk()
     {
         m_sleeper.advance(AutoPrintManager::kDebounce);
-        ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+        ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     }
 
     QStringList submittedQueues() const
@@ -326,7 +326,7 @@ TEST_F(AutoPrintManagerTest, WinsAFifthOfASecondApartGiveOneWalkHalfASecondAfter
     EXPECT_TRUE(manager().hasPendingDebounce());
 
     m_sleeper.advance(1ms);
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     ASSERT_EQ(walks.count(), 2); // one walk: on, then off
     EXPECT_EQ(walks.at(0).at(0).toBool(), true);
     EXPECT_EQ(m_cups.submissions().size(), 6);
@@ -387,11 +387,11 @@ TEST_F(AutoPrintManagerTest, NoLabelIsSentBeforeTheSendGateOpens)
     manager().setIsPrinting(true);
     enqueue({win("ann", "12.50", 7, "Holo card")});
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return gate.waiting() == 1; }));
+    ASSERT_TRUE(eventually([&] { return gate.waiting() == 1; }));
     EXPECT_TRUE(m_cups.submissions().isEmpty());
 
     gate.open();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     EXPECT_EQ(submittedQueues(), QStringList({kWinnerQueue, kBoxQueue}));
     EXPECT_EQ(asked, 2); // once before each label
 }
@@ -402,13 +402,13 @@ TEST_F(AutoPrintManagerTest, SwitchingPrintingOffMidWalkLeavesTheUnreachedJobsQu
     enqueue({win("ann", "1", 1), win("bob", "2", 2)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; }));
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; }));
     EXPECT_EQ(statuses(manager().printJobs()), QStringList({"Box #2 @bob: queued", "@bob $2: queued",
                                                             "Box #1 @ann: queued", "@ann $1: printing"}));
 
     manager().setIsPrinting(false);
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     // The job in hand finishes; the walk ends before the next one.
     EXPECT_EQ(statuses(manager().printJobs()), QStringList({"Box #2 @bob: queued", "@bob $2: queued",
                                                             "Box #1 @ann: queued", "@ann $1: done"}));
@@ -432,12 +432,12 @@ TEST_F(AutoPrintManagerTest, ALabelWhoseLpOutlivesThePrintQueueIsStillRecordedWh
     enqueue({win("ann", "1", 1)});
     m_cups.holdSubmissions();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldSubmissions() == 1; }));
+    ASSERT_TRUE(eventually([&] { return m_cups.heldSubmissions() == 1; }));
     EXPECT_TRUE(settled.isEmpty());
 
     m_manager.reset();
     m_cups.releaseSubmissions();
-    ASSERT_TRUE(settleUntil([&] { return !settled.isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return !settled.isEmpty(); }));
     ASSERT_EQ(settled.size(), 1);
     EXPECT_EQ(settled.first().label, QStringLiteral("@ann $1"));
     EXPECT_EQ(settled.first().status, PrintJob::Status::done());
@@ -450,13 +450,13 @@ TEST_F(AutoPrintManagerTest, WinsQueuedDuringAWalkArePrintedBeforeItEnds)
     enqueue({win("ann", "1", 1)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; }));
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; }));
 
     // The last win of the show arrives while the walk waits on the printer; no
     // further win (and no further debounce) will come to pick it up.
     enqueue({win("bob", "2", 2)});
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
     EXPECT_EQ(m_sleeper.heldCount(), 1); // bob's debounce has not run out
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #2 @bob: done", "@bob $2: done", "Box #1 @ann: done", "@ann $1: done"}));
@@ -494,7 +494,7 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     enqueue({win("ann", "1", 1), win("bob", "2", 2)});
     m_cups.holdChecks();
     m_sleeper.advance(AutoPrintManager::kDebounce);
-    ASSERT_TRUE(settleUntil([&] { return m_cups.heldChecks() == 1; })); // on "@ann $1"
+    ASSERT_TRUE(eventually([&] { return m_cups.heldChecks() == 1; })); // on "@ann $1"
 
     // The log drops the job in hand and bob's box label, and shows the rest in
     // another order; a new win inserts at the front meanwhile.
@@ -506,7 +506,7 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     manager().setPrintJobs(kept);
     enqueue({win("cy", "3", 3)});
     m_cups.releaseChecks();
-    ASSERT_TRUE(settleUntil([&] { return !manager().isProcessing(); }));
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
 
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #3 @cy: done", "@cy $3: done", "Box #1 @ann: done", "@bob $2: done"}));

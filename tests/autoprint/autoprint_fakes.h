@@ -5,11 +5,11 @@
 // can hold the queue checks, so a test can act while a walk waits on one.
 
 #include "common/process_runner.h"
+#include "eventually.h"
 #include "gate.h"
 
 #include <QCoreApplication>
 #include <QCoroSignal>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QHash>
 #include <QList>
@@ -22,19 +22,6 @@
 #include <memory>
 
 namespace quill::testing {
-
-// Turns the event loop until `done` holds (no period is waited for: the fakes
-// answer at once, only queued resumptions need the loop). False after 10 s.
-inline bool settleUntil(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(std::chrono::seconds(10));
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 inline void settle()
 {

@@ -22,7 +22,7 @@
 
 using namespace quill;
 namespace tb = quill::testing::cups;
-using quill::testing::waitUntil;
+using quill::testing::eventually;
 
 namespace {
 
@@ -103,7 +103,7 @@ protected:
         m_poller->reset();
         m_manager->setIsPrinting(false);
         m_manager->cancelDebounce();
-        waitUntil([&] { return !m_manager->isProcessing(); });
+        eventually([&] { return !m_manager->isProcessing(); });
         m_road.reset();
         m_poller.reset();
         m_manager.reset();
@@ -174,9 +174,9 @@ TEST_F(CupsWebEngineEndToEnd, WinsOnTheLivePageComeOutAsLabelsAndAStoppedQueueIs
     marketplace().addWin(kStream, {"ann", "Holo card", 1, "12.50", {}});
     marketplace().addWin(kStream, {"bob", "Sealed box", 2, "1,250", {}});
     marketplace().addWin(kStream, {"ann", "Slab", 3, "7", {}});
-    ASSERT_TRUE(waitUntil([&] { return allJobsEnded(5); }, std::chrono::seconds(30)))
+    ASSERT_TRUE(eventually([&] { return allJobsEnded(5); }, std::chrono::seconds(30)))
         << m_manager->printJobs().size() << " jobs";
-    ASSERT_TRUE(waitUntil([&] { return tb::jobFiles(kTestLabel).size() == before + 5; }));
+    ASSERT_TRUE(eventually([&] { return tb::jobFiles(kTestLabel).size() == before + 5; }));
 
     // One winner label per win (4×6: 1800 × 300-dpi dots across), one box label per buyer (2×1).
     int winners = 0;
@@ -199,7 +199,7 @@ TEST_F(CupsWebEngineEndToEnd, WinsOnTheLivePageComeOutAsLabelsAndAStoppedQueueIs
     for (const PrintJob &job : m_manager->printJobs())
         EXPECT_EQ(job.status, PrintJob::Status::done()) << job.label.toStdString();
     ASSERT_EQ(m_poller->capturedAuctions().size(), 3);
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(eventually([&] {
         const auto &captured = m_poller->capturedAuctions();
         return std::all_of(captured.begin(), captured.end(),
                            [](const CapturedAuction &a) { return a.isPrinted; });
@@ -219,7 +219,7 @@ TEST_F(CupsWebEngineEndToEnd, WinsOnTheLivePageComeOutAsLabelsAndAStoppedQueueIs
         tb::tool(QStringLiteral("/usr/bin/lpstat"), {QStringLiteral("-p"), kTestLabel}).contains("disabled"));
 
     marketplace().addWin(kStream, {"cy", "Binder", 4, "3", {}});
-    ASSERT_TRUE(waitUntil([&] { return allJobsEnded(7); }, std::chrono::seconds(30)));
+    ASSERT_TRUE(eventually([&] { return allJobsEnded(7); }, std::chrono::seconds(30)));
     for (const PrintJob &job : m_manager->printJobs())
         EXPECT_EQ(job.status, PrintJob::Status::done()) << job.label.toStdString();
     EXPECT_EQ(m_runner.enables(), 1);
@@ -227,12 +227,12 @@ TEST_F(CupsWebEngineEndToEnd, WinsOnTheLivePageComeOutAsLabelsAndAStoppedQueueIs
     EXPECT_FALSE(
         tb::tool(QStringLiteral("/usr/bin/lpstat"), {QStringLiteral("-p"), kTestLabel}).contains("disabled"));
     // The label waiting in the queue printed as well as the show's two new labels.
-    ASSERT_TRUE(waitUntil([&] { return tb::jobFiles(kTestLabel).size() == before + 8; }));
+    ASSERT_TRUE(eventually([&] { return tb::jobFiles(kTestLabel).size() == before + 8; }));
     int waitingPrinted = 0;
     for (const StoredJob &job : storedJobs(kTestLabel, before + 5))
         waitingPrinted += job.bytes == "label accepted before the stop" ? 1 : 0;
     EXPECT_EQ(waitingPrinted, 1);
-    EXPECT_TRUE(waitUntil([&] { return m_poller->capturedAuctions().first().isPrinted; }));
+    EXPECT_TRUE(eventually([&] { return m_poller->capturedAuctions().first().isPrinted; }));
 }
 
 TEST_F(CupsWebEngineEndToEnd, AQueueThatStaysStoppedFailsEveryLabelWithTheFixHint)
@@ -253,7 +253,7 @@ TEST_F(CupsWebEngineEndToEnd, AQueueThatStaysStoppedFailsEveryLabelWithTheFixHin
 
     marketplace().addWin(kStream, {"ann", "Holo card", 1, "12.50", {}});
     marketplace().addWin(kStream, {"bob", "Sealed box", 2, "30", {}});
-    ASSERT_TRUE(waitUntil([&] { return allJobsEnded(4); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(eventually([&] { return allJobsEnded(4); }, std::chrono::seconds(60)));
 
     for (const PrintJob &job : m_manager->printJobs())
         EXPECT_EQ(job.status,

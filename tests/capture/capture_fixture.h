@@ -10,6 +10,7 @@
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
+#include "eventually.h"
 #include "fake_sleeper.h"
 #include "renderer_kill.h"
 #include "run_sync.h"
@@ -17,7 +18,6 @@
 #include "temporary_settings.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -38,27 +38,13 @@
 
 namespace quill::testing {
 
-// Runs the event loop until `done()` holds or `timeout` passed; answers `done()`.
-inline bool waitUntil(const std::function<bool()> &done,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(15))
-{
-    QDeadlineTimer deadline(timeout);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
-
 // Loads `url` and waits for the load to end; answers whether it succeeded.
 inline bool loadAndWait(QWebEnginePage &page, const QUrl &url,
                         std::chrono::milliseconds timeout = std::chrono::seconds(15))
 {
     QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
     page.load(url);
-    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+    if (!eventually([&] { return !finished.isEmpty(); }, timeout))
         return false;
     return finished.constLast().at(0).toBool();
 }
@@ -69,7 +55,7 @@ inline bool waitForLoad(QWebEnginePage &page, const std::function<void()> &start
 {
     QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
     start();
-    if (!waitUntil([&] { return !finished.isEmpty(); }, timeout))
+    if (!eventually([&] { return !finished.isEmpty(); }, timeout))
         return false;
     return finished.constLast().at(0).toBool();
 }
@@ -86,7 +72,7 @@ inline bool waitForLoadOf(QWebEnginePage &page, const QUrl &url, const std::func
                 outcome = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
         });
     start();
-    const bool ended = waitUntil([&] { return outcome.has_value(); }, timeout);
+    const bool ended = eventually([&] { return outcome.has_value(); }, timeout);
     QObject::disconnect(connection);
     return ended && *outcome;
 }
@@ -121,7 +107,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         UserScoped::setCurrentUser(std::nullopt, nullptr);
         // The engine closes a profile's files a moment after the profile is gone.
-        waitUntil([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
+        eventually([&] { return QDir(m_folder.path()).removeRecursively(); }, std::chrono::seconds(5));
     }
 
     standin::StandinMarketplace &marketplace() { return m_marketplace; }
@@ -169,7 +155,7 @@ protected:
         // The engine writes the old profile's cookies and closes its files only
         // after the profile is gone (at quitting, its shutdown waits for that); a
         // new profile that opened them earlier would miss what was stored.
-        EXPECT_TRUE(waitUntil([&] { return openFilesUnder(profileFolder()).isEmpty(); }))
+        EXPECT_TRUE(eventually([&] { return openFilesUnder(profileFolder()).isEmpty(); }))
             << "the old profile still holds "
             << openFilesUnder(profileFolder()).join(QLatin1Char(',')).toStdString();
     }
@@ -261,7 +247,7 @@ public:
         m_sleeper.releaseAll();
         if (!incremental.isPolling())
             incremental.togglePolling(m_session);
-        return waitUntil([&] { return m_sleeper.sleeps().size() == pauses + 1 && m_sleeper.heldCount() == 1; });
+        return eventually([&] { return m_sleeper.sleeps().size() == pauses + 1 && m_sleeper.heldCount() == 1; });
     }
     // One poll of each.
     bool poll()

@@ -7,13 +7,13 @@
 #include "capture/whatnot_session.h"
 #include "common/logging.h"
 #include "common/settings.h"
+#include "eventually.h"
 #include "run_sync.h"
 #include "script_host_fakes.h"
 #include "standin_backend.h"
 #include "temporary_settings.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -22,6 +22,7 @@
 namespace quill {
 namespace {
 
+using testing::eventually;
 using testing::FakeClock;
 using testing::HeldSleeper;
 using testing::LogCapture;
@@ -90,17 +91,6 @@ QJsonValue authAnswer(bool loggedIn,
     object.insert(QStringLiteral("matchedSelector"), selector ? QJsonValue(*selector) : QJsonValue());
     object.insert(QStringLiteral("isLoggedIn"), loggedIn);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-bool waitUntil(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(10s);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 class SessionTest : public ::testing::Test
@@ -215,13 +205,13 @@ TEST_F(SessionTest, SetAuthenticatedStoresAndReportsOnlyRealChanges)
     EXPECT_EQ(changed.size(), 1);
     EXPECT_TRUE(settings().boolValue(QStringLiteral("u1_whatnot_authenticated")));
 
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(eventually([&] {
         return backend.onboarding(QStringLiteral("u1"), QStringLiteral("quillmark"))
             .completedSteps.contains(QStringLiteral("whatnot"));
     }));
     // The backend has the step; the report's own task ends when its answer is read
     // (on a busy machine well after that), and must not outlive the client.
-    ASSERT_TRUE(waitUntil([&] { return api.requestsInFlight() == 0; }));
+    ASSERT_TRUE(eventually([&] { return api.requestsInFlight() == 0; }));
     QCoreApplication::processEvents();
     qsizetype reports = 0;
     for (const auto &request : backend.requests())

@@ -18,7 +18,7 @@ namespace {
 using standin::MarketplaceBid;
 using standin::MarketplaceWin;
 using standin::SoldRow;
-using testing::waitUntil;
+using testing::eventually;
 
 struct Reply
 {
@@ -47,7 +47,7 @@ protected:
         } else {
             reply = m_network.get(request);
         }
-        EXPECT_TRUE(waitUntil([&] { return reply->isFinished(); }));
+        EXPECT_TRUE(eventually([&] { return reply->isFinished(); }));
         Reply result;
         result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result.body = reply->readAll();
@@ -197,7 +197,7 @@ TEST_F(WebEngineStandinMarketplaceTest, ActivityAppearsWhileThePageIsOpen)
     marketplace().addBid(QStringLiteral("s1"),
                          MarketplaceBid{QStringLiteral("bob"), QStringLiteral("bid $25"), {}});
     // The page fetches by itself.
-    ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral(".chat-row")) == 2; }));
+    ASSERT_TRUE(eventually([&] { return count(QStringLiteral(".chat-row")) == 2; }));
     EXPECT_EQ(runScript(QStringLiteral("return document.querySelector('.win-notice').textContent;")),
               QJsonValue(QStringLiteral("alice won! Vintage card #12$1,250.50")));
     EXPECT_EQ(runScript(QStringLiteral("return document.querySelector('.bid-row').textContent;")),
@@ -225,14 +225,14 @@ TEST_F(WebEngineStandinMarketplaceTest, TheSoldTabLoadsRowsAsTheLastOneScrollsIn
               QJsonValue(QStringLiteral("Sold (30)")));
 
     runScript(QStringLiteral("document.getElementById('sold-tab').click(); return true;"));
-    ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral(".sold-row")) >= 8; }));
+    ASSERT_TRUE(eventually([&] { return count(QStringLiteral(".sold-row")) >= 8; }));
     EXPECT_LT(count(QStringLiteral(".sold-row")), 30); // the rest waits for scrolling
 
     for (int pass = 0; pass < 20 && count(QStringLiteral(".sold-row")) < 30; ++pass) {
         const int before = count(QStringLiteral(".sold-row"));
         runScript(QStringLiteral("var rows = document.querySelectorAll('.sold-row');"
                                  "rows[rows.length - 1].scrollIntoView({block: 'end'}); return true;"));
-        waitUntil([&] { return count(QStringLiteral(".sold-row")) > before; }, std::chrono::seconds(5));
+        eventually([&] { return count(QStringLiteral(".sold-row")) > before; }, std::chrono::seconds(5));
     }
     EXPECT_EQ(count(QStringLiteral(".sold-row")), 30);
     EXPECT_EQ(marketplace().soldRowsServed(QStringLiteral("s1")), 30);

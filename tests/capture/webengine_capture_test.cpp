@@ -115,7 +115,7 @@ TEST_F(WebEngineCapture, WinsAppearingWhilePollingAreCapturedOnceEach)
     AuctionPoller poller(sleeper);
     QSignalSpy changes(&poller, &AuctionPoller::capturedAuctionsChanged);
     poller.togglePolling(session());
-    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.heldCount() == 1; }));
     EXPECT_FALSE(poller.error());
     EXPECT_EQ(ids(poller), QStringList({"bob-30-0", "alice-1250.5-12"}));
 
@@ -140,14 +140,14 @@ TEST_F(WebEngineCapture, WinsAppearingWhilePollingAreCapturedOnceEach)
     marketplace().addWin(kStream, {"dee", "Lot", 14, "1,250", {}});
     ASSERT_GE(syncPage(), 0);
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
     EXPECT_EQ(ids(poller), QStringList({"dee-1250-14", "cy-12.5-13", "bob-30-0", "alice-1250.5-12"}));
     EXPECT_EQ(find(poller, "cy-12.5-13")->rawTitle, "Booster box");
 
     // Every notice is reported again at the next poll; nothing is added.
     const int changesBefore = changes.count();
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 3 && sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.sleeps().size() == 3 && sleeper.heldCount() == 1; }));
     EXPECT_EQ(poller.capturedAuctions().size(), 4);
     EXPECT_EQ(changes.count(), changesBefore);
     EXPECT_TRUE(poller.rawJSON().contains("\"results\""));
@@ -290,7 +290,7 @@ TEST_F(WebEngineCapture, BidsAreCountedPerBidderWhateverTheirNames)
     ASSERT_GE(syncPage(), 0);
 
     tracker.toggleTracking(session());
-    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.heldCount() == 1; }));
     EXPECT_FALSE(tracker.error());
     const auto &list = tracker.capturedBidders();
     ASSERT_EQ(list.size(), 5);
@@ -318,7 +318,7 @@ TEST_F(WebEngineCapture, BidsAreCountedPerBidderWhateverTheirNames)
     marketplace().addBid(kStream, {"bob", "bid $30", {}});
     ASSERT_GE(syncPage(), 0);
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.sleeps().size() == 2 && sleeper.heldCount() == 1; }));
     EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 4);
     EXPECT_EQ(tracker.capturedBidders()[0].highestBid, Decimal(30));
 
@@ -337,19 +337,19 @@ TEST_F(WebEngineCapture, AReloadedPageGetsItsBidRecorderBackAndTheListKeepsItsCo
     marketplace().addBid(kStream, {"bob", "bid $30", {}});
     ASSERT_GE(syncPage(), 0);
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return tracker.capturedBidders().size() == 1; }));
+    ASSERT_TRUE(eventually([&] { return tracker.capturedBidders().size() == 1; }));
 
     // Reconnecting to the same stream loads the page again: its recorder is gone.
     ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return sleeper.heldCount() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sleeper.heldCount() == 1; }));
     EXPECT_EQ(runScript("return window.__zavBidObserverInstalled === true;"), QJsonValue(true));
 
     marketplace().addBid(kStream, {"carol", "bid $35", {}});
     marketplace().addBid(kStream, {"bob", "bid $40", {}});
     ASSERT_GE(syncPage(), 0);
     sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return tracker.capturedBidders().size() == 2; }));
+    ASSERT_TRUE(eventually([&] { return tracker.capturedBidders().size() == 2; }));
     EXPECT_FALSE(tracker.error());
     EXPECT_EQ(tracker.capturedBidders()[0].username, "bob");
     EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 3);

@@ -76,7 +76,7 @@ protected:
             QStringLiteral("<!doctype html><html><head><style>body { margin: 0; font: 14px sans-serif; }"
                            " .at { position: absolute; }</style></head><body>") +
             body + QStringLiteral("</body></html>"));
-        ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+        ASSERT_TRUE(eventually([&] { return !finished.isEmpty(); }));
         ASSERT_TRUE(finished.constLast().at(0).toBool());
         ASSERT_EQ(js(QStringLiteral("return [window.innerWidth, window.innerHeight].join('x');")),
                   QJsonValue(QStringLiteral("1000x700")));

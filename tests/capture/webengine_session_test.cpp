@@ -15,7 +15,7 @@ namespace {
 
 using testing::HeldSleeper;
 using testing::runSync;
-using testing::waitUntil;
+using testing::eventually;
 using namespace std::chrono_literals;
 
 class WebEngineSessionTest : public testing::MarketplaceFixture
@@ -86,7 +86,7 @@ TEST_F(WebEngineSessionTest, DetectsTheSellersLoginAndKeepsItAcrossRestarts)
     // The seller logs in on the marketplace's own page; the finished load of the
     // page it leads to is checked.
     ASSERT_TRUE(logInThroughForm(QStringLiteral("ava")));
-    ASSERT_TRUE(waitUntil([&] { return session().isAuthenticated(); }));
+    ASSERT_TRUE(eventually([&] { return session().isAuthenticated(); }));
     EXPECT_EQ(marketplace().signedInUsers(), QStringList{QStringLiteral("ava")});
     EXPECT_TRUE(settings().boolValue(QStringLiteral("u1_whatnot_authenticated")));
     session().stopObservingNavigation();
@@ -110,8 +110,8 @@ TEST_F(WebEngineSessionTest, ALoginPollNoticesTheLoginWithoutANavigation)
         ".remove(); document.body.appendChild(i); return true;"));
     EXPECT_FALSE(session().isAuthenticated());
     m_sleeper.releaseAll();
-    ASSERT_TRUE(waitUntil([&] { return session().isAuthenticated(); }));
-    ASSERT_TRUE(waitUntil([&] { return poll.isReady(); }));
+    ASSERT_TRUE(eventually([&] { return session().isAuthenticated(); }));
+    ASSERT_TRUE(eventually([&] { return poll.isReady(); }));
     EXPECT_EQ(m_sleeper.sleeps(), QList<std::chrono::milliseconds>{2000ms});
 }
 
@@ -124,7 +124,7 @@ TEST_F(WebEngineSessionTest, ReloadsThePageAfterItsRendererDies)
     ASSERT_TRUE(openStream(QStringLiteral("s1")));
 
     ASSERT_TRUE(testing::crashRenderer(page()));
-    ASSERT_TRUE(waitUntil([&] { return m_sleeper.sleeps().contains(1000ms); }));
+    ASSERT_TRUE(eventually([&] { return m_sleeper.sleeps().contains(1000ms); }));
     EXPECT_FALSE(session().error().has_value());
     ASSERT_TRUE(testing::waitForLoad(page(), [&] { m_sleeper.releaseAll(); }));
 
@@ -148,11 +148,11 @@ TEST_F(WebEngineSessionTest, StopsReloadingAPageThatKeepsCrashing)
     });
     ASSERT_TRUE(testing::crashRenderer(page()));
     for (int reload = 1; reload <= WhatnotSession::kMaxCrashReloads; ++reload) {
-        ASSERT_TRUE(waitUntil([&] { return m_sleeper.heldCount() > 0; }));
+        ASSERT_TRUE(eventually([&] { return m_sleeper.heldCount() > 0; }));
         EXPECT_EQ(m_sleeper.sleeps().constLast(), std::chrono::milliseconds(1000 << (reload - 1)));
         m_sleeper.releaseAll();
     }
-    ASSERT_TRUE(waitUntil([&] { return loop.isReady(); }));
+    ASSERT_TRUE(eventually([&] { return loop.isReady(); }));
     ASSERT_TRUE(session().error().has_value());
     EXPECT_TRUE(session().error()->contains(QStringLiteral("4 times in a row")));
 }
@@ -161,16 +161,16 @@ TEST_F(WebEngineSessionTest, LogoutRemovesCookiesAndSiteStorage)
 {
     auto loop = session().observeNavigation();
     ASSERT_TRUE(logInThroughForm());
-    ASSERT_TRUE(waitUntil([&] { return session().isAuthenticated(); }));
+    ASSERT_TRUE(eventually([&] { return session().isAuthenticated(); }));
     ASSERT_TRUE(openStream(QStringLiteral("s1")));
     EXPECT_TRUE(lastRequestLoggedIn(QStringLiteral("/live/s1")));
-    ASSERT_TRUE(waitUntil([&] { return !session().page().cookies().isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return !session().page().cookies().isEmpty(); }));
     runScript(QStringLiteral("localStorage.setItem('seen', 'yes'); return true;"));
 
     QSignalSpy finished(&session(), &WhatnotSession::logoutFinished);
     session().logout();
     EXPECT_FALSE(session().isAuthenticated());
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return !finished.isEmpty(); }));
     EXPECT_TRUE(session().page().cookies().isEmpty());
     EXPECT_TRUE(session().page().isStorageWipePending());
 

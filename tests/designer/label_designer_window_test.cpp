@@ -4,6 +4,7 @@
 #include "designer/label_designer_state.h"
 #include "designer/template_store.h"
 #include "designer_fixtures.h"
+#include "eventually.h"
 #include "fake_sleeper.h"
 #include "print_services_fixture.h"
 #include "ui/designer/canvas_container.h"
@@ -87,12 +88,12 @@ TEST_F(DesignerWindow, SavesOnTheTimerOnHideOnQuitAndWhenItGoes)
         EXPECT_FALSE(controller.saveTimer().isActive());
         controller.appear();
         EXPECT_TRUE(controller.saveTimer().isActive());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(fileOf(t)); }));
+        ASSERT_TRUE(eventually([&] { return QFile::exists(fileOf(t)); }));
 
         // Unchanged, it is saved all the same, with a new time.
         const QDateTime first = m_store.templates().first().updatedAt;
         m_clock.advance(std::chrono::seconds(5));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_store.templates().first().updatedAt > first; }));
+        ASSERT_TRUE(eventually([&] { return m_store.templates().first().updatedAt > first; }));
 
         controller.disappear();
         EXPECT_FALSE(controller.saveTimer().isActive());

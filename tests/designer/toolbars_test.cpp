@@ -3,6 +3,7 @@
 // preselected printer, enabled states, tooltips and a failed print's message.
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
+#include "eventually.h"
 #include "print_services_fixture.h"
 #include "printing/print_service.h"
 #include "ui/designer/canvas_toolbar.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -157,12 +159,12 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     bar.show();
     runner.hold = true;
     QTest::mouseClick(bar.calibrateButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.held > 0; }));
+    ASSERT_TRUE(eventually([&] { return runner.held > 0; }));
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_FALSE(bar.calibrateButton()->isEnabled());
     EXPECT_FALSE(bar.testPrintButton()->isEnabled());
     runner.gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
     EXPECT_EQ(bar.controller().lastFailure(), *service->lastError());
     EXPECT_EQ(bar.failureLabel()->toolTip(), *service->lastError());
     EXPECT_TRUE(bar.calibrateButton()->isEnabled());
@@ -172,7 +174,41 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     EXPECT_TRUE(bar.controller().isPrinting());
     EXPECT_TRUE(bar.failureLabel()->toolTip().isEmpty()) << "cleared when the next print starts";
     runner.gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar.controller().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
+}
+
+// A print that throws instead of answering (an allocation deep in the drawing, say) ends
+// the printing state and leaves a failure to read, so the buttons work again.
+TEST_F(Toolbars, APrintThatThrowsEndsThePrintingStateWithAFailure)
+{
+    listPrinters({QStringLiteral("TestLabel")});
+    Gate gate;
+    CanvasToolbarController::Prints prints;
+    prints.testPrint = [&gate](QString, LabelTemplate, TemplateVariables) -> QCoro::Task<PrintResult> {
+        co_await gate.wait();
+        throw std::bad_alloc();
+    };
+    prints.calibration = [](QString, LabelMedia, Orientation) -> QCoro::Task<PrintResult> {
+        throw Error(QStringLiteral("The label could not be drawn."));
+        co_return PrintResult::succeeded();
+    };
+    CanvasToolbarController controller(*m_state, *adapter, prints);
+    controller.setSelectedPrinter(QStringLiteral("TestLabel"));
+    m_state->addTextElement();
+    QSignalSpy changed(&controller, &CanvasToolbarController::printingChanged);
+
+    controller.testPrint();
+    EXPECT_TRUE(controller.isPrinting());
+    gate.open();
+    ASSERT_TRUE(eventually([&] { return !controller.isPrinting(); }));
+    EXPECT_EQ(controller.lastFailure(), QStringLiteral("The print failed."));
+    EXPECT_TRUE(controller.canTestPrint());
+    EXPECT_EQ(changed.size(), 2) << "once as it starts, once as it ends";
+
+    controller.calibrate();
+    EXPECT_FALSE(controller.isPrinting());
+    EXPECT_EQ(controller.lastFailure(), QStringLiteral("The label could not be drawn."));
+    EXPECT_TRUE(controller.canCalibrate());
 }
 
 TEST_F(Toolbars, ANarrowCanvasBarDropsTheWordsInsteadOfSqueezingTheButtons)

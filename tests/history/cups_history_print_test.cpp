@@ -138,11 +138,11 @@ TEST_F(CupsHistoryPrint, FiveHundredWinnerLabelsInOrderThoughTheDialogClosedEarl
                          [&, started] { failures = started->failedCount(); });
     });
     dialog->startPrinting();
-    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 3; }, 60000));
+    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 3; }, std::chrono::seconds(60)));
     dialog.reset(); // the seller closes the dialog; the run goes on
-    ASSERT_TRUE(tb::eventually([&] { return failures >= 0; }, 240000));
+    ASSERT_TRUE(tb::eventually([&] { return failures >= 0; }, std::chrono::seconds(240)));
     EXPECT_EQ(failures, 0);
-    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 500; }, 60000));
+    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 500; }, std::chrono::seconds(60)));
     const QStringList files = tb::jobFiles(kTestLabel).mid(before);
     ASSERT_EQ(files.size(), 500);
     QByteArray previous;
@@ -178,8 +178,8 @@ TEST_F(CupsHistoryPrint, PackingSlipsOnePerBuyerAndALongOneOnTwoPages)
     bool done = false;
     QObject::connect(run, &BatchPrintRun::finished, m_service.get(), [&] { done = true; });
     run->start();
-    ASSERT_TRUE(tb::eventually([&] { return done; }, 60000));
-    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 4; }, 30000));
+    ASSERT_TRUE(tb::eventually([&] { return done; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kTestLabel).size() >= before + 4; }, std::chrono::seconds(30)));
     EXPECT_EQ(tb::jobFiles(kTestLabel).size(), before + 4) << "two pages for ann, one for each other buyer";
 }
 
@@ -191,7 +191,7 @@ TEST_F(CupsHistoryPrint, RowReprintUsesTheRowsMedium)
     const qsizetype before = tb::jobFiles(kTestLabel).size();
     const QString id = detail->filteredAuctions().first().id;
     detail->printWinnerLabel(id);
-    ASSERT_TRUE(tb::eventually([&] { return !detail->isPrintingAuction(id); }, 30000));
+    ASSERT_TRUE(tb::eventually([&] { return !detail->isPrintingAuction(id); }, std::chrono::seconds(30)));
     EXPECT_EQ(detail->printFailure(), "");
     const QString job = tb::nextJob(kTestLabel, before);
     EXPECT_TRUE(options(job).contains(QStringLiteral("PageSize=Custom.144x72"))) << qPrintable(options(job));

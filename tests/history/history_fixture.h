@@ -4,6 +4,7 @@
 // records what it is handed (and can hold a print until the test lets it end), and
 // a print adapter whose printer list the test chooses.
 #include "backend/show_history_store.h"
+#include "eventually.h"
 #include "fake_process_runner.h"
 #include "gate.h"
 #include "printing/label_appearance_store.h"
@@ -173,11 +174,6 @@ protected:
         r.stats.revenue = revenue;
         r.stats.uniqueBuyers = buyers;
         return r;
-    }
-
-    template <typename Predicate> static bool eventually(Predicate predicate)
-    {
-        return QTest::qWaitFor(predicate, 10000);
     }
 
     TemporarySettings m_settings;

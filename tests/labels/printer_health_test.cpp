@@ -1,6 +1,7 @@
 // The printer health list: its texts, the cards the adapter's printers give, the
 // refresh each time the group is opened, the age that keeps counting while it is
 // visible, and "Fix", which re-enables a stopped queue and cancels nothing.
+#include "fake_sleeper.h"
 #include "labels_screen_fixture.h"
 #include "run_sync.h"
 #include "ui/labels/printer_health_controller.h"
@@ -18,13 +19,6 @@ using namespace quill::testing;
 using printkit::CUPSQueueState;
 
 namespace {
-
-class SetClock final : public Clock
-{
-public:
-    QDateTime now() const override { return at; }
-    QDateTime at = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
-};
 
 TEST(PrinterHealthTextsTest, BadgesPendingJobsAndAges)
 {
@@ -88,7 +82,7 @@ protected:
 
     bool refreshedAtLeast(int count) { return m_cups.stateChecks(kQueue) >= count; }
 
-    SetClock m_clock;
+    FakeClock m_clock{QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC)};
     std::unique_ptr<PrinterHealthController> m_controller;
     std::unique_ptr<DisclosureGroup> m_group;
 };
@@ -101,17 +95,17 @@ TEST_F(PrinterHealthTest, EachExpandRefreshesAndMovesTheAge)
     EXPECT_FALSE(section.isTicking());
 
     QSignalSpy refreshed(m_controller.get(), &PrinterHealthController::lastRefreshedChanged);
-    m_clock.at = m_clock.at.addSecs(90);
+    m_clock.advance(std::chrono::seconds(90));
     m_group->header()->click();
     ASSERT_TRUE(m_group->isExpanded());
     ASSERT_TRUE(eventually([&] { return refreshed.size() == 1; }));
-    EXPECT_EQ(m_controller->lastRefreshed(), m_clock.at);
+    EXPECT_EQ(m_controller->lastRefreshed(), m_clock.now());
     ASSERT_EQ(section.cards().size(), 2);
     EXPECT_TRUE(section.isTicking());
     EXPECT_EQ(section.cards().first()->updatedText(), QStringLiteral("Updated 0 sec ago"));
 
     // While it stays open the age counts on; the adapter's own refreshes do not reset it.
-    m_clock.at = m_clock.at.addSecs(125);
+    m_clock.advance(std::chrono::seconds(125));
     section.updateAges();
     EXPECT_EQ(section.cards().first()->updatedText(), QStringLiteral("Updated 2 min ago"));
     runSync(m_adapter->refreshPrinters());

@@ -98,7 +98,7 @@ TEST_F(CupsListPrints, RowPrintButtonsPutPngLabelsIntoTheFirstQueue)
         EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1a\n"));
         EXPECT_TRUE(options(job).contains(QLatin1String(c.pageSize))) << options(job).join(' ').toStdString();
     }
-    ASSERT_TRUE(ShellFixture::eventually([&] { return !app.printService().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !app.printService().isPrinting(); }));
     EXPECT_FALSE(app.printService().lastError().has_value());
     EXPECT_EQ(app.autoPrintManager().printJobs(), logBefore);
 }

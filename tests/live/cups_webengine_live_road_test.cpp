@@ -151,16 +151,16 @@ TEST_F(CupsWebEngineLiveRoad, ARestartMidShowReprintsNothingAndUploadsEachPendin
         QTest::mouseClick(screen->headerBar()->printingButton(), Qt::LeftButton);
     addWin(QStringLiteral("dave"), 4, QStringLiteral("20"));
     ASSERT_TRUE(eventually([&] { return app().auctionPoller().capturedAuctions().size() == 4; }));
-    ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 4; }, 30000));
+    ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 4; }, std::chrono::seconds(30)));
     ASSERT_TRUE(
-        tb::eventually([&] { return allPrinted(app().autoPrintManager().printJobs().size()); }, 30000));
+        tb::eventually([&] { return allPrinted(app().autoPrintManager().printJobs().size()); }, std::chrono::seconds(30)));
     QStringList labels;
     for (const PrintJob &job : app().autoPrintManager().printJobs())
         labels.prepend(job.label);
     EXPECT_EQ(labels, QStringList({"@carol $9.5", "Box #3 @carol", "@dave $20", "Box #4 @dave"}));
     // The scheduler writes a job's file a little after lp has returned.
     EXPECT_TRUE(tb::eventually(
-        [&] { return tb::jobFiles(kQueue).size() == printedBeforeRestart + labels.size(); }, 30000))
+        [&] { return tb::jobFiles(kQueue).size() == printedBeforeRestart + labels.size(); }, std::chrono::seconds(30)))
         << tb::jobFiles(kQueue).size() << " files for " << printedBeforeRestart + labels.size() << " labels";
     EXPECT_EQ(app().autoPrintManager().boxNumbers().value(QStringLiteral("dave")), 4);
     QList<qint64> numbers;

@@ -9,6 +9,7 @@
 using namespace quill;
 using namespace std::chrono_literals;
 using quill::testing::LiveFixture;
+using quill::testing::eventually;
 using quill::testing::settle;
 using standin::Fault;
 

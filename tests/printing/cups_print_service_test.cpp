@@ -11,6 +11,7 @@
 #include "common/settings.h"
 #include "cups_print_stack.h"
 #include "cups_testbed.h"
+#include "fake_sleeper.h"
 #include "pdf_probe.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_appearance_store.h"
@@ -31,6 +32,7 @@
 
 using namespace quill;
 namespace tb = quill::testing::cups;
+using quill::testing::FakeSleeper;
 using quill::testing::runSync;
 using quill::testing::TemporarySettings;
 
@@ -68,12 +70,6 @@ protected:
 
 const QSize kLarge(1800, 1200); // 4×6 in, landscape
 const QSize kSmall(675, 375);   // 2.25×1.25 in, landscape
-
-class ImmediateSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds) override { co_return; }
-};
 
 LabelContent winnerOf(const QString &buyer)
 {
@@ -161,7 +157,7 @@ protected:
         EXPECT_FALSE(last.failure.has_value());
     }
 
-    ImmediateSleeper m_sleeper;
+    FakeSleeper m_sleeper;
     std::unique_ptr<AutoPrintManager> m_manager;
     qsizetype m_before = 0;
 };

@@ -1,10 +1,10 @@
 // HTML labels turned into PDFs never fetch anything from outside the document: not while
 // the page loads, not while it is printed, not after it is gone.
+#include "eventually.h"
 #include "pdf_probe.h"
 #include "printing/print_kit_adapter.h"
 #include "run_sync.h"
 
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEnginePage>
@@ -13,6 +13,7 @@
 #include <memory>
 
 using namespace quill;
+using quill::testing::eventually;
 using quill::testing::pdfFacts;
 using quill::testing::runSync;
 
@@ -41,10 +42,7 @@ public:
     // Runs the event loop until a request for `path` arrived or ten seconds passed.
     bool waitFor(const QString &path)
     {
-        const QDeadlineTimer deadline(10000);
-        while (!m_paths.contains(path) && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        return m_paths.contains(path);
+        return eventually([&] { return m_paths.contains(path); }, std::chrono::seconds(10));
     }
 
 private:

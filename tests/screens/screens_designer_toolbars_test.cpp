@@ -1,6 +1,7 @@
 // The designer's canvas toolbar above its element toolbar: nothing selected, one
 // element selected, and a Test Print running, then failed.
 #include "designer/label_designer_state.h"
+#include "eventually.h"
 #include "held_runner.h"
 #include "named_printers.h"
 #include "printing/label_appearance_store.h"
@@ -74,12 +75,12 @@ TEST(ScreensDesignerToolbars, NothingSelectedOneSelectedAndPrinting)
 
     runner.hold = true;
     QTest::mouseClick(canvasBar->calibrateButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.held > 0; }));
+    ASSERT_TRUE(eventually([&] { return runner.held > 0; }));
     test::captureScreen(frame, size, QStringLiteral("designer_toolbars_printing"));
     EXPECT_FALSE(canvasBar->calibrateButton()->isEnabled());
 
     runner.gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !canvasBar->controller().isPrinting(); }));
+    ASSERT_TRUE(eventually([&] { return !canvasBar->controller().isPrinting(); }));
     const QSize wide(1300, 90);
     frame.resize(wide);
     QCoreApplication::processEvents(); // the message is fitted to the room the row leaves it

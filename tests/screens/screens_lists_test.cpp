@@ -4,6 +4,7 @@
 #include "backend/show_sync_service.h"
 #include "capture/bidder_tracker.h"
 #include "common/clock.h"
+#include "fake_sleeper.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_appearance_store.h"
 #include "printing/print_service.h"
@@ -34,12 +35,6 @@ namespace quill::testing {
 namespace {
 
 const QDateTime kNow(QDate(2026, 3, 5), QTime(12, 0), Qt::UTC);
-
-class NoonClock final : public Clock
-{
-public:
-    QDateTime now() const override { return kNow; }
-};
 
 class ScreensLists : public ListsFixture
 {
@@ -168,7 +163,7 @@ TEST_F(ScreensLists, PreviewSheets)
 TEST_F(ScreensLists, PrintLogAndAFailedJobsDetail)
 {
     AppState &app = startWithPrinters({});
-    NoonClock clock;
+    FakeClock clock(kNow);
     PrintLogPanel empty(app, &clock);
     const QImage none = test::captureScreen(empty, QSize(280, 420), QStringLiteral("lists-print-log-empty"));
     EXPECT_TRUE(empty.emptyState()->isVisible());

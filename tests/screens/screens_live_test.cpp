@@ -3,6 +3,7 @@
 // live content with the page as the strip and as the floating box, and the staff tools.
 #include "capture/webengine_marketplace_page.h"
 #include "capture/whatnot_session.h"
+#include "eventually.h"
 #include "screen_capture.h"
 #include "shell_fixture.h"
 #include "standin_marketplace.h"
@@ -87,7 +88,7 @@ protected:
                     outcome = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
             });
         action();
-        const bool loaded = QTest::qWaitFor([&] { return outcome.has_value(); }, 20000) && *outcome;
+        const bool loaded = eventually([&] { return outcome.has_value(); }, std::chrono::seconds(20)) && *outcome;
         QObject::disconnect(connection);
         return loaded;
     }
@@ -106,7 +107,7 @@ protected:
         screen.show();
         ASSERT_EQ(screen.page(), LiveShowView::Page::live);
         ASSERT_TRUE(
-            QTest::qWaitFor([&] { return !m_appState->showSyncService().activeShowId().isEmpty(); }, 20000));
+            eventually([&] { return !m_appState->showSyncService().activeShowId().isEmpty(); }, std::chrono::seconds(20)));
     }
 
     void setPrintLog(bool shown)
@@ -124,7 +125,7 @@ protected:
         screen.show();
         if (pageArea) {
             const bool drawn =
-                QTest::qWaitFor([&] { return hasContent(screen.grab().toImage(), *pageArea); }, 15000);
+                eventually([&] { return hasContent(screen.grab().toImage(), *pageArea); }, std::chrono::seconds(15));
             EXPECT_TRUE(drawn) << "the page was not drawn in " << name.toStdString();
         }
         return test::captureScreen(screen, kSize, name);

@@ -1,6 +1,7 @@
 // The sign-in screen and the staff dashboard as a seller and a staff member see them.
 #include "../auth/auth_fixtures.h"
 #include "backend/show_sync_service.h"
+#include "eventually.h"
 #include "screen_capture.h"
 #include "ui/app/dashboard_view.h"
 #include "ui/app/sidebar_section.h"
@@ -102,7 +103,7 @@ TEST_F(ScreensSignInDashboard, Dashboard)
     DashboardView view(auth, *m_sync, m_backend.baseUrl(), m_selection);
     view.resize(880, 800);
     view.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view.controller().overview().has_value(); }, 10000));
+    ASSERT_TRUE(eventually([&] { return view.controller().overview().has_value(); }, std::chrono::seconds(10)));
     const QImage image = test::captureScreen(view, QSize(880, 800), QStringLiteral("dashboard"));
     ASSERT_EQ(image.size(), QSize(880, 800));
     // Four cards fill the first row: the card fill shows across it.

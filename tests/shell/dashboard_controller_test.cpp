@@ -1,4 +1,5 @@
 #include "dashboard_fixture.h"
+#include "eventually.h"
 #include "scoped_time_zone.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
@@ -15,7 +16,7 @@ TEST_F(Dashboard, StaffSeesTheStandinsFiguresOnTheCards)
     ASSERT_TRUE(dashboard.overview().has_value());
     EXPECT_FALSE(dashboard.isLoading());
     EXPECT_FALSE(dashboard.apiError().has_value());
-    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.m_now);
+    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.now());
     EXPECT_EQ(dashboard.updatedText(), QStringLiteral("Updated ") +
                                            QLocale().toString(QTime(15, 41), QLocale::ShortFormat));
 
@@ -140,8 +141,8 @@ TEST_F(Dashboard, AFailedRefreshKeepsTheCardsAndTheirTime)
     DashboardController &dashboard = controller(signIn(QStringLiteral("staff@quillmark.app")));
     runSync(dashboard.load());
     ASSERT_TRUE(dashboard.overview().has_value());
-    const QDateTime firstTime = m_clock.m_now;
-    m_clock.m_now = firstTime.addSecs(600);
+    const QDateTime firstTime = m_clock.now();
+    m_clock.advance(std::chrono::minutes(10));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::status(500));
     runSync(dashboard.load());
     EXPECT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
@@ -155,7 +156,7 @@ TEST_F(Dashboard, AFailedRefreshKeepsTheCardsAndTheirTime)
     EXPECT_FALSE(dashboard.apiError().has_value());
     EXPECT_TRUE(dashboard.isLoading());
     runSync(std::move(next));
-    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.m_now);
+    EXPECT_EQ(dashboard.lastRefreshed(), m_clock.now());
 }
 
 TEST_F(Dashboard, ALoadOvertakenByANewerOneIsDropped)
@@ -164,7 +165,7 @@ TEST_F(Dashboard, ALoadOvertakenByANewerOneIsDropped)
     // The first load's answers are held; a newer load fails meanwhile.
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::held(500));
     QCoro::Task<> older = dashboard.load();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_backend.heldCount() >= 1; }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() >= 1; }, std::chrono::seconds(10)));
     m_backend.clearFaults();
     runSync(dashboard.load());
     ASSERT_TRUE(dashboard.overview().has_value());
@@ -183,16 +184,16 @@ TEST_F(Dashboard, AStaleSuccessDoesNotReplaceANewerFailure)
     DashboardController &dashboard = controller(signIn(QStringLiteral("staff@quillmark.app")));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::held());
     QCoro::Task<> older = dashboard.load();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_backend.heldCount() >= 1; }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() >= 1; }, std::chrono::seconds(10)));
     m_backend.setFault(QStringLiteral("GET"), QStringLiteral("/api/admin/*"), standin::Fault::status(503));
     runSync(dashboard.load());
     ASSERT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
     m_backend.clearFaults();
     // The held first answer goes out; the older load then asks for the other two figures.
-    while (!older.isReady()) {
+    ASSERT_TRUE(eventually([&] {
         m_backend.releaseHeld();
-        QTest::qWait(1);
-    }
+        return older.isReady();
+    }));
     EXPECT_FALSE(dashboard.overview().has_value());
     EXPECT_EQ(dashboard.apiError(), QStringLiteral("Could not load stats"));
 }

@@ -4,6 +4,7 @@
 // in through the sign-in manager, its token in the manager's token store.
 #include "auth_fixtures.h"
 #include "backend/show_sync_service.h"
+#include "fake_sleeper.h"
 #include "ui/app/dashboard_controller.h"
 #include "ui/app/sidebar_section.h"
 
@@ -12,13 +13,6 @@
 #include <QTest>
 
 namespace quill::testing {
-
-class DashboardClock final : public Clock
-{
-public:
-    QDateTime now() const override { return m_now; }
-    QDateTime m_now = QDateTime(QDate(2024, 5, 6), QTime(15, 41), Qt::UTC);
-};
 
 class DashboardFixture : public AuthFixture
 {
@@ -77,7 +71,7 @@ protected:
     Settings *m_previousSettings = nullptr;
     std::unique_ptr<ShowSyncService> m_sync;
     SidebarSelection m_selection;
-    DashboardClock m_clock;
+    FakeClock m_clock{QDateTime(QDate(2024, 5, 6), QTime(15, 41), Qt::UTC)};
     std::unique_ptr<DashboardController> m_controller;
 };
 

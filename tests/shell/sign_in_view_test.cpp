@@ -1,4 +1,5 @@
 #include "auth_fixtures.h"
+#include "eventually.h"
 #include "ui/app/sign_in_view.h"
 
 #include <QLabel>
@@ -40,7 +41,7 @@ TEST_F(SignInViewTest, ButtonsAreDisabledWhileTheBrowserSignInWaitsAndCancelEnds
     EXPECT_TRUE(cancel->isVisible());
 
     QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return google->isEnabled(); }, 5000));
+    ASSERT_TRUE(eventually([&] { return google->isEnabled(); }, std::chrono::seconds(5)));
     EXPECT_TRUE(apple->isEnabled());
     EXPECT_FALSE(cancel->isVisible());
     EXPECT_FALSE(auth.isGoogleSignInPending());
@@ -57,7 +58,7 @@ TEST_F(SignInViewTest, BrowserSignInThroughTheStandinSignsIn)
     SignInView view(auth);
     view.show();
     QTest::mouseClick(button(view, QStringLiteral("Sign in with Google")), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.controller().isSigningIn(); }, 10000));
+    ASSERT_TRUE(eventually([&] { return !view.controller().isSigningIn(); }, std::chrono::seconds(10)));
     EXPECT_TRUE(auth.state().isSignedIn());
     EXPECT_TRUE(button(view, QStringLiteral("Sign in with Google"))->isEnabled());
 }
@@ -72,7 +73,7 @@ TEST_F(SignInViewTest, FailedSignInShowsTheManagersErrorAndEnablesTheButtons)
     EXPECT_FALSE(error->isVisible());
     QPushButton *apple = button(view, QStringLiteral("Sign in with Apple"));
     QTest::mouseClick(apple, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return apple->isEnabled(); }, 5000));
+    ASSERT_TRUE(eventually([&] { return apple->isEnabled(); }, std::chrono::seconds(5)));
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->text(), auth.errorText());
     EXPECT_FALSE(error->text().isEmpty());

@@ -1,3 +1,4 @@
+#include "eventually.h"
 #include "test_pictures.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/user_avatar_view.h"
@@ -13,6 +14,8 @@
 
 namespace quill {
 namespace {
+
+using testing::eventually;
 
 TEST(WidgetsAvatar, ColourIndexIsTheCodePointSumModuloEight)
 {
@@ -112,7 +115,7 @@ TEST(WidgetsAvatar, AnHttpImageReplacesTheFallback)
     TinyHttpServer server;
     server.route("/a.png", {pngOf(QSize(60, 30), Qt::red)});
     UserAvatarView view(QStringLiteral("ava"), server.url(QStringLiteral("/a.png")), 40);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view.showsImage(); }, 10000));
+    ASSERT_TRUE(eventually([&] { return view.showsImage(); }, std::chrono::seconds(10)));
     const QImage image = view.grab().toImage();
     EXPECT_EQ(image.pixelColor(20, 20).rgb(), QColor(Qt::red).rgb());
     EXPECT_NE(image.pixelColor(1, 1).rgb(), QColor(Qt::red).rgb()); // clipped to the circle
@@ -162,7 +165,7 @@ TEST(WidgetsAvatar, OversizedNonImageAndSlowAnswersFail)
         QSignalSpy failed(&loader, &AvatarImageLoader::failed);
         QSignalSpy loaded(&loader, &AvatarImageLoader::loaded);
         loader.load(server.url(QString::fromLatin1(c.path)));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !failed.isEmpty(); }, 10000));
+        ASSERT_TRUE(eventually([&] { return !failed.isEmpty(); }, std::chrono::seconds(10)));
         EXPECT_TRUE(loaded.isEmpty());
         if (c.reason) {
             EXPECT_EQ(failed.first().first().toString(), QString::fromLatin1(c.reason));

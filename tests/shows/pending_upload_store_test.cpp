@@ -24,6 +24,7 @@
 
 using namespace quill;
 using quill::testing::FakeSleeper;
+using quill::testing::eventually;
 using quill::testing::runSync;
 
 namespace {

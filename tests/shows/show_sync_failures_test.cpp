@@ -19,27 +19,11 @@ using namespace quill;
 using quill::standin::Fault;
 using quill::standin::StandinShow;
 using quill::testing::FakeSleeper;
+using quill::testing::eventually;
 using quill::testing::LogCapture;
 using quill::testing::runSync;
 
 namespace {
-
-// Fails its first pause the way an allocation deep inside could, then pauses at once.
-class OnceThrowingSleeper final : public Sleeper
-{
-public:
-    QCoro::Task<> sleep(std::chrono::milliseconds) override
-    {
-        if (!m_thrown) {
-            m_thrown = true;
-            throw std::bad_alloc();
-        }
-        co_return;
-    }
-
-private:
-    bool m_thrown = false;
-};
 
 AuctionUpload auctionOf(int number)
 {
@@ -120,7 +104,8 @@ TEST_F(ShowSyncFailures, AnUnexpectedErrorInTheUploadLoopKeepsTheAuctionForTheNe
 
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        OnceThrowingSleeper sleeper;
+        FakeSleeper sleeper; // its first pause fails the way an allocation deep inside could
+        sleeper.failNext(std::make_exception_ptr(std::bad_alloc()));
         auto service = makeService(sleeper);
         service->setActiveStreamId(QStringLiteral("stream-%1").arg(int(c.trigger)));
         runSync(service->startShow(QStringLiteral("Friday cards"), QStringLiteral("grouped")));

@@ -13,6 +13,7 @@ using namespace quill;
 using quill::standin::Fault;
 using quill::standin::StandinShow;
 using quill::testing::FakeSleeper;
+using quill::testing::eventually;
 using quill::testing::runSync;
 
 namespace {

@@ -3,14 +3,14 @@
 // Access to the private CUPS scheduler that the `cups` CTest fixture starts
 // (scripts/cups-testbed.sh). Only suites named Cups* may use it.
 
+#include "eventually.h"
+
 #include <QByteArray>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -66,19 +66,8 @@ inline QString tool(const QString &program, const QStringList &arguments, int *e
     return QString::fromUtf8(p.readAll());
 }
 
-// Keeps the event loop turning until `done` holds or `timeoutMs` passes; the
-// scheduler works on its own time, so tests wait for what it does, not for a period.
-inline bool eventually(const std::function<bool()> &done, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
+// The scheduler works on its own time: tests wait for what it does, not for a period.
+using testing::eventually;
 
 inline QString nextJob(const QString &queue, qsizetype before)
 {

@@ -10,6 +10,7 @@
 #include <QList>
 #include <chrono>
 #include <coroutine>
+#include <exception>
 #include <utility>
 
 namespace quill::testing {
@@ -36,16 +37,21 @@ public:
     QCoro::Task<> sleep(std::chrono::milliseconds duration) override
     {
         m_sleeps.append(duration);
+        if (m_failure)
+            std::rethrow_exception(std::exchange(m_failure, nullptr));
         if (m_clock)
             m_clock->advance(duration);
         co_return;
     }
 
     const QList<std::chrono::milliseconds> &sleeps() const { return m_sleeps; }
+    // The next pause throws `error` instead, as a failure deep inside it would.
+    void failNext(std::exception_ptr error) { m_failure = std::move(error); }
 
 private:
     FakeClock *m_clock;
     QList<std::chrono::milliseconds> m_sleeps;
+    std::exception_ptr m_failure;
 };
 
 // Every pause lasts until the test ends it: all at once, the oldest, or those whose

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/single_instance_guard.h"
+#include "eventually.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
 #include <chrono>
 #include <future>
+#include <gtest/gtest.h>
 
 namespace quill::testing {
 
@@ -17,8 +19,10 @@ inline SingleInstanceGuard::HandOver handOverFromAnotherThread(const QString &se
     auto result = std::async(std::launch::async, [serverName, urls] {
         return SingleInstanceGuard(serverName).forwardToRunningInstance(urls);
     });
-    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(eventually(
+        [&] { return result.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; },
+        std::chrono::seconds(30)))
+        << "the hand-over did not end";
     return result.get();
 }
 

@@ -3,6 +3,7 @@
 // A test with a data folder and user defaults of its own and the stand-in backend
 // on a free port, over real HTTP.
 #include "common/settings.h"
+#include "eventually.h"
 #include "standin_backend.h"
 #include "temporary_settings.h"
 
@@ -38,11 +39,6 @@ protected:
                 ++count;
         }
         return count;
-    }
-
-    template <typename Predicate> static bool eventually(Predicate predicate)
-    {
-        return QTest::qWaitFor(predicate, 20000);
     }
 
     QTemporaryDir m_home;

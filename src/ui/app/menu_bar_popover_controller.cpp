@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "backend/show_sync_service.h"
 #include "capture/auction_poller.h"
+#include "common/detached_task.h"
 #include "printing/auto_print_manager.h"
 #include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
@@ -125,9 +126,10 @@ void MenuBarPopoverController::clearPrintQueue()
         return;
     qCInfo(lcPopover, "Clearing the queue of %s", qUtf8Printable(printer->queue));
     // The adapter outlives the popover and refreshes the list when the queue is cleared.
-    [](PrintKitAdapter &adapter, QString queue) -> QCoro::Task<> {
+    auto clear = [](PrintKitAdapter &adapter, QString queue) -> QCoro::Task<> {
         co_await adapter.clearQueue(std::move(queue));
-    }(m_appState.printAdapter(), printer->queue);
+    };
+    startDetached(clear(m_appState.printAdapter(), printer->queue), lcPopover(), "Clear queue");
 }
 
 Decimal MenuBarPopoverController::revenueOf(const QList<CapturedAuction> &auctions)

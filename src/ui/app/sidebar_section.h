@@ -16,7 +16,7 @@ inline constexpr std::array<SidebarSection, 6> allSidebarSections{
     SidebarSection::labelDesigner, SidebarSection::printers, SidebarSection::settings};
 
 QString sidebarSectionTitle(SidebarSection section);
-// The design's symbol name of the section's icon.
+// The symbol name of the section's icon, as symbolIcon() takes it.
 QString sidebarSectionSymbol(SidebarSection section);
 // Exactly the six titles; anything else is no section.
 std::optional<SidebarSection> sidebarSectionFromTitle(const QString &title);

@@ -1,6 +1,7 @@
 #include "ui/app/sign_in_controller.h"
 
 #include "backend/auth_manager.h"
+#include "common/detached_task.h"
 #include "common/logging.h"
 
 #include <QPointer>
@@ -52,7 +53,7 @@ void SignInController::start(Method method)
     if (m_signingIn)
         return;
     setSigningIn(true);
-    [](QPointer<SignInController> self, AuthManager &auth, Method method) -> QCoro::Task<> {
+    auto signIn = [](QPointer<SignInController> self, AuthManager &auth, Method method) -> QCoro::Task<> {
         try {
             if (method == Method::apple)
                 co_await auth.signInWithApple();
@@ -64,7 +65,8 @@ void SignInController::start(Method method)
         }
         if (self)
             self->setSigningIn(false);
-    }(QPointer<SignInController>(this), m_auth, method);
+    };
+    startDetached(signIn(QPointer<SignInController>(this), m_auth, method), lcAuth(), "Sign in");
 }
 
 } // namespace quill

@@ -1,19 +1,46 @@
 #include "ui/designer/canvas_toolbar_controller.h"
 
+#include "common/detached_task.h"
+#include "common/error.h"
 #include "designer/label_designer_state.h"
 #include "printing/print_kit_adapter.h"
 #include "printing/print_service.h"
 
 #include <QCoroTask>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
 
 namespace quill {
 
+namespace {
+
+Q_LOGGING_CATEGORY(lcCanvasToolbar, "app.quillmark.Quillmark.CanvasToolbar")
+
+CanvasToolbarController::Prints printsThrough(PrintService &service)
+{
+    CanvasToolbarController::Prints prints;
+    prints.testPrint = [&service](QString printer, LabelTemplate labelTemplate, TemplateVariables variables) {
+        return service.printTemplate(std::move(printer), std::move(labelTemplate), std::move(variables));
+    };
+    prints.calibration = [&service](QString printer, LabelMedia media, Orientation orientation) {
+        return service.printCalibration(std::move(printer), std::move(media), orientation);
+    };
+    return prints;
+}
+
+} // namespace
+
 CanvasToolbarController::CanvasToolbarController(LabelDesignerState &state, PrintKitAdapter &adapter,
                                                  PrintService &service, QObject *parent)
-    : QObject(parent), m_state(state), m_adapter(adapter), m_service(service)
+    : CanvasToolbarController(state, adapter, printsThrough(service), parent)
+{
+}
+
+CanvasToolbarController::CanvasToolbarController(LabelDesignerState &state, PrintKitAdapter &adapter,
+                                                 Prints prints, QObject *parent)
+    : QObject(parent), m_state(state), m_adapter(adapter), m_prints(std::move(prints))
 {
     connect(&state, &LabelDesignerState::zoomScaleChanged, this, &CanvasToolbarController::zoomChanged);
     connect(&state, &LabelDesignerState::undoStackChanged, this, &CanvasToolbarController::historyChanged);
@@ -151,15 +178,28 @@ void CanvasToolbarController::start(Job job)
     m_isPrinting = true;
     m_lastFailure.clear();
     Q_EMIT printingChanged();
-    // The print runs to its end even when the toolbar goes away meanwhile.
-    [](QPointer<CanvasToolbarController> self, PrintService &service, Job job, QString printer,
-       LabelTemplate labelTemplate) -> QCoro::Task<> {
+    // The print runs to its end even when the toolbar goes away meanwhile. A print that
+    // throws instead of answering still ends the printing state, as a failure to read.
+    auto run = [](QPointer<CanvasToolbarController> self, Prints prints, Job job, QString printer,
+                  LabelTemplate labelTemplate) -> QCoro::Task<> {
         PrintResult result;
-        if (job == Job::testPrint) {
-            result = co_await service.printTemplate(printer, std::move(labelTemplate), testPrintVariables());
-        } else {
-            const LabelMedia media = calibrationMedium(labelTemplate);
-            result = co_await service.printCalibration(printer, media, Orientation::landscape);
+        try {
+            if (job == Job::testPrint) {
+                result = co_await prints.testPrint(std::move(printer), std::move(labelTemplate),
+                                                   testPrintVariables());
+            } else {
+                const LabelMedia media = calibrationMedium(labelTemplate);
+                result = co_await prints.calibration(std::move(printer), media, Orientation::landscape);
+            }
+        } catch (const Error &error) {
+            qCCritical(lcCanvasToolbar, "The print ended with an error: %s", qUtf8Printable(error.message()));
+            result = PrintResult::failed(error.message());
+        } catch (const std::exception &error) {
+            qCCritical(lcCanvasToolbar, "The print ended with an unexpected error: %s", error.what());
+            result = PrintResult::failed(QString());
+        } catch (...) {
+            qCCritical(lcCanvasToolbar, "The print ended with an unexpected error of unknown type");
+            result = PrintResult::failed(QString());
         }
         if (!self)
             co_return;
@@ -167,7 +207,10 @@ void CanvasToolbarController::start(Job job)
         if (!result.ok)
             self->m_lastFailure = result.message.isEmpty() ? tr("The print failed.") : result.message;
         Q_EMIT self->printingChanged();
-    }(QPointer<CanvasToolbarController>(this), m_service, job, *m_selectedPrinter, m_state.labelTemplate());
+    };
+    startDetached(run(QPointer<CanvasToolbarController>(this), m_prints, job, *m_selectedPrinter,
+                      m_state.labelTemplate()),
+                  lcCanvasToolbar(), job == Job::testPrint ? "Test Print" : "Calibration");
 }
 
 } // namespace quill

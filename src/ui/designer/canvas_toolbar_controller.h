@@ -3,11 +3,15 @@
 #include "designer/label_template.h"
 #include "designer/template_variables.h"
 #include "printing/label_media.h"
+#include "printing/orientation.h"
+#include "printing/print_result.h"
 #include "printing/printer_info.h"
 
+#include <QCoroTask>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace quill {
@@ -29,7 +33,20 @@ public:
     static constexpr double kMinZoom = 0.25;
     static constexpr double kMaxZoom = 4.0;
 
+    // The two prints the toolbar starts, each answering with its outcome.
+    struct Prints
+    {
+        std::function<QCoro::Task<PrintResult>(QString printer, LabelTemplate labelTemplate,
+                                               TemplateVariables variables)>
+            testPrint;
+        std::function<QCoro::Task<PrintResult>(QString printer, LabelMedia media, Orientation orientation)>
+            calibration;
+    };
+
+    // Prints through `service`, which outlives every print started here.
     CanvasToolbarController(LabelDesignerState &state, PrintKitAdapter &adapter, PrintService &service,
+                            QObject *parent = nullptr);
+    CanvasToolbarController(LabelDesignerState &state, PrintKitAdapter &adapter, Prints prints,
                             QObject *parent = nullptr);
 
     LabelDesignerState &state() const { return m_state; }
@@ -83,7 +100,7 @@ private:
 
     LabelDesignerState &m_state;
     PrintKitAdapter &m_adapter;
-    PrintService &m_service;
+    Prints m_prints;
     std::optional<QString> m_selectedPrinter;
     bool m_hasAppeared = false;
     bool m_isPrinting = false;

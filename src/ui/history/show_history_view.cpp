@@ -86,7 +86,8 @@ private:
     QPixmap m_shadow;
 };
 
-// The card's frame: the thick material of the design as an opaque dark fill, corner 12.
+// The card's frame: an opaque dark fill with rounded corners (12), so the dimmed list
+// behind it never shows through the card's text.
 class CardFrame final : public QWidget
 {
 public:

@@ -7,8 +7,9 @@
 
 namespace quill {
 
-// A font choice drawn in its own face at `pointSize`: the system designs take the
-// weight from the design, the named faces are set to it.
+// A font choice drawn in its own face at `pointSize` and `weight`. The four system
+// faces are built at that weight; a named face is loaded in its regular file and
+// then set to the weight.
 QFont fontChoiceFace(LabelFontChoice choice, qreal pointSize, QFont::Weight weight);
 
 // One row of the font picker: a check mark column, then the font's short name in

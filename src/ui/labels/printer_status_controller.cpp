@@ -2,6 +2,8 @@
 
 #include "app/app_state.h"
 #include "backend/auth_manager.h"
+#include "common/detached_task.h"
+#include "common/logging.h"
 #include "common/settings.h"
 #include "printing/custom_media_store.h"
 #include "printing/label_appearance_store.h"
@@ -79,10 +81,11 @@ LabelsStatus PrinterStatusController::status() const
 
 void PrinterStatusController::refresh()
 {
-    [](QPointer<PrintKitAdapter> adapter) -> QCoro::Task<> {
+    auto refresh = [](QPointer<PrintKitAdapter> adapter) -> QCoro::Task<> {
         if (adapter)
             co_await adapter->refreshPrinters();
-    }(&m_appState.printAdapter());
+    };
+    startDetached(refresh(&m_appState.printAdapter()), lcPrintKit(), "Printer refresh");
 }
 
 void PrinterStatusController::save(LabelKind kind)

@@ -5,7 +5,7 @@
 
 namespace quill {
 
-// The design's card: a rounded rectangle (radius 8) in the card fill with a faint
+// The grouping card of the screens: a rounded rectangle (radius 8) in the card fill with a faint
 // outline and shadow; its layout is inset 10 on every edge.
 class Card : public QFrame
 {

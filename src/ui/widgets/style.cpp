@@ -40,7 +40,7 @@ TextStyleMetrics metricsOf(TextStyle style)
     return {13, QFont::Normal};
 }
 
-// Qt's points are 1/72 inch on a 96-dpi logical screen; the design's are logical pixels.
+// Qt's points are 1/72 inch on a 96-dpi logical screen; the screens' sizes are logical pixels.
 constexpr qreal kQtPointsPerDesignPoint = 72.0 / 96.0;
 
 QColor white(qreal alpha)

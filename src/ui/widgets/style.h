@@ -11,8 +11,8 @@ class QWidget;
 
 namespace quill {
 
-// The design's text styles. Sizes are design points: one design point is one
-// logical pixel, like every other size on the screens.
+// The text styles of the screens, from the large title down to the small caption. Their
+// sizes are in logical pixels, like every other size on the screens.
 enum class TextStyle
 {
     largeTitle,
@@ -30,14 +30,14 @@ enum class TextStyle
 
 // The font of a text style; `weight` replaces the style's own weight when given.
 QFont textFont(TextStyle style, std::optional<QFont::Weight> weight = std::nullopt);
-// A plain font of `designPoints`, as the design's "system font of size N".
+// The plain screen font at `designPoints` logical pixels, for a text no style fits.
 QFont systemFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
 
 // `font` in the desktop's fixed-pitch face, keeping its size and weight: figures that
 // change in place (counts, money, times) keep their width.
 QFont monospacedFont(QFont font);
 
-// The system colours the design names besides the palette.
+// The accent colours of the dark look, used besides the palette for badges, dots and tints.
 enum class SystemColor
 {
     blue,
@@ -61,8 +61,8 @@ QColor secondaryTextColor();
 QColor tertiaryTextColor();
 QColor quaternaryFillColor();
 
-// A label in a font and colour of the design, showing its text as plain text (never
-// as markup); a caller that wants rich text sets the format itself.
+// A label in `font` and `color`, showing its text as plain text (never as markup: names
+// come from buyers and pages); a caller that wants rich text sets the format itself.
 QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
 // A section screen's title at the top leading corner, as every screen shows its own.
 QLabel *screenTitle(const QString &text, QWidget *parent = nullptr);
@@ -71,7 +71,7 @@ QWidget *screenTitleBar(const QString &text, QWidget *parent = nullptr);
 // Fills the widget's background with `color`.
 void fillBackground(QWidget *widget, const QColor &color);
 
-// The dark Fusion look built from the palette, the design's text size for the
+// The dark Fusion look built from the palette, the body text's size (13) for the
 // application font and the symbolic icon theme. Call once, before any window.
 void applyAppLook(QApplication &app);
 

@@ -42,7 +42,8 @@ const char *ownDrawing(const QString &symbol)
     return drawings.value(symbol, nullptr);
 }
 
-// The design's symbols and the theme icon each is drawn with ("" where we draw it ourselves).
+// Each symbol name the screens use and the theme icon it is drawn with ("" where we draw it
+// ourselves).
 const QHash<QString, QString> &symbolTable()
 {
     static const QHash<QString, QString> table{

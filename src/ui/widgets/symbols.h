@@ -8,7 +8,7 @@
 
 namespace quill {
 
-// Icons by the design's symbol names ("tag.fill", "gear", "chevron.right", ...):
+// Icons by symbol name ("tag.fill", "gear", "chevron.right", ...), one name per meaning:
 // the desktop's symbolic icon theme with Adwaita as the fallback, and a few
 // drawings of our own where the theme has nothing that fits. Symbols are drawn
 // in one colour, like text.
