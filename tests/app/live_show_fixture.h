@@ -18,6 +18,7 @@
 #include "capture/whatnot_session.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
+#include "eventually.h"
 #include "fake_sleeper.h"
 #include "gate.h"
 #include "in_memory_keychain.h"

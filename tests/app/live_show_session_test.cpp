@@ -12,6 +12,7 @@
 using namespace quill;
 using namespace std::chrono_literals;
 using quill::testing::LiveShowFixture;
+using quill::testing::eventually;
 using quill::testing::settle;
 using standin::Fault;
 
@@ -563,8 +564,8 @@ TEST_F(LiveShowResume, AnUploadThatGoesThroughWhileTheAuctionsAreFetchedIsNotPri
     m_backend.setFault(QStringLiteral("GET"), auctionsPath, Fault::held().times(1));
     session().setAuthenticated(true);
     sync().setActiveStreamId(kStream);
-    controller().screenShown();
-    controller().liveContentShown();
+    show().screenShown();
+    show().liveContentShown();
     ASSERT_TRUE(eventually([&] { return m_backend.heldCount() == 1; }));
     ASSERT_TRUE(eventually([&] {
         m_sleeper.release(2000ms); // the upload loop's back-off

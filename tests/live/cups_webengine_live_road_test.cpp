@@ -94,17 +94,17 @@ TEST_F(CupsWebEngineLiveRoad,
     ASSERT_NE(page, nullptr);
     for (int kill = 1; kill <= 4; ++kill) {
         SCOPED_TRACE(kill);
-        ASSERT_TRUE(tb::eventually([&] { return page->renderProcessPid() > 0; }, 20000));
+        ASSERT_TRUE(tb::eventually([&] { return page->renderProcessPid() > 0; }, std::chrono::milliseconds(20000)));
         ASSERT_TRUE(killRenderer(*page));
         addWin(QStringLiteral("buyer%1").arg(kill), kill + 1, QStringLiteral("5"));
         ASSERT_TRUE(tb::eventually(
-            [&] { return app().auctionPoller().capturedAuctions().size() == kill + 1; }, 30000))
+            [&] { return app().auctionPoller().capturedAuctions().size() == kill + 1; }, std::chrono::milliseconds(30000)))
             << qPrintable(app().whatnotSession().errorText());
         EXPECT_TRUE(app().auctionPoller().isPolling());
     }
     EXPECT_FALSE(app().whatnotSession().error().has_value());
     EXPECT_FALSE(app().auctionPoller().error().has_value());
-    ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 5; }, 30000));
+    ASSERT_TRUE(tb::eventually([&] { return backendAuctions().size() == 5; }, std::chrono::milliseconds(30000)));
     ASSERT_NO_FATAL_FAILURE(waitForLabels(before));
 }
 

@@ -196,8 +196,8 @@ protected:
     void waitForLabels(qsizetype before)
     {
         const qsizetype jobs = app().autoPrintManager().printJobs().size();
-        ASSERT_TRUE(tb::eventually([&] { return allPrinted(jobs); }, 30000));
-        ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kQueue).size() == before + jobs; }, 30000));
+        ASSERT_TRUE(tb::eventually([&] { return allPrinted(jobs); }, std::chrono::milliseconds(30000)));
+        ASSERT_TRUE(tb::eventually([&] { return tb::jobFiles(kQueue).size() == before + jobs; }, std::chrono::milliseconds(30000)));
     }
 
     static inline int s_profiles = 0;

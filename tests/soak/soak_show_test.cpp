@@ -113,10 +113,10 @@ protected:
         m_shell.reset();
         showBurst(20);
         startProgram(&m_sleeperForProgram);
-        ASSERT_TRUE(tb::eventually([&] { return liveView() != nullptr; }, 30000));
-        ASSERT_TRUE(tb::eventually([&] { return liveView()->page() == LiveShowView::Page::live; }, 30000))
+        ASSERT_TRUE(tb::eventually([&] { return liveView() != nullptr; }, std::chrono::milliseconds(30000)));
+        ASSERT_TRUE(tb::eventually([&] { return liveView()->page() == LiveShowView::Page::live; }, std::chrono::milliseconds(30000)))
             << "the show was not taken up after the restart";
-        ASSERT_TRUE(tb::eventually([&] { return app().auctionPoller().isPolling(); }, 30000));
+        ASSERT_TRUE(tb::eventually([&] { return app().auctionPoller().isPolling(); }, std::chrono::milliseconds(30000)));
         if (!app().autoPrintManager().isPrinting())
             QTest::mouseClick(liveView()->headerBar()->printingButton(), Qt::LeftButton);
         ASSERT_TRUE(app().autoPrintManager().isPrinting());
@@ -127,7 +127,7 @@ protected:
     {
         QWebEnginePage *page = app().whatnotSession().webPage();
         ASSERT_NE(page, nullptr);
-        ASSERT_TRUE(tb::eventually([&] { return page->renderProcessPid() > 0; }, 30000));
+        ASSERT_TRUE(tb::eventually([&] { return page->renderProcessPid() > 0; }, std::chrono::milliseconds(30000)));
         ASSERT_TRUE(testing::killRenderer(*page));
         ++m_kills;
     }
@@ -213,14 +213,14 @@ TEST_F(SoakShow, AThousandsOfWinsShowWithEveryFaultLosesAndDoublesNothing)
 
         // Five kills, each within a minute of the last, with wins captured in between.
         if (m_kills < 5 && m_wins.size() >= killFrom && burst % burstsBetweenKills == 0) {
-            ASSERT_TRUE(tb::eventually([&] { return capturedAll(); }, 60000))
+            ASSERT_TRUE(tb::eventually([&] { return capturedAll(); }, std::chrono::milliseconds(60000)))
                 << captured() << " of " << m_wins.size() << " captured; "
                 << qPrintable(app().whatnotSession().errorText());
             if (m_kills > 0) {
                 EXPECT_LT(sinceKill.elapsed(), 60000) << "kills must come within a minute of each other";
             }
             // The reloaded page has finished loading before its renderer dies again.
-            ASSERT_TRUE(tb::eventually([&] { return !app().whatnotSession().isRecovering(); }, 60000));
+            ASSERT_TRUE(tb::eventually([&] { return !app().whatnotSession().isRecovering(); }, std::chrono::milliseconds(60000)));
             ASSERT_NO_FATAL_FAILURE(killRenderer());
             sinceKill.start();
         }
@@ -232,7 +232,7 @@ TEST_F(SoakShow, AThousandsOfWinsShowWithEveryFaultLosesAndDoublesNothing)
     }
 
     // Every win is captured; then the backend recovers and the uploads drain.
-    ASSERT_TRUE(tb::eventually([&] { return capturedAll(); }, 120000))
+    ASSERT_TRUE(tb::eventually([&] { return capturedAll(); }, std::chrono::milliseconds(120000)))
         << captured() << " of " << m_wins.size() << " captured; "
         << qPrintable(app().whatnotSession().errorText());
     m_backend.clearFaults();
@@ -243,16 +243,14 @@ TEST_F(SoakShow, AThousandsOfWinsShowWithEveryFaultLosesAndDoublesNothing)
         [&] {
             return m_backend.auctions(showId).size() >= m_wins.size() &&
                    app().showSyncService().pendingUploadCount() == 0;
-        },
-        180000))
+        }, std::chrono::milliseconds(180000)))
         << m_backend.auctions(showId).size() << " auctions uploaded, "
         << app().showSyncService().pendingUploadCount() << " pending";
     EXPECT_TRUE(tb::eventually(
         [&] {
             return !app().autoPrintManager().isProcessing() &&
                    !app().autoPrintManager().hasPendingDebounce() && queueIdle();
-        },
-        180000));
+        }, std::chrono::milliseconds(180000)));
     QTest::qWait(500); // the scheduler's backend moves a job's file in place just after it ends
     const double seconds = double(elapsed.elapsed()) / 1000.0;
 
