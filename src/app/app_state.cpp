@@ -9,6 +9,7 @@
 #include "capture/bidder_tracker.h"
 #include "capture/sold_scraper.h"
 #include "capture/whatnot_session.h"
+#include "common/next_signal.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
 #include "designer/template_store.h"
@@ -141,7 +142,7 @@ QCoro::Task<> AppState::start()
 {
     if (m_starting) {
         // Asked again while a start runs (the window shown twice in a row): that one does the work.
-        co_await qCoro(this, &AppState::startFinished);
+        co_await nextSignal(this, &AppState::startFinished);
         co_return;
     }
     m_starting = true;

@@ -4,6 +4,7 @@
 #include "common/detached_task.h"
 #include "common/error.h"
 #include "common/logging.h"
+#include "common/next_signal.h"
 #include "common/settings.h"
 
 #include <QCoroSignal>
@@ -272,7 +273,7 @@ QCoro::Task<> AuthManager::signInWithGoogle()
 
     QPointer<AuthManager> self(this);
     while (self && !m_googleOutcomes.contains(generation))
-        co_await qCoro(this, &AuthManager::googleSignInSettled);
+        co_await nextSignal(this, &AuthManager::googleSignInSettled);
     if (!self)
         co_return;
     GoogleOutcome outcome = m_googleOutcomes.take(generation);

@@ -5,6 +5,7 @@
 #include "common/detached_task.h"
 #include "common/json.h"
 #include "common/logging.h"
+#include "common/next_signal.h"
 #include "common/paths.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
@@ -404,7 +405,7 @@ QCoro::Task<> ShowSyncService::endShow()
                              [&](const PendingUpload &p) { return p.showId == id && !p.parked; });
     };
     while (m_uploading && unsentFor(showId) > 0) {
-        co_await qCoro(this, &ShowSyncService::uploadLoopFinished);
+        co_await nextSignal(this, &ShowSyncService::uploadLoopFinished);
         if (!self)
             co_return;
     }

@@ -2,6 +2,7 @@
 
 #include "common/detached_task.h"
 #include "common/logging.h"
+#include "common/next_signal.h"
 
 #include <QCoroSignal>
 #include <QJsonDocument>
@@ -145,7 +146,7 @@ QCoro::Task<QJsonValue> WebEnginePageScriptHost::run(QString body)
         startDetached(timeOutLater(id, call), lcWhatnotSession(), "Page script time-out");
 
     if (!call->done)
-        co_await qCoro(&call->notifier, &CallNotifier::settled);
+        co_await nextSignal(&call->notifier, &CallNotifier::settled);
     if (call->error)
         throw PageScriptError(*call->error);
     co_return QJsonValue(*call->value);

@@ -4,6 +4,7 @@
 #include "capture/webengine_marketplace_page.h"
 #include "common/detached_task.h"
 #include "common/logging.h"
+#include "common/next_signal.h"
 #include "common/settings.h"
 #include "common/user_scoped.h"
 
@@ -382,7 +383,7 @@ QCoro::Task<> WhatnotSession::observeNavigation()
 
     for (;;) {
         while (observer->queue.isEmpty() && !observer->stopped)
-            co_await qCoro(observer.get(), &NavigationObserver::changed);
+            co_await nextSignal(observer.get(), &NavigationObserver::changed);
         if (alive.expired())
             co_return;
         if (observer->queue.isEmpty()) {

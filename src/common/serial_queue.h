@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QCoroSignal>
+#include "common/next_signal.h"
+
 #include <QCoroTask>
 #include <QObject>
 
@@ -53,7 +54,7 @@ public:
     {
         const std::uint64_t ticket = m_nextTicket++;
         while (ticket != m_serving)
-            co_await qCoro(this, &SerialQueue::advanced);
+            co_await nextSignal(this, &SerialQueue::advanced);
         co_return Turn(this);
     }
 
