@@ -852,9 +852,9 @@ QCoro::Task<> ShowSyncService::uploadPending()
             DiskWriter &writer = m_store->writer();
             if (writer.reported() == writer.posted())
                 break; // its record was never queued: nothing will put it on disk
-            co_await writer.reportOf(writer.reported() + 1);
-            if (!self)
-                co_return;
+            const bool reported = co_await writer.reportOf(writer.reported() + 1);
+            if (!self || !reported)
+                co_return; // the service or its store is gone
             continue;
         }
         const QString showId = next->showId;

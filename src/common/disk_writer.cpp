@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 #include <condition_variable>
@@ -77,6 +78,23 @@ DiskWriter::~DiskWriter()
         qCCritical(lcDiskWriter, "%lld write(s) did not reach the disk within %lld s",
                    qlonglong(m_posted - m_shared->ran), qlonglong(kFlushBound.count()));
         m_thread.detach();
+    }
+    // Waits still open get no report now. They go on, told so, on a later turn of the
+    // event loop, once whoever destroys this writer is done, so their coroutines end
+    // instead of waiting for ever.
+    *m_gone = true;
+    if (!m_waiters.empty() && QCoreApplication::instance()) {
+        std::vector<std::coroutine_handle<>> orphans;
+        for (const auto &waiter : m_waiters)
+            orphans.push_back(waiter.second);
+        m_waiters.clear();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [orphans = std::move(orphans)] {
+                for (const std::coroutine_handle<> waiting : orphans)
+                    waiting.resume();
+            },
+            Qt::QueuedConnection);
     }
 }
 

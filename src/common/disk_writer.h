@@ -50,15 +50,18 @@ public:
     // Awaits the report of write `number`: at once when it has arrived, else right after its
     // done was called and writeReported() emitted. The writer must outlive the wait. (A
     // signal awaited in a loop could be delivered to a wait that has already ended.)
+    // Answers true once the report arrived; false when the writer was destroyed first
+    // (the wait then ends on a later turn of the event loop, so its coroutine can end).
     struct ReportAwaiter
     {
         DiskWriter *writer;
         quint64 number;
+        std::shared_ptr<const bool> gone;
         bool await_ready() const noexcept { return writer->m_reported >= number; }
         void await_suspend(std::coroutine_handle<> waiting) { writer->m_waiters.push_back({number, waiting}); }
-        void await_resume() const noexcept {}
+        bool await_resume() const noexcept { return !*gone; }
     };
-    ReportAwaiter reportOf(quint64 number) { return ReportAwaiter{this, number}; }
+    ReportAwaiter reportOf(quint64 number) { return ReportAwaiter{this, number, m_gone}; }
     // Blocks until every write posted so far has run (not yet reported), at most `bound`.
     // False when the bound ran out first.
     bool waitForWrites(std::chrono::milliseconds bound);
@@ -78,6 +81,7 @@ private:
     bool m_reporting = false;
     QHash<quint64, Done> m_done;
     std::vector<std::pair<quint64, std::coroutine_handle<>>> m_waiters;
+    std::shared_ptr<bool> m_gone = std::make_shared<bool>(false);
 };
 
 } // namespace quill
