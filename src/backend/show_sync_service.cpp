@@ -726,6 +726,7 @@ void ShowSyncService::carryUnwritten(quint64 write)
 
 void ShowSyncService::persistQueued(const QList<PendingUpload> &uploads)
 {
+    ++m_queuedCount;
     if (!m_pendingWritable) {
         carryUnwritten(0);
         return;
@@ -827,6 +828,7 @@ QCoro::Task<> ShowSyncService::uploadLoop()
     if (!self)
         co_return;
     // The loop is over once what it recorded (the acceptances, the drained file) is on disk.
+    const quint64 queuedBefore = m_queuedCount;
     if (m_store) {
         co_await m_store->writer().reportOf(m_store->writer().posted());
         if (!self)
@@ -834,6 +836,10 @@ QCoro::Task<> ShowSyncService::uploadLoop()
     }
     m_uploading = false;
     Q_EMIT uploadLoopFinished();
+    // Wins queued during that last wait found the loop still running and did not start
+    // one: without this they would wait for the next win.
+    if (self && m_queuedCount != queuedBefore)
+        startUploads();
 }
 
 QCoro::Task<> ShowSyncService::uploadPending()

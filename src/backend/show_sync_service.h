@@ -190,6 +190,7 @@ private:
     bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
     QString m_setAsideNotice;       // stays in syncError until the show ends or is left
     bool m_uploading = false;
+    quint64 m_queuedCount = 0; // how many times uploads were queued, to see new ones during a wait
     int m_flushWaiters = 0;   // ends waiting for the upload loop
     int m_failuresInARow = 0; // while an end waits, this many failures stop the loop
     QString m_lastUploadError;

@@ -26,6 +26,7 @@ using namespace quill;
 using quill::testing::FakeSleeper;
 using quill::testing::eventually;
 using quill::testing::runSync;
+using quill::standin::Fault;
 
 namespace {
 
@@ -390,6 +391,33 @@ TEST_F(PendingUploadStoreTest, AnAuctionIsSentOnlyOnceItsRecordIsOnDisk)
     ASSERT_TRUE(settledOrKilled(w));
     EXPECT_EQ(postedIds(), QStringList({"cap-1"}));
     EXPECT_EQ(storedIds(showId), QStringList({"cap-1"}));
+}
+
+TEST_F(PendingUploadStoreTest, AnAuctionQueuedWhileTheLoopWaitsForItsLastWriteIsStillSent)
+{
+    const Writer w = writerOfAStartedShow(QStringLiteral("stream-late"));
+    const QString showId = w.service->activeShowId();
+    ASSERT_FALSE(showId.isEmpty());
+    DiskWriter *disk = w.service->pendingWriter();
+    ASSERT_NE(disk, nullptr);
+
+    // The first auction's upload is answered once the disk has become slow, so the loop
+    // ends waiting for the write of that acceptance.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/%1/auctions").arg(showId),
+                       Fault::held().times(1));
+    w.service->syncAuctions(auctions({1}));
+    ASSERT_TRUE(eventually([&] { return m_backend.heldCount() == 1; }));
+    std::promise<void> release;
+    disk->post([released = release.get_future().share()] { released.wait(); });
+    m_backend.releaseHeld();
+    ASSERT_TRUE(eventually([&] { return w.service->pendingUploadCount() == 0; }));
+
+    // A win comes in meanwhile; it finds the loop still running.
+    w.service->syncAuctions(auctions({2}));
+    release.set_value();
+    ASSERT_TRUE(eventually([&] { return storedIds(showId).size() == 2; }))
+        << storedIds(showId).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(storedIds(showId), QStringList({"cap-1", "cap-2"}));
 }
 
 TEST_F(PendingUploadStoreTest, ARecordTheDiskRefusesIsReportedAndTheAuctionIsStillSent)
