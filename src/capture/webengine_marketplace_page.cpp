@@ -77,7 +77,7 @@ QString terminationName(QWebEnginePage::RenderProcessTerminationStatus status)
 WebEngineMarketplacePage::WebEngineMarketplacePage(const QString &profileName, const QString &storageFolder,
                                                    Sleeper &sleeper, std::chrono::milliseconds scriptTimeout,
                                                    QObject *parent)
-    : MarketplacePage(parent),
+    : MarketplacePage(parent), m_sleeper(sleeper),
       m_storageFolder(storageFolder.isEmpty() ? defaultStorageFolder() : storageFolder)
 {
     qRegisterMetaType<quill::NavigationEvent>();
@@ -220,11 +220,13 @@ QCoro::Task<> WebEngineMarketplacePage::clearWebsiteData()
     store->deleteAllCookies();
     m_profile->clearHttpCache();
     m_profile->clearAllVisitedLinks();
-    // The store works on another thread and reports each removal; wait for
-    // them, but never for long: logging out must not hang on a silent store.
+    // The store works on another thread and reports each removal (in a burst, so no
+    // wait on its signal: see common/next_signal.h); look every 100 ms until they are
+    // all in, but never for long: logging out must not hang on a silent store.
     QPointer<WebEngineMarketplacePage> self(this);
+    Sleeper &sleeper = m_sleeper;
     for (int round = 0; round < 20 && self && !self->m_cookies.isEmpty(); ++round)
-        co_await qCoro(store, &QWebEngineCookieStore::cookieRemoved, std::chrono::milliseconds(100));
+        co_await sleeper.sleep(std::chrono::milliseconds(100));
 }
 
 QString WebEngineMarketplacePage::wipeMarkerPath() const

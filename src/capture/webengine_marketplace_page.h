@@ -61,6 +61,7 @@ private:
     void wipeStorageIfPending();
     void endBlankLoad();
 
+    Sleeper &m_sleeper;
     QString m_storageFolder;
     WhatnotNavigationDecider m_decider;
     QWebEngineProfile *m_profile = nullptr; // deleted after the page
