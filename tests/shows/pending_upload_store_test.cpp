@@ -418,6 +418,7 @@ TEST_F(PendingUploadStoreTest, AnAuctionQueuedWhileTheLoopWaitsForItsLastWriteIs
     ASSERT_TRUE(eventually([&] { return storedIds(showId).size() == 2; }))
         << storedIds(showId).join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(storedIds(showId), QStringList({"cap-1", "cap-2"}));
+    EXPECT_TRUE(settledOrKilled(w)); // the answer is in too, before the service goes
 }
 
 TEST_F(PendingUploadStoreTest, ARecordTheDiskRefusesIsReportedAndTheAuctionIsStillSent)
