@@ -105,6 +105,19 @@ void BM_RotateStep(benchmark::State &state)
     state.SetLabel(c.name);
 }
 
+// Colour mode, turn and packing in the one pass the pipeline makes of them.
+void BM_PrintBitmapStep(benchmark::State &state)
+{
+    const Case &c = benchCase(int(state.range(0)));
+    const QImage image = renderLabelImage(winnerPage(c), labelSizeInches(c.media, c.orientation));
+    const int degrees = standardRotation(c.media, c.orientation);
+    for (auto _ : state) {
+        QImage bitmap = printBitmap(image, LabelColorMode::blackAndWhite, degrees);
+        benchmark::DoNotOptimize(bitmap.constBits());
+    }
+    state.SetLabel(c.name);
+}
+
 void BM_EncodeStep(benchmark::State &state)
 {
     const Case &c = benchCase(int(state.range(0)));
@@ -125,6 +138,7 @@ BENCHMARK(BM_WinnerLabelPipeline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_RenderStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlackAndWhiteStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RotateStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintBitmapStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -131,6 +131,71 @@ QImage packedMonochrome(const QImage &blackAndWhite)
     return mono;
 }
 
+// The print bitmap straight from an opaque drawing, in one pass: each pixel's grey
+// level (through `level`) is written where the turn puts it, as 8-bit grey or, when
+// `packed`, one bit per pixel (1 for white, most significant first). Only the turns
+// printing uses (none, 90 and 180 degrees) are done here; the same pixels as
+// converting, turning and packing one after the other.
+template <bool packed, typename Level> QImage turnedLevels(const QImage &source, int degrees, Level level)
+{
+    const int width = source.width();
+    const int height = source.height();
+    const bool swaps = degrees == 90;
+    QImage out(swaps ? height : width, swaps ? width : height,
+               packed ? QImage::Format_Mono : QImage::Format_Grayscale8);
+    if (out.isNull())
+        return {};
+    if constexpr (packed)
+        out.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    out.setDotsPerMeterX(source.dotsPerMeterX());
+    out.setDotsPerMeterY(source.dotsPerMeterY());
+    // Every byte starts at zero, the padding past the last pixel of a packed row too.
+    std::memset(out.bits(), 0, size_t(out.sizeInBytes()));
+
+    const auto put = [](uchar *row, int x, quint8 value) {
+        if constexpr (packed)
+            row[x >> 3] |= uchar((value & 0x80) >> (x & 7));
+        else
+            row[x] = value;
+    };
+    if (degrees == 90) {
+        // Counter-clockwise: source column c becomes row width-1-c, source row r its
+        // pixel r. Eight source rows at a time, read along the rows.
+        for (int r0 = 0; r0 < height; r0 += 8) {
+            const int rows = std::min(8, height - r0);
+            const QRgb *line[8];
+            for (int i = 0; i < rows; ++i)
+                line[i] = reinterpret_cast<const QRgb *>(source.constScanLine(r0 + i));
+            for (int c = 0; c < width; ++c) {
+                uchar *row = out.scanLine(width - 1 - c);
+                if constexpr (packed) {
+                    uchar bits = 0;
+                    for (int i = 0; i < rows; ++i)
+                        bits |= uchar((level(line[i][c]) & 0x80) >> i);
+                    row[r0 >> 3] = bits;
+                } else {
+                    for (int i = 0; i < rows; ++i)
+                        row[r0 + i] = level(line[i][c]);
+                }
+            }
+        }
+        return out;
+    }
+    const bool halfTurn = degrees == 180;
+    for (int y = 0; y < height; ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(halfTurn ? height - 1 - y : y));
+        uchar *row = out.scanLine(y);
+        if (halfTurn) {
+            for (int x = 0; x < width; ++x)
+                put(row, x, level(in[width - 1 - x]));
+        } else {
+            for (int x = 0; x < width; ++x)
+                put(row, x, level(in[x]));
+        }
+    }
+    return out;
+}
+
 void checkLabelInches(QSizeF labelInches)
 {
     const auto bad = [](double side) {
@@ -239,18 +304,39 @@ QByteArray encodePNG(const QImage &image)
     return bytes;
 }
 
-QByteArray renderLabelPNG(const AnyLabelView &page, QSizeF labelInches, LabelColorMode mode,
-                          int rotationDegrees)
+QImage printBitmap(const QImage &image, LabelColorMode mode, int degrees)
 {
-    QImage bitmap = renderLabelImage(page, labelInches);
-    bitmap = colorModeImage(bitmap, mode);
-    bitmap = rotatedImage(bitmap, rotationDegrees);
+    const bool oneStep = image.format() == QImage::Format_RGB32 && mode != LabelColorMode::color &&
+                         (degrees == 0 || degrees == 90 || degrees == 180);
+    if (oneStep) {
+        // Most of a label is blank paper: white is told apart before any weighing.
+        const auto white = [](QRgb pixel) { return (pixel & 0xffffff) == 0xffffff; };
+        const QImage bitmap =
+            mode == LabelColorMode::blackAndWhite
+                ? turnedLevels<true>(image, degrees,
+                                     [&](QRgb pixel) {
+                                         return white(pixel) || luma(pixel) >= kBlackAndWhiteThreshold
+                                                    ? quint8(255)
+                                                    : quint8(0);
+                                     })
+                : turnedLevels<false>(image, degrees,
+                                      [&](QRgb pixel) { return white(pixel) ? quint8(255) : luma(pixel); });
+        if (!bitmap.isNull())
+            return bitmap;
+    }
+    QImage bitmap = rotatedImage(colorModeImage(image, mode), degrees);
     if (mode == LabelColorMode::blackAndWhite && bitmap.format() == QImage::Format_Grayscale8) {
         QImage mono = packedMonochrome(bitmap);
         if (!mono.isNull())
             bitmap = std::move(mono);
     }
-    return encodePNG(bitmap);
+    return bitmap;
+}
+
+QByteArray renderLabelPNG(const AnyLabelView &page, QSizeF labelInches, LabelColorMode mode,
+                          int rotationDegrees)
+{
+    return encodePNG(printBitmap(renderLabelImage(page, labelInches), mode, rotationDegrees));
 }
 
 QByteArray renderLabelPNG(const AnyLabelView &page, const LabelMedia &media, Orientation orientation,

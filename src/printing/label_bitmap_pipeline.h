@@ -45,6 +45,12 @@ QImage colorModeImage(const QImage &image, LabelColorMode mode);
 // H·300 pixels), its content at the top left. Throws LabelRenderError for a size
 // that is not finite, positive and at most LabelMedia::kMaxInches a side.
 QImage renderLabelImage(const AnyLabelView &page, QSizeF labelInches);
+// What is printed of a drawn page: the colour mode applied and the picture turned, as
+// rotatedImage(colorModeImage(image, mode), degrees) gives it, and a "Black & White"
+// bitmap packed one bit per pixel. An opaque drawing in grey or black and white is
+// done in one pass over its pixels.
+QImage printBitmap(const QImage &image, LabelColorMode mode, int degrees);
+
 // PNG bytes of the bitmap, never empty. Throws LabelRenderError when encoding fails.
 QByteArray encodePNG(const QImage &image);
 

@@ -145,6 +145,41 @@ TEST_F(BatchPrint, FailuresAreCountedAndTheRunGoesOn)
     EXPECT_EQ(failure, "2 of 3 failed: Printer stopped");
 }
 
+// While a winner label goes to the printer the next one is already under way, and the
+// results are still counted in list order; packing slips, which may run to several
+// pages, go one at a time.
+TEST_F(BatchPrint, TheNextWinnerLabelIsUnderWayWhileOneIsSentButPackingSlipsGoOneAtATime)
+{
+    for (const BatchPrintType type : {BatchPrintType::individualLabels, BatchPrintType::packingSlips}) {
+        SCOPED_TRACE(int(type));
+        m_printer->jobs.clear();
+        m_printer->failures = {{1, QStringLiteral("Paper out")}};
+        Gate gate;
+        m_printer->gate = &gate;
+        auto *run = new BatchPrintRun(jobs(type), m_printer, *m_settings, &m_runOwner);
+        QPointer<BatchPrintRun> guard(run);
+        QList<QPair<int, int>> progress;
+        QString failure;
+        QObject::connect(run, &BatchPrintRun::progressChanged, run, [&](int p, int t) { progress.append({p, t}); });
+        QObject::connect(run, &BatchPrintRun::finished, run, [&] { failure = run->failureText(); });
+        run->start();
+        const int total = 3;
+        EXPECT_EQ(m_printer->jobs.size(), type == BatchPrintType::packingSlips ? 1 : 2);
+        EXPECT_EQ(progress, (QList<QPair<int, int>>{{0, total}}));
+        gate.open();
+        ASSERT_TRUE(eventually([&] { return guard.isNull(); }));
+        m_printer->gate = nullptr;
+        EXPECT_EQ(progress, (QList<QPair<int, int>>{{0, total}, {1, total}, {2, total}, {3, total}}));
+        EXPECT_EQ(failure, QStringLiteral("1 of 3 failed: Paper out"));
+        if (type == BatchPrintType::individualLabels) {
+            QStringList order;
+            for (const auto &job : m_printer->jobs)
+                order.append(job.winner->as<LabelContent::Individual>()->username);
+            EXPECT_EQ(order, (QStringList{"ann", "bo", "cy"}));
+        }
+    }
+}
+
 TEST_F(BatchPrint, ClosingTheDialogLeavesTheRunPrinting)
 {
     setPrinters({"Labels"});
@@ -164,7 +199,7 @@ TEST_F(BatchPrint, ClosingTheDialogLeavesTheRunPrinting)
     ASSERT_FALSE(run.isNull());
     EXPECT_TRUE(dialog->isPrinting());
     dialog->startPrinting(); // a running batch cannot start twice
-    EXPECT_EQ(m_printer->jobs.size(), 1);
+    EXPECT_EQ(m_printer->jobs.size(), 2); // the first label and the one drawn meanwhile
     dialog.reset();
     gate.open();
     ASSERT_TRUE(eventually([&] { return run.isNull(); }));

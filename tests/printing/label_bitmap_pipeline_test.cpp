@@ -252,3 +252,58 @@ TEST(LabelBitmapPipeline, UnprintableSizesAndImagesFailClearlyInsteadOfGivingEmp
             << error.message();
     }
 }
+
+// The print bitmap is made in one pass for opaque drawings; it must be what converting,
+// turning and packing give one after the other, down to the PNG's bytes, on sizes that
+// do not fill a byte or a group of eight rows and on every turn and grey mode.
+TEST(LabelBitmapPipeline, OnePassPrintBitmapIsTheStepByStepBitmapByteForByte)
+{
+    const auto stepByStep = [](const QImage &image, LabelColorMode mode, int degrees) {
+        const QImage bitmap = rotatedImage(colorModeImage(image, mode), degrees);
+        if (mode != LabelColorMode::blackAndWhite)
+            return bitmap;
+        // Packed by hand: 1 for white, and the bits past the last pixel of a row left 0.
+        QImage mono(bitmap.size(), QImage::Format_Mono);
+        mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        mono.setDotsPerMeterX(bitmap.dotsPerMeterX());
+        mono.setDotsPerMeterY(bitmap.dotsPerMeterY());
+        mono.fill(0);
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x)
+                if (qGray(bitmap.pixel(x, y)) == 255)
+                    mono.setPixel(x, y, 1);
+        return mono;
+    };
+    // A gradient crossing the threshold in every colour, with odd widths and heights.
+    QList<QImage> pictures;
+    for (const QSize size : {QSize(13, 7), QSize(8, 16), QSize(61, 45), QSize(1, 9)}) {
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y,
+                               qRgb((x * 37 + y * 11) % 256, (x * 5 + y * 53) % 256, (x * y * 7) % 256));
+        image.setDotsPerMeterX(11811);
+        image.setDotsPerMeterY(11811);
+        pictures.append(image);
+    }
+    for (const auto &[media, orientation] : {std::pair{LabelMedia::shipping4x6(), Orientation::portrait},
+                                             std::pair{LabelMedia::rect225x125(), Orientation::landscape},
+                                             std::pair{LabelMedia::circle2(), Orientation::portrait}})
+        pictures.append(
+            renderLabelImage(winnerPage(media, orientation), labelSizeInches(media, orientation)));
+
+    for (const QImage &picture : pictures) {
+        for (const LabelColorMode mode :
+             {LabelColorMode::color, LabelColorMode::grayscale, LabelColorMode::blackAndWhite}) {
+            for (const int degrees : {0, 90, 180, 270}) {
+                const QImage oneStep = printBitmap(picture, mode, degrees);
+                const QImage expected = stepByStep(picture, mode, degrees);
+                SCOPED_TRACE(testing::Message() << picture.width() << "x" << picture.height() << " mode "
+                                                << int(mode) << " turned " << degrees);
+                ASSERT_EQ(oneStep.format(), expected.format());
+                EXPECT_EQ(oneStep, expected);
+                EXPECT_EQ(encodePNG(oneStep), encodePNG(expected));
+            }
+        }
+    }
+}

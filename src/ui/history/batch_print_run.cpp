@@ -5,6 +5,8 @@
 #include <QLoggingCategory>
 #include <QPointer>
 
+#include <optional>
+
 namespace quill {
 
 namespace {
@@ -85,11 +87,25 @@ QCoro::Task<> BatchPrintRun::run()
 {
     QPointer<BatchPrintRun> self(this);
     Q_EMIT progressChanged(m_progress, m_total);
+    // A winner label is one page: the next one is laid out and drawn while this one goes
+    // to the printer. Drawings come back in the order asked and each label then takes
+    // its turn at the queue at once, so the labels still reach CUPS in list order. A
+    // packing slip may run to several pages, drawn one after another, so slips go one
+    // at a time.
+    const bool drawAhead = m_jobs.type != BatchPrintType::packingSlips;
+    std::optional<QCoro::Task<PrintResult>> ahead;
     for (qsizetype i = 0; i < m_total; ++i) {
-        QCoro::Task<PrintResult> printing = printOne(i);
+        QCoro::Task<PrintResult> printing = ahead ? std::move(*ahead) : printOne(i);
+        ahead.reset();
+        if (drawAhead && i + 1 < m_total)
+            ahead.emplace(printOne(i + 1));
         const PrintResult result = co_await std::move(printing);
-        if (!self)
+        if (!self) {
+            // Already on its way: it is seen to its end, never dropped half sent.
+            if (ahead)
+                co_await std::move(*ahead);
             co_return;
+        }
         if (!result.ok) {
             if (m_failed == 0)
                 m_firstFailure = result.message;
