@@ -152,15 +152,16 @@ void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintServ
 }
 
 PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumber,
-                                    const LabelSectionState &settings) const
+                                     const LabelSectionState &settings) const
 {
     const QString price = auction.salePrice.toString();
     PrintJob job;
     job.id = PrintJob::makeId();
     job.label = QLatin1Char('@') + auction.winnerUsername + QStringLiteral(" $") + price;
     job.timestamp = m_clock->now();
-    job.content = LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
-                                           labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
+    job.content =
+        LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
+                                 labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
     job.style = settings.selectedStyle;
     job.labelMedia = settings.selectedMedia;
     job.orientation = settings.selectedOrientation;
@@ -169,7 +170,8 @@ PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumb
     return job;
 }
 
-PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const
+PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber,
+                                  const LabelSectionState &settings) const
 {
     PrintJob job;
     job.id = PrintJob::makeId();
@@ -369,16 +371,33 @@ QCoro::Task<> AutoPrintManager::walk(QPointer<PrintService> printService)
 {
     const QPointer<AutoPrintManager> self(this);
     const QStringList ids = queuedJobIdsOldestFirst();
-    for (const QString &id : ids) {
+    // The next job's label is drawn while the one before it goes to the printer. A
+    // queued job's content never changes; one that left the queue meanwhile drops its
+    // drawing (the drawing ends on its own, unawaited).
+    std::optional<std::pair<QString, QCoro::Task<DrawnLabel>>> ahead;
+    for (qsizetype k = 0; k < ids.size(); ++k) {
+        const QString &id = ids.at(k);
         if (!self || !printService || !m_isPrinting)
             co_return;
+        std::optional<QCoro::Task<DrawnLabel>> drawn;
+        if (ahead && ahead->first == id)
+            drawn.emplace(std::move(ahead->second));
+        ahead.reset();
         const std::optional<PrintJob> job = startJob(id);
         if (!job)
             continue;
         const std::optional<QString> printer = jobPrinter(*job);
         if (!printer)
             continue;
-        QCoro::Task<WalkStep> printing = printJob(printService, *job, *printer);
+        const QString nextId = ids.value(k + 1);
+        const DrawNext drawNext = [this, printService, nextId, &ahead] {
+            const qsizetype index = nextId.isEmpty() ? -1 : indexOfJob(nextId);
+            if (index < 0 || !printService || !m_printJobs.at(index).status.isQueued())
+                return;
+            const PrintJob next = m_printJobs.at(index);
+            ahead.emplace(nextId, drawJob(*printService, next));
+        };
+        QCoro::Task<WalkStep> printing = printJob(printService, *job, *printer, std::move(drawn), drawNext);
         const WalkStep step = co_await std::move(printing);
         if (step == WalkStep::stop || !self)
             co_return;
@@ -411,25 +430,31 @@ std::optional<QString> AutoPrintManager::jobPrinter(const PrintJob &job)
     const LabelSectionState section = LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
     if (!section.selectedPrinter) {
         setJobStatus(job.id, PrintJob::Status::error(noPrinterMessage));
-        qCCritical(lcAutoPrint, "No printer configured for %s labels", qUtf8Printable(rawValue(job.labelType)));
+        qCCritical(lcAutoPrint, "No printer configured for %s labels",
+                   qUtf8Printable(rawValue(job.labelType)));
     }
     return section.selectedPrinter;
 }
 
-QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::printJob(QPointer<PrintService> printService,
-                                                                  PrintJob job, QString printer)
+QCoro::Task<AutoPrintManager::WalkStep>
+AutoPrintManager::printJob(QPointer<PrintService> printService, PrintJob job, QString printer,
+                           std::optional<QCoro::Task<DrawnLabel>> drawnAhead, DrawNext drawNext)
 {
     const QPointer<AutoPrintManager> self(this);
     const QString id = job.id;
     // The queue check (lpstat, a child process) runs while the pages are drawn on the
-    // drawing thread; both answers are in before anything is sent.
+    // drawing thread (or while a drawing asked for earlier comes in); both answers are
+    // in before anything is sent.
     QString statusQuery = printer;
     QCoro::Task<printkit::CUPSQueueState> check = printService->adapter().queueStatus(std::move(statusQuery));
-    QCoro::Task<DrawnLabel> drawing = drawJob(*printService, job);
+    QCoro::Task<DrawnLabel> drawing = drawnAhead ? std::move(*drawnAhead) : drawJob(*printService, job);
+    drawnAhead.reset();
     const DrawnLabel drawn = co_await std::move(drawing);
     const printkit::CUPSQueueState state = co_await std::move(check);
     if (!self)
         co_return WalkStep::stop;
+    if (drawNext)
+        drawNext();
 
     QCoro::Task<WalkStep> readying = readyQueue(printService, id, printer, state);
     const WalkStep ready = co_await std::move(readying);
@@ -480,8 +505,8 @@ QCoro::Task<DrawnLabel> AutoPrintManager::drawJob(PrintService &printService, co
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<PrintService> printService,
-                                                                    QString id, QString printer,
-                                                                    printkit::CUPSQueueState state)
+                                                                     QString id, QString printer,
+                                                                     printkit::CUPSQueueState state)
 {
     if (state != printkit::CUPSQueueState::stopped)
         co_return WalkStep::next;
@@ -513,8 +538,8 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<Pr
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<PrintService> printService,
-                                                                   PrintJob job, QString printer,
-                                                                   QList<QByteArray> pngs)
+                                                                    PrintJob job, QString printer,
+                                                                    QList<QByteArray> pngs)
 {
     const QPointer<AutoPrintManager> self(this);
     // What the previous labels settled (and the box numbers) is on disk before this one goes out.
@@ -612,8 +637,8 @@ bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
         return true;
     m_printJobs[index].status = std::move(status);
     const PrintJob::Status &now = m_printJobs.at(index).status;
-    const bool settled = now.kind == PrintJob::Status::Kind::done ||
-                         (now.isError() && now.message != kShutDownMessage);
+    const bool settled =
+        now.kind == PrintJob::Status::Kind::done || (now.isError() && now.message != kShutDownMessage);
     if (settled && m_onLabelSettled) {
         const LabelSettledCallback callback = m_onLabelSettled;
         const PrintJob job = m_printJobs.at(index);

@@ -4,8 +4,8 @@
 #include "common/clock.h"
 #include "printing/label_drawing_worker.h"
 #include "printing/print_job.h"
-#include "printkit/domain/cups_queue_status.h"
 #include "printing/print_result.h"
+#include "printkit/domain/cups_queue_status.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -166,8 +166,12 @@ private:
     std::optional<PrintJob> startJob(const QString &id);
     // The job's printer; none ends the job in "No printer configured".
     std::optional<QString> jobPrinter(const PrintJob &job);
-    // Queue check, drawing, repair of a stopped queue, the pages out, the job's end.
-    QCoro::Task<WalkStep> printJob(QPointer<PrintService> printService, PrintJob job, QString printer);
+    // Asks for the next job's drawing; called once this job's label is drawn and checked.
+    using DrawNext = std::function<void()>;
+    // Queue check, drawing (or the one asked for ahead), repair of a stopped queue, the
+    // pages out, the job's end.
+    QCoro::Task<WalkStep> printJob(QPointer<PrintService> printService, PrintJob job, QString printer,
+                                   std::optional<QCoro::Task<DrawnLabel>> drawnAhead, DrawNext drawNext);
     QCoro::Task<DrawnLabel> drawJob(PrintService &printService, const PrintJob &job);
     // A stopped queue is re-enabled once and checked again; still stopped ends the job.
     QCoro::Task<WalkStep> readyQueue(QPointer<PrintService> printService, QString id, QString printer,
@@ -185,7 +189,8 @@ private:
     bool setJobStatus(const QString &id, PrintJob::Status status);
     void finishJobWithError(const QString &id, const QString &message);
     int assignBoxNumber(const QString &buyer);
-    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber, const LabelSectionState &settings) const;
+    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber,
+                       const LabelSectionState &settings) const;
     PrintJob boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const;
     // A box label goes before the first winner label, so a walk (which goes from the
     // end) prints it right after the winner label it belongs with.

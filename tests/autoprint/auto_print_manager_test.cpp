@@ -24,11 +24,11 @@
 
 using namespace quill;
 using namespace std::chrono_literals;
+using quill::testing::eventually;
 using quill::testing::FakeClock;
 using quill::testing::FakeCups;
 using quill::testing::FakeSleeper;
 using quill::testing::HeldSleeper;
-using quill::testing::eventually;
 using quill::testing::TemporarySettings;
 
 namespace {
@@ -511,6 +511,27 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     EXPECT_EQ(statuses(manager().printJobs()),
               QStringList({"Box #3 @cy: done", "@cy $3: done", "Box #1 @ann: done", "@bob $2: done"}));
     EXPECT_EQ(submittedQueues(), QStringList({kBoxQueue, kWinnerQueue, kWinnerQueue, kBoxQueue}));
+}
+
+// The next label is drawn while one goes to lp; a job taken out of the log in that
+// time prints nothing, and the labels around it still go out in order.
+TEST_F(AutoPrintManagerTest, AJobTakenOutOfTheLogWhileItsLabelIsDrawnAheadPrintsNothing)
+{
+    manager().setIsPrinting(true);
+    enqueue({win("ann", "1", 1), win("bob", "2", 2)});
+    m_cups.holdSubmissions();
+    m_sleeper.advance(AutoPrintManager::kDebounce);
+    ASSERT_TRUE(eventually([&] { return m_cups.heldSubmissions() == 1; })); // "@ann $1" in lp
+
+    QList<PrintJob> kept = manager().printJobs();
+    kept.removeIf([](const PrintJob &job) { return job.label == "Box #1 @ann"; });
+    manager().setPrintJobs(kept);
+    m_cups.releaseSubmissions();
+    ASSERT_TRUE(eventually([&] { return !manager().isProcessing(); }));
+
+    EXPECT_EQ(statuses(manager().printJobs()),
+              QStringList({"Box #2 @bob: done", "@bob $2: done", "@ann $1: done"}));
+    EXPECT_EQ(submittedQueues(), QStringList({kWinnerQueue, kWinnerQueue, kBoxQueue}));
 }
 
 TEST_F(AutoPrintManagerTest, ALabelThatCannotBeDrawnEndsInErrorAndSendsNothing)
