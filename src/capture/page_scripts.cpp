@@ -1,7 +1,6 @@
 #include "capture/page_scripts.h"
 
 #include <QFile>
-
 #include <algorithm>
 
 namespace quill {
@@ -45,9 +44,26 @@ bool isPlainCursor(const QString &cursor)
     if (cursor.isEmpty() || cursor.size() > 64)
         return false;
     return std::all_of(cursor.cbegin(), cursor.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
-               c == u'-' || c == u'_';
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+               c == u'.' || c == u'-' || c == u'_';
     });
+}
+
+// The scan's functions are made on the page by the first poll after each load and kept
+// there, and every poll calls them: the page then compiles and warms them once, not at
+// each poll (a script whose text changes with its cursor is compiled afresh every time).
+QString winScanCall(const QString &argument)
+{
+    return QStringLiteral("    var scan = window.__quillWinScan;\n"
+                          "    if (typeof scan !== 'function') {\n"
+                          "        scan = (function () {\n") +
+           winScanFunctions() +
+           QStringLiteral("            return winScanFresh;\n"
+                          "        })();\n"
+                          "        window.__quillWinScan = scan;\n"
+                          "    }\n"
+                          "    return scan(") +
+           argument + QStringLiteral(");\n");
 }
 
 } // namespace
@@ -55,7 +71,7 @@ bool isPlainCursor(const QString &cursor)
 // Built on first use and shared by every caller afterwards.
 const QString &PageScripts::winScan()
 {
-    static const QString script = winScanFunctions() + QStringLiteral("    return winScanAnswer(null);\n");
+    static const QString script = winScanCall(QStringLiteral("null"));
     return script;
 }
 
@@ -63,7 +79,7 @@ QString PageScripts::winScan(const QString &cursor)
 {
     if (!isPlainCursor(cursor))
         return winScan();
-    return winScanFunctions() + QStringLiteral("    return winScanAnswer('") + cursor + QStringLiteral("');\n");
+    return winScanCall(QLatin1Char('\'') + cursor + QLatin1Char('\''));
 }
 
 const QString &PageScripts::bidObserver()

@@ -403,7 +403,7 @@ TEST_F(AuctionPollerLoop, EachPollHandsBackTheCursorOfTheLastAnswerTakenInWhole)
     for (qsizetype i = 0; i < expected.size(); ++i)
         EXPECT_EQ(m_host.calls().at(i), expected.at(i)) << "call " << i;
     EXPECT_NE(PageScripts::winScan("g1-1"), PageScripts::winScan());
-    EXPECT_TRUE(PageScripts::winScan("g1-1").endsWith("winScanAnswer('g1-1');\n"));
+    EXPECT_TRUE(PageScripts::winScan("g1-1").endsWith("return scan('g1-1');\n"));
     EXPECT_EQ(ids(m_poller), QStringList({"dee-8-4", "cy-7-3", "bob-6-2", "ann-5-1"}));
 
     // A reset forgets the cursor with the captures: the next poll asks for every notice.

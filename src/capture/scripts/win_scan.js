@@ -336,3 +336,12 @@ function winScanAnswer(since) {
     var results = answered.map(reported);
     return JSON.stringify({ url: window.location.href, count: results.length, results: results, cursor: cursor });
 }
+
+// The scan is made once per page and called at every poll: the shared patterns start
+// each call at the beginning of their text, whatever an earlier call left in them.
+function winScanFresh(since) {
+    MONEY.lastIndex = 0;
+    FORMAT_CHARACTERS.lastIndex = 0;
+    TITLE_EDGE.lastIndex = 0;
+    return winScanAnswer(since);
+}
