@@ -1,6 +1,7 @@
 #include "capture/page_scripts.h"
 
 #include <QFile>
+
 #include <algorithm>
 
 namespace quill {
@@ -44,8 +45,8 @@ bool isPlainCursor(const QString &cursor)
     if (cursor.isEmpty() || cursor.size() > 64)
         return false;
     return std::all_of(cursor.cbegin(), cursor.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-               c == u'.' || c == u'-' || c == u'_';
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+               c == u'-' || c == u'_';
     });
 }
 

@@ -152,16 +152,15 @@ void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintServ
 }
 
 PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumber,
-                                     const LabelSectionState &settings) const
+                                    const LabelSectionState &settings) const
 {
     const QString price = auction.salePrice.toString();
     PrintJob job;
     job.id = PrintJob::makeId();
     job.label = QLatin1Char('@') + auction.winnerUsername + QStringLiteral(" $") + price;
     job.timestamp = m_clock->now();
-    job.content =
-        LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
-                                 labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
+    job.content = LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
+                                           labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
     job.style = settings.selectedStyle;
     job.labelMedia = settings.selectedMedia;
     job.orientation = settings.selectedOrientation;
@@ -170,8 +169,7 @@ PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumb
     return job;
 }
 
-PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber,
-                                  const LabelSectionState &settings) const
+PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const
 {
     PrintJob job;
     job.id = PrintJob::makeId();
@@ -430,15 +428,15 @@ std::optional<QString> AutoPrintManager::jobPrinter(const PrintJob &job)
     const LabelSectionState section = LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
     if (!section.selectedPrinter) {
         setJobStatus(job.id, PrintJob::Status::error(noPrinterMessage));
-        qCCritical(lcAutoPrint, "No printer configured for %s labels",
-                   qUtf8Printable(rawValue(job.labelType)));
+        qCCritical(lcAutoPrint, "No printer configured for %s labels", qUtf8Printable(rawValue(job.labelType)));
     }
     return section.selectedPrinter;
 }
 
-QCoro::Task<AutoPrintManager::WalkStep>
-AutoPrintManager::printJob(QPointer<PrintService> printService, PrintJob job, QString printer,
-                           std::optional<QCoro::Task<DrawnLabel>> drawnAhead, DrawNext drawNext)
+QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::printJob(QPointer<PrintService> printService,
+                                                                  PrintJob job, QString printer,
+                                                                  std::optional<QCoro::Task<DrawnLabel>> drawnAhead,
+                                                                  DrawNext drawNext)
 {
     const QPointer<AutoPrintManager> self(this);
     const QString id = job.id;
@@ -505,8 +503,8 @@ QCoro::Task<DrawnLabel> AutoPrintManager::drawJob(PrintService &printService, co
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<PrintService> printService,
-                                                                     QString id, QString printer,
-                                                                     printkit::CUPSQueueState state)
+                                                                    QString id, QString printer,
+                                                                    printkit::CUPSQueueState state)
 {
     if (state != printkit::CUPSQueueState::stopped)
         co_return WalkStep::next;
@@ -538,8 +536,8 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<Pr
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<PrintService> printService,
-                                                                    PrintJob job, QString printer,
-                                                                    QList<QByteArray> pngs)
+                                                                   PrintJob job, QString printer,
+                                                                   QList<QByteArray> pngs)
 {
     const QPointer<AutoPrintManager> self(this);
     // What the previous labels settled (and the box numbers) is on disk before this one goes out.
@@ -637,8 +635,8 @@ bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
         return true;
     m_printJobs[index].status = std::move(status);
     const PrintJob::Status &now = m_printJobs.at(index).status;
-    const bool settled =
-        now.kind == PrintJob::Status::Kind::done || (now.isError() && now.message != kShutDownMessage);
+    const bool settled = now.kind == PrintJob::Status::Kind::done ||
+                         (now.isError() && now.message != kShutDownMessage);
     if (settled && m_onLabelSettled) {
         const LabelSettledCallback callback = m_onLabelSettled;
         const PrintJob job = m_printJobs.at(index);

@@ -4,8 +4,8 @@
 #include "common/clock.h"
 #include "printing/label_drawing_worker.h"
 #include "printing/print_job.h"
-#include "printing/print_result.h"
 #include "printkit/domain/cups_queue_status.h"
+#include "printing/print_result.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -189,8 +189,7 @@ private:
     bool setJobStatus(const QString &id, PrintJob::Status status);
     void finishJobWithError(const QString &id, const QString &message);
     int assignBoxNumber(const QString &buyer);
-    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber,
-                       const LabelSectionState &settings) const;
+    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber, const LabelSectionState &settings) const;
     PrintJob boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const;
     // A box label goes before the first winner label, so a walk (which goes from the
     // end) prints it right after the winner label it belongs with.
