@@ -1,11 +1,16 @@
 #include "printing/label_bitmap_pipeline.h"
 
+#include "printing/band_crew.h"
+
 #include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 namespace quill {
 
@@ -131,27 +136,47 @@ QImage packedMonochrome(const QImage &blackAndWhite)
     return mono;
 }
 
-// The print bitmap straight from an opaque drawing, in one pass: each pixel's grey
-// level (through `level`) is written where the turn puts it, as 8-bit grey or, when
-// `packed`, one bit per pixel (1 for white, most significant first). Only the turns
-// printing uses (none, 90 and 180 degrees) are done here; the same pixels as
-// converting, turning and packing one after the other.
-template <bool packed, typename Level> QImage turnedLevels(const QImage &source, int degrees, Level level)
+// An all-zero bitmap for what printBitmap makes of a `width` × `height` drawing turned by
+// `degrees` (none, 90 or 180): 8-bit grey or, when `packed`, one bit per pixel. Null when
+// there is no memory for it.
+QImage turnedBitmap(int width, int height, int degrees, bool packed, int dotsPerMeter)
 {
-    const int width = source.width();
-    const int height = source.height();
     const bool swaps = degrees == 90;
     QImage out(swaps ? height : width, swaps ? width : height,
                packed ? QImage::Format_Mono : QImage::Format_Grayscale8);
     if (out.isNull())
         return {};
-    if constexpr (packed)
+    if (packed)
         out.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    out.setDotsPerMeterX(source.dotsPerMeterX());
-    out.setDotsPerMeterY(source.dotsPerMeterY());
+    out.setDotsPerMeterX(dotsPerMeter);
+    out.setDotsPerMeterY(dotsPerMeter);
     // Every byte starts at zero, the padding past the last pixel of a packed row too.
     std::memset(out.bits(), 0, size_t(out.sizeInBytes()));
+    return out;
+}
 
+// Raw rows of an image, taken once on the calling thread so the bands share no QImage.
+struct Pixels
+{
+    uchar *bits;
+    qsizetype bytesPerLine;
+    int width;
+    int height;
+
+    const QRgb *rgb(int row) const { return reinterpret_cast<const QRgb *>(bits + row * bytesPerLine); }
+    uchar *line(int row) const { return bits + row * bytesPerLine; }
+};
+
+// Source rows [first, last) of an opaque drawing into the print bitmap made by
+// turnedBitmap, in one pass: each pixel's grey level (through `level`) is written where
+// the turn puts it, as 8-bit grey or, when `packed`, one bit per pixel (1 for white, most
+// significant first). `first` is a multiple of 8, so rows of separate calls never share
+// a byte. The same pixels as converting, turning and packing one after the other.
+template <bool packed, typename Level>
+void turnRows(const Pixels &source, int first, int last, int degrees, const Pixels &out, Level level)
+{
+    const int width = source.width;
+    const int height = source.height;
     const auto put = [](uchar *row, int x, quint8 value) {
         if constexpr (packed)
             row[x >> 3] |= uchar((value & 0x80) >> (x & 7));
@@ -161,13 +186,13 @@ template <bool packed, typename Level> QImage turnedLevels(const QImage &source,
     if (degrees == 90) {
         // Counter-clockwise: source column c becomes row width-1-c, source row r its
         // pixel r. Eight source rows at a time, read along the rows.
-        for (int r0 = 0; r0 < height; r0 += 8) {
-            const int rows = std::min(8, height - r0);
+        for (int r0 = first; r0 < last; r0 += 8) {
+            const int rows = std::min(8, last - r0);
             const QRgb *line[8];
             for (int i = 0; i < rows; ++i)
-                line[i] = reinterpret_cast<const QRgb *>(source.constScanLine(r0 + i));
+                line[i] = source.rgb(r0 + i);
             for (int c = 0; c < width; ++c) {
-                uchar *row = out.scanLine(width - 1 - c);
+                uchar *row = out.line(width - 1 - c);
                 if constexpr (packed) {
                     uchar bits = 0;
                     for (int i = 0; i < rows; ++i)
@@ -179,21 +204,43 @@ template <bool packed, typename Level> QImage turnedLevels(const QImage &source,
                 }
             }
         }
-        return out;
+        return;
     }
     const bool halfTurn = degrees == 180;
-    for (int y = 0; y < height; ++y) {
-        const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(halfTurn ? height - 1 - y : y));
-        uchar *row = out.scanLine(y);
+    for (int y = first; y < last; ++y) {
+        const QRgb *in = source.rgb(y);
+        uchar *row = out.line(halfTurn ? height - 1 - y : y);
         if (halfTurn) {
             for (int x = 0; x < width; ++x)
-                put(row, x, level(in[width - 1 - x]));
+                put(row, width - 1 - x, level(in[x]));
         } else {
             for (int x = 0; x < width; ++x)
                 put(row, x, level(in[x]));
         }
     }
-    return out;
+}
+
+// Whether printBitmap makes the drawing's print bitmap in one pass (see turnRows).
+bool turnsInOnePass(QImage::Format format, LabelColorMode mode, int degrees)
+{
+    return format == QImage::Format_RGB32 && mode != LabelColorMode::color &&
+           (degrees == 0 || degrees == 90 || degrees == 180);
+}
+
+// turnRows in the colour mode's levels. Most of a label is blank paper: white is told
+// apart before any weighing.
+void turnRowsIn(LabelColorMode mode, const Pixels &source, int first, int last, int degrees,
+                const Pixels &out)
+{
+    const auto white = [](QRgb pixel) { return (pixel & 0xffffff) == 0xffffff; };
+    if (mode == LabelColorMode::blackAndWhite) {
+        turnRows<true>(source, first, last, degrees, out, [&](QRgb pixel) {
+            return white(pixel) || luma(pixel) >= kBlackAndWhiteThreshold ? quint8(255) : quint8(0);
+        });
+    } else {
+        turnRows<false>(source, first, last, degrees, out,
+                        [&](QRgb pixel) { return white(pixel) ? quint8(255) : luma(pixel); });
+    }
 }
 
 void checkLabelInches(QSizeF labelInches)
@@ -208,6 +255,138 @@ void checkLabelInches(QSizeF labelInches)
                                    .arg(labelInches.height())
                                    .arg(LabelMedia::kMaxInches)
                                    .arg(LabelMedia::kMinInches));
+}
+
+// An undrawn label of exactly `labelInches` at 300 dpi.
+QImage blankDrawing(QSizeF labelInches)
+{
+    checkLabelInches(labelInches);
+    // Bounded by the check above (48 in gives 14400 pixels), so the conversions are safe.
+    const double widthPixels = std::ceil(labelInches.width() * kLabelDotsPerInch - 1e-6);
+    const double heightPixels = std::ceil(labelInches.height() * kLabelDotsPerInch - 1e-6);
+    QImage drawing(int(widthPixels), int(heightPixels), QImage::Format_RGB32);
+    if (drawing.isNull())
+        throw LabelRenderError(QStringLiteral("There is not enough memory to draw a label of %1 × %2 pixels.")
+                                   .arg(int(widthPixels))
+                                   .arg(int(heightPixels)));
+    const int dotsPerMeter = int(std::lround(kLabelDotsPerInch / 0.0254));
+    drawing.setDotsPerMeterX(dotsPerMeter);
+    drawing.setDotsPerMeterY(dotsPerMeter);
+    return drawing;
+}
+
+// Runs `draw`, turning a layout's failure into the label's.
+template <typename Draw> auto withDrawingErrors(Draw draw)
+{
+    try {
+        return draw();
+    } catch (const LabelRenderError &) {
+        throw;
+    } catch (const Error &error) {
+        throw LabelRenderError(QStringLiteral("The label could not be drawn: %1").arg(error.message()));
+    }
+}
+
+// Rows [top, top + rows) of the drawing: white paper (whatever a layout leaves uncovered,
+// outside a round label, prints nothing) and the page laid out by `layout` painted over
+// it. The band paints the whole page at the drawing's own coordinates, clipped to its
+// rows, so that each pixel is worked out exactly as one drawing of the whole page does.
+void paintRows(const labelkit::LabelLayout &layout, QSizeF labelInches, const Pixels &drawing,
+               int dotsPerMeter, int top, int rows)
+{
+    for (int y = top; y < top + rows; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(drawing.line(y)), drawing.width, QRgb(0xffffffff));
+    // The whole drawing's memory under a painter of this thread's own.
+    QImage canvas(drawing.bits, drawing.width, drawing.height, drawing.bytesPerLine, QImage::Format_RGB32);
+    // The page's point sizes become pixels at this resolution.
+    canvas.setDotsPerMeterX(dotsPerMeter);
+    canvas.setDotsPerMeterY(dotsPerMeter);
+    withDrawingErrors([&] {
+        QPainter painter(&canvas);
+        if (!painter.isActive())
+            throw LabelRenderError(QStringLiteral("The label could not be drawn."));
+        const bool whole = top == 0 && rows == drawing.height;
+        if (!whole)
+            painter.setClipRect(QRect(0, top, drawing.width, rows));
+        const qreal scale = kLabelDotsPerInch / 72.0;
+        painter.scale(scale, scale);
+        painter.setClipRect(QRectF(0, 0, labelInches.width() * 72.0, labelInches.height() * 72.0),
+                            whole ? Qt::ReplaceClip : Qt::IntersectClip);
+        layout.paint(painter);
+    });
+}
+
+// Drawings of at least this many pixels (a 4 × 6 label has 2.16 million) are shared
+// between the band crew's threads; a smaller one is quicker drawn whole.
+constexpr qsizetype kBandedPixels = 1'000'000;
+
+// Where `bands` bands of about equal height meet, as rows of a drawing `height` rows
+// high, from 0 to `height`. Every band but the last is a whole number of 8 rows (whole
+// bytes of a turned, packed bitmap). No band edge passes through a picture: the pixels a
+// scaled picture gets depend on the row its drawing starts at, so one band draws it all.
+QList<int> bandEdges(int height, int bands, const QList<QRectF> &pictureFrames)
+{
+    const qreal scale = kLabelDotsPerInch / 72.0;
+    const auto roundUp8 = [](int row) { return (row + 7) & ~7; };
+    const int perBand = std::max(8, roundUp8((height + bands - 1) / bands));
+    QList<int> edges{0};
+    for (int edge = perBand; edge < height; edge += perBand) {
+        edge = std::max(edge, edges.last() + 8);
+        for (bool moved = true; moved && edge < height;) {
+            moved = false;
+            for (const QRectF &frame : pictureFrames) {
+                const int first = int(std::floor(frame.top() * scale)) - 1;
+                const int last = int(std::ceil(frame.bottom() * scale)) + 1;
+                if (first < edge && edge < last) {
+                    edge = roundUp8(last);
+                    moved = true;
+                }
+            }
+        }
+        if (edge >= height)
+            break;
+        edges.append(edge);
+    }
+    edges.append(height);
+    return edges;
+}
+
+// The page painted into `drawing` in horizontal bands side by side on the crew, `bands`
+// of them (0: as many as the crew runs for a big drawing, one for a small one; one
+// without a crew). `done(first, last)`
+// is called for each band's rows on the thread that drew them.
+template <typename Done>
+void drawInBands(const AnyLabelView &page, QSizeF labelInches, const Pixels &drawing, int dotsPerMeter,
+                 BandCrew *crew, int bands, Done done)
+{
+    if (!crew)
+        bands = 1;
+    else if (bands <= 0)
+        bands = qsizetype(drawing.width) * drawing.height >= kBandedPixels ? crew->bands() : 1;
+    // Laid out here first: the pictures' places decide the bands, and this thread's band
+    // paints this layout. The crew's threads lay the page out again, each with fonts of
+    // its own.
+    const labelkit::LabelLayout layout = withDrawingErrors([&] { return page.layout(); });
+    const QList<int> edges =
+        bands > 1 ? bandEdges(drawing.height, bands, layout.pictureFrames()) : QList<int>{0, drawing.height};
+    const std::thread::id caller = std::this_thread::get_id();
+    bool callerLayoutUsed = false; // read and written on the caller's thread only
+    const std::function<void(int)> band = [&](int index) {
+        const int first = edges.at(index);
+        const int last = edges.at(index + 1);
+        if (std::this_thread::get_id() == caller && !callerLayoutUsed) {
+            callerLayoutUsed = true;
+            paintRows(layout, labelInches, drawing, dotsPerMeter, first, last - first);
+        } else {
+            const labelkit::LabelLayout own = withDrawingErrors([&] { return page.layout(); });
+            paintRows(own, labelInches, drawing, dotsPerMeter, first, last - first);
+        }
+        done(first, last);
+    };
+    if (crew)
+        crew->run(int(edges.size()) - 1, band);
+    else
+        band(0);
 }
 
 } // namespace
@@ -257,37 +436,12 @@ QImage colorModeImage(const QImage &image, LabelColorMode mode)
     return image;
 }
 
-QImage renderLabelImage(const AnyLabelView &page, QSizeF labelInches)
+QImage renderLabelImage(const AnyLabelView &page, QSizeF labelInches, BandCrew *crew, int bands)
 {
-    checkLabelInches(labelInches);
-    // Bounded by the check above (48 in gives 14400 pixels), so the conversions are safe.
-    const double widthPixels = std::ceil(labelInches.width() * kLabelDotsPerInch - 1e-6);
-    const double heightPixels = std::ceil(labelInches.height() * kLabelDotsPerInch - 1e-6);
-    QImage bitmap(int(widthPixels), int(heightPixels), QImage::Format_RGB32);
-    if (bitmap.isNull())
-        throw LabelRenderError(QStringLiteral("There is not enough memory to draw a label of %1 × %2 pixels.")
-                                   .arg(int(widthPixels))
-                                   .arg(int(heightPixels)));
-    const int dotsPerMeter = int(std::lround(kLabelDotsPerInch / 0.0254));
-    bitmap.setDotsPerMeterX(dotsPerMeter);
-    bitmap.setDotsPerMeterY(dotsPerMeter);
-    // White paper: whatever a layout leaves uncovered (outside a round label) prints nothing.
-    bitmap.fill(Qt::white);
-
-    try {
-        QPainter painter(&bitmap);
-        if (!painter.isActive())
-            throw LabelRenderError(QStringLiteral("The label could not be drawn."));
-        const qreal scale = kLabelDotsPerInch / 72.0;
-        painter.scale(scale, scale);
-        painter.setClipRect(QRectF(0, 0, labelInches.width() * 72.0, labelInches.height() * 72.0));
-        page.paint(painter);
-    } catch (const LabelRenderError &) {
-        throw;
-    } catch (const Error &error) {
-        throw LabelRenderError(QStringLiteral("The label could not be drawn: %1").arg(error.message()));
-    }
-    return bitmap;
+    QImage drawing = blankDrawing(labelInches);
+    const Pixels pixels{drawing.bits(), drawing.bytesPerLine(), drawing.width(), drawing.height()};
+    drawInBands(page, labelInches, pixels, drawing.dotsPerMeterX(), crew, bands, [](int, int) {});
+    return drawing;
 }
 
 QByteArray encodePNG(const QImage &image)
@@ -298,6 +452,9 @@ QByteArray encodePNG(const QImage &image)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
+    // Light compression: a label's PNG only travels to the local print queue, and the
+    // default level takes twice as long for a file a third the size.
+    writer.setQuality(70);
     if (!writer.write(image) || bytes.isEmpty())
         throw LabelRenderError(
             QStringLiteral("The label could not be encoded as PNG: %1").arg(writer.errorString()));
@@ -306,23 +463,17 @@ QByteArray encodePNG(const QImage &image)
 
 QImage printBitmap(const QImage &image, LabelColorMode mode, int degrees)
 {
-    const bool oneStep = image.format() == QImage::Format_RGB32 && mode != LabelColorMode::color &&
-                         (degrees == 0 || degrees == 90 || degrees == 180);
-    if (oneStep) {
-        // Most of a label is blank paper: white is told apart before any weighing.
-        const auto white = [](QRgb pixel) { return (pixel & 0xffffff) == 0xffffff; };
-        const QImage bitmap =
-            mode == LabelColorMode::blackAndWhite
-                ? turnedLevels<true>(image, degrees,
-                                     [&](QRgb pixel) {
-                                         return white(pixel) || luma(pixel) >= kBlackAndWhiteThreshold
-                                                    ? quint8(255)
-                                                    : quint8(0);
-                                     })
-                : turnedLevels<false>(image, degrees,
-                                      [&](QRgb pixel) { return white(pixel) ? quint8(255) : luma(pixel); });
-        if (!bitmap.isNull())
+    if (turnsInOnePass(image.format(), mode, degrees)) {
+        QImage bitmap = turnedBitmap(image.width(), image.height(), degrees,
+                                     mode == LabelColorMode::blackAndWhite, image.dotsPerMeterX());
+        if (!bitmap.isNull()) {
+            // Read only: the const bits are not detached.
+            const Pixels source{const_cast<uchar *>(image.constBits()), image.bytesPerLine(), image.width(),
+                                image.height()};
+            const Pixels out{bitmap.bits(), bitmap.bytesPerLine(), bitmap.width(), bitmap.height()};
+            turnRowsIn(mode, source, 0, source.height, degrees, out);
             return bitmap;
+        }
     }
     QImage bitmap = rotatedImage(colorModeImage(image, mode), degrees);
     if (mode == LabelColorMode::blackAndWhite && bitmap.format() == QImage::Format_Grayscale8) {
@@ -334,18 +485,33 @@ QImage printBitmap(const QImage &image, LabelColorMode mode, int degrees)
 }
 
 QByteArray renderLabelPNG(const AnyLabelView &page, QSizeF labelInches, LabelColorMode mode,
-                          int rotationDegrees)
+                          int rotationDegrees, BandCrew *crew, int bands)
 {
-    return encodePNG(printBitmap(renderLabelImage(page, labelInches), mode, rotationDegrees));
+    QImage drawing = blankDrawing(labelInches);
+    const Pixels pixels{drawing.bits(), drawing.bytesPerLine(), drawing.width(), drawing.height()};
+    // Each band is turned into the print bitmap as soon as it is drawn, on the thread
+    // that drew it, while it is still in that CPU's cache.
+    QImage bitmap;
+    if (turnsInOnePass(drawing.format(), mode, rotationDegrees))
+        bitmap = turnedBitmap(pixels.width, pixels.height, rotationDegrees,
+                              mode == LabelColorMode::blackAndWhite, drawing.dotsPerMeterX());
+    if (bitmap.isNull()) {
+        drawInBands(page, labelInches, pixels, drawing.dotsPerMeterX(), crew, bands, [](int, int) {});
+        return encodePNG(printBitmap(drawing, mode, rotationDegrees));
+    }
+    const Pixels out{bitmap.bits(), bitmap.bytesPerLine(), bitmap.width(), bitmap.height()};
+    drawInBands(page, labelInches, pixels, drawing.dotsPerMeterX(), crew, bands,
+                [&](int first, int last) { turnRowsIn(mode, pixels, first, last, rotationDegrees, out); });
+    return encodePNG(bitmap);
 }
 
 QByteArray renderLabelPNG(const AnyLabelView &page, const LabelMedia &media, Orientation orientation,
-                          LabelColorMode mode)
+                          LabelColorMode mode, BandCrew *crew)
 {
     if (const auto reason = media.unprintableReason())
         throw LabelRenderError(*reason);
     return renderLabelPNG(page, labelSizeInches(media, orientation), mode,
-                          standardRotation(media, orientation));
+                          standardRotation(media, orientation), crew);
 }
 
 } // namespace quill

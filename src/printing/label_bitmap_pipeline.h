@@ -12,6 +12,8 @@
 
 namespace quill {
 
+class BandCrew;
+
 // A label page that could not become printable PNG bytes. The print that needed it
 // fails with this message; nothing is sent to the printer.
 class LabelRenderError final : public Error
@@ -44,7 +46,11 @@ QImage colorModeImage(const QImage &image, LabelColorMode mode);
 // The page drawn at 300 dpi into a white label of exactly `labelInches` (W·300 by
 // H·300 pixels), its content at the top left. Throws LabelRenderError for a size
 // that is not finite, positive and at most LabelMedia::kMaxInches a side.
-QImage renderLabelImage(const AnyLabelView &page, QSizeF labelInches);
+// With a `crew`, a big label is drawn in horizontal bands on the crew's threads, with the
+// pixels of one drawing. `bands` > 0 asks for that many bands (comparisons); 0 leaves it
+// to the label's size and the crew.
+QImage renderLabelImage(const AnyLabelView &page, QSizeF labelInches, BandCrew *crew = nullptr,
+                        int bands = 0);
 // What is printed of a drawn page: the colour mode applied and the picture turned, as
 // rotatedImage(colorModeImage(image, mode), degrees) gives it, and a "Black & White"
 // bitmap packed one bit per pixel. An opaque drawing in grey or black and white is
@@ -56,10 +62,11 @@ QByteArray encodePNG(const QImage &image);
 
 // The whole run for one page: render, colour mode, rotate, encode.
 // Throws LabelRenderError; never returns empty bytes.
+// Bands (see renderLabelImage) are converted and turned on the thread that drew them.
 QByteArray renderLabelPNG(const AnyLabelView &page, QSizeF labelInches, LabelColorMode mode,
-                          int rotationDegrees);
+                          int rotationDegrees, BandCrew *crew = nullptr, int bands = 0);
 // The same on a medium and orientation: the label size rule and the standard rotation.
 QByteArray renderLabelPNG(const AnyLabelView &page, const LabelMedia &media, Orientation orientation,
-                          LabelColorMode mode);
+                          LabelColorMode mode, BandCrew *crew = nullptr);
 
 } // namespace quill

@@ -1,11 +1,11 @@
 #include "printing/label_drawing_worker.h"
 
 #include "common/error.h"
+#include "printing/band_crew.h"
 #include "printing/label_bitmap_pipeline.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
-
 #include <condition_variable>
 #include <coroutine>
 #include <deque>
@@ -109,7 +109,8 @@ struct LabelDrawingWorker::Shared
     };
 };
 
-LabelDrawingWorker::LabelDrawingWorker() : m_shared(std::make_shared<Shared>())
+LabelDrawingWorker::LabelDrawingWorker()
+    : m_crew(std::make_unique<BandCrew>(BandCrew::defaultThreads())), m_shared(std::make_shared<Shared>())
 {
     m_shared->thread = std::thread([shared = m_shared.get()] { shared->loop(); });
 }
@@ -150,11 +151,13 @@ QCoro::Task<DrawnLabel> LabelDrawingWorker::run(Work work)
 QCoro::Task<DrawnLabel> LabelDrawingWorker::draw(QList<AnyLabelView> pages, LabelMedia media,
                                                  Orientation orientation, LabelColorMode colorMode)
 {
-    Work work = [pages = std::move(pages), media = std::move(media), orientation, colorMode] {
+    // The crew outlives the worker's thread, which is joined before the members go.
+    Work work = [pages = std::move(pages), media = std::move(media), orientation, colorMode,
+                 crew = m_crew.get()] {
         DrawnLabel drawn;
         drawn.pngs.reserve(pages.size());
         for (const AnyLabelView &page : pages)
-            drawn.pngs.append(renderLabelPNG(page, media, orientation, colorMode));
+            drawn.pngs.append(renderLabelPNG(page, media, orientation, colorMode, crew));
         return drawn;
     };
     QCoro::Task<DrawnLabel> drawing = run(std::move(work));

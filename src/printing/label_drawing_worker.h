@@ -16,6 +16,8 @@
 
 namespace quill {
 
+class BandCrew;
+
 // What the drawing thread made of one label: the PNG bytes of its pages in order,
 // or the reason none could be made (then there are no bytes at all).
 struct DrawnLabel
@@ -59,6 +61,8 @@ public:
 
 private:
     struct Shared;
+    // A big label's bands are drawn side by side on these threads, besides the worker's.
+    std::unique_ptr<BandCrew> m_crew;
     std::shared_ptr<Shared> m_shared;
 };
 

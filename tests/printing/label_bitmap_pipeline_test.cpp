@@ -1,14 +1,18 @@
 // The 300-dpi label bitmap: its size per medium and orientation, the colour modes
 // (with the Black & White threshold between grey 179 and 180), the corner mapping
 // of each rotation, and failures that never turn into empty bytes.
+#include "printing/band_crew.h"
 #include "printing/label_bitmap_pipeline.h"
 #include "printing/label_content.h"
 #include "printing/layouts/calibration_label_view.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
+#include <thread>
 
 using namespace quill;
 
@@ -45,6 +49,25 @@ AnyLabelView winnerPage(const LabelMedia &media, Orientation orientation, const 
                                     QStringLiteral("Pin"), QStringLiteral("Live Show"))
         .pages(LabelVariant::bold, media, orientation, look)
         .first();
+}
+
+// "same" or where two pictures first differ and in how many pixels.
+std::string difference(const QImage &a, const QImage &b)
+{
+    if (a == b)
+        return "same";
+    if (a.size() != b.size() || a.format() != b.format())
+        return "sizes or formats differ";
+    int count = 0;
+    QPoint first;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
+                first = QPoint(x, y);
+    if (count == 0)
+        return "same";
+    return std::to_string(count) + " pixels, first at " + std::to_string(first.x()) + "," +
+           std::to_string(first.y());
 }
 
 } // namespace
@@ -306,4 +329,94 @@ TEST(LabelBitmapPipeline, OnePassPrintBitmapIsTheStepByStepBitmapByteForByte)
             }
         }
     }
+}
+
+// A big label is drawn in bands on several threads. Every band must give the pixels one
+// drawing gives, for every layout, medium, turn and colour mode, with a scaled logo and
+// text that shrinks to fit; band edges fall inside the text and the pictures.
+TEST(LabelBitmapPipeline, LabelsDrawnInBandsAreThePixelsOfOneDrawing)
+{
+    BandCrew crew(3);
+    LabelAppearance look;
+    QImage logo(301, 97, QImage::Format_ARGB32);
+    for (int y = 0; y < logo.height(); ++y)
+        for (int x = 0; x < logo.width(); ++x)
+            logo.setPixel(x, y, qRgba((x * 7) % 256, (y * 13) % 256, (x + y) % 256, (x * y) % 256));
+    look.logoImage = logo;
+    QList<GroupedItem> items;
+    for (int i = 0; i < 14; ++i)
+        items.append({i + 1, QStringLiteral("Item %1 with a long title that wraps onto a second line").arg(i),
+                      QStringLiteral("%1.25").arg(i * 3)});
+    const QList<LabelContent> contents{
+        LabelContent::individual(QStringLiteral("a_buyer_with_a_really_long_name_that_shrinks"),
+                                 QStringLiteral("$1,234.5"), 4321, 12,
+                                 QStringLiteral("Holographic trading card, first edition, sealed"),
+                                 QStringLiteral("Sunday Night Breaks")),
+        LabelContent::box(QStringLiteral("ann"), 7, QStringLiteral("Live Show")),
+        LabelContent::grouped(QStringLiteral("cara"), items, Decimal(123), QStringLiteral("Show"))};
+    for (const auto &[media, orientation] : {std::pair{LabelMedia::shipping4x6(), Orientation::portrait},
+                                             std::pair{LabelMedia::shipping4x6(), Orientation::landscape},
+                                             std::pair{LabelMedia::circle2(), Orientation::portrait},
+                                             std::pair{LabelMedia::rect225x125(), Orientation::landscape}}) {
+        const QSizeF inches = labelSizeInches(media, orientation);
+        for (const LabelContent &content : contents) {
+            for (const LabelVariant variant :
+                 {LabelVariant::bold, LabelVariant::classic, LabelVariant::minimal}) {
+                const AnyLabelView page = content.pages(variant, media, orientation, look).first();
+                const QImage whole = renderLabelImage(page, inches);
+                SCOPED_TRACE(testing::Message() << inches.width() << "x" << inches.height() << " variant "
+                                                << int(variant) << " content " << content.form().index());
+                for (const int bands : {2, 7})
+                    EXPECT_EQ(difference(renderLabelImage(page, inches, &crew, bands), whole), "same")
+                        << bands << " bands";
+                for (const LabelColorMode mode : {LabelColorMode::color, LabelColorMode::grayscale}) {
+                    const int degrees = standardRotation(media, orientation);
+                    const QByteArray expected = encodePNG(printBitmap(whole, mode, degrees));
+                    const QByteArray png = renderLabelPNG(page, inches, mode, degrees, &crew, 5);
+                    if (png != expected)
+                        ADD_FAILURE()
+                            << "mode " << int(mode) << ": " << difference(decode(png), decode(expected));
+                }
+            }
+        }
+    }
+}
+
+// The crew runs every band once, also when two callers share it at the same time, and a
+// failing band fails the run with the first failure in band order, after all have run.
+TEST(LabelBitmapPipeline, BandCrewRunsEveryBandOnceAndReportsTheFirstFailure)
+{
+    BandCrew crew(3);
+    std::atomic<int> runs[2][40] = {};
+    const auto runAll = [&](int caller) { crew.run(40, [&](int index) { ++runs[caller][index]; }); };
+    std::thread other(runAll, 1);
+    runAll(0);
+    other.join();
+    for (int caller = 0; caller < 2; ++caller)
+        for (int index = 0; index < 40; ++index)
+            EXPECT_EQ(runs[caller][index].load(), 1) << caller << " band " << index;
+
+    std::atomic<int> ran = 0;
+    try {
+        crew.run(9, [&](int index) {
+            ++ran;
+            if (index == 6 || index == 4)
+                throw LabelRenderError(QStringLiteral("band %1").arg(index));
+        });
+        ADD_FAILURE() << "the failure was not reported";
+    } catch (const LabelRenderError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("band 4"));
+    }
+    EXPECT_EQ(ran.load(), 9);
+
+    // Without threads of its own the caller runs every band.
+    BandCrew alone(0);
+    std::thread::id where;
+    int count = 0;
+    alone.run(3, [&](int) {
+        where = std::this_thread::get_id();
+        ++count;
+    });
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(where, std::this_thread::get_id());
 }

@@ -3,10 +3,12 @@
 #include "common/error.h"
 #include "printkit/rendering/text_drawing.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numeric>
 
 namespace quill::labelkit {
@@ -86,6 +88,73 @@ bool sameProposal(const Proposal &a, const Proposal &b)
 
 // ---- leaves ---------------------------------------------------------------------
 
+// What fitting a text to its room came to: the scale it is drawn at, its lines, its size.
+struct TextFit
+{
+    qreal scale = 1;
+    QList<printkit::TextLine> lines;
+    QSizeF size;
+};
+
+// Fitting a text (shrinking and wrapping it into its room) lays it out at many sizes.
+// The answer depends only on the text, its font and options and the room, so it is kept
+// for every thread: a label drawn in bands fits each text once, and a text that comes
+// back label after label (a show title, a box number) is not fitted again.
+class TextFitMemo final
+{
+public:
+    static QString key(const QString &text, const TextOptions &options, const Proposal &proposal)
+    {
+        const auto number = [](std::optional<qreal> value) {
+            return value ? QString::number(*value, 'g', 17) : QStringLiteral("-");
+        };
+        const QFont &font = options.font;
+        return QStringList{text,
+                           font.toString(),
+                           number(font.pointSizeF()), // toString() keeps six digits
+                           QString::number(font.pixelSize()),
+                           font.families().join(QLatin1Char(',')),
+                           QString::number(int(font.hintingPreference())),
+                           QString::number(int(font.styleStrategy())),
+                           QString::number(options.maxLines),
+                           number(options.minimumScale),
+                           number(options.letterSpacing),
+                           number(proposal.width),
+                           number(proposal.height)}
+            .join(QChar(0x1f));
+    }
+
+    static std::optional<TextFit> find(const QString &key)
+    {
+        std::lock_guard lock(mutex());
+        const auto found = fits().constFind(key);
+        if (found == fits().constEnd())
+            return std::nullopt;
+        return *found;
+    }
+
+    static void keep(const QString &key, const TextFit &fit)
+    {
+        std::lock_guard lock(mutex());
+        if (fits().size() >= kMaxFits)
+            fits().clear();
+        fits().insert(key, fit);
+    }
+
+private:
+    static constexpr qsizetype kMaxFits = 4096;
+    static std::mutex &mutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static QHash<QString, TextFit> &fits()
+    {
+        static QHash<QString, TextFit> all;
+        return all;
+    }
+};
+
 class TextNode final : public Node
 {
 public:
@@ -106,13 +175,18 @@ public:
     void paint(QPainter &painter) const override
     {
         const printkit::TextStyle style = styleAt(m_placed.scale, printkit::TextWrap::singleLine);
+        // Lines far from the part being drawn (a band of a label) are not laid out again.
+        const std::optional<QRectF> drawn =
+            painter.hasClipping() ? std::optional(painter.clipBoundingRect()) : std::nullopt;
         for (const printkit::TextLine &line : m_placed.lines) {
             const qreal x =
                 m_frame.left() + alignOffset(m_frame.width(), line.rect.width(), m_options.lineAlignment);
             // The line was measured to fit; the extra room only keeps it from being cut again.
-            printkit::drawText(
-                painter, line.text,
-                QRectF(x, m_frame.top() + line.rect.top(), line.rect.width() + 1, line.rect.height()), style);
+            const QRectF rect(x, m_frame.top() + line.rect.top(), line.rect.width() + 1, line.rect.height());
+            const qreal reach = rect.height(); // glyphs may stand out of their line
+            if (drawn && !rect.adjusted(-reach, -reach, reach, reach).intersects(*drawn))
+                continue;
+            printkit::drawText(painter, line.text, rect, style);
         }
     }
 
@@ -130,12 +204,7 @@ protected:
     }
 
 private:
-    struct Fit
-    {
-        qreal scale = 1;
-        QList<printkit::TextLine> lines;
-        QSizeF size;
-    };
+    using Fit = TextFit;
 
     printkit::TextStyle styleAt(qreal scale, printkit::TextWrap wrap) const
     {
@@ -267,7 +336,13 @@ private:
                 return value;
         if (m_cache.size() > 8)
             m_cache.erase(m_cache.begin());
-        m_cache.emplace_back(proposal, computeFit(proposal));
+        const QString key = TextFitMemo::key(m_text, m_options, proposal);
+        std::optional<Fit> fitted = TextFitMemo::find(key);
+        if (!fitted) {
+            fitted = computeFit(proposal);
+            TextFitMemo::keep(key, *fitted);
+        }
+        m_cache.emplace_back(proposal, std::move(*fitted));
         return m_cache.back().second;
     }
 
@@ -306,6 +381,12 @@ public:
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(m_frame, m_image, QRectF(m_image.rect()));
         painter.restore();
+    }
+
+    void collectPictures(QList<QRectF> &out) const override
+    {
+        if (!m_frame.isEmpty())
+            out.append(m_frame);
     }
 
 private:
@@ -410,6 +491,12 @@ public:
     {
         return std::any_of(m_children.begin(), m_children.end(),
                            [axis](const NodePtr &child) { return child->isFlexible(axis); });
+    }
+
+    void collectPictures(QList<QRectF> &out) const override
+    {
+        for (const NodePtr &child : m_children)
+            child->collectPictures(out);
     }
 
 protected:
@@ -615,6 +702,7 @@ public:
 
     void paint(QPainter &painter) const override { m_child->paint(painter); }
     bool isFlexible(Axis axis) const override { return m_child->isFlexible(axis); }
+    void collectPictures(QList<QRectF> &out) const override { m_child->collectPictures(out); }
 
 protected:
     void collectChildren(QList<Element> &out) const override { m_child->collect(out); }
@@ -849,6 +937,8 @@ void Node::describe(Element &) const {}
 
 void Node::collectChildren(QList<Element> &) const {}
 
+void Node::collectPictures(QList<QRectF> &) const {}
+
 // ---- builders -------------------------------------------------------------------------
 
 NodePtr text(const QString &content, const TextOptions &options)
@@ -1005,6 +1095,13 @@ QList<Element> LabelLayout::elements() const
 {
     QList<Element> out;
     m_root->collect(out);
+    return out;
+}
+
+QList<QRectF> LabelLayout::pictureFrames() const
+{
+    QList<QRectF> out;
+    m_root->collectPictures(out);
     return out;
 }
 

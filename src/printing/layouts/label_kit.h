@@ -113,6 +113,8 @@ public:
     const QString &tag() const { return m_tag; }
     const QRectF &frame() const { return m_frame; }
     void collect(QList<Element> &out) const;
+    // The frames of the pictures in and under this node.
+    virtual void collectPictures(QList<QRectF> &out) const;
 
 protected:
     virtual void describe(Element &element) const;
@@ -214,6 +216,8 @@ public:
     QList<Element> elements() const;
     std::optional<Element> element(const QString &tag) const;
     bool contains(const QString &tag) const { return element(tag).has_value(); }
+    // Where the pictures are drawn, in points.
+    QList<QRectF> pictureFrames() const;
 
     // The label as a bitmap of dotsPerInch / 72 pixels per point, transparent where
     // nothing was drawn. Throws quill::Error for a resolution or size whose pixel
