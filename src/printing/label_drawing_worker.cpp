@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+
 #include <condition_variable>
 #include <coroutine>
 #include <deque>
