@@ -81,15 +81,21 @@ QCoro::Task<> AuctionPoller::pollLoop(PageScriptSource source, PageHealth health
     while (self && isCurrentLoop(generation) && m_isPolling) {
         QJsonValue answer;
         std::optional<QString> failure;
+        const bool sinceCursor = m_scanCursor.has_value();
         try {
             PageScriptHost &host = requirePageScriptHost(source);
-            QString script = m_scanCursor ? PageScripts::winScan(*m_scanCursor) : PageScripts::winScan();
+            QString script = sinceCursor ? PageScripts::winScan(*m_scanCursor) : PageScripts::winScan();
             answer = co_await host.run(std::move(script));
         } catch (const std::exception &e) {
             failure = errorMessage(e);
         }
         if (!self || !isCurrentLoop(generation))
             co_return;
+        if (!failure && sinceCursor && answer.isNull()) {
+            // The page was loaded anew and has no scan yet: scan it whole at once.
+            m_scanCursor.reset();
+            continue;
+        }
         if (!failure && answer.isString()) {
             // Whatever a listener of the new captures throws must not end the loop
             // while it still says it polls.

@@ -50,21 +50,16 @@ bool isPlainCursor(const QString &cursor)
     });
 }
 
-// The scan's functions are made on the page by the first poll after each load and kept
-// there, and every poll calls them: the page then compiles and warms them once, not at
-// each poll (a script whose text changes with its cursor is compiled afresh every time).
+// The scan's functions are made on the page by the scan without a cursor and kept
+// there. A scan with a cursor only calls them: it follows an answer of the same page,
+// and a script this short costs the page next to nothing to compile, where the whole
+// scan's text would be compiled afresh at every poll (its cursor changes its text).
+// A page loaded since has no scan: the call then answers null.
 QString winScanCall(const QString &argument)
 {
     return QStringLiteral("    var scan = window.__quillWinScan;\n"
-                          "    if (typeof scan !== 'function') {\n"
-                          "        scan = (function () {\n") +
-           winScanFunctions() +
-           QStringLiteral("            return winScanFresh;\n"
-                          "        })();\n"
-                          "        window.__quillWinScan = scan;\n"
-                          "    }\n"
-                          "    return scan(") +
-           argument + QStringLiteral(");\n");
+                          "    return typeof scan === 'function' ? scan(") +
+           argument + QStringLiteral(") : null;\n");
 }
 
 } // namespace
@@ -72,7 +67,15 @@ QString winScanCall(const QString &argument)
 // Built on first use and shared by every caller afterwards.
 const QString &PageScripts::winScan()
 {
-    static const QString script = winScanCall(QStringLiteral("null"));
+    static const QString script = QStringLiteral("    var scan = window.__quillWinScan;\n"
+                                                 "    if (typeof scan !== 'function') {\n"
+                                                 "        scan = (function () {\n") +
+                                  winScanFunctions() +
+                                  QStringLiteral("            return winScanFresh;\n"
+                                                 "        })();\n"
+                                                 "        window.__quillWinScan = scan;\n"
+                                                 "    }\n"
+                                                 "    return scan(null);\n");
     return script;
 }
 

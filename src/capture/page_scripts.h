@@ -19,10 +19,13 @@ public:
     static QString assemble(const QStringList &names);
 
     // The win scan answering every notice on the page, with the cursor of its answer.
+    // It leaves the scan on the page for the calls with a cursor.
     static const QString &winScan();
     // The win scan answering only what is new or changed since the answer that
     // carried `cursor`, when that is the page's last answer; every notice otherwise.
-    // A cursor that is not a plain token (as the page makes them) asks for every notice.
+    // It answers null on a page that has no scan yet (one loaded since the cursor's
+    // answer): the scan without a cursor is then to be run. A cursor that is not a
+    // plain token (as the page makes them) asks for every notice.
     static QString winScan(const QString &cursor);
     static const QString &bidObserver();
     static const QString &bidderRead();

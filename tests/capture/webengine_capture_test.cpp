@@ -209,8 +209,14 @@ TEST_F(WebEngineCapture, WinScanAnswersWhatChangedSinceTheCursorItIsHanded)
     EXPECT_EQ(scan(cursor), QStringList());
     EXPECT_EQ(runScript(sameScan), QJsonValue(true));
     ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
-    EXPECT_EQ(scan(cursor), QStringList({"alice-30", "bob-5", "cy-12.50"}));
+    // It has no scan until the scan without a cursor makes one: a call with a cursor
+    // answers null, also where that name holds something else.
+    EXPECT_EQ(runScript(PageScripts::winScan(cursor)), QJsonValue(QJsonValue::Null));
+    ASSERT_EQ(runScript("window.__quillWinScan = 'not a function'; return true;"), QJsonValue(true));
+    EXPECT_EQ(runScript(PageScripts::winScan(cursor)), QJsonValue(QJsonValue::Null));
+    EXPECT_EQ(scan(std::nullopt), QStringList({"alice-30", "bob-5", "cy-12.50"}));
     EXPECT_EQ(runScript(sameScan), QJsonValue(false));
+    EXPECT_EQ(scan(cursor), QStringList());
 }
 
 TEST_F(WebEngineCapture, PollsOfWhatChangedCaptureWhatFullScansCaptureAcrossReloadsAndACrash)
