@@ -2,8 +2,8 @@
 // itself takes from a win appearing on the page to `lp` being started for its 4×6
 // winner label (and, in the done_* counters, to `lp` having finished: CUPS accepted
 // the job; in the captured_* counters, to the poller having taken the win in), beyond
-// the fixed 0.3 s poll pause and 0.5 s debounce (both waits return at once here, so
-// the poller scans back to back), and how fast a burst of
+// the fixed 0.3 s poll pause and 0.5 s debounce (the debounce returns at once here, and
+// a poll pause ends as the wins are put on the page), and how fast a burst of
 // 50 wins is worked off (with the longest stall of the GUI thread's event loop meanwhile).
 //
 // BM_NewWinAfter2000 times the count reaction itself: with 2,000 wins of the show
@@ -63,6 +63,38 @@ class ImmediateSleeper final : public quill::Sleeper
 {
 public:
     QCoro::Task<> sleep(std::chrono::milliseconds) override { co_return; }
+};
+
+// The poller's pause between two scans, ended by the next wins put on the page: the
+// scan that follows reads them at once, as after a real pause that ends just after a
+// win appeared, and no scan runs while the labels print (a real 0.3 s pause costs a
+// show next to nothing, where scans back to back would keep the GUI thread busy).
+class ShowingSleeper final : public quill::Sleeper
+{
+    struct Awaiter
+    {
+        ShowingSleeper &sleeper;
+        bool await_ready() const noexcept { return std::exchange(sleeper.m_ended, false); }
+        void await_suspend(std::coroutine_handle<> handle) { sleeper.m_held = handle; }
+        void await_resume() const noexcept {}
+    };
+
+public:
+    ~ShowingSleeper() { end(); }
+    QCoro::Task<> sleep(std::chrono::milliseconds) override { co_await Awaiter{*this}; }
+    // Ends the pause held now, or else the next one (a scan was on its way, and may
+    // have reached the page before the wins).
+    void end()
+    {
+        if (std::coroutine_handle<> held = std::exchange(m_held, {}))
+            held.resume();
+        else
+            m_ended = true;
+    }
+
+private:
+    std::coroutine_handle<> m_held;
+    bool m_ended = false;
 };
 
 // Notes when each lp starts and ends; runs the real tools or answers like an idle queue.
@@ -161,7 +193,7 @@ public:
         m_page = std::make_unique<QWebEnginePage>(&m_profile);
         m_host = std::make_unique<quill::WebEnginePageScriptHost>(m_page.get());
         m_host->setTimeout(std::chrono::seconds(30));
-        m_poller = std::make_unique<quill::AuctionPoller>(m_immediate);
+        m_poller = std::make_unique<quill::AuctionPoller>(m_pollPause);
         m_road = std::make_unique<quill::SoldAuctionRoad>(*m_poller, *m_manager, *m_service, nullptr);
         QObject::connect(m_poller.get(), &quill::AuctionPoller::capturedAuctionsChanged, m_poller.get(),
                          [this] {
@@ -211,6 +243,7 @@ public:
             script += QStringLiteral("window.__standin.addWin(%1);")
                           .arg(QString::fromUtf8(QJsonDocument(win).toJson(QJsonDocument::Compact)));
         m_page->runJavaScript(script);
+        m_pollPause.end(); // the scan now goes to the page after the script that put the wins there
     }
 
     bool idle() const
@@ -239,6 +272,7 @@ private:
     std::unique_ptr<quill::Settings> m_settings;
     quill::Settings *m_previousSettings = nullptr;
     ImmediateSleeper m_immediate;
+    ShowingSleeper m_pollPause;
     LpStopwatch m_stopwatch;
     std::unique_ptr<quill::PrinterCalibrationStore> m_calibration;
     std::unique_ptr<quill::LabelAppearanceStore> m_appearance;
