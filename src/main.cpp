@@ -22,22 +22,22 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The browser opens the sign-in callback by starting the program again: hand the
-    // address to the instance that is waiting for it and leave.
+    // address to the instance that is waiting for it and leave. Of two starts at the
+    // same moment, exactly one claims the instance; the other hands over to it.
     quill::SingleInstanceGuard instanceGuard;
     const QStringList callbackUrls = quill::SingleInstanceGuard::schemeUrls(QApplication::arguments().mid(1));
-    const auto handOver = instanceGuard.forwardToRunningInstance(callbackUrls);
-    using Outcome = quill::SingleInstanceGuard::HandOver::Outcome;
-    if (handOver.outcome == Outcome::handedOver) {
+    const auto start = instanceGuard.claimOrHandOver(callbackUrls);
+    using Outcome = quill::SingleInstanceGuard::Start::Outcome;
+    if (start.outcome == Outcome::handedOver) {
         // A second start by hand: its window may be on another display, so say where it went.
         if (callbackUrls.isEmpty())
             std::fprintf(stderr, "quillmark: Quillmark is already running and was asked to come to the front.\n");
         return 0;
     }
-    if (handOver.outcome == Outcome::failed) {
-        std::fprintf(stderr, "quillmark: %s\n", qUtf8Printable(handOver.error));
+    if (start.outcome != Outcome::claimed) {
+        std::fprintf(stderr, "quillmark: %s\n", qUtf8Printable(start.error));
         return 1;
     }
-    instanceGuard.listen();
 
     quill::applyAppLook(app);
     quill::centreSheetsOnTheirWindows(app);

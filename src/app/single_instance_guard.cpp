@@ -2,10 +2,19 @@
 
 #include "common/logging.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 #include <QVariant>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcInstance, "app.quillmark.Quillmark.Instance")
@@ -25,6 +34,9 @@ SingleInstanceGuard::HandOver failedHandOver(QString why)
 {
     return {SingleInstanceGuard::HandOver::Outcome::failed, std::move(why)};
 }
+
+// How often a start that lost the claim asks again while the holder comes up.
+constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
 } // namespace
 
 QString SingleInstanceGuard::defaultServerName()
@@ -47,7 +59,84 @@ SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
 {
 }
 
-SingleInstanceGuard::~SingleInstanceGuard() = default;
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    // The name goes before the claim, so the next holder never finds it taken.
+    delete m_server;
+    m_server = nullptr;
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString SingleInstanceGuard::lockFilePath() const
+{
+    if (QDir::isAbsolutePath(m_serverName))
+        return m_serverName + QStringLiteral(".lock");
+    // The runtime folder is the user's own: nobody else can take the file first.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(m_serverName + QStringLiteral(".lock"));
+}
+
+SingleInstanceGuard::Claim SingleInstanceGuard::claim()
+{
+    if (m_lockFd >= 0)
+        return Claim::taken;
+    const QString path = lockFilePath();
+    const auto cannotClaim = [&](const char *what, int error) {
+        m_error = QStringLiteral("Quillmark cannot make sure that it runs only once: %1 could not be %2: %3")
+                      .arg(QDir::toNativeSeparators(path), QLatin1String(what),
+                           QString::fromLocal8Bit(std::strerror(error)));
+        return Claim::failed;
+    };
+    // Close-on-exec: a child process (lp, the page's renderer) that outlives us must not hold the claim.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return cannotClaim("opened", errno);
+    int locked;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error != EWOULDBLOCK)
+            return cannotClaim("locked", error);
+        m_error = QStringLiteral("Quillmark is already running.");
+        return Claim::heldElsewhere;
+    }
+    m_lockFd = fd;
+    return Claim::taken;
+}
+
+SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringList &urls,
+                                                                std::chrono::milliseconds patience)
+{
+    const QDeadlineTimer deadline(patience);
+    for (;;) {
+        switch (claim()) {
+        case Claim::taken:
+            if (!startListening())
+                return {Start::Outcome::failed, m_error};
+            return {Start::Outcome::claimed, {}};
+        case Claim::failed:
+            return {Start::Outcome::failed, m_error};
+        case Claim::heldElsewhere:
+            break;
+        }
+        const HandOver handOver = forwardToRunningInstance(urls);
+        if (handOver.outcome == HandOver::Outcome::handedOver)
+            return {Start::Outcome::handedOver, {}};
+        if (handOver.outcome == HandOver::Outcome::failed)
+            return {Start::Outcome::failed, handOver.error};
+        // The holder does not listen yet, or has just ended (its claim is then free).
+        if (deadline.hasExpired())
+            return {Start::Outcome::alreadyRunning,
+                    QStringLiteral("Quillmark is already running but did not answer.")};
+        std::this_thread::sleep_for(kAskAgainAfter);
+    }
+}
 
 SingleInstanceGuard::HandOver SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls,
                                                                             int timeoutMs) const
@@ -105,20 +194,25 @@ bool SingleInstanceGuard::listen()
 {
     if (m_server)
         return true;
-    // Listening would quietly take the name over from a running instance, so ask first.
-    {
-        QLocalSocket probe;
-        probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(500)) {
-            qCWarning(lcInstance, "Another instance is already running");
-            return false;
-        }
+    if (claim() != Claim::taken) {
+        qCWarning(lcInstance, "%s", qUtf8Printable(m_error));
+        return false;
     }
-    // Nobody answers: whatever is left under the name belongs to an instance that crashed.
+    return startListening();
+}
+
+bool SingleInstanceGuard::startListening()
+{
+    if (m_server)
+        return true;
+    // This process holds the claim: whatever is left under the name belongs to an
+    // instance that ended without taking it away.
     QLocalServer::removeServer(m_serverName);
     auto *server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(m_serverName)) {
+        m_error = QStringLiteral("Quillmark cannot wait for the sign-in from the browser: %1")
+                      .arg(server->errorString());
         qCWarning(lcInstance, "Cannot take the instance name: %s", qUtf8Printable(server->errorString()));
         delete server;
         return false;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <chrono>
 
 QT_BEGIN_NAMESPACE
 class QLocalServer;
@@ -12,8 +13,11 @@ QT_END_NAMESPACE
 
 namespace quill {
 
-// Keeps one running application per user. A later start hands the URLs it was
-// opened with (the sign-in callback from the browser) to the running one and exits.
+// Keeps one running application per user. The instance is claimed with a lock on a
+// file in the user's runtime folder, which the system lets go of when the process
+// ends however it ends; only the holder clears a name left behind and listens. A
+// later start hands the URLs it was opened with (the sign-in callback from the
+// browser) to the running one and exits.
 class SingleInstanceGuard final : public QObject
 {
     Q_OBJECT
@@ -49,10 +53,33 @@ public:
     // Hands `urls` (possibly none) to a running instance, which confirms that it
     // took them whole.
     HandOver forwardToRunningInstance(const QStringList &urls, int timeoutMs = 2000) const;
-    // Starts answering later starts. False when the name cannot be taken.
+    // Claims the instance and starts answering later starts. False when another
+    // process holds the claim or the name cannot be taken: errorString() says why.
     bool listen();
 
+    // What became of a start.
+    struct Start
+    {
+        enum class Outcome
+        {
+            claimed,        // this is the one instance and listens: run
+            handedOver,     // the running instance took every address: exit
+            alreadyRunning, // an instance holds the claim but did not answer: exit
+            failed,         // `error` says why: exit
+        };
+        Outcome outcome = Outcome::failed;
+        QString error;
+    };
+    // Starts as a program start does: claims the instance and listens, or, when another
+    // process holds the claim, hands `urls` to it, waiting up to `patience` for it to
+    // listen (two starts at the same moment: the other one is just coming up).
+    Start claimOrHandOver(const QStringList &urls,
+                          std::chrono::milliseconds patience = std::chrono::seconds(10));
+
     const QString &serverName() const { return m_serverName; }
+    // The file whose lock is the claim.
+    QString lockFilePath() const;
+    const QString &errorString() const { return m_error; }
 
 Q_SIGNALS:
     // A later start was opened with this URL.
@@ -61,11 +88,21 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
+    enum class Claim
+    {
+        taken,
+        heldElsewhere,
+        failed,
+    };
+    Claim claim();
+    bool startListening();
     void accept();
     void readFrom(QLocalSocket *socket);
 
     QString m_serverName;
     QLocalServer *m_server = nullptr;
+    int m_lockFd = -1; // open while this process holds the claim
+    QString m_error;
 };
 
 } // namespace quill

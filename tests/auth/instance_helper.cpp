@@ -1,19 +1,67 @@
-// A later start of the application: hands its URLs to the running instance named
-// by the first argument. Exit 0: handed over; 3: no instance answered; 4: the
-// hand-over failed (the reason on standard error).
+// A later start of the application, reduced to the hand-over: hands its URLs to the
+// running instance named by the first argument. Exit 0: handed over; 3: no instance
+// answered; 4: the hand-over failed (the reason on standard error).
+//
+// With --start first, it starts as the program does once a line arrives on standard
+// input (so that two can be let go at the same moment): it claims the instance, says
+// "claimed" and then "url <address>" for each address handed to it, and runs until it
+// is killed; or it hands its URLs over and exits 0; 5: the instance is held but did not
+// answer; 4: the start failed (the reason on standard error). It says "ready" once it
+// waits for the line.
 #include "app/single_instance_guard.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
+namespace {
+
+int startAsTheProgramDoes(QCoreApplication &app, const QString &name, const QStringList &urls)
+{
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char go[16];
+    if (!std::fgets(go, sizeof go, stdin))
+        return 2;
+    quill::SingleInstanceGuard guard(name);
+    const auto start = guard.claimOrHandOver(urls);
+    using Outcome = quill::SingleInstanceGuard::Start::Outcome;
+    switch (start.outcome) {
+    case Outcome::claimed:
+        break;
+    case Outcome::handedOver:
+        return 0;
+    case Outcome::alreadyRunning:
+        return 5;
+    case Outcome::failed:
+        std::fprintf(stderr, "%s\n", qUtf8Printable(start.error));
+        return 4;
+    }
+    QObject::connect(&guard, &quill::SingleInstanceGuard::urlReceived, &app, [](const QUrl &url) {
+        std::printf("url %s\n", qUtf8Printable(url.toString()));
+        std::fflush(stdout);
+    });
+    std::printf("claimed\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
+    const bool start = !arguments.isEmpty() && arguments.first() == QLatin1String("--start");
+    if (start)
+        arguments.removeFirst();
     if (arguments.isEmpty())
         return 2;
-    const quill::SingleInstanceGuard guard(arguments.takeFirst());
-    const auto handOver = guard.forwardToRunningInstance(quill::SingleInstanceGuard::schemeUrls(arguments));
+    const QString name = arguments.takeFirst();
+    const QStringList urls = quill::SingleInstanceGuard::schemeUrls(arguments);
+    if (start)
+        return startAsTheProgramDoes(app, name, urls);
+    const quill::SingleInstanceGuard guard(name);
+    const auto handOver = guard.forwardToRunningInstance(urls);
     using Outcome = quill::SingleInstanceGuard::HandOver::Outcome;
     switch (handOver.outcome) {
     case Outcome::handedOver:

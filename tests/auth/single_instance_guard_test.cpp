@@ -2,14 +2,17 @@
 #include "instance_hand_over.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QUuid>
+#include <array>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace quill;
 using quill::testing::eventually;
@@ -82,6 +85,107 @@ TEST(SingleInstanceGuard, NameLeftBehindByACrashIsTakenOver)
     EXPECT_FALSE(other.listen());
     EXPECT_EQ(handOverFromAnotherThread(other), SingleInstanceGuard::HandOver::Outcome::handedOver);
     EXPECT_TRUE(activations.size() == 1 || activations.wait(5000));
+}
+
+// A start of the program in a process of its own, as main starts, let go by a line on
+// its input so that two can start at the same moment.
+class RacingStart
+{
+public:
+    RacingStart(const QString &name, QString url) : m_url(std::move(url))
+    {
+        m_process.start(QStringLiteral(AUTH_INSTANCE_HELPER), {QStringLiteral("--start"), name, m_url});
+    }
+    ~RacingStart()
+    {
+        m_process.kill();
+        m_process.waitForFinished(30000);
+    }
+
+    const QString &url() const { return m_url; }
+    bool said(const QString &line) const { return m_lines.contains(line); }
+    bool ended() const { return m_process.state() == QProcess::NotRunning; }
+    QProcess &process() { return m_process; }
+    void go()
+    {
+        m_process.write("go\n");
+        m_process.waitForBytesWritten(30000);
+    }
+    // Takes in what it said meanwhile, waiting a moment for more.
+    void listen()
+    {
+        if (!ended())
+            m_process.waitForReadyRead(10);
+        while (m_process.canReadLine())
+            m_lines.append(QString::fromUtf8(m_process.readLine().trimmed()));
+    }
+    QString output()
+    {
+        return m_lines.join(QLatin1Char('|')) + QString::fromUtf8(m_process.readAllStandardError());
+    }
+
+private:
+    QString m_url;
+    QProcess m_process;
+    QStringList m_lines;
+};
+
+// Listens to both starts until `done` holds, for 30 seconds at most.
+template <typename Done> bool listenUntil(std::array<std::unique_ptr<RacingStart>, 2> &starts, Done done)
+{
+    const QDeadlineTimer deadline(std::chrono::seconds(30));
+    for (;;) {
+        for (auto &start : starts)
+            start->listen();
+        if (done() || deadline.hasExpired())
+            return done();
+    }
+}
+
+TEST(SingleInstanceGuard, OfTwoStartsAtOnceExactlyOneClaimsTheOtherHandsOverAndAKilledHolderNeverBlocks)
+{
+    const QString name = uniqueName();
+    constexpr int kPairs = 20;
+    for (int pair = 0; pair < kPairs; ++pair) {
+        SCOPED_TRACE(::testing::Message() << "pair " << pair);
+        std::array<std::unique_ptr<RacingStart>, 2> starts;
+        for (int i = 0; i < 2; ++i)
+            starts.at(i) = std::make_unique<RacingStart>(
+                name, QStringLiteral("quillmark://auth/callback?start=%1-%2").arg(pair).arg(i));
+        ASSERT_TRUE(
+            listenUntil(starts, [&] { return starts[0]->said("ready") && starts[1]->said("ready"); }));
+        for (auto &start : starts)
+            start->go();
+
+        const auto claimed = [&] {
+            return int(starts[0]->said("claimed")) + int(starts[1]->said("claimed"));
+        };
+        const auto settled = [&] {
+            if (claimed() == 2 || (starts[0]->ended() && starts[1]->ended()))
+                return true;
+            for (int i = 0; i < 2; ++i) {
+                RacingStart &holder = *starts.at(i);
+                RacingStart &other = *starts.at(1 - i);
+                if (holder.said("claimed") && other.ended() && holder.said("url " + other.url()))
+                    return true;
+            }
+            return false;
+        };
+        listenUntil(starts, settled);
+        ASSERT_EQ(claimed(), 1) << starts[0]->output().toStdString() << " / "
+                                << starts[1]->output().toStdString();
+        const int holder = starts[0]->said("claimed") ? 0 : 1;
+        RacingStart &other = *starts.at(1 - holder);
+        ASSERT_TRUE(other.ended()) << other.output().toStdString();
+        EXPECT_EQ(other.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(other.process().exitCode(), 0) << other.output().toStdString();
+        EXPECT_TRUE(starts.at(holder)->said("url " + other.url()))
+            << starts.at(holder)->output().toStdString();
+
+        // Killed outright: its claim and its name are left as they were.
+        starts.at(holder)->process().kill();
+        ASSERT_TRUE(starts.at(holder)->process().waitForFinished(30000));
+    }
 }
 
 // A later start with an address of the given size in bytes: up to the limit it
