@@ -105,6 +105,15 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
                                qUtf8Printable(error));
             });
     });
+    // A label cleared from the print log before it printed is not printed again after a restart.
+    autoPrint.setOnLabelDropped([record = d->labelRecord](const PrintJob &job) {
+        if (*record)
+            (*record)->recordDropped(job, [label = job.label](const QString &error) {
+                if (!error.isEmpty())
+                    qCCritical(lcLiveShowSession, "The clearing of %s was not recorded: %s",
+                               qUtf8Printable(label), qUtf8Printable(error));
+            });
+    });
     // The record's lines go to the disk on a thread of their own: a label is sent only
     // once the lines recorded before it are there.
     autoPrint.setSendGate([record = d->labelRecord]() -> QCoro::Task<> {
@@ -117,6 +126,7 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
 LiveShowSession::~LiveShowSession()
 {
     m_services.autoPrint.setOnLabelSettled({});
+    m_services.autoPrint.setOnLabelDropped({});
     m_services.autoPrint.setSendGate({});
     // Tasks still waiting find the session gone through their QPointer.
 }

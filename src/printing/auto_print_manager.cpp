@@ -78,7 +78,22 @@ void AutoPrintManager::setPrintJobs(QList<PrintJob> jobs)
 {
     if (m_printJobs == jobs)
         return;
+    // Labels that leave the list queued or failed are not printed or listed again after a
+    // restart; one being printed is the walk's to settle or drop.
+    QSet<QString> kept;
+    for (const PrintJob &job : std::as_const(jobs))
+        kept.insert(job.id);
+    QList<PrintJob> dropped;
+    for (const PrintJob &job : std::as_const(m_printJobs)) {
+        if (!kept.contains(job.id) && (job.status.isQueued() || job.status.isError()))
+            dropped.append(job);
+    }
     m_printJobs = std::move(jobs);
+    if (m_onLabelDropped) {
+        const LabelSettledCallback callback = m_onLabelDropped;
+        for (const PrintJob &job : std::as_const(dropped))
+            tell(callback, job);
+    }
     Q_EMIT printJobsChanged();
 }
 
@@ -251,7 +266,7 @@ void AutoPrintManager::resumeFromRecord(const QList<CapturedAuction> &restored, 
         m_seenAuctionIds.insert(auction.id);
         if (settled->printed) {
             printed.append(auction.id);
-        } else {
+        } else if (!settled->dropped) { // one the seller cleared stays out of the log
             PrintJob job = winnerJob(auction, m_boxNumbers.value(auction.winnerUsername, 1), winnerSettings);
             job.status = PrintJob::Status::error(settled->reason);
             m_printJobs.prepend(std::move(job));
@@ -265,7 +280,7 @@ void AutoPrintManager::resumeFromRecord(const QList<CapturedAuction> &restored, 
         if (settled == record.boxLabels.cend() && buyersWithUnsettledWins.contains(buyer))
             continue; // queued with that buyer's next unsettled win
         m_boxPrintedBuyers.insert(buyer);
-        if (settled != record.boxLabels.cend() && settled->printed)
+        if (settled != record.boxLabels.cend() && (settled->printed || settled->dropped))
             continue;
         PrintJob job = boxJob(buyer, m_boxNumbers.value(buyer, 1), boxSettings);
         if (settled != record.boxLabels.cend())
@@ -456,10 +471,16 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::printJob(QPointer<Prin
 
     QCoro::Task<WalkStep> readying = readyQueue(printService, id, printer, state);
     const WalkStep ready = co_await std::move(readying);
-    if (ready != WalkStep::next || !self)
+    if (!self)
+        co_return WalkStep::stop;
+    if (indexOfJob(id) < 0) {
+        // Taken out of the log meanwhile: nothing is printed for it.
+        const LabelSettledCallback dropped = m_onLabelDropped;
+        tell(dropped, job);
+        co_return ready == WalkStep::stop ? WalkStep::stop : WalkStep::next;
+    }
+    if (ready != WalkStep::next)
         co_return ready == WalkStep::skip ? WalkStep::next : WalkStep::stop;
-    if (indexOfJob(id) < 0)
-        co_return WalkStep::next; // taken out of the log meanwhile: nothing is printed for it
     if (!printService) {
         finishJobWithError(id, kShutDownMessage);
         co_return WalkStep::stop;
@@ -556,19 +577,22 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<Pri
         QByteArray bytes = pngs.at(page);
         LabelMedia media = job.labelMedia;
         const Orientation orientation = job.orientation;
-        // lp runs to its end even when this queue is gone meanwhile (the program is
-        // closing): the label's end is then still recorded, so a restart neither
-        // prints it again nor forgets that it failed.
+        // lp runs to its end even when the job left the list (the print log was cleared)
+        // or this queue is gone meanwhile (the program is closing): the label's end is
+        // then still recorded, so a restart neither prints it again nor forgets that it failed.
         const LabelSettledCallback settle = m_onLabelSettled;
         const PrintResult result = co_await printService->adapter().printImage(
             std::move(target), std::move(bytes), std::move(media), orientation, qint64(1));
         if (!self) {
-            if (settle && (!result.ok || page == pngs.size() - 1))
-                settleAfterShutDown(settle, job, result);
+            if (!result.ok || page == pngs.size() - 1)
+                settleOutsideTheList(settle, job,
+                                     result.ok ? PrintJob::Status::done()
+                                               : PrintJob::Status::error(result.message));
             co_return WalkStep::stop;
         }
         if (!result.ok) {
-            finishJobWithError(job.id, result.message);
+            if (!setJobStatus(job.id, PrintJob::Status::error(result.message)))
+                settleOutsideTheList(settle, job, PrintJob::Status::error(result.message));
             qCCritical(lcAutoPrint, "Auto-print failed for %s: %s", qUtf8Printable(job.label),
                        qUtf8Printable(result.message));
             co_return WalkStep::skip;
@@ -581,7 +605,10 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<Pri
 AutoPrintManager::WalkStep AutoPrintManager::finishPrinted(const PrintJob &job)
 {
     const QPointer<AutoPrintManager> self(this);
-    setJobStatus(job.id, PrintJob::Status::done());
+    if (!setJobStatus(job.id, PrintJob::Status::done()))
+        settleOutsideTheList(m_onLabelSettled, job, PrintJob::Status::done());
+    if (!self)
+        return WalkStep::stop;
     if (job.auctionId && m_onAuctionPrinted) {
         const AuctionPrintedCallback callback = m_onAuctionPrinted;
         try {
@@ -596,16 +623,23 @@ AutoPrintManager::WalkStep AutoPrintManager::finishPrinted(const PrintJob &job)
     return WalkStep::next;
 }
 
-void AutoPrintManager::settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
-                                           const PrintResult &result)
+void AutoPrintManager::tell(const LabelSettledCallback &hook, const PrintJob &job)
 {
-    job.status = result.ok ? PrintJob::Status::done() : PrintJob::Status::error(result.message);
+    if (!hook)
+        return;
     try {
-        settle(job);
+        hook(job);
     } catch (const std::exception &error) {
         qCCritical(lcAutoPrint, "Recording the end of %s failed: %s", qUtf8Printable(job.label),
                    qUtf8Printable(errorMessage(error)));
     }
+}
+
+void AutoPrintManager::settleOutsideTheList(const LabelSettledCallback &settle, PrintJob job,
+                                            PrintJob::Status status)
+{
+    job.status = std::move(status);
+    tell(settle, job);
 }
 
 qsizetype AutoPrintManager::indexOfJob(const QString &id) const
@@ -640,12 +674,7 @@ bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
     if (settled && m_onLabelSettled) {
         const LabelSettledCallback callback = m_onLabelSettled;
         const PrintJob job = m_printJobs.at(index);
-        try {
-            callback(job);
-        } catch (const std::exception &error) {
-            qCCritical(lcAutoPrint, "Recording the end of %s failed: %s", qUtf8Printable(job.label),
-                       qUtf8Printable(errorMessage(error)));
-        }
+        tell(callback, job);
     }
     Q_EMIT printJobsChanged();
     return true;

@@ -108,8 +108,12 @@ public:
     void setOnAuctionPrinted(AuctionPrintedCallback callback) { m_onAuctionPrinted = std::move(callback); }
     const AuctionPrintedCallback &onAuctionPrinted() const { return m_onAuctionPrinted; }
     // Called with each winner or box label once it printed or failed for good (not
-    // when printing shut down under it: that label is still to print).
+    // when printing shut down under it: that label is still to print), also when it
+    // left the list while lp sent it.
     void setOnLabelSettled(LabelSettledCallback callback) { m_onLabelSettled = std::move(callback); }
+    // Called with each label that leaves the list without printing: queued or failed
+    // when the print log replaced the list, or taken out before lp got it.
+    void setOnLabelDropped(LabelSettledCallback callback) { m_onLabelDropped = std::move(callback); }
     // Awaited before each label is sent to the printer (what it depends on is on disk then).
     using SendGate = std::function<QCoro::Task<>()>;
     void setSendGate(SendGate gate) { m_sendGate = std::move(gate); }
@@ -130,7 +134,8 @@ public:
     // them) and count as having their box label; later buyers continue the count.
     //
     // With the show's label record, only labels that settled count: printed ones are
-    // marked printed, failed ones stay failed with their reason, buyers keep their
+    // marked printed, failed ones stay failed with their reason, cleared ones are
+    // neither printed nor listed, buyers keep their
     // recorded box numbers, and the rest is left for enqueue() to queue as new wins
     // are (a buyer whose wins all settled but whose box label did not gets it queued here).
     void resumeShow(const QList<CapturedAuction> &restored, const LabelRecord *record = nullptr);
@@ -181,9 +186,12 @@ private:
     WalkStep finishPrinted(const PrintJob &job);
 
     qsizetype indexOfJob(const QString &id) const;
-    // A label whose lp ended after this queue was gone: its end goes to the hook taken before.
-    static void settleAfterShutDown(const LabelSettledCallback &settle, PrintJob job,
-                                    const PrintResult &result);
+    // Hands a job to the settle or drop hook; what the hook throws is logged.
+    static void tell(const LabelSettledCallback &hook, const PrintJob &job);
+    // A label whose lp ended after it left the list or after this queue was gone: its end
+    // goes to the hook taken before lp started.
+    static void settleOutsideTheList(const LabelSettledCallback &settle, PrintJob job,
+                                     PrintJob::Status status);
     bool hasQueuedJobs() const;
     // False when the job is no longer in the list.
     bool setJobStatus(const QString &id, PrintJob::Status status);
@@ -211,6 +219,7 @@ private:
     QSet<QString> m_boxPrintedBuyers;
     AuctionPrintedCallback m_onAuctionPrinted;
     LabelSettledCallback m_onLabelSettled;
+    LabelSettledCallback m_onLabelDropped;
     SendGate m_sendGate;
     QSet<QString> m_seenAuctionIds;
     bool m_hasPendingDebounce = false;

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
+#include <optional>
 
 namespace quill {
 
@@ -18,10 +20,59 @@ const QString kBox = QStringLiteral("box");
 const QString kBoxNumber = QStringLiteral("boxNumber");
 const QString kPrinted = QStringLiteral("printed");
 const QString kReason = QStringLiteral("reason");
+const QString kDropped = QStringLiteral("dropped");
 
 QByteArray line(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// The label a job prints, as a record line names it; none for other labels.
+std::optional<QJsonObject> labelEntry(const PrintJob &job)
+{
+    if (job.labelType == LabelType::individual && job.auctionId)
+        return QJsonObject{{kWinner, *job.auctionId}};
+    if (const auto *box = job.content.as<LabelContent::Box>())
+        return QJsonObject{{kBox, box->buyer}};
+    return std::nullopt;
+}
+
+// Cuts the file back to its last line feed, dropping a line that a crash or a full disk
+// cut off, so that the next line does not run on from it. A file that is not there is
+// left so.
+void dropCutOffLine(const QString &path)
+{
+    QFile file(path);
+    auto failure = [&] {
+        return Error(QStringLiteral("%1 could not be written: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
+        if (!file.exists())
+            return;
+        throw failure();
+    }
+    if (file.isSequential())
+        return; // not a file of lines (a device)
+    const qint64 size = file.size();
+    qint64 keep = 0;
+    constexpr qint64 kChunk = 4096;
+    for (qint64 end = size; end > 0;) {
+        const qint64 start = std::max<qint64>(0, end - kChunk);
+        if (!file.seek(start))
+            throw failure();
+        const QByteArray chunk = file.read(end - start);
+        if (chunk.size() != end - start)
+            throw failure();
+        const qsizetype feed = chunk.lastIndexOf('\n');
+        if (feed >= 0) {
+            keep = start + feed + 1;
+            break;
+        }
+        end = start;
+    }
+    if (keep != size && !file.resize(keep))
+        throw failure();
 }
 
 // Keeps the writer, so the wait ends even if every store lets go of it meanwhile.
@@ -62,7 +113,8 @@ LabelRecord LabelRecordStore::load() const
     for (const QByteArray &text : std::as_const(lines)) {
         const QJsonObject entry = QJsonDocument::fromJson(text).object();
         const bool settled = entry.value(kPrinted).isBool();
-        const LabelRecord::Settled outcome{entry.value(kPrinted).toBool(), entry.value(kReason).toString()};
+        const LabelRecord::Settled outcome{entry.value(kPrinted).toBool(), entry.value(kReason).toString(),
+                                           entry.value(kDropped).toBool()};
         if (entry.value(kWinner).isString() && settled) {
             record.winnerLabels.insert(entry.value(kWinner).toString(), outcome);
         } else if (entry.value(kBox).isString() && settled) {
@@ -95,22 +147,42 @@ void LabelRecordStore::recordBoxNumber(const QString &buyer, int number, DiskWri
 
 void LabelRecordStore::recordSettled(const PrintJob &job, DiskWriter::Done done) const
 {
-    QJsonObject entry;
-    if (job.labelType == LabelType::individual && job.auctionId)
-        entry.insert(kWinner, *job.auctionId);
-    else if (const auto *box = job.content.as<LabelContent::Box>())
-        entry.insert(kBox, box->buyer);
-    else
+    std::optional<QJsonObject> entry = labelEntry(job);
+    if (!entry)
         return;
-    entry.insert(kPrinted, job.status.kind == PrintJob::Status::Kind::done);
+    entry->insert(kPrinted, job.status.kind == PrintJob::Status::Kind::done);
     if (job.status.isError())
-        entry.insert(kReason, job.status.message);
-    append(line(entry), std::move(done));
+        entry->insert(kReason, job.status.message);
+    append(line(*entry), std::move(done));
+}
+
+void LabelRecordStore::recordDropped(const PrintJob &job, DiskWriter::Done done) const
+{
+    std::optional<QJsonObject> entry = labelEntry(job);
+    if (!entry)
+        return;
+    // "printed" as a failed label has it, so the line reads as a settled label either way.
+    entry->insert(kPrinted, false);
+    entry->insert(kDropped, true);
+    append(line(*entry), std::move(done));
 }
 
 void LabelRecordStore::append(const QByteArray &bytes, DiskWriter::Done done) const
 {
-    m_writer->post([path = m_filePath, bytes] { paths::appendToFile(path, bytes, true); }, std::move(done));
+    m_writer->post(
+        [path = m_filePath, bytes, tail = m_tail] {
+            if (tail->mayBeCutOff) {
+                dropCutOffLine(path);
+                tail->mayBeCutOff = false;
+            }
+            try {
+                paths::appendToFile(path, bytes, true);
+            } catch (...) {
+                tail->mayBeCutOff = true; // part of the line may have reached the disk
+                throw;
+            }
+        },
+        std::move(done));
 }
 
 QCoro::Task<> LabelRecordStore::settled() const

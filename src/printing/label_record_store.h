@@ -20,6 +20,9 @@ struct LabelRecord
     {
         bool printed = false;
         QString reason; // why it failed; empty when printed
+        // Cleared from the print log before it printed (or after it failed): it is
+        // neither printed again nor listed again.
+        bool dropped = false;
     };
     QHash<QString, Settled> winnerLabels; // by auction id
     QHash<QString, Settled> boxLabels;    // by buyer
@@ -33,8 +36,10 @@ struct LabelRecord
 // own writer thread, in the order they were recorded; settled() completes once every
 // line recorded before is on disk, which the print queue awaits before it sends a
 // label: a box number is on disk before its first label is printed, and a settled
-// label before the next one goes out. A crash can only cut off the last line, which
-// never counted. Copies share the writer; the last one to go waits for what it still has.
+// label before the next one goes out. A crash or a full disk can only cut off the last
+// line, which never counted; the next line recorded starts where the last whole line
+// ended, so the record stays readable across any number of restarts. Copies share the
+// writer; the last one to go waits for what it still has.
 class LabelRecordStore final
 {
 public:
@@ -56,6 +61,8 @@ public:
     // Each queues one line; `done` is told whether it reached the disk.
     void recordBoxNumber(const QString &buyer, int number, DiskWriter::Done done = {}) const;
     void recordSettled(const PrintJob &job, DiskWriter::Done done = {}) const;
+    // The label was cleared from the print log without printing (queued or failed).
+    void recordDropped(const PrintJob &job, DiskWriter::Done done = {}) const;
     // Completes once every line recorded before the call was reported (on disk or failed).
     QCoro::Task<> settled() const;
 
@@ -64,6 +71,14 @@ private:
 
     QString m_filePath;
     std::shared_ptr<DiskWriter> m_writer;
+    // Whether the file may end in a line cut off before its line feed: at first (a crash
+    // or a full disk in an earlier run) and after an append that failed. Read and written
+    // only on the writer's thread.
+    struct Tail
+    {
+        bool mayBeCutOff = true;
+    };
+    std::shared_ptr<Tail> m_tail = std::make_shared<Tail>();
 };
 
 } // namespace quill

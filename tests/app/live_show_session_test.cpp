@@ -624,6 +624,54 @@ TEST_F(LiveShowResume, ARestartPrintsWhatWasStillQueuedReprintsNothingAndKeepsBo
     EXPECT_EQ(submissions(), printedBefore + 5);
 }
 
+TEST_F(LiveShowResume, AfterClearARestartPrintsNothingTwiceAndListsNothingAgainAsFailed)
+{
+    openPrintingShow();
+    // ann's labels fail: the queue refuses them.
+    m_cups.refuse(kQueue, QStringLiteral("lp: The printer or class does not exist."));
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] {
+        const QList<PrintJob> &jobs = autoPrint().printJobs();
+        return !autoPrint().isProcessing() && jobs.size() == 2 &&
+               std::all_of(jobs.begin(), jobs.end(),
+                           [](const PrintJob &job) { return job.status.isError(); });
+    }));
+    m_cups.accept(kQueue);
+    // bob's winner label is at the printer, his box label and cat's labels wait behind
+    // it, when the seller clears the print log.
+    m_cups.holdSubmissions();
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+    showWin(QStringLiteral("cat"), QStringLiteral("3"), 3);
+    ASSERT_TRUE(
+        eventually([&] { return m_cups.heldSubmissions() == 1 && autoPrint().printJobs().size() == 6; }));
+    autoPrint().setPrintJobs({});
+    m_cups.releaseSubmissions();
+    ASSERT_TRUE(eventually([&] { return !autoPrint().isProcessing() && submissions() == 1; }));
+    settle();
+    const QHash<QString, int> boxes = autoPrint().boxNumbers();
+
+    restartOverTheSamePage();
+    openLiveShow();
+    settle();
+    ASSERT_TRUE(autoPrint().isPrinting());
+    EXPECT_EQ(autoPrint().boxNumbers(), boxes);
+    QStringList listed;
+    for (const PrintJob &job : autoPrint().printJobs())
+        listed.append(job.label + QStringLiteral(": ") + describe(job.status));
+    EXPECT_TRUE(listed.isEmpty()) << listed.join(QStringLiteral(", ")).toStdString();
+    for (const CapturedAuction &auction : poller().capturedAuctions())
+        EXPECT_EQ(auction.isPrinted, auction.winnerUsername == QStringLiteral("bob"))
+            << auction.id.toStdString();
+    settle();
+    EXPECT_EQ(submissions(), 1)
+        << "bob's winner label printed once, nothing cleared printed after the restart";
+
+    // The show goes on: the next buyer's labels print with the next box number.
+    showWin(QStringLiteral("dan"), QStringLiteral("4"), 4);
+    ASSERT_TRUE(eventually([&] { return submissions() == 3 && printedAll(); }));
+    EXPECT_EQ(autoPrint().boxNumbers().value(QStringLiteral("dan")), 4);
+}
+
 TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToCheckTheLastLabels)
 {
     openPrintingShow();

@@ -513,6 +513,53 @@ TEST_F(AutoPrintManagerTest, JobsAreFollowedByIdWhileTheLogChangesAndARemovedJob
     EXPECT_EQ(submittedQueues(), QStringList({kBoxQueue, kWinnerQueue, kWinnerQueue, kBoxQueue}));
 }
 
+// Clearing the log while a label is on its way: the labels still queued are told as
+// dropped at once; the one in hand is told as dropped when it had not reached lp yet,
+// else as what lp made of it once lp ends.
+class ClearedLog : public AutoPrintManagerTest
+{
+protected:
+    QStringList clearWhileAnnsLabelIs(bool atThePrinter)
+    {
+        manager().setOnLabelSettled([this](const PrintJob &job) {
+            m_told.append(job.label + QStringLiteral(": ") + describe(job.status));
+        });
+        manager().setOnLabelDropped(
+            [this](const PrintJob &job) { m_told.append(job.label + QStringLiteral(": dropped")); });
+        manager().setIsPrinting(true);
+        enqueue({win("ann", "1", 1), win("bob", "2", 2)});
+        if (atThePrinter)
+            m_cups.holdSubmissions();
+        else
+            m_cups.holdChecks();
+        m_sleeper.advance(AutoPrintManager::kDebounce);
+        EXPECT_TRUE(
+            eventually([&] { return (atThePrinter ? m_cups.heldSubmissions() : m_cups.heldChecks()) == 1; }));
+        manager().setPrintJobs({});
+        EXPECT_EQ(m_told, QStringList({"Box #2 @bob: dropped", "@bob $2: dropped", "Box #1 @ann: dropped"}));
+        m_cups.releaseSubmissions();
+        m_cups.releaseChecks();
+        EXPECT_TRUE(eventually([&] { return !manager().isProcessing(); }));
+        quill::testing::settle();
+        EXPECT_TRUE(manager().printJobs().isEmpty());
+        return m_told.mid(3);
+    }
+
+    QStringList m_told;
+};
+
+TEST_F(ClearedLog, TheLabelAtThePrinterIsToldPrintedWhenLpEnds)
+{
+    EXPECT_EQ(clearWhileAnnsLabelIs(true), QStringList({"@ann $1: done"}));
+    EXPECT_EQ(m_cups.submissions().size(), 1);
+}
+
+TEST_F(ClearedLog, TheLabelNotYetAtThePrinterIsToldDroppedAndNothingPrints)
+{
+    EXPECT_EQ(clearWhileAnnsLabelIs(false), QStringList({"@ann $1: dropped"}));
+    EXPECT_TRUE(m_cups.submissions().isEmpty());
+}
+
 // The next label is drawn while one goes to lp; a job taken out of the log in that
 // time prints nothing, and the labels around it still go out in order.
 TEST_F(AutoPrintManagerTest, AJobTakenOutOfTheLogWhileItsLabelIsDrawnAheadPrintsNothing)

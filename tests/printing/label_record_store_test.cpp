@@ -1,7 +1,9 @@
 // A show's label record written off the GUI thread: lines recorded in a burst land in
 // order and settled() ends only once they are on disk; lines still queued when the
 // record is let go of reach the disk; the end of a show's record comes after its
-// last line; a line the disk refuses says why and does not hold the queue up.
+// last line; a line the disk refuses says why and does not hold the queue up; a line
+// cut off on disk never spoils the record for a later run; cleared labels read back as
+// such beside the lines earlier runs wrote.
 #include "printing/label_record_store.h"
 
 #include "run_sync.h"
@@ -17,6 +19,31 @@ using namespace quill;
 using quill::testing::runSync;
 
 namespace {
+
+PrintJob winnerLabel(const QString &auctionId, PrintJob::Status status)
+{
+    PrintJob job;
+    job.labelType = LabelType::individual;
+    job.auctionId = auctionId;
+    job.status = std::move(status);
+    return job;
+}
+
+PrintJob boxLabel(const QString &buyer, PrintJob::Status status)
+{
+    PrintJob job;
+    job.labelType = LabelType::box;
+    job.content = LabelContent::box(buyer, 1, QStringLiteral("Live Show"));
+    job.status = std::move(status);
+    return job;
+}
+
+void appendRaw(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
 
 qsizetype lineCount(const QString &path)
 {
@@ -82,4 +109,60 @@ TEST(LabelRecordStore, ALineTheDiskRefusesSaysWhyAndTheQueueMovesOn)
     store.recordBoxNumber(QStringLiteral("ann"), 1, [&](const QString &error) { failure = error; });
     runSync(store.settled());
     EXPECT_TRUE(failure.contains(QStringLiteral("label-record-4.jsonl"))) << failure.toStdString();
+}
+
+TEST(LabelRecordStore, ALineCutOffOnDiskIsDroppedSoTheRecordHoldsAcrossManyRestarts)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("label-record-5.jsonl"));
+    constexpr int kRuns = 6;
+    for (int run = 0; run < kRuns; ++run) {
+        SCOPED_TRACE(::testing::Message() << "run " << run);
+        // Each run is a new start of the program over the same file.
+        const LabelRecordStore store(path);
+        if (run > 0) {
+            const LabelRecord before = store.load();
+            EXPECT_EQ(before.boxNumbers.size(), run);
+            EXPECT_EQ(before.winnerLabels.size(), run);
+        }
+        const QString buyer = QStringLiteral("buyer%1").arg(run);
+        store.recordBoxNumber(buyer, run + 1);
+        store.recordSettled(winnerLabel(QStringLiteral("auction%1").arg(run), PrintJob::Status::done()));
+        runSync(store.settled());
+        // The run ends (power cut, full disk) partway through its next line.
+        appendRaw(path, run % 2 ? QByteArray("{\"box\":\"cut") : QByteArray("{"));
+    }
+    const LabelRecord record = LabelRecordStore(path).load();
+    EXPECT_EQ(record.boxNumbers.size(), kRuns);
+    EXPECT_EQ(record.boxNumbers.value(QStringLiteral("buyer5")), 6);
+    EXPECT_EQ(record.winnerLabels.size(), kRuns);
+    EXPECT_TRUE(record.winnerLabels.value(QStringLiteral("auction5")).printed);
+}
+
+TEST(LabelRecordStore, ClearedLabelsReadBackAsClearedBesideTheLinesOfEarlierRuns)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("label-record-6.jsonl"));
+    // As runs before labels could be cleared wrote them.
+    appendRaw(path, "{\"box\":\"ann\",\"boxNumber\":1}\n"
+                    "{\"printed\":true,\"winner\":\"ann-1-1\"}\n"
+                    "{\"printed\":false,\"reason\":\"Printer stopped\",\"winner\":\"ann-2-2\"}\n"
+                    "{\"box\":\"ann\",\"printed\":true}\n");
+    const LabelRecordStore store(path);
+    store.recordDropped(winnerLabel(QStringLiteral("ann-2-2"), PrintJob::Status::error(QStringLiteral("x"))));
+    store.recordDropped(winnerLabel(QStringLiteral("bob-3-3"), PrintJob::Status::queued()));
+    store.recordDropped(boxLabel(QStringLiteral("bob"), PrintJob::Status::queued()));
+    runSync(store.settled());
+
+    const LabelRecord record = store.load();
+    EXPECT_EQ(record.boxNumbers.value(QStringLiteral("ann")), 1);
+    const LabelRecord::Settled printed = record.winnerLabels.value(QStringLiteral("ann-1-1"));
+    EXPECT_TRUE(printed.printed && !printed.dropped);
+    EXPECT_TRUE(record.boxLabels.value(QStringLiteral("ann")).printed);
+    for (const LabelRecord::Settled &cleared : {record.winnerLabels.value(QStringLiteral("ann-2-2")),
+                                                record.winnerLabels.value(QStringLiteral("bob-3-3")),
+                                                record.boxLabels.value(QStringLiteral("bob"))}) {
+        EXPECT_FALSE(cleared.printed);
+        EXPECT_TRUE(cleared.dropped);
+    }
 }
