@@ -97,9 +97,11 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
-    autoPrint.setOnLabelSettled([record = d->labelRecord](const PrintJob &job) {
+    autoPrint.setOnLabelSettled([this, record = d->labelRecord](const PrintJob &job) {
         if (*record)
-            (*record)->recordSettled(job, [label = job.label](const QString &error) {
+            (*record)->recordSettled(job, [label = job.label,
+                                           noted = watchRecordWrite()](const QString &error) {
+                noted(error);
                 if (!error.isEmpty())
                     qCCritical(lcLiveShowSession, "The end of %s was not recorded: %s", qUtf8Printable(label),
                                qUtf8Printable(error));
@@ -604,15 +606,19 @@ void LiveShowSession::recordBoxNumbers()
         // Counted while its line is on its way; a line that fails is tried again on the next change.
         const QString buyer = it.key();
         d->recordedBoxNumbers.insert(buyer, it.value());
-        (*d->labelRecord)->recordBoxNumber(
-            buyer, it.value(),
-            [self = QPointer<LiveShowSession>(this), generation = d->generation, buyer](const QString &error) {
-                if (error.isEmpty())
-                    return;
-                qCCritical(lcLiveShowSession, "Box number not recorded: %s", qUtf8Printable(error));
-                if (self && self->d->generation == generation)
-                    self->d->recordedBoxNumbers.remove(buyer);
-            });    }
+        (*d->labelRecord)
+            ->recordBoxNumber(buyer, it.value(),
+                              [self = QPointer<LiveShowSession>(this), generation = d->generation, buyer,
+                               noted = watchRecordWrite()](const QString &error) {
+                                  noted(error);
+                                  if (error.isEmpty())
+                                      return;
+                                  qCCritical(lcLiveShowSession, "Box number not recorded: %s",
+                                             qUtf8Printable(error));
+                                  if (self && self->d->generation == generation)
+                                      self->d->recordedBoxNumbers.remove(buyer);
+                              });
+    }
 }
 
 QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
@@ -645,10 +651,24 @@ QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
 
 void LiveShowSession::setNotice(const QString &text)
 {
-    if (m_notice == text)
-        return;
-    m_notice = text;
-    Q_EMIT noticeChanged(text);
+    updateNotice([&] { m_notice = text; });
+}
+
+void LiveShowSession::updateNotice(const std::function<void()> &change)
+{
+    const QString before = notice();
+    change();
+    if (notice() != before)
+        Q_EMIT noticeChanged(notice());
+}
+
+DiskWriter::Done LiveShowSession::watchRecordWrite()
+{
+    return [self = QPointer<LiveShowSession>(this), generation = d->generation](const QString &error) {
+        // A record the show has let go of tells nothing about the next one's.
+        if (self && self->d->generation == generation)
+            self->updateNotice([&] { self->m_recordWriteFailed = !error.isEmpty(); });
+    };
 }
 
 void LiveShowSession::startRetryingShowStart()
@@ -739,7 +759,10 @@ void LiveShowSession::letGoOfShow()
     ++d->navigationTicket;
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
-    setNotice(QString());
+    updateNotice([this] {
+        m_notice.clear();
+        m_recordWriteFailed = false;
+    });
     d->labelRecord->reset();
     d->recordedBoxNumbers.clear();
     m_services.poller.reset();

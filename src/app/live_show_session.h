@@ -12,6 +12,7 @@
 #include <QString>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -72,6 +73,9 @@ public:
     static inline const QString kLabelRecordLostNotice =
         QStringLiteral("The record of this show's labels could not be read: labels from before the restart "
                        "count as printed. Check the last labels printed before it.");
+    static inline const QString kLabelRecordWriteNotice =
+        QStringLiteral("This show's labels could not be recorded on disk: if Quillmark restarts before they "
+                       "are, labels may print again and box numbers change. Free up disk space.");
     static inline const QString kNoPrinterNotice =
         QStringLiteral("No printer found: labels cannot print until a printer is added to this computer.");
     static inline const QString kForeignStreamNotice =
@@ -91,7 +95,8 @@ public:
     // The printer list arrived and has no printer: no label can print.
     bool hasNoPrinter() const { return m_noPrinter; }
     // Why capture, printing or uploads wait, in a sentence for the seller; empty when nothing waits.
-    QString notice() const { return m_notice; }
+    // A label record that cannot be written says so first, until a line is written again.
+    QString notice() const { return m_recordWriteFailed ? kLabelRecordWriteNotice : m_notice; }
     // The page layout the settle rule restores after a pause.
     bool webViewExpanded() const { return m_webViewExpanded; }
     bool streamClean() const { return m_streamClean; }
@@ -175,6 +180,9 @@ private:
     void recordBoxNumbers();
     void onPrintersChanged();
     void setNotice(const QString &text);
+    // To be told whether a line of the label record reached the disk: the notice follows it.
+    DiskWriter::Done watchRecordWrite();
+    void updateNotice(const std::function<void()> &change);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);
 
@@ -188,6 +196,7 @@ private:
     bool m_endingShow = false;
     bool m_noPrinter = false;
     QString m_notice;
+    bool m_recordWriteFailed = false;
     bool m_webViewExpanded = false;
     bool m_streamClean = true;
 };

@@ -21,6 +21,16 @@ QByteArray line(const QJsonObject &record)
     return QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// Whether the file at `path` ends in the middle of a line.
+bool endsMidLine(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return false;
+    char last = '\n';
+    return file.getChar(&last) && last != '\n';
+}
+
 } // namespace
 
 PendingUploadStore::PendingUploadStore(QString filePath)
@@ -94,9 +104,16 @@ quint64 PendingUploadStore::append(const QByteArray &lines, bool durable, DiskWr
 {
     step(Step::appendLog, lines);
     m_logExpected = true;
-    // One write of whole lines: a crash can only cut off the end of the last one.
-    return m_writer.post([path = m_logPath, lines, durable] { paths::appendToFile(path, lines, durable); },
-                         std::move(done));
+    // One write of whole lines: a crash can only cut off the end of the last one. A log
+    // an earlier run left with such a line (when it could not be folded in at start) gets
+    // this run's records on a line of their own.
+    return m_writer.post(
+        [path = m_logPath, lines, durable, checked = m_logEndChecked] {
+            const bool cutOff = !*checked && endsMidLine(path);
+            paths::appendToFile(path, cutOff ? QByteArray('\n' + lines) : lines, durable);
+            *checked = true;
+        },
+        std::move(done));
 }
 
 quint64 PendingUploadStore::writeFile(const QByteArray &contents, DiskWriter::Done done)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace quill {
 
@@ -89,6 +90,9 @@ private:
     QString m_logPath;
     WriteHook m_hook;
     bool m_logExpected = false; // the log is on disk once what is queued has run
+    // Whether the log's end was looked at for a line cut off by an earlier run; read and
+    // written by the writer's jobs only.
+    std::shared_ptr<bool> m_logEndChecked = std::make_shared<bool>(false);
     DiskWriter m_writer;
 };
 

@@ -677,7 +677,21 @@ void ShowSyncService::reportSetAside(const QString &notice)
 void ShowSyncService::reportSaveFailure(const Error &error)
 {
     qCCritical(lcShowSync, "Pending auctions could not be saved: %s", error.what());
-    setSyncError(QStringLiteral("Failed to save pending auctions: ") + error.message());
+    m_saveFailure =
+        QStringLiteral("Failed to save pending auctions: %1. Wins not yet on the backend are lost "
+                       "if Quillmark closes before they are saved: free up disk space.")
+            .arg(error.message());
+    setSyncError(m_saveFailure);
+}
+
+void ShowSyncService::clearSaveFailure()
+{
+    if (m_saveFailure.isEmpty())
+        return;
+    qCInfo(lcShowSync, "Pending auctions are saved again");
+    if (m_syncError == m_saveFailure)
+        setSyncError(m_setAsideNotice);
+    m_saveFailure.clear();
 }
 
 void ShowSyncService::savePending()
@@ -704,11 +718,12 @@ void ShowSyncService::savePending()
     // Changes queued behind the whole file land in a fresh log; should the file fail,
     // they land in the old one, which still gives the list with the old file.
     m_logInStep = true;
-    const quint64 write = m_store->writeFile(
-        QJsonDocument(root).toJson(QJsonDocument::Compact),
-        [this](const QString &error) {
-            if (error.isEmpty())
+    const quint64 write =
+        m_store->writeFile(QJsonDocument(root).toJson(QJsonDocument::Compact), [this](const QString &error) {
+            if (error.isEmpty()) {
+                clearSaveFailure(); // the whole list is on disk
                 return;
+            }
             // Every later change writes the whole file again until one write succeeds.
             m_logInStep = false;
             reportSaveFailure(Error(error));

@@ -162,6 +162,8 @@ private:
     void carryUnwritten(quint64 write);
     void onPendingWritten(quint64 write, const QString &error);
     void reportSaveFailure(const Error &error);
+    // Once every auction in the list is on disk again, takes back what reportSaveFailure() said.
+    void clearSaveFailure();
     qsizetype pendingCountFor(const QString &showId) const;
     void startUploads();
     QCoro::Task<> uploadLoop();
@@ -189,6 +191,7 @@ private:
     QJsonArray m_unreadablePending; // entries that could not be read nor kept apart
     bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
     QString m_setAsideNotice;       // stays in syncError until the show ends or is left
+    QString m_saveFailure;          // in syncError while the list is not all on disk
     bool m_uploading = false;
     quint64 m_queuedCount = 0; // how many times uploads were queued, to see new ones during a wait
     int m_flushWaiters = 0;   // ends waiting for the upload loop

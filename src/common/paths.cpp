@@ -4,12 +4,44 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <unistd.h>
 
+Q_LOGGING_CATEGORY(lcPaths, "app.quillmark.Quillmark.Paths")
+
 namespace quill::paths {
+
+namespace {
+
+// Writes all of `bytes` to `file`, opened unbuffered; else gives why not. Qt names no
+// reason for a write the disk took only part of (a full disk), but the system call that
+// stopped it left one in errno.
+std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    errno = 0;
+    const qint64 written = file.write(bytes);
+    const int code = errno;
+    if (written == bytes.size())
+        return std::nullopt;
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return code != 0
+               ? QString::fromLocal8Bit(std::strerror(code))
+               : QStringLiteral("only %1 of %2 bytes were written").arg(qMax(written, 0)).arg(bytes.size());
+}
+
+Error writeFailure(const QString &path, const QString &reason)
+{
+    return Error(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
 
 QString dataFolder()
 {
@@ -42,18 +74,25 @@ QString dataFile(const QString &name)
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    auto failure = [&path](const QString &reason) {
-        return Error(
-            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), reason));
-    };
+    auto failure = [&path](const QString &reason) { return writeFailure(path, reason); };
 
     // Never fall back to writing the target in place: that is what leaves half a file.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that every byte is handed to the disk here, where a refusal is seen.
+    // Buffered, a small file would only be written by commit(), which renames the
+    // temporary file over the target even when that last write failed (a full disk
+    // then leaves an empty file and reports success).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (const std::optional<QString> reason = writeAll(file, bytes)) {
+        file.cancelWriting();
+        throw failure(*reason);
+    }
+    // A file system that allocates late reports a full disk only when the data is synced,
+    // and commit() ignores that.
+    if (::fdatasync(file.handle()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         file.cancelWriting();
         throw failure(reason);
     }
@@ -66,17 +105,28 @@ void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
     if (bytes.isEmpty())
         return;
     QFile file(path);
-    auto failure = [&] {
-        return Error(QStringLiteral("%1 could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
+    auto failure = [&path](const QString &reason) { return writeFailure(path, reason); };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        throw failure();
-    if (file.write(bytes) != bytes.size())
-        throw failure();
-    if (durable && ::fdatasync(file.handle()) != 0)
-        throw Error(QStringLiteral("%1 could not be synced to disk").arg(QDir::toNativeSeparators(path)));
+        throw failure(file.errorString());
+    const qint64 before = file.size();
+    // A write cut short (a full disk) is taken back, so the file keeps ending with a whole
+    // line and the next append does not run on from half of this one.
+    auto takeBack = [&] {
+        if (::ftruncate(file.handle(), before) != 0)
+            qCWarning(lcPaths, "%s could not be cut back to its last whole line",
+                      qUtf8Printable(QDir::toNativeSeparators(path)));
+    };
+    if (const std::optional<QString> reason = writeAll(file, bytes)) {
+        takeBack();
+        throw failure(*reason);
+    }
+    if (durable && ::fdatasync(file.handle()) != 0) {
+        const Error error = failure(QStringLiteral("it could not be synced to disk: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        takeBack();
+        throw error;
+    }
 }
 
 QString picturesFolder()

@@ -19,12 +19,14 @@ QString dataFile(const QString &name);
 
 // Replaces the file at `path` with `bytes` in one step: until the new content is
 // complete on disk the old file (or no file) stays, and a failed write leaves no
-// partial file behind. Throws quill::Error naming the file and the reason.
+// partial file behind, whatever the size (a full disk included). Throws quill::Error
+// naming the file and the reason.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 // Appends `bytes` (whole lines) to the file at `path` in one write, creating it owner-only
 // when missing; with `durable`, returns only once the data is on disk (fdatasync). A
-// crash can only cut off the end of the last line. Throws quill::Error naming the file.
+// crash can only cut off the end of the last line; a write the disk refuses (full) is
+// taken back, so the file ends as it did. Throws quill::Error naming the file.
 void appendToFile(const QString &path, const QByteArray &bytes, bool durable);
 
 // A free path beside `path` for keeping a copy of it that could not be read:

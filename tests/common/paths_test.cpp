@@ -1,6 +1,7 @@
 #include "common/paths.h"
 
 #include "common/error.h"
+#include "full_disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
@@ -147,4 +149,93 @@ TEST(Paths, FailedAtomicWriteNamesTheFileAndLeavesTheOldContent)
     EXPECT_EQ(readAll(path), QByteArray("old content"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("logo.png")});
+}
+
+namespace {
+
+// The data folder's disk runs full: on a real tmpfs where the machine allows the mount,
+// and through a file-size cap everywhere.
+class PathsOnAFullDisk : public ::testing::Test, public quill::testing::FullDiskTest
+{
+protected:
+    QString file(const QString &name) const { return m_dir.filePath(QStringLiteral("data/") + name); }
+
+    QTemporaryDir m_dir;
+};
+
+INSTANTIATE_TEST_SUITE_P(Disks, PathsOnAFullDisk, quill::testing::kEveryFullDisk,
+                         quill::testing::fullDiskName);
+
+} // namespace
+
+TEST_P(PathsOnAFullDisk, AnAtomicWriteOfAnySizeFailsAndKeepsTheOldFile)
+{
+    if (!diskOver(file({})))
+        GTEST_SKIP() << whyNot();
+    const QString path = file(QStringLiteral("show_sync_pending.json"));
+    quill::paths::writeFileAtomically(path, QByteArray("{\"uploads\":[\"old\"]}"));
+
+    disk().fill();
+    // Around the size of the writer's buffer, and well below and above it.
+    for (const qsizetype size : {qsizetype(1), qsizetype(300), qsizetype(16383), qsizetype(16384),
+                                 qsizetype(16385), qsizetype(200 * 1024)}) {
+        SCOPED_TRACE(size);
+        const QString message =
+            errorOf([&] { quill::paths::writeFileAtomically(path, QByteArray(size, 'n')); });
+        EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: ")))
+            << message.toStdString();
+        EXPECT_EQ(readAll(path), QByteArray("{\"uploads\":[\"old\"]}"));
+    }
+    disk().makeRoom();
+    EXPECT_EQ(QDir(file({})).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("show_sync")),
+              QStringList{QStringLiteral("show_sync_pending.json")}); // no temporary file left
+
+    quill::paths::writeFileAtomically(path, QByteArray("new"));
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+}
+
+TEST_P(PathsOnAFullDisk, AnAppendTheDiskRefusesIsTakenBackToTheLastWholeLine)
+{
+    if (!diskOver(file({})))
+        GTEST_SKIP() << whyNot();
+    const QString path = file(QStringLiteral("show_sync_pending.json.log"));
+    quill::paths::appendToFile(path, QByteArray("{\"first\":1}\n"), true);
+
+    disk().fill();
+    // Lines long enough to overrun what is left of the file's last page on any disk.
+    const QByteArray line = "{\"queued\":\"" + QByteArray(6000, 'q') + "\"}\n";
+    QString message;
+    for (int i = 0; i < 4 && !message.startsWith(path); ++i) {
+        message = errorOf([&] { quill::paths::appendToFile(path, line, true); });
+        if (message == QStringLiteral("<no error>"))
+            message.clear();
+    }
+    EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: ")))
+        << message.toStdString();
+    disk().makeRoom();
+
+    // Whatever reached the disk before the refusal ends in whole lines.
+    const QByteArray contents = readAll(path);
+    EXPECT_TRUE(contents.startsWith("{\"first\":1}\n"));
+    EXPECT_TRUE(contents.endsWith('\n')) << contents.right(40).toStdString();
+    quill::paths::appendToFile(path, QByteArray("{\"last\":1}\n"), true);
+    EXPECT_TRUE(readAll(path).endsWith("\n{\"last\":1}\n"));
+}
+
+TEST(Paths, AnAppendCutShortByTheDiskIsTakenBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("label-record.jsonl"));
+    quill::paths::appendToFile(path, QByteArray("{\"first\":1}\n"), true);
+
+    {
+        // Room for ten more bytes: the next line is cut off after them.
+        quill::testing::FileSizeCapFullDisk disk(QFileInfo(path).size() + 10);
+        disk.fill();
+        const QString message =
+            errorOf([&] { quill::paths::appendToFile(path, QByteArray("{\"second\":2}\n"), false); });
+        EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: File too large")))
+            << message.toStdString();
+    }
+    EXPECT_EQ(readAll(path), QByteArray("{\"first\":1}\n"));
 }

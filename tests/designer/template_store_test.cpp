@@ -3,6 +3,7 @@
 #include "designer/template_store.h"
 #include "designer_fixtures.h"
 #include "fake_sleeper.h"
+#include "full_disk.h"
 #include "log_capture.h"
 
 #include <QDir>
@@ -371,4 +372,41 @@ TEST_F(TemplateStoreTest, RepeatedElementIdsGetFreshOnesOnLoadAndTheFileWaitsFor
     QStringList adjustments;
     decodeLabelTemplate(contents(pathOf(t)), &adjustments);
     EXPECT_TRUE(adjustments.isEmpty()) << qPrintable(adjustments.join(';'));
+}
+
+namespace {
+
+// The templates' folder on a disk that runs full: a real tmpfs where the machine allows
+// the mount, else the same refusal through a file-size cap.
+class TemplateStoreOnAFullDisk : public TemplateStoreTest, public FullDiskTest
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Disks, TemplateStoreOnAFullDisk, kEveryFullDisk, fullDiskName);
+
+} // namespace
+
+TEST_P(TemplateStoreOnAFullDisk, ASaveTheDiskRefusesIsAnnouncedAndKeepsTheFileAsItWas)
+{
+    if (!diskOver(folder()))
+        GTEST_SKIP() << whyNot();
+    const LabelTemplate good = blankTemplate(QStringLiteral("Good"));
+    m_store.save(good);
+    ASSERT_EQ(names(), QStringList{QStringLiteral("Good")});
+    const QByteArray before = contents(pathOf(good));
+    ASSERT_FALSE(before.isEmpty());
+
+    disk().fill();
+    LabelTemplate renamed = good;
+    renamed.name = QStringLiteral("Renamed");
+    QSignalSpy failed(&m_store, &TemplateStore::saveFailed);
+    m_store.save(renamed);
+    disk().makeRoom();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains(pathOf(good)))
+        << failed.at(0).at(0).toString().toStdString();
+    EXPECT_EQ(names(), QStringList{QStringLiteral("Good")});
+    EXPECT_EQ(contents(pathOf(good)), before);
+    m_store.loadTemplates();
+    EXPECT_EQ(names(), QStringList{QStringLiteral("Good")}) << "the file still reads back";
 }

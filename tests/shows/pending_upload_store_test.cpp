@@ -7,6 +7,7 @@
 #include "backend/show_sync_service.h"
 #include "common/paths.h"
 #include "fake_sleeper.h"
+#include "full_disk.h"
 #include "run_sync.h"
 #include "shows_fixture.h"
 
@@ -16,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <exception>
 #include <functional>
 #include <future>
@@ -368,6 +370,33 @@ TEST_F(PendingUploadStoreTest, ALogLineCutOffMidWriteIsLeftOutAndALogIsFoldedInt
 
 } // namespace
 
+TEST_F(PendingUploadStoreTest, ALogLeftCutOffByAnEarlierRunGetsTheNextRecordsOnALineOfTheirOwn)
+{
+    const auto entry = [](const QString &id) {
+        return QJsonObject{{QStringLiteral("showId"), QStringLiteral("show-1")}, {QStringLiteral("id"), id}};
+    };
+    {
+        PendingUploadStore store(pendingPath());
+        store.appendQueued({entry(QStringLiteral("cap-1"))});
+    }
+    QFile log(logPath());
+    ASSERT_TRUE(log.open(QIODevice::Append));
+    log.write(R"({"queued":{"id":"cap-)"); // a crash, and a start that could not fold the log in
+    log.close();
+    {
+        PendingUploadStore store(pendingPath());
+        store.appendQueued({entry(QStringLiteral("cap-2"))});
+        store.appendQueued({entry(QStringLiteral("cap-3"))});
+    }
+
+    const PendingUploadStore::LogReading reading = PendingUploadStore(pendingPath()).readLog();
+    QStringList queued;
+    for (const PendingUploadStore::LogRecord &record : reading.records)
+        queued.append(record.entry.value(QStringLiteral("id")).toString());
+    EXPECT_EQ(queued, QStringList({"cap-1", "cap-2", "cap-3"}));
+    EXPECT_EQ(reading.unreadableLines, QStringList{QStringLiteral(R"({"queued":{"id":"cap-)")});
+}
+
 TEST_F(PendingUploadStoreTest, AnAuctionIsSentOnlyOnceItsRecordIsOnDisk)
 {
     const Writer w = writerOfAStartedShow(QStringLiteral("stream-held"));
@@ -439,4 +468,89 @@ TEST_F(PendingUploadStoreTest, ARecordTheDiskRefusesIsReportedAndTheAuctionIsSti
     EXPECT_EQ(storedIds(showId), QStringList({"cap-1"}));
     QFile::remove(logPath());
     QDir(pendingPath()).removeRecursively();
+}
+
+namespace {
+
+// The data folder's disk runs full during a show and after it: on a real tmpfs where the
+// machine allows the mount, and through a file-size cap everywhere.
+class PendingUploadsOnAFullDisk : public PendingUploadStoreTest, public quill::testing::FullDiskTest
+{
+protected:
+    // Until every write posted so far has been reported.
+    static bool written(const Writer &w)
+    {
+        DiskWriter *disk = w.service->pendingWriter();
+        return disk && eventually([&] { return disk->reported() == disk->posted(); });
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Disks, PendingUploadsOnAFullDisk, quill::testing::kEveryFullDisk,
+                         quill::testing::fullDiskName);
+
+} // namespace
+
+TEST_P(PendingUploadsOnAFullDisk,
+       WinsTheDiskRefusedAreWrittenAtTheNextChangeAndARestartUploadsAllThatReachedIt)
+{
+    if (!diskOver(paths::dataFolder()))
+        GTEST_SKIP() << whyNot();
+    QString showId;
+    int lastOnDisk = 0;
+    {
+        Writer w = writerOfAStartedShow(QStringLiteral("stream-full-disk"));
+        showId = w.service->activeShowId();
+        ASSERT_FALSE(showId.isEmpty());
+        // The backend is away: every win waits on disk.
+        m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
+        QList<AuctionUpload> wins = auctions({1, 2});
+        w.service->syncAuctions(wins);
+        ASSERT_TRUE(written(w));
+
+        // The disk runs full: wins come until one cannot be written, and the seller is told.
+        disk().fill();
+        while (w.service->syncError().isEmpty() && wins.size() < 60) {
+            wins.append(auctionOf(int(wins.size()) + 1));
+            w.service->syncAuctions(wins);
+            ASSERT_TRUE(written(w));
+        }
+        const QString error = w.service->syncError();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Failed to save pending auctions: ")) &&
+                    error.contains(QStringLiteral("free up disk space")))
+            << error.toStdString();
+        wins.append(auctionOf(int(wins.size()) + 1)); // one more while it is full
+        w.service->syncAuctions(wins);
+        ASSERT_TRUE(written(w));
+        EXPECT_EQ(w.service->syncError(), error);
+
+        // With room again, the next change writes every win kept in memory, and the error goes.
+        disk().makeRoom();
+        wins.append(auctionOf(int(wins.size()) + 1));
+        w.service->syncAuctions(wins);
+        ASSERT_TRUE(written(w));
+        EXPECT_TRUE(w.service->syncError().isEmpty()) << w.service->syncError().toStdString();
+        lastOnDisk = int(wins.size());
+
+        // Full again, and the program ends: what never reached the disk may be gone.
+        disk().fill();
+        wins.append(auctionOf(int(wins.size()) + 1));
+        w.service->syncAuctions(wins);
+        ASSERT_TRUE(written(w));
+        w.service->setApi(nullptr);
+    }
+    ASSERT_TRUE(eventually([&] { return m_client->requestsInFlight() == 0; }));
+    m_backend.clearFaults();
+
+    // The next start, the disk still full, uploads every win that reached it, once.
+    {
+        Writer w = writer(-1);
+        w.service->setActiveStreamId(QStringLiteral("stream-full-disk"));
+        EXPECT_TRUE(runSync(w.service->resumeActiveShow()));
+        EXPECT_TRUE(settledOrKilled(w));
+    }
+    const QStringList stored = storedIds(showId);
+    for (int n = 1; n <= lastOnDisk; ++n)
+        EXPECT_TRUE(stored.contains(QStringLiteral("cap-%1").arg(n))) << n;
+    EXPECT_EQ(QSet<QString>(stored.cbegin(), stored.cend()).size(), stored.size()) << "none twice";
+    disk().makeRoom();
 }
