@@ -28,14 +28,21 @@ TEST(LabelsHostileText, AFailedSaveIsReportedAsWritten)
         QStringLiteral("Could not save /home/seller/") + kMarkup + QStringLiteral(".json");
     QString shown;
     bool asked = false;
-    QTimer::singleShot(0, qApp, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+    // Answers the warning once it is on screen; exec() returns only then.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (!box || !box->isVisible())
+                continue;
+            asked = true;
+            shown = shownText(*box);
+            answer.stop();
+            box->accept();
             return;
-        asked = true;
-        shown = shownText(*box);
-        box->accept();
+        }
     });
+    answer.start(10);
     warnIfUnsaved(nullptr, failure);
     EXPECT_TRUE(asked);
     EXPECT_EQ(shown, failure);
