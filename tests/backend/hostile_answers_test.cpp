@@ -3,6 +3,7 @@
 #include "backend/zav_api_client.h"
 #include "bare_http_server.h"
 #include "run_sync.h"
+#include "standin_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -176,4 +177,30 @@ TEST(HostileAnswers, AnAnswerThatTricklesEndsAtTheDeadlineAsATimeOut)
     client.setBearerToken(QStringLiteral("t"));
     client.setDeadline(5s);
     EXPECT_EQ(runSync(client.fetchCurrentUser()).id, QStringLiteral("u1"));
+}
+
+TEST(HostileAnswers, TheAuctionsOfATenHourShowFitTheLimitsWithRoomToSpare)
+{
+    // A win every five seconds for ten hours, each with a long title.
+    constexpr int kWins = 7200;
+    quill::standin::StandinBackend backend;
+    ASSERT_NE(backend.listen(), 0);
+    const QString token = backend.addUser(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
+    quill::standin::StandinShow show;
+    show.userId = QStringLiteral("u1");
+    show.title = QStringLiteral("Ten hours of cards");
+    const QString showId = backend.addShow(show);
+    for (int i = 1; i <= kWins; ++i) {
+        quill::standin::StandinAuction auction;
+        auction.showId = showId;
+        auction.winnerUsername = QStringLiteral("buyer%1").arg(i % 400);
+        auction.salePrice = QStringLiteral("12.50");
+        auction.auctionNumber = i;
+        auction.rawTitle =
+            QStringLiteral("Trading card booster box, sealed, first edition #%1 ").arg(i).repeated(4);
+        backend.addAuction(auction);
+    }
+    ZavAPIClient client(backend.baseUrl());
+    client.setBearerToken(token);
+    EXPECT_EQ(runSync(client.fetchShowAuctions(showId)).auctions.size(), kWins);
 }
