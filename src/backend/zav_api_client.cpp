@@ -8,6 +8,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include <algorithm>
@@ -154,6 +155,9 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
 
     QNetworkRequest networkRequest(url);
     networkRequest.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    // The token goes with a followed redirect: never to another server.
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                QNetworkRequest::SameOriginRedirectPolicy);
     if (request.body)
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     if (request.authorised)
@@ -175,11 +179,56 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
     }
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
 
+    // The idle time-out ends a silent answer, not one that trickles or never ends:
+    // the whole answer must come within the deadline and the limit. What cut it off
+    // is shared with the reply's handlers, which may outlive this call when it is dropped.
+    struct Cut
+    {
+        bool pastDeadline = false;
+        bool tooLarge = false;
+    };
+    const auto cut = std::make_shared<Cut>();
+    QNetworkReply *watched = reply.get();
+    auto *deadline = new QTimer(watched);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, watched, [watched, cut] {
+        cut->pastDeadline = true;
+        watched->abort();
+    });
+    deadline->start(m_deadline);
+    const auto cutIfTooLarge = [watched, cut, limit = m_answerLimit](qint64 bytes) {
+        if (bytes > limit && !cut->tooLarge) {
+            cut->tooLarge = true;
+            watched->abort();
+        }
+    };
+    QObject::connect(watched, &QNetworkReply::metaDataChanged, watched, [watched, cutIfTooLarge] {
+        const QVariant declared = watched->header(QNetworkRequest::ContentLengthHeader);
+        if (declared.isValid())
+            cutIfTooLarge(declared.toLongLong());
+    });
+    QObject::connect(watched, &QNetworkReply::downloadProgress, watched,
+                     [cutIfTooLarge](qint64 received, qint64) { cutIfTooLarge(received); });
+
     ++m_requestsInFlight;
     co_await qCoro(reply.get()).waitForFinished();
     --m_requestsInFlight;
+    deadline->stop();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool refused = status.isValid() && (status.toInt() < 200 || status.toInt() > 299);
+    if (!refused && (cut->pastDeadline || cut->tooLarge)) {
+        const QString message =
+            cut->pastDeadline
+                ? QStringLiteral("The backend's answer to %1 was not complete within %2 seconds.")
+                      .arg(what)
+                      .arg(m_deadline.count() / 1000.0)
+                : QStringLiteral("The backend's answer to %1 is larger than %2 MB; it was not read.")
+                      .arg(what)
+                      .arg(static_cast<double>(m_answerLimit) / (1024 * 1024));
+        qCWarning(lcApi, "%s", qUtf8Printable(message));
+        throw NetworkError(message, cut->pastDeadline);
+    }
     if (!status.isValid()) {
         const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError ||
                               reply->error() == QNetworkReply::TimeoutError;
@@ -195,7 +244,16 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
     }
 
     const int code = status.toInt();
-    if (code < 200 || code > 299) {
+    if (refused) {
+        if (code >= 300 && code <= 399) {
+            // Followed only within the backend; anything else is the server's refusal.
+            qCWarning(
+                lcApi, "%s was redirected to %s; the redirect was not followed", qUtf8Printable(what),
+                qUtf8Printable(reply->header(QNetworkRequest::LocationHeader)
+                                   .toUrl()
+                                   .adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment)
+                                   .toString()));
+        }
         qCCritical(lcApi, "API error: %ld", static_cast<long>(code));
         throw APIError::httpError(code);
     }

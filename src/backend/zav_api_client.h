@@ -61,7 +61,9 @@ struct AppleSignInUser
 // Every operation is asynchronous and throws APIError, NetworkError or
 // json::DecodeError (an identifier or token that cannot be sent: Error); nothing is
 // retried, neither here nor by the network stack for a request that changes
-// something, and nothing is cached here.
+// something, and nothing is cached here. A redirect is followed only to the same
+// scheme, host and port, so the token never reaches another server; any other
+// ends in httpError with the redirect's status.
 class ZavAPIClient final : public QObject
 {
     Q_OBJECT
@@ -77,8 +79,23 @@ public:
     const std::optional<QString> &bearerToken() const { return m_bearerToken; }
     void setBearerToken(std::optional<QString> token) { m_bearerToken = std::move(token); }
 
-    // 60 s unless a test needs to see a time-out quickly.
+    // Ends a request when no byte arrives for this long: 60 s unless a test needs to
+    // see a time-out quickly.
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    // Ends a request whose answer is not complete this long after it was sent, however
+    // steadily bytes arrive. Two minutes: twice the idle time-out, and the largest
+    // real answer (the auctions of a ten-hour show, a few megabytes) arrives in that
+    // time even at 50 kB/s; a resumed show holds its new wins until its auctions are
+    // in, so the wait must end and be tried again rather than last for ever.
+    static constexpr std::chrono::milliseconds kDefaultDeadline{std::chrono::minutes(2)};
+    void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
+    // The most an answer may hold; a longer one is cut off as it arrives. The largest
+    // real answer is the auctions of one show: a ten-hour show with a win every five
+    // seconds has about 7,200, some 500 bytes each, under 4 MB; 64 MB leaves room for
+    // long titles on every one many times over (the show list holds at most 50 shows),
+    // and keeps an answer that never ends from filling memory.
+    static constexpr qint64 kDefaultAnswerLimit = 64 * 1024 * 1024;
+    void setAnswerLimit(qint64 bytes) { m_answerLimit = bytes; }
     // Requests sent and not yet answered.
     int requestsInFlight() const { return m_requestsInFlight; }
 
@@ -125,6 +142,8 @@ private:
     QUrl m_baseURL;
     std::optional<QString> m_bearerToken;
     std::chrono::milliseconds m_timeout{std::chrono::seconds(60)};
+    std::chrono::milliseconds m_deadline{kDefaultDeadline};
+    qint64 m_answerLimit = kDefaultAnswerLimit;
     int m_requestsInFlight = 0;
     QNetworkAccessManager m_network;
 };

@@ -11,6 +11,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <functional>
 #include <utility>
 
 namespace quill {
@@ -18,8 +19,9 @@ namespace quill {
 class WebEngineMarketplacePage::DecidingPage final : public QWebEnginePage
 {
 public:
-    DecidingPage(QWebEngineProfile *profile, const WhatnotNavigationDecider &decider, QObject *parent)
-        : QWebEnginePage(profile, parent), m_decider(decider)
+    DecidingPage(QWebEngineProfile *profile, const WhatnotNavigationDecider &decider,
+                 std::function<void()> redirected, QObject *parent)
+        : QWebEnginePage(profile, parent), m_decider(decider), m_redirected(std::move(redirected))
     {
         connect(this, &QWebEnginePage::authenticationRequired, this,
                 [this](const QUrl &requestURL, QAuthenticator *authenticator) {
@@ -32,13 +34,17 @@ public:
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool) override
     {
+        // The engine asks again for the address a server redirect leads to.
+        if (type == NavigationTypeRedirect)
+            m_redirected();
         return m_decider.decidePolicy(url);
     }
 
 private:
     const WhatnotNavigationDecider &m_decider;
+    std::function<void()> m_redirected;
 };
 
 namespace {
@@ -103,7 +109,10 @@ WebEngineMarketplacePage::WebEngineMarketplacePage(const QString &profileName, c
     });
     store->loadAllCookies();
 
-    m_page = new DecidingPage(m_profile, m_decider, nullptr);
+    m_page = new DecidingPage(
+        m_profile, m_decider,
+        [this] { Q_EMIT navigationEvent(makeEvent(NavigationEvent::Kind::receivedServerRedirect)); },
+        nullptr);
     m_host = std::make_unique<WebEnginePageScriptHost>(m_page, sleeper, scriptTimeout);
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {

@@ -3,6 +3,7 @@
 
 #include "capture/webengine_marketplace_page.h"
 #include "capture_fixture.h"
+#include "log_capture.h"
 #include "script_host_fakes.h"
 
 #include <QDir>
@@ -96,6 +97,27 @@ TEST_F(WebEngineSessionTest, DetectsTheSellersLoginAndKeepsItAcrossRestarts)
     EXPECT_TRUE(session().isAuthenticated()); // the cached flag
     ASSERT_TRUE(openHome());
     EXPECT_TRUE(lastRequestLoggedIn(QStringLiteral("/"))); // the profile kept the cookie
+}
+
+TEST_F(WebEngineSessionTest, TheServersRedirectAfterTheLoginFormIsLoggedAsARedirect)
+{
+    testing::LogCapture log("app.quillmark.Quillmark.WhatnotSession");
+    const auto redirects = [&] {
+        return log.matching(QStringLiteral("app.quillmark.Quillmark.WhatnotSession"), QtInfoMsg,
+                            QStringLiteral("🔥 nav: receivedServerRedirect → "));
+    };
+    auto loop = session().observeNavigation();
+    ASSERT_TRUE(openHome());
+    ASSERT_TRUE(testing::loadAndWait(page(), marketplace().loginUrl()));
+    ASSERT_TRUE(
+        eventually([&] { return log.messages().filter(QStringLiteral("nav: finished")).size() >= 2; }));
+    EXPECT_TRUE(redirects().isEmpty()) << "plain page loads are no redirects";
+
+    // The marketplace answers the posted form with a 302 to its home page.
+    ASSERT_TRUE(logInThroughForm(QStringLiteral("ava")));
+    ASSERT_TRUE(eventually([&] { return !redirects().isEmpty(); }));
+    EXPECT_EQ(redirects().size(), 1);
+    session().stopObservingNavigation();
 }
 
 TEST_F(WebEngineSessionTest, ALoginPollNoticesTheLoginWithoutANavigation)

@@ -3,6 +3,7 @@
 // and the values they refuse.
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
+#include "shown_text.h"
 #include "test_pictures.h"
 #include "ui/designer/common_properties_view.h"
 #include "ui/designer/image_properties_view.h"
@@ -402,4 +403,20 @@ TEST_F(Editors, AnImageFileIsStoredByteForByteOrRefusedWithAMessage)
     EXPECT_EQ(std::get<ImageProperties>(element(0).kind).objectFit, ObjectFitValue::cover);
     EXPECT_TRUE(editor->clearButton()->isHidden());
     EXPECT_TRUE(editor->preview()->isHidden());
+}
+
+TEST_F(Editors, APictureFileNameHoldingMarkupIsNamedAsWritten)
+{
+    LabelTemplate t = blankTemplate();
+    t.elements = {imageElement()};
+    build(t);
+    m_state->setSelectedElementId(t.elements.at(0).id);
+    auto *editor = m_panel->editor<ImagePropertiesView>();
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("<img src=x.png width=900><u>Jars & lids.png");
+    m_pickedFile = dir.filePath(name);
+    editor->chooseButton()->click();
+    ASSERT_FALSE(editor->messageLabel()->isHidden());
+    EXPECT_TRUE(shownText(*editor->messageLabel()).startsWith(QStringLiteral("Could not read ") + name + ':'))
+        << shownText(*editor->messageLabel()).toStdString();
 }

@@ -1,6 +1,7 @@
 #include "designer/template_store.h"
 #include "designer_fixtures.h"
 #include "fake_sleeper.h"
+#include "shown_text.h"
 #include "ui/designer/template_list_controller.h"
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_list_panel.h"
@@ -249,4 +250,18 @@ TEST_F(TemplateListPanelTest, AnAutosaveLeavesTheListWhereItWas)
     add(QStringLiteral("Newest"));
     EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(names().first(), QStringLiteral("Newest"));
+}
+
+TEST_F(TemplateListPanelTest, ATemplateNameHoldingMarkupIsItsRowsTooltipAsWritten)
+{
+    // Names come back from the stored template files.
+    const QString name =
+        QStringLiteral("<img src=\"file:///usr/share/pixmaps/debian-logo.png\" width=\"900\">"
+                       "<a href=\"https://example.com/\">Jars</a> & <b>lids</b>");
+    add(name);
+    TemplateListPanel panel(m_store, m_onSelect, m_clock);
+    panel.show();
+    const QModelIndex row = panel.listView()->model()->index(0, 0);
+    EXPECT_EQ(row.data().toString(), name);
+    EXPECT_EQ(shownText(row.data(Qt::ToolTipRole).toString()), name);
 }

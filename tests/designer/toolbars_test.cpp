@@ -6,6 +6,7 @@
 #include "eventually.h"
 #include "print_services_fixture.h"
 #include "printing/print_service.h"
+#include "shown_text.h"
 #include "ui/designer/canvas_toolbar.h"
 #include "ui/designer/element_toolbar.h"
 
@@ -166,7 +167,7 @@ TEST_F(Toolbars, AFailedCalibrationShowsItsOwnMessageUntilTheNextPrint)
     runner.gate->open();
     ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
     EXPECT_EQ(bar.controller().lastFailure(), *service->lastError());
-    EXPECT_EQ(bar.failureLabel()->toolTip(), *service->lastError());
+    EXPECT_EQ(shownText(bar.failureLabel()->toolTip()), *service->lastError());
     EXPECT_TRUE(bar.calibrateButton()->isEnabled());
 
     runner.gate = std::make_unique<Gate>();
@@ -267,4 +268,27 @@ TEST(CanvasToolbarController, CalibrationMediumPerShape)
     EXPECT_EQ(v.auctionNumber, QStringLiteral("#86"));
     EXPECT_EQ(v.boxNumber, QStringLiteral("2"));
     EXPECT_TRUE(v.date.isEmpty());
+}
+
+TEST_F(Toolbars, APrinterFailureHoldingMarkupIsShownAsWritten)
+{
+    // The failure names the queue, whose name is the printer's own.
+    const QString queue =
+        QStringLiteral("Zebra<img src=\"file:///usr/share/pixmaps/debian-logo.png\" width=\"900\">"
+                       "<a href=\"https://example.com/\">fix</a>");
+    listPrinters({queue});
+    CanvasToolbar bar(*m_state, *adapter, *service);
+    bar.resize(1400, bar.sizeHint().height());
+    bar.show();
+    runner.hold = true;
+    QTest::mouseClick(bar.calibrateButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return runner.held > 0; }));
+    runner.gate->open();
+    ASSERT_TRUE(eventually([&] { return !bar.controller().isPrinting(); }));
+    const QString failure = bar.controller().lastFailure();
+    ASSERT_TRUE(failure.contains(queue)) << failure.toStdString();
+    const QString shown = shownText(*bar.failureLabel());
+    EXPECT_TRUE(failure.startsWith(shown.endsWith(QChar(0x2026)) ? shown.chopped(1) : shown))
+        << "the row shows the words, shortened, not a picture and a link: " << shown.toStdString();
+    EXPECT_EQ(shownText(bar.failureLabel()->toolTip()), failure);
 }

@@ -5,6 +5,7 @@
 #include "live_view_fixture.h"
 #include "printing/auto_print_manager.h"
 #include "printing/print_kit_adapter.h"
+#include "shown_text.h"
 #include "ui/app/menu_bar_popover.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/status_dot.h"
@@ -107,7 +108,7 @@ TEST_F(CupsRefusedQueue, TheBannerAndTheTrayDotGiveLpsReasonAndFixIsOfferedOnlyF
     EXPECT_EQ(header->printerQueueText()->text(), reason);
     EXPECT_FALSE(header->fixButton()->isVisible()) << "Fix re-enables queues; it cannot make one accept jobs";
     EXPECT_EQ(printerDot()->color(), systemColor(SystemColor::red));
-    EXPECT_EQ(printerDot()->toolTip(), reason);
+    EXPECT_EQ(shownText(printerDot()->toolTip()), reason);
 
     // The list's regular refresh cannot see the refusal, and keeps it.
     refreshPrinters();

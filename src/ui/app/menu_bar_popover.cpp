@@ -269,11 +269,11 @@ void MenuBarPopover::refresh()
     m_printerDot->setVisible(printer.has_value());
     if (printer) {
         m_printerName->setText(printer->displayName);
-        m_printerName->setToolTip(printer->queue);
+        m_printerName->setToolTip(plainToolTip(printer->queue));
         // A queue that refuses jobs fails every label as surely as a stopped one.
         const bool healthy = printer->isOnline && printer->refusal.isEmpty();
         m_printerDot->setColor(healthy ? brandGreenColor() : systemColor(SystemColor::red));
-        m_printerDot->setToolTip(printer->refusal);
+        m_printerDot->setToolTip(plainToolTip(printer->refusal));
     }
 
     m_modeChip->setText(c.labelModeTitle());

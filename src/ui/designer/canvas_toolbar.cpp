@@ -113,6 +113,8 @@ void CanvasToolbar::buildHistoryButtons(QBoxLayout *row)
 void CanvasToolbar::buildPrintControls(QBoxLayout *row)
 {
     m_failure = new QLabel(this);
+    // The printer's and the system's words: text, never markup.
+    m_failure->setTextFormat(Qt::PlainText);
     m_failure->setFont(textFont(TextStyle::caption));
     QPalette failurePalette = m_failure->palette();
     failurePalette.setColor(QPalette::WindowText, systemColor(SystemColor::red));
@@ -265,7 +267,7 @@ void CanvasToolbar::showFailure()
     // The whole message is in the tooltip; the row keeps its width.
     const int room = std::min(m_failure->width(), kFailureWidth);
     m_failure->setText(m_failure->fontMetrics().elidedText(m_controller.lastFailure(), Qt::ElideRight, room));
-    m_failure->setToolTip(m_controller.lastFailure());
+    m_failure->setToolTip(plainToolTip(m_controller.lastFailure()));
 }
 
 } // namespace quill

@@ -73,6 +73,8 @@ ImagePropertiesView::ImagePropertiesView(LabelDesignerState &state, const QUuid 
     buttons->addWidget(m_clear);
     buttons->addStretch(1);
     column->addLayout(buttons);
+    // Holds the picked file's name: text, never markup.
+    m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
     QPalette palette = m_message->palette();
     palette.setColor(QPalette::WindowText, systemColor(SystemColor::red));

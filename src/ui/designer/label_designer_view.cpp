@@ -67,6 +67,7 @@ LabelDesignerView::LabelDesignerView(TemplateStore &store, PrintKitAdapter &adap
     layout->addLayout(panes, 1);
 
     m_saveError->setObjectName(QStringLiteral("designerSaveError"));
+    m_saveError->setTextFormat(Qt::PlainText);
     m_saveError->setWordWrap(false);
     m_saveError->setContentsMargins(metrics::insets(metrics::regular, metrics::xxSmall));
     QPalette palette = m_saveError->palette();

@@ -1,6 +1,7 @@
 #include "ui/designer/template_list_model.h"
 
 #include "designer/template_store.h"
+#include "ui/widgets/style.h"
 
 namespace quill {
 
@@ -44,8 +45,9 @@ QVariant TemplateListModel::data(const QModelIndex &index, int role) const
     const LabelTemplate &labelTemplate = m_store.templates().at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return labelTemplate.name;
+    case Qt::ToolTipRole:
+        return plainToolTip(labelTemplate.name);
     case IdRole:
         return QVariant::fromValue(labelTemplate.id);
     case SubtitleRole:

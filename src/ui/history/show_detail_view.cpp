@@ -451,6 +451,8 @@ void ShowDetailView::requestDelete()
         return;
     m_deleteConfirm = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Show?"),
                                       m_model->deleteConfirmationText(), QMessageBox::NoButton, this);
+    // The question holds the show's title: text, never markup.
+    m_deleteConfirm->setTextFormat(Qt::PlainText);
     m_deleteConfirm->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton *confirm = m_deleteConfirm->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
     confirm->setObjectName(QStringLiteral("confirmDelete"));

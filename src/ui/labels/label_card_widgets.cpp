@@ -177,8 +177,13 @@ void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibrat
 
 void warnIfUnsaved(QWidget *parent, const std::optional<QString> &failure)
 {
-    if (failure)
-        QMessageBox::warning(parent, QObject::tr("Label Sizes Not Saved"), *failure);
+    if (!failure)
+        return;
+    // The failure names the settings file and the system's words: text, never markup.
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Label Sizes Not Saved"), *failure, QMessageBox::Ok,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 MediaTile::MediaTile(const LabelMedia &media, Orientation orientation, QWidget *parent)
@@ -188,7 +193,7 @@ MediaTile::MediaTile(const LabelMedia &media, Orientation orientation, QWidget *
     setFixedSize(sizeHint());
     m_shape->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_shape->setGeometry(kTilePadding, kTilePadding, kTileShape, kTileShape);
-    setToolTip(media.displayName());
+    setToolTip(plainToolTip(media.displayName()));
     setAccessibleName(media.displayName());
 }
 

@@ -11,6 +11,7 @@
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTextDocument>
 
 namespace quill {
 
@@ -109,6 +110,11 @@ QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color,
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
     return label;
+}
+
+QString plainToolTip(const QString &text)
+{
+    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 QLabel *screenTitle(const QString &text, QWidget *parent)

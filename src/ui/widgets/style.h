@@ -65,6 +65,11 @@ QColor quaternaryFillColor();
 // come from buyers and pages); a caller that wants rich text sets the format itself.
 QLabel *styledLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent = nullptr);
 // A section screen's title at the top leading corner, as every screen shows its own.
+// A tooltip has no text format of its own: Qt reads one that looks like markup as
+// markup. Names, titles and messages from outside go through this to be shown as
+// written (an empty text stays empty: no tooltip).
+QString plainToolTip(const QString &text);
+
 QLabel *screenTitle(const QString &text, QWidget *parent = nullptr);
 // The bar that holds a screen's title, inset as the screens inset their headers.
 QWidget *screenTitleBar(const QString &text, QWidget *parent = nullptr);
