@@ -23,12 +23,29 @@ PageScriptSource sessionSource(WhatnotSession &session)
     return [guarded]() -> PageScriptHost * { return guarded ? &guarded->scriptHost() : nullptr; };
 }
 
+PageHealth sessionHealth(WhatnotSession &session)
+{
+    QPointer<WhatnotSession> guarded(&session);
+    PageHealth health;
+    health.isRecovering = [guarded] { return guarded && guarded->isRecovering(); };
+    return health;
+}
+
 // A read answers `installed: false` when the page holds no recorder (it was loaded
 // again); an answer without the field counts as installed.
 bool recorderInstalled(const QString &answer)
 {
     const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
     return !document.isObject() || document.object().value(QStringLiteral("installed")).toBool(true);
+}
+
+// The install answers `alreadyRunning: false` when it put a new recorder, with an empty
+// store, in the page.
+bool newRecorder(const QString &answer)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
+    return document.isObject() &&
+           document.object().value(QStringLiteral("alreadyRunning")) == QJsonValue(false);
 }
 
 PageTime pageTimeOf(double milliseconds)
@@ -54,6 +71,8 @@ QCoro::Task<> BidderTracker::start(PageScriptHost &host)
     PageScriptSource source = fixedPageScriptSource(host);
     co_await install(std::move(source));
 }
+
+const QString BidderTracker::kReadFailedPrefix = QStringLiteral("Bidder poll failed: ");
 
 const QString BidderTracker::kNotInstalledNotice =
     QStringLiteral("Bidders are not being counted yet: the live page is still loading. Quillmark keeps trying.");
@@ -101,8 +120,13 @@ QCoro::Task<bool> BidderTracker::installOnce(PageScriptSource source)
         setError(kNotInstalledNotice);
         co_return false;
     }
-    if (answer.isString())
+    if (answer.isString()) {
         qCInfo(lcBidderTracker, "Bid observer installed: %s", qUtf8Printable(answer.toString()));
+        // What was counted before this page's load is added to the new store's reads,
+        // whoever installed it.
+        if (newRecorder(answer.toString()))
+            m_carried = m_capturedBidders;
+    }
     if (m_error == kNotInstalledNotice)
         setError(std::nullopt);
     co_return true;
@@ -110,7 +134,7 @@ QCoro::Task<bool> BidderTracker::installOnce(PageScriptSource source)
 
 void BidderTracker::toggleTracking(WhatnotSession &session)
 {
-    toggleTracking(sessionSource(session));
+    toggleTracking(sessionSource(session), sessionHealth(session));
 }
 
 void BidderTracker::toggleTracking(PageScriptHost &host)
@@ -118,14 +142,15 @@ void BidderTracker::toggleTracking(PageScriptHost &host)
     toggleTracking(fixedPageScriptSource(host));
 }
 
-void BidderTracker::toggleTracking(PageScriptSource source)
+void BidderTracker::toggleTracking(PageScriptSource source, PageHealth health)
 {
     setIsTracking(!m_isTracking);
     if (!m_isTracking)
         return;
     const quint64 generation = ++m_loopGeneration;
     // Runs on by itself; it ends when it sees tracking off.
-    startDetached(readLoop(std::move(source), generation), lcBidderTracker(), "Bidder read loop");
+    startDetached(readLoop(std::move(source), std::move(health), generation), lcBidderTracker(),
+                  "Bidder read loop");
 }
 
 void BidderTracker::reset()
@@ -138,7 +163,7 @@ void BidderTracker::reset()
     setError(std::nullopt);
 }
 
-QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generation)
+QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, PageHealth health, quint64 generation)
 {
     const QPointer<BidderTracker> self(this);
     Sleeper &sleeper = m_sleeper;
@@ -156,28 +181,35 @@ QCoro::Task<> BidderTracker::readLoop(PageScriptSource source, quint64 generatio
             co_return;
 
         if (failure) {
-            qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(*failure));
-            setError(QStringLiteral("Bidder poll failed: ") + *failure);
-            setIsTracking(false);
-            co_return;
-        }
-        if (answer.isString() && !recorderInstalled(answer.toString())) {
-            // The page was loaded again since the install: put the recorder back, and
-            // count the bids seen before the reload on top of the new page's store.
-            qCInfo(lcBidderTracker, "The page has no bid observer: installing it again");
-            m_carried = m_capturedBidders;
-            co_await installOnce(source);
-            if (!self || !isCurrentLoop(generation))
-                co_return;
-        } else if (answer.isString()) {
-            try {
-                processBidderJSON(answer.toString());
-            } catch (const std::exception &e) {
-                // Not a page fault, but the loop must not die with tracking still on.
-                qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(errorMessage(e)));
-                setError(QStringLiteral("Bidder poll failed: ") + errorMessage(e));
+            if (!health.isRecovering || !health.isRecovering()) {
+                qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(*failure));
+                setError(kReadFailedPrefix + *failure);
                 setIsTracking(false);
                 co_return;
+            }
+            // The page is being reloaded after its renderer died: its scripts fail until it
+            // is back, and the first read of the reloaded page puts the recorder back.
+            qCInfo(lcBidderTracker, "Bidder read waits for the page's reload: %s", qUtf8Printable(*failure));
+        } else {
+            if (m_error && m_error->startsWith(kReadFailedPrefix))
+                setError(std::nullopt); // the page answers again
+            if (answer.isString() && !recorderInstalled(answer.toString())) {
+                // The page was loaded again since the install: put the recorder back; the
+                // bids seen before the reload are counted on top of the new page's store.
+                qCInfo(lcBidderTracker, "The page has no bid observer: installing it again");
+                co_await installOnce(source);
+                if (!self || !isCurrentLoop(generation))
+                    co_return;
+            } else if (answer.isString()) {
+                try {
+                    processBidderJSON(answer.toString());
+                } catch (const std::exception &e) {
+                    // Not a page fault, but the loop must not die with tracking still on.
+                    qCCritical(lcBidderTracker, "Bidder poll error: %s", qUtf8Printable(errorMessage(e)));
+                    setError(kReadFailedPrefix + errorMessage(e));
+                    setIsTracking(false);
+                    co_return;
+                }
             }
         }
 

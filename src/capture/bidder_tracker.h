@@ -26,6 +26,11 @@ class WhatnotSession;
 // no recorder installs it again, so the list keeps filling across reloads. The
 // seller sees a sentence while the recorder is missing; the page's own error
 // text goes to the log.
+//
+// A read that fails while the page is being reloaded after its render process
+// died does not end tracking: the loop waits for the page and goes on with the
+// counts it had. A read that fails on a healthy page ends tracking with an error,
+// which goes once a later read succeeds.
 class BidderTracker final : public QObject
 {
     Q_OBJECT
@@ -41,6 +46,8 @@ public:
         std::chrono::milliseconds(500), std::chrono::milliseconds(1000), std::chrono::milliseconds(2000),
         std::chrono::milliseconds(4000)};
     static const QString kNotInstalledNotice;
+    // What a failed read's error starts with.
+    static const QString kReadFailedPrefix;
 
     explicit BidderTracker(Sleeper &sleeper = TimerSleeper::instance(), QObject *parent = nullptr);
     ~BidderTracker() override;
@@ -59,7 +66,7 @@ public:
     // before ends at its next step without touching anything.
     void toggleTracking(WhatnotSession &session);
     void toggleTracking(PageScriptHost &host);
-    void toggleTracking(PageScriptSource source);
+    void toggleTracking(PageScriptSource source, PageHealth health = {});
 
     // Stops tracking and empties the list; the page's store stays. A read still on
     // its way is dropped.
@@ -76,7 +83,7 @@ private:
     QCoro::Task<> install(PageScriptSource source);
     // One attempt; answers whether the recorder runs in the page now.
     QCoro::Task<bool> installOnce(PageScriptSource source);
-    QCoro::Task<> readLoop(PageScriptSource source, quint64 generation);
+    QCoro::Task<> readLoop(PageScriptSource source, PageHealth health, quint64 generation);
     bool isCurrentLoop(quint64 generation) const { return generation == m_loopGeneration; }
 
     void setCapturedBidders(QList<CapturedBidder> value);

@@ -100,6 +100,41 @@ protected:
     {
         return decodeObject(runScript(script)).value(listKey).toArray();
     }
+
+    // Tracking on the live page, with two bids of bob read.
+    void trackTwoBidsOfBob(BidderTracker &tracker, HeldSleeper &sleeper)
+    {
+        runSync(tracker.start(session()));
+        tracker.toggleTracking(session());
+        marketplace().addBid(kStream, {"bob", "bid $25", {}});
+        marketplace().addBid(kStream, {"bob", "bid $30", {}});
+        ASSERT_GE(syncPage(), 0);
+        sleeper.releaseAll();
+        ASSERT_TRUE(
+            eventually([&] { return tracker.capturedBidders().size() == 1 && sleeper.heldCount() == 1; }));
+    }
+
+    // The page was loaded again: the next read puts the recorder back, and the bids made
+    // since count on top of bob's two from before.
+    void expectCountsToGoOnOverTheNewPage(BidderTracker &tracker, HeldSleeper &sleeper)
+    {
+        const qsizetype pauses = sleeper.sleeps().size();
+        sleeper.releaseAll();
+        ASSERT_TRUE(eventually([&] { return sleeper.sleeps().size() > pauses && sleeper.heldCount() == 1; }));
+        EXPECT_EQ(runScript("return window.__zavBidObserverInstalled === true;"), QJsonValue(true));
+
+        marketplace().addBid(kStream, {"carol", "bid $35", {}});
+        marketplace().addBid(kStream, {"bob", "bid $40", {}});
+        ASSERT_GE(syncPage(), 0);
+        sleeper.releaseAll();
+        ASSERT_TRUE(eventually([&] { return tracker.capturedBidders().size() == 2; }));
+        EXPECT_TRUE(tracker.isTracking());
+        EXPECT_FALSE(tracker.error());
+        EXPECT_EQ(tracker.capturedBidders()[0].username, "bob");
+        EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 3);
+        EXPECT_EQ(tracker.capturedBidders()[0].highestBid, Decimal(40));
+        EXPECT_EQ(tracker.capturedBidders()[1].username, "carol");
+    }
 };
 
 } // namespace
@@ -344,32 +379,54 @@ TEST_F(WebEngineCapture, AReloadedPageGetsItsBidRecorderBackAndTheListKeepsItsCo
     ASSERT_TRUE(openStream(kStream));
     HeldSleeper sleeper;
     BidderTracker tracker(sleeper);
-    runSync(tracker.start(session()));
-    tracker.toggleTracking(session());
-    marketplace().addBid(kStream, {"bob", "bid $25", {}});
-    marketplace().addBid(kStream, {"bob", "bid $30", {}});
-    ASSERT_GE(syncPage(), 0);
-    sleeper.releaseAll();
-    ASSERT_TRUE(eventually([&] { return tracker.capturedBidders().size() == 1; }));
+    trackTwoBidsOfBob(tracker, sleeper);
 
     // Reconnecting to the same stream loads the page again: its recorder is gone.
     ASSERT_TRUE(waitForLoad(page(), [&] { page().triggerAction(QWebEnginePage::Reload); }));
-    sleeper.releaseAll();
-    ASSERT_TRUE(eventually([&] { return sleeper.heldCount() == 1; }));
-    EXPECT_EQ(runScript("return window.__zavBidObserverInstalled === true;"), QJsonValue(true));
-
-    marketplace().addBid(kStream, {"carol", "bid $35", {}});
-    marketplace().addBid(kStream, {"bob", "bid $40", {}});
-    ASSERT_GE(syncPage(), 0);
-    sleeper.releaseAll();
-    ASSERT_TRUE(eventually([&] { return tracker.capturedBidders().size() == 2; }));
-    EXPECT_FALSE(tracker.error());
-    EXPECT_EQ(tracker.capturedBidders()[0].username, "bob");
-    EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 3);
-    EXPECT_EQ(tracker.capturedBidders()[0].highestBid, Decimal(40));
-    EXPECT_EQ(tracker.capturedBidders()[1].username, "carol");
+    expectCountsToGoOnOverTheNewPage(tracker, sleeper);
 
     tracker.toggleTracking(session());
+    sleeper.releaseAll();
+}
+
+TEST_F(WebEngineCapture, ABidReadDueWhileTheRendererIsDeadWaitsForThePageAndKeepsTheCounts)
+{
+    HeldSleeper pageSleeper; // the session's pause before it reloads a crashed page
+    sessionOptions().sleeper = &pageSleeper;
+    session().setAuthenticated(true);
+    auto navigation = session().observeNavigation();
+    ASSERT_TRUE(openStream(kStream));
+    HeldSleeper sleeper;
+    BidderTracker tracker(sleeper);
+    trackTwoBidsOfBob(tracker, sleeper);
+
+    // The renderer dies, and a read comes due before the page is back: tracking waits.
+    ASSERT_TRUE(crashRenderer(page()));
+    ASSERT_TRUE(session().isRecovering());
+    const qsizetype pauses = sleeper.sleeps().size();
+    sleeper.releaseAll();
+    ASSERT_TRUE(eventually([&] { return sleeper.sleeps().size() > pauses && sleeper.heldCount() == 1; }));
+    EXPECT_TRUE(tracker.isTracking());
+    EXPECT_FALSE(tracker.error());
+    ASSERT_EQ(tracker.capturedBidders().size(), 1);
+    EXPECT_EQ(tracker.capturedBidders()[0].bidCount, 2);
+
+    ASSERT_TRUE(eventually([&] { return pageSleeper.heldCount() == 1; }));
+    ASSERT_TRUE(waitForLoad(page(), [&] { pageSleeper.releaseAll(); }));
+    ASSERT_TRUE(eventually([&] { return !session().isRecovering(); }));
+    expectCountsToGoOnOverTheNewPage(tracker, sleeper);
+
+    // A read that fails on a healthy page still ends tracking, with the reason.
+    ASSERT_EQ(
+        runScript("window.__zavBidders = { get broken() { throw new Error('store gone'); } }; return true;"),
+        QJsonValue(true));
+    sleeper.releaseAll();
+    ASSERT_TRUE(eventually([&] { return !tracker.isTracking(); }));
+    ASSERT_TRUE(tracker.error());
+    EXPECT_TRUE(tracker.error()->startsWith(QStringLiteral("Bidder poll failed: ")));
+    EXPECT_EQ(tracker.capturedBidders().size(), 2);
+
+    session().stopObservingNavigation();
     sleeper.releaseAll();
 }
 

@@ -3,19 +3,22 @@
 // without a printer the print buttons do nothing while the previews still open.
 #include "history_views_fixture.h"
 #include "motion_on.h"
+#include "recording_paint_device.h"
 #include "ui/history/label_preview_sheet.h"
 #include "ui/history/show_detail_lists.h"
 #include "ui/history/stat_card.h"
-#include "wheel.h"
 #include "ui/widgets/motion.h"
+#include "wheel.h"
 
 #include <QLabel>
 #include <QMessageBox>
-#include <QToolButton>
+#include <QPaintEngine>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolButton>
 
 using namespace quill;
 using namespace quill::testing;
@@ -23,6 +26,39 @@ using namespace quill::testing;
 namespace {
 
 using ShowHistoryScreen = HistoryViewsFixture;
+
+// Keeps the texts a painter writes.
+class TextEngine final : public QPaintEngine
+{
+public:
+    TextEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &) override {}
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    void drawPath(const QPainterPath &) override {}
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF &, const QTextItem &item) override { texts.append(item.text()); }
+    Type type() const override { return User; }
+
+    QStringList texts;
+};
+
+// The texts of one row of the Shows list, as its delegate writes them.
+QStringList rowTexts(QListView *list, int row)
+{
+    const QModelIndex index = list->model()->index(row, 0);
+    // At the screen's resolution, as the list draws.
+    RecordingPaintDevice<TextEngine> device(list->viewport()->size(),
+                                            qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
+    QPainter painter(&device);
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.rect = list->visualRect(index);
+    list->itemDelegateForIndex(index)->paint(&painter, option, index);
+    painter.end();
+    return device.engine().texts;
+}
 
 } // namespace
 
@@ -217,11 +253,57 @@ TEST_F(ShowHistoryScreen, TheDetailScrollsAsOneColumnWithTheWholeList)
     ASSERT_GT(column->maximum(), 0);
     EXPECT_EQ(column->value(), 0);
 
+    auto *title = detail.findChild<QWidget *>(QStringLiteral("detailTitle"));
+    auto *close = detail.findChild<QWidget *>(QStringLiteral("closeDetail"));
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(close, nullptr);
+    const auto at = [&](QWidget *widget) { return widget->mapTo(&detail, QPoint()); };
+    const QPoint titleAt = at(title);
+    const QPoint closeAt = at(close);
+
     // The wheel over the list is the column's: the list passes it on, and the column
     // moves, header included.
     EXPECT_FALSE(turnWheelDown(list->viewport()));
     EXPECT_TRUE(turnWheelDown(detail.scrollArea()->viewport()));
     EXPECT_GT(column->value(), 0);
+    EXPECT_EQ(at(title), titleAt - QPoint(0, column->value()));
+    EXPECT_EQ(at(close), closeAt - QPoint(0, column->value()));
+
+    // Scrolled to the end, the header has left the card with the top of the column:
+    // nothing of it lies over the list's "Print All".
+    column->setValue(column->maximum());
+    QCoreApplication::processEvents();
+    const QRect shown = detail.scrollArea()->viewport()->rect();
+    for (QWidget *part : {title, close})
+        EXPECT_FALSE(
+            shown.intersects(QRect(part->mapTo(detail.scrollArea()->viewport(), QPoint()), part->size())))
+            << part->objectName().toStdString();
+}
+
+TEST_F(ShowHistoryScreen, AuctionCountsOfAnyLengthAreShownWhole)
+{
+    const auto wins = [](int count) {
+        QList<std::pair<QString, QString>> list;
+        for (int i = 0; i < count; ++i)
+            list.append({QStringLiteral("buyer%1").arg(i % 9), QStringLiteral("5")});
+        return list;
+    };
+    seedShow("Seller is live - Big Sunday - Cards", "completed", "2026-01-03T10:00:00Z", wins(1234));
+    seedShow("Mid week", "completed", "2026-01-02T10:00:00Z", wins(123));
+    seedShow("Small", "completed", "2026-01-01T10:00:00Z", wins(100));
+    ShowHistoryView &screen = openScreen();
+    QListView *list = screen.list();
+    for (int width : {900, 420}) {
+        SCOPED_TRACE(width);
+        screen.resize(width, 700);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(rowTexts(list, 0).contains(QStringLiteral("1234")))
+            << rowTexts(list, 0).join(u'|').toStdString();
+        EXPECT_TRUE(rowTexts(list, 1).contains(QStringLiteral("123")))
+            << rowTexts(list, 1).join(u'|').toStdString();
+        EXPECT_TRUE(rowTexts(list, 2).contains(QStringLiteral("100")))
+            << rowTexts(list, 2).join(u'|').toStdString();
+    }
 }
 
 TEST(StatCardValue, ShrinksToSevenTenthsThenElides)

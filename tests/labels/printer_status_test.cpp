@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -364,6 +365,37 @@ TEST_F(PrinterStatusTest, TheWheelBringsCustomIntoReachWithThreeCustomSizes)
     for (int notch = 0; notch < 20 && !reachable(); ++notch)
         ASSERT_TRUE(turnWheelDown(scroll->viewport()));
     EXPECT_TRUE(reachable());
+}
+
+TEST_F(PrinterStatusTest, ATurnOfTheWheelThatMovesTheStripStaysWithIt)
+{
+    for (const QString &id : {QStringLiteral("jar"), QStringLiteral("tin"), QStringLiteral("tag")})
+        m_media.add({id, 3, 2, false, QStringLiteral("Custom ") + id});
+    PrinterStatusView &screen = view(app());
+    screen.resize(1100 - 220, 500); // short enough for the page to scroll too
+    turn();
+    MediaStrip *strip = screen.inShowSection()->winnerStrip();
+    QScrollBar *sideways =
+        strip->findChild<QScrollArea *>(QStringLiteral("mediaStripScroll"))->horizontalScrollBar();
+    QScrollBar *page = screen.findChild<QScrollArea *>()->verticalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+    ASSERT_GT(page->maximum(), 0);
+    const QPoint overStrip = strip->mapTo(&screen, strip->rect().center());
+    quint64 time = 1000;
+    const QPoint down(0, -120);
+
+    // One quick turn, notch after notch: the strip runs to its end, and the rest of the
+    // turn is still the strip's.
+    for (int notch = 0; notch < 20; ++notch, time += 16)
+        turnWheelAt(&screen, overStrip, down, time);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
+    EXPECT_EQ(page->value(), 0);
+
+    // A new turn after a pause, with the strip at its end, scrolls the page.
+    time += 1000;
+    turnWheelAt(&screen, overStrip, down, time);
+    EXPECT_GT(page->value(), 0);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
 }
 
 TEST_F(PrinterStatusTest, TheShellBuildsTheLabelsScreenOnEachVisit)

@@ -1,6 +1,7 @@
 #include "printkit/domain/label_preset.h"
 #include "printkit/rendering/label_layout.h"
 #include "printkit/rendering/label_renderer.h"
+#include "recording_paint_device.h"
 
 #include <QFile>
 #include <QPaintDevice>
@@ -11,10 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtMath>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace printkit;
@@ -109,50 +108,13 @@ private:
     QTransform m_transform;
 };
 
-class RecordingDevice final : public QPaintDevice
+class RecordingDevice final : public quill::testing::RecordingPaintDevice<RecordingEngine>
 {
 public:
     explicit RecordingDevice(const LabelCanvas &c)
-        : m_width(qCeil(c.widthPoints())), m_height(qCeil(c.heightPoints()))
+        : RecordingPaintDevice(QSize(qCeil(c.widthPoints()), qCeil(c.heightPoints())), 72)
     {
     }
-
-    QPaintEngine *paintEngine() const override { return &m_engine; }
-    RecordingEngine &engine() { return m_engine; }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-            return m_width;
-        case PdmHeight:
-            return m_height;
-        case PdmWidthMM:
-            return qRound(m_width * 25.4 / 72);
-        case PdmHeightMM:
-            return qRound(m_height * 25.4 / 72);
-        case PdmNumColors:
-            return std::numeric_limits<int>::max();
-        case PdmDepth:
-            return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 72;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return static_cast<int>(devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    mutable RecordingEngine m_engine;
 };
 
 RecordingEngine &record(RecordingDevice &device, const LabelContent &content, const LabelCanvas &c)

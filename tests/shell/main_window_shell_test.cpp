@@ -2,13 +2,19 @@
 // sign-in callback handed over by a later start of the program.
 #include "app/single_instance_guard.h"
 #include "application_shell_fixture.h"
+#include "backend/show_sync_service.h"
+#include "capture/whatnot_session.h"
 #include "instance_hand_over.h"
+#include "printing/auto_print_manager.h"
 #include "standin_browser.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_view.h"
 #include "ui/app/main_window.h"
 #include "ui/app/sidebar_view.h"
 #include "ui/app/tray_controller.h"
+#include "ui/live/live_show_view.h"
+#include "ui/live/live_stage.h"
+#include "ui/live/live_status_bar.h"
 #include "ui/widgets/popover.h"
 #include "widget_find.h"
 
@@ -109,6 +115,56 @@ TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondSta
     ASSERT_NE(view.sidebarView(), nullptr);
     EXPECT_EQ(view.currentPage(), view.sidebarView());
     EXPECT_EQ(view.sidebarView()->selection().value(), SidebarSection::liveShow);
+}
+
+TEST_F(MainWindowShell, ThePrintLogLeavesEndShowInReachAfterSectionChanges)
+{
+    storeSession(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
+    ApplicationShell &shell = makeShell(setup());
+    AppState &app = shell.appState();
+    MainWindow &window = shell.mainWindow();
+    window.show();
+    MainView &main = window.mainView();
+    ASSERT_TRUE(eventually([&] { return main.page() == MainView::Page::sidebar; }));
+    SidebarView &sidebar = *main.sidebarView();
+    app.whatnotSession().setAuthenticated(true);
+    app.whatnotSession().navigateToStream(QStringLiteral("show-42"));
+    app.showSyncService().setActiveStreamId(QStringLiteral("show-42"));
+    app.autoPrintManager().setShowPrintLog(true); // as the first label opens it
+
+    const auto liveScreen = [&] { return qobject_cast<LiveShowView *>(sidebar.detailArea()->screen()); };
+    // The print log lies between the header and the status bar, and a click on End Show
+    // reaches End Show.
+    const auto checkLayout = [&](const char *when) {
+        SCOPED_TRACE(when);
+        LiveShowView *live = liveScreen();
+        ASSERT_NE(live, nullptr);
+        ASSERT_TRUE(eventually([&] { return live->page() == LiveShowView::Page::live; }));
+        LiveStage *stage = live->stage();
+        auto *endShow = live->statusBar()->findChild<QWidget *>(QStringLiteral("endShowButton"));
+        ASSERT_NE(endShow, nullptr);
+        ASSERT_TRUE(eventually([&] { return endShow->isVisible(); }));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(live->printLogSlot()->isVisible());
+        const QRect log(live->printLogSlot()->mapTo(&window, QPoint()), live->printLogSlot()->size());
+        QWidget *status = live->statusBar();
+        const QRect bar(status->mapTo(&window, QPoint()), status->size());
+        EXPECT_EQ(stage->printLogRect(),
+                  QRect(live->printLogSlot()->mapTo(stage, QPoint()), live->printLogSlot()->size()));
+        EXPECT_LT(log.bottom(), bar.top());
+        EXPECT_FALSE(log.intersects(bar));
+        const QPoint centre = endShow->mapTo(&window, endShow->rect().center());
+        QWidget *hit = window.childAt(centre);
+        EXPECT_TRUE(hit == endShow || endShow->isAncestorOf(hit))
+            << (hit ? hit->objectName().toStdString() : std::string("nothing"));
+    };
+    checkLayout("first shown");
+    for (SidebarSection away : {SidebarSection::printers, SidebarSection::settings, SidebarSection::shows}) {
+        sidebar.selection().setValue(away);
+        QCoreApplication::processEvents();
+        sidebar.selection().setValue(SidebarSection::liveShow);
+        checkLayout(qPrintable(sidebarSectionTitle(away)));
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWheelEvent>
 #include <QWidget>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace quill::testing {
 
@@ -16,6 +17,22 @@ inline bool turnWheelDown(QWidget *under)
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(under, &wheel);
     return wheel.isAccepted();
+}
+
+// A wheel turned over `at` in `window` as the window system delivers it: to the widget
+// under the pointer first, and on to its parents while none takes it.
+// `timestamp` is the window system's time of the event, in ms.
+inline void turnWheelAt(QWidget *window, QPoint at, QPoint angleDelta, quint64 timestamp)
+{
+    QWidget *under = window->childAt(at);
+    if (!under)
+        under = window;
+    const QPointF local = under->mapFrom(window, QPointF(at));
+    QWheelEvent wheel(local, under->mapToGlobal(local), QPoint(), angleDelta, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    wheel.setTimestamp(timestamp);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(under, &wheel);
 }
 
 } // namespace quill::testing

@@ -60,20 +60,28 @@ SectionDetailArea::~SectionDetailArea() = default;
 
 void SectionDetailArea::showSection(std::optional<SidebarSection> section)
 {
-    // The screen left behind fades into the one chosen, ease-in-out over 0.25 s.
-    Motion::crossFade(this, kSectionChangeMs, QEasingCurve::InOutQuad);
-    if (m_screen) {
-        m_layout->removeWidget(m_screen.get());
-        m_screen.reset();
-    }
-    if (section)
-        m_screen = makeSectionScreen(*section, m_appState, m_selection);
-    m_empty->setVisible(!m_screen);
-    if (m_screen) {
-        m_screen->setParent(this);
-        m_layout->addWidget(m_screen.get());
-        m_screen->show();
-    }
+    // The whole screen left behind, its body with its title, fades into the one chosen,
+    // ease-in-out over 0.25 s; the overlay moves by itself over both.
+    QList<QWidget *> above;
+    if (m_overlay)
+        above.append(m_overlay.get());
+    Motion::crossFade(
+        this, kSectionChangeMs, QEasingCurve::InOutQuad,
+        [this, section] {
+            if (m_screen) {
+                m_layout->removeWidget(m_screen.get());
+                m_screen.reset();
+            }
+            if (section)
+                m_screen = makeSectionScreen(*section, m_appState, m_selection);
+            m_empty->setVisible(!m_screen);
+            if (m_screen) {
+                m_screen->setParent(this);
+                m_layout->addWidget(m_screen.get());
+                m_screen->show();
+            }
+        },
+        above);
     if (m_overlay)
         m_overlay->raise();
 }

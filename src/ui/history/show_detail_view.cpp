@@ -141,14 +141,14 @@ ShowDetailView::ShowDetailView(ShowSummary show, ShowDetailServices services, bo
 
 ShowDetailView::~ShowDetailView() = default;
 
-void ShowDetailView::buildHeader(QLayout *into, bool closable)
+void ShowDetailView::buildHeader(QBoxLayout *into, bool closable)
 {
     auto *header = new QVBoxLayout;
     header->setSpacing(metrics::xxSmall);
     if (closable) {
         auto *closeRow = new QHBoxLayout;
         closeRow->addStretch(1);
-        QToolButton *close = iconButton(QStringLiteral("xmark.circle.fill"), 20, this);
+        QToolButton *close = iconButton(QStringLiteral("xmark.circle.fill"), 20, m_column);
         close->setObjectName(QStringLiteral("closeDetail"));
         connect(close, &QToolButton::clicked, this, &ShowDetailView::dismissRequested);
         closeRow->addWidget(close);
@@ -156,7 +156,7 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
     }
     const QFont titleFont = textFont(TextStyle::title2, QFont::Bold);
     if (m_model->isLive()) {
-        auto *title = new QPushButton(m_model->mainTitle(), this);
+        auto *title = new QPushButton(m_model->mainTitle(), m_column);
         title->setObjectName(QStringLiteral("liveTitle"));
         title->setFlat(true);
         title->setFont(titleFont);
@@ -166,21 +166,22 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
         connect(title, &QPushButton::clicked, this, &ShowDetailView::liveShowRequested);
         header->addWidget(title, 0, Qt::AlignLeft);
     } else {
-        auto *title = styledLabel(m_model->mainTitle(), titleFont, primaryTextColor(), this);
+        auto *title = styledLabel(m_model->mainTitle(), titleFont, primaryTextColor(), m_column);
         title->setObjectName(QStringLiteral("detailTitle"));
         title->setTextFormat(Qt::PlainText);
         header->addWidget(title);
     }
     auto *meta = new QHBoxLayout;
     meta->setSpacing(metrics::small);
-    meta->addWidget(new StatusBadge(m_model->show().status, StatusBadge::Form::inline_, this));
+    meta->addWidget(new StatusBadge(m_model->show().status, StatusBadge::Form::inline_, m_column));
     if (const auto date = m_model->headerDateText()) {
-        auto *dateLabel = styledLabel(*date, textFont(TextStyle::subheadline), secondaryTextColor(), this);
+        auto *dateLabel =
+            styledLabel(*date, textFont(TextStyle::subheadline), secondaryTextColor(), m_column);
         dateLabel->setObjectName(QStringLiteral("detailDate"));
         meta->addWidget(dateLabel);
     }
     meta->addStretch(1);
-    m_deleteSlot = new QWidget(this);
+    m_deleteSlot = new QWidget(m_column);
     auto *deleteLayout = new QHBoxLayout(m_deleteSlot);
     deleteLayout->setContentsMargins(0, 0, 0, 0);
     m_deleteButton = new QPushButton(symbolIcon(QStringLiteral("trash"), systemColor(SystemColor::red)),
@@ -195,7 +196,8 @@ void ShowDetailView::buildHeader(QLayout *into, bool closable)
     deleteLayout->addWidget(m_deleteSpinner);
     meta->addWidget(m_deleteSlot);
     header->addLayout(meta);
-    into->addItem(header);
+    // In the scrolling column: the header scrolls with what follows it.
+    into->addLayout(header);
 }
 
 void ShowDetailView::buildBody()

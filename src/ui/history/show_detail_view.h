@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class QBoxLayout;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -73,7 +74,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void buildHeader(QLayout *into, bool closable);
+    void buildHeader(QBoxLayout *into, bool closable);
     void buildBody();
     QWidget *buildSearchBox();
     QWidget *buildListHeader();

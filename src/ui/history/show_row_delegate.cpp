@@ -7,6 +7,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 namespace quill {
 
@@ -60,31 +61,40 @@ void ShowRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
     y += firstLineHeight() + 4;
     const QFont caption = textFont(TextStyle::caption);
-    const QFontMetrics metrics(caption);
-    const int height = metrics.height();
+    // Measured as the painter's device draws them, to the fraction of a pixel: a width
+    // rounded down would cut a text that fits to its first letter and an ellipsis.
+    const QFontMetricsF metrics(caption, painter->device());
+    const int height = QFontMetrics(caption).height();
+    const auto widthOf = [&metrics](const QString &text) {
+        return int(std::ceil(metrics.horizontalAdvance(text)));
+    };
     int x = left;
     const int right = row.right() - kSidePadding;
     painter->setFont(caption);
-    auto drawPart = [&](const QString &text, const QColor &color) {
-        const int width = std::min(metrics.horizontalAdvance(text), std::max(0, right - x));
+    auto drawPart = [&](const QString &text, const QColor &color, int room) {
+        const int natural = widthOf(text);
+        const int width = std::min(natural, std::max(0, room));
         painter->setPen(color);
         painter->drawText(QRect(x, y, width, height), Qt::AlignLeft | Qt::AlignVCenter,
-                          metrics.elidedText(text, Qt::ElideRight, width));
+                          width < natural ? metrics.elidedText(text, Qt::ElideRight, width) : text);
         x += width + 8;
     };
+    const int iconSize = height - 2;
+    const QVariant count = index.data(ShowHistoryListModel::countRole);
+    const QString countText = count.isValid() ? count.toString() : QString();
+    // The count is drawn whole: the middle part gives way to it.
+    const int countRoom = count.isValid() ? iconSize + 3 + widthOf(countText) + 8 : 0;
     const QVariant middle = index.data(ShowHistoryListModel::middleRole);
     if (middle.isValid())
-        drawPart(middle.toString(), secondaryTextColor());
-    const QVariant count = index.data(ShowHistoryListModel::countRole);
+        drawPart(middle.toString(), secondaryTextColor(), right - x - countRoom);
     if (count.isValid()) {
-        const int iconSize = height - 2;
         painter->drawPixmap(QRect(x, y + 1, iconSize, iconSize),
                             symbolPixmap(QStringLiteral("tag"), iconSize, secondaryTextColor(),
                                          painter->device()->devicePixelRatioF()));
         x += iconSize + 3;
-        drawPart(count.toString(), secondaryTextColor());
+        drawPart(countText, secondaryTextColor(), right - x);
     }
-    drawPart(index.data(ShowHistoryListModel::dateRole).toString(), tertiaryTextColor());
+    drawPart(index.data(ShowHistoryListModel::dateRole).toString(), tertiaryTextColor(), right - x);
     painter->restore();
 }
 

@@ -24,8 +24,8 @@
 #include <QTransform>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-
 #include <cstdlib>
+#include <optional>
 
 namespace quill {
 
@@ -37,10 +37,15 @@ constexpr int kTilePadding = 6;
 constexpr int kTileSpacing = 4;
 
 // The strip hides its scroll bar, so the wheel, which turns vertically on most mice,
-// moves it sideways. At either end the wheel passes on to the page around it.
+// moves it sideways. A turn of the wheel that moves the strip stays with it to the turn's
+// end, also once the strip has reached its end, so the page does not move off under the
+// pointer; a turn that begins with the strip at its end passes on to the page around it.
 class SidewaysScrollArea final : public QScrollArea
 {
 public:
+    // Wheel events further apart than this begin a new turn.
+    static constexpr quint64 kTurnGapMs = 500;
+
     using QScrollArea::QScrollArea;
 
 protected:
@@ -58,8 +63,16 @@ protected:
         }
         const int before = bar->value();
         bar->setValue(before - step);
-        event->setAccepted(bar->value() != before);
+        const quint64 now = event->timestamp();
+        const bool sameTurn = m_lastTaken && now >= *m_lastTaken && now - *m_lastTaken <= kTurnGapMs;
+        const bool take = bar->value() != before || sameTurn;
+        if (take)
+            m_lastTaken = now;
+        event->setAccepted(take);
     }
+
+private:
+    std::optional<quint64> m_lastTaken; // when the strip last took the wheel
 };
 
 QColor withOpacity(QColor color, qreal opacity)

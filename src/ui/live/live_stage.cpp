@@ -157,9 +157,11 @@ QRect LiveStage::printLogRect() const
     const int width = qMin(kPrintLogWidth, column.width() - 2 * kPrintLogPadding);
     int top = column.top();
     int bottom = column.bottom();
-    if (m_above && m_above->isVisible())
+    // Whether the bounds are shown within the column, not whether the stage is on screen:
+    // the stage is laid out before it is shown (a section change builds it anew).
+    if (m_above && m_above->isVisibleTo(this))
         top = m_above->mapTo(this, QPoint(0, m_above->height())).y();
-    if (m_below && m_below->isVisible())
+    if (m_below && m_below->isVisibleTo(this))
         bottom = m_below->mapTo(this, QPoint(0, 0)).y() - 1;
     return QRect(column.right() + 1 - kPrintLogPadding - width, top + kPrintLogPadding, width,
                  qMax(0, bottom - top + 1 - 2 * kPrintLogPadding));

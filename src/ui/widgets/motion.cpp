@@ -64,10 +64,9 @@ public:
 protected:
     void draw(QPainter *painter) override
     {
-        if (m_pose.isRest()) {
-            drawSource(painter);
-            return;
-        }
+        // Drawn from the widget's picture even at rest: drawing the source straight
+        // through fails for an effect inside it (a pulsing mark), whose painter then
+        // cannot start on the device this one holds.
         if (m_pose.opacity <= 0.0)
             return;
         QPoint at;
@@ -364,18 +363,79 @@ bool Motion::isMoving(const QWidget *widget)
     return isRunning(widget, kPoseTween);
 }
 
+QPixmap Motion::picture(QWidget *widget, const QList<QWidget *> &leftOut)
+{
+    // Effects within effects rest for the moment of the grab.
+    QList<QPointer<QGraphicsEffect>> resting;
+    for (QWidget *inside : widget->findChildren<QWidget *>()) {
+        QGraphicsEffect *effect = inside->graphicsEffect();
+        if (!effect || !effect->isEnabled())
+            continue;
+        for (QWidget *up = inside->parentWidget(); up; up = up->parentWidget()) {
+            if (up->graphicsEffect() && up->graphicsEffect()->isEnabled()) {
+                resting.append(effect);
+                break;
+            }
+            if (up == widget)
+                break;
+        }
+    }
+    for (const QPointer<QGraphicsEffect> &effect : std::as_const(resting))
+        effect->setEnabled(false);
+
+    QPixmap picture;
+    if (leftOut.isEmpty()) {
+        picture = widget->grab();
+    } else {
+        const qreal ratio = widget->devicePixelRatioF();
+        picture = QPixmap(widget->size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        widget->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        for (QObject *object : widget->children()) {
+            auto *child = qobject_cast<QWidget *>(object);
+            if (!child || child->isWindow() || child->isHidden() || leftOut.contains(child))
+                continue;
+            child->render(&picture, child->pos(), QRegion(),
+                          QWidget::DrawWindowBackground | QWidget::DrawChildren);
+        }
+    }
+
+    for (const QPointer<QGraphicsEffect> &effect : std::as_const(resting)) {
+        if (effect)
+            effect->setEnabled(true);
+    }
+    return picture;
+}
+
 void Motion::crossFade(QWidget *widget, int durationMs, const QEasingCurve &curve)
 {
-    if (!canAnimate(widget) || widget->size().isEmpty())
+    crossFade(widget, durationMs, curve, {});
+}
+
+void Motion::crossFade(QWidget *widget, int durationMs, const QEasingCurve &curve,
+                       const std::function<void()> &change, const QList<QWidget *> &above)
+{
+    if (!canAnimate(widget) || widget->size().isEmpty()) {
+        if (change)
+            change();
         return;
+    }
     // The picture includes a ghost still fading, so a quick second change blends on.
-    const QPixmap picture = widget->grab();
+    QPixmap still = picture(widget, above);
     for (QWidget *old : widget->findChildren<QWidget *>(QStringLiteral("quill.motion.ghost"),
                                                         Qt::FindDirectChildrenOnly))
         delete old;
-    auto *ghost = new Ghost(widget, picture);
+    if (change)
+        change();
+    auto *ghost = new Ghost(widget, std::move(still));
     ghost->show();
+    // Over whatever the change put in, under what stays above.
     ghost->raise();
+    for (QWidget *over : above) {
+        if (over && over->parentWidget() == widget)
+            over->raise();
+    }
     QPointer<Ghost> guard(ghost);
     tween(
         ghost, "quill.motion.crossfade", durationMs, curve,

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QEasingCurve>
+#include <QList>
+#include <QPixmap>
 #include <QPointF>
-
 #include <functional>
 
 class QLabel;
@@ -90,6 +91,16 @@ public:
     // Call before changing what `widget` shows: its present picture is laid over it
     // and fades out, so the old content turns into the new.
     static void crossFade(QWidget *widget, int durationMs, const QEasingCurve &curve = QEasingCurve::InOutQuad);
+    // Makes `change` to what `widget` shows under the picture of what it showed, which
+    // then fades out: the old content, whole, turns into the new, whatever widgets
+    // `change` adds. The widgets `above` (an overlay with motion of its own) are left out
+    // of the picture and stay over it.
+    static void crossFade(QWidget *widget, int durationMs, const QEasingCurve &curve,
+                          const std::function<void()> &change, const QList<QWidget *> &above = {});
+    // The picture of `widget` as it stands, without the widgets `leftOut`. Graphics
+    // effects inside other effects are drawn at rest: Qt cannot draw an effect within
+    // another into a picture (its painter fails, and the picture loses what follows).
+    static QPixmap picture(QWidget *widget, const QList<QWidget *> &leftOut = {});
 
     // Turns an angle from `from` to `to` degrees (a chevron, a symbol), calling `apply`
     // with each angle; owned by `host`.
