@@ -283,6 +283,37 @@ TEST_F(PrinterStatusTest, TheScreenOpensAndClosesThePreviewSheet)
     EXPECT_FALSE(screen.controller().previewPrintAction());
 }
 
+TEST_F(PrinterStatusTest, APrinterFilledInForTheLiveShowIsKeptByTheNextChangeHere)
+{
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip})
+        store(kind, std::nullopt);
+    AppState &state = makeAppState(appSetup()); // no printer listed yet
+    state.liveShow();
+    PrinterStatusView &screen = view(state);
+    PrinterStatusController &status = screen.controller();
+    ASSERT_FALSE(status.model().winner().selectedPrinter);
+
+    runSync(state.printAdapter().refreshPrinters()); // the live show fills in its choices
+    ASSERT_EQ(m_settings->optionalString(printerKey(LabelKind::winner)), kQueue);
+    EXPECT_TRUE(eventually([&] { return status.model().winner().selectedPrinter == kQueue; }))
+        << "the screen shows the printer the labels go to";
+    EXPECT_EQ(status.model().packingSlip().selectedPrinter, kQueue);
+
+    // The seller's next change keeps the printer on disk and on screen.
+    status.model().update(LabelKind::winner,
+                          [](LabelSectionState &s) { s.selectedOrientation = Orientation::portrait; });
+    status.model().update(LabelKind::packingSlip,
+                          [](LabelSectionState &s) { s.selectedMedia = LabelMedia::shipping4x6(); });
+    for (LabelKind kind : {LabelKind::winner, LabelKind::packingSlip})
+        EXPECT_EQ(m_settings->optionalString(printerKey(kind)), kQueue) << int(kind);
+    EXPECT_EQ(LabelSectionState::load(0, *m_settings).selectedOrientation, Orientation::portrait);
+
+    // A printer the seller clears here stays cleared.
+    status.model().update(LabelKind::box, [](LabelSectionState &s) { s.selectedPrinter.reset(); });
+    EXPECT_FALSE(m_settings->optionalString(printerKey(LabelKind::box)));
+    EXPECT_FALSE(status.model().box().selectedPrinter);
+}
+
 TEST_F(PrinterStatusTest, TheScreenChoosesPrintersBeforeTheInShowCardLooks)
 {
     store(LabelKind::winner, kOther);
