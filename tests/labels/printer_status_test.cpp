@@ -2,6 +2,7 @@
 // stand-in backend): auto-select, saving, style sync, the header texts and the
 // preview sheet's state; and a few checks of the screen's wiring.
 #include "labels_screen_fixture.h"
+#include "motion_on.h"
 #include "printing/custom_media_store.h"
 #include "run_sync.h"
 #include "ui/app/section_screens.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/disclosure_group.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 #include "wheel.h"
 
 #include <QCheckBox>
@@ -355,6 +357,26 @@ TEST_F(PrinterStatusTest, OnlyStaffSeeTheWrench)
         EXPECT_EQ(screen.controller().showAdmin(), staff);
         EXPECT_EQ(screen.wrenchButton()->toolTip(), QStringLiteral("Admin settings"));
     }
+}
+
+TEST_F(PrinterStatusTest, TheStaffRowFadesInAndOut)
+{
+    const MotionOn motion;
+    PrinterStatusView &screen = view(signedIn(QStringLiteral("ops@quillmark.app")));
+    QWidget *row = screen.adminPanel();
+    screen.wrenchButton()->click();
+    EXPECT_TRUE(screen.controller().showAdmin()); // at once
+    EXPECT_TRUE(row->isVisible());
+    EXPECT_TRUE(Motion::isMoving(row));
+    Motion::finishAll(&screen);
+    EXPECT_TRUE(row->isVisible());
+    EXPECT_EQ(row->graphicsEffect(), nullptr);
+
+    screen.wrenchButton()->click();
+    EXPECT_FALSE(screen.controller().showAdmin());
+    EXPECT_TRUE(Motion::isLeaving(row));
+    Motion::finishAll(&screen);
+    EXPECT_FALSE(row->isVisible());
 }
 
 TEST_F(PrinterStatusTest, WithoutPrintersTheScreenSaysNoPrinters)
