@@ -10,6 +10,7 @@
 #include "ui/widgets/motion.h"
 #include "wheel.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEngine>
@@ -327,8 +328,47 @@ TEST(StatCardValue, ShrinksToSevenTenthsThenElides)
     StatCard card(QStringLiteral("Revenue"), QStringLiteral("$98765432.10"));
     card.resize(80, card.sizeHint().height());
     card.show();
-    EXPECT_LE(QFontMetrics(card.shownValue().font).horizontalAdvance(card.shownValue().text), 80);
+    EXPECT_LE(card.shownValue().width(), 80);
     EXPECT_EQ(card.value(), QStringLiteral("$98765432.10"));
+}
+
+TEST(StatCardValue, NamesAreInTheCardsFaceAndDigitsAreAllOneWidth)
+{
+    const QFont face = textFont(TextStyle::title3, QFont::Bold);
+    ASSERT_NE(QFontInfo(face).family(), QFontInfo(monospacedFont(face)).family());
+    const auto digitsOneWidth = [](const QFont &font) {
+        const QFontMetricsF metrics(font);
+        for (char digit = '1'; digit <= '9'; ++digit) {
+            if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)),
+                               metrics.horizontalAdvance(QLatin1Char('0'))))
+                return false;
+        }
+        return true;
+    };
+
+    for (const QString &value :
+         {QStringLiteral("@cardshark_mike"), QStringLiteral("$1,234.50"), QStringLiteral("2h 5m")}) {
+        SCOPED_TRACE(value.toStdString());
+        StatCard card(QStringLiteral("Top Buyer"), value);
+        card.resize(200, card.sizeHint().height());
+        card.show();
+        const FittedLine line = card.shownValue();
+        EXPECT_EQ(line.text, value);
+        EXPECT_EQ(QFontInfo(line.font).family(), QFontInfo(face).family()) << "not the fixed-pitch face";
+        EXPECT_TRUE(digitsOneWidth(line.digits));
+    }
+
+    // A face whose figures are of several widths takes only its digits from the fixed-pitch face.
+    QFont proportional(QStringLiteral("Inter"));
+    proportional.setPointSizeF(face.pointSizeF());
+    if (digitsOneWidth(proportional))
+        GTEST_SKIP() << "no face with proportional figures installed";
+    EXPECT_EQ(QFontInfo(digitFont(proportional)).family(), QFontInfo(monospacedFont(proportional)).family());
+    const FittedLine mixed = fitOneLine(QStringLiteral("Ann 1111"), proportional, 1000);
+    EXPECT_EQ(mixed.font.family(), proportional.family());
+    EXPECT_TRUE(digitsOneWidth(mixed.digits));
+    EXPECT_EQ(mixed.width(), QFontMetrics(proportional).horizontalAdvance(QStringLiteral("Ann ")) +
+                                 QFontMetrics(mixed.digits).horizontalAdvance(QStringLiteral("1111")));
 }
 
 TEST_F(ShowHistoryScreen, TheCardFadesInAndOutAndTheBuyerRowOpensOverItsChevronsTurn)

@@ -1,3 +1,4 @@
+#include "eventually.h"
 #include "labels_fixture.h"
 #include "motion_on.h"
 #include "ui/labels/add_custom_media_sheet.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -205,7 +207,7 @@ TEST_F(LabelCardsWidgetTest, ConsolidatedCardFollowsTheToggle)
     EXPECT_TRUE(card.boxOrientation()->isVisible());
 }
 
-TEST_F(LabelCardsWidgetTest, AFlipTurnsTheShapesAndCrossFadesTheThumbnailAfterTheSettingHasChanged)
+TEST_F(LabelCardsWidgetTest, AFlipTurnsTheShapesRollsTheCaptionAndResizesTheThumbnail)
 {
     const MotionOn motion;
     ConsolidatedLabelSection card(m_model, {}, m_media, m_appearance, *m_settings);
@@ -218,15 +220,36 @@ TEST_F(LabelCardsWidgetTest, AFlipTurnsTheShapesAndCrossFadesTheThumbnailAfterTh
     ASSERT_TRUE(shape);
     const qreal before = shape->angle();
 
+    LabelPageView *page = card.winnerThumbnail()->pageView();
+    const QSize lying = page->size();
     card.winnerOrientation()->click();
     EXPECT_EQ(m_model.winner().selectedOrientation, Orientation::portrait); // at once
     EXPECT_EQ(card.winnerOrientation()->text(), QStringLiteral("Portrait"));
     EXPECT_TRUE(Motion::isRunning(shape, Motion::kRotate));
     EXPECT_TRUE(Motion::isRunning(card.winnerOrientation(), Motion::kRotate));
     EXPECT_FALSE(card.winnerThumbnail()->findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
+    // The caption rolls from the old name to the new.
+    EXPECT_TRUE(Motion::isRunning(card.winnerOrientation(), OrientationButton::kCaptionRoll));
+    EXPECT_EQ(card.winnerOrientation()->outgoingCaption(), QStringLiteral("Landscape"));
+    // The thumbnail's frame starts at its old size and grows to its new one.
+    const QSize standing = page->sizeHint();
+    ASSERT_NE(standing, lying);
+    EXPECT_TRUE(Motion::isRunning(page, LabelThumbnail::kResize));
+    EXPECT_EQ(page->size(), lying);
+    EXPECT_TRUE(eventually([&] { return page->height() != lying.height(); }));
     Motion::finishAll(&card);
     EXPECT_EQ(shape->angle(), 90.0 - before);
     EXPECT_EQ(card.winnerOrientation()->symbolAngle(), 90.0);
+    EXPECT_TRUE(card.winnerOrientation()->outgoingCaption().isEmpty());
+    EXPECT_EQ(page->size(), standing);
+    EXPECT_TRUE(page->frameSize().isEmpty());
+
+    // A new medium changes the size the same way.
+    card.controller().selectWinnerMedium(LabelMedia::shipping4x6());
+    EXPECT_TRUE(Motion::isRunning(page, LabelThumbnail::kResize));
+    EXPECT_EQ(page->size(), standing);
+    Motion::finishAll(&card);
+    EXPECT_EQ(page->size(), page->sizeHint());
 
     // The box block comes in on the toggle; the setting is stored before it has landed.
     card.separateToggle()->click();
@@ -234,7 +257,16 @@ TEST_F(LabelCardsWidgetTest, AFlipTurnsTheShapesAndCrossFadesTheThumbnailAfterTh
     EXPECT_TRUE(card.boxBlock()->isVisible());
     EXPECT_TRUE(Motion::isMoving(card.boxBlock()));
     EXPECT_TRUE(Motion::isLeaving(card.sharedBoxThumbnail()));
+    // The block comes down from the top while its thumbnail comes up from the bottom edge.
+    LabelThumbnail *boxThumbnail = card.separateBoxThumbnail();
+    EXPECT_TRUE(Motion::isMoving(boxThumbnail));
+    ASSERT_TRUE(boxThumbnail->graphicsEffect());
+    const QRectF drawn = boxThumbnail->graphicsEffect()->boundingRect();
+    EXPECT_GT(drawn.bottom(), boxThumbnail->height());
+    EXPECT_GE(drawn.top(), 0);
     Motion::finishAll(&card);
+    EXPECT_TRUE(boxThumbnail->isVisible());
+    EXPECT_EQ(boxThumbnail->graphicsEffect(), nullptr);
     EXPECT_FALSE(card.sharedBoxThumbnail()->isVisible());
     EXPECT_EQ(card.boxBlock()->graphicsEffect(), nullptr);
 }

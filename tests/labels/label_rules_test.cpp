@@ -218,10 +218,17 @@ TEST(AddCustomMediaControllerTest, SampleContentFollowsThePreviewType)
     const LabelContent content = sheet.sampleContent();
     const auto *slip = content.as<LabelContent::Grouped>();
     ASSERT_NE(slip, nullptr);
-    // The same slip as the card's thumbnail and the test print.
+    // The sheet's own short slip, not the Labels screen's thirteen items.
     EXPECT_EQ(slip->buyer, LabelSamples::kBoxBuyer);
-    EXPECT_EQ(slip->items.size(), 13);
-    EXPECT_EQ(slip->total.toMoneyString(), QStringLiteral("188.68"));
+    ASSERT_EQ(slip->items.size(), 3);
+    const QList<std::pair<int, QString>> lines{
+        {1, QStringLiteral("22.50")}, {3, QStringLiteral("15.00")}, {7, QStringLiteral("8.50")}};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(slip->items[i].auctionNumber, lines[i].first);
+        EXPECT_EQ(slip->items[i].price, lines[i].second);
+        EXPECT_FALSE(slip->items[i].title.isEmpty());
+    }
+    EXPECT_EQ(slip->total.toMoneyString(), QStringLiteral("46.00"));
     EXPECT_EQ(slip->showTitle, QStringLiteral("Test Show"));
 }
 

@@ -2,6 +2,7 @@
 // stand-in backend): auto-select, saving, style sync, the header texts and the
 // preview sheet's state; and a few checks of the screen's wiring.
 #include "labels_screen_fixture.h"
+#include "motion_on.h"
 #include "printing/custom_media_store.h"
 #include "run_sync.h"
 #include "ui/app/section_screens.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/disclosure_group.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/motion.h"
 #include "wheel.h"
 
 #include <QCheckBox>
@@ -284,6 +286,37 @@ TEST_F(PrinterStatusTest, TheScreenOpensAndClosesThePreviewSheet)
     EXPECT_FALSE(screen.controller().previewPrintAction());
 }
 
+TEST_F(PrinterStatusTest, APrinterFilledInForTheLiveShowIsKeptByTheNextChangeHere)
+{
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip})
+        store(kind, std::nullopt);
+    AppState &state = makeAppState(appSetup()); // no printer listed yet
+    state.liveShow();
+    PrinterStatusView &screen = view(state);
+    PrinterStatusController &status = screen.controller();
+    ASSERT_FALSE(status.model().winner().selectedPrinter);
+
+    runSync(state.printAdapter().refreshPrinters()); // the live show fills in its choices
+    ASSERT_EQ(m_settings->optionalString(printerKey(LabelKind::winner)), kQueue);
+    EXPECT_TRUE(eventually([&] { return status.model().winner().selectedPrinter == kQueue; }))
+        << "the screen shows the printer the labels go to";
+    EXPECT_EQ(status.model().packingSlip().selectedPrinter, kQueue);
+
+    // The seller's next change keeps the printer on disk and on screen.
+    status.model().update(LabelKind::winner,
+                          [](LabelSectionState &s) { s.selectedOrientation = Orientation::portrait; });
+    status.model().update(LabelKind::packingSlip,
+                          [](LabelSectionState &s) { s.selectedMedia = LabelMedia::shipping4x6(); });
+    for (LabelKind kind : {LabelKind::winner, LabelKind::packingSlip})
+        EXPECT_EQ(m_settings->optionalString(printerKey(kind)), kQueue) << int(kind);
+    EXPECT_EQ(LabelSectionState::load(0, *m_settings).selectedOrientation, Orientation::portrait);
+
+    // A printer the seller clears here stays cleared.
+    status.model().update(LabelKind::box, [](LabelSectionState &s) { s.selectedPrinter.reset(); });
+    EXPECT_FALSE(m_settings->optionalString(printerKey(LabelKind::box)));
+    EXPECT_FALSE(status.model().box().selectedPrinter);
+}
+
 TEST_F(PrinterStatusTest, TheScreenChoosesPrintersBeforeTheInShowCardLooks)
 {
     store(LabelKind::winner, kOther);
@@ -325,6 +358,26 @@ TEST_F(PrinterStatusTest, OnlyStaffSeeTheWrench)
         EXPECT_EQ(screen.controller().showAdmin(), staff);
         EXPECT_EQ(screen.wrenchButton()->toolTip(), QStringLiteral("Admin settings"));
     }
+}
+
+TEST_F(PrinterStatusTest, TheStaffRowFadesInAndOut)
+{
+    const MotionOn motion;
+    PrinterStatusView &screen = view(signedIn(QStringLiteral("ops@quillmark.app")));
+    QWidget *row = screen.adminPanel();
+    screen.wrenchButton()->click();
+    EXPECT_TRUE(screen.controller().showAdmin()); // at once
+    EXPECT_TRUE(row->isVisible());
+    EXPECT_TRUE(Motion::isMoving(row));
+    Motion::finishAll(&screen);
+    EXPECT_TRUE(row->isVisible());
+    EXPECT_EQ(row->graphicsEffect(), nullptr);
+
+    screen.wrenchButton()->click();
+    EXPECT_FALSE(screen.controller().showAdmin());
+    EXPECT_TRUE(Motion::isLeaving(row));
+    Motion::finishAll(&screen);
+    EXPECT_FALSE(row->isVisible());
 }
 
 TEST_F(PrinterStatusTest, WithoutPrintersTheScreenSaysNoPrinters)

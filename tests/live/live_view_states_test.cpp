@@ -1,5 +1,6 @@
 // Which of its states the live show screen shows, and the seller's way between them.
 #include "live_view_fixture.h"
+#include "log_capture.h"
 #include "ui/live/live_stage.h"
 
 #include <QPushButton>
@@ -27,10 +28,20 @@ TEST_F(LiveViewStates, SignInAndCancelSwitchBetweenPromptAndLoginPanel)
     EXPECT_TRUE(screen.cancelButton()->isVisible());
     EXPECT_FALSE(screen.signInButton()->isVisible());
 
+    const char *category = "app.quillmark.Quillmark.LiveShowView";
+    const QString cancelled = QStringLiteral("🔥 Cancel tapped — hiding login web view");
+    LogCapture log(category);
     QTest::mouseClick(screen.cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(controller().showLoginWebView());
     EXPECT_EQ(screen.page(), Page::prompt);
     EXPECT_TRUE(screen.signInButton()->isVisible());
+    EXPECT_EQ(log.matching(QString::fromLatin1(category), QtInfoMsg, cancelled).size(), 1);
+
+    // A login that completes hides the panel without a word of Cancel.
+    QTest::mouseClick(screen.signInButton(), Qt::LeftButton);
+    m_appState->whatnotSession().setAuthenticated(true);
+    EXPECT_FALSE(controller().showLoginWebView());
+    EXPECT_EQ(log.messages().count(cancelled), 1);
 }
 
 TEST_F(LiveViewStates, FollowsTheMarketplaceLoginAndTheChosenStream)

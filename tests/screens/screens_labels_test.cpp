@@ -129,6 +129,12 @@ TEST_F(ScreensLabels, CustomSizeSheet)
         EXPECT_EQ(sheet.nameField()->placeholderText(), QStringLiteral("2.5\" Circle"));
     }
     {
+        AddCustomMediaSheet sheet(QStringLiteral("Zebra"), sheetPrints(), {}, m_appearance);
+        sheet.controller().setPreviewType(AddCustomMediaController::PreviewType::packingSlip);
+        test::captureScreen(sheet, QSize(680, 460), QStringLiteral("labels-custom-size-packing-slip"));
+        EXPECT_TRUE(sheet.previewPage()->isVisible());
+    }
+    {
         AddCustomMediaSheet sheet(std::nullopt, sheetPrints(), {}, m_appearance);
         sheet.widthField()->setText(QStringLiteral("0"));
         Q_EMIT sheet.widthField()->textEdited(QStringLiteral("0"));

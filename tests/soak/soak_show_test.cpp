@@ -251,7 +251,21 @@ TEST_F(SoakShow, AThousandsOfWinsShowWithEveryFaultLosesAndDoublesNothing)
             return !app().autoPrintManager().isProcessing() &&
                    !app().autoPrintManager().hasPendingDebounce() && queueIdle();
         }, std::chrono::milliseconds(180000)));
-    QTest::qWait(500); // the scheduler's backend moves a job's file in place just after it ends
+    // The scheduler's backend moves a job's file in place just after the job ends: wait
+    // for a file per label (one per win and one per buyer). A lost label leaves the wait
+    // at its bound, and the count below names it.
+    QSet<QString> buyersShown;
+    for (const SoakWin &win : std::as_const(m_wins))
+        buyersShown.insert(win.buyer);
+    const qsizetype labelsDue = m_wins.size() + buyersShown.size();
+    tb::eventually(
+        [&] {
+            qsizetype arrived = 0;
+            for (const QString &file : tb::jobFiles(kQueue))
+                arrived += m_filesBefore.contains(file) ? 0 : 1;
+            return arrived >= labelsDue;
+        },
+        std::chrono::milliseconds(60000));
     const double seconds = double(elapsed.elapsed()) / 1000.0;
 
     // --- the backend: every auction once -----------------------------------------------

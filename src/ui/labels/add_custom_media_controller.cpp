@@ -176,7 +176,7 @@ LabelContent AddCustomMediaController::sampleContent() const
     case PreviewType::packingSlip:
         break;
     }
-    return LabelSamples::packingSlip();
+    return LabelSamples::customSizeSlip();
 }
 
 std::optional<AnyLabelView> AddCustomMediaController::previewPage(const LabelAppearance &appearance) const

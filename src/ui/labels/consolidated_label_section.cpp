@@ -189,6 +189,10 @@ void ConsolidatedLabelSection::refresh()
     // The box block comes in on the toggle's spring (0.35 s response, no overshoot).
     Motion::setShown(m_boxBlock, separate, MotionPose::moved(QPointF(0, -24)), kToggleSpringMs,
                      Motion::smoothSpring());
+    // Its thumbnail comes up from the bottom edge meanwhile, and goes back down.
+    Motion::setShown(m_separateBoxThumbnail, separate,
+                     MotionPose::moved(QPointF(0, m_separateBoxThumbnail->sizeHint().height())),
+                     kToggleSpringMs, Motion::smoothSpring());
     if (separate) {
         // Box tiles only choose the box medium: no calibration, no deletion.
         m_boxStrip->setMedia(media, box.selectedOrientation, box.selectedMedia, [this](MediaTile *tile) {

@@ -19,8 +19,11 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTransform>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -365,7 +368,23 @@ OrientationButton::OrientationButton(QWidget *parent) : QPushButton(parent)
 
 void OrientationButton::setOrientation(Orientation orientation)
 {
-    setText(rawValue(orientation));
+    const QString caption = rawValue(orientation);
+    if (!text().isEmpty() && caption != text()) {
+        // The caption rolls: the old one goes up and out as the new one comes up from below.
+        m_outgoing = text();
+        Motion::tween(
+            this, kCaptionRoll, kTurnMs, QEasingCurve::InOutQuad,
+            [this](qreal t) {
+                m_roll = t;
+                update();
+            },
+            [this] {
+                m_roll = 1;
+                m_outgoing.clear();
+                update();
+            });
+    }
+    setText(caption);
     const qreal to = orientation == Orientation::portrait ? 90 : 0;
     if (!icon().isNull() && qFuzzyCompare(to + 1, m_angle + 1))
         return;
@@ -385,6 +404,41 @@ void OrientationButton::setOrientation(Orientation orientation)
         painter.end();
         setIcon(QIcon(turned));
     });
+}
+
+void OrientationButton::paintEvent(QPaintEvent *event)
+{
+    if (m_outgoing.isEmpty()) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    // The symbol where the button lays it out, without its caption.
+    QStyleOptionButton symbol = option;
+    symbol.palette.setColor(QPalette::ButtonText, Qt::transparent);
+    painter.drawControl(QStyle::CE_PushButtonLabel, symbol);
+    // Each caption laid out beside a blank symbol of the same size, so it stands where
+    // the button puts it.
+    QPixmap blank(option.iconSize * devicePixelRatioF());
+    blank.setDevicePixelRatio(devicePixelRatioF());
+    blank.fill(Qt::transparent);
+    const qreal rise = fontMetrics().height();
+    const auto caption = [&](const QString &text, qreal offset, qreal opacity) {
+        QStyleOptionButton label = option;
+        label.text = text;
+        label.icon = QIcon(blank);
+        painter.save();
+        painter.setClipRect(rect());
+        painter.setOpacity(opacity);
+        painter.translate(0, offset);
+        painter.drawControl(QStyle::CE_PushButtonLabel, label);
+        painter.restore();
+    };
+    caption(m_outgoing, -rise * m_roll, 1 - m_roll);
+    caption(text(), rise * (1 - m_roll), m_roll);
 }
 
 CardSettingsColumn::CardSettingsColumn(bool withCustomTile, QWidget *parent)
@@ -491,12 +545,36 @@ QString LabelThumbnail::identity(const LabelMedia &media, Orientation orientatio
 
 void LabelThumbnail::setPages(const QList<AnyLabelView> &pages, bool circular, const QString &identity)
 {
-    // Another medium or orientation: the old page fades into the new over 0.3 s.
-    if (!identity.isEmpty() && !m_identity.isEmpty() && identity != m_identity)
+    // Another medium or orientation: over 0.3 s the frame takes its new size while the
+    // old page fades into the new.
+    const bool same = identity.isEmpty() || identity == m_identity;
+    const bool change = !same && !m_identity.isEmpty() && Motion::canAnimate(m_page) && !m_page->size().isEmpty();
+    const QSize from = m_page->size();
+    if (change)
         Motion::crossFade(m_page, kCrossFadeMs, QEasingCurve::InOutQuad);
     m_identity = identity;
     m_page->setFrame(LabelPageFrame::forMedium(circular));
     m_page->setPage(pages.isEmpty() ? std::nullopt : std::optional<AnyLabelView>(pages.first()));
+    const QSize to = m_page->sizeHint();
+    if (change && !to.isEmpty() && to != from) {
+        QPointer<LabelPageView> page = m_page;
+        m_page->setFrameSize(from);
+        Motion::tween(
+            m_page, kResize, kCrossFadeMs, QEasingCurve::InOutQuad,
+            [page, from, to](qreal t) {
+                if (page)
+                    page->setFrameSize(QSize(from.width() + qRound((to.width() - from.width()) * t),
+                                             from.height() + qRound((to.height() - from.height()) * t)));
+            },
+            [page] {
+                if (page)
+                    page->setFrameSize({});
+            });
+    } else if (!same || !Motion::isRunning(m_page, kResize)) {
+        // New pages of the same thumbnail keep a change of size under way.
+        Motion::stop(m_page, kResize);
+        m_page->setFrameSize({});
+    }
     m_count->setVisible(m_showPageCount && pages.size() >= 2);
     m_count->setText(tr("%1 pages").arg(pages.size()));
     setVisible(!pages.isEmpty());

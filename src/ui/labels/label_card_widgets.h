@@ -122,13 +122,24 @@ class OrientationButton final : public QPushButton
 public:
     static constexpr int kTurnMs = 300;
 
+    // The tween of the caption's roll.
+    static constexpr const char *kCaptionRoll = "quill.orientation.caption";
+
     explicit OrientationButton(QWidget *parent = nullptr);
-    // The symbol turns to the new orientation over 0.3 s.
+    // The symbol turns to the new orientation over 0.3 s while the old caption rolls up
+    // and out and the new one rolls in from below.
     void setOrientation(Orientation orientation);
     qreal symbolAngle() const { return m_angle; }
+    // The caption on its way out while it rolls; empty otherwise.
+    const QString &outgoingCaption() const { return m_outgoing; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     qreal m_angle = 0;
+    QString m_outgoing;
+    qreal m_roll = 1; // 0 old caption in place, 1 new caption in place
 };
 
 class PrinterControl;
@@ -199,6 +210,8 @@ public:
     void setPages(const QList<AnyLabelView> &pages, bool circular, const QString &identity = {});
     // The identity of a thumbnail of `media` lying as `orientation` says.
     static QString identity(const LabelMedia &media, Orientation orientation);
+    // The tween of the frame's change of size.
+    static constexpr const char *kResize = "quill.thumbnail.resize";
     LabelPageView *pageView() const { return m_page; }
     QLabel *pageCountLabel() const { return m_count; }
 

@@ -46,4 +46,15 @@ LabelContent LabelSamples::packingSlip()
     return LabelContent::grouped(kBoxBuyer, packingSlipItems(), packingSlipTotal(), kShowTitle);
 }
 
+LabelContent LabelSamples::customSizeSlip()
+{
+    const QList<GroupedItem> items{
+        {1, QStringLiteral("Booster Pack"), QStringLiteral("22.50")},
+        {3, QStringLiteral("Foil Rare"), QStringLiteral("15.00")},
+        {7, QStringLiteral("Promo Card"), QStringLiteral("8.50")},
+    };
+    return LabelContent::grouped(
+        kBoxBuyer, items, Decimal::fromString(QStringLiteral("46.00")).value_or(Decimal()), kShowTitle);
+}
+
 } // namespace quill

@@ -24,6 +24,8 @@ struct LabelSamples
     static QList<GroupedItem> packingSlipItems();
     static Decimal packingSlipTotal();
     static LabelContent packingSlip();
+    // The custom size sheet's shorter slip for the same buyer: three items, total 46.00.
+    static LabelContent customSizeSlip();
 };
 
 } // namespace quill

@@ -62,6 +62,9 @@ PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStat
 
     PrintKitAdapter &adapter = m_appState.printAdapter();
     connect(&adapter, &PrintKitAdapter::printersChanged, this, &PrinterStatusController::changed);
+    // Queued: the live show fills in its printer choices on the same signal.
+    connect(&adapter, &PrintKitAdapter::printersChanged, this, &PrinterStatusController::followStoredPrinters,
+            Qt::QueuedConnection);
     connect(&adapter, &PrintKitAdapter::isConnectedChanged, this, &PrinterStatusController::changed);
     connect(&m_appState.authManager(), &AuthManager::stateChanged, this,
             &PrinterStatusController::authChanged);
@@ -88,15 +91,41 @@ void PrinterStatusController::refresh()
     startDetached(refresh(&m_appState.printAdapter()), lcPrintKit(), "Printer refresh");
 }
 
+std::optional<QString> PrinterStatusController::printerFilledElsewhere(LabelKind kind) const
+{
+    // Only a choice this screen never had: a printer the seller cleared here stays cleared.
+    if (m_model.state(kind).selectedPrinter || m_saved.at(size_t(kind)).selectedPrinter)
+        return std::nullopt;
+    return LabelSectionState::load(int(kind), *m_stores.settings).selectedPrinter;
+}
+
+void PrinterStatusController::followStoredPrinters()
+{
+    for (LabelKind kind : {LabelKind::winner, LabelKind::box, LabelKind::packingSlip}) {
+        if (const std::optional<QString> printer = printerFilledElsewhere(kind)) {
+            m_saved.at(size_t(kind)).selectedPrinter = printer;
+            m_model.update(kind, [&](LabelSectionState &s) { s.selectedPrinter = printer; });
+        }
+    }
+}
+
 void PrinterStatusController::save(LabelKind kind)
 {
     // The printing flag is not stored: a print starting or ending writes nothing.
     LabelSectionState &saved = m_saved.at(size_t(kind));
     if (sameStored(m_model.state(kind), saved))
         return;
-    saved = m_model.state(kind);
+    LabelSectionState next = m_model.state(kind);
+    // The live show may have filled in a printer since this screen loaded its copy:
+    // another change here keeps it rather than saving "no printer" over it.
+    const std::optional<QString> filled = printerFilledElsewhere(kind);
+    if (filled)
+        next.selectedPrinter = filled;
+    saved = next;
     // A save that fails is logged by the state itself; the settings stay on screen.
     saved.save(int(kind), *m_stores.settings);
+    if (filled)
+        m_model.update(kind, [&](LabelSectionState &s) { s.selectedPrinter = filled; });
 }
 
 void PrinterStatusController::screenShown()

@@ -94,6 +94,10 @@ Q_SIGNALS:
 
 private:
     void save(LabelKind kind);
+    // The stored printer of a label type this screen holds none for: one the live show
+    // filled in after the screen loaded its settings.
+    std::optional<QString> printerFilledElsewhere(LabelKind kind) const;
+    void followStoredPrinters();
     void syncStyle();
     void authChanged();
 

@@ -16,6 +16,7 @@
 #include "ui/widgets/disclosure_group.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/status_dot.h"
 #include "ui/widgets/style.h"
@@ -218,7 +219,8 @@ void PrinterStatusView::showPrinters()
 
 void PrinterStatusView::showAdmin(bool shown)
 {
-    m_adminRow->setVisible(shown);
+    // Fades in and out over the usual 0.35 s ease-in-out.
+    Motion::setShown(m_adminRow, shown, MotionPose::faded(), kAdminFadeMs, QEasingCurve::InOutQuad);
     m_wrench->setIcon(
         shown ? symbolIcon(QStringLiteral("wrench.and.screwdriver.fill"), systemColor(SystemColor::orange))
               : symbolIcon(QStringLiteral("wrench.and.screwdriver"), secondaryTextColor()));

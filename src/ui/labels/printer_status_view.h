@@ -39,6 +39,8 @@ public:
     ~PrinterStatusView() override;
 
     PrinterStatusController &controller() { return m_controller; }
+    // The staff row's fade in and out.
+    static constexpr int kAdminFadeMs = 350;
 
     QLabel *titleLabel() const { return m_title; }
     QLabel *statusLabel() const { return m_statusText; }

@@ -190,9 +190,16 @@ void LiveShowController::setShowLoginWebView(bool value)
 {
     if (m_showLoginWebView == value)
         return;
-    qCInfo(lcLiveShowController, value ? "🔥 Sign In CTA tapped" : "🔥 Hiding login web view");
+    if (value)
+        qCInfo(lcLiveShowController, "🔥 Sign In CTA tapped");
     m_showLoginWebView = value;
     Q_EMIT showLoginWebViewChanged(value);
+}
+
+void LiveShowController::cancelLogin()
+{
+    qCInfo(lcLiveShowController, "🔥 Cancel tapped — hiding login web view");
+    setShowLoginWebView(false);
 }
 
 void LiveShowController::loginPanelShown()

@@ -149,6 +149,8 @@ public Q_SLOTS:
 
     // --- the screen's own state: "Sign In"/"Cancel", tabs, the box, switches, wrench, End Show's question
     void setShowLoginWebView(bool value);
+    // The login panel's "Cancel": logs the tap and hides the panel.
+    void cancelLogin();
     void setSelectedTab(quill::LiveTab tab);
     void toggleExpanded(); // the box's button: flips webViewExpanded, the box goes home
     void setWebViewExpanded(bool value);

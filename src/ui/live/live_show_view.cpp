@@ -182,8 +182,7 @@ QWidget *LiveShowView::buildLoginPanel()
     m_cancel =
         tintedButton(QStringLiteral("Cancel"), QString(), primaryTextColor(), ControlSize::small, page);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(m_cancel, &QPushButton::clicked, &m_controller,
-            [this] { m_controller.setShowLoginWebView(false); });
+    connect(m_cancel, &QPushButton::clicked, &m_controller, [this] { m_controller.cancelLogin(); });
     header->addWidget(m_cancel);
     layout->addLayout(header);
     layout->addWidget(divider(page));

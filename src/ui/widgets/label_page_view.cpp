@@ -127,9 +127,17 @@ QSize LabelPageView::sizeHint() const
     return QSize(int(std::ceil(size.width())), int(std::ceil(size.height())));
 }
 
+void LabelPageView::setFrameSize(QSize size)
+{
+    if (size == m_frameSize)
+        return;
+    m_frameSize = size;
+    relayout();
+}
+
 void LabelPageView::relayout()
 {
-    const QSize size = sizeHint();
+    const QSize size = m_frameSize.isEmpty() ? sizeHint() : m_frameSize;
     setFixedSize(size);
     updateGeometry();
     update();
@@ -140,6 +148,9 @@ void LabelPageView::paintEvent(QPaintEvent *)
     if (!m_page)
         return;
     QPainter painter(this);
+    const QSize own = sizeHint();
+    if (!m_frameSize.isEmpty() && !own.isEmpty())
+        painter.scale(qreal(width()) / own.width(), qreal(height()) / own.height());
     paintLabelPage(painter, *m_page, m_scale, m_frame);
 }
 

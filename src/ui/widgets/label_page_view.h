@@ -50,6 +50,11 @@ public:
     void setFrame(const LabelPageFrame &frame);
     const LabelPageFrame &frame() const { return m_frame; }
 
+    // Lays the page out at `size` rather than its own, drawn stretched to it, while a
+    // thumbnail moves to a new size; an empty size gives the page its own size again.
+    void setFrameSize(QSize size);
+    QSize frameSize() const { return m_frameSize; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -66,6 +71,7 @@ private:
     std::optional<AnyLabelView> m_page;
     qreal m_scale = 1;
     LabelPageFrame m_frame;
+    QSize m_frameSize;
 };
 
 } // namespace quill
