@@ -186,6 +186,8 @@ TEST(SingleInstanceGuard, OfTwoStartsAtOnceExactlyOneClaimsTheOtherHandsOverAndA
         starts.at(holder)->process().kill();
         ASSERT_TRUE(starts.at(holder)->process().waitForFinished(30000));
     }
+    QFile::remove(SingleInstanceGuard(name).lockFilePath());
+    QFile::remove(QDir::temp().filePath(name));
 }
 
 // A later start with an address of the given size in bytes: up to the limit it
