@@ -414,6 +414,9 @@ TEST_F(WebEngineCapture, ABidReadDueWhileTheRendererIsDeadWaitsForThePageAndKeep
     ASSERT_TRUE(eventually([&] { return pageSleeper.heldCount() == 1; }));
     ASSERT_TRUE(waitForLoad(page(), [&] { pageSleeper.releaseAll(); }));
     ASSERT_TRUE(eventually([&] { return !session().isRecovering(); }));
+    // The live screen shown again puts the recorder in before the next read does: the
+    // counts from before the crash still stand.
+    runSync(tracker.start(session()));
     expectCountsToGoOnOverTheNewPage(tracker, sleeper);
 
     // A read that fails on a healthy page still ends tracking, with the reason.

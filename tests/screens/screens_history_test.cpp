@@ -25,7 +25,11 @@ class ScreensHistory : public HistoryViewsFixture
 protected:
     void seedThreeShows()
     {
-        seedShow("Ann is live - Cards - Friday night", "live", "2026-01-16T19:00:00Z", {{"ann", "12.50"}});
+        // A long show: its count has three digits.
+        QList<std::pair<QString, QString>> friday;
+        for (int win = 0; win < 128; ++win)
+            friday.append({win == 0 ? QStringLiteral("ann") : QStringLiteral("fan%1").arg(win % 40), "12.50"});
+        seedShow("Ann is live - Cards - Friday night", "live", "2026-01-16T19:00:00Z", friday);
         seedShow("Ann is live - Vintage - Sunday singles", "completed", "2026-01-15T18:30:05.120Z",
                  {{"renée", "25"}, {"bo", "7.5"}, {"renée", "3"}, {"cy", "40"}, {"dee_collects", "1"}});
         seedShow("Draft for next week", "draft", "2026-01-17T09:00:00Z");
