@@ -97,24 +97,24 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
-    autoPrint.setOnLabelSettled([this, record = d->labelRecord](const PrintJob &job) {
+    // Each settled or cleared label is a line of the record; a line the disk refuses is
+    // logged and reaches the live screen until a write succeeds again.
+    const auto recordLine = [this](QString label, const char *what) {
+        return [label = std::move(label), what, noted = watchRecordWrite()](const QString &error) {
+            noted(error);
+            if (!error.isEmpty())
+                qCCritical(lcLiveShowSession, "The %s of %s was not recorded: %s", what, qUtf8Printable(label),
+                           qUtf8Printable(error));
+        };
+    };
+    autoPrint.setOnLabelSettled([record = d->labelRecord, recordLine](const PrintJob &job) {
         if (*record)
-            (*record)->recordSettled(job, [label = job.label,
-                                           noted = watchRecordWrite()](const QString &error) {
-                noted(error);
-                if (!error.isEmpty())
-                    qCCritical(lcLiveShowSession, "The end of %s was not recorded: %s", qUtf8Printable(label),
-                               qUtf8Printable(error));
-            });
+            (*record)->recordSettled(job, recordLine(job.label, "end"));
     });
     // A label cleared from the print log before it printed is not printed again after a restart.
-    autoPrint.setOnLabelDropped([record = d->labelRecord](const PrintJob &job) {
+    autoPrint.setOnLabelDropped([record = d->labelRecord, recordLine](const PrintJob &job) {
         if (*record)
-            (*record)->recordDropped(job, [label = job.label](const QString &error) {
-                if (!error.isEmpty())
-                    qCCritical(lcLiveShowSession, "The clearing of %s was not recorded: %s",
-                               qUtf8Printable(label), qUtf8Printable(error));
-            });
+            (*record)->recordDropped(job, recordLine(job.label, "clearing"));
     });
     // The record's lines go to the disk on a thread of their own: a label is sent only
     // once the lines recorded before it are there.
