@@ -1,3 +1,4 @@
+#include "bare_http_server.h"
 #include "eventually.h"
 #include "test_pictures.h"
 #include "ui/widgets/style.h"
@@ -172,6 +173,23 @@ TEST(WidgetsAvatar, OversizedNonImageAndSlowAnswersFail)
         }
     }
     EXPECT_EQ(server.hits(), 4);
+}
+
+// An answer that never idles (a byte every 50 ms) still ends: the whole fetch has a
+// deadline besides the time-out between bytes.
+TEST(WidgetsAvatar, AnAnswerThatTricklesEndsAtTheDeadline)
+{
+    testing::BareServer server([](QTcpSocket *socket, const QByteArray &) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n");
+        testing::trickle(socket, QByteArray(100000, 'x'), std::chrono::milliseconds(50));
+    });
+    AvatarImageLoader loader;
+    loader.setTimeout(std::chrono::milliseconds(300));
+    QSignalSpy failed(&loader, &AvatarImageLoader::failed);
+    loader.load(server.url(QStringLiteral("face.png")).toString());
+    ASSERT_TRUE(eventually([&] { return !failed.isEmpty(); }, std::chrono::seconds(20)));
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("The image took too long"));
+    EXPECT_FALSE(loader.isLoading());
 }
 
 } // namespace

@@ -35,6 +35,8 @@ QColor avatarColor(int index)
 AvatarImageLoader::AvatarImageLoader(QObject *parent) : QObject(parent)
 {
     m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { abandon(QStringLiteral("The image took too long")); });
 }
 
 AvatarImageLoader::~AvatarImageLoader()
@@ -91,6 +93,7 @@ void AvatarImageLoader::load(const QString &address)
             abandon(QStringLiteral("Redirected away from http(s)"));
     });
     connect(m_reply, &QNetworkReply::finished, this, &AvatarImageLoader::finish);
+    m_deadline.start(2 * m_timeout);
 }
 
 void AvatarImageLoader::abandon(const QString &reason)
@@ -99,6 +102,7 @@ void AvatarImageLoader::abandon(const QString &reason)
         return;
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
+    m_deadline.stop();
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
@@ -112,6 +116,7 @@ void AvatarImageLoader::finish()
     if (!reply)
         return;
     m_reply = nullptr;
+    m_deadline.stop();
     reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError) {
         m_data.clear();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <chrono>
@@ -23,8 +24,10 @@ int avatarColorIndex(const QString &username);
 QColor avatarColor(int index);
 
 // Fetches one avatar image. Addresses come from the marketplace page, so only
-// http and https are fetched, an answer larger than the cap is abandoned and a
-// fetch that takes too long ends; every refusal or failure reports `failed`.
+// http and https are fetched, an answer larger than the cap is abandoned, and a fetch
+// ends when no byte comes for the time-out or the whole answer has not come in twice
+// that time (an answer that trickles in never idles); every refusal or failure
+// reports `failed`.
 class AvatarImageLoader final : public QObject
 {
     Q_OBJECT
@@ -60,6 +63,7 @@ private:
     QByteArray m_data;
     qint64 m_maxBytes = kDefaultMaxBytes;
     std::chrono::milliseconds m_timeout = kDefaultTimeout;
+    QTimer m_deadline;
 };
 
 // The avatar drawn into `circle`: the image filling it when there is one, else the
