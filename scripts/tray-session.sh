@@ -43,31 +43,56 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display and writes its number to fd 3.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -br >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 200); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$work/display")"
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.05
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
+# Starts Xvfb on a free display (it writes the number to fd 3) and trayer on it; the
+# reason on failure. Two Xvfbs started at the same moment by parallel suites can meet
+# over one display number, one ending or losing its socket under the other, so a
+# start that fails is tried again on a fresh pair.
+start_display() {
+  : >"$work/display"
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -br >"$work/xvfb.log" 2>&1 &
+  pids+=($!)
+  exec 3>&-
+  for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || { why="Xvfb did not start"; return 1; }
+  export DISPLAY=":$(head -1 "$work/display")"
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  xdpyinfo >/dev/null 2>&1 || { why="Xvfb does not answer on $DISPLAY"; return 1; }
 
-trayer --edge top --align right --widthtype pixel --width 200 --height 32 \
-  --transparent true --alpha 0 --tint 0x303030 >"$work/trayer.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break
-  sleep 0.05
+  trayer --edge top --align right --widthtype pixel --width 200 --height 32 \
+    --transparent true --alpha 0 --tint 0x303030 >"$work/trayer.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break
+    sleep 0.05
+  done
+  xwininfo -root -tree 2>/dev/null | grep -q '"panel"' || { why="trayer did not show its panel"; return 1; }
+}
+
+why=""
+started=0
+for attempt in 1 2 3; do
+  if start_display; then
+    started=1
+    break
+  fi
+  echo "tray-session: attempt $attempt: $why; starting again" >&2
+  for log in "$work"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
+  done
+  for pid in "${pids[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  pids=()
 done
-xwininfo -root -tree 2>/dev/null | grep -q '"panel"' || fail "trayer did not show its panel"
+[ "$started" = 1 ] || fail "$why"
 
 export QT_QPA_PLATFORM=xcb
 # Widgets only: without GL integration no GL driver is loaded, and none is left
