@@ -7,6 +7,7 @@
 #include "ui/widgets/style.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -35,7 +36,9 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (start.outcome != Outcome::claimed) {
+        // Started from the desktop entry or the browser, nobody reads standard error.
         std::fprintf(stderr, "quillmark: %s\n", qUtf8Printable(start.error));
+        QMessageBox::critical(nullptr, QStringLiteral("Quillmark"), start.error);
         return 1;
     }
 

@@ -5,17 +5,24 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
-#include <QStandardPaths>
 #include <QVariant>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcInstance, "app.quillmark.Quillmark.Instance")
 
@@ -37,11 +44,211 @@ SingleInstanceGuard::HandOver failedHandOver(QString why)
 
 // How often a start that lost the claim asks again while the holder comes up.
 constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
+
+QString osError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Where the instance folder of a name lives: `parent` is shared with other users
+// (/tmp), so the folder is only used when it is the user's own.
+struct Place
+{
+    QString parent;
+    QString name;
+
+    explicit Place(const QString &serverName)
+    {
+        if (QDir::isAbsolutePath(serverName)) {
+            const QFileInfo folder(QDir::cleanPath(serverName));
+            parent = folder.absolutePath();
+            name = folder.fileName();
+        } else {
+            parent = SingleInstanceGuard::sharedParentFolder();
+            name = serverName;
+        }
+    }
+    QString primary() const { return QDir(parent).filePath(name); }
+    // A name for a folder of its own when someone else holds the primary one.
+    QByteArray fallbackTemplate() const { return QFile::encodeName(primary()) + ".XXXXXX"; }
+    bool isOurs(const QByteArray &entry) const
+    {
+        const QByteArray primaryName = QFile::encodeName(name);
+        return entry == primaryName || (entry.size() == primaryName.size() + 7 &&
+                                        entry.startsWith(primaryName) && entry.at(primaryName.size()) == '.');
+    }
+};
+
+QString socketPath(const QString &folder)
+{
+    return folder + QStringLiteral("/socket");
+}
+
+// The longest socket path the system takes (sun_path holds a closing NUL too).
+constexpr qsizetype kMaxSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
+
+using FileStatus = struct stat;
+
+// An instance folder of this user, open: a real directory (never a link), owned by
+// this user and closed to everybody else, so nothing planted by another user is used.
+class OwnFolder
+{
+public:
+    static std::optional<OwnFolder> open(int parentFd, const QByteArray &name, const QString &path)
+    {
+        // Close-on-exec: a child process (lp, the page's renderer) that outlives us must
+        // not hold the claim.
+        const int fd = ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        OwnFolder folder(fd, path);
+        FileStatus status{};
+        if (::fstat(fd, &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
+            (status.st_mode & 07777) != 0700)
+            return std::nullopt;
+        folder.m_device = status.st_dev;
+        folder.m_inode = status.st_ino;
+        return folder;
+    }
+    OwnFolder(OwnFolder &&other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_device(other.m_device),
+          m_inode(other.m_inode)
+    {
+    }
+    OwnFolder &operator=(OwnFolder &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        std::swap(m_path, other.m_path);
+        m_device = other.m_device;
+        m_inode = other.m_inode;
+        return *this;
+    }
+    Q_DISABLE_COPY(OwnFolder)
+    ~OwnFolder()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    const QString &path() const { return m_path; }
+    bool isSameAs(const OwnFolder &other) const
+    {
+        return m_device == other.m_device && m_inode == other.m_inode;
+    }
+    // The path still names this folder: an ending holder removes its folder, so a
+    // lock taken just after that is on a folder nobody else will find.
+    bool isStillNamed() const
+    {
+        FileStatus status{};
+        return ::lstat(QFile::encodeName(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
+               status.st_ino == m_inode;
+    }
+
+    enum class Lock
+    {
+        locked,
+        held,
+        failed,
+    };
+    Lock tryLock(int &error) const
+    {
+        int locked;
+        do {
+            locked = ::flock(m_fd, LOCK_EX | LOCK_NB);
+        } while (locked != 0 && errno == EINTR);
+        if (locked == 0)
+            return Lock::locked;
+        error = errno;
+        return error == EWOULDBLOCK ? Lock::held : Lock::failed;
+    }
+    void unlock() const { ::flock(m_fd, LOCK_UN); }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    OwnFolder(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
+
+    int m_fd;
+    QString m_path;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};
+
+// Every instance folder of this user for `place`, the primary one first. False when
+// the parent cannot be read.
+bool listOwnFolders(const Place &place, std::vector<OwnFolder> &folders, int &error)
+{
+    folders.clear();
+    DIR *parent = ::opendir(QFile::encodeName(place.parent).constData());
+    if (!parent) {
+        error = errno;
+        return false;
+    }
+    while (const dirent *entry = ::readdir(parent)) {
+        const QByteArray name(entry->d_name);
+        if (!place.isOurs(name))
+            continue;
+        if (auto folder =
+                OwnFolder::open(::dirfd(parent), name, QDir(place.parent).filePath(QFile::decodeName(name))))
+            folders.push_back(std::move(*folder));
+    }
+    ::closedir(parent);
+    const QString primary = place.primary();
+    std::sort(folders.begin(), folders.end(), [&primary](const OwnFolder &a, const OwnFolder &b) {
+        return std::pair(a.path() != primary, a.path()) < std::pair(b.path() != primary, b.path());
+    });
+    return true;
+}
+
+// Made with only the user's own access, whatever the umask, through the folder itself
+// rather than its name.
+bool closeToOthers(const QByteArray &path, int &error)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || ::fchmod(fd, 0700) != 0) {
+        error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+// Makes an instance folder: the primary one, or, when that name is taken by something
+// that is not the user's own folder, one of a name nobody can know in advance.
+bool makeOwnFolder(const Place &place, QString &why)
+{
+    int error = 0;
+    const QByteArray primary = QFile::encodeName(place.primary());
+    if (::mkdir(primary.constData(), 0700) == 0) {
+        if (closeToOthers(primary, error))
+            return true;
+    } else if (errno != EEXIST) {
+        error = errno;
+    } else {
+        // Another start of ours may have made it a moment ago: it is then found next time.
+        if (OwnFolder::open(AT_FDCWD, primary, place.primary()))
+            return true;
+        QByteArray fallback = place.fallbackTemplate();
+        if (::mkdtemp(fallback.data()) && closeToOthers(fallback, error))
+            return true;
+        if (error == 0)
+            error = errno;
+    }
+    why = QStringLiteral("no folder of its own could be made in %1: %2")
+              .arg(QDir::toNativeSeparators(place.parent), osError(error));
+    return false;
+}
 } // namespace
 
 QString SingleInstanceGuard::defaultServerName()
 {
-    return QStringLiteral("%1-%2").arg(QString::fromLatin1(kBundleIdentifier)).arg(::getuid());
+    return QStringLiteral("%1-%2").arg(QString::fromLatin1(kBundleIdentifier)).arg(::geteuid());
+}
+
+QString SingleInstanceGuard::sharedParentFolder()
+{
+    return QStringLiteral("/tmp");
 }
 
 QStringList SingleInstanceGuard::schemeUrls(const QStringList &arguments)
@@ -61,53 +268,90 @@ SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    // The name goes before the claim, so the next holder never finds it taken.
+    // The socket and the folder go before the claim, so the next holder never finds
+    // them taken; a start that locks the removed folder sees that it is gone.
     delete m_server;
     m_server = nullptr;
-    if (m_lockFd >= 0)
+    if (m_lockFd >= 0) {
+        ::rmdir(QFile::encodeName(m_folder).constData());
         ::close(m_lockFd);
-}
-
-QString SingleInstanceGuard::lockFilePath() const
-{
-    if (QDir::isAbsolutePath(m_serverName))
-        return m_serverName + QStringLiteral(".lock");
-    // The runtime folder is the user's own: nobody else can take the file first.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return QDir(folder).filePath(m_serverName + QStringLiteral(".lock"));
+    }
 }
 
 SingleInstanceGuard::Claim SingleInstanceGuard::claim()
 {
     if (m_lockFd >= 0)
         return Claim::taken;
-    const QString path = lockFilePath();
-    const auto cannotClaim = [&](const char *what, int error) {
-        m_error = QStringLiteral("Quillmark cannot make sure that it runs only once: %1 could not be %2: %3")
-                      .arg(QDir::toNativeSeparators(path), QLatin1String(what),
-                           QString::fromLocal8Bit(std::strerror(error)));
+    const Place place(m_serverName);
+    const auto cannotClaim = [this](const QString &why) {
+        m_error = QStringLiteral("Quillmark cannot make sure that it runs only once: %1").arg(why);
         return Claim::failed;
     };
-    // Close-on-exec: a child process (lp, the page's renderer) that outlives us must not hold the claim.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return cannotClaim("opened", errno);
-    int locked;
-    do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
-        const int error = errno;
-        ::close(fd);
-        if (error != EWOULDBLOCK)
-            return cannotClaim("locked", error);
+    const auto unreadable = [&](int error) {
+        return cannotClaim(QStringLiteral("%1 could not be read: %2")
+                               .arg(QDir::toNativeSeparators(place.parent), osError(error)));
+    };
+    const auto heldElsewhere = [this] {
         m_error = QStringLiteral("Quillmark is already running.");
         return Claim::heldElsewhere;
+    };
+    QString lastProblem;
+    std::vector<OwnFolder> folders;
+    // Each round makes progress (a folder made, or one found removed); a few cover
+    // starts and ends racing each other.
+    for (int round = 0; round < 8; ++round) {
+        int error = 0;
+        if (!listOwnFolders(place, folders, error))
+            return unreadable(error);
+        std::optional<OwnFolder> mine;
+        for (OwnFolder &folder : folders) {
+            switch (folder.tryLock(error)) {
+            case OwnFolder::Lock::locked:
+                mine = std::move(folder);
+                break;
+            case OwnFolder::Lock::held:
+                return heldElsewhere();
+            case OwnFolder::Lock::failed:
+                lastProblem = QStringLiteral("%1 could not be locked: %2")
+                                  .arg(QDir::toNativeSeparators(folder.path()), osError(error));
+                continue;
+            }
+            break;
+        }
+        if (!mine) {
+            if (!folders.empty())
+                return cannotClaim(lastProblem);
+            if (!makeOwnFolder(place, lastProblem))
+                return cannotClaim(lastProblem);
+            continue;
+        }
+        if (!mine->isStillNamed())
+            continue;
+        // A holder that made its folder after this start looked (the primary name was
+        // someone else's then) keeps the claim: one is held at a time.
+        if (!listOwnFolders(place, folders, error))
+            return unreadable(error);
+        for (const OwnFolder &other : folders) {
+            if (other.isSameAs(*mine))
+                continue;
+            switch (other.tryLock(error)) {
+            case OwnFolder::Lock::locked:
+                other.unlock();
+                break;
+            case OwnFolder::Lock::held:
+                return heldElsewhere();
+            case OwnFolder::Lock::failed:
+                break;
+            }
+        }
+        m_folder = mine->path();
+        m_lockFd = mine->release();
+        return Claim::taken;
     }
-    m_lockFd = fd;
-    return Claim::taken;
+    return cannotClaim(
+        lastProblem.isEmpty()
+            ? QStringLiteral("its folder in %1 kept changing").arg(QDir::toNativeSeparators(place.parent))
+            : lastProblem);
 }
 
 SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringList &urls,
@@ -141,11 +385,23 @@ SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringLis
 SingleInstanceGuard::HandOver SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls,
                                                                             int timeoutMs) const
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_serverName);
-    if (!socket.waitForConnected(timeoutMs))
-        return {};
+    // Only the holder listens; a socket left in a folder by an instance that ended
+    // refuses at once.
+    std::vector<OwnFolder> folders;
+    int error = 0;
+    listOwnFolders(Place(m_serverName), folders, error);
+    for (const OwnFolder &folder : folders) {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath(folder.path()));
+        if (socket.waitForConnected(timeoutMs))
+            return handOverOn(socket, urls, timeoutMs);
+    }
+    return {};
+}
 
+SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &socket, const QStringList &urls,
+                                                              int timeoutMs)
+{
     if (urls.size() > kMaxAddresses)
         return failedHandOver(
             QStringLiteral("Too many addresses to hand to the running Quillmark (%1; at most %2).")
@@ -205,17 +461,25 @@ bool SingleInstanceGuard::startListening()
 {
     if (m_server)
         return true;
-    // This process holds the claim: whatever is left under the name belongs to an
-    // instance that ended without taking it away.
-    QLocalServer::removeServer(m_serverName);
-    auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(m_serverName)) {
-        m_error = QStringLiteral("Quillmark cannot wait for the sign-in from the browser: %1")
-                      .arg(server->errorString());
-        qCWarning(lcInstance, "Cannot take the instance name: %s", qUtf8Printable(server->errorString()));
-        delete server;
+    const QString address = socketPath(m_folder);
+    const auto cannotListen = [this](const QString &why) {
+        m_error = QStringLiteral("Quillmark cannot wait for the sign-in from the browser: %1").arg(why);
+        qCWarning(lcInstance, "%s", qUtf8Printable(m_error));
         return false;
+    };
+    if (QFile::encodeName(address).size() > kMaxSocketPathBytes)
+        return cannotListen(QStringLiteral("the path %1 is longer than the %2 bytes a socket may have")
+                                .arg(QDir::toNativeSeparators(address))
+                                .arg(kMaxSocketPathBytes));
+    // This process holds the claim, and the folder is the user's own: whatever is
+    // left under the name belongs to an instance that ended without taking it away.
+    QLocalServer::removeServer(address);
+    // No socket options: the folder already keeps everybody else out.
+    auto *server = new QLocalServer(this);
+    if (!server->listen(address)) {
+        const QString why = server->errorString();
+        delete server;
+        return cannotListen(why);
     }
     m_server = server;
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstanceGuard::accept);

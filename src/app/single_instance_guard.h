@@ -13,11 +13,13 @@ QT_END_NAMESPACE
 
 namespace quill {
 
-// Keeps one running application per user. The instance is claimed with a lock on a
-// file in the user's runtime folder, which the system lets go of when the process
-// ends however it ends; only the holder clears a name left behind and listens. A
-// later start hands the URLs it was opened with (the sign-in callback from the
-// browser) to the running one and exits.
+// Keeps one running application per user and machine, whatever the start's
+// environment. The instance is claimed with a lock on a folder of the user's own in
+// /tmp (not $TMPDIR or $XDG_RUNTIME_DIR, which differ between a desktop start, cron
+// and a terminal after `su -`); the system lets go of the lock when the process ends
+// however it ends. The holder listens on a socket in that folder. A later start hands
+// the URLs it was opened with (the sign-in callback from the browser) to the running
+// one and exits.
 class SingleInstanceGuard final : public QObject
 {
     Q_OBJECT
@@ -26,9 +28,14 @@ class SingleInstanceGuard final : public QObject
 public:
     // One name per user, so two people on one machine never reach each other.
     static QString defaultServerName();
+    // Where a name that is not an absolute path makes its folder: fixed, so that
+    // every start of the user meets there.
+    static QString sharedParentFolder();
     // The arguments that are URLs of the application's own scheme.
     static QStringList schemeUrls(const QStringList &arguments);
 
+    // `serverName` names the instance folder in sharedParentFolder(), or, as an
+    // absolute path, is the folder itself (tests keep theirs apart this way).
     explicit SingleInstanceGuard(QString serverName = defaultServerName(), QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
@@ -77,8 +84,8 @@ public:
                           std::chrono::milliseconds patience = std::chrono::seconds(10));
 
     const QString &serverName() const { return m_serverName; }
-    // The file whose lock is the claim.
-    QString lockFilePath() const;
+    // The folder whose lock is this instance's claim; empty until it is claimed.
+    const QString &folder() const { return m_folder; }
     const QString &errorString() const { return m_error; }
 
 Q_SIGNALS:
@@ -96,12 +103,14 @@ private:
     };
     Claim claim();
     bool startListening();
+    static HandOver handOverOn(QLocalSocket &socket, const QStringList &urls, int timeoutMs);
     void accept();
     void readFrom(QLocalSocket *socket);
 
     QString m_serverName;
+    QString m_folder;
     QLocalServer *m_server = nullptr;
-    int m_lockFd = -1; // open while this process holds the claim
+    int m_lockFd = -1; // the folder, open while this process holds the claim
     QString m_error;
 };
 

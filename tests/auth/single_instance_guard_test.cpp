@@ -5,14 +5,20 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quill;
 using quill::testing::eventually;
@@ -24,6 +30,24 @@ QString uniqueName()
     return QStringLiteral("quillmark-test-") + QUuid::createUuid().toString(QUuid::Id128);
 }
 
+// A name of its own in the shared folder, whose instance folders go with it (a killed
+// holder leaves its folder behind).
+class InstanceName
+{
+public:
+    ~InstanceName()
+    {
+        const QDir parent(SingleInstanceGuard::sharedParentFolder());
+        for (const QString &folder : parent.entryList({m_name, m_name + QStringLiteral(".*")},
+                                                      QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
+            QDir(parent.filePath(folder)).removeRecursively();
+    }
+    const QString &operator*() const { return m_name; }
+
+private:
+    QString m_name = uniqueName();
+};
+
 SingleInstanceGuard::HandOver::Outcome handOverFromAnotherThread(const SingleInstanceGuard &guard)
 {
     return quill::testing::handOverFromAnotherThread(guard.serverName()).outcome;
@@ -31,7 +55,8 @@ SingleInstanceGuard::HandOver::Outcome handOverFromAnotherThread(const SingleIns
 
 TEST(SingleInstanceGuard, SecondStartHandsItsCallbackUrlToTheFirst)
 {
-    SingleInstanceGuard first(uniqueName());
+    const InstanceName name;
+    SingleInstanceGuard first(*name);
     ASSERT_TRUE(first.listen());
     QSignalSpy urls(&first, &SingleInstanceGuard::urlReceived);
 
@@ -51,16 +76,18 @@ TEST(SingleInstanceGuard, SecondStartHandsItsCallbackUrlToTheFirst)
 
 TEST(SingleInstanceGuard, FirstStartFindsNobodyToHandTo)
 {
+    const InstanceName name;
     QProcess alone;
     alone.start(QStringLiteral(AUTH_INSTANCE_HELPER),
-                {uniqueName(), QStringLiteral("quillmark://auth/callback?token=x")});
+                {*name, QStringLiteral("quillmark://auth/callback?token=x")});
     ASSERT_TRUE(alone.waitForFinished(10000));
     EXPECT_EQ(alone.exitCode(), 3);
 }
 
 TEST(SingleInstanceGuard, StartWithoutUrlOnlyActivates)
 {
-    SingleInstanceGuard first(uniqueName());
+    const InstanceName name;
+    SingleInstanceGuard first(*name);
     ASSERT_TRUE(first.listen());
     QSignalSpy activations(&first, &SingleInstanceGuard::activationRequested);
     QSignalSpy urls(&first, &SingleInstanceGuard::urlReceived);
@@ -72,19 +99,122 @@ TEST(SingleInstanceGuard, StartWithoutUrlOnlyActivates)
 
 TEST(SingleInstanceGuard, NameLeftBehindByACrashIsTakenOver)
 {
-    const QString name = uniqueName();
+    const InstanceName name;
+    const QString folder = QDir(SingleInstanceGuard::sharedParentFolder()).filePath(*name);
     {
-        // A socket file nobody answers on, as a crashed instance leaves it.
-        QFile leftOver(QDir::temp().filePath(name));
+        // A folder with a socket file nobody answers on, as a crashed instance leaves it.
+        ASSERT_TRUE(QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QFile leftOver(QDir(folder).filePath(QStringLiteral("socket")));
         ASSERT_TRUE(leftOver.open(QIODevice::WriteOnly));
     }
-    SingleInstanceGuard guard(name);
-    EXPECT_TRUE(guard.listen());
+    SingleInstanceGuard guard(*name);
+    EXPECT_TRUE(guard.listen()) << guard.errorString().toStdString();
+    EXPECT_EQ(guard.folder(), folder);
     QSignalSpy activations(&guard, &SingleInstanceGuard::activationRequested);
-    SingleInstanceGuard other(name);
+    SingleInstanceGuard other(*name);
     EXPECT_FALSE(other.listen());
     EXPECT_EQ(handOverFromAnotherThread(other), SingleInstanceGuard::HandOver::Outcome::handedOver);
     EXPECT_TRUE(activations.size() == 1 || activations.wait(5000));
+}
+
+// What another user can leave at the instance folder's name in a folder everybody
+// writes to, before this user's first start.
+enum class Plant
+{
+    linkToAFolderOfOurs, // one the user can write to: the link must not be followed
+    linkToTheirFolder,
+    theirFolder,
+    theirFile,
+};
+
+TEST(SingleInstanceGuard, WhatAnotherUserPlantsAtTheNameNeitherBlocksTheStartNorTakesItsPlace)
+{
+    // Tests run as root, which owns what it makes: "another user" is a made-up owner.
+    constexpr uid_t kTheirs = 64999;
+    for (const Plant plant :
+         {Plant::linkToAFolderOfOurs, Plant::linkToTheirFolder, Plant::theirFolder, Plant::theirFile}) {
+        SCOPED_TRACE(::testing::Message() << "plant " << int(plant));
+        const QTemporaryDir shared;
+        ASSERT_TRUE(shared.isValid());
+        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0); // as /tmp is
+        const QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("target"));
+        ASSERT_TRUE(QDir().mkdir(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray at = QFile::encodeName(shared.filePath(QStringLiteral("instance")));
+        const QByteArray targetPath = QFile::encodeName(target);
+        // Where they wait for a sign-in handed to a folder of theirs.
+        std::unique_ptr<QLocalServer> theirs;
+        const auto listenIn = [&theirs](const QString &folder) {
+            theirs = std::make_unique<QLocalServer>();
+            EXPECT_TRUE(theirs->listen(QDir(folder).filePath(QStringLiteral("socket"))));
+        };
+        switch (plant) {
+        case Plant::linkToAFolderOfOurs:
+            ASSERT_EQ(::symlink(targetPath.constData(), at.constData()), 0);
+            break;
+        case Plant::linkToTheirFolder:
+            ASSERT_EQ(::chmod(targetPath.constData(), 0777), 0);
+            ASSERT_EQ(::chown(targetPath.constData(), kTheirs, kTheirs), 0);
+            ASSERT_EQ(::symlink(targetPath.constData(), at.constData()), 0);
+            ASSERT_EQ(::lchown(at.constData(), kTheirs, kTheirs), 0);
+            listenIn(target);
+            break;
+        case Plant::theirFolder:
+            ASSERT_EQ(::mkdir(at.constData(), 0777), 0);
+            ASSERT_EQ(::chmod(at.constData(), 0777), 0);
+            ASSERT_EQ(::chown(at.constData(), kTheirs, kTheirs), 0);
+            listenIn(QFile::decodeName(at));
+            break;
+        case Plant::theirFile: {
+            QFile file(QFile::decodeName(at));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(::chown(at.constData(), kTheirs, kTheirs), 0);
+            break;
+        }
+        }
+        struct stat planted
+        {
+        };
+        ASSERT_EQ(::lstat(at.constData(), &planted), 0);
+
+        const QString name = QFile::decodeName(at);
+        auto first = std::make_unique<SingleInstanceGuard>(name);
+        ASSERT_TRUE(first->listen()) << first->errorString().toStdString();
+        EXPECT_EQ(QFileInfo(first->folder()).absolutePath(), shared.path());
+        EXPECT_NE(first->folder(), name);
+        QSignalSpy urls(first.get(), &SingleInstanceGuard::urlReceived);
+        const QString callback = QStringLiteral("quillmark://auth/callback?token=t1");
+        EXPECT_FALSE(SingleInstanceGuard(name).listen());
+        EXPECT_EQ(quill::testing::handOverFromAnotherThread(name, {callback}).outcome,
+                  SingleInstanceGuard::HandOver::Outcome::handedOver);
+        ASSERT_EQ(urls.size(), 1);
+        EXPECT_EQ(urls.first().first().toUrl(), QUrl(callback));
+        // Nothing of ours went into what they left, nor to them.
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(theirs && theirs->hasPendingConnections());
+        EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                  plant == Plant::linkToTheirFolder ? QStringList{QStringLiteral("socket")} : QStringList{});
+        theirs.reset();
+        struct stat after
+        {
+        };
+        ASSERT_EQ(::lstat(at.constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, planted.st_ino);
+
+        // They take it away again: a later start still meets the running one.
+        if (S_ISDIR(planted.st_mode))
+            ASSERT_EQ(::rmdir(at.constData()), 0);
+        else
+            ASSERT_EQ(::unlink(at.constData()), 0);
+        SingleInstanceGuard later(name);
+        EXPECT_FALSE(later.listen());
+        EXPECT_EQ(quill::testing::handOverFromAnotherThread(name).outcome,
+                  SingleInstanceGuard::HandOver::Outcome::handedOver);
+
+        // An app that ends takes its folder with it.
+        first.reset();
+        EXPECT_TRUE(QDir(shared.path()).isEmpty());
+    }
 }
 
 // A start of the program in a process of its own, as main starts, let go by a line on
@@ -92,8 +222,11 @@ TEST(SingleInstanceGuard, NameLeftBehindByACrashIsTakenOver)
 class RacingStart
 {
 public:
-    RacingStart(const QString &name, QString url) : m_url(std::move(url))
+    RacingStart(const QString &name, QString url,
+                const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+        : m_url(std::move(url))
     {
+        m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(AUTH_INSTANCE_HELPER), {QStringLiteral("--start"), name, m_url});
     }
     ~RacingStart()
@@ -142,16 +275,19 @@ template <typename Done> bool listenUntil(std::array<std::unique_ptr<RacingStart
     }
 }
 
-TEST(SingleInstanceGuard, OfTwoStartsAtOnceExactlyOneClaimsTheOtherHandsOverAndAKilledHolderNeverBlocks)
+// Lets pairs of starts go at the same moment, each in the environment `environment`
+// gives it: exactly one claims, the other hands its address to it and exits; then the
+// holder is killed outright, its claim and socket left as they were.
+using StartEnvironment = std::function<QProcessEnvironment(int pair, int start)>;
+void raceStarts(const QString &name, int pairs, const StartEnvironment &environment)
 {
-    const QString name = uniqueName();
-    constexpr int kPairs = 20;
-    for (int pair = 0; pair < kPairs; ++pair) {
+    for (int pair = 0; pair < pairs; ++pair) {
         SCOPED_TRACE(::testing::Message() << "pair " << pair);
         std::array<std::unique_ptr<RacingStart>, 2> starts;
         for (int i = 0; i < 2; ++i)
             starts.at(i) = std::make_unique<RacingStart>(
-                name, QStringLiteral("quillmark://auth/callback?start=%1-%2").arg(pair).arg(i));
+                name, QStringLiteral("quillmark://auth/callback?start=%1-%2").arg(pair).arg(i),
+                environment(pair, i));
         ASSERT_TRUE(
             listenUntil(starts, [&] { return starts[0]->said("ready") && starts[1]->said("ready"); }));
         for (auto &start : starts)
@@ -182,12 +318,46 @@ TEST(SingleInstanceGuard, OfTwoStartsAtOnceExactlyOneClaimsTheOtherHandsOverAndA
         EXPECT_TRUE(starts.at(holder)->said("url " + other.url()))
             << starts.at(holder)->output().toStdString();
 
-        // Killed outright: its claim and its name are left as they were.
         starts.at(holder)->process().kill();
         ASSERT_TRUE(starts.at(holder)->process().waitForFinished(30000));
     }
-    QFile::remove(SingleInstanceGuard(name).lockFilePath());
-    QFile::remove(QDir::temp().filePath(name));
+}
+
+TEST(SingleInstanceGuard, OfTwoStartsAtOnceExactlyOneClaimsTheOtherHandsOverAndAKilledHolderNeverBlocks)
+{
+    const InstanceName name;
+    raceStarts(*name, 20, [](int, int) { return QProcessEnvironment::systemEnvironment(); });
+}
+
+// A desktop start, a start from cron, a terminal after `su -`: each sees other runtime
+// and temp folders, or none, and still meets the others of the same user.
+TEST(SingleInstanceGuard, StartsWithDifferentOrMissingRuntimeAndTempFoldersMeetAsOneApp)
+{
+    const InstanceName name;
+    const QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const auto folder = [&base](const char *name, bool make) {
+        const QString path = base.filePath(QLatin1String(name));
+        if (make)
+            QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    };
+    // An empty value stands for an unset variable.
+    const QStringList runtimeFolders{folder("runtime-a", true), folder("runtime-b", true),
+                                     folder("runtime-gone", false), QString()};
+    const QStringList tempFolders{folder("temp-a", true), folder("temp-b", true), QString()};
+    const auto set = [](QProcessEnvironment &environment, const QString &variable, const QString &value) {
+        if (value.isEmpty())
+            environment.remove(variable);
+        else
+            environment.insert(variable, value);
+    };
+    raceStarts(*name, 24, [&](int pair, int start) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        set(environment, QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolders.at((pair + start) % 4));
+        set(environment, QStringLiteral("TMPDIR"), tempFolders.at((pair / 4 + start) % 3));
+        return environment;
+    });
 }
 
 // A later start with an address of the given size in bytes: up to the limit it
@@ -211,7 +381,8 @@ class AddressSizes : public ::testing::TestWithParam<AddressSizeCase>
 TEST_P(AddressSizes, ArriveWholeOrFailTheSecondStart)
 {
     const AddressSizeCase &c = GetParam();
-    SingleInstanceGuard first(uniqueName());
+    const InstanceName name;
+    SingleInstanceGuard first(*name);
     ASSERT_TRUE(first.listen());
     QSignalSpy urls(&first, &SingleInstanceGuard::urlReceived);
     QSignalSpy activations(&first, &SingleInstanceGuard::activationRequested);
