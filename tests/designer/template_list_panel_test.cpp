@@ -1,5 +1,6 @@
 #include "designer/template_store.h"
 #include "designer_fixtures.h"
+#include "eventually.h"
 #include "fake_sleeper.h"
 #include "shown_text.h"
 #include "ui/designer/template_list_controller.h"
@@ -7,12 +8,16 @@
 #include "ui/designer/template_list_panel.h"
 #include "widget_find.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QListView>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -60,13 +65,84 @@ protected:
 class TemplateListPanelTest : public TemplateListTest
 {
 protected:
+    static QRect rowRect(TemplateListPanel &panel, int row)
+    {
+        return panel.listView()->visualRect(panel.listView()->model()->index(row, 0));
+    }
+
     void clickRow(TemplateListPanel &panel, int row)
     {
-        QListView *list = panel.listView();
-        const QRect rect = list->visualRect(list->model()->index(row, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseClick(panel.listView()->viewport(), Qt::LeftButton, {}, rowRect(panel, row).center());
+    }
+
+    // Shown 300 pixels tall, under a dozen rows.
+    static bool showShort(TemplateListPanel &panel)
+    {
+        panel.resize(TemplateListPanel::kWidth, 300);
+        panel.show();
+        return QTest::qWaitForWindowExposed(&panel);
+    }
+
+    // More than a short list shows at once.
+    void addThirty()
+    {
+        for (int i = 0; i < 30; ++i)
+            add(QStringLiteral("Template %1").arg(i));
+    }
+
+    bool onDisk(const LabelTemplate &t) const
+    {
+        return QFile::exists(QDir(m_dir.path()).filePath(m_store.fileNameFor(t.id)));
     }
 };
+
+// A touchpad's two-finger scroll over a row, as one turn: begin, the moves, end.
+void scrollTurn(QWidget *viewport, QPoint at, const QList<QPoint> &moves)
+{
+    const auto send = [&](QPoint delta, Qt::ScrollPhase phase) {
+        QWheelEvent event(at, viewport->mapToGlobal(at), delta, delta * 4, Qt::NoButton, Qt::NoModifier,
+                          phase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    send({}, Qt::ScrollBegin);
+    for (const QPoint delta : moves)
+        send(delta, Qt::ScrollUpdate);
+    send({}, Qt::ScrollEnd);
+}
+
+// A press on `from`, moves with the left button held, and the release where they end.
+void drag(QWidget *viewport, QPoint from, const QList<QPoint> &path)
+{
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    for (const QPoint to : path) {
+        QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, path.isEmpty() ? from : path.last());
+}
+
+QColor pixelAt(QWidget *widget, QPoint at)
+{
+    return widget->grab().toImage().pixelColor(at * widget->devicePixelRatioF());
+}
+
+bool isSwipeRed(const QColor &color)
+{
+    return color.red() > 180 && color.green() < 100 && color.blue() < 100;
+}
+
+// Whether any row shows its red button: a column near the list's trailing edge.
+bool anyRowSwiped(QWidget *viewport)
+{
+    const QImage image = viewport->grab().toImage();
+    const qreal dpr = viewport->devicePixelRatioF();
+    for (int y = 0; y < viewport->height(); y += 4) {
+        if (isSwipeRed(image.pixelColor(QPointF(viewport->width() - 10, y).toPoint() * dpr)))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -226,12 +302,9 @@ TEST_F(TemplateListPanelTest, ClickOpensDeleteKeyRemovesTheSelectedAndOpensNothi
 
 TEST_F(TemplateListPanelTest, AnAutosaveLeavesTheListWhereItWas)
 {
-    for (int i = 0; i < 30; ++i)
-        add(QStringLiteral("Template %1").arg(i));
+    addThirty();
     TemplateListPanel panel(m_store, m_onSelect, m_clock);
-    panel.resize(TemplateListPanel::kWidth, 300);
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(showShort(panel));
     QScrollBar *bar = panel.listView()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     bar->setValue(bar->maximum());
@@ -264,4 +337,123 @@ TEST_F(TemplateListPanelTest, ATemplateNameHoldingMarkupIsItsRowsTooltipAsWritte
     const QModelIndex row = panel.listView()->model()->index(0, 0);
     EXPECT_EQ(row.data().toString(), name);
     EXPECT_EQ(shownText(row.data(Qt::ToolTipRole).toString()), name);
+}
+
+TEST_F(TemplateListPanelTest, ASidewaysSwipeShowsDeleteAndAFullSwipeDeletesAtOnce)
+{
+    const LabelTemplate c = add(QStringLiteral("C"));
+    const LabelTemplate b = add(QStringLiteral("B"));
+    const LabelTemplate a = add(QStringLiteral("A"));
+    TemplateListPanel panel(m_store, m_onSelect, m_clock);
+    ASSERT_TRUE(showShort(panel));
+    QWidget *viewport = panel.listView()->viewport();
+    // Near the row's trailing end, where the button comes out.
+    const auto trailing = [&](int row) {
+        const QRect rect = rowRect(panel, row);
+        return QPoint(rect.right() - 10, rect.center().y());
+    };
+    ASSERT_FALSE(isSwipeRed(pixelAt(viewport, trailing(1))));
+
+    // A short touchpad swipe only shows the red button; the template stays.
+    scrollTurn(viewport, rowRect(panel, 1).center(), {{-25, 1}, {-35, 0}});
+    EXPECT_TRUE(isSwipeRed(pixelAt(viewport, trailing(1))));
+    EXPECT_FALSE(isSwipeRed(pixelAt(viewport, trailing(0))));
+    EXPECT_FALSE(isSwipeRed(pixelAt(viewport, rowRect(panel, 1).center())));
+    EXPECT_EQ(names(), (QStringList{"A", "B", "C"}));
+    EXPECT_TRUE(onDisk(b));
+
+    // Clicking the button deletes that row's template, and opens nothing.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, trailing(1));
+    EXPECT_EQ(names(), (QStringList{"A", "C"}));
+    EXPECT_FALSE(onDisk(b));
+    EXPECT_TRUE(m_opened.isEmpty());
+
+    // A full swipe deletes at once, before the fingers lift; the row that takes its place
+    // is not swiped on by the rest of the turn.
+    scrollTurn(viewport, rowRect(panel, 0).center(), {{-60, 0}, {-60, 0}, {-60, 0}, {-60, 0}, {-60, 0}});
+    EXPECT_EQ(names(), QStringList{QStringLiteral("C")});
+    EXPECT_FALSE(onDisk(a));
+    EXPECT_TRUE(onDisk(c));
+    EXPECT_FALSE(anyRowSwiped(viewport));
+
+    // A sideways drag does the same: short, the button shows; all the way, the row goes.
+    const QRect row = rowRect(panel, 0);
+    drag(viewport, row.center(), {row.center() - QPoint(10, 0), row.center() - QPoint(60, 1)});
+    EXPECT_TRUE(isSwipeRed(pixelAt(viewport, trailing(0))));
+    EXPECT_TRUE(onDisk(c));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(row.left() + 20, row.center().y()));
+    EXPECT_FALSE(anyRowSwiped(viewport)); // a press elsewhere slides it back
+    EXPECT_TRUE(onDisk(c));
+    drag(viewport, QPoint(row.right() - 4, row.center().y()),
+         {QPoint(row.right() - 30, row.center().y()), QPoint(row.left(), row.center().y())});
+    EXPECT_TRUE(m_store.templates().isEmpty());
+    EXPECT_FALSE(onDisk(c));
+    EXPECT_TRUE(panel.showsEmptyState());
+}
+
+TEST_F(TemplateListPanelTest, AVerticalScrollScrollsTheListAndSwipesNoRow)
+{
+    addThirty();
+    TemplateListPanel panel(m_store, m_onSelect, m_clock);
+    ASSERT_TRUE(showShort(panel));
+    QWidget *viewport = panel.listView()->viewport();
+    QScrollBar *bar = panel.listView()->verticalScrollBar();
+    const QPoint middle = rowRect(panel, 2).center();
+
+    // A turn that starts downwards stays a scroll, sideways wobble and all.
+    scrollTurn(viewport, middle, {{-4, -30}, {-40, -3}, {-50, 0}, {-50, 0}, {-50, 0}});
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(m_store.templates().size(), 30);
+    EXPECT_FALSE(anyRowSwiped(viewport));
+
+    // A row swiped open slides back when the list scrolls; only a sideways turn swipes.
+    const int scrolled = bar->value();
+    scrollTurn(viewport, middle, {{-60, 0}});
+    const QModelIndex swiped = panel.listView()->indexAt(middle);
+    const LabelTemplate underPointer = m_store.templates().at(swiped.row());
+    const QPoint trailing(rowRect(panel, swiped.row()).right() - 10, middle.y());
+    EXPECT_TRUE(isSwipeRed(pixelAt(viewport, trailing)));
+    scrollTurn(viewport, middle, {{0, 30}});
+    EXPECT_LT(bar->value(), scrolled);
+    EXPECT_FALSE(anyRowSwiped(viewport));
+    scrollTurn(viewport, rowRect(panel, swiped.row()).center(), {{-300, 0}});
+    EXPECT_EQ(m_store.templates().size(), 29);
+    EXPECT_FALSE(onDisk(underPointer));
+
+    // Where the device reports no phases (X11), a pause ends the turn: a short swipe slides
+    // back, and the next turn may scroll.
+    const auto unphased = [&](QPoint delta) {
+        QWheelEvent event(middle, viewport->mapToGlobal(middle), delta, delta * 4, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    unphased({-20, 0});
+    EXPECT_TRUE(anyRowSwiped(viewport));
+    EXPECT_TRUE(eventually([&] { return !anyRowSwiped(viewport); }));
+    const int before = bar->value();
+    unphased({0, -30});
+    EXPECT_GT(bar->value(), before);
+    EXPECT_EQ(m_store.templates().size(), 29);
+}
+
+TEST_F(TemplateListPanelTest, BackspaceDeletesTheSelectedRowByItsPosition)
+{
+    const LabelTemplate c = add(QStringLiteral("C"));
+    const LabelTemplate b = add(QStringLiteral("B"));
+    const LabelTemplate a = add(QStringLiteral("A"));
+    TemplateListPanel panel(m_store, m_onSelect, m_clock);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    panel.listView()->setFocus();
+    QTest::keyClick(panel.listView(), Qt::Key_Backspace); // no row selected: nothing goes
+    EXPECT_EQ(m_store.templates().size(), 3);
+
+    clickRow(panel, 1);
+    ASSERT_EQ(m_opened.size(), 1);
+    QTest::keyClick(panel.listView(), Qt::Key_Backspace);
+    EXPECT_EQ(names(), (QStringList{"A", "C"}));
+    EXPECT_FALSE(onDisk(b));
+    EXPECT_TRUE(onDisk(a) && onDisk(c));
+    EXPECT_FALSE(panel.controller().selectedTemplateId());
+    EXPECT_EQ(m_opened.size(), 1);
 }

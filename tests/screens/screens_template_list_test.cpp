@@ -1,4 +1,5 @@
-// The designer's template list: empty, and with three templates, the second selected.
+// The designer's template list: empty, with three templates, the second selected, and with
+// the first swiped open on its Delete button.
 #include "designer/template_store.h"
 #include "fake_sleeper.h"
 #include "screen_capture.h"
@@ -11,6 +12,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace quill::testing {
@@ -78,6 +80,20 @@ TEST(ScreensTemplateList, EmptyAndWithTemplates)
                       list->visualRect(list->model()->index(0, 0)).size());
     EXPECT_FALSE(holdsColor(listed, first, appAccentColor()));
     EXPECT_GE(first.height(), 30);
+
+    // A short two-finger swipe sideways on the first row.
+    QWidget *viewport = list->viewport();
+    const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+    for (const Qt::ScrollPhase phase : {Qt::ScrollBegin, Qt::ScrollUpdate, Qt::ScrollEnd}) {
+        const QPoint delta = phase == Qt::ScrollUpdate ? QPoint(-60, 0) : QPoint();
+        QWheelEvent event(at, viewport->mapToGlobal(at), delta, delta * 4, Qt::NoButton, Qt::NoModifier,
+                          phase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
+    const QImage swiped =
+        test::captureScreen(frame, QSize(200, 420), QStringLiteral("designer_template_list_swiped"));
+    EXPECT_TRUE(holdsColor(swiped, first, systemColor(SystemColor::red)));
+    EXPECT_EQ(store.templates().size(), 3);
 }
 
 } // namespace

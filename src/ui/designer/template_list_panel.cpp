@@ -3,6 +3,7 @@
 #include "designer/template_store.h"
 #include "ui/designer/template_list_model.h"
 #include "ui/designer/template_row_delegate.h"
+#include "ui/designer/template_row_swipe.h"
 #include "ui/designer/toolbar_row.h"
 #include "ui/widgets/buttons.h"
 #include "ui/widgets/metrics.h"
@@ -85,7 +86,8 @@ TemplateListPanel::TemplateListPanel(TemplateStore &store, TemplateListControlle
     layout->addWidget(m_pages, 1);
 
     m_list->setModel(m_model);
-    m_list->setItemDelegate(new TemplateRowDelegate(m_list));
+    auto *rowDelegate = new TemplateRowDelegate(m_list);
+    m_list->setItemDelegate(rowDelegate);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setMouseTracking(true);
@@ -99,6 +101,12 @@ TemplateListPanel::TemplateListPanel(TemplateStore &store, TemplateListControlle
     auto *deleteKey =
         new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(deleteKey, &QShortcut::activated, m_controller, &TemplateListController::deleteSelectedTemplate);
+    // The list's own delete gesture names rows by position: Backspace on the selected row.
+    auto *backspace = new QShortcut(QKeySequence(Qt::Key_Backspace), m_list, nullptr, nullptr,
+                                    Qt::WidgetWithChildrenShortcut);
+    connect(backspace, &QShortcut::activated, this, &TemplateListPanel::deleteSelectedRows);
+    auto *swipe = new TemplateRowSwipe(m_list, rowDelegate);
+    connect(swipe, &TemplateRowSwipe::deleteRequested, this, &TemplateListPanel::deleteRow);
     connect(m_list, &QListView::customContextMenuRequested, this, &TemplateListPanel::showContextMenu);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_showingSelection)
@@ -143,6 +151,23 @@ void TemplateListPanel::showSelection()
         m_list->scrollTo(index);
     }
     m_showingSelection = false;
+}
+
+void TemplateListPanel::deleteRow(int row)
+{
+    const QList<LabelTemplate> &templates = m_controller->store().templates();
+    if (row < 0 || row >= templates.size())
+        return;
+    // A copy: the store's list changes under the deletion.
+    m_controller->deleteTemplate(LabelTemplate(templates.at(row)));
+}
+
+void TemplateListPanel::deleteSelectedRows()
+{
+    QList<int> positions;
+    for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
+        positions.append(index.row());
+    m_controller->deleteTemplates(positions);
 }
 
 void TemplateListPanel::showContextMenu(const QPoint &position)

@@ -14,7 +14,8 @@ namespace quill {
 class TemplateListModel;
 
 // The designer's left column: the saved templates, newest first, with a button for a new
-// one, a context menu to duplicate or delete, and the Delete key for the selected one.
+// one, a context menu to duplicate or delete, a sideways swipe on a row to delete it, and
+// Delete or Backspace for the selected one.
 class TemplateListPanel final : public QWidget
 {
     Q_OBJECT
@@ -34,6 +35,8 @@ private:
     void showSelection();
     void updatePage();
     void showContextMenu(const QPoint &position);
+    void deleteRow(int row);
+    void deleteSelectedRows();
 
     TemplateListController *m_controller;
     TemplateListModel *m_model;

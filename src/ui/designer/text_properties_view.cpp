@@ -97,6 +97,14 @@ TextPropertiesView::TextPropertiesView(LabelDesignerState &state, const QUuid &e
       m_weight(new QComboBox(this)), m_color(new QPushButton(tr("Color"), this)),
       m_alignment(new SegmentedControl(this))
 {
+    layOutEditors();
+    connectEditors();
+    connect(&state, &LabelDesignerState::templateChanged, this, &TextPropertiesView::refresh);
+    refresh();
+}
+
+void TextPropertiesView::layOutEditors()
+{
     auto *column = new QVBoxLayout(this);
     auto *content = new QVBoxLayout;
     content->setSpacing(metrics::xxSmall);
@@ -122,7 +130,10 @@ TextPropertiesView::TextPropertiesView(LabelDesignerState &state, const QUuid &e
     for (const TextAlignmentValue alignment : allTextAlignments())
         m_alignment->addSegment(QString(), alignmentSymbol(alignment));
     column->addWidget(new LabeledField(tr("Alignment"), m_alignment, this));
+}
 
+void TextPropertiesView::connectEditors()
+{
     connect(m_content, &QPlainTextEdit::textChanged, this, [this] {
         if (m_refreshing)
             return;
@@ -151,8 +162,6 @@ TextPropertiesView::TextPropertiesView(LabelDesignerState &state, const QUuid &e
             [alignment](TextProperties &text) { text.alignment = alignment; });
     });
     connect(m_color, &QPushButton::clicked, this, &TextPropertiesView::pickColor);
-    connect(&state, &LabelDesignerState::templateChanged, this, &TextPropertiesView::refresh);
-    refresh();
 }
 
 void TextPropertiesView::applyPickedColor(const QColor &color)

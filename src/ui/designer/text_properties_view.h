@@ -44,6 +44,8 @@ public:
     void applyPickedColor(const QColor &color);
 
 private:
+    void layOutEditors();
+    void connectEditors();
     void refresh();
     void pickColor();
 
