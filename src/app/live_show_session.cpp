@@ -64,6 +64,7 @@ struct LiveShowSession::Impl
     std::shared_ptr<std::optional<LabelRecordStore>> labelRecord =
         std::make_shared<std::optional<LabelRecordStore>>();
     QHash<QString, int> recordedBoxNumbers;
+    QMetaObject::Connection recordWatch; // the record's write reports, to the notice
 };
 
 LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock, LiveShowSetup setup,
@@ -98,13 +99,14 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
     // Each settled or cleared label is a line of the record; a line the disk refuses is
-    // logged and reaches the live screen until a write succeeds again.
-    const auto recordLine = [this](QString label, const char *what) {
-        return [label = std::move(label), what, noted = watchRecordWrite()](const QString &error) {
-            noted(error);
+    // logged, kept by the record for its next write, and on the live screen until then
+    // (watchRecord()). These hooks may run after the session is gone, when lp outlived
+    // it: they hold nothing of it, and the line is still written.
+    const auto recordLine = [](QString label, const char *what) -> DiskWriter::Done {
+        return [label = std::move(label), what](const QString &error) {
             if (!error.isEmpty())
-                qCCritical(lcLiveShowSession, "The %s of %s was not recorded: %s", what, qUtf8Printable(label),
-                           qUtf8Printable(error));
+                qCCritical(lcLiveShowSession, "The %s of %s was not recorded yet: %s", what,
+                           qUtf8Printable(label), qUtf8Printable(error));
         };
     };
     autoPrint.setOnLabelSettled([record = d->labelRecord, recordLine](const PrintJob &job) {
@@ -558,12 +560,12 @@ void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &
 
 std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showId, bool newShow)
 {
-    d->labelRecord->reset();
-    d->recordedBoxNumbers.clear();
+    forgetLabelRecord();
     std::optional<LabelRecord> record;
     try {
         const LabelRecordStore store = LabelRecordStore::forShow(showId);
         *d->labelRecord = store;
+        watchRecord(store);
         if (store.exists()) {
             try {
                 record = store.load();
@@ -603,21 +605,12 @@ void LiveShowSession::recordBoxNumbers()
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (d->recordedBoxNumbers.contains(it.key()))
             continue;
-        // Counted while its line is on its way; a line that fails is tried again on the next change.
-        const QString buyer = it.key();
-        d->recordedBoxNumbers.insert(buyer, it.value());
-        (*d->labelRecord)
-            ->recordBoxNumber(buyer, it.value(),
-                              [self = QPointer<LiveShowSession>(this), generation = d->generation, buyer,
-                               noted = watchRecordWrite()](const QString &error) {
-                                  noted(error);
-                                  if (error.isEmpty())
-                                      return;
-                                  qCCritical(lcLiveShowSession, "Box number not recorded: %s",
-                                             qUtf8Printable(error));
-                                  if (self && self->d->generation == generation)
-                                      self->d->recordedBoxNumbers.remove(buyer);
-                              });
+        // Counted once recorded: a line the disk refuses is kept by the record and written with its next write.
+        d->recordedBoxNumbers.insert(it.key(), it.value());
+        (*d->labelRecord)->recordBoxNumber(it.key(), it.value(), [](const QString &error) {
+            if (!error.isEmpty())
+                qCCritical(lcLiveShowSession, "Box number not recorded yet: %s", qUtf8Printable(error));
+        });
     }
 }
 
@@ -662,13 +655,23 @@ void LiveShowSession::updateNotice(const std::function<void()> &change)
         Q_EMIT noticeChanged(notice());
 }
 
-DiskWriter::Done LiveShowSession::watchRecordWrite()
+void LiveShowSession::watchRecord(const LabelRecordStore &store)
 {
-    return [self = QPointer<LiveShowSession>(this), generation = d->generation](const QString &error) {
-        // A record the show has let go of tells nothing about the next one's.
-        if (self && self->d->generation == generation)
-            self->updateNotice([&] { self->m_recordWriteFailed = !error.isEmpty(); });
-    };
+    // Each write's report says whether every line recorded so far is on disk. The
+    // connection ends with the session or when the show lets go of the record.
+    d->recordWatch = connect(&store.writer(), &DiskWriter::writeReported, this,
+                             [this](quint64, const QString &error) {
+                                 updateNotice([&] { m_recordWriteFailed = !error.isEmpty(); });
+                             });
+}
+
+void LiveShowSession::forgetLabelRecord()
+{
+    // A record the show has let go of tells nothing about the next one's.
+    QObject::disconnect(d->recordWatch);
+    updateNotice([this] { m_recordWriteFailed = false; });
+    d->labelRecord->reset();
+    d->recordedBoxNumbers.clear();
 }
 
 void LiveShowSession::startRetryingShowStart()
@@ -759,12 +762,8 @@ void LiveShowSession::letGoOfShow()
     ++d->navigationTicket;
     d->takenUpShowId.clear();
     d->pausedForForeignStream = false;
-    updateNotice([this] {
-        m_notice.clear();
-        m_recordWriteFailed = false;
-    });
-    d->labelRecord->reset();
-    d->recordedBoxNumbers.clear();
+    setNotice(QString());
+    forgetLabelRecord();
     m_services.poller.reset();
     m_services.tracker.reset();
     // Box numbers and seen auctions belong to the show that is over.

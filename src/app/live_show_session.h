@@ -95,7 +95,7 @@ public:
     // The printer list arrived and has no printer: no label can print.
     bool hasNoPrinter() const { return m_noPrinter; }
     // Why capture, printing or uploads wait, in a sentence for the seller; empty when nothing waits.
-    // A label record that cannot be written says so first, until a line is written again.
+    // A label record that cannot be written says so first, until every line it holds is on disk.
     QString notice() const { return m_recordWriteFailed ? kLabelRecordWriteNotice : m_notice; }
     // The page layout the settle rule restores after a pause.
     bool webViewExpanded() const { return m_webViewExpanded; }
@@ -180,8 +180,9 @@ private:
     void recordBoxNumbers();
     void onPrintersChanged();
     void setNotice(const QString &text);
-    // To be told whether a line of the label record reached the disk: the notice follows it.
-    DiskWriter::Done watchRecordWrite();
+    // The notice follows whether the label record's lines are all on disk.
+    void watchRecord(const LabelRecordStore &store);
+    void forgetLabelRecord();
     void updateNotice(const std::function<void()> &change);
     void startRetryingShowStart();
     QCoro::Task<> retryShowStart(quint64 generation);

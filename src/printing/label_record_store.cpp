@@ -137,7 +137,10 @@ void LabelRecordStore::setAside() const
 
 void LabelRecordStore::remove() const
 {
-    m_writer->post([path = m_filePath] { QFile::remove(path); });
+    m_writer->post([path = m_filePath, tail = m_tail] {
+        tail->refused.clear(); // the show is over: nothing of it is resumed
+        QFile::remove(path);
+    });
 }
 
 void LabelRecordStore::recordBoxNumber(const QString &buyer, int number, DiskWriter::Done done) const
@@ -169,25 +172,37 @@ void LabelRecordStore::recordDropped(const PrintJob &job, DiskWriter::Done done)
 
 void LabelRecordStore::append(const QByteArray &bytes, DiskWriter::Done done) const
 {
-    m_writer->post(
-        [path = m_filePath, bytes, tail = m_tail] {
-            if (tail->mayBeCutOff) {
-                dropCutOffLine(path);
-                tail->mayBeCutOff = false;
-            }
-            try {
-                paths::appendToFile(path, bytes, true);
-            } catch (...) {
-                tail->mayBeCutOff = true; // part of the line may have reached the disk
-                throw;
-            }
-        },
-        std::move(done));
+    m_writer->post([path = m_filePath, bytes, tail = m_tail] { writeLines(path, bytes, *tail); }, std::move(done));
+}
+
+void LabelRecordStore::writeLines(const QString &path, const QByteArray &bytes, Tail &tail)
+{
+    // Lines the disk refused before go first, in one write with this one: nothing recorded
+    // later reaches the disk ahead of them.
+    const QByteArray lines = tail.refused + bytes;
+    if (lines.isEmpty())
+        return;
+    try {
+        if (tail.mayBeCutOff) {
+            dropCutOffLine(path);
+            tail.mayBeCutOff = false;
+        }
+        paths::appendToFile(path, lines, true);
+    } catch (...) {
+        tail.mayBeCutOff = true; // part of the lines may have reached the disk
+        tail.refused = lines;
+        throw;
+    }
+    tail.refused.clear();
 }
 
 QCoro::Task<> LabelRecordStore::settled() const
 {
-    return waitForReports(m_writer, m_writer->posted());
+    // Lines the disk refused are tried again first, so that once it has room they are on
+    // disk before the label that waits for them goes out.
+    return waitForReports(m_writer, m_writer->post([path = m_filePath, tail = m_tail] {
+        writeLines(path, {}, *tail);
+    }));
 }
 
 } // namespace quill

@@ -40,6 +40,11 @@ struct LabelRecord
 // line, which never counted; the next line recorded starts where the last whole line
 // ended, so the record stays readable across any number of restarts. Copies share the
 // writer; the last one to go waits for what it still has.
+//
+// A line the disk refuses is reported failed and kept: it goes to the disk with the next
+// write, ahead of the lines recorded after it (settled() tries it again too). So each
+// write's report (writer().writeReported) says whether every line recorded so far is on
+// disk. Lines still refused when the program ends are lost: their labels print again.
 class LabelRecordStore final
 {
 public:
@@ -58,26 +63,31 @@ public:
     // Queued behind the lines still being written.
     void remove() const;
 
-    // Each queues one line; `done` is told whether it reached the disk.
+    // Each queues one line; `done` is told whether it reached the disk (a refused one is kept).
     void recordBoxNumber(const QString &buyer, int number, DiskWriter::Done done = {}) const;
     void recordSettled(const PrintJob &job, DiskWriter::Done done = {}) const;
     // The label was cleared from the print log without printing (queued or failed).
     void recordDropped(const PrintJob &job, DiskWriter::Done done = {}) const;
     // Completes once every line recorded before the call was reported (on disk or failed).
     QCoro::Task<> settled() const;
+    // Reports every write: an empty error once each line recorded so far is on disk.
+    const DiskWriter &writer() const { return *m_writer; }
 
 private:
     void append(const QByteArray &line, DiskWriter::Done done) const;
 
     QString m_filePath;
     std::shared_ptr<DiskWriter> m_writer;
-    // Whether the file may end in a line cut off before its line feed: at first (a crash
-    // or a full disk in an earlier run) and after an append that failed. Read and written
-    // only on the writer's thread.
+    // The end of the file as the writer's thread sees it; read and written only there.
     struct Tail
     {
+        // Whether the file may end in a line cut off before its line feed: at first (a
+        // crash or a full disk in an earlier run) and after an append that failed.
         bool mayBeCutOff = true;
+        QByteArray refused; // lines the disk refused, in order, not on disk yet
     };
+    // Appends the refused lines, then `bytes`; throws when the disk refuses, keeping them all.
+    static void writeLines(const QString &path, const QByteArray &bytes, Tail &tail);
     std::shared_ptr<Tail> m_tail = std::make_shared<Tail>();
 };
 
