@@ -97,6 +97,7 @@ void ShowSyncService::setActiveStreamId(const QString &streamId)
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not store the stream id: %s", e.what());
     }
+    saveShowSettings();
     if (m_activeStreamId == streamId)
         return;
     m_activeStreamId = streamId;
@@ -124,6 +125,7 @@ void ShowSyncService::setActiveShowId(const QString &showId)
     } catch (const Error &e) {
         qCCritical(lcShowSync, "Could not store the active show: %s", e.what());
     }
+    saveShowSettings();
     if (m_activeShowId == showId)
         return;
     m_activeShowId = showId;
@@ -144,6 +146,33 @@ void ShowSyncService::setSyncError(const QString &error)
         return;
     m_syncError = error;
     Q_EMIT syncErrorChanged();
+}
+
+void ShowSyncService::saveShowSettings()
+{
+    const std::optional<QString> failure = m_settings.commit();
+    if (failure) {
+        m_settingsFailure = QStringLiteral("The live show could not be saved: %1. Free up disk space, or "
+                                           "Quillmark cannot reconnect to this show after a restart.")
+                                .arg(*failure);
+        setSyncError(m_settingsFailure);
+        return;
+    }
+    takeBack(m_settingsFailure, "The live show is saved again");
+}
+
+void ShowSyncService::takeBack(QString &failure, const char *saved)
+{
+    if (failure.isEmpty())
+        return;
+    qCInfo(lcShowSync, "%s", saved);
+    const bool shown = m_syncError == failure;
+    failure.clear();
+    if (shown) {
+        setSyncError(!m_saveFailure.isEmpty()       ? m_saveFailure
+                     : !m_settingsFailure.isEmpty() ? m_settingsFailure
+                                                    : m_setAsideNotice);
+    }
 }
 
 QString ShowSyncService::storedString(const char *key) const
@@ -360,6 +389,9 @@ QList<AuctionUpload> ShowSyncService::pendingUploads(const QString &showId)
 
 void ShowSyncService::syncAuctions(const QList<AuctionUpload> &auctions)
 {
+    // A show the settings could not keep is saved again with the next wins.
+    if (!m_settingsFailure.isEmpty())
+        saveShowSettings();
     if (!m_api || m_activeShowId.isEmpty() || auctions.isEmpty())
         return;
     loadPending();
@@ -454,7 +486,7 @@ void ShowSyncService::reset()
     setActiveShowId(QString());
     setActiveStreamId(QString());
     m_setAsideNotice.clear();
-    setSyncError(QString());
+    setSyncError(m_settingsFailure);
     setIsSyncing(false);
     m_syncedAuctionKeys.clear();
     Q_EMIT syncedAuctionKeysChanged();
@@ -686,12 +718,7 @@ void ShowSyncService::reportSaveFailure(const Error &error)
 
 void ShowSyncService::clearSaveFailure()
 {
-    if (m_saveFailure.isEmpty())
-        return;
-    qCInfo(lcShowSync, "Pending auctions are saved again");
-    if (m_syncError == m_saveFailure)
-        setSyncError(m_setAsideNotice);
-    m_saveFailure.clear();
+    takeBack(m_saveFailure, "Pending auctions are saved again");
 }
 
 void ShowSyncService::savePending()

@@ -138,6 +138,10 @@ private:
     void markStarted();
     void reportOnboarding();
     QString storedString(const char *key) const;
+    // Commits the stored show and stream; a failure stays in syncError until a later commit succeeds.
+    void saveShowSettings();
+    // Clears `failure`, and if it was shown, shows the failure still standing (or none).
+    void takeBack(QString &failure, const char *saved);
 
     QString pendingFilePath() const;
     // One entry of the pending file; throws json::DecodeError when it cannot be read.
@@ -192,6 +196,7 @@ private:
     bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
     QString m_setAsideNotice;       // stays in syncError until the show ends or is left
     QString m_saveFailure;          // in syncError while the list is not all on disk
+    QString m_settingsFailure;      // in syncError while the stored show is not on disk
     bool m_uploading = false;
     quint64 m_queuedCount = 0; // how many times uploads were queued, to see new ones during a wait
     int m_flushWaiters = 0;   // ends waiting for the upload loop

@@ -8,8 +8,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
@@ -39,6 +41,30 @@ std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes)
 Error writeFailure(const QString &path, const QString &reason)
 {
     return Error(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+std::atomic<FolderSync> g_folderSync{&::fsync};
+
+// A rename or a new file is a change of its folder, which a power cut can undo until the
+// folder itself is synced.
+void syncFolderOf(const QString &path)
+{
+    auto failure = [&path] {
+        return writeFailure(path, QStringLiteral("its folder could not be synced to disk: %1")
+                                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    };
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        throw failure();
+    const int synced = g_folderSync.load()(descriptor);
+    // A file system that cannot sync a folder says so with EINVAL; there is nothing more to do.
+    if (synced != 0 && errno != EINVAL) {
+        const Error error = failure();
+        ::close(descriptor);
+        throw error;
+    }
+    ::close(descriptor);
 }
 
 } // namespace
@@ -98,6 +124,7 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         throw failure(file.errorString());
+    syncFolderOf(path);
 }
 
 void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
@@ -106,6 +133,7 @@ void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
         return;
     QFile file(path);
     auto failure = [&path](const QString &reason) { return writeFailure(path, reason); };
+    const bool creates = !file.exists();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         throw failure(file.errorString());
@@ -127,6 +155,13 @@ void appendToFile(const QString &path, const QByteArray &bytes, bool durable)
         takeBack();
         throw error;
     }
+    if (durable && creates)
+        syncFolderOf(path);
+}
+
+FolderSync setFolderSync(FolderSync sync)
+{
+    return g_folderSync.exchange(sync ? sync : &::fsync);
 }
 
 QString picturesFolder()

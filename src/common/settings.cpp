@@ -1,12 +1,23 @@
 #include "common/settings.h"
 
 #include "common/error.h"
+#include "common/paths.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QScopeGuard>
+#include <QSettings>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcSettings, "app.quillmark.Quillmark.Settings")
 
@@ -15,6 +26,7 @@ namespace quill {
 namespace {
 
 std::atomic<Settings *> g_shared{nullptr};
+std::atomic<int> g_scratchCount{0};
 
 void checkKey(const QString &key)
 {
@@ -30,17 +42,109 @@ QString boolText(bool value)
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
+// A name beside `path` that no QSettings of this process has seen: Qt keeps each file it
+// parsed cached by its name and reads it again only when its size or time changed.
+QString scratchBeside(const QString &path, const char *what)
+{
+    return QStringLiteral("%1.%2-%3.%4")
+        .arg(path)
+        .arg(QCoreApplication::applicationPid())
+        .arg(++g_scratchCount)
+        .arg(QLatin1String(what));
+}
+
+QMap<QString, QVariant> parseIni(const QString &path, bool *formatError = nullptr)
+{
+    QSettings ini(path, QSettings::IniFormat);
+    if (formatError)
+        *formatError = ini.status() == QSettings::FormatError;
+    QMap<QString, QVariant> values;
+    const QStringList keys = ini.allKeys();
+    for (const QString &key : keys)
+        values.insert(key, ini.value(key));
+    return values;
+}
+
+// The file as it is on disk now, read under a fresh name (a second link to it), since this
+// store replaces it behind Qt's back and Qt might still hold an earlier parse of it.
+QMap<QString, QVariant> readIni(const QString &path, bool *formatError)
+{
+    const QString alias = scratchBeside(path, "reading");
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(alias).constData()) == 0) {
+        const auto unlink = qScopeGuard([&alias] { QFile::remove(alias); });
+        return parseIni(alias, formatError);
+    }
+    if (errno == ENOENT)
+        return {};
+    return parseIni(path, formatError);
+}
+
+// Qt writes the INI text in UTF-8 and leaves out a half of a surrogate pair that has no
+// other half.
+QString asWritten(const QString &text)
+{
+    QString written;
+    written.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            written.append(c).append(text.at(++i));
+        } else if (!c.isSurrogate()) {
+            written.append(c);
+        }
+    }
+    return written;
+}
+
+// What the INI text gives back for a value: text as written, and no list of one entry or of
+// none: they read back as that entry, or as no value.
+QVariant asReadBack(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return asWritten(value.toString());
+    if (value.typeId() == QMetaType::QStringList) {
+        QStringList list = value.toStringList();
+        for (QString &entry : list)
+            entry = asWritten(entry);
+        if (list.isEmpty())
+            return {};
+        if (list.size() == 1)
+            return list.constFirst();
+        return list;
+    }
+    return value;
+}
+
+bool holdsEvery(const QMap<QString, QVariant> &readBack, const QMap<QString, QVariant> &values)
+{
+    if (readBack.size() != values.size())
+        return false;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const auto found = readBack.constFind(it.key());
+        if (found == readBack.cend() || *found != asReadBack(it.value()))
+            return false;
+    }
+    return true;
+}
+
+QString userFileName()
+{
+    const QSettings user(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
+                         QStringLiteral("Quillmark"));
+    return user.fileName();
+}
+
 } // namespace
 
-Settings::Settings()
-    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
-                 QStringLiteral("Quillmark"))
+Settings::Settings() : Settings(userFileName())
 {
 }
 
-Settings::Settings(const QString &iniFilePath) : m_settings(iniFilePath, QSettings::IniFormat)
+Settings::Settings(const QString &iniFilePath) : m_fileName(QFileInfo(iniFilePath).absoluteFilePath())
 {
-    if (m_settings.status() == QSettings::FormatError)
+    bool formatError = false;
+    m_values = readIni(m_fileName, &formatError);
+    if (formatError)
         qCWarning(lcSettings) << "Settings file" << iniFilePath << "could not be read completely";
 }
 
@@ -48,6 +152,8 @@ Settings::~Settings()
 {
     Settings *self = this;
     g_shared.compare_exchange_strong(self, nullptr);
+    if (const auto failure = savePending())
+        qCCritical(lcSettings, "%s", qUtf8Printable(*failure));
 }
 
 Settings &Settings::shared()
@@ -77,47 +183,115 @@ Settings &Settings::handedIn(Settings *settings, const char *owner)
 
 QString Settings::fileName() const
 {
-    return m_settings.fileName();
+    return m_fileName;
 }
 
 bool Settings::contains(const QString &key) const
 {
     checkKey(key);
-    return m_settings.contains(key);
+    return m_values.contains(key);
 }
 
 void Settings::remove(const QString &key)
 {
     checkKey(key);
-    // QSettings::remove takes every "key/..." entry along; put those back.
-    QList<std::pair<QString, QVariant>> below;
-    m_settings.beginGroup(key);
-    const QStringList subKeys = m_settings.allKeys();
-    for (const QString &subKey : subKeys)
-        below.append({key + QLatin1Char('/') + subKey, m_settings.value(subKey)});
-    m_settings.endGroup();
+    if (m_values.remove(key) > 0)
+        changed();
+}
 
-    m_settings.remove(key);
-    for (const auto &[fullKey, value] : below)
-        m_settings.setValue(fullKey, value);
+void Settings::set(const QString &key, const QVariant &value)
+{
+    checkKey(key);
+    const auto found = m_values.constFind(key);
+    if (found != m_values.cend() && found->typeId() == value.typeId() && *found == value)
+        return; // already in the file, or pending
+    m_values.insert(key, value);
+    changed();
+}
+
+void Settings::changed()
+{
+    m_pending = true;
+    if (m_saveQueued)
+        return;
+    m_saveQueued = true;
+    QMetaObject::invokeMethod(
+        &m_saveContext,
+        [this] {
+            m_saveQueued = false;
+            if (const auto failure = savePending())
+                qCCritical(lcSettings, "%s", qUtf8Printable(*failure));
+        },
+        Qt::QueuedConnection);
+}
+
+std::optional<QString> Settings::savePending()
+{
+    if (!m_pending)
+        return std::nullopt;
+    const std::optional<QString> failure = save();
+    if (!failure)
+        m_pending = false;
+    return failure;
+}
+
+std::optional<QString> Settings::save() const
+{
+    auto failure = [this](const QString &reason) {
+        return QStringLiteral("The settings could not be saved to %1: %2")
+            .arg(QDir::toNativeSeparators(m_fileName), reason);
+    };
+    QByteArray text;
+    if (!m_values.isEmpty()) {
+        const QString written = scratchBeside(m_fileName, "saving");
+        const QString check = scratchBeside(m_fileName, "check");
+        const auto removeScratch = qScopeGuard([&] {
+            QFile::remove(written);
+            QFile::remove(check);
+        });
+        {
+            QSettings writer(written, QSettings::IniFormat);
+            for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+                writer.setValue(it.key(), it.value());
+            writer.sync();
+            if (writer.status() != QSettings::NoError)
+                return failure(QStringLiteral("they could not be written beside it (the disk may be full, or the "
+                                              "folder not writable)"));
+        }
+        // Qt commits its text even when the disk took only part of it: read back under a
+        // name Qt has not parsed, it must hold every value.
+        if (std::rename(QFile::encodeName(written).constData(), QFile::encodeName(check).constData()) != 0)
+            return failure(QString::fromLocal8Bit(std::strerror(errno)));
+        if (!holdsEvery(parseIni(check), m_values))
+            return failure(QStringLiteral("the disk took only part of them (it may be full)"));
+        QFile file(check);
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(file.errorString());
+        text = file.readAll();
+        file.close();
+        // Its room is needed for the file itself.
+        QFile::remove(check);
+    }
+    try {
+        paths::writeFileAtomically(m_fileName, text);
+    } catch (const Error &error) {
+        return QStringLiteral("The settings could not be saved: %1").arg(error.message());
+    }
+    return std::nullopt;
 }
 
 void Settings::sync()
 {
-    m_settings.sync();
-    if (m_settings.status() == QSettings::AccessError)
-        throw Error(QStringLiteral("The settings could not be saved to %1").arg(m_settings.fileName()));
+    if (const auto failure = savePending())
+        throw Error(*failure);
 }
 
 std::optional<QString> Settings::commit()
 {
-    try {
-        sync();
-        return std::nullopt;
-    } catch (const Error &error) {
-        qCCritical(lcSettings, "%s", error.what());
-        return error.message();
-    }
+    const std::optional<QString> failure = savePending();
+    if (failure)
+        qCCritical(lcSettings, "%s", qUtf8Printable(*failure));
+    return failure;
 }
 
 void Settings::warnMalformed(const QString &key, const QVariant &value, const char *expected) const
@@ -129,9 +303,9 @@ void Settings::warnMalformed(const QString &key, const QVariant &value, const ch
 std::optional<QString> Settings::text(const QString &key, const char *expected) const
 {
     checkKey(key);
-    if (!m_settings.contains(key))
+    if (!m_values.contains(key))
         return std::nullopt;
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_values.value(key);
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
@@ -236,9 +410,9 @@ double Settings::doubleValue(const QString &key, double fallback) const
 std::optional<QByteArray> Settings::optionalBytes(const QString &key) const
 {
     checkKey(key);
-    if (!m_settings.contains(key))
+    if (!m_values.contains(key))
         return std::nullopt;
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_values.value(key);
     if (value.typeId() != QMetaType::QByteArray) {
         warnMalformed(key, value, "bytes");
         return std::nullopt;
@@ -249,9 +423,9 @@ std::optional<QByteArray> Settings::optionalBytes(const QString &key) const
 std::optional<QByteArray> Settings::optionalData(const QString &key) const
 {
     checkKey(key);
-    if (!m_settings.contains(key))
+    if (!m_values.contains(key))
         return std::nullopt;
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_values.value(key);
     switch (value.typeId()) {
     case QMetaType::QByteArray:
         return value.toByteArray();
@@ -272,11 +446,11 @@ QByteArray Settings::bytesValue(const QString &key, const QByteArray &fallback) 
 std::optional<QStringList> Settings::optionalStringList(const QString &key) const
 {
     checkKey(key);
-    if (!m_settings.contains(key))
+    if (!m_values.contains(key))
         return std::nullopt;
     // The INI file writes an empty list as an invalid value and a one-entry list as
     // that entry alone.
-    const QVariant value = m_settings.value(key);
+    const QVariant value = m_values.value(key);
     switch (value.typeId()) {
     case QMetaType::QStringList:
         return value.toStringList();
@@ -297,14 +471,12 @@ QStringList Settings::stringListValue(const QString &key, const QStringList &fal
 
 void Settings::setString(const QString &key, const QString &value)
 {
-    checkKey(key);
-    m_settings.setValue(key, value);
+    set(key, value);
 }
 
 void Settings::setBool(const QString &key, bool value)
 {
-    checkKey(key);
-    m_settings.setValue(key, boolText(value));
+    set(key, boolText(value));
 }
 
 void Settings::setInt(const QString &key, int value)
@@ -314,26 +486,22 @@ void Settings::setInt(const QString &key, int value)
 
 void Settings::setInt64(const QString &key, qint64 value)
 {
-    checkKey(key);
-    m_settings.setValue(key, QString::number(value));
+    set(key, QString::number(value));
 }
 
 void Settings::setDouble(const QString &key, double value)
 {
-    checkKey(key);
-    m_settings.setValue(key, QString::number(value, 'g', QLocale::FloatingPointShortest));
+    set(key, QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
 void Settings::setBytes(const QString &key, const QByteArray &value)
 {
-    checkKey(key);
-    m_settings.setValue(key, value);
+    set(key, value);
 }
 
 void Settings::setStringList(const QString &key, const QStringList &value)
 {
-    checkKey(key);
-    m_settings.setValue(key, value);
+    set(key, value);
 }
 
 } // namespace quill

@@ -1,15 +1,25 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSettings>
+#include <QMap>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
 namespace quill {
 
 // The user defaults: one INI store, keys exactly as the callers name them.
+//
+// The file is Qt's INI format, but Qt never writes it in place: its own save trusts a
+// buffered write that a full disk cuts short, and then empties the file. Each save has Qt
+// write the text beside the file, reads it back, and only a text that holds every value
+// replaces the file, through the same durable write as the app's other files. A change
+// nobody commits is saved at the next turn of the event loop (and when the store goes);
+// a save that fails keeps the file as it was, is logged, and is tried again whole with the
+// next save.
 //
 // Each value reads back exactly as it was stored. A stored value that does not
 // have the asked-for type (a hand-edited file, a key reused with another type) is
@@ -44,10 +54,10 @@ public:
     bool contains(const QString &key) const;
     // Removes this key only; keys below it ("key/sub") stay.
     void remove(const QString &key);
-    // Writes pending changes; throws quill::Error when the file cannot be written.
+    // Writes pending changes; throws quill::Error when the file cannot be written whole.
     void sync();
     // Writes pending changes and checks they reached the file: the reason when they
-    // did not (also logged), nothing when they did.
+    // did not (also logged), nothing when they did or nothing was pending.
     std::optional<QString> commit();
 
     QString stringValue(const QString &key, const QString &fallback = {}) const;
@@ -80,8 +90,18 @@ public:
 private:
     std::optional<QString> text(const QString &key, const char *expected) const;
     void warnMalformed(const QString &key, const QVariant &value, const char *expected) const;
+    void set(const QString &key, const QVariant &value);
+    // Queues a save of the change for the next turn of the event loop.
+    void changed();
+    // Saves the pending changes, if any; the reason when the file was not replaced.
+    std::optional<QString> savePending();
+    std::optional<QString> save() const;
 
-    QSettings m_settings;
+    QString m_fileName;
+    QMap<QString, QVariant> m_values;
+    bool m_pending = false;
+    bool m_saveQueued = false;
+    QObject m_saveContext; // queued saves die with the store
 };
 
 } // namespace quill

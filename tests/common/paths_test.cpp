@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -238,4 +239,47 @@ TEST(Paths, AnAppendCutShortByTheDiskIsTakenBack)
             << message.toStdString();
     }
     EXPECT_EQ(readAll(path), QByteArray("{\"first\":1}\n"));
+}
+
+namespace {
+
+// Each folder sync: the folder, and what the watched file held at that moment.
+struct FolderSyncs
+{
+    QString watched;
+    QList<std::pair<QString, QByteArray>> seen;
+};
+FolderSyncs g_folderSyncs;
+
+int recordFolderSync(int descriptor)
+{
+    g_folderSyncs.seen.append({QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(descriptor)).symLinkTarget(),
+                               readAll(g_folderSyncs.watched)});
+    return ::fsync(descriptor);
+}
+
+} // namespace
+
+TEST(Paths, TheFolderIsSyncedOnceARenamedOrNewFileIsInIt)
+{
+    QTemporaryDir dir;
+    const QString folder = QFileInfo(dir.path()).canonicalFilePath();
+    const QString path = dir.filePath(QStringLiteral("show_sync_pending.json"));
+    const QString log = dir.filePath(QStringLiteral("show_sync_pending.json.log"));
+    quill::paths::writeFileAtomically(path, QByteArray("old"));
+    const quill::paths::FolderSync previous = quill::paths::setFolderSync(&recordFolderSync);
+
+    g_folderSyncs = {path, {}};
+    quill::paths::writeFileAtomically(path, QByteArray("new"));
+    EXPECT_EQ(g_folderSyncs.seen, (QList<std::pair<QString, QByteArray>>{{folder, "new"}}))
+        << "after the rename";
+
+    g_folderSyncs = {log, {}};
+    quill::paths::appendToFile(log, QByteArray("{\"first\":1}\n"), true);
+    EXPECT_EQ(g_folderSyncs.seen, (QList<std::pair<QString, QByteArray>>{{folder, "{\"first\":1}\n"}}))
+        << "after the append that made the file";
+    quill::paths::appendToFile(log, QByteArray("{\"second\":2}\n"), true);
+    EXPECT_EQ(g_folderSyncs.seen.size(), 1) << "a later append changes no name";
+
+    quill::paths::setFolderSync(previous);
 }

@@ -1,7 +1,11 @@
 #include "common/settings.h"
 
 #include "common/error.h"
+#include "full_disk.h"
+#include "log_capture.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,6 +16,8 @@
 #include <memory>
 
 using quill::Settings;
+using quill::testing::LogCapture;
+using quill::testing::TmpfsFullDisk;
 
 namespace {
 
@@ -270,4 +276,107 @@ TEST_F(SettingsTest, DefaultStoreIsTheApplicationsIniFileInTheConfigFolder)
     const Settings settings;
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     EXPECT_EQ(settings.fileName(), configFolder + QStringLiteral("/Quillmark/Quillmark.ini"));
+}
+
+namespace {
+
+// The settings file on a small tmpfs that runs full.
+class SettingsOnAFullDisk : public SettingsTest
+{
+protected:
+    void SetUp() override
+    {
+        auto disk = std::make_unique<TmpfsFullDisk>(m_dir.filePath(QStringLiteral("disk")));
+        const QString refused = disk->mount();
+        if (!refused.isEmpty())
+            GTEST_SKIP() << refused.toStdString();
+        m_disk = std::move(disk);
+    }
+
+    QString path() const { return m_dir.filePath(QStringLiteral("disk/Quillmark.ini")); }
+    QByteArray onDisk() const
+    {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+    // The file as it is on disk, read by a store of its own.
+    std::unique_ptr<Settings> readBack()
+    {
+        const QString copy = m_dir.filePath(QStringLiteral("copy%1.ini").arg(++m_copies));
+        EXPECT_TRUE(QFile::copy(path(), copy));
+        return std::make_unique<Settings>(copy);
+    }
+
+    std::unique_ptr<TmpfsFullDisk> m_disk;
+};
+
+} // namespace
+
+TEST_F(SettingsOnAFullDisk, ASaveTheDiskRefusesFailsKeepsTheFileAndTheNextSaveWithRoomWritesIt)
+{
+    constexpr const char *kCategory = "app.quillmark.Quillmark.Settings";
+    const QString category = QString::fromLatin1(kCategory);
+    const QByteArray sizes(10 * 1024, 's'); // a file of about 10 kB, as with many custom sizes
+    for (const bool large : {false, true}) {
+        for (const bool byItself : {false, true}) {
+            for (const int pages : {0, 1, 2}) {
+                SCOPED_TRACE(::testing::Message() << (large ? "10 kB" : "0.6 kB") << " file, "
+                                                  << (byItself ? "saved by itself" : "committed") << ", "
+                                                  << pages << " page(s) free");
+                QFile::remove(path());
+                Settings settings(path());
+                settings.setString(QStringLiteral("label_individual_printer"), QStringLiteral("Zebra"));
+                settings.setStringList(QStringLiteral("printers"), {QStringLiteral("a,b"), QStringLiteral("c")});
+                settings.setString(QStringLiteral("consolidated/separate"), QString::fromUtf8("\xc3\xa9 ; = [x]"));
+                settings.setBytes(QStringLiteral("padding"), QByteArray(450, 'p'));
+                // Not valid UTF-16: the file holds it mended, and that is no reason to refuse the save.
+                settings.setString(QStringLiteral("pasted"), QStringLiteral("half ") + QChar(0xd800));
+                if (large)
+                    settings.setBytes(QStringLiteral("custom_label_sizes"), sizes);
+                ASSERT_EQ(settings.commit(), std::nullopt);
+                const QByteArray before = onDisk();
+
+                m_disk->fillLeaving(pages);
+                std::optional<QString> failure;
+                {
+                    LogCapture log(kCategory);
+                    settings.setString(QStringLiteral("show_sync_active_show_id"), QStringLiteral("show-7"));
+                    if (byItself) {
+                        QCoreApplication::processEvents(); // the save Qt's own would make
+                        for (const auto &entry : log.matching(category, QtCriticalMsg, path()))
+                            failure = entry.message;
+                    } else {
+                        failure = settings.commit();
+                    }
+                }
+                if (failure) {
+                    EXPECT_EQ(onDisk(), before) << "a refused save keeps the file";
+                } else {
+                    const auto saved = readBack();
+                    EXPECT_EQ(saved->optionalString(QStringLiteral("show_sync_active_show_id")),
+                              QStringLiteral("show-7"))
+                        << "a save that succeeded is on disk whole";
+                    EXPECT_EQ(saved->optionalBytes(QStringLiteral("padding")), QByteArray(450, 'p'));
+                }
+                if (pages == 0 || large) {
+                    EXPECT_TRUE(failure) << "no room for the file";
+                }
+
+                // Room again: the next save writes the change, without another, and says so.
+                m_disk->makeRoom();
+                EXPECT_EQ(settings.commit(), std::nullopt);
+                const auto saved = readBack();
+                EXPECT_EQ(saved->optionalString(QStringLiteral("show_sync_active_show_id")), QStringLiteral("show-7"));
+                EXPECT_EQ(saved->optionalString(QStringLiteral("label_individual_printer")), QStringLiteral("Zebra"));
+                EXPECT_EQ(saved->optionalStringList(QStringLiteral("printers")),
+                          (QStringList{QStringLiteral("a,b"), QStringLiteral("c")}));
+                if (large) {
+                    EXPECT_EQ(saved->optionalBytes(QStringLiteral("custom_label_sizes")), sizes);
+                }
+                EXPECT_EQ(QDir(m_dir.filePath(QStringLiteral("disk"))).entryList(QDir::Files | QDir::Hidden),
+                          QStringList{QStringLiteral("Quillmark.ini")})
+                    << "nothing left beside it";
+            }
+        }
+    }
 }

@@ -1,7 +1,9 @@
 // The live screen on a full disk: a win whose label record or pending upload cannot be
-// written is on the error line, in words that say what is at risk and what to do, until
-// the disk takes writes again. The disk is a real tmpfs where the machine allows the
-// mount, else the same refusal through a file-size cap.
+// written, or a show the settings file cannot keep, is on the error line, in words that
+// say what is at risk and what to do, until the disk takes writes again. The disk is a
+// real tmpfs where the machine allows the mount, else the same refusal through a
+// file-size cap.
+#include "backend/show_sync_service.h"
 #include "common/paths.h"
 #include "full_disk.h"
 #include "live_fixture.h"
@@ -14,10 +16,11 @@ using quill::testing::fullDiskName;
 using quill::testing::FullDiskTest;
 using quill::testing::kEveryFullDisk;
 using quill::testing::LiveFixture;
+using quill::testing::TmpfsFullDisk;
 
 namespace {
 
-class LiveOnAFullDisk : public LiveFixture, public FullDiskTest
+class LiveWins : public LiveFixture
 {
 protected:
     // A win of a buyer of its own, so each writes a box number as well as its labels.
@@ -32,9 +35,68 @@ protected:
     }
 };
 
+class LiveOnAFullDisk : public LiveWins, public FullDiskTest
+{
+};
+
 INSTANTIATE_TEST_SUITE_P(Disks, LiveOnAFullDisk, kEveryFullDisk, fullDiskName);
 
+// Only the settings file's folder on a small tmpfs: the data folder keeps taking writes.
+class LiveSettingsOnAFullDisk : public LiveWins
+{
+protected:
+    void SetUp() override
+    {
+        LiveWins::SetUp();
+        auto disk = std::make_unique<TmpfsFullDisk>(m_settings.folder());
+        const QString refused = disk->mount();
+        if (!refused.isEmpty())
+            GTEST_SKIP() << refused.toStdString();
+        m_settingsDisk = std::move(disk);
+    }
+    void TearDown() override
+    {
+        LiveWins::TearDown();
+        m_settingsDisk.reset();
+    }
+
+    // What a later start reads: the settings file as it is on disk.
+    std::optional<QString> storedShowId()
+    {
+        const QString copy = m_home.filePath(QStringLiteral("settings-copy-%1.ini").arg(++m_copies));
+        QFile::copy(m_settings.filePath(QStringLiteral("settings.ini")), copy);
+        return Settings(copy).optionalString(QString::fromLatin1(ShowSyncService::kShowIdKey));
+    }
+
+    std::unique_ptr<TmpfsFullDisk> m_settingsDisk;
+    int m_copies = 0;
+};
+
 } // namespace
+
+TEST_F(LiveSettingsOnAFullDisk, AShowTheSettingsCannotKeepIsOnTheErrorLineUntilTheyAreSaved)
+{
+    startApp();
+    m_settingsDisk->fill();
+    openLiveShow();
+    show().togglePrinting();
+    win(1);
+    ASSERT_FALSE(sync().activeShowId().isEmpty());
+    const QString error = controller().status().errorText;
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The live show could not be saved: ")) &&
+                error.contains(QStringLiteral("free up disk space"), Qt::CaseInsensitive))
+        << error.toStdString();
+    EXPECT_EQ(storedShowId(), std::nullopt);
+    win(2);
+    EXPECT_EQ(controller().status().errorText, error) << "still full";
+
+    // Room again: the next win saves the show, and the line clears.
+    m_settingsDisk->makeRoom();
+    win(3);
+    EXPECT_TRUE(controller().status().errorText.isEmpty()) << controller().status().errorText.toStdString();
+    EXPECT_EQ(storedShowId(), sync().activeShowId());
+    destroyApp();
+}
 
 TEST_P(LiveOnAFullDisk, AWriteTheDiskRefusesIsOnTheErrorLineUntilWritesSucceedAgain)
 {

@@ -4,7 +4,10 @@
 // - `tmpfs`: a small tmpfs mounted over the folder (root only, as on CI) and filled to
 //   the last page by a filler file. The disk itself refuses: writes are cut short or
 //   fail with "No space left on device". Unmounted when the object goes, whatever the
-//   test did; each test mounts over a folder of its own, so parallel tests never meet.
+//   test did, and the folder goes with it, with the folders above it that are left empty
+//   inside the temporary folder (a test's temporary folder that went first could not
+//   remove a folder something was mounted on); each test mounts over a folder of its own,
+//   so parallel tests never meet.
 // - `fileSizeCap`: no file of this process may grow (RLIMIT_FSIZE at 0), the same refusal
 //   on any machine (or, with a cap above 0, a write across it is cut short). Process-wide
 //   while full: only for tests that run alone in a process (each CTest test does).
@@ -12,6 +15,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <cerrno>
 #include <csignal>
@@ -21,6 +25,7 @@
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace quill::testing {
 
@@ -64,6 +69,11 @@ public:
         // so it goes once they are closed.
         if (::umount2(m_folder.toLocal8Bit().constData(), 0) != 0)
             ::umount2(m_folder.toLocal8Bit().constData(), MNT_DETACH);
+        const QString temporary = QDir::tempPath() + QLatin1Char('/');
+        QDir folder(QFileInfo(m_folder).absoluteFilePath());
+        while (folder.absolutePath().startsWith(temporary) && folder.rmdir(folder.absolutePath()) &&
+               folder.cdUp()) {
+        }
     }
 
     QString mount()
@@ -89,6 +99,14 @@ public:
         const QByteArray byte(1, 'f');
         while (filler.write(byte) == 1) {
         }
+    }
+
+    // Full but for `pages` pages of the disk.
+    void fillLeaving(int pages)
+    {
+        fill();
+        QFile filler(m_folder + QLatin1Char('/') + QLatin1String(kFiller));
+        ASSERT_TRUE(filler.resize(filler.size() - qint64(pages) * ::sysconf(_SC_PAGESIZE)));
     }
 
     void makeRoom() override { QFile::remove(m_folder + QLatin1Char('/') + QLatin1String(kFiller)); }
