@@ -26,8 +26,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kLookupAttempts = 3;
-// Enough to find this stream's show among several live ones.
-constexpr qint64 kLiveLookupLimit = 50;
+// Enough to find this stream's show among several live ones, or the drafts of a start.
+constexpr qint64 kLookupLimit = 50;
 // While an end waits for the uploads, this many failures in a row make it give up.
 constexpr int kFlushAttempts = 3;
 constexpr std::chrono::milliseconds kMaxBackoff = 30s;
@@ -68,6 +68,51 @@ QJsonObject uploadToJson(const QString &showId, const AuctionUpload &auction)
 QString orNil(const QString &value)
 {
     return value.isEmpty() ? QStringLiteral("nil") : value;
+}
+
+// The seller's shows of one status, or why they could not be listed.
+struct ShowLookup
+{
+    std::optional<ShowListResponse> list;
+    QString failure;
+};
+
+QCoro::Task<ShowLookup> lookUpShows(QPointer<ZavAPIClient> api, QString status)
+{
+    ShowLookup lookup;
+    if (!api)
+        co_return lookup;
+    try {
+        std::optional<QString> wanted = std::move(status);
+        lookup.list = co_await api->fetchShows(std::move(wanted), kLookupLimit);
+    } catch (const Error &e) {
+        lookup.failure = e.message();
+    }
+    co_return lookup;
+}
+
+// The ids of a listing that holds every show of its status; nothing when it does not.
+std::optional<QSet<QString>> completeIds(const ShowLookup &lookup)
+{
+    if (!lookup.list || lookup.list->total > lookup.list->shows.size())
+        return std::nullopt;
+    QSet<QString> ids;
+    for (const ShowSummary &show : lookup.list->shows)
+        ids.insert(show.id);
+    return ids;
+}
+
+// The draft a create whose answer never came made: one of this title and label mode that
+// was not there before that create. Empty when there is none.
+QString draftMadeSince(const ShowListResponse &drafts, const QSet<QString> &before, const QString &title,
+                       const QString &mode)
+{
+    for (const ShowSummary &show : drafts.shows) {
+        if (show.status == QLatin1String("draft") && show.title == title && show.labelMode == mode &&
+            !before.contains(show.id))
+            return show.id;
+    }
+    return {};
 }
 
 } // namespace
@@ -243,21 +288,17 @@ QCoro::Task<bool> ShowSyncService::resumeActiveShow()
     if (storedShowId.isEmpty())
         co_return false; // no show of ours to pick up
 
-    QPointer<ZavAPIClient> api = m_api;
-    std::optional<ShowListResponse> live;
-    try {
-        std::optional<QString> status = QStringLiteral("live");
-        live = co_await api->fetchShows(std::move(status), kLiveLookupLimit);
-    } catch (const Error &e) {
-        if (self)
-            qCCritical(lcShowSync, "Failed to check for existing shows: %s", e.what());
-    }
-    if (!self || !live)
+    const ShowLookup live = co_await lookUpShows(m_api, QStringLiteral("live"));
+    if (!self)
         co_return false;
+    if (!live.list) {
+        qCCritical(lcShowSync, "Failed to check for existing shows: %s", qUtf8Printable(live.failure));
+        co_return false;
+    }
     if (!m_activeShowId.isEmpty())
         co_return !m_activeStreamId.isEmpty();
 
-    const bool stillLive = std::any_of(live->shows.cbegin(), live->shows.cend(),
+    const bool stillLive = std::any_of(live.list->shows.cbegin(), live.list->shows.cend(),
                                        [&](const ShowSummary &show) { return show.id == storedShowId; });
     if (!stillLive || storedShowStream != m_activeStreamId) {
         if (!stillLive) // ended elsewhere: nothing left to pick up
@@ -284,37 +325,25 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
     setSyncError(m_setAsideNotice);
 
     // A failed look-up must not lead to a second show for the same stream: ask again, then give up.
-    std::optional<ShowListResponse> live;
-    QString failure;
-    for (int attempt = 0; attempt < kLookupAttempts && !live; ++attempt) {
+    ShowLookup live;
+    for (int attempt = 0; attempt < kLookupAttempts && !live.list; ++attempt) {
         if (attempt > 0) {
             const auto delay = backoff(attempt - 1);
             co_await m_sleeper.sleep(delay);
             if (!self)
                 co_return;
         }
-        QPointer<ZavAPIClient> api = m_api;
-        if (!api)
+        if (!m_api)
             break;
-        try {
-            std::optional<QString> status = QStringLiteral("live");
-            live = co_await api->fetchShows(std::move(status), kLiveLookupLimit);
-        } catch (const Error &e) {
-            failure = e.message();
-        }
+        live = co_await lookUpShows(m_api, QStringLiteral("live"));
         if (!self)
             co_return;
-        if (!live)
+        if (!live.list)
             qCWarning(lcShowSync, "Live show look-up failed (attempt %d of %d): %s", attempt + 1,
-                      kLookupAttempts, qUtf8Printable(failure));
+                      kLookupAttempts, qUtf8Printable(live.failure));
     }
-    if (!live) {
-        if (failure.isEmpty())
-            failure = QStringLiteral("No backend client");
-        qCCritical(lcShowSync, "Failed to check for existing shows: %s", qUtf8Printable(failure));
-        setSyncError(QStringLiteral("Failed to check for existing shows: ") + failure);
-        setIsSyncing(false);
-        m_starting = false;
+    if (!live.list) {
+        failLookUp(live.failure);
         co_return;
     }
 
@@ -322,8 +351,9 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
     // live show belongs to another stream and must not receive these auctions.
     const QString storedShowId = storedString(kShowIdKey);
     const QString storedShowStream = storedString(kShowStreamIdKey);
-    for (const ShowSummary &show : std::as_const(live->shows)) {
+    for (const ShowSummary &show : std::as_const(live.list->shows)) {
         if (!storedShowId.isEmpty() && show.id == storedShowId && storedShowStream == m_activeStreamId) {
+            m_draftsBeforeCreate.reset();
             adopt(show.id);
             markStarted();
             reportOnboarding();
@@ -334,30 +364,42 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
         }
     }
 
-    QPointer<ZavAPIClient> api = m_api;
-    std::optional<ServerShow> created;
-    try {
-        if (!api)
-            throw APIError::noToken();
-        QString showTitle = title;
-        QString channel = QStringLiteral("whatnot");
-        QString mode = labelMode.toLower();
-        created = co_await api->createShow(std::move(showTitle), std::move(channel), std::move(mode));
-    } catch (const Error &e) {
-        failure = e.message();
-    }
+    const QString mode = labelMode.toLower();
+    const std::optional<QString> madeEarlier = co_await showOfUnansweredCreate(title, mode);
     if (!self)
         co_return;
-    bool wentLive = false;
-    if (created) {
-        setActiveShowId(created->id);
-        markStarted();
-        reportOnboarding();
-        qCInfo(lcShowSync, "Show created: %s", qUtf8Printable(created->id));
+    if (!madeEarlier)
+        co_return; // the drafts could not be checked: a create now might make a second show
+    QString showId = *madeEarlier;
+
+    QPointer<ZavAPIClient> api = m_api;
+    QString failure;
+    if (showId.isEmpty()) {
         try {
             if (!api)
                 throw APIError::noToken();
-            QString id = created->id;
+            QString showTitle = title;
+            QString channel = QStringLiteral("whatnot");
+            QString showMode = mode;
+            showId =
+                (co_await api->createShow(std::move(showTitle), std::move(channel), std::move(showMode))).id;
+            qCInfo(lcShowSync, "Show created: %s", qUtf8Printable(showId));
+        } catch (const Error &e) {
+            failure = e.message();
+        }
+        if (!self)
+            co_return;
+    }
+    bool wentLive = false;
+    if (!showId.isEmpty()) {
+        m_draftsBeforeCreate.reset();
+        setActiveShowId(showId);
+        markStarted();
+        reportOnboarding();
+        try {
+            if (!api)
+                throw APIError::noToken();
+            QString id = showId;
             QString status = QStringLiteral("live");
             co_await api->updateShowStatus(std::move(id), std::move(status));
             wentLive = true;
@@ -368,12 +410,49 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
             co_return;
     }
     if (wentLive) {
-        qCInfo(lcShowSync, "Show set to live: %s", qUtf8Printable(created->id));
+        qCInfo(lcShowSync, "Show set to live: %s", qUtf8Printable(showId));
     } else {
         setSyncError(QStringLiteral("Failed to create show: ") + failure);
         qCCritical(lcShowSync, "startShow failed: %s", qUtf8Printable(failure));
         setIsSyncing(false);
     }
+    m_starting = false;
+}
+
+QCoro::Task<std::optional<QString>> ShowSyncService::showOfUnansweredCreate(QString title, QString mode)
+{
+    QPointer<ShowSyncService> self(this);
+    const bool unanswered = m_draftsBeforeCreate.has_value();
+    const ShowLookup drafts = co_await lookUpShows(m_api, QStringLiteral("draft"));
+    if (!self)
+        co_return std::nullopt;
+    if (!unanswered) {
+        m_draftsBeforeCreate = completeIds(drafts);
+        if (!m_draftsBeforeCreate)
+            qCWarning(lcShowSync,
+                      "The drafts could not all be listed before the show's creation (%s): "
+                      "should its answer not come, the next start makes a new show",
+                      qUtf8Printable(drafts.failure));
+        co_return QString();
+    }
+    if (!drafts.list) {
+        failLookUp(drafts.failure);
+        co_return std::nullopt;
+    }
+    const QString showId = draftMadeSince(*drafts.list, *m_draftsBeforeCreate, title, mode);
+    if (!showId.isEmpty())
+        qCInfo(lcShowSync, "Took over show %s, made by a start whose answer came too late",
+               qUtf8Printable(showId));
+    co_return showId;
+}
+
+void ShowSyncService::failLookUp(QString failure)
+{
+    if (failure.isEmpty())
+        failure = QStringLiteral("No backend client");
+    qCCritical(lcShowSync, "Failed to check for existing shows: %s", qUtf8Printable(failure));
+    setSyncError(QStringLiteral("Failed to check for existing shows: ") + failure);
+    setIsSyncing(false);
     m_starting = false;
 }
 

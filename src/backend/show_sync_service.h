@@ -96,8 +96,10 @@ public:
     // show is active and a stream id is known. Also restarts the uploads left over
     // from an earlier run.
     QCoro::Task<bool> resumeActiveShow();
-    // Adopts this stream's live show or creates one and sets it live. Does nothing
-    // while a show is active or another start is still waiting for the backend.
+    // Adopts this stream's live show or creates one and sets it live; a show an earlier
+    // start of this run created without its answer arriving is taken over instead of
+    // creating another. Does nothing while a show is active or another start is still
+    // waiting for the backend.
     QCoro::Task<> startShow(QString title, QString labelMode);
     // Queues every auction of the list not queued before for the active show.
     void syncAuctions(const QList<AuctionUpload> &auctions);
@@ -135,6 +137,12 @@ private:
     void setIsSyncing(bool syncing);
     void setSyncError(const QString &error);
     void adopt(const QString &showId);
+    // Ends a start whose look-up of the backend's shows failed.
+    void failLookUp(QString failure);
+    // The steps of startShow() before it creates a show: the id of the draft an earlier
+    // create of this run made although its answer never came (empty: none, create one),
+    // or nothing when the drafts could not be checked (the start has failed).
+    QCoro::Task<std::optional<QString>> showOfUnansweredCreate(QString title, QString mode);
     void markStarted();
     void reportOnboarding();
     QString storedString(const char *key) const;
@@ -184,6 +192,10 @@ private:
     QSet<QString> m_syncedAuctionKeys;
 
     bool m_starting = false;
+    // The seller's drafts listed before a create whose answer has not come yet (none when
+    // they could not all be listed): a draft made since of the same title and label mode
+    // is the one that create made, and the next start takes it over.
+    std::optional<QSet<QString>> m_draftsBeforeCreate;
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
     QSet<QString> m_pendingKeys; // pendingKey() of each entry of m_pending

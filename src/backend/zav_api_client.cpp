@@ -82,6 +82,15 @@ bool changesSomething(const QByteArray &method)
 
 } // namespace
 
+// What cut an answer off, shared with the reply's handlers, which may outlive the
+// request when it is dropped.
+struct ZavAPIClient::AnswerCut
+{
+    bool pastDeadline = false;
+    bool tooLarge = false;
+    QTimer *deadline = nullptr; // a child of the reply
+};
+
 APIError APIError::httpError(int statusCode)
 {
     return APIError(Kind::httpError, statusCode, QStringLiteral("HTTP %1").arg(statusCode));
@@ -141,61 +150,93 @@ QUrl ZavAPIClient::urlFor(const Request &request) const
 QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
 {
     // The token read now is the one this request uses.
-    const std::optional<QString> token = m_bearerToken;
-    if (request.authorised && (!token || token->isEmpty()))
+    const std::optional<QString> token = tokenFor(request);
+    const QUrl url = checkedUrlFor(request);
+    const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
+
+    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
+        transmit(request, networkRequestFor(request, url, token)),
+        [](QNetworkReply *r) { r->deleteLater(); });
+    const std::shared_ptr<AnswerCut> cut = watchAnswer(*reply);
+
+    ++m_requestsInFlight;
+    co_await qCoro(reply.get()).waitForFinished();
+    --m_requestsInFlight;
+    cut->deadline->stop();
+
+    checkAnswer(*reply, *cut, what);
+    co_return reply->readAll();
+}
+
+std::optional<QString> ZavAPIClient::tokenFor(const Request &request) const
+{
+    if (!request.authorised)
+        return std::nullopt;
+    if (!m_bearerToken || m_bearerToken->isEmpty())
         throw APIError::noToken();
     // A line break in the token would end the header and start one of its own.
-    if (request.authorised && !isWellFormedToken(*token))
+    if (!isWellFormedToken(*m_bearerToken))
         throw Error(QStringLiteral("The session token is not well formed."));
+    return m_bearerToken;
+}
 
+QUrl ZavAPIClient::checkedUrlFor(const Request &request) const
+{
     const QUrl url = urlFor(request);
-    const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
     if (!url.isValid())
         throw Error(QStringLiteral("The backend address %1 is not valid.").arg(url.toString()));
+    return url;
+}
 
+QNetworkRequest ZavAPIClient::networkRequestFor(const Request &request, const QUrl &url,
+                                                const std::optional<QString> &token) const
+{
     QNetworkRequest networkRequest(url);
     networkRequest.setTransferTimeout(static_cast<int>(m_timeout.count()));
-    // The token goes with a followed redirect: never to another server.
+    // The token goes with a followed redirect: never to another server. Only a read is
+    // followed: the stack turns a POST, PATCH or DELETE sent on after a 301, 302 or 303
+    // into a GET of the new place, whose answer would then pass for the change's.
     networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                QNetworkRequest::SameOriginRedirectPolicy);
+                                request.method == "GET" ? QNetworkRequest::SameOriginRedirectPolicy
+                                                        : QNetworkRequest::ManualRedirectPolicy);
     if (request.body)
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    if (request.authorised)
+    if (token)
         networkRequest.setRawHeader("Authorization", "Bearer " + token->toUtf8());
+    return networkRequest;
+}
 
-    QNetworkReply *raw = nullptr;
+QNetworkReply *ZavAPIClient::transmit(const Request &request, QNetworkRequest networkRequest)
+{
     if (changesSomething(request.method)) {
         // Sent as it is read, so the stack cannot rewind it for a resend of its own.
         const QByteArray body = request.body.value_or(QByteArray());
         networkRequest.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
         networkRequest.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
         auto *device = new OneShotBody(body);
-        raw = m_network.sendCustomRequest(networkRequest, request.method, device);
-        device->setParent(raw);
-    } else if (request.body) {
-        raw = m_network.sendCustomRequest(networkRequest, request.method, *request.body);
-    } else {
-        raw = m_network.sendCustomRequest(networkRequest, request.method);
+        QNetworkReply *reply = m_network.sendCustomRequest(networkRequest, request.method, device);
+        device->setParent(reply);
+        return reply;
     }
-    std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(raw, [](QNetworkReply *r) { r->deleteLater(); });
+    if (request.body)
+        return m_network.sendCustomRequest(networkRequest, request.method, *request.body);
+    return m_network.sendCustomRequest(networkRequest, request.method);
+}
 
+std::shared_ptr<ZavAPIClient::AnswerCut> ZavAPIClient::watchAnswer(QNetworkReply &reply) const
+{
     // The idle time-out ends a silent answer, not one that trickles or never ends:
     // the whole answer must come within the deadline and the limit. What cut it off
-    // is shared with the reply's handlers, which may outlive this call when it is dropped.
-    struct Cut
-    {
-        bool pastDeadline = false;
-        bool tooLarge = false;
-    };
-    const auto cut = std::make_shared<Cut>();
-    QNetworkReply *watched = reply.get();
-    auto *deadline = new QTimer(watched);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, watched, [watched, cut] {
+    // is shared with the reply's handlers, which may outlive the request when it is dropped.
+    const auto cut = std::make_shared<AnswerCut>();
+    QNetworkReply *watched = &reply;
+    cut->deadline = new QTimer(watched);
+    cut->deadline->setSingleShot(true);
+    QObject::connect(cut->deadline, &QTimer::timeout, watched, [watched, cut] {
         cut->pastDeadline = true;
         watched->abort();
     });
-    deadline->start(m_deadline);
+    cut->deadline->start(m_deadline);
     const auto cutIfTooLarge = [watched, cut, limit = m_answerLimit](qint64 bytes) {
         if (bytes > limit && !cut->tooLarge) {
             cut->tooLarge = true;
@@ -209,62 +250,76 @@ QCoro::Task<QByteArray> ZavAPIClient::send(Request request)
     });
     QObject::connect(watched, &QNetworkReply::downloadProgress, watched,
                      [cutIfTooLarge](qint64 received, qint64) { cutIfTooLarge(received); });
+    return cut;
+}
 
-    ++m_requestsInFlight;
-    co_await qCoro(reply.get()).waitForFinished();
-    --m_requestsInFlight;
-    deadline->stop();
-
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+void ZavAPIClient::checkAnswer(const QNetworkReply &reply, const AnswerCut &cut, const QString &what) const
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool refused = status.isValid() && (status.toInt() < 200 || status.toInt() > 299);
-    if (!refused && (cut->pastDeadline || cut->tooLarge)) {
-        const QString message =
-            cut->pastDeadline
-                ? QStringLiteral("The backend's answer to %1 was not complete within %2 seconds.")
-                      .arg(what)
-                      .arg(m_deadline.count() / 1000.0)
-                : QStringLiteral("The backend's answer to %1 is larger than %2 MB; it was not read.")
-                      .arg(what)
-                      .arg(static_cast<double>(m_answerLimit) / (1024 * 1024));
-        qCWarning(lcApi, "%s", qUtf8Printable(message));
-        throw NetworkError(message, cut->pastDeadline);
-    }
-    if (!status.isValid()) {
-        const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError ||
-                              reply->error() == QNetworkReply::TimeoutError;
-        if (reply->error() == QNetworkReply::NoError)
-            throw APIError::invalidResponse();
-        const QString message =
-            timedOut ? QStringLiteral("The backend did not answer %1 within %2 seconds.")
-                           .arg(what)
-                           .arg(m_timeout.count() / 1000.0)
-                     : QStringLiteral("Could not reach the backend (%1): %2").arg(what, reply->errorString());
-        qCWarning(lcApi, "%s", qUtf8Printable(message));
-        throw NetworkError(message, timedOut);
-    }
-
-    const int code = status.toInt();
-    if (refused) {
-        if (code >= 300 && code <= 399) {
-            // Followed only within the backend; anything else is the server's refusal.
-            qCWarning(
-                lcApi, "%s was redirected to %s; the redirect was not followed", qUtf8Printable(what),
-                qUtf8Printable(reply->header(QNetworkRequest::LocationHeader)
-                                   .toUrl()
-                                   .adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment)
-                                   .toString()));
-        }
-        qCCritical(lcApi, "API error: %ld", static_cast<long>(code));
-        throw APIError::httpError(code);
-    }
+    if (!refused)
+        throwIfCutOff(cut, what);
+    if (!status.isValid())
+        throwUnanswered(reply, what);
+    if (refused)
+        throwRefusal(reply, status.toInt(), what);
     // A connection that broke after the status line is not a complete answer.
-    if (reply->error() != QNetworkReply::NoError) {
-        const QString message =
-            QStringLiteral("The backend's answer to %1 broke off: %2").arg(what, reply->errorString());
-        qCWarning(lcApi, "%s", qUtf8Printable(message));
-        throw NetworkError(message, false);
+    if (reply.error() != QNetworkReply::NoError)
+        throwNetworkError(
+            QStringLiteral("The backend's answer to %1 broke off: %2").arg(what, reply.errorString()), false);
+}
+
+void ZavAPIClient::throwIfCutOff(const AnswerCut &cut, const QString &what) const
+{
+    if (cut.pastDeadline) {
+        throwNetworkError(QStringLiteral("The backend's answer to %1 was not complete within %2 seconds.")
+                              .arg(what)
+                              .arg(m_deadline.count() / 1000.0),
+                          true);
     }
-    co_return reply->readAll();
+    if (cut.tooLarge) {
+        throwNetworkError(QStringLiteral("The backend's answer to %1 is larger than %2 MB; it was not read.")
+                              .arg(what)
+                              .arg(static_cast<double>(m_answerLimit) / (1024 * 1024)),
+                          false);
+    }
+}
+
+void ZavAPIClient::throwUnanswered(const QNetworkReply &reply, const QString &what) const
+{
+    if (reply.error() == QNetworkReply::NoError)
+        throw APIError::invalidResponse();
+    const bool timedOut = reply.error() == QNetworkReply::OperationCanceledError ||
+                          reply.error() == QNetworkReply::TimeoutError;
+    if (timedOut) {
+        throwNetworkError(QStringLiteral("The backend did not answer %1 within %2 seconds.")
+                              .arg(what)
+                              .arg(m_timeout.count() / 1000.0),
+                          true);
+    }
+    throwNetworkError(QStringLiteral("Could not reach the backend (%1): %2").arg(what, reply.errorString()),
+                      false);
+}
+
+void ZavAPIClient::throwRefusal(const QNetworkReply &reply, int code, const QString &what)
+{
+    if (code >= 300 && code <= 399) {
+        // Followed only for a read within the backend; anything else is the server's refusal.
+        qCWarning(
+            lcApi, "%s was redirected to %s; the redirect was not followed", qUtf8Printable(what),
+            qUtf8Printable(reply.header(QNetworkRequest::LocationHeader)
+                               .toUrl()
+                               .adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment)
+                               .toString()));
+    }
+    qCCritical(lcApi, "API error: %ld", static_cast<long>(code));
+    throw APIError::httpError(code);
+}
+
+void ZavAPIClient::throwNetworkError(const QString &message, bool timedOut)
+{
+    qCWarning(lcApi, "%s", qUtf8Printable(message));
+    throw NetworkError(message, timedOut);
 }
 
 template <typename T>

@@ -7,12 +7,18 @@
 #include <QCoroTask>
 #include <QList>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QObject>
 #include <QPair>
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
+
+QT_BEGIN_NAMESPACE
+class QNetworkReply;
+QT_END_NAMESPACE
 
 namespace quill {
 
@@ -61,9 +67,10 @@ struct AppleSignInUser
 // Every operation is asynchronous and throws APIError, NetworkError or
 // json::DecodeError (an identifier or token that cannot be sent: Error); nothing is
 // retried, neither here nor by the network stack for a request that changes
-// something, and nothing is cached here. A redirect is followed only to the same
-// scheme, host and port, so the token never reaches another server; any other
-// ends in httpError with the redirect's status.
+// something, and nothing is cached here. Only a GET follows a redirect, and only to
+// the same scheme, host and port, so the token never reaches another server; any
+// other redirect ends in httpError with its status, so a change is never taken as
+// done by the answer to some other request.
 class ZavAPIClient final : public QObject
 {
     Q_OBJECT
@@ -134,8 +141,23 @@ private:
         bool authorised = true;
     };
 
+    struct AnswerCut;
+
+    // Sends the request and gives the body of its 2xx answer; every other outcome throws.
     QCoro::Task<QByteArray> send(Request request);
+    // The steps of send().
+    std::optional<QString> tokenFor(const Request &request) const;
     QUrl urlFor(const Request &request) const;
+    QUrl checkedUrlFor(const Request &request) const;
+    QNetworkRequest networkRequestFor(const Request &request, const QUrl &url,
+                                      const std::optional<QString> &token) const;
+    QNetworkReply *transmit(const Request &request, QNetworkRequest networkRequest);
+    std::shared_ptr<AnswerCut> watchAnswer(QNetworkReply &reply) const;
+    void checkAnswer(const QNetworkReply &reply, const AnswerCut &cut, const QString &what) const;
+    void throwIfCutOff(const AnswerCut &cut, const QString &what) const;
+    [[noreturn]] void throwUnanswered(const QNetworkReply &reply, const QString &what) const;
+    [[noreturn]] static void throwRefusal(const QNetworkReply &reply, int code, const QString &what);
+    [[noreturn]] static void throwNetworkError(const QString &message, bool timedOut);
     template <typename T>
     QCoro::Task<T> getRecord(QString path);
 

@@ -9,6 +9,7 @@
 
 using namespace quill;
 using quill::testing::BareServer;
+using quill::testing::errorOf;
 using quill::testing::okHead;
 using quill::testing::runSync;
 using quill::testing::trickle;
@@ -22,16 +23,6 @@ void answerUser(QTcpSocket *socket, const QByteArray &)
 {
     socket->write(okHead("Content-Length: " + QByteArray::number(kUserAnswer.size()) + "\r\n") + kUserAnswer);
     socket->disconnectFromHost();
-}
-
-template <typename F> QString errorOf(F call)
-{
-    try {
-        call();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace

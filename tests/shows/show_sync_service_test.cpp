@@ -176,6 +176,49 @@ TEST_F(ShowSync, CreateAndStatusFailuresAreReported)
     EXPECT_EQ(m_backend.auctions(m_service->activeShowId()).size(), 1);
 }
 
+TEST_F(ShowSync, AStartWhoseAnswerCameTooLateIsTakenOverByTheNextStartNotMadeTwice)
+{
+    // Shows the next start must leave alone: a draft of the same title and label mode
+    // made before, and another stream's live show of that title.
+    StandinShow earlier;
+    earlier.userId = QStringLiteral("u1");
+    earlier.title = QStringLiteral("Friday cards");
+    earlier.labelMode = QStringLiteral("grouped");
+    const QString earlierDraft = m_backend.addShow(earlier);
+    earlier.status = QStringLiteral("live");
+    const QString otherStreams = m_backend.addShow(earlier);
+
+    // The backend makes the show, but its answer comes only after the client gave up.
+    m_client->setDeadline(std::chrono::milliseconds(1500));
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::held().times(1));
+    start();
+    EXPECT_TRUE(m_service->activeShowId().isEmpty());
+    EXPECT_FALSE(m_service->isSyncing());
+    EXPECT_EQ(m_service->syncError(), QStringLiteral("Failed to create show: The backend's answer to POST "
+                                                     "api/shows was not complete within 1.5 seconds."));
+    ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 3);
+
+    start();
+    const QString id = m_service->activeShowId();
+    EXPECT_TRUE(m_service->syncError().isEmpty()) << m_service->syncError();
+    EXPECT_TRUE(m_service->isSyncing());
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 3);
+    EXPECT_EQ(requestCount(QStringLiteral("POST"), QStringLiteral("/api/shows")), 1);
+    EXPECT_NE(id, earlierDraft);
+    EXPECT_NE(id, otherStreams);
+    EXPECT_EQ(statusOf(id), QStringLiteral("live"));
+    EXPECT_EQ(statusOf(earlierDraft), QStringLiteral("draft"));
+    EXPECT_EQ(statusOf(otherStreams), QStringLiteral("live"));
+    EXPECT_TRUE(m_settings->boolValue(QStringLiteral("u1_has_started_live_show")));
+
+    // Taken over once: the show after it is a new one.
+    runSync(m_service->endShow());
+    start();
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 4);
+    EXPECT_EQ(statusOf(m_service->activeShowId()), QStringLiteral("live"));
+    m_backend.releaseHeld();
+}
+
 TEST_F(ShowSync, EachAuctionIsUploadedOnceAcrossRepeatedLists)
 {
     // Nothing is remembered before a show is active.

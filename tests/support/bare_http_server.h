@@ -17,7 +17,7 @@
 namespace quill::testing {
 
 // A bare HTTP server on 127.0.0.1: every request's head is recorded, and the
-// answer is whatever `answer` writes to the socket.
+// answer is whatever `answer` writes to the socket once the request's body is in.
 class BareServer
 {
 public:
@@ -36,6 +36,10 @@ public:
                     if (end < 0)
                         return;
                     const QByteArray head = buffer->left(end);
+                    // Answered once its body is in: a socket closed with unread bytes is
+                    // reset, and the client may lose the answer.
+                    if (buffer->size() < end + 4 + bodyLength(head))
+                        return;
                     buffer->clear();
                     m_heads.append(head);
                     m_answer(socket, head);
@@ -51,6 +55,15 @@ public:
     const QList<QByteArray> &heads() const { return m_heads; }
 
 private:
+    static qsizetype bodyLength(const QByteArray &head)
+    {
+        for (const QByteArray &line : head.split('\n')) {
+            if (line.toLower().startsWith("content-length:"))
+                return line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+        return 0;
+    }
+
     QTcpServer m_server;
     Answer m_answer;
     QList<QByteArray> m_heads;

@@ -4,8 +4,11 @@
 // or rethrows its exception. (QCoro::waitFor never leaves its loop when the task
 // throws, which turns every failure test into a hang.)
 
+#include "common/error.h"
+
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QString>
 
 #include <exception>
 #include <optional>
@@ -60,6 +63,18 @@ T runSync(QCoro::Task<T> task)
             std::rethrow_exception(error);
         return std::move(*result);
     }
+}
+
+// The message of the Error that `call` throws (say, a runSync of a request), or
+// "(no error)" when it throws none.
+template <typename F> QString errorOf(F call)
+{
+    try {
+        call();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
 }
 
 } // namespace quill::testing
