@@ -98,6 +98,7 @@ void AppState::buildServices(AppSetup &setup)
     if (setup.makeMarketplacePage)
         sessionOptions.page = setup.makeMarketplacePage();
     m_whatnotSession = std::make_unique<WhatnotSession>(std::move(sessionOptions));
+    m_templateStore = std::make_unique<TemplateStore>(QString(), clock);
 
     AutoPrintManagerSetup autoPrintSetup;
     autoPrintSetup.sleeper = &sleeper;
@@ -110,7 +111,6 @@ void AppState::buildServices(AppSetup &setup)
     m_auctionPoller = std::make_unique<AuctionPoller>(sleeper, clock);
     m_bidderTracker = std::make_unique<BidderTracker>(sleeper);
     m_soldScraper = std::make_unique<SoldScraper>(sleeper);
-    m_templateStore = std::make_unique<TemplateStore>(QString(), clock);
 }
 
 void AppState::connectOnce()

@@ -107,13 +107,14 @@ private:
     std::unique_ptr<PrintKitAdapter> m_printAdapter;
     std::unique_ptr<PrintService> m_printService;
     std::unique_ptr<WhatnotSession> m_whatnotSession;
+    // Reads only its folder and the clock, so the services after it may go first.
+    std::unique_ptr<TemplateStore> m_templateStore;
     std::unique_ptr<AutoPrintManager> m_autoPrintManager;
     std::unique_ptr<ShowSyncService> m_showSyncService;
     std::unique_ptr<ShowHistoryStore> m_showHistoryStore;
     std::unique_ptr<AuctionPoller> m_auctionPoller;
     std::unique_ptr<BidderTracker> m_bidderTracker;
     std::unique_ptr<SoldScraper> m_soldScraper;
-    std::unique_ptr<TemplateStore> m_templateStore;
     // Last: it goes before the services it drives.
     std::unique_ptr<LiveShowSession> m_liveShow;
     Sleeper *m_sleeper = nullptr;

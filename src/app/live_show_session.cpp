@@ -161,6 +161,12 @@ void LiveShowSession::setStreamClean(bool value)
         lcLiveShowSession(), "The clean switch");
 }
 
+void LiveShowSession::resetPageLayout()
+{
+    m_webViewExpanded = false;
+    m_streamClean = true;
+}
+
 void LiveShowSession::muteVideo()
 {
     startDetached(runScript(LivePageScripts::Script::mute), lcLiveShowSession(), "The mute script");

@@ -116,6 +116,9 @@ public Q_SLOTS:
     // The page's layout: the strip or the floating box, and the clean stream.
     void setWebViewExpanded(bool value);
     void setStreamClean(bool value);
+    // A live screen built anew starts from the floating box with the clean stream on.
+    // No script runs: the page catches up at the next settle rule.
+    void resetPageLayout();
     void muteVideo();
 
     void togglePrinting();

@@ -53,6 +53,19 @@ void ShowHistoryStore::setError(const QString &error)
     Q_EMIT errorChanged();
 }
 
+// Loading stays on until the last of overlapping refreshes has its answer.
+void ShowHistoryStore::startLoading()
+{
+    ++m_loads;
+    setIsLoading(true);
+}
+
+void ShowHistoryStore::finishLoading()
+{
+    --m_loads;
+    setIsLoading(m_loads > 0);
+}
+
 QString ShowHistoryStore::cacheFilePath() const
 {
     if (!m_userId)
@@ -64,14 +77,14 @@ QString ShowHistoryStore::cacheFilePath() const
     return folder + QLatin1Char('/') + QString::fromLatin1(kCacheFileName);
 }
 
-QCoro::Task<> ShowHistoryStore::refresh()
+QCoro::Task<> ShowHistoryStore::refresh(Cancellation cancellation)
 {
     QPointer<ZavAPIClient> api = m_api;
-    if (!api)
+    if (!api || cancellation.isCancelled())
         co_return;
     QPointer<ShowHistoryStore> self(this);
     const std::optional<QString> user = m_userId;
-    setIsLoading(true);
+    startLoading();
     setError(QString());
     std::optional<ShowListResponse> answer;
     QString failure;
@@ -83,10 +96,15 @@ QCoro::Task<> ShowHistoryStore::refresh()
     }
     if (!self)
         co_return;
+    if (cancellation.isCancelled()) {
+        qCInfo(lcShowHistory, "Show list refresh cancelled");
+        finishLoading();
+        co_return;
+    }
     if (m_userId != user) {
         // The account changed while the list was on its way; it is not this account's list.
         qCWarning(lcShowHistory, "Dropped a show list fetched for another account");
-        setIsLoading(false);
+        finishLoading();
         co_return;
     }
     if (answer) {
@@ -97,7 +115,7 @@ QCoro::Task<> ShowHistoryStore::refresh()
         setError(QStringLiteral("Failed to load shows: ") + failure);
         qCCritical(lcShowHistory, "fetchShows failed: %s", qUtf8Printable(failure));
     }
-    setIsLoading(false);
+    finishLoading();
 }
 
 QCoro::Task<std::optional<ShowAuctionsResponse>> ShowHistoryStore::fetchShowAuctions(QString showId)

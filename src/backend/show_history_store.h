@@ -2,6 +2,7 @@
 
 #include "backend/api_records.h"
 #include "backend/zav_api_client.h"
+#include "common/cancellation.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -38,11 +39,14 @@ public:
     void setUserId(const std::optional<QString> &userId);
 
     const QList<ShowSummary> &shows() const { return m_shows; }
+    // True while any refresh waits for the server.
     bool isLoading() const { return m_isLoading; }
     // Empty text: no error.
     const QString &error() const { return m_error; }
 
-    QCoro::Task<> refresh();
+    // Cancelled while it waits, a refresh ends with loading off and changes nothing else:
+    // no error, the list and the cache as they were.
+    QCoro::Task<> refresh(Cancellation cancellation = {});
     QCoro::Task<std::optional<ShowAuctionsResponse>> fetchShowAuctions(QString showId);
     QCoro::Task<bool> deleteShow(QString id);
 
@@ -60,10 +64,13 @@ Q_SIGNALS:
 private:
     void setShows(QList<ShowSummary> shows);
     void setIsLoading(bool loading);
+    void startLoading();
+    void finishLoading();
     void setError(const QString &error);
 
     QList<ShowSummary> m_shows;
     bool m_isLoading = false;
+    int m_loads = 0;
     QString m_error;
     QPointer<ZavAPIClient> m_api;
     std::optional<QString> m_userId;

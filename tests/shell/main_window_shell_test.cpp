@@ -119,17 +119,11 @@ TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondSta
 
 TEST_F(MainWindowShell, ThePrintLogLeavesEndShowInReachAfterSectionChanges)
 {
-    storeSession(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
-    ApplicationShell &shell = makeShell(setup());
-    AppState &app = shell.appState();
-    MainWindow &window = shell.mainWindow();
-    window.show();
-    MainView &main = window.mainView();
-    ASSERT_TRUE(eventually([&] { return main.page() == MainView::Page::sidebar; }));
-    SidebarView &sidebar = *main.sidebarView();
-    app.whatnotSession().setAuthenticated(true);
-    app.whatnotSession().navigateToStream(QStringLiteral("show-42"));
-    app.showSyncService().setActiveStreamId(QStringLiteral("show-42"));
+    SidebarView *opened = openOnStream(QStringLiteral("ava@example.com"));
+    ASSERT_NE(opened, nullptr);
+    SidebarView &sidebar = *opened;
+    AppState &app = m_shell->appState();
+    MainWindow &window = m_shell->mainWindow();
     app.autoPrintManager().setShowPrintLog(true); // as the first label opens it
 
     const auto liveScreen = [&] { return qobject_cast<LiveShowView *>(sidebar.detailArea()->screen()); };

@@ -1,7 +1,6 @@
 #include "ui/app/menu_bar_popover.h"
 
 #include "ui/app/menu_bar_popover_controller.h"
-#include "ui/lists/live_list_texts.h"
 #include "ui/live/live_controls.h"
 #include "ui/widgets/buttons.h"
 #include "ui/widgets/capsule_badge.h"
@@ -116,7 +115,7 @@ QWidget *MenuBarPopover::buildHeader()
     showWindow->setAutoRaise(true);
     showWindow->setIcon(symbolIcon(QStringLiteral("macwindow"), secondaryTextColor()));
     showWindow->setIconSize(QSize(12, 12));
-    showWindow->setToolTip(QStringLiteral("Show Quillmark"));
+    showWindow->setToolTip(tr("Show Quillmark"));
     showWindow->setCursor(Qt::PointingHandCursor);
     headerRow->addWidget(dots);
     headerRow->addWidget(m_state);
@@ -129,7 +128,8 @@ QWidget *MenuBarPopover::buildHeader()
 
 QWidget *MenuBarPopover::buildStatistics()
 {
-    // Statistics, with a divider of their own.
+    // Statistics, with a divider of their own. Their cells, like the printer's name and
+    // the mode chip, are shown as written; the popover's other texts are translated.
     m_statistics = new QWidget(this);
     auto *statisticsColumn = new QVBoxLayout(m_statistics);
     statisticsColumn->setContentsMargins(0, 0, 0, 0);
@@ -152,7 +152,7 @@ QWidget *MenuBarPopover::buildRecentWins()
     auto *winsColumn = new QVBoxLayout(winsBlock);
     winsColumn->setContentsMargins(kInset, metrics::compact, kInset, 0);
     winsColumn->setSpacing(0);
-    QLabel *title = styledLabel(QStringLiteral("Recent Wins"), textFont(TextStyle::caption, QFont::Bold),
+    QLabel *title = styledLabel(tr("Recent Wins"), textFont(TextStyle::caption, QFont::Bold),
                                 secondaryTextColor(), winsBlock);
     title->setContentsMargins(0, 0, 0, metrics::xSmall);
     winsColumn->addWidget(title);
@@ -171,7 +171,7 @@ QWidget *MenuBarPopover::buildPrinterRow()
     printerIcon->setPixmap(
         symbolPixmap(QStringLiteral("printer.fill"), 12, secondaryTextColor(), devicePixelRatioF()));
     m_printerName = styledLabel(QString(), textFont(TextStyle::caption), primaryTextColor(), printer);
-    m_noPrinter = styledLabel(QStringLiteral("No printer"), textFont(TextStyle::caption),
+    m_noPrinter = styledLabel(tr("No printer"), textFont(TextStyle::caption),
                               secondaryTextColor(), printer);
     m_pending =
         plainButton(QString(), QString(), secondaryTextColor(), textFont(TextStyle::caption2), printer);
@@ -190,7 +190,7 @@ QWidget *MenuBarPopover::buildPrinterRow()
         m_pending->setIcon(QIcon(spaced));
         m_pending->setIconSize(QSize(kPendingSymbol + kPendingGap, kPendingSymbol));
     }
-    m_pending->setToolTip(QStringLiteral("Clear print queue"));
+    m_pending->setToolTip(tr("Clear print queue"));
     // Room between the symbol and the status dot.
     m_pending->setStyleSheet(m_pending->styleSheet() + QStringLiteral("QPushButton { padding: 2px 4px; }"));
     m_printerDot = new StatusDot(kDotSize, brandGreenColor(), printer);
@@ -208,7 +208,7 @@ QWidget *MenuBarPopover::buildAutoPrintRow()
 {
     auto *autoPrint = new QWidget(this);
     auto *autoPrintRow = row(autoPrint, metrics::xSmall, metrics::small);
-    autoPrintRow->addWidget(styledLabel(QStringLiteral("Auto-Print"), textFont(TextStyle::caption),
+    autoPrintRow->addWidget(styledLabel(tr("Auto-Print"), textFont(TextStyle::caption),
                                         primaryTextColor(), autoPrint));
     m_modeChip = new CapsuleBadge(QString(), quaternaryFillColor(), autoPrint);
     m_modeChip->setColors(quaternaryFillColor(), primaryTextColor());
@@ -225,7 +225,7 @@ QWidget *MenuBarPopover::buildAutoPrintRow()
 QPushButton *MenuBarPopover::buildQuitButton()
 {
     // Quit: the whole row is the button.
-    auto *quit = plainButton(QStringLiteral("Quit Quillmark"), QStringLiteral("power"), primaryTextColor(),
+    auto *quit = plainButton(tr("Quit Quillmark"), QStringLiteral("power"), primaryTextColor(),
                              textFont(TextStyle::caption), this);
     quit->setObjectName(QStringLiteral("quitQuillmark"));
     quit->setStyleSheet(QStringLiteral("text-align: left; padding: 8px %1px;").arg(kInset));
@@ -247,10 +247,11 @@ void MenuBarPopover::refresh()
     const bool live = c.isLive();
     m_liveDot->setVisible(live);
     m_offlineDot->setVisible(!live);
-    m_state->setText(live ? QStringLiteral("Live") : QStringLiteral("Offline"));
+    m_state->setText(live ? tr("Live") : tr("Offline"));
     m_captured->setVisible(live);
     // The count counts up to each new capture.
-    Motion::count(m_captured, int(c.capturedCount()), [](int count) { return capturedText(count); });
+    Motion::count(m_captured, int(c.capturedCount()),
+                  [](int count) { return MenuBarPopoverController::capturedText(count); });
 
     m_statistics->setVisible(c.showsStatistics());
     m_revenueValue->setText(c.revenueText());
@@ -265,7 +266,7 @@ void MenuBarPopover::refresh()
     m_printerName->setVisible(printer.has_value());
     m_noPrinter->setVisible(!printer);
     m_pending->setVisible(printer && queued > 0);
-    m_pending->setText(QStringLiteral("%1 pending").arg(queued));
+    m_pending->setText(tr("%1 pending").arg(queued));
     m_printerDot->setVisible(printer.has_value());
     if (printer) {
         m_printerName->setText(printer->displayName);
@@ -316,14 +317,14 @@ void MenuBarPopover::rebuildWins()
         layout->setContentsMargins(0, metrics::trayWinRowInset, 0, below);
         layout->setSpacing(metrics::xSmall);
         layout->addWidget(new UserAvatarView(win.winnerUsername, win.avatarURL, 20, line));
-        QLabel *name = styledLabel(QLatin1Char('@') + win.winnerUsername, textFont(TextStyle::caption),
+        QLabel *name = styledLabel(tr("@%1").arg(win.winnerUsername), textFont(TextStyle::caption),
                                    primaryTextColor(), line);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         layout->addWidget(name, 1);
-        layout->addWidget(boldLabel(QLatin1Char('$') + win.salePrice.toString(), TextStyle::caption,
+        layout->addWidget(boldLabel(tr("$%1").arg(win.salePrice.toString()), TextStyle::caption,
                                     primaryTextColor(), line));
         if (win.auctionNumber) {
-            layout->addWidget(styledLabel(QStringLiteral("#%1").arg(*win.auctionNumber),
+            layout->addWidget(styledLabel(tr("#%1").arg(*win.auctionNumber),
                                           textFont(TextStyle::caption2), secondaryTextColor(), line));
         }
         m_wins->addWidget(line);

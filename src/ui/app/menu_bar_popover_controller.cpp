@@ -8,7 +8,6 @@
 #include "printing/label_section_state.h"
 #include "printing/print_kit_adapter.h"
 #include "ui/live/live_show_controller.h"
-#include "ui/lists/live_list_texts.h"
 
 #include <QLoggingCategory>
 #include <QSet>
@@ -54,7 +53,12 @@ bool MenuBarPopoverController::showsStatistics() const
 
 QString MenuBarPopoverController::capturedText() const
 {
-    return quill::capturedText(capturedCount());
+    return capturedText(capturedCount());
+}
+
+QString MenuBarPopoverController::capturedText(qsizetype count)
+{
+    return tr("\u2014 %1 captured").arg(count);
 }
 
 QString MenuBarPopoverController::revenueText() const
@@ -84,8 +88,7 @@ QList<CapturedAuction> MenuBarPopoverController::recentWins() const
 
 QString MenuBarPopoverController::noWinsText() const
 {
-    return isLive() ? QStringLiteral("Waiting for wins...")
-                    : QStringLiteral("Start a show from the Live Show tab");
+    return isLive() ? tr("Waiting for wins...") : tr("Start a show from the Live Show tab");
 }
 
 std::optional<PopoverPrinter> MenuBarPopoverController::currentPrinter() const

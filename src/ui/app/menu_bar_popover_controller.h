@@ -47,6 +47,7 @@ public:
     bool showsStatistics() const;
     // "— 3 captured".
     QString capturedText() const;
+    static QString capturedText(qsizetype count);
     // "$20" from 12.5 and 7.5.
     QString revenueText() const;
     QString itemsLabel() const;

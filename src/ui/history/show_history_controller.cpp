@@ -36,6 +36,11 @@ ShowHistoryController::ShowHistoryController(ShowHistoryStore &store, QObject *p
     reorder();
 }
 
+ShowHistoryController::~ShowHistoryController()
+{
+    disappear();
+}
+
 bool ShowHistoryController::isLoading() const
 {
     return m_store.isLoading();
@@ -54,7 +59,14 @@ bool ShowHistoryController::showsEmptyState() const
 void ShowHistoryController::appear()
 {
     m_store.loadCache();
-    refresh();
+    m_appearance.cancel();
+    m_appearance = Cancellation();
+    startDetached(m_store.refresh(m_appearance), lcShowHistoryView(), "The Shows screen's load");
+}
+
+void ShowHistoryController::disappear()
+{
+    m_appearance.cancel();
 }
 
 void ShowHistoryController::refresh()

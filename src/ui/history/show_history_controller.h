@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend/api_records.h"
+#include "common/cancellation.h"
 
 #include <QAbstractListModel>
 #include <QLocale>
@@ -33,6 +34,7 @@ class ShowHistoryController final : public QObject
 
 public:
     explicit ShowHistoryController(ShowHistoryStore &store, QObject *parent = nullptr);
+    ~ShowHistoryController() override;
 
     ShowHistoryStore &store() const { return m_store; }
     const QList<ShowSummary> &shows() const { return m_shows; }
@@ -41,8 +43,11 @@ public:
     // "No Shows" replaces the list only when nothing is loading.
     bool showsEmptyState() const;
 
-    // The screen appeared: the cache at once, then the server.
+    // The screen appeared: the cache at once, then the server. The screen's load is its
+    // own: it is cancelled when the screen goes (disappear() or the controller's end).
     void appear();
+    void disappear();
+    // A refresh of its own (the button's): the screen going does not cancel it.
     void refresh();
 
     const std::optional<ShowSummary> &selectedShow() const { return m_selected; }
@@ -57,6 +62,7 @@ private:
     void reorder();
 
     ShowHistoryStore &m_store;
+    Cancellation m_appearance;
     QList<ShowSummary> m_shows;
     std::optional<ShowSummary> m_selected;
 };

@@ -207,6 +207,13 @@ void ShowHistoryView::showEvent(QShowEvent *event)
         m_controller->appear();
 }
 
+void ShowHistoryView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        m_controller->disappear();
+}
+
 void ShowHistoryView::refresh()
 {
     const bool loading = m_controller->isLoading();

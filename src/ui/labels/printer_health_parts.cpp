@@ -4,6 +4,7 @@
 #include "ui/widgets/capsule_badge.h"
 #include "ui/widgets/style.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace quill {
@@ -62,7 +63,7 @@ CapsuleBadge *makeQueueStateBadge(CUPSQueueState state, QWidget *parent)
 QPushButton *makeFixButton(QWidget *parent)
 {
     QPushButton *button =
-        prominentButton(QStringLiteral("Fix"), QString(), ProminentSize::small, parent, attentionOrangeColor());
+        prominentButton(QCoreApplication::translate("quill::PrinterHealth", "Fix"), QString(), ProminentSize::small, parent, attentionOrangeColor());
     button->setObjectName(QStringLiteral("fixButton"));
     button->setFont(textFont(TextStyle::caption, QFont::DemiBold));
     return button;

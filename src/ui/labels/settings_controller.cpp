@@ -60,12 +60,17 @@ bool SettingsController::isMarketplaceConnected() const
 
 QString SettingsController::marketplaceStatusText() const
 {
-    return isMarketplaceConnected() ? QStringLiteral("Connected") : QStringLiteral("Not Connected");
+    return isMarketplaceConnected() ? tr("Connected") : tr("Not Connected");
 }
 
 bool SettingsController::showsEnvironment() const
 {
     return isAdmin(m_appState.authManager().state());
+}
+
+QString SettingsController::modeText()
+{
+    return tr("Production");
 }
 
 QString SettingsController::serverText() const

@@ -45,7 +45,7 @@ public:
     // Staff who are signed in see which backend this build uses.
     bool showsEnvironment() const;
     QString serverText() const;
-    static QString modeText() { return QStringLiteral("Production"); }
+    static QString modeText();
 
     void refreshPrinters();
     void fix(const QString &printer);

@@ -28,10 +28,13 @@ struct Group
     QVBoxLayout *rows;
 };
 
+// Headers, row labels and button titles are translated; values are shown as they come.
+
 // A header over a card whose rows the caller fills.
-Group addGroup(QVBoxLayout *form, QWidget *parent, const QString &title, const QString &symbol = QString(),
+Group addGroup(QVBoxLayout *form, QWidget *parent, const char *titleKey, const QString &symbol = QString(),
                const QColor &color = secondaryTextColor())
 {
+    const QString title = SettingsView::tr(titleKey);
     auto *header = new QWidget(parent);
     header->setObjectName(QStringLiteral("settingsHeader"));
     header->setAccessibleName(title);
@@ -54,25 +57,25 @@ Group addGroup(QVBoxLayout *form, QWidget *parent, const QString &title, const Q
     return {card, rows};
 }
 
-void addValueRow(QVBoxLayout *rows, QWidget *parent, const QString &label, const QString &value,
+void addValueRow(QVBoxLayout *rows, QWidget *parent, const char *labelKey, const QString &value,
                  const QColor &valueColor = secondaryTextColor())
 {
     auto *row = new QHBoxLayout;
-    row->addWidget(styledLabel(label, textFont(TextStyle::body), primaryTextColor(), parent));
+    row->addWidget(styledLabel(SettingsView::tr(labelKey), textFont(TextStyle::body), primaryTextColor(), parent));
     row->addStretch();
     auto *text = styledLabel(value, textFont(TextStyle::body), valueColor, parent);
-    text->setObjectName(label);
+    text->setObjectName(QLatin1String(labelKey));
     text->setTextFormat(Qt::PlainText);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(text);
     rows->addLayout(row);
 }
 
-QPushButton *addButton(QVBoxLayout *rows, QWidget *parent, const QString &text, bool destructive,
+QPushButton *addButton(QVBoxLayout *rows, QWidget *parent, const char *titleKey, bool destructive,
                        const QString &symbol = QString())
 {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(text);
+    auto *button = new QPushButton(SettingsView::tr(titleKey), parent);
+    button->setObjectName(QLatin1String(titleKey));
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
     const QColor color = destructive ? systemColor(SystemColor::red) : appAccentColor();
@@ -147,7 +150,7 @@ void SettingsView::rebuild()
     SettingsController &c = *m_controller;
 
     if (c.showsPrinterSection()) {
-        const Group group = addGroup(m_form, m_column, QStringLiteral("Printer Health"));
+        const Group group = addGroup(m_form, m_column, QT_TR_NOOP("Printer Health"));
         for (const PrinterInfo &printer : c.printers()) {
             auto *row = new QHBoxLayout;
             auto *texts = new QVBoxLayout;
@@ -175,39 +178,39 @@ void SettingsView::rebuild()
             group.rows->addLayout(row);
         }
         QPushButton *refresh =
-            addButton(group.rows, group.frame, QStringLiteral("Refresh"), false, QStringLiteral("arrow.clockwise"));
+            addButton(group.rows, group.frame, QT_TR_NOOP("Refresh"), false, QStringLiteral("arrow.clockwise"));
         connect(refresh, &QPushButton::clicked, m_controller, &SettingsController::refreshPrinters);
     }
 
     {
-        const Group group = addGroup(m_form, m_column, QStringLiteral("Quillmark"));
+        const Group group = addGroup(m_form, m_column, QT_TR_NOOP("Quillmark"));
         if (c.showsAccountRows()) {
-            addValueRow(group.rows, group.frame, QStringLiteral("Name"), c.accountName());
-            addValueRow(group.rows, group.frame, QStringLiteral("Email"), c.accountEmail());
+            addValueRow(group.rows, group.frame, QT_TR_NOOP("Name"), c.accountName());
+            addValueRow(group.rows, group.frame, QT_TR_NOOP("Email"), c.accountEmail());
         }
-        QPushButton *signOut = addButton(group.rows, group.frame, QStringLiteral("Sign Out"), true);
+        QPushButton *signOut = addButton(group.rows, group.frame, QT_TR_NOOP("Sign Out"), true);
         connect(signOut, &QPushButton::clicked, m_controller, &SettingsController::signOut);
     }
 
     {
-        const Group group = addGroup(m_form, m_column, QStringLiteral("Whatnot"));
+        const Group group = addGroup(m_form, m_column, QT_TR_NOOP("Whatnot"));
         const bool connected = c.isMarketplaceConnected();
-        addValueRow(group.rows, group.frame, QStringLiteral("Status"), c.marketplaceStatusText(),
+        addValueRow(group.rows, group.frame, QT_TR_NOOP("Status"), c.marketplaceStatusText(),
                     connected ? brandGreenColor() : secondaryTextColor());
         if (connected) {
-            QPushButton *disconnect = addButton(group.rows, group.frame, QStringLiteral("Disconnect"), true);
+            QPushButton *disconnect = addButton(group.rows, group.frame, QT_TR_NOOP("Disconnect"), true);
             connect(disconnect, &QPushButton::clicked, m_controller, &SettingsController::disconnect);
         } else {
-            QPushButton *connectButton = addButton(group.rows, group.frame, QStringLiteral("Connect to Whatnot"), false);
+            QPushButton *connectButton = addButton(group.rows, group.frame, QT_TR_NOOP("Connect to Whatnot"), false);
             connect(connectButton, &QPushButton::clicked, m_controller, &SettingsController::connectToWhatnot);
         }
     }
 
     if (c.showsEnvironment()) {
-        const Group group = addGroup(m_form, m_column, QStringLiteral("Environment"),
+        const Group group = addGroup(m_form, m_column, QT_TR_NOOP("Environment"),
                                      QStringLiteral("wrench.and.screwdriver"), kStaffOrange);
-        addValueRow(group.rows, group.frame, QStringLiteral("Server"), c.serverText());
-        addValueRow(group.rows, group.frame, QStringLiteral("Mode"), SettingsController::modeText());
+        addValueRow(group.rows, group.frame, QT_TR_NOOP("Server"), c.serverText());
+        addValueRow(group.rows, group.frame, QT_TR_NOOP("Mode"), SettingsController::modeText());
     }
     m_form->addStretch();
 }

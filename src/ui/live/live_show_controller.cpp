@@ -70,6 +70,8 @@ LiveShowController::LiveShowController(LiveServices services, QObject *parent)
     : QObject(parent), m_services(services)
 {
     LiveShowSession &show = services.show;
+    // The switches are the screen's own: each new screen starts from their first values.
+    show.resetPageLayout();
     connect(&show, &LiveShowSession::isEndingShowChanged, this, &LiveShowController::refreshStatus);
     connect(&show, &LiveShowSession::noticeChanged, this, &LiveShowController::refreshStatus);
 
