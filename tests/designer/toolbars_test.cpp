@@ -4,6 +4,7 @@
 #include "designer/label_designer_state.h"
 #include "designer_fixtures.h"
 #include "eventually.h"
+#include "figure_faces.h"
 #include "print_services_fixture.h"
 #include "printing/print_service.h"
 #include "shown_text.h"
@@ -56,6 +57,17 @@ TEST_F(Toolbars, ZoomStepsShowTruncatedPercentagesAndKeepTheLimits)
         EXPECT_DOUBLE_EQ(m_state->zoomScale(), c.expected) << c.text;
         EXPECT_EQ(bar.zoomLabel()->text(), QLatin1String(c.text));
     }
+}
+
+TEST_F(Toolbars, TheZoomPercentageKeepsDigitsOfOneWidthInAFaceWhoseDigitsDiffer)
+{
+    const ProportionalFiguresFont inter;
+    ASSERT_TRUE(ProportionalFiguresFont::inUse());
+    CanvasToolbar bar(*m_state, *adapter, *service);
+    bar.show();
+    m_state->setZoomScale(1.11);
+    ASSERT_EQ(bar.zoomLabel()->text(), QStringLiteral("111%"));
+    EXPECT_TRUE(figureDigitsOneWidth(drawnTexts(*bar.zoomLabel()), QStringLiteral("111%")));
 }
 
 TEST_F(Toolbars, ElementToolbarShowsSelectionButtonsAndCtrlDOnlyWithASelection)

@@ -1,9 +1,11 @@
 // The Shows screen's wiring: rows open the card, the dim layer closes it and the card
 // does not, the live badge jumps, staff alone may delete, a late fetch is dropped, and
 // without a printer the print buttons do nothing while the previews still open.
+#include "figure_faces.h"
 #include "history_views_fixture.h"
 #include "motion_on.h"
-#include "recording_paint_device.h"
+#include "printing/label_appearance_store.h"
+#include "ui/history/batch_print_dialog.h"
 #include "ui/history/label_preview_sheet.h"
 #include "ui/history/show_detail_lists.h"
 #include "ui/history/stat_card.h"
@@ -11,11 +13,10 @@
 #include "wheel.h"
 
 #include <QFontInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPaintEngine>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -28,37 +29,13 @@ namespace {
 
 using ShowHistoryScreen = HistoryViewsFixture;
 
-// Keeps the texts a painter writes.
-class TextEngine final : public QPaintEngine
-{
-public:
-    TextEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-    bool begin(QPaintDevice *) override { return true; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState &) override {}
-    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
-    void drawPath(const QPainterPath &) override {}
-    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
-    void drawTextItem(const QPointF &, const QTextItem &item) override { texts.append(item.text()); }
-    Type type() const override { return User; }
-
-    QStringList texts;
-};
-
 // The texts of one row of the Shows list, as its delegate writes them.
 QStringList rowTexts(QListView *list, int row)
 {
-    const QModelIndex index = list->model()->index(row, 0);
-    // At the screen's resolution, as the list draws.
-    RecordingPaintDevice<TextEngine> device(list->viewport()->size(),
-                                            qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
-    QPainter painter(&device);
-    QStyleOptionViewItem option;
-    option.initFrom(list->viewport());
-    option.rect = list->visualRect(index);
-    list->itemDelegateForIndex(index)->paint(&painter, option, index);
-    painter.end();
-    return device.engine().texts;
+    QStringList texts;
+    for (const DrawnText &drawn : drawnTexts(*list, list->model()->index(row, 0)))
+        texts.append(drawn.text);
+    return texts;
 }
 
 } // namespace
@@ -336,16 +313,6 @@ TEST(StatCardValue, NamesAreInTheCardsFaceAndDigitsAreAllOneWidth)
 {
     const QFont face = textFont(TextStyle::title3, QFont::Bold);
     ASSERT_NE(QFontInfo(face).family(), QFontInfo(monospacedFont(face)).family());
-    const auto digitsOneWidth = [](const QFont &font) {
-        const QFontMetricsF metrics(font);
-        for (char digit = '1'; digit <= '9'; ++digit) {
-            if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)),
-                               metrics.horizontalAdvance(QLatin1Char('0'))))
-                return false;
-        }
-        return true;
-    };
-
     for (const QString &value :
          {QStringLiteral("@cardshark_mike"), QStringLiteral("$1,234.50"), QStringLiteral("2h 5m")}) {
         SCOPED_TRACE(value.toStdString());
@@ -369,6 +336,90 @@ TEST(StatCardValue, NamesAreInTheCardsFaceAndDigitsAreAllOneWidth)
     EXPECT_TRUE(digitsOneWidth(mixed.digits));
     EXPECT_EQ(mixed.width(), QFontMetrics(proportional).horizontalAdvance(QStringLiteral("Ann ")) +
                                  QFontMetrics(mixed.digits).horizontalAdvance(QStringLiteral("1111")));
+}
+
+// In a face whose digits differ in width, the detail's prices, totals and the
+// buyer's auction lines are drawn with digits of one width.
+TEST_F(ShowHistoryScreen, TheDetailRowsFiguresKeepDigitsOfOneWidthInAFaceWhoseDigitsDiffer)
+{
+    const ProportionalFiguresFont inter;
+    ASSERT_TRUE(ProportionalFiguresFont::inUse());
+    seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "1118.80"}});
+    openScreen();
+    ShowDetailView &detail = openCard(0);
+    QListView *auctions = detail.auctionsList();
+    EXPECT_TRUE(
+        figureDigitsOneWidth(drawnTexts(*auctions, auctions->model()->index(0, 0)), QStringLiteral("$1118.80")));
+
+    detail.model().setSelectedTab(DetailTab::buyers);
+    detail.model().toggleExpanded(QStringLiteral("ann"));
+    QListView *buyers = detail.buyersList();
+    ASSERT_TRUE(eventually(
+        [&] { return buyers->model()->index(0, 0).data(ShowBuyersListModel::isExpandedRole).toBool(); }));
+    QList<DrawnText> buyer = drawnTexts(*buyers, buyers->model()->index(0, 0));
+    // The total in the header and the price on the auction's line.
+    const auto figures = std::count_if(buyer.begin(), buyer.end(), [](const DrawnText &t) {
+        return t.text.contains(QStringLiteral("1118")) || t.text == QStringLiteral("80");
+    });
+    EXPECT_GE(figures, 2);
+    EXPECT_TRUE(figureDigitsOneWidth(buyer, QStringLiteral("$1118.80")));
+}
+
+namespace {
+
+// The colour a horizontal divider is drawn in on `root`, sampled at its middle.
+QColor dividerColour(QWidget &root, const QFrame &divider)
+{
+    const QImage picture = root.grab().toImage();
+    const QPoint middle = divider.mapTo(&root, divider.rect().center());
+    return picture.pixelColor(middle);
+}
+
+QFrame *firstDivider(const QWidget &root)
+{
+    for (QFrame *frame : root.findChildren<QFrame *>())
+        if (frame->frameShape() == QFrame::HLine && frame->isVisibleTo(&root))
+            return frame;
+    return nullptr;
+}
+
+// Faint on the dark look: far darker than the text colour.
+void expectFaint(const QColor &drawn)
+{
+    const QColor text = primaryTextColor();
+    EXPECT_LT(drawn.lightness(), text.lightness() / 2)
+        << qPrintable(drawn.name()) << " is drawn in the text colour " << qPrintable(text.name());
+}
+
+} // namespace
+
+// The dividers under the headers of the Shows screen, the label preview and the Print
+// All dialog are faint lines, not lines in the bright text colour.
+TEST_F(ShowHistoryScreen, TheDividersUnderTheHeadersAreFaint)
+{
+    seedShow("Done", "completed", "2026-01-01T10:00:00Z", {{"ann", "25"}});
+    ShowHistoryView &view = openScreen();
+    QFrame *underShows = firstDivider(view);
+    ASSERT_NE(underShows, nullptr);
+    expectFaint(dividerColour(view, *underShows));
+
+    const LabelSectionState winner = LabelSectionState::load(0, *m_settings);
+    LabelPreviewSheet preview(LabelContent::box(QStringLiteral("ann"), 1, QStringLiteral("Done")), winner,
+                              LabelAppearance{});
+    preview.show();
+    QFrame *underPreviewTitle = firstDivider(preview);
+    ASSERT_NE(underPreviewTitle, nullptr);
+    expectFaint(dividerColour(preview, *underPreviewTitle));
+
+    ShowDetailView &detail = openCard(0);
+    auto *printAll = detail.findChild<QPushButton *>(QStringLiteral("ctaPrintAll"));
+    ASSERT_NE(printAll, nullptr);
+    QTest::mouseClick(printAll, Qt::LeftButton);
+    ASSERT_NE(detail.batchDialog(), nullptr);
+    QFrame *underDialogTitle = firstDivider(*detail.batchDialog());
+    ASSERT_NE(underDialogTitle, nullptr);
+    expectFaint(dividerColour(*detail.batchDialog(), *underDialogTitle));
+    detail.batchDialog()->close();
 }
 
 TEST_F(ShowHistoryScreen, TheCardFadesInAndOutAndTheBuyerRowOpensOverItsChevronsTurn)

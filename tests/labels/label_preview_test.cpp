@@ -2,9 +2,9 @@
 #include "ui/labels/consolidated_label_section.h"
 #include "ui/labels/label_card_widgets.h"
 #include "ui/labels/label_preview_modal.h"
-#include "ui/labels/label_preview_view.h"
 #include "ui/labels/label_samples.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/label_preview_view.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -82,7 +82,7 @@ TEST_F(LabelCardsTest, PreviewRedrawsWithTheAppearanceAndSurvivesAnUnusableMediu
     view.adjustSize();
     const QImage before = widgetOnWhite(view);
     m_appearance.setFontChoice(LabelFontChoice::courier);
-    ASSERT_EQ(view.pageView()->page()->as<IndividualLabelView>()->appearance.fontChoice,
+    ASSERT_EQ(view.preview().page()->as<IndividualLabelView>()->appearance.fontChoice,
               LabelFontChoice::courier);
     EXPECT_NE(widgetOnWhite(view), before);
 
@@ -90,8 +90,8 @@ TEST_F(LabelCardsTest, PreviewRedrawsWithTheAppearanceAndSurvivesAnUnusableMediu
     const LabelMedia huge{QStringLiteral("huge"), 1e9, 2, false, std::nullopt};
     LabelPreviewView broken(LabelSamples::winner(), LabelVariant::bold, huge, Orientation::landscape, 1.0,
                             m_appearance);
-    EXPECT_FALSE(broken.pageView()->page().has_value());
-    EXPECT_EQ(broken.pageView()->sizeHint(), QSize(0, 0));
+    EXPECT_FALSE(broken.preview().page().has_value());
+    EXPECT_EQ(broken.sizeHint(), QSize(0, 0));
 }
 
 TEST_F(LabelCardsTest, CardThumbnailsAndModalPagesArePrintPagesAtTheirScales)

@@ -1,12 +1,15 @@
 // The wiring of the rows, the print log and the floating win feed, offscreen: clicks on
 // the rows' buttons, the log's rows, Clear and close, and the feed's visibility and click.
 #include "backend/show_sync_service.h"
+#include "capture/bidder_tracker.h"
 #include "common/settings.h"
+#include "figure_faces.h"
 #include "lists_fixture.h"
 #include "motion_on.h"
 #include "printing/auto_print_manager.h"
 #include "ui/app/floating_win_feed.h"
 #include "ui/app/floating_win_feed_controller.h"
+#include "ui/app/menu_bar_popover.h"
 #include "ui/app/sidebar_section.h"
 #include "ui/app/sidebar_view.h"
 #include "ui/lists/auction_label_preview_sheet.h"
@@ -19,8 +22,10 @@
 #include "ui/lists/print_log_model.h"
 #include "ui/lists/print_log_panel.h"
 #include "ui/live/live_side_panel.h"
+#include "ui/live/live_tab_button.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/label_preview_view.h"
 #include "ui/widgets/motion.h"
 
 #include <QHelpEvent>
@@ -200,6 +205,61 @@ TEST_F(ListWidgets, APrintLogRowOpensACopyOfItsJobAndClearAndCloseWriteTheQueue)
     EXPECT_FALSE(panel.refreshesAges());
 }
 
+// Where `inner` stands in `picture` within `area`, pixel for pixel; none when nowhere.
+std::optional<QPoint> findPicture(const QImage &picture, const QRect &area, const QImage &inner)
+{
+    for (int y = area.top(); y + inner.height() <= area.bottom() + 1; ++y) {
+        for (int x = area.left(); x + inner.width() <= area.right() + 1; ++x) {
+            bool same = true;
+            for (int v = 0; same && v < inner.height(); ++v)
+                for (int u = 0; same && u < inner.width(); ++u)
+                    same = picture.pixel(x + u, y + v) == inner.pixel(u, v);
+            if (same)
+                return QPoint(x, y);
+        }
+    }
+    return std::nullopt;
+}
+
+// A print log row's picture is the label preview view at the thumbnail's scale, framed
+// by the row: inside its rounded corners and outline, the same pixels.
+TEST_F(ListWidgets, APrintLogRowsPictureIsTheLabelPreviewAtTheThumbnailsScale)
+{
+    AppState &app = startWithPrinters({});
+    PrintJob slip = job(QStringLiteral("A"), PrintJob::Status::done());
+    slip.content = LabelContent::individual(QStringLiteral("ann"), QStringLiteral("$12.50"), 7, std::nullopt,
+                                            QStringLiteral("Holo"), QStringLiteral("Live Show"));
+    slip.labelType = LabelType::individual;
+    slip.labelMedia = LabelMedia::shipping4x6();
+    slip.orientation = Orientation::portrait;
+    slip.style = LabelVariant::bold;
+    PrintJob box = job(QStringLiteral("B"), PrintJob::Status::queued());
+    box.style = LabelVariant::classic;
+    const QList<PrintJob> jobs{slip, box};
+    app.autoPrintManager().setPrintJobs(jobs);
+    PrintLogPanel panel(app);
+    panel.resize(280, 600);
+    panel.show();
+    QListView *list = panel.listView();
+    const QImage shown = list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    for (int row = 0; row < jobs.size(); ++row) {
+        const PrintJob &j = jobs.at(row);
+        SCOPED_TRACE(j.id.toStdString());
+        LabelPreviewView preview(j.content, j.style, j.labelMedia, j.orientation,
+                                 PrintJobRowDelegate::thumbnailScale(j), app.labelAppearanceStore());
+        ASSERT_EQ(preview.sizeHint().width(), PrintJobRowDelegate::kThumbnailWidth);
+        QImage drawn(preview.sizeHint(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        preview.render(&drawn, {}, {}, QWidget::DrawChildren);
+        drawn = drawn.convertToFormat(QImage::Format_RGB32);
+        // Inside the row's frame: two pixels in from the edge clear the corners and the outline.
+        const QImage inner = drawn.copy(drawn.rect().adjusted(2, 2, -2, -2));
+        const std::optional<QPoint> at = findPicture(shown, list->visualRect(panel.model().index(row)), inner);
+        EXPECT_TRUE(at.has_value()) << "the row does not show the preview's picture";
+    }
+}
+
 TEST_F(ListWidgets, ThePrintingMarkTurnsOnlyWhileAPrintingRowIsOnScreen)
 {
     const MotionOn motion;
@@ -242,6 +302,59 @@ TEST(FloatingWinFeedRules, ShowsOnlyWhileAShowRunsAwayFromTheLiveShow)
           SidebarSection::printers, SidebarSection::settings})
         EXPECT_TRUE(C::shouldShow(false, true, section));
     EXPECT_FALSE(C::shouldShow(true, true, SidebarSection::shows));
+}
+
+// In a face whose digits differ in width (Inter: 1 is far narrower than 8), every price,
+// number and total of the live lists, the side panel's revenue, the floating feed and
+// the tray popover is drawn with digits of one width, and the rest in the face itself.
+TEST_F(ListWidgets, FiguresKeepDigitsOfOneWidthInAFaceWhoseDigitsDiffer)
+{
+    const ProportionalFiguresFont inter;
+    ASSERT_TRUE(ProportionalFiguresFont::inUse());
+    AppState &app = startWithPrinters({});
+    app.showSyncService().setActiveStreamId(QStringLiteral("stream-1"));
+    auto started = app.showSyncService().startShow(QStringLiteral("Friday"), QStringLiteral("realtime"));
+    ASSERT_TRUE(eventually([&] { return !app.showSyncService().activeShowId().isEmpty(); }));
+    win(app, QStringLiteral("ann"), QStringLiteral("1118.8"), 4711);
+    app.bidderTracker().processBidderJSON(
+        QStringLiteral(R"({"count":1,"bidders":[{"username":"bo","bidCount":3,"highestBid":"2221.5",)"
+                       R"("avatarURL":null,"lastSeenAt":1000}]})"));
+
+    // The side panel: the revenue under Sold, and the Sold, Buyers and Bidders rows.
+    LiveSidePanel panel(app);
+    panel.resize(350, 600);
+    panel.show();
+    EXPECT_TRUE(figureDigitsOneWidth(drawnTexts(*panel.tabButton(LiveTab::sold)), QStringLiteral("$1118.8")));
+    QListView *sold = panel.listView(LiveTab::sold);
+    const QList<DrawnText> soldRow = drawnTexts(*sold, sold->model()->index(0, 0));
+    EXPECT_TRUE(figureDigitsOneWidth(soldRow, QStringLiteral("$1118.8")));
+    EXPECT_TRUE(figureDigitsOneWidth(soldRow, QStringLiteral("#4711")));
+    const auto name =
+        std::find_if(soldRow.begin(), soldRow.end(), [](const DrawnText &t) { return t.text == "@ann"; });
+    ASSERT_NE(name, soldRow.end());
+    EXPECT_EQ(QFontInfo(name->font).family(), QStringLiteral("Inter")); // names keep the face
+    QListView *buyers = panel.listView(LiveTab::buyers);
+    EXPECT_TRUE(figureDigitsOneWidth(drawnTexts(*buyers, buyers->model()->index(0, 0)), QStringLiteral("$1118.8")));
+    QListView *bidders = panel.listView(LiveTab::bidders);
+    EXPECT_TRUE(
+        figureDigitsOneWidth(drawnTexts(*bidders, bidders->model()->index(0, 0)), QStringLiteral("high $2221.5")));
+
+    // The floating feed's price and number, over the Dashboard.
+    SidebarSelection dashboard;
+    dashboard.setValue(SidebarSection::dashboard);
+    FloatingWinFeed feed(app, dashboard);
+    feed.show();
+    ASSERT_TRUE(eventually([&] { return feed.isVisible() && feed.shownWins().size() == 1; }));
+    const QList<DrawnText> feedTexts = drawnTexts(feed);
+    EXPECT_TRUE(figureDigitsOneWidth(feedTexts, QStringLiteral("$1118.8")));
+    EXPECT_TRUE(figureDigitsOneWidth(feedTexts, QStringLiteral("#4711")));
+
+    // The popover's statistics and its recent win.
+    MenuBarPopover popover(app);
+    popover.show();
+    const QList<DrawnText> popoverTexts = drawnTexts(popover);
+    EXPECT_TRUE(figureDigitsOneWidth(popoverTexts, QStringLiteral("$1118.8")));
+    EXPECT_TRUE(figureDigitsOneWidth(popoverTexts, QStringLiteral("#4711")));
 }
 
 TEST_F(ListWidgets, TheFeedListsTheFiveNewestWinsAndAClickReturnsToTheLiveShow)

@@ -1,9 +1,12 @@
+#include "figure_faces.h"
 #include "motion_on.h"
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/popover.h"
 #include "ui/widgets/pulse_effect.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
+#include "ui/widgets/style.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -211,6 +214,44 @@ TEST(WidgetsMotion, CountsUpAndCrossFadesThenLeavesNothingBehind)
     Motion::finishAll(&host);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(host.findChildren<QWidget *>(QStringLiteral("quill.motion.ghost")).isEmpty());
+}
+
+using namespace quill::testing;
+
+TEST(WidgetsFigures, DigitsTakeOneWidthInAFaceWhoseOwnDigitsDiffer)
+{
+    const ProportionalFiguresFont inter;
+    ASSERT_TRUE(ProportionalFiguresFont::inUse());
+    const QFont amount = textFont(TextStyle::subheadline, QFont::Bold);
+    ASSERT_NE(QFontMetrics(amount).horizontalAdvance(QStringLiteral("1111")),
+              QFontMetrics(amount).horizontalAdvance(QStringLiteral("8888")));
+    const FigureText ones(QStringLiteral("$1111"), amount);
+    EXPECT_TRUE(ones.mixesFaces());
+    EXPECT_EQ(ones.width(), FigureText(QStringLiteral("$8888"), amount).width());
+    // Cut to a narrow room, it still fits it.
+    EXPECT_LE(ones.elided(ones.width() / 2).width(), ones.width() / 2);
+    EXPECT_TRUE(ones.elided(ones.width() / 2).text.endsWith(QChar(0x2026)));
+
+    // A label of figures: as wide for ones as for eights, its digits drawn in the
+    // one-width face and the dollar sign in the label's own.
+    FigureLabel label(QStringLiteral("$1111"), amount, primaryTextColor());
+    const QSize onesSize = label.sizeHint();
+    label.setText(QStringLiteral("$8888"));
+    EXPECT_EQ(label.sizeHint(), onesSize);
+    label.resize(onesSize);
+    const QList<DrawnText> drawn = drawnTexts(label);
+    EXPECT_TRUE(figureDigitsOneWidth(drawn, QStringLiteral("$8888")));
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_EQ(drawn.first().text, QStringLiteral("$"));
+    EXPECT_EQ(QFontInfo(drawn.first().font).family(), QStringLiteral("Inter"));
+}
+
+TEST(WidgetsFigures, AFaceWithDigitsOfOneWidthDrawsThemItself)
+{
+    const QFont fixed = monospacedFont(textFont(TextStyle::caption));
+    const FigureText figure(QStringLiteral("$12.50"), fixed);
+    EXPECT_FALSE(figure.mixesFaces());
+    EXPECT_EQ(figure.width(), QFontMetrics(fixed).horizontalAdvance(QStringLiteral("$12.50")));
 }
 
 TEST(WidgetsSpinner, TurnsOnlyWhileShown)

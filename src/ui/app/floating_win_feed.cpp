@@ -3,6 +3,7 @@
 #include "ui/app/floating_win_feed_controller.h"
 #include "ui/lists/live_list_texts.h"
 #include "ui/lists/live_row_delegate.h"
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
@@ -125,8 +126,6 @@ private:
     void paintRow(QPainter &painter, const CapturedAuction &win, qreal top, qreal opacity)
     {
         const QFontMetrics caption(m_caption);
-        const QFontMetrics price(m_price);
-        const QFontMetrics small(m_small);
         painter.setOpacity(opacity);
         const QRect row = QRect(0, qRound(top), width(), rowHeight())
                               .adjusted(kRowPadX, kRowPadY, -kRowPadX, -kRowPadY);
@@ -135,19 +134,17 @@ private:
                         win.winnerUsername, m_avatars->image(win.avatarURL));
         int right = row.right();
         if (win.auctionNumber) {
-            const QString number = auctionNumberText(*win.auctionNumber);
-            const int w = small.horizontalAdvance(number);
-            painter.setFont(m_small);
+            const FigureText number(auctionNumberText(*win.auctionNumber), m_small);
+            const int w = number.width();
             painter.setPen(secondaryTextColor());
-            painter.drawText(QRect(right - w + 1, row.top(), w, row.height()), Qt::AlignVCenter, number);
+            number.draw(painter, QRect(right - w + 1, row.top(), w, row.height()), Qt::AlignVCenter);
             right -= w + kRowSpacing;
         }
-        const QString amount = dollarText(win.salePrice);
-        const int amountWidth = price.horizontalAdvance(amount);
-        painter.setFont(m_price);
+        const FigureText amount(dollarText(win.salePrice), m_price);
+        const int amountWidth = amount.width();
         painter.setPen(primaryTextColor());
-        painter.drawText(QRect(right - amountWidth + 1, row.top(), amountWidth, row.height()), Qt::AlignVCenter,
-                         amount);
+        amount.draw(painter, QRect(right - amountWidth + 1, row.top(), amountWidth, row.height()),
+                    Qt::AlignVCenter);
         right -= amountWidth + kRowSpacing;
         const int left = row.left() + kAvatarSize + kRowSpacing;
         const QRect name(left, row.top(), std::max(0, right - left + 1), row.height());

@@ -4,6 +4,7 @@
 #include "ui/live/live_controls.h"
 #include "ui/widgets/buttons.h"
 #include "ui/widgets/capsule_badge.h"
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
@@ -49,11 +50,6 @@ QHBoxLayout *row(QWidget *owner, int spacing, int vertical)
     return layout;
 }
 
-QLabel *boldLabel(const QString &text, TextStyle style, const QColor &color, QWidget *parent)
-{
-    return styledLabel(text, textFont(style, QFont::Bold), color, parent);
-}
-
 // One figure of the statistics row: the value over its caption.
 QWidget *statItem(QLabel *&value, QLabel *&caption, QWidget *parent)
 {
@@ -61,7 +57,7 @@ QWidget *statItem(QLabel *&value, QLabel *&caption, QWidget *parent)
     auto *layout = new QVBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(metrics::xxxSmall);
-    value = boldLabel(QString(), TextStyle::subheadline, primaryTextColor(), cell);
+    value = new FigureLabel(QString(), textFont(TextStyle::subheadline, QFont::Bold), primaryTextColor(), cell);
     caption = styledLabel(QString(), textFont(TextStyle::caption2), secondaryTextColor(), cell);
     value->setAlignment(Qt::AlignHCenter);
     caption->setAlignment(Qt::AlignHCenter);
@@ -321,11 +317,11 @@ void MenuBarPopover::rebuildWins()
                                    primaryTextColor(), line);
         name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         layout->addWidget(name, 1);
-        layout->addWidget(boldLabel(tr("$%1").arg(win.salePrice.toString()), TextStyle::caption,
-                                    primaryTextColor(), line));
+        layout->addWidget(new FigureLabel(tr("$%1").arg(win.salePrice.toString()),
+                                          textFont(TextStyle::caption, QFont::Bold), primaryTextColor(), line));
         if (win.auctionNumber) {
-            layout->addWidget(styledLabel(tr("#%1").arg(*win.auctionNumber),
-                                          textFont(TextStyle::caption2), secondaryTextColor(), line));
+            layout->addWidget(new FigureLabel(tr("#%1").arg(*win.auctionNumber), textFont(TextStyle::caption2),
+                                              secondaryTextColor(), line));
         }
         m_wins->addWidget(line);
         line->show();

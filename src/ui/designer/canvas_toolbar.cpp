@@ -2,6 +2,7 @@
 
 #include "designer/label_designer_state.h"
 #include "ui/designer/toolbar_row.h"
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -67,9 +68,8 @@ void CanvasToolbar::buildZoomControls(QBoxLayout *row)
     auto *zoomRow = new QHBoxLayout;
     zoomRow->setSpacing(metrics::xxSmall);
     m_zoomOut = makeToolbarButton(QStringLiteral("minus.magnifyingglass"), QString(), tr("Zoom Out"), this);
-    m_zoomLabel = new QLabel(this);
-    QFont caption = textFont(TextStyle::caption);
-    m_zoomLabel->setFont(caption);
+    const QFont caption = textFont(TextStyle::caption);
+    m_zoomLabel = new FigureLabel(QString(), caption, primaryTextColor(), this);
     m_zoomLabel->setFixedWidth(40);
     m_zoomLabel->setAlignment(Qt::AlignCenter);
     m_zoomIn = makeToolbarButton(QStringLiteral("plus.magnifyingglass"), QString(), tr("Zoom In"), this);

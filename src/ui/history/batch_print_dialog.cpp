@@ -3,12 +3,12 @@
 #include "printing/print_kit_adapter.h"
 #include "printing/printer_info.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/separator_line.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -29,9 +29,7 @@ BatchPrintDialog::BatchPrintDialog(BatchPrintDialogSetup setup, QWidget *parent)
     layout->setSpacing(0);
 
     layout->addLayout(buildHeader());
-    auto *divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    layout->addWidget(divider);
+    layout->addWidget(separatorLine(this));
 
     auto *content = new QVBoxLayout;
     content->setContentsMargins(metrics::insets(metrics::large));

@@ -1,6 +1,7 @@
 #include "ui/history/detail_row_delegates.h"
 
 #include "ui/history/show_detail_lists.h"
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr int kVerticalPadding = 6;
 constexpr int kButtonGap = 4;
 constexpr int kLineHeight = 18;
-
-// The desktop's fonts draw digits of one width already.
-QFont monospacedDigits(QFont font)
-{
-    return font;
-}
 
 } // namespace
 
@@ -117,9 +112,9 @@ void AuctionDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewIt
     const bool canPrint = index.data(ShowAuctionsListModel::canPrintRole).toBool();
     const QString subtitle = index.data(ShowAuctionsListModel::subtitleRole).toString();
 
-    const QFont priceFont = monospacedDigits(textFont(TextStyle::subheadline));
-    const QString price = index.data(ShowAuctionsListModel::priceRole).toString();
-    const int priceWidth = QFontMetrics(priceFont).horizontalAdvance(price);
+    const FigureText price(index.data(ShowAuctionsListModel::priceRole).toString(),
+                           textFont(TextStyle::subheadline));
+    const int priceWidth = price.width();
     const int priceRight = parts.printButton.left() - 8;
     const int textLeft = row.left() + kSidePadding;
     const int textWidth = std::max(0, priceRight - priceWidth - 8 - textLeft);
@@ -142,10 +137,9 @@ void AuctionDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewIt
                           Qt::AlignLeft | Qt::AlignVCenter,
                           QFontMetrics(subtitleFont).elidedText(subtitle, Qt::ElideRight, textWidth));
     }
-    painter->setFont(priceFont);
     painter->setPen(primaryTextColor());
-    painter->drawText(QRect(priceRight - priceWidth, row.top(), priceWidth, row.height() - 1),
-                      Qt::AlignRight | Qt::AlignVCenter, price);
+    price.draw(*painter, QRect(priceRight - priceWidth, row.top(), priceWidth, row.height() - 1),
+               Qt::AlignRight | Qt::AlignVCenter);
 
     if (printing) {
         paintSpinner(*painter, parts.printButton.united(parts.previewButton));
@@ -275,9 +269,9 @@ void BuyerDetailRowDelegate::paintNameAndTotal(QPainter *painter, const QRect &r
                                                const QRect &previewButton, const QModelIndex &index) const
 {
     const QString buyer = index.data(ShowBuyersListModel::buyerRole).toString();
-    const QFont totalFont = monospacedDigits(textFont(TextStyle::subheadline, QFont::Bold));
-    const QString total = index.data(ShowBuyersListModel::totalRole).toString();
-    const int totalWidth = QFontMetrics(totalFont).horizontalAdvance(total);
+    const FigureText total(index.data(ShowBuyersListModel::totalRole).toString(),
+                           textFont(TextStyle::subheadline, QFont::Bold));
+    const int totalWidth = total.width();
     const int totalRight = previewButton.left() - 8;
     const int textLeft = avatar.right() + 1 + 8;
     const int textWidth = std::max(0, totalRight - totalWidth - 8 - textLeft);
@@ -297,10 +291,9 @@ void BuyerDetailRowDelegate::paintNameAndTotal(QPainter *painter, const QRect &r
     painter->drawText(QRect(textLeft, y, textWidth, countHeight), Qt::AlignLeft | Qt::AlignVCenter,
                       index.data(ShowBuyersListModel::countRole).toString());
 
-    painter->setFont(totalFont);
     painter->setPen(primaryTextColor());
-    painter->drawText(QRect(totalRight - totalWidth, row.top(), totalWidth, kHeaderHeight),
-                      Qt::AlignRight | Qt::AlignVCenter, total);
+    total.draw(*painter, QRect(totalRight - totalWidth, row.top(), totalWidth, kHeaderHeight),
+               Qt::AlignRight | Qt::AlignVCenter);
 }
 
 // The buyer's auctions under the header, one a line with its price at the right.
@@ -310,17 +303,15 @@ void BuyerDetailRowDelegate::paintLines(QPainter *painter, const QRect &row, con
     const QStringList lines = index.data(ShowBuyersListModel::lineTextsRole).toStringList();
     const QStringList prices = index.data(ShowBuyersListModel::linePricesRole).toStringList();
     const QFont lineFont = textFont(TextStyle::caption);
-    const QFont priceFont = monospacedDigits(lineFont);
     const int left = row.left() + kSidePadding + kLineIndent;
     const int right = row.right() - kSidePadding;
     int lineTop = row.top() + kHeaderHeight;
     painter->setPen(secondaryTextColor());
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QRect line(left, lineTop, right - left, kLineHeight);
-        const QString price = prices.value(i);
-        painter->setFont(priceFont);
-        const int priceWidth = QFontMetrics(priceFont).horizontalAdvance(price);
-        painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, price);
+        const FigureText price(prices.value(i), lineFont);
+        const int priceWidth = price.width();
+        price.draw(*painter, line, Qt::AlignRight | Qt::AlignVCenter);
         painter->setFont(lineFont);
         painter->drawText(line.adjusted(0, 0, -priceWidth - 8, 0), Qt::AlignLeft | Qt::AlignVCenter,
                           QFontMetrics(lineFont).elidedText(lines.at(i), Qt::ElideRight,

@@ -4,9 +4,9 @@
 #include "ui/history/history_texts.h"
 #include "ui/widgets/label_page_view.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/separator_line.h"
 #include "ui/widgets/style.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -44,10 +44,7 @@ QVBoxLayout *sheetFrame(QDialog &sheet, const QString &title)
     QObject::connect(close, &QPushButton::clicked, &sheet, &QDialog::reject);
     header->addWidget(close);
     layout->addLayout(header);
-    auto *divider = new QFrame(&sheet);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    layout->addWidget(divider);
+    layout->addWidget(separatorLine(&sheet));
     return layout;
 }
 

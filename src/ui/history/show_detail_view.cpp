@@ -8,6 +8,7 @@
 #include "ui/history/stat_card.h"
 #include "ui/history/status_badge.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/separator_line.h"
 #include "ui/widgets/segmented_control.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -30,19 +31,6 @@
 namespace quill {
 
 namespace {
-
-QFrame *divider(QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette palette = line->palette();
-    QColor color = secondaryTextColor();
-    color.setAlphaF(0.3f);
-    palette.setColor(QPalette::WindowText, color);
-    line->setPalette(palette);
-    return line;
-}
 
 QToolButton *iconButton(const QString &symbol, int size, QWidget *parent)
 {
@@ -114,7 +102,7 @@ ShowDetailView::ShowDetailView(ShowSummary show, ShowDetailServices services, bo
     layout->setContentsMargins(metrics::insets(metrics::xLarge));
     layout->setSpacing(metrics::large);
     buildHeader(layout, closable);
-    layout->addWidget(divider(m_column));
+    layout->addWidget(separatorLine(m_column));
     buildBody();
     layout->addWidget(m_body);
     m_message = styledLabel(QString(), textFont(TextStyle::caption), systemColor(SystemColor::red), m_column);
@@ -223,7 +211,7 @@ void ShowDetailView::buildBody()
     auto *ctaLayout = new QVBoxLayout(m_ctaSlot);
     ctaLayout->setContentsMargins(0, 0, 0, 0);
     content->addWidget(m_ctaSlot);
-    content->addWidget(divider(m_content));
+    content->addWidget(separatorLine(m_content));
 
     m_tabs = new SegmentedControl(m_content);
     m_tabs->setObjectName(QStringLiteral("detailTabs"));

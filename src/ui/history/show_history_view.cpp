@@ -9,6 +9,7 @@
 #include "ui/history/show_row_delegate.h"
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/separator_line.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
@@ -145,10 +146,7 @@ ShowHistoryView::ShowHistoryView(ShowDetailServices services, QWidget *parent)
     connect(m_refresh, &QToolButton::clicked, m_controller, &ShowHistoryController::refresh);
     header->addWidget(m_refresh);
     layout->addLayout(header);
-    auto *divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Plain);
-    layout->addWidget(divider);
+    layout->addWidget(separatorLine(this));
 
     m_content = new QStackedWidget(this);
     m_empty = new EmptyStateView(QStringLiteral("film.stack"), QStringLiteral("No Shows"),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets/figure_text.h"
+
 #include <QFont>
 #include <QWidget>
 
@@ -8,21 +10,10 @@ class QLabel;
 namespace quill {
 
 // A line of text fitted to a width: the font shrinks down to `minimumScale` of its
-// size, and what still does not fit is cut with an ellipsis. Its digits are drawn in
-// `digits`, a face whose digits are all one width, so numbers line up.
-struct FittedLine
-{
-    QFont font;
-    QString text;
-    QFont digits;
-
-    // The width the line takes, its digits in their own face.
-    int width() const;
-};
+// size, and what still does not fit is cut with an ellipsis. Its digits are all one
+// width (FigureText), so numbers line up.
+using FittedLine = FigureText;
 FittedLine fitOneLine(const QString &text, const QFont &font, int width, qreal minimumScale = 0.7);
-// The face `font` draws its digits in: its own when they are all one width (most desktop
-// faces draw them so), else the fixed-pitch face at the same size and weight.
-QFont digitFont(const QFont &font);
 
 // One statistic of a show: the value in bold over its title.
 class StatCard final : public QWidget

@@ -41,7 +41,7 @@ AuctionRowDelegate::Layout AuctionRowDelegate::layout(const QRect &row, const Ca
         l.printedMark = trailingBox(content, right, kMarkSize);
         right = l.printedMark.left() - kSpacing;
     }
-    const int priceWidth = f.amountMetrics.horizontalAdvance(dollarText(auction.salePrice));
+    const int priceWidth = FigureText(dollarText(auction.salePrice), f.amount).width();
     l.price = QRect(right - priceWidth + 1, content.top(), priceWidth, content.height());
     right = l.price.left() - kSpacing;
 
@@ -49,7 +49,7 @@ AuctionRowDelegate::Layout AuctionRowDelegate::layout(const QRect &row, const Ca
     l.avatar = QRect(left, content.center().y() - kAvatarSize / 2, kAvatarSize, kAvatarSize);
     left = l.avatar.right() + 1 + kSpacing;
     if (auction.auctionNumber) {
-        const int width = f.captionMetrics.horizontalAdvance(auctionNumberText(*auction.auctionNumber));
+        const int width = FigureText(auctionNumberText(*auction.auctionNumber), f.caption).width();
         l.number = QRect(left, content.top(), width, content.height());
         left = l.number.right() + 1 + kSpacing;
     }
@@ -75,15 +75,15 @@ void AuctionRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->save();
     paintAvatar(*painter, contentRect(option.rect), auction.winnerUsername, auction.avatarURL);
     if (auction.auctionNumber)
-        paintText(*painter, l.number, auctionNumberText(*auction.auctionNumber), f.caption, f.captionMetrics,
-                  secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
+        paintFigure(*painter, l.number, FigureText(auctionNumberText(*auction.auctionNumber), f.caption),
+                    secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
     paintText(*painter, l.name, QLatin1Char('@') + auction.winnerUsername, f.name, f.nameMetrics,
               primaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
     if (auction.rawTitle)
         paintText(*painter, l.title, *auction.rawTitle, f.caption, f.captionMetrics, secondaryTextColor(),
                   Qt::AlignLeft | Qt::AlignVCenter);
-    paintText(*painter, l.price, dollarText(auction.salePrice), f.amount, f.amountMetrics, primaryTextColor(),
-              Qt::AlignRight | Qt::AlignVCenter);
+    paintFigure(*painter, l.price, FigureText(dollarText(auction.salePrice), f.amount), primaryTextColor(),
+                Qt::AlignRight | Qt::AlignVCenter);
     if (auction.isPrinted)
         paintMark(*painter, l.printedMark, QStringLiteral("checkmark.circle.fill"), brandGreenColor());
     paintActions(*painter, l.actions, canPrint(auction), auction.isPrinted);

@@ -80,8 +80,8 @@ void BidderRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     paintText(*painter, l.bids, countText(bidder.bidCount, QStringLiteral("bid")), f.caption,
               f.captionMetrics, secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
     if (bidder.highestBid)
-        paintText(*painter, l.highBid, highBidText(*bidder.highestBid), f.caption, f.captionMetrics,
-                  secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
+        paintFigure(*painter, l.highBid, FigureText(highBidText(*bidder.highestBid), f.caption),
+                    secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
     paintDivider(*painter, option.rect);
     painter->restore();
 }

@@ -43,7 +43,7 @@ BuyerRowDelegate::Layout BuyerRowDelegate::layout(const QRect &row, const QStrin
     Layout l;
     int right = content.right();
     l.actions = layoutActions(content, LiveRowPrinter::buyerKey(buyer), right);
-    const int totalWidth = f.amountMetrics.horizontalAdvance(dollarText(total));
+    const int totalWidth = FigureText(dollarText(total), f.amount).width();
     l.total = QRect(right - totalWidth + 1, content.top(), totalWidth, content.height());
     right = l.total.left() - kSpacing;
 
@@ -71,8 +71,8 @@ void BuyerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
               Qt::AlignLeft | Qt::AlignVCenter);
     paintText(*painter, l.count, countText(record.auctions.size(), QStringLiteral("item")), f.caption,
               f.captionMetrics, secondaryTextColor(), Qt::AlignLeft | Qt::AlignVCenter);
-    paintText(*painter, l.total, dollarText(record.total), f.amount, f.amountMetrics, primaryTextColor(),
-              Qt::AlignRight | Qt::AlignVCenter);
+    paintFigure(*painter, l.total, FigureText(dollarText(record.total), f.amount), primaryTextColor(),
+                Qt::AlignRight | Qt::AlignVCenter);
     paintActions(*painter, l.actions, printer().canPrint(), false);
     paintDivider(*painter, option.rect);
     painter->restore();

@@ -65,7 +65,6 @@ LiveRowDelegate::LiveRowDelegate(QAbstractItemView *view)
                             textFont(TextStyle::caption),
                             textFont(TextStyle::caption2, QFont::DemiBold),
                             QFontMetrics(textFont(TextStyle::subheadline, QFont::DemiBold)),
-                            QFontMetrics(textFont(TextStyle::subheadline, QFont::Bold)),
                             QFontMetrics(textFont(TextStyle::caption)),
                             QFontMetrics(textFont(TextStyle::caption2, QFont::DemiBold))},
       m_avatars(new RowAvatarCache(kAvatarSize, this))
@@ -133,6 +132,13 @@ void LiveRowDelegate::paintText(QPainter &painter, const QRect &box, const QStri
                              ? single
                              : metrics.elidedText(single, Qt::ElideRight, box.width());
     painter.drawText(box, int(alignment | Qt::TextSingleLine | Qt::TextDontClip), line);
+}
+
+void LiveRowDelegate::paintFigure(QPainter &painter, const QRect &box, const FigureText &figure,
+                                  const QColor &color, Qt::Alignment alignment)
+{
+    painter.setPen(color);
+    figure.draw(painter, box, alignment);
 }
 
 void LiveRowDelegate::paintDivider(QPainter &painter, const QRect &row)

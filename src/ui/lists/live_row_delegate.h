@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets/figure_text.h"
+
 #include <QAbstractItemView>
 #include <QFont>
 #include <QFontMetrics>
@@ -66,11 +68,10 @@ protected:
     struct Fonts
     {
         QFont name;    // subheadline, semibold
-        QFont amount;  // subheadline, bold, monospaced digits
+        QFont amount;  // subheadline, bold; its figures are FigureTexts
         QFont caption; // caption
         QFont badge;   // caption 2, semibold
         QFontMetrics nameMetrics;
-        QFontMetrics amountMetrics;
         QFontMetrics captionMetrics;
         QFontMetrics badgeMetrics;
     };
@@ -89,6 +90,9 @@ protected:
     static void paintMark(QPainter &painter, const QRect &box, const QString &symbol, const QColor &color);
     static void paintText(QPainter &painter, const QRect &box, const QString &text, const QFont &font,
                           const QFontMetrics &metrics, const QColor &color, Qt::Alignment alignment);
+    // A price or number, its digits all one width (FigureText).
+    static void paintFigure(QPainter &painter, const QRect &box, const FigureText &figure, const QColor &color,
+                            Qt::Alignment alignment);
     static void paintDivider(QPainter &painter, const QRect &row);
     // A left click released on the row, with where it landed; null otherwise.
     static std::optional<QPoint> clickAt(QEvent *event);

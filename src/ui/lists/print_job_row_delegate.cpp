@@ -6,6 +6,7 @@
 #include "ui/lists/live_row_labels.h"
 #include "ui/lists/print_log_model.h"
 #include "ui/widgets/label_page_view.h"
+#include "ui/widgets/label_preview_view.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -115,17 +116,22 @@ QPixmap PrintJobRowDelegate::thumbnail(const PrintJob &job, qreal dpr) const
     QPixmap pixmap(size * dpr);
     pixmap.setDevicePixelRatio(dpr);
     pixmap.fill(Qt::transparent);
-    const QList<AnyLabelView> pages = previewPages(job.content, job.style, job.labelMedia, job.orientation,
-                                                   m_appearance.appearance(), thumbnailScale(job));
-    if (!pages.isEmpty()) {
-        QPainter painter(&pixmap);
-        LabelPageFrame frame;
-        frame.shape = LabelPageFrame::Shape::roundedRectangle;
-        frame.cornerRadius = 4;
-        frame.outlineWidth = 0.5;
-        frame.outlineOpacity = 0.2;
-        paintLabelPage(painter, pages.first(), 1.0, frame);
-    }
+    // The label preview's own picture at the thumbnail's scale, then put in a rounded
+    // frame with a faint outline: drawn through the rounded clip itself, its text would
+    // come out a shade different from the preview's.
+    const LabelPreview preview(job.content, job.style, job.labelMedia, job.orientation, thumbnailScale(job),
+                               m_appearance.appearance());
+    QPixmap picture(size * dpr);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(Qt::transparent);
+    QPainter picturePainter(&picture);
+    const bool painted = preview.paint(picturePainter);
+    picturePainter.end();
+    QPainter painter(&pixmap);
+    paintInFrame(painter, preview.pageSize(), LabelPageFrame::forMedium(false, 0.2, 0.5), [&](QPainter &inside) {
+        inside.drawPixmap(0, 0, picture);
+        return painted;
+    });
     ++m_drawn;
     m_thumbnails.insert(key, new QPixmap(pixmap));
     return pixmap;

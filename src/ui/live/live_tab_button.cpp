@@ -1,5 +1,6 @@
 #include "ui/live/live_tab_button.h"
 
+#include "ui/widgets/figure_text.h"
 #include "ui/widgets/palette.h"
 #include "ui/widgets/style.h"
 
@@ -10,10 +11,10 @@ namespace quill {
 
 namespace {
 
-// The interface fonts' digits share one width, so the revenue does not jitter as it grows.
-QFont subtitleFont()
+// Its digits are all one width, so the revenue does not jitter as it grows.
+FigureText subtitleText(const QString &subtitle)
 {
-    return textFont(TextStyle::caption);
+    return FigureText(subtitle, textFont(TextStyle::caption));
 }
 
 } // namespace
@@ -62,8 +63,8 @@ QSize LiveTabButton::sizeHint() const
     int width = title.horizontalAdvance(text());
     int height = title.height();
     if (m_subtitle) {
-        const QFontMetrics caption(subtitleFont());
-        width += kSpacing + caption.horizontalAdvance(*m_subtitle);
+        const FigureText caption = subtitleText(*m_subtitle);
+        width += kSpacing + caption.width();
         height = std::max(height, caption.height());
     }
     return {width, kTopPadding + height + kSpacing + kBarHeight};
@@ -79,13 +80,12 @@ void LiveTabButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QFont title = titleFont();
     const QFontMetrics titleMetrics(title);
-    const QFont caption = subtitleFont();
-    const QFontMetrics captionMetrics(caption);
+    const FigureText caption = subtitleText(m_subtitle.value_or(QString()));
 
     const int titleWidth = titleMetrics.horizontalAdvance(text());
-    const int captionWidth = m_subtitle ? kSpacing + captionMetrics.horizontalAdvance(*m_subtitle) : 0;
-    const int lineHeight = std::max(titleMetrics.height(), m_subtitle ? captionMetrics.height() : 0);
-    // The line is centred and clipped at the button's edges when the bar is narrow.
+    const int captionWidth = m_subtitle ? kSpacing + caption.width() : 0;
+    const int lineHeight = std::max(titleMetrics.height(), m_subtitle ? caption.height() : 0);
+    // The line is centred; on a narrow bar the title is clipped and the subtitle cut short.
     int x = std::max(0, (width() - titleWidth - captionWidth) / 2);
     const QRect line(0, kTopPadding, width(), lineHeight);
 
@@ -94,10 +94,8 @@ void LiveTabButton::paintEvent(QPaintEvent *)
     painter.drawText(QRect(x, line.top(), titleWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text());
     if (m_subtitle) {
         x += titleWidth + kSpacing;
-        painter.setFont(caption);
         painter.setPen(secondaryTextColor());
-        painter.drawText(QRect(x, line.top(), width() - x, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         *m_subtitle);
+        caption.draw(painter, QRect(x, line.top(), width() - x, lineHeight), Qt::AlignLeft | Qt::AlignVCenter);
     }
     if (m_selected)
         painter.fillRect(QRect(0, height() - kBarHeight, width(), kBarHeight), brandGreenColor());

@@ -57,19 +57,27 @@ bool paintLabelPage(QPainter &painter, const AnyLabelView &page, qreal scale, co
     }
     if (!usableSize(pageSize))
         return false;
-    const QRectF bounds(QPointF(0, 0), pageSize * scale);
-    const QPainterPath outline = framePath(bounds, frame);
+    return paintInFrame(painter, pageSize * scale, frame, [&](QPainter &inside) {
+        inside.scale(scale, scale);
+        try {
+            page.paint(inside);
+        } catch (const std::exception &) {
+            return false;
+        }
+        return true;
+    });
+}
 
+bool paintInFrame(QPainter &painter, QSizeF size, const LabelPageFrame &frame,
+                  const std::function<bool(QPainter &)> &paint)
+{
+    if (!usableSize(size))
+        return false;
+    const QRectF bounds(QPointF(0, 0), size);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setClipPath(outline, Qt::IntersectClip);
-    painter.scale(scale, scale);
-    bool painted = true;
-    try {
-        page.paint(painter);
-    } catch (const std::exception &) {
-        painted = false;
-    }
+    painter.setClipPath(framePath(bounds, frame), Qt::IntersectClip);
+    const bool painted = paint(painter);
     painter.restore();
 
     if (painted && frame.outlineWidth > 0) {
@@ -112,19 +120,24 @@ void LabelPageView::setFrame(const LabelPageFrame &frame)
     update();
 }
 
-QSize LabelPageView::sizeHint() const
+QSize labelPageSize(const AnyLabelView &page, qreal scale)
 {
-    if (!m_page || !(std::isfinite(m_scale) && m_scale > 0))
+    if (!(std::isfinite(scale) && scale > 0))
         return {0, 0};
     QSizeF size;
     try {
-        size = m_page->size() * m_scale;
+        size = page.size() * scale;
     } catch (const std::exception &) {
         return {0, 0};
     }
     if (!usableSize(size) || size.width() > QWIDGETSIZE_MAX || size.height() > QWIDGETSIZE_MAX)
         return {0, 0};
     return QSize(int(std::ceil(size.width())), int(std::ceil(size.height())));
+}
+
+QSize LabelPageView::sizeHint() const
+{
+    return m_page ? labelPageSize(*m_page, m_scale) : QSize(0, 0);
 }
 
 void LabelPageView::setFrameSize(QSize size)

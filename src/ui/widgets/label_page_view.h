@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QPainter;
@@ -31,6 +32,12 @@ struct LabelPageFrame
 // the screen: LabelPageView, thumbnails and sheets all paint through here. A page whose
 // layout throws paints nothing and gives false.
 bool paintLabelPage(QPainter &painter, const AnyLabelView &page, qreal scale, const LabelPageFrame &frame);
+// Paints a drawing of `size` with its top left at the painter's origin, clipped to the
+// frame's shape; the outline goes over it when `paint` says it painted.
+bool paintInFrame(QPainter &painter, QSizeF size, const LabelPageFrame &frame,
+                  const std::function<bool(QPainter &)> &paint);
+// The whole pixels a page takes at `scale`; empty for a page that cannot be laid out.
+QSize labelPageSize(const AnyLabelView &page, qreal scale);
 
 // One label page, drawn by the page's own print layout code: the preview matches the
 // print. Its size is the page's size times the scale; without a page it is empty and
