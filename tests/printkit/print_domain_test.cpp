@@ -4,6 +4,7 @@
 #include "printkit/domain/label_preset.h"
 
 #include <QJsonArray>
+#include <QSet>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -249,6 +250,75 @@ TEST(LabelCanvas, EqualityAndHashFollowValues)
     LabelCanvas otherShape = a;
     otherShape.shape = LabelShape::rectangle;
     EXPECT_NE(a, otherShape);
+}
+
+TEST(PrintRecords, CanonicallyEquivalentTextsAndSignedZerosMakeOneRecordThatKeepsItsOwnSpelling)
+{
+    // One name, two spellings: a precomposed "é" and "e" followed by a combining acute accent.
+    const QString composed = QStringLiteral("Caf\u00E9 Label");
+    const QString decomposed = QStringLiteral("Cafe\u0301 Label");
+    ASSERT_NE(composed.size(), decomposed.size());
+
+    const auto expectOneRecord = [](const char *what, const auto &a, const auto &b) {
+        SCOPED_TRACE(what);
+        EXPECT_TRUE(a == b);
+        EXPECT_FALSE(a != b);
+        EXPECT_EQ(qHash(a), qHash(b));
+        EXPECT_EQ(qHash(a, 42), qHash(b, 42));
+        EXPECT_EQ((QSet<std::decay_t<decltype(a)>>{a, b}.size()), 1);
+    };
+    const auto expectTwoRecords = [](const char *what, const auto &a, const auto &b) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(a == b);
+        EXPECT_EQ((QSet<std::decay_t<decltype(a)>>{a, b}.size()), 2);
+    };
+
+    const auto canvas = [](const QString &name, double width) {
+        return LabelCanvas{name, width, 2.0, LabelShape::circle, 203};
+    };
+    const auto content = [](const QString &text) { return LabelContent{text, text, text, text, text}; };
+    const auto preset = [&](const QString &text, double width) {
+        return LabelPreset{text, text, text, canvas(text, width),
+                           LabelCalibration{1, 2, 90, PostPrintAction::tearOff}};
+    };
+    const auto configuration = [](const QString &text) {
+        return CUPSPrintConfiguration{text, true, {{QStringLiteral("MediaType"), text}}};
+    };
+    const auto request = [&](const QString &text, double width) {
+        return PrintJobRequest(PrinterID(text), canvas(text, width), LabelCalibration::standard(),
+                               content(text), 2, PrintTransportStrategy::cups, configuration(text));
+    };
+
+    expectOneRecord("PrinterID", PrinterID(composed), PrinterID(decomposed));
+    expectOneRecord("CUPSOption", CUPSOption{composed, composed}, CUPSOption{decomposed, decomposed});
+    expectOneRecord("LabelCanvas", canvas(composed, 0.0), canvas(decomposed, -0.0));
+    expectOneRecord("LabelCalibration", LabelCalibration{1, 2, 90, PostPrintAction::tearOff},
+                    LabelCalibration{1, 2, 90, PostPrintAction::tearOff});
+    expectOneRecord("LabelContent", content(composed), content(decomposed));
+    expectOneRecord("LabelPreset", preset(composed, 0.0), preset(decomposed, -0.0));
+    expectOneRecord("CUPSPrintConfiguration", configuration(composed), configuration(decomposed));
+    expectOneRecord("PrintJobRequest", request(composed, 0.0), request(decomposed, -0.0));
+    expectOneRecord("PrinterDescriptor", PrinterDescriptor{PrinterID(composed), composed, true},
+                    PrinterDescriptor{PrinterID(decomposed), decomposed, true});
+    // A size that is not a number is still the same record as its own copy.
+    const LabelCanvas unmeasured = canvas(composed, std::numeric_limits<double>::quiet_NaN());
+    expectOneRecord("LabelCanvas without a number", unmeasured, LabelCanvas(unmeasured));
+
+    // Only canonical equivalence joins texts: a missing accent, a compatibility ligature
+    // and an empty queue name in place of none are other values.
+    expectTwoRecords("accent", PrinterID(composed), PrinterID(QStringLiteral("Cafe Label")));
+    expectTwoRecords("ligature", CUPSOption{QStringLiteral("\uFB01nish"), composed},
+                     CUPSOption{QStringLiteral("finish"), composed});
+    expectTwoRecords("absent queue", CUPSPrintConfiguration{std::nullopt, true, {}},
+                     CUPSPrintConfiguration{QString(), true, {}});
+    expectTwoRecords("width", request(composed, 2.0), request(composed, 2.5));
+
+    // Each record keeps and codes the spelling it was given.
+    const PrintJobRequest decoded = coding::printJobRequestFromJson(coding::toJson(request(decomposed, 2.0)));
+    EXPECT_EQ(decoded.printerID.rawValue.toUtf8(), decomposed.toUtf8());
+    EXPECT_EQ(decoded.content.headline.toUtf8(), decomposed.toUtf8());
+    EXPECT_EQ(decoded.cupsConfiguration->queueName->toUtf8(), decomposed.toUtf8());
+    EXPECT_EQ(decoded.cupsConfiguration->options.at(0).value.toUtf8(), decomposed.toUtf8());
 }
 
 TEST(CUPSOption, IdIsNameEqualsValue)

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 namespace printkit {
 
-enum class PostPrintAction { none, tearOff };
+enum class PostPrintAction
+{
+    none,
+    tearOff
+};
 
 QString rawValue(PostPrintAction action);
 std::optional<PostPrintAction> postPrintActionFromRaw(const QString &raw);
@@ -21,7 +24,9 @@ struct LabelCalibration
 
     static const LabelCalibration &standard();
 
-    bool operator==(const LabelCalibration &) const = default;
+    bool operator==(const LabelCalibration &other) const;
 };
+
+size_t qHash(const LabelCalibration &calibration, size_t seed = 0) noexcept;
 
 } // namespace printkit

@@ -1,7 +1,8 @@
 #include "printkit/domain/label_canvas.h"
 
-#include <QRegularExpression>
+#include "printkit/domain/record_comparison.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <cstdio>
 
@@ -30,7 +31,8 @@ std::optional<LabelShape> labelShapeFromRaw(const QString &raw)
 
 const QList<LabelShape> &allLabelShapes()
 {
-    static const QList<LabelShape> all{LabelShape::rectangle, LabelShape::roundedRectangle, LabelShape::circle};
+    static const QList<LabelShape> all{LabelShape::rectangle, LabelShape::roundedRectangle,
+                                       LabelShape::circle};
     return all;
 }
 
@@ -123,11 +125,7 @@ QString LabelCanvas::summary() const
     return name + QStringLiteral(" \u2022 ") + sizeDescription();
 }
 
-size_t qHash(const LabelCanvas &canvas, size_t seed) noexcept
-{
-    // +0.0 folds -0 into 0 so equal values hash alike.
-    return qHashMulti(seed, canvas.name, canvas.widthInches + 0.0, canvas.heightInches + 0.0,
-                      static_cast<int>(canvas.shape), canvas.printerDPI.value_or(-1), canvas.printerDPI.has_value());
-}
+PRINTKIT_RECORD_COMPARISON(LabelCanvas, canvas, canvas.name, canvas.widthInches, canvas.heightInches,
+                           canvas.shape, canvas.printerDPI)
 
 } // namespace printkit

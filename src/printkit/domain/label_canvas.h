@@ -5,12 +5,16 @@
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace printkit {
 
-enum class LabelShape { rectangle, roundedRectangle, circle };
+enum class LabelShape
+{
+    rectangle,
+    roundedRectangle,
+    circle
+};
 
 QString rawValue(LabelShape shape);
 std::optional<LabelShape> labelShapeFromRaw(const QString &raw);
@@ -59,7 +63,9 @@ struct LabelCanvas
 
     static QString formatInches(double inches);
 
-    bool operator==(const LabelCanvas &) const = default;
+    // Every print record compares member-wise: texts as Unicode (canonically equivalent
+    // spellings are equal, though each is kept as given), numbers by value (0 equals -0).
+    bool operator==(const LabelCanvas &other) const;
 };
 
 size_t qHash(const LabelCanvas &canvas, size_t seed = 0) noexcept;

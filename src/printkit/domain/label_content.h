@@ -15,7 +15,9 @@ struct LabelContent
 
     static const LabelContent &sample();
 
-    bool operator==(const LabelContent &) const = default;
+    bool operator==(const LabelContent &other) const;
 };
+
+size_t qHash(const LabelContent &content, size_t seed = 0) noexcept;
 
 } // namespace printkit

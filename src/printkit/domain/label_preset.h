@@ -27,7 +27,9 @@ struct LabelPreset
     static const LabelPreset &custom();
     static const QList<LabelPreset> &all();
 
-    bool operator==(const LabelPreset &) const = default;
+    bool operator==(const LabelPreset &other) const;
 };
+
+size_t qHash(const LabelPreset &preset, size_t seed = 0) noexcept;
 
 } // namespace printkit

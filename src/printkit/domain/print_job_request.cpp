@@ -1,19 +1,12 @@
-#include "printkit/domain/cups_queue_status.h"
 #include "printkit/domain/print_job_request.h"
+
+#include "printkit/domain/cups_queue_status.h"
+#include "printkit/domain/printer_descriptor.h"
+#include "printkit/domain/record_comparison.h"
 
 #include <algorithm>
 
 namespace printkit {
-
-size_t qHash(const PrinterID &id, size_t seed) noexcept
-{
-    return ::qHash(id.rawValue, seed);
-}
-
-size_t qHash(const CUPSOption &option, size_t seed) noexcept
-{
-    return qHashMulti(seed, option.name, option.value);
-}
 
 QString rawValue(PrintTransportStrategy strategy)
 {
@@ -30,7 +23,8 @@ std::optional<PrintTransportStrategy> printTransportStrategyFromRaw(const QStrin
 }
 
 PrintJobRequest::PrintJobRequest(PrinterID printerID, LabelCanvas canvas, LabelCalibration calibration,
-                                 LabelContent content, qint64 copies, PrintTransportStrategy transportStrategy,
+                                 LabelContent content, qint64 copies,
+                                 PrintTransportStrategy transportStrategy,
                                  std::optional<CUPSPrintConfiguration> cupsConfiguration)
     : printerID(std::move(printerID)), canvas(std::move(canvas)), calibration(calibration),
       content(std::move(content)), copies(std::max<qint64>(copies, 1)), transportStrategy(transportStrategy),
@@ -55,10 +49,25 @@ QString rawValue(CUPSQueueState state)
 
 std::optional<CUPSQueueState> cupsQueueStateFromRaw(const QString &raw)
 {
-    for (auto s : {CUPSQueueState::idle, CUPSQueueState::processing, CUPSQueueState::stopped, CUPSQueueState::unknown})
+    for (auto s :
+         {CUPSQueueState::idle, CUPSQueueState::processing, CUPSQueueState::stopped, CUPSQueueState::unknown})
         if (rawValue(s) == raw)
             return s;
     return std::nullopt;
 }
+
+PRINTKIT_RECORD_COMPARISON(PrinterID, id, id.rawValue)
+
+PRINTKIT_RECORD_COMPARISON(CUPSOption, option, option.name, option.value)
+
+PRINTKIT_RECORD_COMPARISON(CUPSPrintConfiguration, configuration, configuration.queueName,
+                           configuration.usesCanvasPageSize, configuration.options)
+
+PRINTKIT_RECORD_COMPARISON(PrintJobRequest, request, request.printerID, request.canvas, request.calibration,
+                           request.content, request.copies, request.transportStrategy,
+                           request.cupsConfiguration)
+
+PRINTKIT_RECORD_COMPARISON(PrinterDescriptor, descriptor, descriptor.id, descriptor.name,
+                           descriptor.isDefault)
 
 } // namespace printkit

@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace printkit {
@@ -21,12 +20,16 @@ struct PrinterID
     PrinterID(const char *name) : rawValue(QString::fromUtf8(name)) {}
 
     const QString &description() const { return rawValue; }
-    bool operator==(const PrinterID &) const = default;
+    bool operator==(const PrinterID &other) const;
 };
 
 size_t qHash(const PrinterID &id, size_t seed = 0) noexcept;
 
-enum class PrintTransportStrategy { systemDialog, cups };
+enum class PrintTransportStrategy
+{
+    systemDialog,
+    cups
+};
 
 QString rawValue(PrintTransportStrategy strategy);
 std::optional<PrintTransportStrategy> printTransportStrategyFromRaw(const QString &raw);
@@ -38,7 +41,7 @@ struct CUPSOption
     QString value;
 
     QString id() const { return name + QLatin1Char('=') + value; }
-    bool operator==(const CUPSOption &) const = default;
+    bool operator==(const CUPSOption &other) const;
 };
 
 size_t qHash(const CUPSOption &option, size_t seed = 0) noexcept;
@@ -49,8 +52,10 @@ struct CUPSPrintConfiguration
     bool usesCanvasPageSize = true;
     QList<CUPSOption> options;
 
-    bool operator==(const CUPSPrintConfiguration &) const = default;
+    bool operator==(const CUPSPrintConfiguration &other) const;
 };
+
+size_t qHash(const CUPSPrintConfiguration &configuration, size_t seed = 0) noexcept;
 
 struct PrintJobRequest
 {
@@ -64,11 +69,13 @@ struct PrintJobRequest
 
     PrintJobRequest() = default;
     // Stores at least one copy; decoding and later assignment keep the value as given.
-    PrintJobRequest(PrinterID printerID, LabelCanvas canvas, LabelCalibration calibration, LabelContent content,
-                    qint64 copies, PrintTransportStrategy transportStrategy,
+    PrintJobRequest(PrinterID printerID, LabelCanvas canvas, LabelCalibration calibration,
+                    LabelContent content, qint64 copies, PrintTransportStrategy transportStrategy,
                     std::optional<CUPSPrintConfiguration> cupsConfiguration = std::nullopt);
 
-    bool operator==(const PrintJobRequest &) const = default;
+    bool operator==(const PrintJobRequest &other) const;
 };
+
+size_t qHash(const PrintJobRequest &request, size_t seed = 0) noexcept;
 
 } // namespace printkit

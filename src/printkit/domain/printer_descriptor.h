@@ -10,7 +10,9 @@ struct PrinterDescriptor
     QString name;
     bool isDefault = false;
 
-    bool operator==(const PrinterDescriptor &) const = default;
+    bool operator==(const PrinterDescriptor &other) const;
 };
+
+size_t qHash(const PrinterDescriptor &descriptor, size_t seed = 0) noexcept;
 
 } // namespace printkit
