@@ -131,6 +131,7 @@ void AppState::connectOnce()
     connect(m_authManager.get(), &AuthManager::accountChanged, this,
             [this](const std::optional<QString> &userId) {
                 followAccount(userId);
+                m_showSyncService->accountChanged();
                 reloadShowHistory();
             });
     // A show that starts or ends changes the list of shows.

@@ -3,6 +3,7 @@
 #include "backend/api_records.h"
 #include "backend/zav_api_client.h"
 #include "common/detached_task.h"
+#include "common/internet_date_time.h"
 #include "common/json.h"
 #include "common/logging.h"
 #include "common/next_signal.h"
@@ -103,16 +104,26 @@ std::optional<QSet<QString>> completeIds(const ShowLookup &lookup)
 }
 
 // The draft a create whose answer never came made: one of this title and label mode that
-// was not there before that create. Empty when there is none.
+// was not there before that create. Empty when there is none. Of several, the oldest: the
+// late create came first, and a later one was made elsewhere meanwhile (the seller's other
+// computer). The listing is newest first, so among drafts of one moment, or without a
+// readable time, the one listed last is the older.
 QString draftMadeSince(const ShowListResponse &drafts, const QSet<QString> &before, const QString &title,
                        const QString &mode)
 {
+    QString oldest;
+    std::optional<QDateTime> oldestMade;
     for (const ShowSummary &show : drafts.shows) {
-        if (show.status == QLatin1String("draft") && show.title == title && show.labelMode == mode &&
-            !before.contains(show.id))
-            return show.id;
+        if (show.status != QLatin1String("draft") || show.title != title || show.labelMode != mode ||
+            before.contains(show.id))
+            continue;
+        const std::optional<QDateTime> made = parseInternetDateTime(show.createdAt);
+        if (!oldest.isEmpty() && oldestMade && (!made || *made > *oldestMade))
+            continue;
+        oldest = show.id;
+        oldestMade = made;
     }
-    return {};
+    return oldest;
 }
 
 } // namespace
@@ -422,11 +433,21 @@ QCoro::Task<> ShowSyncService::startShow(QString title, QString labelMode)
 QCoro::Task<std::optional<QString>> ShowSyncService::showOfUnansweredCreate(QString title, QString mode)
 {
     QPointer<ShowSyncService> self(this);
+    // Another account's drafts are not this seller's: what was listed for it is no guide.
+    const std::optional<QString> account = UserScoped::currentUserId();
+    if (m_draftsBeforeCreate && m_draftsAccount != account)
+        forgetDraftsBeforeCreate();
     const bool unanswered = m_draftsBeforeCreate.has_value();
     const ShowLookup drafts = co_await lookUpShows(m_api, QStringLiteral("draft"));
     if (!self)
         co_return std::nullopt;
+    if (unanswered && (!m_draftsBeforeCreate || UserScoped::currentUserId() != account)) {
+        // The account changed during the listing: this start makes a show of its own.
+        failLookUp(QStringLiteral("the account changed while the drafts were listed"));
+        co_return std::nullopt;
+    }
     if (!unanswered) {
+        m_draftsAccount = account;
         m_draftsBeforeCreate = completeIds(drafts);
         if (!m_draftsBeforeCreate)
             qCWarning(lcShowSync,
@@ -562,6 +583,7 @@ QCoro::Task<> ShowSyncService::endShow()
 
 void ShowSyncService::reset()
 {
+    forgetDraftsBeforeCreate();
     setActiveShowId(QString());
     setActiveStreamId(QString());
     m_setAsideNotice.clear();
@@ -569,6 +591,19 @@ void ShowSyncService::reset()
     setIsSyncing(false);
     m_syncedAuctionKeys.clear();
     Q_EMIT syncedAuctionKeysChanged();
+}
+
+void ShowSyncService::accountChanged()
+{
+    forgetDraftsBeforeCreate();
+}
+
+void ShowSyncService::forgetDraftsBeforeCreate()
+{
+    if (m_draftsBeforeCreate)
+        qCInfo(lcShowSync, "A start whose answer never came is no longer taken over");
+    m_draftsBeforeCreate.reset();
+    m_draftsAccount.reset();
 }
 
 // --- pending uploads ------------------------------------------------------------
@@ -707,8 +742,9 @@ std::optional<QJsonArray> ShowSyncService::readPendingFile(const QString &path)
         if (!QFile::rename(path, aside)) {
             // Left in place, it would be overwritten by the next save: read nothing more this run.
             m_pendingWritable = false;
-            reportSetAside(QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
-                               .arg(e.message()));
+            reportSetAside(
+                QStringLiteral("Pending auctions could not be read (%1) and could not be moved aside")
+                    .arg(e.message()));
             return std::nullopt;
         }
         reportSetAside(

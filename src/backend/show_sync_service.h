@@ -108,6 +108,9 @@ public:
     QCoro::Task<> endShow();
     // Leaves the show locally; its pending uploads still go to it.
     void reset();
+    // Called on every sign-in, account switch and sign-out: a show the previous account's
+    // start made without its answer arriving is never taken over by the next start.
+    void accountChanged();
 
 Q_SIGNALS:
     void activeShowIdChanged();
@@ -143,6 +146,7 @@ private:
     // create of this run made although its answer never came (empty: none, create one),
     // or nothing when the drafts could not be checked (the start has failed).
     QCoro::Task<std::optional<QString>> showOfUnansweredCreate(QString title, QString mode);
+    void forgetDraftsBeforeCreate();
     void markStarted();
     void reportOnboarding();
     QString storedString(const char *key) const;
@@ -196,6 +200,7 @@ private:
     // they could not all be listed): a draft made since of the same title and label mode
     // is the one that create made, and the next start takes it over.
     std::optional<QSet<QString>> m_draftsBeforeCreate;
+    std::optional<QString> m_draftsAccount; // the signed-in account when they were listed
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
     QSet<QString> m_pendingKeys; // pendingKey() of each entry of m_pending
@@ -211,8 +216,8 @@ private:
     QString m_settingsFailure;      // in syncError while the stored show is not on disk
     bool m_uploading = false;
     quint64 m_queuedCount = 0; // how many times uploads were queued, to see new ones during a wait
-    int m_flushWaiters = 0;   // ends waiting for the upload loop
-    int m_failuresInARow = 0; // while an end waits, this many failures stop the loop
+    int m_flushWaiters = 0;    // ends waiting for the upload loop
+    int m_failuresInARow = 0;  // while an end waits, this many failures stop the loop
     QString m_lastUploadError;
 };
 

@@ -199,6 +199,42 @@ TEST_F(AppStateStart, EveryAccountChangeMovesTheScopeTheMarketplaceFlagAndTheHis
     EXPECT_EQ(app.showHistoryStore().shows().first().title, QStringLiteral("Ben's show"));
 }
 
+TEST_F(AppStateStart, AStartWhoseAnswerNeverCameIsNotTakenOverAfterAnotherAccountSignsIn)
+{
+    storeSession(QStringLiteral("u1"), QStringLiteral("ava@example.com"));
+    const QString bensToken = m_backend.addUser(QStringLiteral("u2"), QStringLiteral("ben@example.com"));
+    StandinShow bensDraft;
+    bensDraft.userId = QStringLiteral("u2");
+    bensDraft.title = QStringLiteral("Friday cards");
+    bensDraft.labelMode = QStringLiteral("grouped");
+    const QString bensOld = m_backend.addShow(bensDraft);
+    AppState &app = makeAppState();
+    startAndWait(app);
+    ShowSyncService &sync = app.showSyncService();
+
+    // Ava's show is made, but the connection closes before its answer arrives.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::dropAfterHandling());
+    sync.setActiveStreamId(QStringLiteral("stream-1"));
+    runSync(sync.startShow(QStringLiteral("Friday cards"), QStringLiteral("Grouped")));
+    m_backend.clearFaults();
+    ASSERT_TRUE(sync.activeShowId().isEmpty());
+    ASSERT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 1);
+
+    runSync(app.authManager().signOut());
+    ZavUser ben;
+    ben.id = QStringLiteral("u2");
+    ben.email = QStringLiteral("ben@example.com");
+    ASSERT_TRUE(runSync(app.authManager().completeSignIn(bensToken, ben)));
+    runSync(sync.startShow(QStringLiteral("Friday cards"), QStringLiteral("Grouped")));
+
+    const QString started = sync.activeShowId();
+    ASSERT_FALSE(started.isEmpty()) << sync.syncError().toStdString();
+    EXPECT_NE(started, bensOld);
+    EXPECT_EQ(m_backend.show(bensOld)->status, QStringLiteral("draft"));
+    EXPECT_EQ(m_backend.show(started)->status, QStringLiteral("live"));
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u2")).size(), 2);
+}
+
 TEST_F(AppStateStart, ACallbackThatArrivesDuringTheRestoreIsHandledAndKept)
 {
     storeSession(QStringLiteral("u1"), QStringLiteral("ava@example.com"));

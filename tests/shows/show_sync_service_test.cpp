@@ -12,8 +12,8 @@
 using namespace quill;
 using quill::standin::Fault;
 using quill::standin::StandinShow;
-using quill::testing::FakeSleeper;
 using quill::testing::eventually;
+using quill::testing::FakeSleeper;
 using quill::testing::runSync;
 
 namespace {
@@ -217,6 +217,34 @@ TEST_F(ShowSync, AStartWhoseAnswerCameTooLateIsTakenOverByTheNextStartNotMadeTwi
     EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 4);
     EXPECT_EQ(statusOf(m_service->activeShowId()), QStringLiteral("live"));
     m_backend.releaseHeld();
+}
+
+TEST_F(ShowSync, ALateCreateTakesOverItsOwnDraftNotTheOneAnotherComputerMadeSince)
+{
+    // The backend makes the show, but the connection closes before its answer arrives.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows"), Fault::dropAfterHandling());
+    start();
+    m_backend.clearFaults();
+    ASSERT_TRUE(m_service->activeShowId().isEmpty());
+    const QList<StandinShow> made = m_backend.shows(QStringLiteral("u1"));
+    ASSERT_EQ(made.size(), 1);
+    const QString own = made.first().id;
+
+    // Meanwhile the seller's other computer makes a draft of the same title and label mode.
+    StandinShow elsewhere;
+    elsewhere.userId = QStringLiteral("u1");
+    elsewhere.title = QStringLiteral("Friday cards");
+    elsewhere.labelMode = QStringLiteral("grouped");
+    elsewhere.createdAt = QDateTime::fromString(made.first().createdAt, Qt::ISODateWithMs)
+                              .addSecs(60)
+                              .toString(Qt::ISODateWithMs);
+    const QString other = m_backend.addShow(elsewhere);
+
+    start();
+    EXPECT_EQ(m_service->activeShowId(), own);
+    EXPECT_EQ(statusOf(own), QStringLiteral("live"));
+    EXPECT_EQ(statusOf(other), QStringLiteral("draft"));
+    EXPECT_EQ(m_backend.shows(QStringLiteral("u1")).size(), 2);
 }
 
 TEST_F(ShowSync, EachAuctionIsUploadedOnceAcrossRepeatedLists)
