@@ -7,7 +7,6 @@
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
-
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -67,6 +66,19 @@ void syncFolderOf(const QString &path)
     ::close(descriptor);
 }
 
+// Where QSaveFile puts the new file: a link (or a chain of them) is written through, and
+// the new file takes the place of the file it points to, in that file's folder.
+QString landingPath(const QString &path)
+{
+    QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    int maxDepth = 128;
+    while (--maxDepth && info.isSymLink())
+        info.setFile(info.symLinkTarget());
+    return maxDepth > 0 ? info.filePath() : path;
+}
+
 } // namespace
 
 QString dataFolder()
@@ -101,6 +113,7 @@ QString dataFile(const QString &name)
 void writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
     auto failure = [&path](const QString &reason) { return writeFailure(path, reason); };
+    const QString landing = landingPath(path);
 
     // Never fall back to writing the target in place: that is what leaves half a file.
     QSaveFile file(path);
@@ -124,7 +137,7 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         throw failure(file.errorString());
-    syncFolderOf(path);
+    syncFolderOf(landing);
 }
 
 void appendToFile(const QString &path, const QByteArray &bytes, bool durable)

@@ -4,16 +4,19 @@
 #include "common/paths.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSettings>
-
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -53,6 +56,76 @@ QString scratchBeside(const QString &path, const char *what)
         .arg(QLatin1String(what));
 }
 
+// Scratch files of a save or a read whose process ended without removing them (killed
+// midway) are removed at the next start: only this store's own names, and only those of a
+// process that is gone.
+void removeDeadScratch(const QString &path)
+{
+    const QFileInfo info(path);
+    const QRegularExpression own(QStringLiteral("^%1\\.(\\d+)-\\d+\\.(saving|check|reading)$")
+                                     .arg(QRegularExpression::escape(info.fileName())));
+    const QStringList names =
+        QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = own.match(name);
+        if (!match.hasMatch())
+            continue;
+        bool isNumber = false;
+        const qint64 pid = match.captured(1).toLongLong(&isNumber);
+        if (!isNumber || pid <= 0 || pid > std::numeric_limits<pid_t>::max() ||
+            pid == QCoreApplication::applicationPid())
+            continue;
+        // Signal 0 only asks whether the process is there; EPERM means it is, under another user.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        const QString scratch = info.absolutePath() + QLatin1Char('/') + name;
+        if (QFile::remove(scratch))
+            qCInfo(lcSettings, "Removed %s, left by a save that never finished", qUtf8Printable(scratch));
+        else
+            qCWarning(lcSettings, "%s, left by a save that never finished, could not be removed",
+                      qUtf8Printable(scratch));
+    }
+}
+
+// Qt's INI reader takes a U+FEFF that begins a run of plain text in a value for a byte order
+// mark and drops it. Written as the escape "\xfeff" instead it reads back whole; Qt reads an
+// escape's hex digits for as long as they go, so hex digits right after it are escaped too.
+QByteArray escapeByteOrderMarks(const QByteArray &text)
+{
+    static constexpr char kMark[] = "\xEF\xBB\xBF";
+    if (!text.contains(kMark))
+        return text;
+    QByteArray escaped;
+    escaped.reserve(text.size() + 16);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!QByteArrayView(text).sliced(i).startsWith(kMark)) {
+            escaped.append(text.at(i++));
+            continue;
+        }
+        escaped.append("\\xfeff");
+        for (i += 3; i < text.size() && std::isxdigit(uchar(text.at(i))); ++i)
+            escaped.append("\\x").append(QByteArray::number(uchar(text.at(i)), 16));
+    }
+    return escaped;
+}
+
+// Qt writes a list entry that holds a NUL character in a typed form, and the list then
+// reads back as a list of variants; a list of texts it is.
+QVariant asStringList(QVariant value)
+{
+    if (value.typeId() != QMetaType::QVariantList)
+        return value;
+    const QVariantList entries = value.toList();
+    QStringList texts;
+    for (const QVariant &entry : entries) {
+        if (entry.typeId() != QMetaType::QString)
+            return value;
+        texts.append(entry.toString());
+    }
+    return entries.isEmpty() ? value : QVariant(texts);
+}
+
 QMap<QString, QVariant> parseIni(const QString &path, bool *formatError = nullptr)
 {
     QSettings ini(path, QSettings::IniFormat);
@@ -61,7 +134,7 @@ QMap<QString, QVariant> parseIni(const QString &path, bool *formatError = nullpt
     QMap<QString, QVariant> values;
     const QStringList keys = ini.allKeys();
     for (const QString &key : keys)
-        values.insert(key, ini.value(key));
+        values.insert(key, asStringList(ini.value(key)));
     return values;
 }
 
@@ -115,16 +188,96 @@ QVariant asReadBack(const QVariant &value)
     return value;
 }
 
-bool holdsEvery(const QMap<QString, QVariant> &readBack, const QMap<QString, QVariant> &values)
+// Equal, or the same bytes (a NaN read from a hand-edited file equals nothing, not even itself).
+bool sameValue(const QVariant &a, const QVariant &b)
 {
-    if (readBack.size() != values.size())
+    if (a == b)
+        return true;
+    if (a.metaType() != b.metaType())
         return false;
+    auto bytesOf = [](const QVariant &value) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << value;
+        return bytes;
+    };
+    return bytesOf(a) == bytesOf(b);
+}
+
+// The keys whose values `readBack` does not hold as written.
+QStringList keysNotHeld(const QMap<QString, QVariant> &readBack, const QMap<QString, QVariant> &values)
+{
+    QStringList missing;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const auto found = readBack.constFind(it.key());
-        if (found == readBack.cend() || *found != asReadBack(it.value()))
-            return false;
+        if (found == readBack.cend() || !sameValue(*found, asReadBack(it.value())))
+            missing.append(it.key());
     }
-    return true;
+    return missing;
+}
+
+// Has Qt write `values` as INI text at `written` and gives the text as it must be stored, or
+// why it could not be written whole. `check` is the name it is read back under.
+struct IniText
+{
+    QByteArray text;
+    QMap<QString, QVariant> readBack;
+    std::optional<QString> failure;
+};
+
+IniText writeIni(const QMap<QString, QVariant> &values, const QString &written, const QString &check)
+{
+    IniText ini;
+    {
+        QSettings writer(written, QSettings::IniFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            writer.setValue(it.key(), it.value());
+        writer.sync();
+        if (writer.status() != QSettings::NoError) {
+            ini.failure = QStringLiteral(
+                "they could not be written beside it (the disk may be full, or the folder not writable)");
+            return ini;
+        }
+    }
+    // Qt commits its text even when the disk took only part of it: read back under a
+    // name Qt has not parsed, it must hold every value.
+    if (std::rename(QFile::encodeName(written).constData(), QFile::encodeName(check).constData()) != 0) {
+        ini.failure = QString::fromLocal8Bit(std::strerror(errno));
+        return ini;
+    }
+    QFile file(check);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ini.failure = file.errorString();
+        return ini;
+    }
+    const QByteArray qtText = file.readAll();
+    file.close();
+    ini.text = escapeByteOrderMarks(qtText);
+    if (ini.text != qtText) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) ||
+            file.write(ini.text) != ini.text.size()) {
+            ini.failure = QStringLiteral("they could not be written beside it (the disk may be full)");
+            return ini;
+        }
+        file.close();
+    }
+    ini.readBack = parseIni(check);
+    return ini;
+}
+
+// A value that does not read back from a file of its own that the disk took: no save
+// would store it as it is.
+bool isUnstorable(const QString &key, const QVariant &value, const QString &scratchBase)
+{
+    const QString written = scratchBeside(scratchBase, "saving");
+    const QString check = scratchBeside(scratchBase, "check");
+    const auto removeScratch = qScopeGuard([&] {
+        QFile::remove(written);
+        QFile::remove(check);
+    });
+    const IniText alone = writeIni({{key, value}}, written, check);
+    return !alone.failure && !alone.readBack.isEmpty() &&
+           !keysNotHeld(alone.readBack, {{key, value}}).isEmpty();
 }
 
 QString userFileName()
@@ -136,12 +289,11 @@ QString userFileName()
 
 } // namespace
 
-Settings::Settings() : Settings(userFileName())
-{
-}
+Settings::Settings() : Settings(userFileName()) {}
 
 Settings::Settings(const QString &iniFilePath) : m_fileName(QFileInfo(iniFilePath).absoluteFilePath())
 {
+    removeDeadScratch(m_fileName);
     bool formatError = false;
     m_values = readIni(m_fileName, &formatError);
     if (formatError)
@@ -225,59 +377,84 @@ void Settings::changed()
         Qt::QueuedConnection);
 }
 
-std::optional<QString> Settings::savePending()
-{
-    if (!m_pending)
-        return std::nullopt;
-    const std::optional<QString> failure = save();
-    if (!failure)
-        m_pending = false;
-    return failure;
-}
+namespace {
 
-std::optional<QString> Settings::save() const
+struct SaveOutcome
 {
-    auto failure = [this](const QString &reason) {
-        return QStringLiteral("The settings could not be saved to %1: %2")
-            .arg(QDir::toNativeSeparators(m_fileName), reason);
+    std::optional<QString> failure;
+    // Values no save can store as they were (a type the INI text keeps no more, from a
+    // hand-edited or older file), as the file now holds them.
+    QMap<QString, QVariant> storedOtherwise;
+};
+
+SaveOutcome saveValues(const QString &fileName, const QMap<QString, QVariant> &values)
+{
+    auto failure = [&fileName](const QString &reason) {
+        return SaveOutcome{QStringLiteral("The settings could not be saved to %1: %2")
+                               .arg(QDir::toNativeSeparators(fileName), reason),
+                           {}};
     };
+    SaveOutcome outcome;
     QByteArray text;
-    if (!m_values.isEmpty()) {
-        const QString written = scratchBeside(m_fileName, "saving");
-        const QString check = scratchBeside(m_fileName, "check");
+    if (!values.isEmpty()) {
+        const QString written = scratchBeside(fileName, "saving");
+        const QString check = scratchBeside(fileName, "check");
         const auto removeScratch = qScopeGuard([&] {
             QFile::remove(written);
             QFile::remove(check);
         });
-        {
-            QSettings writer(written, QSettings::IniFormat);
-            for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-                writer.setValue(it.key(), it.value());
-            writer.sync();
-            if (writer.status() != QSettings::NoError)
-                return failure(QStringLiteral("they could not be written beside it (the disk may be full, or the "
-                                              "folder not writable)"));
-        }
-        // Qt commits its text even when the disk took only part of it: read back under a
-        // name Qt has not parsed, it must hold every value.
-        if (std::rename(QFile::encodeName(written).constData(), QFile::encodeName(check).constData()) != 0)
-            return failure(QString::fromLocal8Bit(std::strerror(errno)));
-        if (!holdsEvery(parseIni(check), m_values))
-            return failure(QStringLiteral("the disk took only part of them (it may be full)"));
-        QFile file(check);
-        if (!file.open(QIODevice::ReadOnly))
-            return failure(file.errorString());
-        text = file.readAll();
-        file.close();
+        IniText ini = writeIni(values, written, check);
+        if (ini.failure)
+            return failure(*ini.failure);
         // Its room is needed for the file itself.
         QFile::remove(check);
+        const QStringList notHeld = keysNotHeld(ini.readBack, values);
+        for (const QString &key : notHeld) {
+            // A value that reads back changed even alone is no sign of a full disk, and must
+            // not keep the others from being saved.
+            if (!isUnstorable(key, values.value(key), fileName))
+                return failure(QStringLiteral("the disk took only part of them (it may be full)"));
+            outcome.storedOtherwise.insert(key, ini.readBack.value(key));
+        }
+        text = std::move(ini.text);
     }
     try {
-        paths::writeFileAtomically(m_fileName, text);
+        paths::writeFileAtomically(fileName, text);
     } catch (const Error &error) {
-        return QStringLiteral("The settings could not be saved: %1").arg(error.message());
+        return {QStringLiteral("The settings could not be saved: %1").arg(error.message()), {}};
     }
+    for (auto it = outcome.storedOtherwise.cbegin(); it != outcome.storedOtherwise.cend(); ++it) {
+        qCCritical(lcSettings).nospace()
+            << "Setting " << it.key() << " cannot be stored in " << QDir::toNativeSeparators(fileName)
+            << " as it was; it is kept as " << *it;
+    }
+    return outcome;
+}
+
+} // namespace
+
+std::optional<QString> Settings::savePending()
+{
+    if (!m_pending)
+        return std::nullopt;
+    SaveOutcome outcome = saveValues(m_fileName, m_values);
+    if (outcome.failure)
+        return outcome.failure; // nothing saved: tried again whole with the next save
+    // What could not be stored as it was now reads as the file holds it, so it is reported
+    // once and later saves find it stored.
+    for (auto it = outcome.storedOtherwise.cbegin(); it != outcome.storedOtherwise.cend(); ++it) {
+        if (it->isValid())
+            m_values.insert(it.key(), *it);
+        else
+            m_values.remove(it.key());
+    }
+    m_pending = false;
     return std::nullopt;
+}
+
+std::optional<QString> Settings::save() const
+{
+    return saveValues(m_fileName, m_values).failure;
 }
 
 void Settings::sync()

@@ -1,17 +1,18 @@
-#include "common/settings.h"
-
 #include "common/error.h"
+#include "common/paths.h"
+#include "common/settings.h"
 #include "full_disk.h"
 #include "log_capture.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
+#include <cmath>
 #include <gtest/gtest.h>
-
 #include <limits>
 #include <memory>
 
@@ -254,6 +255,142 @@ TEST_F(SettingsTest, SyncReportsAFileThatCannotBeWritten)
     }
 }
 
+TEST_F(SettingsTest, TextsHoldingAByteOrderMarkOrANulReadBackWholeAndLaterSavesSucceed)
+{
+    const QChar mark(0xfeff);
+    const QString texts[] = {
+        QString(mark) + QStringLiteral("Zebra"),
+        QString(mark) + QStringLiteral("0aF9 hex digits right after"),
+        QStringLiteral("in") + mark + QStringLiteral("side"),
+        QString(mark),
+        QStringLiteral("\t") + mark + QStringLiteral("after an escape"),
+    };
+    const QStringList list{QString(mark) + QStringLiteral("x"), QStringLiteral("y, ") + mark};
+    const QStringList withNul{QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QStringLiteral("c")};
+
+    Settings settings(iniPath());
+    int n = 0;
+    for (const QString &text : texts)
+        settings.setString(QStringLiteral("text%1").arg(n++), text);
+    settings.setStringList(QStringLiteral("list"), list);
+    settings.setStringList(QStringLiteral("withNul"), withNul);
+    ASSERT_EQ(settings.commit(), std::nullopt);
+
+    const auto copy = reopened(settings);
+    n = 0;
+    for (const QString &text : texts) {
+        const QString key = QStringLiteral("text%1").arg(n++);
+        EXPECT_EQ(copy->optionalString(key), text) << key.toStdString();
+    }
+    EXPECT_EQ(copy->optionalStringList(QStringLiteral("list")), list);
+    EXPECT_EQ(copy->optionalStringList(QStringLiteral("withNul")), withNul);
+
+    settings.setString(QStringLiteral("after"), QStringLiteral("saved"));
+    EXPECT_EQ(settings.commit(), std::nullopt);
+    EXPECT_EQ(reopened(settings)->optionalString(QStringLiteral("after")), QStringLiteral("saved"));
+}
+
+TEST_F(SettingsTest, AValueTheIniTextCannotKeepAsItWasIsNoReasonToRefuseTheOtherSaves)
+{
+    // An older or hand-edited file may hold a typed number, which Qt now writes as plain
+    // text; a number that is not a number then reads back as another value.
+    QFile file(iniPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nratio=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n");
+    file.close();
+    Settings settings(iniPath());
+    ASSERT_TRUE(std::isnan(settings.optionalDouble(QStringLiteral("ratio")).value_or(0)));
+
+    settings.setString(QStringLiteral("printer"), QStringLiteral("Zebra"));
+    EXPECT_EQ(settings.commit(), std::nullopt);
+    const auto copy = reopened(settings);
+    EXPECT_EQ(copy->optionalString(QStringLiteral("printer")), QStringLiteral("Zebra"));
+    EXPECT_TRUE(std::isnan(copy->optionalDouble(QStringLiteral("ratio")).value_or(0)));
+
+    settings.setString(QStringLiteral("printer"), QStringLiteral("Dymo"));
+    EXPECT_EQ(settings.commit(), std::nullopt);
+    EXPECT_EQ(reopened(settings)->optionalString(QStringLiteral("printer")), QStringLiteral("Dymo"));
+}
+
+namespace settings_link_test {
+
+QStringList g_syncedFolders;
+
+int recordSync(int descriptor)
+{
+    g_syncedFolders.append(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(descriptor)).symLinkTarget());
+    return ::fsync(descriptor);
+}
+
+} // namespace settings_link_test
+
+TEST_F(SettingsTest, ASettingsFileThatIsALinkIsSavedThroughItAndTheFolderItLandsInIsSynced)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("dotfiles")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("config")));
+    const QString target = m_dir.filePath(QStringLiteral("dotfiles/Quillmark.ini"));
+    const QString link = m_dir.filePath(QStringLiteral("config/Quillmark.ini"));
+    QFile created(target);
+    ASSERT_TRUE(created.open(QIODevice::WriteOnly));
+    created.close();
+    ASSERT_TRUE(QFile::link(QStringLiteral("../dotfiles/Quillmark.ini"), link));
+
+    Settings settings(link);
+    settings.setString(QStringLiteral("printer"), QStringLiteral("Zebra"));
+    settings_link_test::g_syncedFolders.clear();
+    const quill::paths::FolderSync previous = quill::paths::setFolderSync(&settings_link_test::recordSync);
+    const std::optional<QString> failure = settings.commit();
+    quill::paths::setFolderSync(previous);
+
+    ASSERT_EQ(failure, std::nullopt);
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
+    EXPECT_EQ(Settings(m_dir.filePath(QStringLiteral("dotfiles/Quillmark.ini")))
+                  .optionalString(QStringLiteral("printer")),
+              QStringLiteral("Zebra"));
+    EXPECT_EQ(settings_link_test::g_syncedFolders,
+              QStringList{QFileInfo(m_dir.filePath(QStringLiteral("dotfiles"))).canonicalFilePath()});
+}
+
+TEST_F(SettingsTest, AStartRemovesScratchFilesOfASaveWhoseProcessEndedAndNothingElse)
+{
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 dead = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    QProcess running;
+    running.start(QStringLiteral("sleep"), {QStringLiteral("600")});
+    ASSERT_TRUE(running.waitForStarted());
+    const qint64 live = running.processId();
+
+    auto scratch = [&](const QString &name) { return m_dir.filePath(name); };
+    const QStringList left{
+        QStringLiteral("settings.ini.%1-1.saving").arg(dead),
+        QStringLiteral("settings.ini.%1-2.check").arg(dead),
+        QStringLiteral("settings.ini.%1-3.reading").arg(dead),
+    };
+    const QStringList kept{
+        QStringLiteral("settings.ini.%1-1.saving").arg(live),
+        QStringLiteral("other.ini.%1-1.saving").arg(dead),
+        QStringLiteral("settings.ini.%1-1.saving.bak").arg(dead),
+        QStringLiteral("settings.ini.backup"),
+    };
+    for (const QString &name : left + kept) {
+        QFile file(scratch(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nk=v\n");
+    }
+
+    Settings settings(iniPath());
+    for (const QString &name : left)
+        EXPECT_FALSE(QFileInfo::exists(scratch(name))) << name.toStdString();
+    for (const QString &name : kept)
+        EXPECT_TRUE(QFileInfo::exists(scratch(name))) << name.toStdString();
+
+    running.kill();
+    running.waitForFinished();
+}
+
 TEST_F(SettingsTest, SharedStoreIsTheInstalledOne)
 {
     Settings *const before = Settings::setShared(nullptr);
@@ -326,8 +463,10 @@ TEST_F(SettingsOnAFullDisk, ASaveTheDiskRefusesFailsKeepsTheFileAndTheNextSaveWi
                 QFile::remove(path());
                 Settings settings(path());
                 settings.setString(QStringLiteral("label_individual_printer"), QStringLiteral("Zebra"));
-                settings.setStringList(QStringLiteral("printers"), {QStringLiteral("a,b"), QStringLiteral("c")});
-                settings.setString(QStringLiteral("consolidated/separate"), QString::fromUtf8("\xc3\xa9 ; = [x]"));
+                settings.setStringList(QStringLiteral("printers"),
+                                       {QStringLiteral("a,b"), QStringLiteral("c")});
+                settings.setString(QStringLiteral("consolidated/separate"),
+                                   QString::fromUtf8("\xc3\xa9 ; = [x]"));
                 settings.setBytes(QStringLiteral("padding"), QByteArray(450, 'p'));
                 // Not valid UTF-16: the file holds it mended, and that is no reason to refuse the save.
                 settings.setString(QStringLiteral("pasted"), QStringLiteral("half ") + QChar(0xd800));
@@ -366,8 +505,10 @@ TEST_F(SettingsOnAFullDisk, ASaveTheDiskRefusesFailsKeepsTheFileAndTheNextSaveWi
                 m_disk->makeRoom();
                 EXPECT_EQ(settings.commit(), std::nullopt);
                 const auto saved = readBack();
-                EXPECT_EQ(saved->optionalString(QStringLiteral("show_sync_active_show_id")), QStringLiteral("show-7"));
-                EXPECT_EQ(saved->optionalString(QStringLiteral("label_individual_printer")), QStringLiteral("Zebra"));
+                EXPECT_EQ(saved->optionalString(QStringLiteral("show_sync_active_show_id")),
+                          QStringLiteral("show-7"));
+                EXPECT_EQ(saved->optionalString(QStringLiteral("label_individual_printer")),
+                          QStringLiteral("Zebra"));
                 EXPECT_EQ(saved->optionalStringList(QStringLiteral("printers")),
                           (QStringList{QStringLiteral("a,b"), QStringLiteral("c")}));
                 if (large) {
