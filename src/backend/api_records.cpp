@@ -1,5 +1,7 @@
 #include "backend/api_records.h"
 
+#include "common/json_writer.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -9,6 +11,7 @@ namespace {
 
 using json::DecodeError;
 using json::ObjectReader;
+using json::ObjectWriter;
 
 // Error messages name the full key path, e.g. "shows[3].createdAt".
 QString keyPath(const QString &context, const QString &key)
@@ -35,18 +38,6 @@ QList<T> decodeObjects(const QJsonArray &array, const QString &context, Decode d
     return out;
 }
 
-void putOptional(QJsonObject &out, const QString &key, const std::optional<QString> &value)
-{
-    if (value)
-        out.insert(key, *value);
-}
-
-void putOptional(QJsonObject &out, const QString &key, const std::optional<qint64> &value)
-{
-    if (value)
-        out.insert(key, *value);
-}
-
 ZavUser decodeUser(const QJsonObject &object, const QString &context)
 {
     const ObjectReader in(object, context);
@@ -70,6 +61,22 @@ void readShowFields(const ObjectReader &in, ShowFields &show)
     show.endedAt = in.optionalString(QStringLiteral("endedAt"));
     show.createdAt = in.requiredString(QStringLiteral("createdAt"));
     show.updatedAt = in.requiredString(QStringLiteral("updatedAt"));
+}
+
+ObjectWriter writeShowFields(const ShowFields &show)
+{
+    ObjectWriter out;
+    out.put(QStringLiteral("id"), show.id)
+        .put(QStringLiteral("userId"), show.userId)
+        .put(QStringLiteral("title"), show.title)
+        .put(QStringLiteral("channelId"), show.channelId)
+        .put(QStringLiteral("status"), show.status)
+        .put(QStringLiteral("labelMode"), show.labelMode)
+        .put(QStringLiteral("startedAt"), show.startedAt)
+        .put(QStringLiteral("endedAt"), show.endedAt)
+        .put(QStringLiteral("createdAt"), show.createdAt)
+        .put(QStringLiteral("updatedAt"), show.updatedAt);
+    return out;
 }
 
 ShowSummary decodeShowSummary(const QJsonObject &object, const QString &context)
@@ -167,6 +174,16 @@ RevenueResponse::RevenueStats decodeRevenueStats(const QJsonObject &object, cons
     return stats;
 }
 
+// A figure the backend sends as a JSON number. A whole one is written as an integer,
+// exact beyond 2^53 as the reader keeps it; any other as its double, which gives back
+// every figure the reader took in (it refuses numbers a double cannot hold).
+QJsonValue jsonNumber(const Decimal &value)
+{
+    bool whole = false;
+    const qint64 integer = value.toString().toLongLong(&whole); // canonical text: no point when whole
+    return whole ? QJsonValue(integer) : QJsonValue(value.toDouble());
+}
+
 // Length in UTF-16 units of the first code point, so a surrogate pair is cased whole.
 qsizetype firstCodePointLength(QStringView text)
 {
@@ -215,12 +232,12 @@ ZavUser ZavUser::fromJson(const QJsonObject &object)
 
 QJsonObject ZavUser::toJson() const
 {
-    QJsonObject out;
-    out.insert(QStringLiteral("id"), id);
-    putOptional(out, QStringLiteral("name"), name);
-    out.insert(QStringLiteral("email"), email);
-    putOptional(out, QStringLiteral("image"), image);
-    return out;
+    return ObjectWriter()
+        .put(QStringLiteral("id"), id)
+        .put(QStringLiteral("name"), name)
+        .put(QStringLiteral("email"), email)
+        .put(QStringLiteral("image"), image)
+        .take();
 }
 
 SessionResponse SessionResponse::fromJson(const QJsonObject &object)
@@ -228,6 +245,11 @@ SessionResponse SessionResponse::fromJson(const QJsonObject &object)
     const ObjectReader in(object);
     const QString userKey = QStringLiteral("user");
     return SessionResponse{decodeUser(in.requiredObject(userKey), userKey)};
+}
+
+QJsonObject SessionResponse::toJson() const
+{
+    return ObjectWriter().put(QStringLiteral("user"), user).take();
 }
 
 AuthResponse AuthResponse::fromJson(const QJsonObject &object)
@@ -241,6 +263,15 @@ AuthResponse AuthResponse::fromJson(const QJsonObject &object)
     return response;
 }
 
+QJsonObject AuthResponse::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("token"), token)
+        .put(QStringLiteral("signedToken"), signedToken)
+        .put(QStringLiteral("user"), user)
+        .take();
+}
+
 ShowSummary ShowSummary::fromJson(const QJsonObject &object)
 {
     return decodeShowSummary(object, {});
@@ -248,20 +279,10 @@ ShowSummary ShowSummary::fromJson(const QJsonObject &object)
 
 QJsonObject ShowSummary::toJson() const
 {
-    QJsonObject out;
-    out.insert(QStringLiteral("id"), id);
-    out.insert(QStringLiteral("userId"), userId);
-    out.insert(QStringLiteral("title"), title);
-    out.insert(QStringLiteral("channelId"), channelId);
-    out.insert(QStringLiteral("status"), status);
-    putOptional(out, QStringLiteral("labelMode"), labelMode);
-    putOptional(out, QStringLiteral("startedAt"), startedAt);
-    putOptional(out, QStringLiteral("endedAt"), endedAt);
-    out.insert(QStringLiteral("createdAt"), createdAt);
-    out.insert(QStringLiteral("updatedAt"), updatedAt);
-    putOptional(out, QStringLiteral("itemCount"), itemCount);
-    putOptional(out, QStringLiteral("auctionCount"), auctionCount);
-    return out;
+    return writeShowFields(*this)
+        .put(QStringLiteral("itemCount"), itemCount)
+        .put(QStringLiteral("auctionCount"), auctionCount)
+        .take();
 }
 
 ShowListResponse ShowListResponse::fromJson(const QJsonObject &object)
@@ -274,9 +295,19 @@ ShowListResponse ShowListResponse::fromJson(const QJsonObject &object)
     return response;
 }
 
+QJsonObject ShowListResponse::toJson() const
+{
+    return ObjectWriter().put(QStringLiteral("shows"), shows).put(QStringLiteral("total"), total).take();
+}
+
 ServerShow ServerShow::fromJson(const QJsonObject &object)
 {
     return decodeServerShow(object, {});
+}
+
+QJsonObject ServerShow::toJson() const
+{
+    return writeShowFields(*this).take();
 }
 
 CreateShowResponse CreateShowResponse::fromJson(const QJsonObject &object)
@@ -298,17 +329,12 @@ UpdateShowResponse UpdateShowResponse::fromJson(const QJsonObject &object)
 
 QJsonObject CreateShowRequest::toJson() const
 {
-    QJsonObject out;
-    out.insert(QStringLiteral("title"), title);
-    out.insert(QStringLiteral("channelId"), channelId);
-    out.insert(QStringLiteral("labelMode"), labelMode);
-    if (settings) {
-        QJsonObject flags;
-        for (auto it = settings->cbegin(); it != settings->cend(); ++it)
-            flags.insert(it.key(), it.value());
-        out.insert(QStringLiteral("settings"), flags);
-    }
-    return out;
+    return ObjectWriter()
+        .put(QStringLiteral("title"), title)
+        .put(QStringLiteral("channelId"), channelId)
+        .put(QStringLiteral("labelMode"), labelMode)
+        .put(QStringLiteral("settings"), settings)
+        .take();
 }
 
 ServerAuction ServerAuction::fromJson(const QJsonObject &object)
@@ -316,15 +342,29 @@ ServerAuction ServerAuction::fromJson(const QJsonObject &object)
     return decodeServerAuction(object, {});
 }
 
+QJsonObject ServerAuction::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("id"), id)
+        .put(QStringLiteral("showId"), showId)
+        .put(QStringLiteral("winnerUsername"), winnerUsername)
+        .put(QStringLiteral("salePrice"), salePrice)
+        .put(QStringLiteral("auctionNumber"), auctionNumber)
+        .put(QStringLiteral("rawTitle"), rawTitle)
+        .put(QStringLiteral("source"), source)
+        .put(QStringLiteral("createdAt"), createdAt)
+        .take();
+}
+
 QJsonObject CreateAuctionRequest::toJson() const
 {
-    QJsonObject out;
-    out.insert(QStringLiteral("winnerUsername"), winnerUsername);
-    out.insert(QStringLiteral("salePrice"), salePrice);
-    putOptional(out, QStringLiteral("auctionNumber"), auctionNumber);
-    putOptional(out, QStringLiteral("rawTitle"), rawTitle);
-    out.insert(QStringLiteral("source"), source);
-    return out;
+    return ObjectWriter()
+        .put(QStringLiteral("winnerUsername"), winnerUsername)
+        .put(QStringLiteral("salePrice"), salePrice)
+        .put(QStringLiteral("auctionNumber"), auctionNumber)
+        .put(QStringLiteral("rawTitle"), rawTitle)
+        .put(QStringLiteral("source"), source)
+        .take();
 }
 
 CreateAuctionResponse CreateAuctionResponse::fromJson(const QJsonObject &object)
@@ -343,6 +383,15 @@ ShowAuctionStats ShowAuctionStats::fromJson(const QJsonObject &object)
     return decodeShowAuctionStats(object, {});
 }
 
+QJsonObject ShowAuctionStats::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("auctionCount"), auctionCount)
+        .put(QStringLiteral("revenue"), revenue)
+        .put(QStringLiteral("uniqueBuyers"), uniqueBuyers)
+        .take();
+}
+
 ShowAuctionsResponse ShowAuctionsResponse::fromJson(const QJsonObject &object)
 {
     const ObjectReader in(object);
@@ -353,6 +402,14 @@ ShowAuctionsResponse ShowAuctionsResponse::fromJson(const QJsonObject &object)
     const QString statsKey = QStringLiteral("stats");
     response.stats = decodeShowAuctionStats(in.requiredObject(statsKey), statsKey);
     return response;
+}
+
+QJsonObject ShowAuctionsResponse::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("auctions"), auctions)
+        .put(QStringLiteral("stats"), stats)
+        .take();
 }
 
 OnboardingStatusResponse OnboardingStatusResponse::fromJson(const QJsonObject &object)
@@ -376,9 +433,29 @@ OnboardingStatusResponse OnboardingStatusResponse::fromJson(const QJsonObject &o
     return response;
 }
 
+QJsonObject OnboardingStatusResponse::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("slug"), slug)
+        .put(QStringLiteral("completed"), completed)
+        .put(QStringLiteral("completionEvent"), completionEvent)
+        .put(QStringLiteral("completedSteps"), completedSteps)
+        .take();
+}
+
 SubscribersResponse::SubscriberStats SubscribersResponse::SubscriberStats::fromJson(const QJsonObject &object)
 {
     return decodeSubscriberStats(object, {});
+}
+
+QJsonObject SubscribersResponse::SubscriberStats::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("total"), total)
+        .put(QStringLiteral("pro"), pro)
+        .put(QStringLiteral("free"), free)
+        .put(QStringLiteral("conversionRate"), conversionRate)
+        .take();
 }
 
 SubscribersResponse SubscribersResponse::fromJson(const QJsonObject &object)
@@ -388,14 +465,40 @@ SubscribersResponse SubscribersResponse::fromJson(const QJsonObject &object)
     return SubscribersResponse{decodeSubscriberStats(in.requiredObject(statsKey), statsKey)};
 }
 
+QJsonObject SubscribersResponse::toJson() const
+{
+    return ObjectWriter().put(QStringLiteral("stats"), stats).take();
+}
+
 ShowsResponse::LabelStats ShowsResponse::LabelStats::fromJson(const QJsonObject &object)
 {
     return decodeLabelStats(object, {});
 }
 
+QJsonObject ShowsResponse::LabelStats::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("printed"), printed)
+        .put(QStringLiteral("pending"), pending)
+        .put(QStringLiteral("queued"), queued)
+        .put(QStringLiteral("printedThisMonth"), printedThisMonth)
+        .take();
+}
+
 ShowsResponse::ShowStats ShowsResponse::ShowStats::fromJson(const QJsonObject &object)
 {
     return decodeShowStats(object, {});
+}
+
+QJsonObject ShowsResponse::ShowStats::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("total"), total)
+        .put(QStringLiteral("liveNow"), liveNow)
+        .put(QStringLiteral("completedThisMonth"), completedThisMonth)
+        .put(QStringLiteral("totalAuctions"), totalAuctions)
+        .put(QStringLiteral("labels"), labels)
+        .take();
 }
 
 ShowsResponse ShowsResponse::fromJson(const QJsonObject &object)
@@ -405,9 +508,24 @@ ShowsResponse ShowsResponse::fromJson(const QJsonObject &object)
     return ShowsResponse{decodeShowStats(in.requiredObject(statsKey), statsKey)};
 }
 
+QJsonObject ShowsResponse::toJson() const
+{
+    return ObjectWriter().put(QStringLiteral("stats"), stats).take();
+}
+
 RevenueResponse::RevenueStats RevenueResponse::RevenueStats::fromJson(const QJsonObject &object)
 {
     return decodeRevenueStats(object, {});
+}
+
+QJsonObject RevenueResponse::RevenueStats::toJson() const
+{
+    return ObjectWriter()
+        .put(QStringLiteral("mrr"), jsonNumber(mrr))
+        .put(QStringLiteral("totalSubscribers"), totalSubscribers)
+        .put(QStringLiteral("churnThisMonth"), churnThisMonth)
+        .put(QStringLiteral("newThisMonth"), newThisMonth)
+        .take();
 }
 
 RevenueResponse RevenueResponse::fromJson(const QJsonObject &object)
@@ -417,12 +535,14 @@ RevenueResponse RevenueResponse::fromJson(const QJsonObject &object)
     return RevenueResponse{decodeRevenueStats(in.requiredObject(statsKey), statsKey)};
 }
 
+QJsonObject RevenueResponse::toJson() const
+{
+    return ObjectWriter().put(QStringLiteral("stats"), stats).take();
+}
+
 QByteArray encodeShowSummaries(const QList<ShowSummary> &shows)
 {
-    QJsonArray array;
-    for (const ShowSummary &show : shows)
-        array.append(show.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+    return QJsonDocument(json::toJsonValue(shows).toArray()).toJson(QJsonDocument::Compact);
 }
 
 QList<ShowSummary> decodeShowSummaries(const QByteArray &bytes)

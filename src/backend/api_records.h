@@ -3,7 +3,10 @@
 // The values exchanged with the backend, and the two local stores built on them
 // (the show history cache file and the cached user). Every record is a plain value;
 // decoding is strict and throws quill::json::DecodeError naming the key path, so a
-// document is either decoded whole or not at all.
+// document is either decoded whole or not at all. Every record but the answers to
+// creating a show or an auction and to a status change is also written (toJson) under
+// the same keys, an absent optional leaving its key out, so what one writes reads back
+// as the same record.
 
 #include "common/decimal.h"
 #include "common/json.h"
@@ -15,7 +18,6 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace quill {
@@ -38,6 +40,7 @@ struct SessionResponse
     ZavUser user;
 
     static SessionResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const SessionResponse &) const = default;
 };
 
@@ -48,6 +51,7 @@ struct AuthResponse
     ZavUser user;
 
     static AuthResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const AuthResponse &) const = default;
 };
 
@@ -85,6 +89,7 @@ struct ShowListResponse
     qint64 total = 0;
 
     static ShowListResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ShowListResponse &) const = default;
 };
 
@@ -92,6 +97,7 @@ struct ShowListResponse
 struct ServerShow : ShowFields
 {
     static ServerShow fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ServerShow &) const = default;
 };
 
@@ -136,6 +142,7 @@ struct ServerAuction
     QString createdAt;
 
     static ServerAuction fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ServerAuction &) const = default;
 };
 
@@ -167,6 +174,7 @@ struct ShowAuctionStats
     qint64 uniqueBuyers = 0;
 
     static ShowAuctionStats fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ShowAuctionStats &) const = default;
 };
 
@@ -176,6 +184,7 @@ struct ShowAuctionsResponse
     ShowAuctionStats stats;
 
     static ShowAuctionsResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ShowAuctionsResponse &) const = default;
 };
 
@@ -187,6 +196,7 @@ struct OnboardingStatusResponse
     std::optional<QStringList> completedSteps;
 
     static OnboardingStatusResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const OnboardingStatusResponse &) const = default;
 };
 
@@ -200,12 +210,14 @@ struct SubscribersResponse
         QString conversionRate;
 
         static SubscriberStats fromJson(const QJsonObject &object);
+        QJsonObject toJson() const;
         bool operator==(const SubscriberStats &) const = default;
     };
 
     SubscriberStats stats;
 
     static SubscribersResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const SubscribersResponse &) const = default;
 };
 
@@ -219,6 +231,7 @@ struct ShowsResponse
         qint64 printedThisMonth = 0;
 
         static LabelStats fromJson(const QJsonObject &object);
+        QJsonObject toJson() const;
         bool operator==(const LabelStats &) const = default;
     };
 
@@ -231,12 +244,14 @@ struct ShowsResponse
         std::optional<LabelStats> labels;
 
         static ShowStats fromJson(const QJsonObject &object);
+        QJsonObject toJson() const;
         bool operator==(const ShowStats &) const = default;
     };
 
     ShowStats stats;
 
     static ShowsResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const ShowsResponse &) const = default;
 };
 
@@ -250,12 +265,14 @@ struct RevenueResponse
         qint64 newThisMonth = 0;
 
         static RevenueStats fromJson(const QJsonObject &object);
+        QJsonObject toJson() const;
         bool operator==(const RevenueStats &) const = default;
     };
 
     RevenueStats stats;
 
     static RevenueResponse fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
     bool operator==(const RevenueResponse &) const = default;
 };
 

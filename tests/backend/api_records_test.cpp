@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <functional>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -126,11 +127,13 @@ TEST(BackendRecordDecoding, RejectsBadDocumentsNamingTheKey)
          R"({"id":"a","userId":"u","title":null,"channelId":"c","status":"live","createdAt":"x","updatedAt":"y"})",
          "title"},
         {"onboarding without completed", onboarding, R"({"slug":"quillmark"})", "completed"},
-        {"onboarding completed as text", onboarding, R"({"slug":"quillmark","completed":"true"})", "completed"},
+        {"onboarding completed as text", onboarding, R"({"slug":"quillmark","completed":"true"})",
+         "completed"},
         {"onboarding step that is not text", onboarding,
          R"({"slug":"quillmark","completed":false,"completedSteps":["a",2]})", "completedSteps[1]"},
         {"session user without email", session, R"({"user":{"id":"u1"}})", "user.email"},
-        {"session user name as a number", session, R"({"user":{"id":"u1","email":"e","name":7}})", "user.name"},
+        {"session user name as a number", session, R"({"user":{"id":"u1","email":"e","name":7}})",
+         "user.name"},
         {"sign-in answer with a null user", auth, R"({"token":"t","user":null})", "user"},
         {"sign-in answer without token", auth, R"({"user":{"id":"u1","email":"e"}})", "token"},
         {"label statistics missing a figure", shows,
@@ -244,8 +247,8 @@ TEST(BackendRecordDecoding, OptionalAnswersAndNestedRecords)
     ASSERT_TRUE(updated.show.has_value());
     EXPECT_EQ(updated.show->status, QStringLiteral("live"));
 
-    const auto onboardingNull =
-        OnboardingStatusResponse::fromJson(object(R"({"slug":"quillmark","completed":false,"completedSteps":null})"));
+    const auto onboardingNull = OnboardingStatusResponse::fromJson(
+        object(R"({"slug":"quillmark","completed":false,"completedSteps":null})"));
     EXPECT_FALSE(onboardingNull.completedSteps.has_value());
     EXPECT_FALSE(onboardingNull.completed);
     const auto onboarding = OnboardingStatusResponse::fromJson(object(
@@ -260,7 +263,8 @@ TEST(BackendRecordDecoding, OptionalAnswersAndNestedRecords)
     const auto labels = ShowsResponse::fromJson(
         object(R"({"stats":{"total":4,"liveNow":1,"completedThisMonth":2,"totalAuctions":40,
                    "labels":{"printed":30,"pending":2,"queued":1,"printedThisMonth":9}}})"));
-    EXPECT_EQ(labels.stats.labels, std::optional<ShowsResponse::LabelStats>(ShowsResponse::LabelStats{30, 2, 1, 9}));
+    EXPECT_EQ(labels.stats.labels,
+              std::optional<ShowsResponse::LabelStats>(ShowsResponse::LabelStats{30, 2, 1, 9}));
 
     const auto auth = AuthResponse::fromJson(
         object(R"({"token":"tok","user":{"id":"u1","email":"e@x","image":"i.png"},"expiresIn":3600})"));
@@ -292,8 +296,9 @@ TEST(BackendRecordDecoding, MrrIsKeptExactly)
 TEST(BackendRecordEncoding, ShowSummaryRoundTripsAndLeavesOutAbsentKeys)
 {
     const QJsonObject full = fullSummary().toJson();
-    EXPECT_EQ(keysOf(full), "auctionCount,channelId,createdAt,endedAt,id,itemCount,labelMode,startedAt,status,"
-                            "title,updatedAt,userId");
+    EXPECT_EQ(keysOf(full),
+              "auctionCount,channelId,createdAt,endedAt,id,itemCount,labelMode,startedAt,status,"
+              "title,updatedAt,userId");
     EXPECT_EQ(ShowSummary::fromJson(full), fullSummary());
 
     const QJsonObject bare = bareSummary().toJson();
@@ -317,7 +322,8 @@ TEST(BackendRecordEncoding, RequestBodiesCarryExactlyTheirKeys)
     EXPECT_TRUE(written.contains("\"auctionNumber\":9007199254740993")) << written.constData();
     EXPECT_TRUE(written.contains("\"rawTitle\":\"Lot\"")) << written.constData();
 
-    CreateShowRequest show{QStringLiteral("Friday"), QStringLiteral("whatnot"), QStringLiteral("grouped"), {}};
+    CreateShowRequest show{
+        QStringLiteral("Friday"), QStringLiteral("whatnot"), QStringLiteral("grouped"), {}};
     EXPECT_EQ(keysOf(show.toJson()), "channelId,labelMode,title");
     QMap<QString, bool> settings;
     settings.insert(QStringLiteral("autoPrint"), true);
@@ -333,7 +339,8 @@ TEST(BackendRecordEncoding, CachedUserRoundTrips)
     EXPECT_EQ(keysOf(bare.toJson()), "email,id");
     EXPECT_EQ(ZavUser::fromJson(bare.toJson()), bare);
 
-    const ZavUser full{QStringLiteral("u1"), QStringLiteral("Wren"), QStringLiteral("e@x"), QStringLiteral("i")};
+    const ZavUser full{QStringLiteral("u1"), QStringLiteral("Wren"), QStringLiteral("e@x"),
+                       QStringLiteral("i")};
     EXPECT_EQ(ZavUser::fromJson(full.toJson()), full);
 }
 
@@ -364,6 +371,121 @@ TEST(BackendRecordEncoding, ShowHistoryCacheFile)
     }
 }
 
+namespace two_way_record_coding {
+
+// Writes a record as the program does (compact text) and reads that text back through
+// the strict parser that answers and stores go through. `absentKeys` must not appear.
+template <typename Record>
+void expectReadsBackTheSame(const Record &record, const char *what,
+                            std::initializer_list<const char *> absentKeys = {})
+{
+    SCOPED_TRACE(what);
+    const QByteArray written = QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact);
+    EXPECT_FALSE(written.contains("null")) << written.constData();
+    for (const char *key : absentKeys)
+        EXPECT_FALSE(written.contains(QByteArray(QByteArray("\"") + key + "\":")))
+            << key << " in " << written.constData();
+    try {
+        EXPECT_TRUE(Record::fromJson(json::parseObject(written, QStringLiteral("The written record"))) ==
+                    record)
+            << written.constData();
+    } catch (const json::DecodeError &error) {
+        ADD_FAILURE() << error.what() << " in " << written.constData();
+    }
+}
+
+Decimal decimal(const char *text)
+{
+    return Decimal::fromString(QString::fromLatin1(text)).value();
+}
+
+} // namespace two_way_record_coding
+
+TEST(BackendRecordEncoding, EveryTwoWayRecordReadsBackWhatItWroteAndTheStoredFilesKeepTheirBytes)
+{
+    using two_way_record_coding::decimal;
+    using two_way_record_coding::expectReadsBackTheSame;
+
+    const ZavUser user{QStringLiteral("u1"), QStringLiteral("Wren Ash"), QStringLiteral("wren@example.com"),
+                       QStringLiteral("https://img/x.png")};
+    const ZavUser bareUser{QStringLiteral("u2"), std::nullopt, QStringLiteral("e@x"), std::nullopt};
+    expectReadsBackTheSame(SessionResponse{user}, "session");
+    expectReadsBackTheSame(SessionResponse{bareUser}, "session, bare user", {"name", "image"});
+    expectReadsBackTheSame(AuthResponse{QStringLiteral("tok"), QStringLiteral("signed"), user}, "sign-in");
+    expectReadsBackTheSame(AuthResponse{QStringLiteral("tok"), std::nullopt, bareUser}, "sign-in, bare",
+                           {"signedToken", "name", "image"});
+
+    expectReadsBackTheSame(ShowListResponse{{fullSummary(), bareSummary()}, 2}, "show list");
+    expectReadsBackTheSame(ShowListResponse{{}, 0}, "empty show list");
+    ServerShow show;
+    static_cast<ShowFields &>(show) = fullSummary();
+    expectReadsBackTheSame(show, "server show");
+    static_cast<ShowFields &>(show) = bareSummary();
+    expectReadsBackTheSame(show, "bare server show", {"labelMode", "startedAt", "endedAt"});
+
+    const ServerAuction auction{QStringLiteral("a1"),   QStringLiteral("s1"),
+                                QStringLiteral("wren"), QStringLiteral("12.50"),
+                                9007199254740993LL,     QStringLiteral("Lot \"7\" \u00e9"),
+                                QStringLiteral("live"), QStringLiteral("2024-05-03T18:01:00Z")};
+    ServerAuction bareAuction = auction;
+    bareAuction.auctionNumber.reset();
+    bareAuction.rawTitle.reset();
+    bareAuction.source.reset();
+    expectReadsBackTheSame(bareAuction, "bare auction", {"auctionNumber", "rawTitle", "source"});
+    const ShowAuctionStats stats{2, QStringLiteral("1234.50"), 1};
+    expectReadsBackTheSame(ShowAuctionsResponse{{auction, bareAuction}, stats}, "auctions of a show");
+    // Amounts kept as text are written as text, trailing zeros and all.
+    const QByteArray auctionsText = QJsonDocument(ShowAuctionsResponse{{auction}, stats}.toJson()).toJson();
+    EXPECT_TRUE(auctionsText.contains("\"salePrice\": \"12.50\"")) << auctionsText.constData();
+    EXPECT_TRUE(auctionsText.contains("\"revenue\": \"1234.50\"")) << auctionsText.constData();
+
+    const OnboardingStatusResponse onboarding{
+        QStringLiteral("quillmark"), true, QStringLiteral("done"),
+        QStringList{QStringLiteral("whatnot"), QStringLiteral("test_print")}};
+    expectReadsBackTheSame(onboarding, "onboarding");
+    expectReadsBackTheSame(
+        OnboardingStatusResponse{QStringLiteral("quillmark"), false, std::nullopt, QStringList{}},
+        "onboarding with no step done yet", {"completionEvent"});
+    expectReadsBackTheSame(
+        OnboardingStatusResponse{QStringLiteral("quillmark"), false, std::nullopt, std::nullopt},
+        "bare onboarding", {"completionEvent", "completedSteps"});
+
+    expectReadsBackTheSame(SubscribersResponse{{120, 30, 90, QStringLiteral("25.00")}}, "subscribers");
+    expectReadsBackTheSame(ShowsResponse{{4, 1, 2, 40, ShowsResponse::LabelStats{30, 2, 1, 9}}}, "shows");
+    expectReadsBackTheSame(ShowsResponse{{4, 1, 2, 40, std::nullopt}}, "shows without labels", {"labels"});
+    for (const char *mrr : {"1234.56", "0.1", "9007199254740993", "-3"}) {
+        const RevenueResponse revenue{{decimal(mrr), 120, 3, 12}};
+        expectReadsBackTheSame(revenue, mrr);
+        const QByteArray written = QJsonDocument(revenue.toJson()).toJson(QJsonDocument::Compact);
+        EXPECT_TRUE(written.contains(QByteArray(QByteArray("\"mrr\":") + mrr + ","))) << written.constData();
+    }
+
+    // The cached user (as the sign-in writes it) and the show history cache file keep the
+    // bytes they had before every record could be written.
+    const auto compact = [](const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); };
+    EXPECT_EQ(compact(user.toJson()),
+              QByteArray(
+                  R"({"email":"wren@example.com","id":"u1","image":"https://img/x.png","name":"Wren Ash"})"));
+    EXPECT_EQ(compact(bareUser.toJson()), QByteArray(R"({"email":"e@x","id":"u2"})"));
+    ShowSummary stored = fullSummary();
+    stored.title = QStringLiteral("Friday \"live\" \u00e9");
+    stored.auctionCount = 9007199254740993LL;
+    ShowSummary bareStored = bareSummary();
+    bareStored.title = stored.title;
+    EXPECT_EQ(
+        encodeShowSummaries({stored, bareStored}),
+        QByteArray(
+            R"([{"auctionCount":9007199254740993,"channelId":"whatnot","createdAt":"2024-05-03T17:59:00Z",)"
+            R"("endedAt":"2024-05-03T20:00:00Z","id":"s1","itemCount":12,"labelMode":"grouped",)"
+            R"("startedAt":"2024-05-03T18:00:00Z","status":"completed","title":"Friday \"live\" )"
+            "\xc3\xa9"
+            R"(","updatedAt":"2024-05-03T20:00:01Z","userId":"u1"},{"channelId":"whatnot",)"
+            R"("createdAt":"2024-05-03T17:59:00Z","id":"s1","status":"completed",)"
+            R"("title":"Friday \"live\" )"
+            "\xc3\xa9"
+            R"(","updatedAt":"2024-05-03T20:00:01Z","userId":"u1"}])"));
+}
+
 // ---------------------------------------------------------------------------
 // Snake-case keys of the list answers.
 
@@ -377,13 +499,13 @@ TEST(BackendSnakeCaseKeys, ConvertsKeysByTheWordRule)
         {"created_at", "createdAt"},
         {"user_id", "userId"},
         {"auction_count", "auctionCount"},
-        {"createdAt", "createdAt"},         // no underscore: unchanged
-        {"URL", "URL"},                     // no underscore: not even lower-cased
-        {"URL_value", "urlValue"},          // first word lower-cased
+        {"createdAt", "createdAt"},                // no underscore: unchanged
+        {"URL", "URL"},                            // no underscore: not even lower-cased
+        {"URL_value", "urlValue"},                 // first word lower-cased
         {"already_camelCase", "alreadyCamelcase"}, // later words: first upper, rest lower
-        {"_private", "_private"},           // only a leading underscore: one word
+        {"_private", "_private"},                  // only a leading underscore: one word
         {"trailing_", "trailing_"},
-        {"__x__y", "__xY"},                 // leading kept, inner run is one separator
+        {"__x__y", "__xY"}, // leading kept, inner run is one separator
         {"a__b", "aB"},
         {"_snake_case_", "_snakeCase_"},
         {"___", "___"},
@@ -417,7 +539,8 @@ TEST(BackendSnakeCaseKeys, ConvertsAtEveryDepthAndKeepsValues)
 TEST(BackendSnakeCaseKeys, KeyWrittenInCamelCaseWinsACollision)
 {
     const QJsonObject out =
-        convertKeysFromSnakeCase(object(R"({"user_id":"from-snake","userId":"from-camel","zz_top":1})")).toObject();
+        convertKeysFromSnakeCase(object(R"({"user_id":"from-snake","userId":"from-camel","zz_top":1})"))
+            .toObject();
     EXPECT_EQ(out.value(QStringLiteral("userId")), QJsonValue(QStringLiteral("from-camel")));
     EXPECT_EQ(keysOf(out), "userId,zzTop");
 
@@ -436,7 +559,8 @@ TEST(BackendSnakeCaseKeys, ListAnswersDecodeTheSameInEitherKeyForm)
             "status":"completed","label_mode":"grouped","started_at":"2024-05-03T18:00:00Z",
             "ended_at":"2024-05-03T20:00:00Z","created_at":"2024-05-03T17:59:00Z",
             "updated_at":"2024-05-03T20:00:01Z","item_count":12,"auction_count":10}]})");
-    const QJsonObject camel{{QStringLiteral("total"), 1}, {QStringLiteral("shows"), QJsonArray{object(kShowA)}}};
+    const QJsonObject camel{{QStringLiteral("total"), 1},
+                            {QStringLiteral("shows"), QJsonArray{object(kShowA)}}};
 
     const auto fromSnake = ShowListResponse::fromJson(convertKeysFromSnakeCase(snake).toObject());
     const auto fromCamel = ShowListResponse::fromJson(convertKeysFromSnakeCase(camel).toObject());
@@ -446,9 +570,12 @@ TEST(BackendSnakeCaseKeys, ListAnswersDecodeTheSameInEitherKeyForm)
     const QJsonObject auction = object(
         R"({"auctions":[{"id":"a","show_id":"s","winner_username":"w","sale_price":"1","created_at":"x"}],
             "stats":{"auction_count":1,"revenue":"1","unique_buyers":1}})");
-    EXPECT_EQ(ShowAuctionsResponse::fromJson(convertKeysFromSnakeCase(auction).toObject()).auctions.value(0).winnerUsername,
+    EXPECT_EQ(ShowAuctionsResponse::fromJson(convertKeysFromSnakeCase(auction).toObject())
+                  .auctions.value(0)
+                  .winnerUsername,
               QStringLiteral("w"));
     // Other answers are read without conversion: the snake-case key fills nothing.
-    EXPECT_THROW(ServerAuction::fromJson(auction.value(QStringLiteral("auctions")).toArray().at(0).toObject()),
-                 json::DecodeError);
+    EXPECT_THROW(
+        ServerAuction::fromJson(auction.value(QStringLiteral("auctions")).toArray().at(0).toObject()),
+        json::DecodeError);
 }
