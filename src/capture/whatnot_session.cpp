@@ -182,7 +182,13 @@ QString WhatnotSession::cachedFlagKey()
 
 void WhatnotSession::setApi(ZavAPIClient *api)
 {
+    if (m_api == api)
+        return;
+    disconnect(m_apiGone);
     m_api = api;
+    if (api)
+        m_apiGone = connect(api, &QObject::destroyed, this, [this] { Q_EMIT apiChanged(nullptr); });
+    Q_EMIT apiChanged(api);
 }
 
 // --- observable state --------------------------------------------------------

@@ -67,6 +67,7 @@ class WhatnotSession final : public QObject
     Q_PROPERTY(QUrl currentURL READ currentURL NOTIFY currentURLChanged)
     Q_PROPERTY(QString error READ errorText NOTIFY errorChanged)
     Q_PROPERTY(bool isRecovering READ isRecovering NOTIFY isRecoveringChanged)
+    Q_PROPERTY(quill::ZavAPIClient *api READ api WRITE setApi NOTIFY apiChanged)
 
 public:
     // The cached login flag's base key (stored per user through UserScoped).
@@ -108,6 +109,8 @@ public:
     // before it has finished loading), so its next crash is a first one.
     void pageAnswered();
 
+    // The backend client the onboarding step is reported through; held weakly, so it
+    // reads nullptr (and apiChanged says so) once that client is destroyed.
     ZavAPIClient *api() const { return m_api.data(); }
     void setApi(ZavAPIClient *api);
 
@@ -161,6 +164,7 @@ Q_SIGNALS:
     void currentURLChanged(const QUrl &url);
     void errorChanged(const QString &error);
     void isRecoveringChanged(bool isRecovering);
+    void apiChanged(quill::ZavAPIClient *api);
     void logoutFinished();
 
 private:
@@ -194,6 +198,7 @@ private:
     QUrl m_currentURL;
     std::optional<QString> m_error;
     QPointer<ZavAPIClient> m_api;
+    QMetaObject::Connection m_apiGone;
 
     QString m_flagKey; // the key m_isAuthenticated was last read from / written to
     bool m_authPollRunning = false;

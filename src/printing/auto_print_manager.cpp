@@ -105,6 +105,14 @@ void AutoPrintManager::setSeenAuctionIds(QSet<QString> ids)
     Q_EMIT seenAuctionIdsChanged();
 }
 
+void AutoPrintManager::setOnAuctionPrinted(AuctionPrintedCallback callback)
+{
+    if (!m_onAuctionPrinted && !callback)
+        return;
+    m_onAuctionPrinted = std::move(callback);
+    Q_EMIT onAuctionPrintedChanged();
+}
+
 int AutoPrintManager::assignBoxNumber(const QString &buyer)
 {
     const auto found = m_boxNumbers.constFind(buyer);
@@ -167,15 +175,16 @@ void AutoPrintManager::enqueue(const QList<CapturedAuction> &auctions, PrintServ
 }
 
 PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumber,
-                                    const LabelSectionState &settings) const
+                                     const LabelSectionState &settings) const
 {
     const QString price = auction.salePrice.toString();
     PrintJob job;
     job.id = PrintJob::makeId();
     job.label = QLatin1Char('@') + auction.winnerUsername + QStringLiteral(" $") + price;
     job.timestamp = m_clock->now();
-    job.content = LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
-                                           labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
+    job.content =
+        LabelContent::individual(auction.winnerUsername, QLatin1Char('$') + price,
+                                 labelAuctionNumber(auction), boxNumber, auction.rawTitle, showTitle);
     job.style = settings.selectedStyle;
     job.labelMedia = settings.selectedMedia;
     job.orientation = settings.selectedOrientation;
@@ -184,7 +193,8 @@ PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumb
     return job;
 }
 
-PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const
+PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber,
+                                  const LabelSectionState &settings) const
 {
     PrintJob job;
     job.id = PrintJob::makeId();
@@ -443,15 +453,15 @@ std::optional<QString> AutoPrintManager::jobPrinter(const PrintJob &job)
     const LabelSectionState section = LabelSectionState::load(labelSectionIndex(job.labelType), *m_settings);
     if (!section.selectedPrinter) {
         setJobStatus(job.id, PrintJob::Status::error(noPrinterMessage));
-        qCCritical(lcAutoPrint, "No printer configured for %s labels", qUtf8Printable(rawValue(job.labelType)));
+        qCCritical(lcAutoPrint, "No printer configured for %s labels",
+                   qUtf8Printable(rawValue(job.labelType)));
     }
     return section.selectedPrinter;
 }
 
-QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::printJob(QPointer<PrintService> printService,
-                                                                  PrintJob job, QString printer,
-                                                                  std::optional<QCoro::Task<DrawnLabel>> drawnAhead,
-                                                                  DrawNext drawNext)
+QCoro::Task<AutoPrintManager::WalkStep>
+AutoPrintManager::printJob(QPointer<PrintService> printService, PrintJob job, QString printer,
+                           std::optional<QCoro::Task<DrawnLabel>> drawnAhead, DrawNext drawNext)
 {
     const QPointer<AutoPrintManager> self(this);
     const QString id = job.id;
@@ -524,8 +534,8 @@ QCoro::Task<DrawnLabel> AutoPrintManager::drawJob(PrintService &printService, co
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<PrintService> printService,
-                                                                    QString id, QString printer,
-                                                                    printkit::CUPSQueueState state)
+                                                                     QString id, QString printer,
+                                                                     printkit::CUPSQueueState state)
 {
     if (state != printkit::CUPSQueueState::stopped)
         co_return WalkStep::next;
@@ -557,8 +567,8 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::readyQueue(QPointer<Pr
 }
 
 QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<PrintService> printService,
-                                                                   PrintJob job, QString printer,
-                                                                   QList<QByteArray> pngs)
+                                                                    PrintJob job, QString printer,
+                                                                    QList<QByteArray> pngs)
 {
     const QPointer<AutoPrintManager> self(this);
     // What the previous labels settled (and the box numbers) is on disk before this one goes out.
@@ -669,8 +679,8 @@ bool AutoPrintManager::setJobStatus(const QString &id, PrintJob::Status status)
         return true;
     m_printJobs[index].status = std::move(status);
     const PrintJob::Status &now = m_printJobs.at(index).status;
-    const bool settled = now.kind == PrintJob::Status::Kind::done ||
-                         (now.isError() && now.message != kShutDownMessage);
+    const bool settled =
+        now.kind == PrintJob::Status::Kind::done || (now.isError() && now.message != kShutDownMessage);
     if (settled && m_onLabelSettled) {
         const LabelSettledCallback callback = m_onLabelSettled;
         const PrintJob job = m_printJobs.at(index);

@@ -4,8 +4,8 @@
 #include "common/clock.h"
 #include "printing/label_drawing_worker.h"
 #include "printing/print_job.h"
-#include "printkit/domain/cups_queue_status.h"
 #include "printing/print_result.h"
+#include "printkit/domain/cups_queue_status.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -62,6 +62,8 @@ class AutoPrintManager final : public QObject
     Q_PROPERTY(
         QSet<QString> seenAuctionIds READ seenAuctionIds WRITE setSeenAuctionIds NOTIFY seenAuctionIdsChanged)
     Q_PROPERTY(bool hasPendingDebounce READ hasPendingDebounce NOTIFY hasPendingDebounceChanged)
+    Q_PROPERTY(quill::AutoPrintManager::AuctionPrintedCallback onAuctionPrinted READ onAuctionPrinted WRITE
+                   setOnAuctionPrinted NOTIFY onAuctionPrintedChanged)
 
 public:
     static constexpr std::chrono::milliseconds kDebounce{500};
@@ -105,7 +107,8 @@ public:
     void setSeenAuctionIds(QSet<QString> ids);
 
     // Called with the auction id of each winner label once all its pages printed.
-    void setOnAuctionPrinted(AuctionPrintedCallback callback) { m_onAuctionPrinted = std::move(callback); }
+    // Callbacks cannot be compared: only clearing an unset one is no change.
+    void setOnAuctionPrinted(AuctionPrintedCallback callback);
     const AuctionPrintedCallback &onAuctionPrinted() const { return m_onAuctionPrinted; }
     // Called with each winner or box label once it printed or failed for good (not
     // when printing shut down under it: that label is still to print), also when it
@@ -153,6 +156,7 @@ Q_SIGNALS:
     void boxPrintedBuyersChanged();
     void seenAuctionIdsChanged();
     void hasPendingDebounceChanged(bool hasPendingDebounce);
+    void onAuctionPrintedChanged();
 
 private:
     QCoro::Task<> debounce(QPointer<PrintService> printService, quint64 ticket);
@@ -197,7 +201,8 @@ private:
     bool setJobStatus(const QString &id, PrintJob::Status status);
     void finishJobWithError(const QString &id, const QString &message);
     int assignBoxNumber(const QString &buyer);
-    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber, const LabelSectionState &settings) const;
+    PrintJob winnerJob(const CapturedAuction &auction, int boxNumber,
+                       const LabelSectionState &settings) const;
     PrintJob boxJob(const QString &buyer, int boxNumber, const LabelSectionState &settings) const;
     // A box label goes before the first winner label, so a walk (which goes from the
     // end) prints it right after the winner label it belongs with.

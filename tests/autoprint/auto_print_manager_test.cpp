@@ -178,6 +178,21 @@ TEST_F(AutoPrintManagerTest, StartsFromTheSavedSwitchesAndWritesThemOnEveryAssig
               LabelMode::both);
 }
 
+TEST_F(AutoPrintManagerTest, SettingOrClearingThePrintedAuctionHookTellsObserversButClearingNoneDoesNot)
+{
+    QSignalSpy changed(&manager(), &AutoPrintManager::onAuctionPrintedChanged);
+    manager().setOnAuctionPrinted({});
+    EXPECT_EQ(changed.count(), 0);
+    manager().setOnAuctionPrinted([](const QString &) {});
+    EXPECT_EQ(changed.count(), 1);
+    manager().setOnAuctionPrinted([](const QString &) {}); // callbacks cannot be told equal
+    EXPECT_EQ(changed.count(), 2);
+    manager().setOnAuctionPrinted({});
+    manager().setOnAuctionPrinted({});
+    EXPECT_EQ(changed.count(), 3);
+    EXPECT_FALSE(manager().onAuctionPrinted());
+}
+
 TEST_F(AutoPrintManagerTest, EachNewWinQueuesAWinnerLabelAndEachNewBuyerOneBoxLabelOnce)
 {
     m_settings->setString(QStringLiteral("label_individual_paperSize"), QStringLiteral("4x6"));

@@ -2,11 +2,11 @@
 // recovery, login detection and its cached flag, logout. The real page is
 // exercised in webengine_session_test.cpp.
 
-#include "common/user_scoped.h"
 #include "backend/zav_api_client.h"
 #include "capture/whatnot_session.h"
 #include "common/logging.h"
 #include "common/settings.h"
+#include "common/user_scoped.h"
 #include "eventually.h"
 #include "run_sync.h"
 #include "script_host_fakes.h"
@@ -228,6 +228,23 @@ TEST_F(SessionTest, AFailedOnboardingReportChangesNothing)
     session().setAuthenticated(true);
     EXPECT_TRUE(session().isAuthenticated());
     EXPECT_TRUE(settings().boolValue(QStringLiteral("whatnot_authenticated")));
+}
+
+TEST_F(SessionTest, TellsObserversWhenItsBackendClientChangesOrGoesAway)
+{
+    QSignalSpy changed(&session(), &WhatnotSession::apiChanged);
+    auto api = std::make_unique<ZavAPIClient>(QUrl(QStringLiteral("http://127.0.0.1:9")));
+    session().setApi(api.get());
+    session().setApi(api.get()); // the same client: no change
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed.at(0).at(0).value<ZavAPIClient *>(), api.get());
+
+    api.reset(); // the session holds it weakly: observers learn it is gone
+    EXPECT_EQ(session().api(), nullptr);
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed.at(1).at(0).value<ZavAPIClient *>(), nullptr);
+    session().setApi(nullptr);
+    EXPECT_EQ(changed.size(), 2);
 }
 
 // --- page requests ------------------------------------------------------------------
