@@ -569,7 +569,9 @@ std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showI
     forgetLabelRecord();
     std::optional<LabelRecord> record;
     try {
-        const LabelRecordStore store = LabelRecordStore::forShow(showId);
+        // Lines the disk refuses are tried again by the record itself, so they reach the
+        // disk once it has room even if no later label comes.
+        const LabelRecordStore store = LabelRecordStore::forShow(showId, d->sleeper);
         *d->labelRecord = store;
         watchRecord(store);
         if (store.exists()) {

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/disk_writer.h"
 #include "printing/print_job.h"
 
 #include <QCoroTask>
-
 #include <QHash>
 #include <QString>
-
+#include <chrono>
 #include <memory>
 
 namespace quill {
@@ -44,16 +44,22 @@ struct LabelRecord
 // A line the disk refuses is reported failed and kept: it goes to the disk with the next
 // write, ahead of the lines recorded after it (settled() tries it again too). So each
 // write's report (writer().writeReported) says whether every line recorded so far is on
-// disk. Lines still refused when the program ends are lost: their labels print again.
+// disk. A record given a sleeper also tries the kept lines again by itself every
+// kRetryInterval until they are written, so they need no later label to reach the disk;
+// and when the last copy goes they are tried once more, before its writer is waited for.
+// Lines still refused then are lost: their labels print again.
 class LabelRecordStore final
 {
 public:
-    explicit LabelRecordStore(QString filePath);
+    static constexpr std::chrono::seconds kRetryInterval{5};
+
+    // Without a `retrySleeper`, kept lines wait for the next write or the record's end.
+    explicit LabelRecordStore(QString filePath, Sleeper *retrySleeper = nullptr);
     // The record of `showId` in the application's data folder. Throws quill::Error
     // when there is no data folder.
-    static LabelRecordStore forShow(const QString &showId);
+    static LabelRecordStore forShow(const QString &showId, Sleeper *retrySleeper = nullptr);
 
-    const QString &filePath() const { return m_filePath; }
+    const QString &filePath() const;
     bool exists() const;
 
     // Throws quill::Error when the file cannot be read or holds a line that is not a record.
@@ -71,24 +77,13 @@ public:
     // Completes once every line recorded before the call was reported (on disk or failed).
     QCoro::Task<> settled() const;
     // Reports every write: an empty error once each line recorded so far is on disk.
-    const DiskWriter &writer() const { return *m_writer; }
+    const DiskWriter &writer() const;
 
 private:
+    struct State;
     void append(const QByteArray &line, DiskWriter::Done done) const;
 
-    QString m_filePath;
-    std::shared_ptr<DiskWriter> m_writer;
-    // The end of the file as the writer's thread sees it; read and written only there.
-    struct Tail
-    {
-        // Whether the file may end in a line cut off before its line feed: at first (a
-        // crash or a full disk in an earlier run) and after an append that failed.
-        bool mayBeCutOff = true;
-        QByteArray refused; // lines the disk refused, in order, not on disk yet
-    };
-    // Appends the refused lines, then `bytes`; throws when the disk refuses, keeping them all.
-    static void writeLines(const QString &path, const QByteArray &bytes, Tail &tail);
-    std::shared_ptr<Tail> m_tail = std::make_shared<Tail>();
+    std::shared_ptr<State> m_state;
 };
 
 } // namespace quill

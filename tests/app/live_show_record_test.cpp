@@ -1,7 +1,8 @@
 // The show's label record through the application's live show and print queue: lines
-// the disk refused reach it once there is room, before any later line, and the seller
-// is warned until they do, so a restart prints no label twice; and a label whose lp
-// outlives the program is still recorded when lp ends.
+// the disk refused reach it once there is room, before any later line, by themselves
+// within the record's retry interval or at the latest when the program ends, and the
+// seller is warned until they do, so a restart prints no label twice; and a label whose
+// lp outlives the program is still recorded when lp ends.
 #include "common/paths.h"
 #include "full_disk.h"
 #include "live_show_fixture.h"
@@ -9,7 +10,6 @@
 #include "printing/label_record_store.h"
 
 #include <QSet>
-
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -23,20 +23,99 @@ namespace {
 class LiveShowRecord : public LiveShowFixture
 {
 protected:
+    static constexpr std::chrono::milliseconds kRetry = LabelRecordStore::kRetryInterval;
+
     // A win of a buyer of its own: a box number line and two labels, printed.
-    void win(int number)
+    ::testing::AssertionResult win(int number)
     {
         const int printed = submissions();
         showWin(QStringLiteral("buyer%1").arg(number), QString::number(number), number);
+        if (eventually([&] {
+                return submissions() == printed + 2 && printedAll() && backendAuctions().size() == number &&
+                       !sync().isUploading();
+            }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "win " << number << ": " << submissions() - printed << " of 2 labels sent, "
+               << backendAuctions().size() << " auctions on the backend";
+    }
+
+    // A printing show over a data folder on a small tmpfs, with one win on disk. The
+    // record's own retry waits until the test lets it go on.
+    void openShowOnASmallDisk()
+    {
+        QString whyNot;
+        m_disk = FullDisk::over(FullDisk::Kind::tmpfs, paths::dataFolder(), &whyNot);
+        if (!m_disk)
+            GTEST_SKIP() << whyNot.toStdString();
+        openPrintingShow();
+        m_showId = sync().activeShowId();
+        m_sleeper.held.insert(kRetry.count());
+        ASSERT_TRUE(win(1));
+        EXPECT_TRUE(show().notice().isEmpty()) << show().notice().toStdString();
+    }
+
+    // The disk fills; the record's last page still takes a few lines, then none. Three
+    // more buyers' labels print while their lines are refused. Answers once the last of
+    // them was reported refused, so that nothing is on its way to the disk.
+    void winWhileTheDiskIsFull(int &number)
+    {
+        m_disk->fill();
+        const quill::testing::LogCapture refusals("app.quillmark.Quillmark.LiveShowView");
+        const int first = number;
+        while (number < first + 100 && show().notice().isEmpty())
+            ASSERT_TRUE(win(++number));
+        ASSERT_EQ(show().notice(), LiveShowSession::kLabelRecordWriteNotice);
+        for (const int last = number + 3; number < last;) {
+            ASSERT_TRUE(win(++number));
+            EXPECT_EQ(show().notice(), LiveShowSession::kLabelRecordWriteNotice) << "win " << number;
+        }
         ASSERT_TRUE(eventually([&] {
-            return submissions() == printed + 2 && printedAll() && backendAuctions().size() == number &&
-                   !sync().isUploading();
+            return !refusals
+                        .matching(QStringLiteral("app.quillmark.Quillmark.LiveShowView"), QtCriticalMsg,
+                                  QStringLiteral("Box #%1 @buyer%1 was not recorded").arg(number))
+                        .isEmpty();
         }));
+    }
+
+    // The program ends, killed or quit; the page keeps its wins.
+    void endProgram()
+    {
+        m_wins = page().wins;
+        destroyApp();
+    }
+
+    // Started again on the same show, without an end: every label went to lp once.
+    void resumeAndExpectEachLabelSentOnce(int number)
+    {
+        if (m_app)
+            endProgram();
+        ASSERT_NO_FATAL_FAILURE(startApp());
+        page().wins = m_wins;
+        ASSERT_NO_FATAL_FAILURE(openLiveShow());
+        EXPECT_EQ(sync().activeShowId(), m_showId);
+        const int scans = page().winScans;
+        ASSERT_TRUE(eventually([&] { return page().winScans > scans + 5 && !autoPrint().isProcessing(); }));
+        settle();
+        EXPECT_TRUE(show().notice().isEmpty()) << show().notice().toStdString();
+        ASSERT_EQ(submissions(), 2 * number);
+        QSet<QByteArray> files;
+        for (const quill::testing::Submission &submission : m_cups.submissions())
+            files.insert(submission.file);
+        EXPECT_EQ(files.size(), 2 * number) << "each label went to lp once";
+    }
+
+    bool recordHoldsEveryWin(int number) const
+    {
+        const LabelRecord written = record();
+        return written.boxNumbers.size() == number && written.boxLabels.size() == number &&
+               written.winnerLabels.size() == number;
     }
 
     LabelRecord record() const { return LabelRecordStore::forShow(m_showId).load(); }
 
     QString m_showId;
+    QList<QJsonObject> m_wins;
     std::unique_ptr<FullDisk> m_disk; // goes after TearDown, once the program is gone
 };
 
@@ -44,64 +123,66 @@ protected:
 
 TEST_F(LiveShowRecord, LinesTheDiskRefusedAreWrittenOnceItHasRoomAndARestartPrintsNothingTwice)
 {
-    QString whyNot;
-    m_disk = FullDisk::over(FullDisk::Kind::tmpfs, paths::dataFolder(), &whyNot);
-    if (!m_disk)
-        GTEST_SKIP() << whyNot.toStdString();
-    openPrintingShow();
-    m_showId = sync().activeShowId();
-    win(1);
-    EXPECT_TRUE(show().notice().isEmpty()) << show().notice().toStdString();
-
-    // The disk fills; the record's last page still takes a few lines, then none. Three
-    // more buyers' labels print while their lines are refused.
-    m_disk->fill();
-    const quill::testing::LogCapture refusals("app.quillmark.Quillmark.LiveShowView");
+    ASSERT_NO_FATAL_FAILURE(openShowOnASmallDisk());
+    if (IsSkipped())
+        return;
     int number = 1;
-    while (number < 100 && show().notice().isEmpty())
-        win(++number);
-    ASSERT_EQ(show().notice(), LiveShowSession::kLabelRecordWriteNotice);
-    for (const int last = number + 3; number < last;) {
-        win(++number);
-        EXPECT_EQ(show().notice(), LiveShowSession::kLabelRecordWriteNotice) << "win " << number;
-    }
+    ASSERT_NO_FATAL_FAILURE(winWhileTheDiskIsFull(number));
     // Room again once the last refused line was reported, before anything is written.
-    ASSERT_TRUE(eventually([&] {
-        return !refusals.matching(QStringLiteral("app.quillmark.Quillmark.LiveShowView"), QtCriticalMsg,
-                                  QStringLiteral("Box #%1 @buyer%1 was not recorded").arg(number))
-                    .isEmpty();
-    }));
     m_disk->makeRoom();
     settle();
     EXPECT_EQ(show().notice(), LiveShowSession::kLabelRecordWriteNotice) << "nothing written yet";
     EXPECT_LT(record().winnerLabels.size(), number - 3);
 
-    // The next label's lines go after the refused ones; the warning goes with them.
+    // The next label's lines (the record's own retry still waiting) go after the refused ones; the warning
+    // goes with them.
     for (const int last = number + 2; number < last;) {
-        win(++number);
+        ASSERT_TRUE(win(++number));
         EXPECT_TRUE(show().notice().isEmpty()) << show().notice().toStdString();
     }
     EXPECT_TRUE(eventually([&] { return record().boxLabels.size() == number; }));
-    const LabelRecord written = record();
-    EXPECT_EQ(written.boxNumbers.size(), number);
-    EXPECT_EQ(written.boxLabels.size(), number);
-    EXPECT_EQ(written.winnerLabels.size(), number);
-    for (const LabelRecord::Settled &label : written.winnerLabels)
+    EXPECT_TRUE(recordHoldsEveryWin(number));
+    for (const LabelRecord::Settled &label : record().winnerLabels)
         EXPECT_TRUE(label.printed);
 
     // Killed and started again on the same show, without an end: nothing is printed again.
-    restartOverTheSamePage();
-    openLiveShow();
-    EXPECT_EQ(sync().activeShowId(), m_showId);
-    const int scans = page().winScans;
-    ASSERT_TRUE(eventually([&] { return page().winScans > scans + 5 && !autoPrint().isProcessing(); }));
+    resumeAndExpectEachLabelSentOnce(number);
+}
+
+TEST_F(LiveShowRecord,
+       RefusedLinesReachTheDiskWithoutALaterLabelWithinTheRetryOrAtTheEndAndNothingPrintsTwice)
+{
+    ASSERT_NO_FATAL_FAILURE(openShowOnASmallDisk());
+    if (IsSkipped())
+        return;
+    int number = 1;
+
+    // Refused lines, then room, and no more wins: the record tries them again itself
+    // after its retry pause, and the warning goes once they are on disk.
+    ASSERT_NO_FATAL_FAILURE(winWhileTheDiskIsFull(number));
+    EXPECT_EQ(m_sleeper.waiting(kRetry), 1) << "one retry waits while lines are kept";
+    m_disk->makeRoom();
     settle();
-    EXPECT_TRUE(show().notice().isEmpty()) << show().notice().toStdString();
-    ASSERT_EQ(submissions(), 2 * number);
-    QSet<QByteArray> files;
-    for (const quill::testing::Submission &submission : m_cups.submissions())
-        files.insert(submission.file);
-    EXPECT_EQ(files.size(), 2 * number) << "each label went to lp once";
+    EXPECT_FALSE(recordHoldsEveryWin(number)) << "written before the retry pause ended";
+    const int sent = submissions();
+    m_sleeper.release(kRetry);
+    EXPECT_TRUE(eventually([&] { return show().notice().isEmpty(); })) << show().notice().toStdString();
+    // On disk while the program still runs: a crash now loses nothing.
+    EXPECT_TRUE(recordHoldsEveryWin(number));
+    EXPECT_EQ(submissions(), sent);
+    EXPECT_EQ(m_sleeper.waiting(kRetry), 0) << "the retry stops once they are written";
+    ASSERT_NO_FATAL_FAILURE(resumeAndExpectEachLabelSentOnce(number));
+
+    // Refused again on the resumed show, room again, and the program quits before the
+    // retry pause ends: the lines are tried once more before it is gone.
+    m_sleeper.held.insert(kRetry.count());
+    ASSERT_NO_FATAL_FAILURE(winWhileTheDiskIsFull(number));
+    m_disk->makeRoom();
+    settle();
+    EXPECT_FALSE(recordHoldsEveryWin(number)) << "written before the program quit";
+    endProgram();
+    EXPECT_TRUE(recordHoldsEveryWin(number));
+    resumeAndExpectEachLabelSentOnce(number);
 }
 
 TEST_F(LiveShowRecord, ALabelWhoseLpOutlivesTheProgramIsRecordedWhenLpEnds)
