@@ -5,7 +5,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-
 #include <cmath>
 
 namespace quill {
@@ -143,6 +142,7 @@ std::optional<QString> CustomMediaStore::finishSave(std::optional<QString> failu
         m_saveError = error;
         Q_EMIT saveErrorChanged();
     }
+    Q_EMIT saveFinished(failure);
     return failure;
 }
 

@@ -61,6 +61,8 @@ public:
 Q_SIGNALS:
     void itemsChanged();
     void saveErrorChanged();
+    // After every save: why it failed, or nothing when it was written.
+    void saveFinished(const std::optional<QString> &failure);
 
 private:
     std::optional<QString> finishSave(std::optional<QString> failure);

@@ -182,10 +182,11 @@ void LabelAppearanceStore::commitSettings()
     if (failure)
         qCCritical(lcLabelAppearance, "Label appearance not saved: %s", qUtf8Printable(*failure));
     const QString error = failure.value_or(QString());
-    if (error == m_saveError)
-        return;
-    m_saveError = error;
-    Q_EMIT saveErrorChanged();
+    if (error != m_saveError) {
+        m_saveError = error;
+        Q_EMIT saveErrorChanged();
+    }
+    Q_EMIT saveFinished(failure);
 }
 
 LabelAppearance LabelAppearanceStore::appearance() const

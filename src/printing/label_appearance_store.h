@@ -90,6 +90,8 @@ Q_SIGNALS:
     void styleChanged(quill::LabelVariant style);
     void logoImageChanged();
     void saveErrorChanged();
+    // After every write of a choice: why it failed, or nothing when it was written.
+    void saveFinished(const std::optional<QString> &failure);
 
 private:
     LabelAppearanceStore(Settings *settings, QString logoPath, QObject *parent);

@@ -1,11 +1,11 @@
 // Texts from outside on the Labels screen read as written: a medium's typed name in its
-// tile's tooltip, and the words of a failed save in the warning that reports it.
+// tile's tooltip, and the words of a failed save in the error row that reports it.
 #include "shown_text.h"
 #include "ui/labels/label_card_widgets.h"
+#include "ui/labels/print_error_row.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
+#include <QLabel>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -26,26 +26,13 @@ TEST(LabelsHostileText, AFailedSaveIsReportedAsWritten)
 {
     const QString failure =
         QStringLiteral("Could not save /home/seller/") + kMarkup + QStringLiteral(".json");
-    QString shown;
-    bool asked = false;
-    // Answers the warning once it is on screen; exec() returns only then.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(widget);
-            if (!box || !box->isVisible())
-                continue;
-            asked = true;
-            shown = shownText(*box);
-            answer.stop();
-            box->accept();
-            return;
-        }
-    });
-    answer.start(10);
-    warnIfUnsaved(nullptr, failure);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(shown, failure);
+    PrintErrorRow row;
+    row.showSaveFailure(failure);
+    const QList<QLabel *> labels = row.findChildren<QLabel *>();
+    const auto shown = std::find_if(labels.cbegin(), labels.cend(),
+                                    [](const QLabel *label) { return !label->text().isEmpty(); });
+    ASSERT_NE(shown, labels.cend());
+    EXPECT_EQ(shownText(**shown), failure);
 }
 
 } // namespace

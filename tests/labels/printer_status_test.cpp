@@ -1,6 +1,7 @@
 // The Labels screen's logic over the application's services (fake CUPS tools, the
 // stand-in backend): auto-select, saving, style sync, the header texts and the
 // preview sheet's state; and a few checks of the screen's wiring.
+#include "full_disk.h"
 #include "labels_screen_fixture.h"
 #include "motion_on.h"
 #include "printing/custom_media_store.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -449,6 +451,63 @@ TEST_F(PrinterStatusTest, ATurnOfTheWheelThatMovesTheStripStaysWithIt)
     turnWheelAt(&screen, overStrip, down, time);
     EXPECT_GT(page->value(), 0);
     EXPECT_EQ(sideways->value(), sideways->maximum());
+}
+
+TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilASaveSucceeds)
+{
+    QTemporaryDir dir;
+    TmpfsFullDisk disk(dir.filePath(QStringLiteral("disk")));
+    const QString refused = disk.mount();
+    if (!refused.isEmpty())
+        GTEST_SKIP() << refused.toStdString();
+    Settings settings(dir.filePath(QStringLiteral("disk/Quillmark.ini")));
+    CustomMediaStore media(settings);
+    LabelAppearanceStore appearance(settings, dir.filePath(QStringLiteral("logo.png")));
+    PrinterStatusView screen(app(), PrinterStatusStores{&settings, &media, &appearance, m_calibration.get()},
+                             [] { return std::nullopt; });
+    screen.resize(900, 900);
+    screen.show();
+    turn();
+    PrintErrorRow *row = screen.errorRow();
+    ConsolidatedLabelSection *card = screen.inShowSection();
+    ASSERT_FALSE(row->isVisible());
+    auto chooseAnotherSize = [&] {
+        for (MediaTile *tile : card->winnerStrip()->tiles()) {
+            if (tile->media() != screen.controller().model().winner().selectedMedia) {
+                tile->click();
+                turn();
+                return;
+            }
+        }
+        FAIL() << "no other size to choose";
+    };
+    const auto notSaved = [&] {
+        return row->isVisible() && row->text().startsWith(QStringLiteral("Label settings not saved: ")) &&
+               row->text().contains(settings.fileName());
+    };
+
+    disk.fill();
+    chooseAnotherSize();
+    EXPECT_TRUE(notSaved()) << row->text().toStdString();
+    EXPECT_FALSE(row->dismissButton()->isVisible()) << "it stays until a save succeeds";
+
+    disk.makeRoom();
+    chooseAnotherSize();
+    EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
+
+    disk.fill();
+    const Orientation before = screen.controller().model().winner().selectedOrientation;
+    card->winnerOrientation()->click();
+    turn();
+    ASSERT_NE(screen.controller().model().winner().selectedOrientation, before);
+    EXPECT_TRUE(notSaved()) << row->text().toStdString();
+
+    disk.makeRoom();
+    card->winnerOrientation()->click();
+    turn();
+    EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
+    EXPECT_EQ(Settings(settings.fileName()).optionalString(QStringLiteral("label_individual_orientation")),
+              rawValue(before));
 }
 
 TEST_F(PrinterStatusTest, TheShellBuildsTheLabelsScreenOnEachVisit)

@@ -128,7 +128,7 @@ QLayout *AddCustomMediaSheet::buildHeader()
     auto *header = new QHBoxLayout;
     header->setContentsMargins(metrics::xxLarge, metrics::xLarge, metrics::xxLarge, metrics::regular);
     header->addWidget(styledLabel(tr("New Custom Size"), textFont(TextStyle::title3, QFont::DemiBold),
-                                 primaryTextColor(), this));
+                                  primaryTextColor(), this));
     header->addStretch(1);
     auto *cancel = new QPushButton(tr("Cancel"), this);
     makeSmallBordered(cancel);
@@ -364,12 +364,12 @@ void openCustomMediaSheet(QWidget *parent, std::optional<QString> selectedPrinte
                           std::function<std::optional<QString>(const LabelMedia &)> add,
                           LabelAppearanceStore &appearance)
 {
+    // A size the disk refused is reported by the screen's error row, not here.
     auto *sheet = new AddCustomMediaSheet(
         std::move(selectedPrinter), std::move(prints),
-        [parent = QPointer<QWidget>(parent), add = std::move(add)](const LabelMedia &media) {
-            const std::optional<QString> failure = add ? add(media) : std::nullopt;
-            if (parent)
-                warnIfUnsaved(parent, failure);
+        [add = std::move(add)](const LabelMedia &media) {
+            if (add)
+                add(media);
         },
         appearance, parent);
     sheet->setAttribute(Qt::WA_DeleteOnClose);

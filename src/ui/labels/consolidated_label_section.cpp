@@ -106,7 +106,7 @@ QWidget *ConsolidatedLabelSection::buildBoxBlock(QWidget *card)
     boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->setSpacing(metrics::regular);
     boxLayout->addWidget(styledLabel(tr("Box Labels"), textFont(TextStyle::subheadline, QFont::DemiBold),
-                                    secondaryTextColor(), m_boxBlock));
+                                     secondaryTextColor(), m_boxBlock));
     auto *boxRow = new QHBoxLayout;
     boxRow->setSpacing(metrics::xLarge);
     auto *boxColumn = new CardSettingsColumn(false, m_boxBlock);
@@ -155,7 +155,7 @@ void ConsolidatedLabelSection::refresh()
                 menu, media, m_controller.offersCalibration(),
                 m_controller.model().winner().selectedPrinter.has_value(),
                 [this, media] { m_controller.calibrate(media); },
-                [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
+                [this, media] { m_controller.deleteCustomMedium(media); });
         });
     });
     m_winnerOrientation->setVisible(!winner.selectedMedia.isCircular);
@@ -169,8 +169,8 @@ void ConsolidatedLabelSection::refresh()
     m_testBox->setEnabled(winnerPrinter);
     m_spinner->setVisible(printing);
     const QString winnerIdentity = LabelThumbnail::identity(winner.selectedMedia, winner.selectedOrientation);
-    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner), winner.selectedMedia.isCircular,
-                                winnerIdentity);
+    m_winnerThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::winner),
+                                winner.selectedMedia.isCircular, winnerIdentity);
     // The shared box thumbnail comes down from the top and fades in as box labels lose
     // their own settings, and goes back up as they gain them.
     const MotionPose away = MotionPose::moved(QPointF(0, -m_sharedBoxThumbnail->sizeHint().height()));
@@ -179,7 +179,8 @@ void ConsolidatedLabelSection::refresh()
     } else {
         const QList<AnyLabelView> pages = m_controller.thumbnailPages(Thumbnail::sharedBox);
         m_sharedBoxThumbnail->setPages(pages, winner.selectedMedia.isCircular, winnerIdentity);
-        Motion::setShown(m_sharedBoxThumbnail, !pages.isEmpty(), away, kToggleSpringMs, Motion::smoothSpring());
+        Motion::setShown(m_sharedBoxThumbnail, !pages.isEmpty(), away, kToggleSpringMs,
+                         Motion::smoothSpring());
     }
 
     {
@@ -203,9 +204,9 @@ void ConsolidatedLabelSection::refresh()
         m_boxOrientation->setOrientation(box.selectedOrientation);
         m_boxPrinter->setPrinters(m_printers, box.selectedPrinter);
         m_testSeparateBox->setEnabled(box.selectedPrinter.has_value());
-        m_separateBoxThumbnail->setPages(m_controller.thumbnailPages(Thumbnail::separateBox),
-                                         box.selectedMedia.isCircular,
-                                         LabelThumbnail::identity(box.selectedMedia, box.selectedOrientation));
+        m_separateBoxThumbnail->setPages(
+            m_controller.thumbnailPages(Thumbnail::separateBox), box.selectedMedia.isCircular,
+            LabelThumbnail::identity(box.selectedMedia, box.selectedOrientation));
     }
 }
 

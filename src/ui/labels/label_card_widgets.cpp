@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -189,17 +188,6 @@ void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibrat
         QAction *action = menu.addAction(symbolIcon(QStringLiteral("trash")), QObject::tr("Delete"));
         QObject::connect(action, &QAction::triggered, &menu, std::move(remove));
     }
-}
-
-void warnIfUnsaved(QWidget *parent, const std::optional<QString> &failure)
-{
-    if (!failure)
-        return;
-    // The failure names the settings file and the system's words: text, never markup.
-    QMessageBox box(QMessageBox::Warning, QObject::tr("Label Sizes Not Saved"), *failure, QMessageBox::Ok,
-                    parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
 }
 
 MediaTile::MediaTile(const LabelMedia &media, Orientation orientation, QWidget *parent)
@@ -548,7 +536,8 @@ void LabelThumbnail::setPages(const QList<AnyLabelView> &pages, bool circular, c
     // Another medium or orientation: over 0.3 s the frame takes its new size while the
     // old page fades into the new.
     const bool same = identity.isEmpty() || identity == m_identity;
-    const bool change = !same && !m_identity.isEmpty() && Motion::canAnimate(m_page) && !m_page->size().isEmpty();
+    const bool change =
+        !same && !m_identity.isEmpty() && Motion::canAnimate(m_page) && !m_page->size().isEmpty();
     const QSize from = m_page->size();
     if (change)
         Motion::crossFade(m_page, kCrossFadeMs, QEasingCurve::InOutQuad);

@@ -37,8 +37,6 @@ QFrame *dividerLine(QWidget *parent, bool vertical = false);
 // chosen), and "Delete" for the seller's own sizes.
 void fillMediaTileMenu(QMenu &menu, const LabelMedia &media, bool offersCalibration, bool canCalibrate,
                        std::function<void()> calibrate, std::function<void()> remove);
-// Tells the seller that a change of their label sizes was not saved.
-void warnIfUnsaved(QWidget *parent, const std::optional<QString> &failure);
 
 // One medium in a strip: its outline and name, highlighted when selected.
 class MediaTile final : public QAbstractButton

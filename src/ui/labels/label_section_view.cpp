@@ -61,18 +61,17 @@ void LabelSectionView::setPrinters(const QList<PrinterInfo> &printers)
 void LabelSectionView::refresh()
 {
     const LabelSectionState &state = m_controller.state();
-    m_strip->setMedia(
-        m_controller.availableMedia(), state.selectedOrientation, state.selectedMedia,
-        [this](MediaTile *tile) {
-            connect(tile, &QAbstractButton::clicked, this,
-                    [this, tile] { m_controller.selectMedium(tile->media()); });
-            tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
-                fillMediaTileMenu(
-                    menu, media, m_controller.offersCalibration(), m_controller.canPrint(),
-                    [this, media] { m_controller.calibrate(media); },
-                    [this, media] { warnIfUnsaved(this, m_controller.deleteCustomMedium(media)); });
-            });
-        });
+    m_strip->setMedia(m_controller.availableMedia(), state.selectedOrientation, state.selectedMedia,
+                      [this](MediaTile *tile) {
+                          connect(tile, &QAbstractButton::clicked, this,
+                                  [this, tile] { m_controller.selectMedium(tile->media()); });
+                          tile->setMenuFiller([this, media = tile->media()](QMenu &menu) {
+                              fillMediaTileMenu(
+                                  menu, media, m_controller.offersCalibration(), m_controller.canPrint(),
+                                  [this, media] { m_controller.calibrate(media); },
+                                  [this, media] { m_controller.deleteCustomMedium(media); });
+                          });
+                      });
     m_orientation->setVisible(!state.selectedMedia.isCircular);
     m_orientation->setOrientation(state.selectedOrientation);
     m_printer->setPrinters(m_printers, state.selectedPrinter);

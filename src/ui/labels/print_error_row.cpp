@@ -11,8 +11,9 @@
 
 namespace quill {
 
-PrintErrorRow::PrintErrorRow(LabelTestActions &actions, QWidget *parent)
-    : QWidget(parent), m_text(styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this)),
+PrintErrorRow::PrintErrorRow(QWidget *parent)
+    : QWidget(parent),
+      m_text(styledLabel(QString(), textFont(TextStyle::caption), secondaryTextColor(), this)),
       m_dismiss(new QPushButton(QStringLiteral("Dismiss"), this))
 {
     setObjectName(QStringLiteral("printErrorRow"));
@@ -27,9 +28,15 @@ PrintErrorRow::PrintErrorRow(LabelTestActions &actions, QWidget *parent)
     row->addWidget(icon);
     row->addWidget(m_text, 1);
     row->addWidget(m_dismiss);
-    connect(m_dismiss, &QPushButton::clicked, &actions, &LabelTestActions::dismissError);
-    connect(&actions, &LabelTestActions::printErrorChanged, this, &PrintErrorRow::showError);
-    showError(actions.printError());
+    connect(m_dismiss, &QPushButton::clicked, this, &PrintErrorRow::dismissed);
+    refresh();
+}
+
+PrintErrorRow::PrintErrorRow(LabelTestActions &actions, QWidget *parent) : PrintErrorRow(parent)
+{
+    connect(this, &PrintErrorRow::dismissed, &actions, &LabelTestActions::dismissError);
+    connect(&actions, &LabelTestActions::printErrorChanged, this, &PrintErrorRow::showPrintError);
+    showPrintError(actions.printError());
 }
 
 QString PrintErrorRow::text() const
@@ -37,10 +44,29 @@ QString PrintErrorRow::text() const
     return m_text->text();
 }
 
-void PrintErrorRow::showError(const std::optional<QString> &error)
+void PrintErrorRow::showPrintError(const std::optional<QString> &error)
 {
-    m_text->setText(error.value_or(QString()));
-    setVisible(error.has_value());
+    m_printError = error;
+    refresh();
+}
+
+void PrintErrorRow::showSaveFailure(const std::optional<QString> &failure)
+{
+    m_saveFailure = failure;
+    refresh();
+}
+
+void PrintErrorRow::refresh()
+{
+    QStringList lines;
+    for (const std::optional<QString> &line : {m_printError, m_saveFailure}) {
+        if (line)
+            lines.append(*line);
+    }
+    m_text->setText(lines.join(QLatin1Char('\n')));
+    // Only a print's failure is dismissed; a save's stays until a save succeeds.
+    m_dismiss->setVisible(m_printError.has_value());
+    setVisible(!lines.isEmpty());
 }
 
 } // namespace quill

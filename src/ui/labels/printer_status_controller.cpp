@@ -59,6 +59,10 @@ PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStat
             [this] { save(LabelKind::packingSlip); });
     connect(m_stores.appearance, &LabelAppearanceStore::styleChanged, this,
             &PrinterStatusController::syncStyle);
+    connect(m_stores.appearance, &LabelAppearanceStore::saveFinished, this,
+            &PrinterStatusController::saveFinished);
+    connect(m_stores.customMedia, &CustomMediaStore::saveFinished, this,
+            &PrinterStatusController::saveFinished);
 
     PrintKitAdapter &adapter = m_appState.printAdapter();
     connect(&adapter, &PrintKitAdapter::printersChanged, this, &PrinterStatusController::changed);
@@ -122,10 +126,20 @@ void PrinterStatusController::save(LabelKind kind)
     if (filled)
         next.selectedPrinter = filled;
     saved = next;
-    // A save that fails is logged by the state itself; the settings stay on screen.
-    saved.save(int(kind), *m_stores.settings);
+    // The settings stay on screen whatever the disk says; a refusal is shown until a save succeeds.
+    saveFinished(saved.save(int(kind), *m_stores.settings));
     if (filled)
         m_model.update(kind, [&](LabelSectionState &s) { s.selectedPrinter = filled; });
+}
+
+void PrinterStatusController::saveFinished(const std::optional<QString> &failure)
+{
+    const std::optional<QString> shown =
+        failure ? std::optional<QString>(tr("Label settings not saved: %1").arg(*failure)) : std::nullopt;
+    if (shown == m_saveFailure)
+        return;
+    m_saveFailure = shown;
+    Q_EMIT saveFailureChanged(m_saveFailure);
 }
 
 void PrinterStatusController::screenShown()

@@ -48,6 +48,9 @@ public:
     LabelSettingsModel &model() { return m_model; }
     const LabelSettingsModel &model() const { return m_model; }
     LabelTestActions &testActions() const { return *m_testActions; }
+    // Why the last change made here (a size, an orientation, a style, a custom size) did
+    // not reach the settings file; nothing once a later save did.
+    const std::optional<QString> &saveFailure() const { return m_saveFailure; }
 
     const QList<PrinterInfo> &printers() const;
     bool hasPrinters() const { return !printers().isEmpty(); }
@@ -91,6 +94,7 @@ Q_SIGNALS:
     void changed();
     void showAdminChanged(bool showAdmin);
     void previewChanged();
+    void saveFailureChanged(const std::optional<QString> &failure);
 
 private:
     void save(LabelKind kind);
@@ -100,6 +104,8 @@ private:
     void followStoredPrinters();
     void syncStyle();
     void authChanged();
+    // Every save writes the whole settings file, so the last outcome is what stands.
+    void saveFinished(const std::optional<QString> &failure);
 
     AppState &m_appState;
     PrinterStatusStores m_stores;
@@ -107,6 +113,7 @@ private:
     std::array<LabelSectionState, 3> m_saved;
     LabelTestActions *m_testActions;
     bool m_showAdmin = false;
+    std::optional<QString> m_saveFailure;
     PageBuilder m_previewPageBuilder;
     LabelMedia m_previewMedia;
     Orientation m_previewOrientation = Orientation::landscape;

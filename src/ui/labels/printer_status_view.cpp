@@ -104,6 +104,9 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     stack->addWidget(m_empty);
 
     m_errorRow = new PrintErrorRow(m_controller.testActions(), column);
+    m_errorRow->showSaveFailure(m_controller.saveFailure());
+    connect(&m_controller, &PrinterStatusController::saveFailureChanged, m_errorRow,
+            &PrintErrorRow::showSaveFailure);
     stack->addWidget(m_errorRow);
     stack->addStretch(1);
 
