@@ -6,17 +6,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <QVariant>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <optional>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
@@ -48,6 +50,31 @@ constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
 QString osError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The system's reason, and what the seller can do about a full disk.
+QString startRefused(int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return osError(error) + QStringLiteral(". Free up disk space, then start Quillmark again.");
+    return osError(error);
+}
+
+// What is left of `deadline` for one wait, never nothing: the last try still gets a moment.
+int waitMs(const QDeadlineTimer &deadline)
+{
+    return int(std::clamp<qint64>(deadline.remainingTime(), 1, std::numeric_limits<int>::max()));
+}
+
+// An address as the running application takes it in; nothing when it is not a URL.
+std::optional<QUrl> addressUrl(const QString &address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid()) {
+        qCWarning(lcInstance, "Dropped an address that is not a valid URL");
+        return std::nullopt;
+    }
+    return url;
 }
 
 // Where the instance folder of a name lives: `parent` is shared with other users
@@ -131,12 +158,13 @@ public:
     }
 
     const QString &path() const { return m_path; }
+    int fd() const { return m_fd; }
     bool isSameAs(const OwnFolder &other) const
     {
         return m_device == other.m_device && m_inode == other.m_inode;
     }
-    // The path still names this folder: an ending holder removes its folder, so a
-    // lock taken just after that is on a folder nobody else will find.
+    // The path still names this folder: an ending holder of an earlier build removes
+    // its folder, so a lock taken just after that is on a folder nobody else will find.
     bool isStillNamed() const
     {
         FileStatus status{};
@@ -236,7 +264,7 @@ bool makeOwnFolder(const Place &place, QString &why)
             error = errno;
     }
     why = QStringLiteral("no folder of its own could be made in %1: %2")
-              .arg(QDir::toNativeSeparators(place.parent), osError(error));
+              .arg(QDir::toNativeSeparators(place.parent), startRefused(error));
     return false;
 }
 } // namespace
@@ -268,14 +296,12 @@ SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    // The socket and the folder go before the claim, so the next holder never finds
-    // them taken; a start that locks the removed folder sees that it is gone.
-    delete m_server;
-    m_server = nullptr;
-    if (m_lockFd >= 0) {
-        ::rmdir(QFile::encodeName(m_folder).constData());
+    // The folder and the socket's name stay, as a killed holder leaves them: the next
+    // holder takes them over and needs no room on a full disk. Later starts are refused
+    // at once from here on, before the claim is let go.
+    stopListening();
+    if (m_lockFd >= 0)
         ::close(m_lockFd);
-    }
 }
 
 SingleInstanceGuard::Claim SingleInstanceGuard::claim()
@@ -363,13 +389,17 @@ SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringLis
         case Claim::taken:
             if (!startListening())
                 return {Start::Outcome::failed, m_error};
+            m_startUrls = urls;
             return {Start::Outcome::claimed, {}};
         case Claim::failed:
             return {Start::Outcome::failed, m_error};
         case Claim::heldElsewhere:
             break;
         }
-        const HandOver handOver = forwardToRunningInstance(urls);
+        // The holder may still be building its window: its answer may take as long as
+        // this start is willing to wait.
+        const HandOver handOver = forwardToRunningInstance(
+            urls, std::max(std::chrono::milliseconds(deadline.remainingTime()), kAskAgainAfter));
         if (handOver.outcome == HandOver::Outcome::handedOver)
             return {Start::Outcome::handedOver, {}};
         if (handOver.outcome == HandOver::Outcome::failed)
@@ -382,25 +412,39 @@ SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringLis
     }
 }
 
-SingleInstanceGuard::HandOver SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls,
-                                                                            int timeoutMs) const
+QList<QUrl> SingleInstanceGuard::takeStartUrls()
 {
+    QList<QUrl> taken;
+    for (const QString &address : std::exchange(m_startUrls, {})) {
+        if (const auto url = addressUrl(address))
+            taken.append(*url);
+    }
+    return taken;
+}
+
+SingleInstanceGuard::HandOver
+SingleInstanceGuard::forwardToRunningInstance(const QStringList &urls,
+                                              std::chrono::milliseconds patience) const
+{
+    const QDeadlineTimer deadline(patience);
     // Only the holder listens; a socket left in a folder by an instance that ended
-    // refuses at once.
+    // refuses at once. The socket is reached through the folder found to be the user's
+    // own, never by its name again: whatever another user puts at that name meanwhile
+    // is never sent an address.
     std::vector<OwnFolder> folders;
     int error = 0;
     listOwnFolders(Place(m_serverName), folders, error);
     for (const OwnFolder &folder : folders) {
         QLocalSocket socket;
-        socket.connectToServer(socketPath(folder.path()));
-        if (socket.waitForConnected(timeoutMs))
-            return handOverOn(socket, urls, timeoutMs);
+        socket.connectToServer(socketPath(QStringLiteral("/proc/self/fd/%1").arg(folder.fd())));
+        if (socket.waitForConnected(waitMs(deadline)))
+            return handOverOn(socket, urls, deadline);
     }
     return {};
 }
 
 SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &socket, const QStringList &urls,
-                                                              int timeoutMs)
+                                                              const QDeadlineTimer &deadline)
 {
     if (urls.size() > kMaxAddresses)
         return failedHandOver(
@@ -426,29 +470,35 @@ SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &sock
     message += '\n';
     socket.write(message);
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(timeoutMs))
+        if (!socket.waitForBytesWritten(waitMs(deadline)))
             return failedHandOver(QStringLiteral("The running Quillmark did not take the address: %1")
                                       .arg(socket.errorString()));
     }
     // Only the running instance's word says the message arrived whole.
     QByteArray answer;
     while (!answer.endsWith('\n') && answer.size() < 16) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs))
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(waitMs(deadline)))
             break;
         answer += socket.read(16 - answer.size());
     }
+    if (answer.isEmpty() && socket.state() == QLocalSocket::ConnectedState)
+        // It has the message and may yet take it in.
+        return failedHandOver(urls.isEmpty()
+                                  ? QStringLiteral("Quillmark is already running but did not answer in time.")
+                                  : QStringLiteral("Quillmark is already running but did not answer in time; "
+                                                   "the address may not have been taken."));
     if (answer != kAcknowledgement)
         return failedHandOver(
             QStringLiteral("The running Quillmark did not confirm that it took the address."));
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(timeoutMs);
+        socket.waitForDisconnected(waitMs(deadline));
     return {HandOver::Outcome::handedOver, {}};
 }
 
 bool SingleInstanceGuard::listen()
 {
-    if (m_server)
+    if (m_listening)
         return true;
     if (claim() != Claim::taken) {
         qCWarning(lcInstance, "%s", qUtf8Printable(m_error));
@@ -459,36 +509,66 @@ bool SingleInstanceGuard::listen()
 
 bool SingleInstanceGuard::startListening()
 {
-    if (m_server)
+    if (m_listening)
         return true;
     const QString address = socketPath(m_folder);
+    const QByteArray path = QFile::encodeName(address);
     const auto cannotListen = [this](const QString &why) {
         m_error = QStringLiteral("Quillmark cannot wait for the sign-in from the browser: %1").arg(why);
         qCWarning(lcInstance, "%s", qUtf8Printable(m_error));
         return false;
     };
-    if (QFile::encodeName(address).size() > kMaxSocketPathBytes)
+    if (path.size() > kMaxSocketPathBytes)
         return cannotListen(QStringLiteral("the path %1 is longer than the %2 bytes a socket may have")
                                 .arg(QDir::toNativeSeparators(address))
                                 .arg(kMaxSocketPathBytes));
-    // This process holds the claim, and the folder is the user's own: whatever is
-    // left under the name belongs to an instance that ended without taking it away.
-    QLocalServer::removeServer(address);
-    // No socket options: the folder already keeps everybody else out.
-    auto *server = new QLocalServer(this);
-    if (!server->listen(address)) {
-        const QString why = server->errorString();
-        delete server;
-        return cannotListen(why);
+    // This process holds the claim, and the folder is the user's own: what is left
+    // under the name belongs to an instance that ended, and taking it away frees the
+    // room the new socket takes.
+    ::unlink(path.constData());
+    // Listened on without a QLocalServer, which would take the name away again when it
+    // closes. No permissions of its own: the folder already keeps everybody else out.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un name{};
+    name.sun_family = AF_UNIX;
+    std::memcpy(name.sun_path, path.constData(), size_t(path.size()));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr *>(&name), sizeof name) != 0 ||
+        ::listen(fd, SOMAXCONN) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return cannotListen(QStringLiteral("the socket %1 could not be made: %2")
+                                .arg(QDir::toNativeSeparators(address), startRefused(error)));
     }
-    m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstanceGuard::accept);
+    m_listenFd = fd;
+    m_listening = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listening, &QSocketNotifier::activated, this, &SingleInstanceGuard::accept);
     return true;
+}
+
+void SingleInstanceGuard::stopListening()
+{
+    delete m_listening;
+    m_listening = nullptr;
+    if (m_listenFd >= 0)
+        ::close(std::exchange(m_listenFd, -1));
 }
 
 void SingleInstanceGuard::accept()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // none waiting; anything else is tried again when the notifier fires
+        }
+        auto *socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(fd)) {
+            ::close(fd);
+            delete socket;
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         if (socket->bytesAvailable() > 0)
@@ -519,12 +599,8 @@ void SingleInstanceGuard::readFrom(QLocalSocket *socket)
     for (const QByteArray &line : lines) {
         if (line.isEmpty())
             continue;
-        const QUrl url(QString::fromUtf8(line), QUrl::StrictMode);
-        if (!url.isValid()) {
-            qCWarning(lcInstance, "Dropped an invalid URL handed over by another start");
-            continue;
-        }
-        Q_EMIT urlReceived(url);
+        if (const auto url = addressUrl(QString::fromUtf8(line)))
+            Q_EMIT urlReceived(*url);
     }
 }
 

@@ -7,8 +7,9 @@
 #include <chrono>
 
 QT_BEGIN_NAMESPACE
-class QLocalServer;
+class QDeadlineTimer;
 class QLocalSocket;
+class QSocketNotifier;
 QT_END_NAMESPACE
 
 namespace quill {
@@ -17,9 +18,11 @@ namespace quill {
 // environment. The instance is claimed with a lock on a folder of the user's own in
 // /tmp (not $TMPDIR or $XDG_RUNTIME_DIR, which differ between a desktop start, cron
 // and a terminal after `su -`); the system lets go of the lock when the process ends
-// however it ends. The holder listens on a socket in that folder. A later start hands
-// the URLs it was opened with (the sign-in callback from the browser) to the running
-// one and exits.
+// however it ends. The holder listens on a socket in that folder. An ending holder
+// leaves the folder and the socket's name in place, as a killed one does, so that the
+// next start needs no new room on the disk. A later start hands the URLs it was opened
+// with (the sign-in callback from the browser) to the running one, through the folder
+// it found to be the user's own, and exits.
 class SingleInstanceGuard final : public QObject
 {
     Q_OBJECT
@@ -43,6 +46,8 @@ public:
     // up to kMaxAddresses of them.
     static constexpr qsizetype kMaxAddressBytes = 64 * 1024;
     static constexpr qsizetype kMaxAddresses = 16;
+    // How long a start waits for the running instance: to listen, and to answer.
+    static constexpr std::chrono::milliseconds kPatience = std::chrono::seconds(10);
 
     // What became of a hand-over.
     struct HandOver
@@ -58,8 +63,9 @@ public:
     };
 
     // Hands `urls` (possibly none) to a running instance, which confirms that it
-    // took them whole.
-    HandOver forwardToRunningInstance(const QStringList &urls, int timeoutMs = 2000) const;
+    // took them whole within `patience`.
+    HandOver forwardToRunningInstance(const QStringList &urls,
+                                      std::chrono::milliseconds patience = kPatience) const;
     // Claims the instance and starts answering later starts. False when another
     // process holds the claim or the name cannot be taken: errorString() says why.
     bool listen();
@@ -80,8 +86,10 @@ public:
     // Starts as a program start does: claims the instance and listens, or, when another
     // process holds the claim, hands `urls` to it, waiting up to `patience` for it to
     // listen (two starts at the same moment: the other one is just coming up).
-    Start claimOrHandOver(const QStringList &urls,
-                          std::chrono::milliseconds patience = std::chrono::seconds(10));
+    Start claimOrHandOver(const QStringList &urls, std::chrono::milliseconds patience = kPatience);
+    // The URLs this start was opened with when it claimed the instance, for the
+    // running application to take in as it takes those of later starts; once.
+    QList<QUrl> takeStartUrls();
 
     const QString &serverName() const { return m_serverName; }
     // The folder whose lock is this instance's claim; empty until it is claimed.
@@ -103,14 +111,17 @@ private:
     };
     Claim claim();
     bool startListening();
-    static HandOver handOverOn(QLocalSocket &socket, const QStringList &urls, int timeoutMs);
+    static HandOver handOverOn(QLocalSocket &socket, const QStringList &urls, const QDeadlineTimer &deadline);
+    void stopListening();
     void accept();
     void readFrom(QLocalSocket *socket);
 
     QString m_serverName;
     QString m_folder;
-    QLocalServer *m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier *m_listening = nullptr;
     int m_lockFd = -1; // the folder, open while this process holds the claim
+    QStringList m_startUrls;
     QString m_error;
 };
 

@@ -7,15 +7,19 @@
 // "claimed" and then "url <address>" for each address handed to it, and runs until it
 // is killed; or it hands its URLs over and exits 0; 5: the instance is held but did not
 // answer; 4: the start failed (the reason on standard error). It says "ready" once it
-// waits for the line.
+// waits for the line. With --busy-ms=N after --start, a start that claims stays busy for
+// N ms before it answers anyone, as the program does while it builds its window.
 #include "app/single_instance_guard.h"
 
 #include <QCoreApplication>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
-int startAsTheProgramDoes(QCoreApplication &app, const QString &name, const QStringList &urls)
+int startAsTheProgramDoes(QCoreApplication &app, const QString &name, const QStringList &urls,
+                          std::chrono::milliseconds busy)
 {
     std::printf("ready\n");
     std::fflush(stdout);
@@ -42,6 +46,7 @@ int startAsTheProgramDoes(QCoreApplication &app, const QString &name, const QStr
     });
     std::printf("claimed\n");
     std::fflush(stdout);
+    std::this_thread::sleep_for(busy);
     return QCoreApplication::exec();
 }
 
@@ -54,12 +59,16 @@ int main(int argc, char **argv)
     const bool start = !arguments.isEmpty() && arguments.first() == QLatin1String("--start");
     if (start)
         arguments.removeFirst();
+    std::chrono::milliseconds busy{0};
+    const QLatin1String busyOption("--busy-ms=");
+    if (start && !arguments.isEmpty() && arguments.first().startsWith(busyOption))
+        busy = std::chrono::milliseconds(arguments.takeFirst().mid(busyOption.size()).toInt());
     if (arguments.isEmpty())
         return 2;
     const QString name = arguments.takeFirst();
     const QStringList urls = quill::SingleInstanceGuard::schemeUrls(arguments);
     if (start)
-        return startAsTheProgramDoes(app, name, urls);
+        return startAsTheProgramDoes(app, name, urls, busy);
     const quill::SingleInstanceGuard guard(name);
     const auto handOver = guard.forwardToRunningInstance(urls);
     using Outcome = quill::SingleInstanceGuard::HandOver::Outcome;

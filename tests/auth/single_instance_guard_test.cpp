@@ -1,4 +1,5 @@
 #include "app/single_instance_guard.h"
+#include "full_disk.h"
 #include "instance_hand_over.h"
 
 #include <QCoreApplication>
@@ -8,16 +9,28 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
+#include <sys/fanotify.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace quill;
@@ -63,7 +76,8 @@ TEST(SingleInstanceGuard, SecondStartHandsItsCallbackUrlToTheFirst)
     const QString callback = QStringLiteral("quillmark://auth/callback?token=abc%2Bdef");
     QProcess second;
     second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(QStringLiteral(AUTH_INSTANCE_HELPER), {first.serverName(), QStringLiteral("--some-flag"), callback});
+    second.start(QStringLiteral(AUTH_INSTANCE_HELPER),
+                 {first.serverName(), QStringLiteral("--some-flag"), callback});
     const bool received = urls.wait(30000);
     // waitForFinished() is false for a process that already ended while the spy waited.
     ASSERT_TRUE(second.state() == QProcess::NotRunning || second.waitForFinished(30000));
@@ -211,9 +225,12 @@ TEST(SingleInstanceGuard, WhatAnotherUserPlantsAtTheNameNeitherBlocksTheStartNor
         EXPECT_EQ(quill::testing::handOverFromAnotherThread(name).outcome,
                   SingleInstanceGuard::HandOver::Outcome::handedOver);
 
-        // An app that ends takes its folder with it.
+        // An app that ends leaves its folder, which the next start takes again.
+        const QString folder = first->folder();
         first.reset();
-        EXPECT_TRUE(QDir(shared.path()).isEmpty());
+        SingleInstanceGuard next(name);
+        ASSERT_TRUE(next.listen()) << next.errorString().toStdString();
+        EXPECT_EQ(next.folder(), folder);
     }
 }
 
@@ -223,11 +240,13 @@ class RacingStart
 {
 public:
     RacingStart(const QString &name, QString url,
-                const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                const QStringList &options = {})
         : m_url(std::move(url))
     {
         m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(AUTH_INSTANCE_HELPER), {QStringLiteral("--start"), name, m_url});
+        m_process.start(QStringLiteral(AUTH_INSTANCE_HELPER),
+                        QStringList{QStringLiteral("--start")} + options + QStringList{name, m_url});
     }
     ~RacingStart()
     {
@@ -358,6 +377,236 @@ TEST(SingleInstanceGuard, StartsWithDifferentOrMissingRuntimeAndTempFoldersMeetA
         set(environment, QStringLiteral("TMPDIR"), tempFolders.at((pair / 4 + start) % 3));
         return environment;
     });
+}
+
+// Starts `start` and waits until it has claimed the instance.
+bool claimedBy(std::array<std::unique_ptr<RacingStart>, 2> &starts, int start)
+{
+    if (!listenUntil(starts, [&] { return starts.at(start)->said("ready"); }))
+        return false;
+    starts.at(start)->go();
+    return listenUntil(starts,
+                       [&] { return starts.at(start)->said("claimed") || starts.at(start)->ended(); }) &&
+           starts.at(start)->said("claimed");
+}
+
+// Starts a later start and waits until the holder has its address.
+void expectHandedOverTo(std::array<std::unique_ptr<RacingStart>, 2> &starts)
+{
+    RacingStart &holder = *starts[0];
+    RacingStart &later = *starts[1];
+    ASSERT_TRUE(listenUntil(starts, [&] { return later.said("ready"); }));
+    later.go();
+    listenUntil(starts, [&] { return later.ended() && holder.said("url " + later.url()); });
+    ASSERT_TRUE(later.ended());
+    EXPECT_EQ(later.process().exitCode(), 0) << later.output().toStdString();
+    EXPECT_TRUE(holder.said("url " + later.url())) << holder.output().toStdString();
+}
+
+TEST(SingleInstanceGuard, OnADiskWithNoRoomAndNoNamesLeftAStartRunsAfterAQuitOrAKillAndAFirstStartAsksForRoom)
+{
+    enum class Before
+    {
+        quit,
+        kill,
+        nothing,
+    };
+    for (const Before before : {Before::quit, Before::kill, Before::nothing}) {
+        SCOPED_TRACE(::testing::Message() << "before: " << int(before));
+        const QTemporaryDir base;
+        ASSERT_TRUE(base.isValid());
+        const QString shared = base.filePath(QStringLiteral("shared"));
+        QString whyNot;
+        const auto disk =
+            quill::testing::FullDisk::over(quill::testing::FullDisk::Kind::tmpfs, shared, &whyNot);
+        if (!disk)
+            GTEST_SKIP() << whyNot.toStdString();
+        const QByteArray sharedPath = QFile::encodeName(shared);
+        ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0); // as /tmp is
+        const QString name = QDir(shared).filePath(QStringLiteral("instance"));
+
+        if (before == Before::kill) {
+            std::array<std::unique_ptr<RacingStart>, 2> app{std::make_unique<RacingStart>(name, QString()),
+                                                            std::make_unique<RacingStart>(name, QString())};
+            ASSERT_TRUE(claimedBy(app, 0)) << app[0]->output().toStdString();
+            app[0]->process().kill();
+            ASSERT_TRUE(app[0]->process().waitForFinished(30000));
+        } else if (before == Before::quit) {
+            SingleInstanceGuard app(name);
+            ASSERT_EQ(app.claimOrHandOver({}).outcome, SingleInstanceGuard::Start::Outcome::claimed)
+                << app.errorString().toStdString();
+        }
+
+        // Every page and every name taken, the last ones by what the app left.
+        disk->fill();
+        struct statvfs names
+        {
+        };
+        ASSERT_EQ(::statvfs(sharedPath.constData(), &names), 0);
+        const QByteArray noMoreNames =
+            "nr_inodes=" + QByteArray::number(quint64(names.f_files - names.f_ffree));
+        ASSERT_EQ(::mount("tmpfs", sharedPath.constData(), "tmpfs", MS_REMOUNT | MS_NOSUID | MS_NODEV,
+                          noMoreNames.constData()),
+                  0)
+            << std::strerror(errno);
+        ASSERT_NE(::mkdir(QFile::encodeName(name + QStringLiteral(".new")).constData(), 0700), 0);
+        ASSERT_EQ(errno, ENOSPC);
+        if (before == Before::nothing) {
+            SingleInstanceGuard first(name);
+            const auto refused = first.claimOrHandOver({});
+            EXPECT_EQ(refused.outcome, SingleInstanceGuard::Start::Outcome::failed);
+            EXPECT_TRUE(refused.error.contains(QStringLiteral("Free up disk space")))
+                << refused.error.toStdString();
+            continue;
+        }
+
+        std::array<std::unique_ptr<RacingStart>, 2> starts{
+            std::make_unique<RacingStart>(name, QString()),
+            std::make_unique<RacingStart>(name, QStringLiteral("quillmark://auth/callback?token=full"))};
+        ASSERT_TRUE(claimedBy(starts, 0)) << starts[0]->output().toStdString();
+        expectHandedOverTo(starts);
+    }
+}
+
+// Another user's process listening on `socket` (in a folder of theirs), which counts the
+// connections it is offered.
+class TheirListener
+{
+public:
+    TheirListener(const QByteArray &socket, uid_t uid)
+    {
+        int report[2];
+        int stop[2];
+        EXPECT_EQ(::pipe2(report, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(stop, O_CLOEXEC), 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, socket.constData(), size_t(socket.size()));
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // Only system calls from here: the test process has threads.
+            ::close(report[0]);
+            ::close(stop[1]);
+            const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            if (::setresgid(uid, uid, uid) != 0 || ::setresuid(uid, uid, uid) != 0 ||
+                ::bind(listening, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+                ::listen(listening, 8) != 0)
+                ::_exit(1);
+            if (::write(report[1], "r", 1) != 1)
+                ::_exit(1);
+            pollfd waits[2] = {{listening, POLLIN, 0}, {stop[0], POLLIN, 0}};
+            for (;;) {
+                ::poll(waits, 2, -1);
+                for (int offered; (offered = ::accept(listening, nullptr, nullptr)) >= 0; ::close(offered)) {
+                    if (::write(report[1], "c", 1) != 1)
+                        ::_exit(1);
+                }
+                if (waits[1].revents != 0)
+                    ::_exit(0);
+            }
+        }
+        ::close(report[1]);
+        ::close(stop[0]);
+        m_report = report[0];
+        m_stop = stop[1];
+        char ready = 0;
+        EXPECT_EQ(::read(m_report, &ready, 1), 1);
+        EXPECT_EQ(ready, 'r') << "their process could not listen";
+    }
+    ~TheirListener() { connectionsOffered(); }
+
+    // Stops it, and says how many connections it was offered.
+    int connectionsOffered()
+    {
+        if (m_pid <= 0)
+            return m_connections;
+        ::close(m_stop);
+        ::waitpid(std::exchange(m_pid, -1), nullptr, 0);
+        char offered[64];
+        for (ssize_t got; (got = ::read(m_report, offered, sizeof offered)) > 0;)
+            m_connections += int(std::count(offered, offered + got, 'c'));
+        ::close(m_report);
+        return m_connections;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_report = -1;
+    int m_stop = -1;
+    int m_connections = 0;
+};
+
+TEST(SingleInstanceGuard, AFolderOfAnotherUserPutAtTheNameAfterTheStartCheckedItsOwnIsNeverSentTheAddress)
+{
+    constexpr uid_t kTheirs = 65534;
+    const QTemporaryDir shared;
+    ASSERT_TRUE(shared.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0); // as /tmp is
+    const QString name = shared.filePath(QStringLiteral("instance"));
+    SingleInstanceGuard running(name);
+    ASSERT_TRUE(running.listen()) << running.errorString().toStdString();
+    QSignalSpy urls(&running, &SingleInstanceGuard::urlReceived);
+
+    const QByteArray theirFolder = QFile::encodeName(shared.filePath(QStringLiteral("theirs")));
+    ASSERT_EQ(::mkdir(theirFolder.constData(), 0700), 0);
+    ASSERT_EQ(::chown(theirFolder.constData(), kTheirs, kTheirs), 0);
+    TheirListener theirs(theirFolder + "/socket", kTheirs);
+
+    // The start is held as it opens the instance folder to check it; meanwhile the name
+    // goes to their folder.
+    const int watch = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY);
+    if (watch < 0)
+        GTEST_SKIP() << "opens cannot be held here: " << std::strerror(errno);
+    const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
+    const QByteArray ours = QFile::encodeName(name);
+    ASSERT_EQ(::fanotify_mark(watch, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ONDIR, AT_FDCWD, ours.constData()), 0)
+        << std::strerror(errno);
+
+    const QString callback = QStringLiteral("quillmark://auth/callback?token=mine");
+    QProcess start;
+    start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    start.start(QStringLiteral(AUTH_INSTANCE_HELPER), {name, callback});
+    pollfd opening{watch, POLLIN, 0};
+    ASSERT_EQ(::poll(&opening, 1, 30000), 1) << "the start never opened the folder";
+    fanotify_event_metadata event{};
+    ASSERT_EQ(::read(watch, &event, sizeof event), ssize_t(sizeof event));
+    ASSERT_EQ(event.vers, FANOTIFY_METADATA_VERSION);
+    ASSERT_TRUE(event.mask & FAN_OPEN_PERM);
+    ASSERT_EQ(
+        ::rename(ours.constData(), QFile::encodeName(shared.filePath(QStringLiteral("moved"))).constData()),
+        0);
+    ASSERT_EQ(::rename(theirFolder.constData(), ours.constData()), 0);
+    const fanotify_response allow{event.fd, FAN_ALLOW};
+    ASSERT_EQ(::write(watch, &allow, sizeof allow), ssize_t(sizeof allow));
+    ::close(event.fd);
+
+    ASSERT_TRUE(eventually([&] { return start.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+    EXPECT_EQ(theirs.connectionsOffered(), 0);
+    EXPECT_EQ(start.exitCode(), 0);
+    ASSERT_TRUE(urls.size() == 1 || urls.wait(5000));
+    EXPECT_EQ(urls.first().first().toUrl(), QUrl(callback));
+}
+
+// A real wait: what the later start waits on is the running app's answer on the socket.
+TEST(SingleInstanceGuard, ALaterStartWaitsForAnAppStillBusyBuildingItsWindowAndReportsNoFailure)
+{
+    const InstanceName name;
+    std::array<std::unique_ptr<RacingStart>, 2> starts{
+        std::make_unique<RacingStart>(*name, QString(), QProcessEnvironment::systemEnvironment(),
+                                      QStringList{QStringLiteral("--busy-ms=3000")}),
+        std::make_unique<RacingStart>(*name, QStringLiteral("quillmark://auth/callback?token=later"))};
+    ASSERT_TRUE(claimedBy(starts, 0)) << starts[0]->output().toStdString();
+    expectHandedOverTo(starts);
+
+    // One whose answer never comes (its loop does not turn here) is not said to have failed to take it.
+    const InstanceName silentName;
+    SingleInstanceGuard silent(*silentName);
+    ASSERT_TRUE(silent.listen());
+    const auto unanswered = SingleInstanceGuard(*silentName)
+                                .forwardToRunningInstance({starts[1]->url()}, std::chrono::milliseconds(1));
+    EXPECT_EQ(unanswered.outcome, SingleInstanceGuard::HandOver::Outcome::failed);
+    EXPECT_TRUE(unanswered.error.contains(QStringLiteral("may not have been taken")))
+        << unanswered.error.toStdString();
 }
 
 // A later start with an address of the given size in bytes: up to the limit it

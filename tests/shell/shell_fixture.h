@@ -18,6 +18,7 @@
 #include "fake_sleeper.h"
 #include "standin_home_fixture.h"
 
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <memory>
@@ -182,11 +183,13 @@ protected:
         }
     }
 
-    static QString uniqueServerName()
+    // An instance folder that goes with the test (an app that ends leaves its folder).
+    QString uniqueServerName()
     {
-        return QStringLiteral("quillmark-shell-test-") + QUuid::createUuid().toString(QUuid::Id128);
+        return m_instanceFolders.filePath(QUuid::createUuid().toString(QUuid::Id128));
     }
 
+    QTemporaryDir m_instanceFolders;
     HeldSleeper m_sleeper;
     InMemoryKeychain m_tokens;
     GatedKeychain *m_keychain = nullptr;
