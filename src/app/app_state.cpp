@@ -126,6 +126,9 @@ void AppState::connectOnce()
                 &AuthManager::handleCallbackURL);
         connect(m_instanceGuard.data(), &SingleInstanceGuard::activationRequested, this,
                 &AppState::activationRequested);
+        // The program's own start was opened with them: they go where a later start's go.
+        for (const QUrl &url : m_instanceGuard->takeStartUrls())
+            m_authManager->handleCallbackURL(url);
     }
     // Every later sign-in, switch and sign-out, not only the one found at start-up.
     connect(m_authManager.get(), &AuthManager::accountChanged, this,

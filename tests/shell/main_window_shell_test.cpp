@@ -5,6 +5,7 @@
 #include "backend/show_sync_service.h"
 #include "capture/whatnot_session.h"
 #include "instance_hand_over.h"
+#include "log_capture.h"
 #include "printing/auto_print_manager.h"
 #include "standin_browser.h"
 #include "ui/app/application_shell.h"
@@ -115,6 +116,29 @@ TEST_F(MainWindowShell, TheBrowserSignInReachesTheRunningWindowThroughASecondSta
     ASSERT_NE(view.sidebarView(), nullptr);
     EXPECT_EQ(view.currentPage(), view.sidebarView());
     EXPECT_EQ(view.sidebarView()->selection().value(), SidebarSection::liveShow);
+}
+
+TEST_F(MainWindowShell, AnAddressTheProgramIsStartedWithGoesToTheSignInWhichIgnoresACallbackItDidNotAskFor)
+{
+    SingleInstanceGuard guard(uniqueServerName());
+    const QString callback = QStringLiteral("quillmark://auth/callback?token=forged");
+    ASSERT_EQ(
+        guard.claimOrHandOver(SingleInstanceGuard::schemeUrls({QStringLiteral("--flag"), callback})).outcome,
+        SingleInstanceGuard::Start::Outcome::claimed);
+    const LogCapture log("app.quillmark.Quillmark.Auth");
+    AppSetup appSetup = setup();
+    appSetup.instanceGuard = &guard;
+    ApplicationShell &shell = makeShell(std::move(appSetup));
+    MainView &view = shell.mainWindow().mainView();
+
+    shell.mainWindow().show();
+    ASSERT_TRUE(eventually([&] { return view.page() == MainView::Page::signIn; }));
+
+    EXPECT_EQ(log.matching(QStringLiteral("app.quillmark.Quillmark.Auth"), QtWarningMsg,
+                           QStringLiteral("Ignored sign-in callback"))
+                  .size(),
+              1);
+    EXPECT_FALSE(shell.appState().authManager().state().isSignedIn());
 }
 
 TEST_F(MainWindowShell, ThePrintLogLeavesEndShowInReachAfterSectionChanges)
