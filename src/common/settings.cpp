@@ -223,6 +223,9 @@ struct IniText
     QByteArray text;
     QMap<QString, QVariant> readBack;
     std::optional<QString> failure;
+    // Qt ends every line, and escapes line breaks inside values: text cut short by the disk
+    // ends without one (unless it holds no value at all).
+    bool endsWhole = false;
 };
 
 IniText writeIni(const QMap<QString, QVariant> &values, const QString &written, const QString &check)
@@ -252,6 +255,7 @@ IniText writeIni(const QMap<QString, QVariant> &values, const QString &written, 
     }
     const QByteArray qtText = file.readAll();
     file.close();
+    ini.endsWhole = qtText.endsWith('\n');
     ini.text = escapeByteOrderMarks(qtText);
     if (ini.text != qtText) {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) ||
@@ -276,7 +280,7 @@ bool isUnstorable(const QString &key, const QVariant &value, const QString &scra
         QFile::remove(check);
     });
     const IniText alone = writeIni({{key, value}}, written, check);
-    return !alone.failure && !alone.readBack.isEmpty() &&
+    return !alone.failure && alone.endsWhole && !alone.readBack.isEmpty() &&
            !keysNotHeld(alone.readBack, {{key, value}}).isEmpty();
 }
 
@@ -394,6 +398,9 @@ SaveOutcome saveValues(const QString &fileName, const QMap<QString, QVariant> &v
                                .arg(QDir::toNativeSeparators(fileName), reason),
                            {}};
     };
+    auto cutShort = [&failure] {
+        return failure(QStringLiteral("the disk took only part of them (it may be full)"));
+    };
     SaveOutcome outcome;
     QByteArray text;
     if (!values.isEmpty()) {
@@ -409,11 +416,13 @@ SaveOutcome saveValues(const QString &fileName, const QMap<QString, QVariant> &v
         // Its room is needed for the file itself.
         QFile::remove(check);
         const QStringList notHeld = keysNotHeld(ini.readBack, values);
+        if (!notHeld.isEmpty() && !ini.endsWhole)
+            return cutShort();
         for (const QString &key : notHeld) {
             // A value that reads back changed even alone is no sign of a full disk, and must
             // not keep the others from being saved.
             if (!isUnstorable(key, values.value(key), fileName))
-                return failure(QStringLiteral("the disk took only part of them (it may be full)"));
+                return cutShort();
             outcome.storedOtherwise.insert(key, ini.readBack.value(key));
         }
         text = std::move(ini.text);
