@@ -506,6 +506,16 @@ TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilAS
     card->winnerOrientation()->click();
     turn();
     EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
+
+    // Box labels on settings of their own: a layout of the card too.
+    disk.fill();
+    card->separateToggle()->click();
+    turn();
+    EXPECT_TRUE(notSaved()) << row->text().toStdString();
+    disk.makeRoom();
+    chooseAnotherSize();
+    EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
+    EXPECT_TRUE(Settings(settings.fileName()).boolValue(ConsolidatedLabelController::separateKey()));
     EXPECT_EQ(Settings(settings.fileName()).optionalString(QStringLiteral("label_individual_orientation")),
               rawValue(before));
 }

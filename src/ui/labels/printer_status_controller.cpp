@@ -63,6 +63,11 @@ PrinterStatusController::PrinterStatusController(AppState &appState, PrinterStat
             &PrinterStatusController::saveFinished);
     connect(m_stores.customMedia, &CustomMediaStore::saveFinished, this,
             &PrinterStatusController::saveFinished);
+    // The in-show card stores its switch when told of it, after this connection: queued,
+    // the commit comes once the switch is stored.
+    connect(
+        &m_model, &LabelSettingsModel::useSeparateBoxPrinterChanged, this,
+        [this] { saveFinished(m_stores.settings->commit()); }, Qt::QueuedConnection);
 
     PrintKitAdapter &adapter = m_appState.printAdapter();
     connect(&adapter, &PrintKitAdapter::printersChanged, this, &PrinterStatusController::changed);
