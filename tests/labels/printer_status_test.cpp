@@ -20,6 +20,7 @@
 #include "ui/widgets/empty_state_view.h"
 #include "ui/widgets/label_page_view.h"
 #include "ui/widgets/motion.h"
+#include "ui/widgets/segmented_control.h"
 #include "wheel.h"
 
 #include <QCheckBox>
@@ -507,7 +508,19 @@ TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilAS
     turn();
     EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
 
-    // Box labels on settings of their own: a layout of the card too.
+    // A layout (the label style) the disk refuses, and then one it takes.
+    SegmentedControl *layouts = screen.appearanceSection()->stylePicker();
+    disk.fill();
+    layouts->segment(1)->click();
+    turn();
+    ASSERT_EQ(appearance.style(), kAllLabelVariants[1]);
+    EXPECT_TRUE(notSaved()) << row->text().toStdString();
+    disk.makeRoom();
+    layouts->segment(2)->click();
+    turn();
+    EXPECT_FALSE(row->isVisible()) << row->text().toStdString();
+
+    // Box labels on settings of their own.
     disk.fill();
     card->separateToggle()->click();
     turn();
