@@ -6,6 +6,11 @@
 #   BENCH_JOBS   build jobs (default: all cores)
 #   BENCH_CPU    the CPU the single-core programs are pinned to (default: the last one)
 #   BENCH_BUILD=0  run what build/release holds without building
+#   BENCH_OUT    the folder of the figures (default: build/release/bench-results)
+#
+# The figures are read from BENCH_OUT/<program>.json (Google Benchmark's JSON), never
+# from standard output: the programs' own lines (the CUPS transport's account of each
+# job, for one) go there beside the console table.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/release
@@ -23,6 +28,9 @@ bench=${BENCH_DIR:-/tmp/quillmark-bench}
 bash "$root/scripts/cups-testbed.sh" start "$bench" >/dev/null
 trap 'bash "$root/scripts/cups-testbed.sh" stop "$bench"' EXIT
 export CUPS_SERVER=$bench/cups/cups.sock QUILLMARK_TESTBED_DIR=$bench
+
+out=${BENCH_OUT:-$build/bench-results}
+mkdir -p "$out"
 
 cpu=${BENCH_CPU:-$(($(nproc) - 1))}
 # Programs whose work runs on the GUI thread alone are pinned to one CPU, as their
@@ -42,10 +50,12 @@ run() {
   fi
   echo "== $program${pin:+ (pinned to CPU $cpu)}"
   ${pin:+taskset -c "$cpu"} "$path" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_context=build_type="${build_type:-unknown}" "$@" || status=1
+    --benchmark_context=build_type="${build_type:-unknown}" \
+    --benchmark_out="$out/$program.json" --benchmark_out_format=json "$@" || status=1
 }
 pin=1
 for b in "${single_core[@]}"; do run "$b" "$@"; done
 pin=
 for b in "${several_cores[@]}"; do run "$b" "$@"; done
+echo "Figures: $out/<program>.json"
 exit $status

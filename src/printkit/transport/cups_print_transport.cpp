@@ -8,10 +8,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUuid>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <pthread.h>
+#include <unistd.h>
 
 namespace printkit {
 
@@ -63,6 +67,47 @@ void replaceOwnerOnly(const QString &path, const QByteArray &bytes)
         throw quill::Error(QStringLiteral("Could not replace %1: %2")
                                .arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
+}
+
+// One line of the transport's account of a job on standard output, where the seller's
+// support reads it. The line goes out in one write, after whatever stdio still holds, so
+// a reader sees it whole, in order and at once. A reader that went away must not end
+// the show: SIGPIPE is held back for the write and a signal it raised is taken back.
+void printLine(const QString &line)
+{
+    const QByteArray text = (QStringLiteral("[CUPSPrintTransport] ") + line + QLatin1Char('\n')).toUtf8();
+    flockfile(stdout);
+    std::fflush(stdout);
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previousMask;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previousMask);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool pipeSignalWasPending = sigismember(&pending, SIGPIPE) == 1;
+
+    const char *data = text.constData();
+    qsizetype left = text.size();
+    bool brokenPipe = false;
+    while (left > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            brokenPipe = errno == EPIPE;
+            break; // nobody to tell: the job goes on without its line
+        }
+        data += written;
+        left -= written;
+    }
+    if (brokenPipe && !pipeSignalWasPending) {
+        const timespec noWait{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &noWait) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    funlockfile(stdout);
 }
 
 } // namespace
@@ -183,9 +228,9 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
 
     if (kind == FileKind::png) {
         writeDebugCopy(bytes);
-        qCDebug(lcPrintKit, "Image: %lld bytes, canvas: %sx%sin (%s)", static_cast<long long>(bytes.size()),
-                qUtf8Printable(shortestDecimal(canvas.widthInches)),
-                qUtf8Printable(shortestDecimal(canvas.heightInches)), qUtf8Printable(canvas.cupsPageSizeName()));
+        printLine(QStringLiteral("Image: %1 bytes, canvas: %2x%3in (%4)")
+                      .arg(QString::number(bytes.size()), shortestDecimal(canvas.widthInches),
+                           shortestDecimal(canvas.heightInches), canvas.cupsPageSizeName()));
     }
 
     // The file goes whatever lp answered; a failure to remove it is harmless.
@@ -207,7 +252,7 @@ QCoro::Task<> CUPSPrintTransport::submitFile(QByteArray bytes, FileKind kind, QS
 
 QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
 {
-    qCDebug(lcPrintKit, "%s", qUtf8Printable(commandLine(m_tools.lp, arguments)));
+    printLine(commandLine(m_tools.lp, arguments));
     // Named, not braced in the co_await: GCC 12 destroys such temporaries twice.
     quill::ProcessRequest request{m_tools.lp, arguments, m_tools.timeout};
     const quill::ProcessResult result = co_await m_runner->run(std::move(request));
@@ -215,10 +260,7 @@ QCoro::Task<> CUPSPrintTransport::runLp(QStringList arguments)
 
     switch (result.outcome) {
     case quill::ProcessResult::Outcome::Finished:
-        if (result.exitCode == 0)
-            qCDebug(lcPrintKit, "lp output: %s", qUtf8Printable(output));
-        else
-            qCWarning(lcPrintKit, "lp output: %s (exit %d)", qUtf8Printable(output), result.exitCode);
+        printLine(QStringLiteral("lp output: %1 (exit %2)").arg(output, QString::number(result.exitCode)));
         if (result.exitCode != 0)
             throw CUPSPrintTransportError::submissionFailed(output);
         co_return;
