@@ -7,8 +7,8 @@
 #include "printing/print_service.h"
 
 #include <QHash>
-#include <algorithm>
 #include <QSet>
+#include <algorithm>
 
 namespace quill {
 
@@ -61,13 +61,18 @@ void SoldAuctionRoad::handOver()
 
 QList<CapturedAuction> SoldAuctionRoad::inWinOrder(const QList<CapturedAuction> &captures) const
 {
-    // Restored auctions sit at the end in first-win order; page captures before them,
-    // newest first. Oldest first throughout, the buyers of one scan are numbered, printed
-    // and uploaded in the order they won, as the backend's first-win order has them.
+    // Restored auctions sit at the end, page captures before them, both newest first.
+    // Oldest first throughout, the buyers of one scan are numbered, printed and uploaded
+    // in the order they won, as the backend's first-win order has them.
     const qsizetype restored = std::min(m_restoredCount, captures.size());
-    QList<CapturedAuction> ordered = captures.mid(captures.size() - restored);
+    const qsizetype restoredStart = captures.size() - restored;
+    QList<CapturedAuction> ordered;
     ordered.reserve(captures.size());
-    for (qsizetype i = captures.size() - restored - 1; i >= 0; --i)
+    for (const qsizetype place : m_restoredWinOrder) {
+        if (place < restored)
+            ordered.append(captures.at(restoredStart + place));
+    }
+    for (qsizetype i = restoredStart - 1; i >= 0; --i)
         ordered.append(captures.at(i));
     return ordered;
 }
@@ -75,6 +80,7 @@ QList<CapturedAuction> SoldAuctionRoad::inWinOrder(const QList<CapturedAuction> 
 void SoldAuctionRoad::forgetShow()
 {
     m_restoredCount = 0;
+    m_restoredWinOrder.clear();
     m_lastCount = m_poller ? m_poller->capturedAuctions().size() : 0;
 }
 
@@ -98,9 +104,10 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
         auction.rawTitle = upload.rawTitle;
         pendingAsServer.append(std::move(auction));
     }
+    const QList<ServerAuction> wonInOrder = ordered + pendingAsServer;
     const qsizetype before = m_poller->capturedAuctions().size();
-    m_poller->ingest(ordered + pendingAsServer);
-    m_restoredCount += m_poller->capturedAuctions().size() - before;
+    m_poller->ingest(wonInOrder);
+    noteRestoredWinOrder(wonInOrder, before);
 
     QHash<QString, CapturedAuction> byId;
     for (const CapturedAuction &capture : m_poller->capturedAuctions())
@@ -132,6 +139,28 @@ QList<CapturedAuction> SoldAuctionRoad::restore(const QList<ServerAuction> &serv
     if (m_showSync && !backendIds.isEmpty())
         m_showSync->addSyncedAuctionKeys(backendIds);
     return restored;
+}
+
+void SoldAuctionRoad::noteRestoredWinOrder(const QList<ServerAuction> &wonInOrder, qsizetype firstAdded)
+{
+    // The poller appended what it did not hold yet from `firstAdded` on, in its own
+    // order; their places within the restored end are noted in the order they were won.
+    const QList<CapturedAuction> &captures = m_poller->capturedAuctions();
+    QHash<QString, qsizetype> placeOf;
+    for (qsizetype i = firstAdded; i < captures.size(); ++i)
+        placeOf.insert(captures.at(i).id, m_restoredCount + (i - firstAdded));
+    for (const ServerAuction &auction : wonInOrder) {
+        const std::optional<QString> id =
+            AuctionPoller::keyOf(auction.winnerUsername, auction.salePrice, auction.auctionNumber);
+        if (id && placeOf.contains(*id))
+            m_restoredWinOrder.append(placeOf.take(*id));
+    }
+    // Every appended capture came from that list; should one not be found there, it
+    // still goes on the road, behind the others, oldest first.
+    QList<qsizetype> rest = placeOf.values();
+    std::sort(rest.begin(), rest.end(), std::greater<>());
+    m_restoredWinOrder.append(rest);
+    m_restoredCount += captures.size() - firstAdded;
 }
 
 AuctionUpload SoldAuctionRoad::uploadOf(const CapturedAuction &auction)

@@ -69,6 +69,7 @@ Q_SIGNALS:
 private:
     void onCapturesChanged();
     QList<CapturedAuction> inWinOrder(const QList<CapturedAuction> &captures) const;
+    void noteRestoredWinOrder(const QList<ServerAuction> &wonInOrder, qsizetype firstAdded);
 
     QPointer<AuctionPoller> m_poller;
     QPointer<AutoPrintManager> m_autoPrint;
@@ -77,6 +78,9 @@ private:
     qsizetype m_lastCount = 0;
     bool m_held = false;
     qsizetype m_restoredCount = 0; // restored captures at the end of the capture list
+    // Places of the restored captures within that end, in first-win order: the capture
+    // list holds them newest first, the print queue and the synchroniser take them as won.
+    QList<qsizetype> m_restoredWinOrder;
 };
 
 } // namespace quill

@@ -27,24 +27,43 @@ std::optional<qint64> createdAtMSecs(const QString &text)
     return time.toMSecsSinceEpoch();
 }
 
-} // namespace
+using Keyed = std::pair<std::optional<qint64>, qsizetype>;
 
-QList<qsizetype> firstWinOrder(const QList<ServerAuction> &auctions)
+// Positions sorted by their creation time with `before`; the sort is stable, so
+// equal times keep the backend's order.
+template <typename Before>
+QList<qsizetype> orderByCreation(const QList<ServerAuction> &auctions, Before before)
 {
-    QList<std::pair<std::optional<qint64>, qsizetype>> keyed;
+    QList<Keyed> keyed;
     keyed.reserve(auctions.size());
     for (qsizetype i = 0; i < auctions.size(); ++i)
         keyed.append({createdAtMSecs(auctions.at(i).createdAt), i});
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
-        if (!a.first || !b.first)
-            return a.first.has_value() && !b.first.has_value();
-        return *a.first < *b.first;
-    });
+    std::stable_sort(keyed.begin(), keyed.end(), before);
     QList<qsizetype> order;
     order.reserve(keyed.size());
     for (const auto &entry : std::as_const(keyed))
         order.append(entry.second);
     return order;
+}
+
+} // namespace
+
+QList<qsizetype> firstWinOrder(const QList<ServerAuction> &auctions)
+{
+    return orderByCreation(auctions, [](const Keyed &a, const Keyed &b) {
+        if (!a.first || !b.first)
+            return a.first.has_value() && !b.first.has_value();
+        return *a.first < *b.first;
+    });
+}
+
+QList<qsizetype> newestFirstOrder(const QList<ServerAuction> &auctions)
+{
+    return orderByCreation(auctions, [](const Keyed &a, const Keyed &b) {
+        if (!a.first || !b.first)
+            return !a.first.has_value() && b.first.has_value();
+        return *a.first > *b.first;
+    });
 }
 
 QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions)

@@ -13,5 +13,9 @@ namespace quill {
 QList<ServerAuction> inFirstWinOrder(QList<ServerAuction> auctions);
 // The same order as positions in `auctions`, copying none of them.
 QList<qsizetype> firstWinOrder(const QList<ServerAuction> &auctions);
+// Positions in `auctions`, newest first: those whose time cannot be read lead (first-win
+// order takes them for the latest), then by creation time, latest first; auctions of
+// equal time keep the backend's order.
+QList<qsizetype> newestFirstOrder(const QList<ServerAuction> &auctions);
 
 } // namespace quill

@@ -1,5 +1,6 @@
 #include "capture/auction_poller.h"
 
+#include "backend/first_win_order.h"
 #include "capture/page_scripts.h"
 #include "capture/whatnot_session.h"
 #include "common/detached_task.h"
@@ -217,8 +218,11 @@ void AuctionPoller::ingest(const RawAuction &raw)
 
 void AuctionPoller::ingest(const QList<ServerAuction> &serverAuctions)
 {
+    // Newest first, as the page's captures before them: whatever lists the front of
+    // the captured list shows the latest wins, whatever order the backend answered in.
     bool added = false;
-    for (const ServerAuction &server : serverAuctions) {
+    for (const qsizetype index : newestFirstOrder(serverAuctions)) {
+        const ServerAuction &server = serverAuctions.at(index);
         auto auction = admit(server.winnerUsername, server.salePrice, server.auctionNumber, server.rawTitle,
                              std::nullopt);
         if (!auction)

@@ -81,7 +81,8 @@ public:
     void ingest(const RawAuction &auction);
     // The sold-tab scrape's answer; stored in rawJSON even when it does not decode.
     void processScrapeJSON(const QString &text);
-    // A resumed show's auctions in the backend's order, appended behind the captures.
+    // A resumed show's auctions, appended behind the captures newest first (by their
+    // creation time; equal times in the order given).
     void ingest(const QList<ServerAuction> &serverAuctions);
 
     // Marks the first capture (from the front) with this id as printed; false when

@@ -346,6 +346,16 @@ protected:
         });
     }
 
+    // A live show of the seller's on the backend, as an earlier run left it; its id.
+    QString addLiveShow(const QString &title)
+    {
+        standin::StandinShow show;
+        show.userId = kSeller;
+        show.title = title;
+        show.status = QStringLiteral("live");
+        return m_backend.addShow(show);
+    }
+
     QList<standin::StandinAuction> backendAuctions() const
     {
         const QList<standin::StandinShow> shows = m_backend.shows(kSeller);

@@ -696,11 +696,7 @@ TEST_F(LiveShowResume, AnUnreadableLabelRecordIsSetAsideAndTheSellerIsToldToChec
 
 TEST_F(LiveShowResume, RestoredAuctionsAreNeitherUploadedNorPrintedWhilePageCapturesAre)
 {
-    standin::StandinShow earlier;
-    earlier.userId = kSeller;
-    earlier.title = QStringLiteral("Earlier");
-    earlier.status = QStringLiteral("live");
-    const QString showId = m_backend.addShow(earlier);
+    const QString showId = addLiveShow(QStringLiteral("Earlier"));
     // Out of order on the backend: box numbers follow the first win.
     m_backend.addAuction({QString(),
                           showId,

@@ -32,11 +32,7 @@ protected:
 
 TEST_F(BoxNumberAgreement, ResumedShowNumbersBuyersAsTheDetailDoes)
 {
-    standin::StandinShow show;
-    show.userId = kSeller;
-    show.title = QStringLiteral("Resumed");
-    show.status = QStringLiteral("live");
-    const QString showId = m_backend.addShow(show);
+    const QString showId = addLiveShow(QStringLiteral("Resumed"));
     // Stored out of time order, with a tie and an unreadable time.
     const QList<std::tuple<QString, QString, int>> wins{
         {"zed", "2026-01-15T10:05:00Z", 5}, {"amy", "2026-01-15T10:01:00Z", 1}, {"bob", "2026-01-15T10:03:00Z", 3},
