@@ -7,6 +7,7 @@
 #include "test_pictures.h"
 #include "ui/designer/common_properties_view.h"
 #include "ui/designer/image_properties_view.h"
+#include "ui/designer/labeled_field.h"
 #include "ui/designer/locale_number_field.h"
 #include "ui/designer/properties_panel.h"
 #include "ui/designer/qr_code_properties_view.h"
@@ -27,6 +28,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace quill;
@@ -157,6 +159,50 @@ TEST_F(Editors, PickersShowTheStoredChoices)
     Q_EMIT editor->fontPicker()->activated(2);
     EXPECT_EQ(std::get<TextProperties>(element(1).kind).fontFamily, QStringLiteral("Courier New"));
     EXPECT_EQ(editor->weightPicker()->itemText(3), QStringLiteral("Semibold"));
+}
+
+TEST_F(Editors, FieldCaptionsShowAsWrittenWhilePickerTitlesAreTranslated)
+{
+    // A language in which every looked-up text is bracketed.
+    class Bracketing final : public QTranslator
+    {
+    public:
+        bool isEmpty() const override { return false; }
+        QString translate(const char *, const char *source, const char *, int) const override
+        {
+            return QLatin1Char('[') + QString::fromUtf8(source) + QLatin1Char(']');
+        }
+    };
+    Bracketing language;
+    QCoreApplication::installTranslator(&language);
+    const auto captions = [this] {
+        QStringList shown;
+        for (const LabeledField *field : m_panel->findChildren<LabeledField *>())
+            if (field->isVisible())
+                shown.append(field->caption()->text());
+        return shown;
+    };
+
+    LabelTemplate t = blankTemplate();
+    const LabelElement text = textElement();
+    t.elements.append(text);
+    build(t);
+    m_state->setSelectedElementId(text.id);
+    const QStringList element = captions();
+    m_state->setSelectedElementId(std::nullopt);
+    const QStringList labelTemplate = captions();
+    QCoreApplication::removeTranslator(&language);
+
+    for (const QString &asWritten :
+         {QStringLiteral("Size"), QStringLiteral("Rotation"), QStringLiteral("Z-Index")})
+        EXPECT_TRUE(element.contains(asWritten)) << asWritten.toStdString();
+    for (const QString &translated :
+         {QStringLiteral("[Font]"), QStringLiteral("[Weight]"), QStringLiteral("[Alignment]")})
+        EXPECT_TRUE(element.contains(translated)) << translated.toStdString();
+    for (const QString &asWritten : {QStringLiteral("Name"), QStringLiteral("Width\""),
+                                     QStringLiteral("Height\""), QStringLiteral("Grid Spacing (pts)")})
+        EXPECT_TRUE(labelTemplate.contains(asWritten)) << asWritten.toStdString();
+    EXPECT_TRUE(labelTemplate.contains(QStringLiteral("[Shape]")));
 }
 
 TEST(PickedColors, AreWrittenAsUpperCaseHexWithComponentsTruncated)

@@ -37,17 +37,18 @@ protected:
         return state;
     }
 
-    QImage capture(AppState &state, const QString &name, bool openStaffPanel = false)
+    QImage capture(AppState &state, const QString &name, bool openStaffPanel = false,
+                   QSize size = QSize(960, 1300))
     {
         m_view = std::make_unique<PrinterStatusView>(
             state, PrinterStatusStores{m_settings.get(), &m_media, m_appearance.get(), m_calibration.get()});
-        m_view->resize(960, 1300);
+        m_view->resize(size);
         m_view->show();
         quill::testing::settle();
         if (openStaffPanel)
             m_view->wrenchButton()->click();
         quill::testing::settle();
-        return test::captureScreen(*m_view, QSize(960, 1300), name);
+        return test::captureScreen(*m_view, size, name);
     }
 
     CustomMediaStore m_media{*m_settings};
@@ -68,6 +69,17 @@ TEST_F(ScreensPrinterStatus, TwoPrinters)
         QRect(m_view->inShowSection()->mapTo(m_view.get(), QPoint()), m_view->inShowSection()->size());
     EXPECT_GT(card.top(), m_view->titleLabel()->mapTo(m_view.get(), QPoint()).y());
     EXPECT_LE(card.right(), image.width());
+}
+
+TEST_F(ScreensPrinterStatus, OnAWideWindowTheCardsFillTheWidth)
+{
+    const QImage image = capture(signedIn(QStringLiteral("seller@example.com")),
+                                 QStringLiteral("labels_two_printers_wide"), false, QSize(1600, 1000));
+    const QRect card =
+        QRect(m_view->inShowSection()->mapTo(m_view.get(), QPoint()), m_view->inShowSection()->size());
+    // No wide margins: the card runs from near one side to near the other.
+    EXPECT_LT(card.left(), image.width() / 20);
+    EXPECT_GT(card.right(), image.width() * 19 / 20);
 }
 
 TEST_F(ScreensPrinterStatus, StaffPanelOpen)

@@ -41,9 +41,9 @@ CommonPropertiesView::CommonPropertiesView(LabelDesignerState &state, const QUui
     size->addWidget(new LabeledField(QStringLiteral("W"), m_width, this));
     size->addWidget(new LabeledField(QStringLiteral("H"), m_height, this));
     column->addLayout(size);
-    column->addWidget(new LabeledField(tr("Rotation"), m_rotation, this));
+    column->addWidget(new LabeledField(QStringLiteral("Rotation"), m_rotation, this));
     auto *order = new QHBoxLayout;
-    order->addWidget(new LabeledField(tr("Z-Index"), m_zIndex, this));
+    order->addWidget(new LabeledField(QStringLiteral("Z-Index"), m_zIndex, this));
     order->addWidget(m_locked);
     column->addLayout(order);
 

@@ -6,7 +6,8 @@ class QLabel;
 
 namespace quill {
 
-// A small caption over a control, as the property editors lay out their fields.
+// A small caption over a control, as the property editors lay out their fields. The
+// caption is shown as written: callers hand it over untranslated.
 class LabeledField final : public QWidget
 {
     Q_OBJECT

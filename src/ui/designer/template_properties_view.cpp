@@ -63,7 +63,7 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
 
     QGroupBox *templateSection = section(tr("Template"), this);
     m_name->setPlaceholderText(tr("Template name"));
-    templateSection->layout()->addWidget(new LabeledField(tr("Name"), m_name, templateSection));
+    templateSection->layout()->addWidget(new LabeledField(QStringLiteral("Name"), m_name, templateSection));
     column->addWidget(templateSection);
 
     column->addWidget(buildSizeSection());
@@ -82,7 +82,8 @@ TemplatePropertiesView::TemplatePropertiesView(LabelDesignerState &state, QWidge
             return writeTemplate(m_state, [value](LabelTemplate &t) { t.gridSpacing = value; });
         },
         gridSection);
-    gridSection->layout()->addWidget(new LabeledField(tr("Grid Spacing (pts)"), m_gridSpacing, gridSection));
+    gridSection->layout()->addWidget(
+        new LabeledField(QStringLiteral("Grid Spacing (pts)"), m_gridSpacing, gridSection));
     column->addWidget(gridSection);
     column->addStretch(1);
 
@@ -137,8 +138,8 @@ QGroupBox *TemplatePropertiesView::buildSizeSection()
     custom->setSpacing(metrics::xxSmall);
     custom->addWidget(makeCaption(tr("Custom Size"), sizeSection));
     auto *sides = new QHBoxLayout;
-    sides->addWidget(new LabeledField(tr("Width\""), m_width, sizeSection));
-    sides->addWidget(new LabeledField(tr("Height\""), m_height, sizeSection));
+    sides->addWidget(new LabeledField(QStringLiteral("Width\""), m_width, sizeSection));
+    sides->addWidget(new LabeledField(QStringLiteral("Height\""), m_height, sizeSection));
     custom->addLayout(sides);
     static_cast<QVBoxLayout *>(sizeSection->layout())->addLayout(custom);
     return sizeSection;

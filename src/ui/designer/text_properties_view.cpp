@@ -121,7 +121,7 @@ void TextPropertiesView::layOutEditors()
         m_font->addItem(family, family);
     column->addWidget(new LabeledField(tr("Font"), m_font, this));
     auto *sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(new LabeledField(tr("Size"), m_size, this));
+    sizeRow->addWidget(new LabeledField(QStringLiteral("Size"), m_size, this));
     for (const FontWeightValue weight : allFontWeights())
         m_weight->addItem(weightLabel(weight), static_cast<int>(weight));
     sizeRow->addWidget(new LabeledField(tr("Weight"), m_weight, this));

@@ -32,12 +32,6 @@
 
 namespace quill {
 
-namespace {
-
-constexpr int kColumnWidth = 900;
-
-} // namespace
-
 PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterStatusStores> stores,
                                      LogoChooser chooser, QWidget *parent)
     : QWidget(parent), m_controller(appState, stores.value_or(PrinterStatusStores::of(appState))),
@@ -59,14 +53,12 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
     auto *canvas = new QWidget;
     auto *centre = new QHBoxLayout(canvas);
     centre->setContentsMargins(metrics::insets(metrics::xLarge));
+    // The cards take the screen's whole width, however wide the window.
     auto *column = new QWidget(canvas);
-    column->setMaximumWidth(kColumnWidth);
     auto *stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(metrics::xLarge);
-    centre->addStretch();
     centre->addWidget(column, 1);
-    centre->addStretch();
     scroll->setWidget(canvas);
     outer->addWidget(scroll, 1);
 

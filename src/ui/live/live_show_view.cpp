@@ -126,7 +126,7 @@ QWidget *LiveShowView::buildPrompt()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("signInPrompt"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(metrics::large, metrics::large, metrics::large, 0);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_promptBanner = slotWidget(QStringLiteral("promptBannerSlot"), page);
     layout->addWidget(m_promptBanner);
@@ -155,7 +155,7 @@ QWidget *LiveShowView::buildPrompt()
     column->addLayout(descriptionRow);
 
     m_signIn = prominentButton(QStringLiteral("Sign In"), QStringLiteral("arrow.right.circle.fill"),
-                               ProminentSize::medium, page);
+                               ProminentSize::large, page);
     m_signIn->setObjectName(QStringLiteral("signInButton"));
     connect(m_signIn, &QPushButton::clicked, &m_controller,
             [this] { m_controller.setShowLoginWebView(true); });
@@ -198,7 +198,7 @@ QWidget *LiveShowView::buildConnect()
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("connectPage"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(metrics::insets(metrics::large));
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_connectBanner = slotWidget(QStringLiteral("connectBannerSlot"), page);
     layout->addWidget(m_connectBanner);

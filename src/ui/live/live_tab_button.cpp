@@ -67,7 +67,7 @@ QSize LiveTabButton::sizeHint() const
         width += kSpacing + caption.width();
         height = std::max(height, caption.height());
     }
-    return {width, kTopPadding + height + kSpacing + kBarHeight};
+    return {width, height + kSpacing + kBarHeight};
 }
 
 QSize LiveTabButton::minimumSizeHint() const
@@ -87,7 +87,7 @@ void LiveTabButton::paintEvent(QPaintEvent *)
     const int lineHeight = std::max(titleMetrics.height(), m_subtitle ? caption.height() : 0);
     // The line is centred; on a narrow bar the title is clipped and the subtitle cut short.
     int x = std::max(0, (width() - titleWidth - captionWidth) / 2);
-    const QRect line(0, kTopPadding, width(), lineHeight);
+    const QRect line(0, 0, width(), lineHeight);
 
     painter.setFont(title);
     painter.setPen(isDown() ? secondaryTextColor() : primaryTextColor());
@@ -95,7 +95,8 @@ void LiveTabButton::paintEvent(QPaintEvent *)
     if (m_subtitle) {
         x += titleWidth + kSpacing;
         painter.setPen(secondaryTextColor());
-        caption.draw(painter, QRect(x, line.top(), width() - x, lineHeight), Qt::AlignLeft | Qt::AlignVCenter);
+        caption.draw(painter, QRect(x, line.top(), width() - x, lineHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter);
     }
     if (m_selected)
         painter.fillRect(QRect(0, height() - kBarHeight, width(), kBarHeight), brandGreenColor());

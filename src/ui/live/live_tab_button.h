@@ -16,7 +16,6 @@ class LiveTabButton final : public QAbstractButton
 public:
     static constexpr int kSpacing = 4;
     static constexpr int kBarHeight = 2;
-    static constexpr int kTopPadding = 6;
 
     explicit LiveTabButton(QWidget *parent = nullptr);
 

@@ -97,8 +97,8 @@ private:
 
 } // namespace
 
-OnboardingBanner::OnboardingBanner(OnboardingController &controller, QWidget *parent)
-    : QWidget(parent), m_controller(&controller)
+OnboardingBanner::OnboardingBanner(OnboardingController &controller, QMargins padding, QWidget *parent)
+    : QWidget(parent), m_controller(&controller), m_padding(padding)
 {
     setObjectName(QStringLiteral("onboardingBanner"));
     auto *outer = new QVBoxLayout(this);
@@ -107,6 +107,7 @@ OnboardingBanner::OnboardingBanner(OnboardingController &controller, QWidget *pa
     m_card = new Card(this);
     m_card->setObjectName(QStringLiteral("onboardingCard"));
     m_card->setCornerRadius(10);
+    m_card->setOutlineOpacity(0.12);
     m_card->setContentsMargins(metrics::insets(metrics::regular));
     outer->addWidget(m_card);
 
@@ -174,8 +175,13 @@ OnboardingController &OnboardingBanner::install(LiveShowView &view)
     const LiveServices &services = view.controller().services();
     auto *controller =
         new OnboardingController(services.session, &services.auth.api(), services.app.settings(), &view);
-    for (QWidget *slot : {view.promptBannerSlot(), view.connectBannerSlot()})
-        slot->layout()->addWidget(new OnboardingBanner(*controller, slot));
+    // Above the prompt the card is inset from the top and the sides; above the connect
+    // screen on every side, so that screen's own bar can run edge to edge below it.
+    constexpr int inset = metrics::large;
+    view.promptBannerSlot()->layout()->addWidget(
+        new OnboardingBanner(*controller, QMargins(inset, inset, inset, 0), view.promptBannerSlot()));
+    view.connectBannerSlot()->layout()->addWidget(
+        new OnboardingBanner(*controller, metrics::insets(inset), view.connectBannerSlot()));
     return *controller;
 }
 
@@ -214,8 +220,8 @@ void OnboardingBanner::refresh()
     // The card comes down from the top edge and goes back up, fading.
     Motion::setShown(m_card, visible, MotionPose::moved(QPointF(0, -m_card->sizeHint().height())),
                      kCardMotionMs, QEasingCurve::OutCubic);
-    // Collapsed, the banner takes no room above the page; shown, it keeps a gap below.
-    layout()->setContentsMargins(0, 0, 0, visible ? metrics::regular : 0);
+    // Collapsed, the banner takes no room above the page, its padding included.
+    layout()->setContentsMargins(visible ? m_padding : QMargins());
 }
 
 } // namespace quill

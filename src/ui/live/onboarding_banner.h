@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPointer>
 #include <QWidget>
 
@@ -25,7 +26,9 @@ public:
     // The card's coming and going, and the dismissal.
     static constexpr int kCardMotionMs = 200;
 
-    explicit OnboardingBanner(OnboardingController &controller, QWidget *parent = nullptr);
+    // `padding` surrounds the card while it shows; without the card the banner takes no room.
+    explicit OnboardingBanner(OnboardingController &controller, QMargins padding = {},
+                              QWidget *parent = nullptr);
     ~OnboardingBanner() override;
 
     // One checklist for the screen, shown in both of its banner places.
@@ -45,6 +48,7 @@ private:
     void refresh();
 
     QPointer<OnboardingController> m_controller;
+    QMargins m_padding;
     bool m_onScreen = false;
     Card *m_card = nullptr;
     QLabel *m_count = nullptr;

@@ -8,7 +8,8 @@
 
 namespace quill {
 
-void paintCardFrame(QPainter &painter, const QRectF &rect, const QColor &fill, qreal radius, bool outline)
+void paintCardFrame(QPainter &painter, const QRectF &rect, const QColor &fill, qreal radius, bool outline,
+                    qreal outlineOpacity)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -20,7 +21,7 @@ void paintCardFrame(QPainter &painter, const QRectF &rect, const QColor &fill, q
     QRectF body = rect.adjusted(0.5, 0.5, -0.5, -1.0);
     if (outline) {
         QColor stroke = secondaryTextColor();
-        stroke.setAlphaF(0.15f);
+        stroke.setAlphaF(float(outlineOpacity));
         painter.setPen(QPen(stroke, 1));
     }
     painter.drawRoundedRect(body, radius, radius);
@@ -45,10 +46,16 @@ void Card::setCornerRadius(qreal radius)
     update();
 }
 
+void Card::setOutlineOpacity(qreal opacity)
+{
+    m_outlineOpacity = opacity;
+    update();
+}
+
 void Card::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintCardFrame(painter, QRectF(rect()), m_fill, m_radius, true);
+    paintCardFrame(painter, QRectF(rect()), m_fill, m_radius, true, m_outlineOpacity);
 }
 
 } // namespace quill
