@@ -6,6 +6,7 @@
 #include "ui/widgets/metrics.h"
 #include "ui/widgets/motion.h"
 #include "ui/widgets/palette.h"
+#include "ui/widgets/sideways_scroll_area.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
 
@@ -30,7 +31,8 @@ constexpr int kSidebarWidth = 220;
 
 SectionDetailArea::SectionDetailArea(AppState &appState, SidebarSelection &selection, QWidget *parent)
     : QWidget(parent), m_appState(appState), m_selection(selection), m_layout(new QVBoxLayout(this)),
-      m_empty(new QLabel(QStringLiteral("Select a section"), this))
+      m_empty(new QLabel(QStringLiteral("Select a section"), this)),
+      m_screenArea(new SidewaysScrollArea(this))
 {
     setAutoFillBackground(true);
     QPalette background = palette();
@@ -39,13 +41,12 @@ SectionDetailArea::SectionDetailArea(AppState &appState, SidebarSelection &selec
 
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_empty->setAlignment(Qt::AlignCenter);
-    QFont title2 = m_empty->font();
-    title2.setPointSizeF(17);
-    m_empty->setFont(title2);
+    m_empty->setFont(textFont(TextStyle::title2));
     QPalette dim = m_empty->palette();
     dim.setColor(QPalette::WindowText, secondaryTextColor());
     m_empty->setPalette(dim);
     m_layout->addWidget(m_empty);
+    m_layout->addWidget(m_screenArea);
 
     m_overlay = makeDetailOverlay(m_appState, m_selection);
     if (m_overlay)
@@ -58,6 +59,11 @@ SectionDetailArea::SectionDetailArea(AppState &appState, SidebarSelection &selec
 
 SectionDetailArea::~SectionDetailArea() = default;
 
+QWidget *SectionDetailArea::screen() const
+{
+    return m_screenArea->widget();
+}
+
 void SectionDetailArea::showSection(std::optional<SidebarSection> section)
 {
     // The whole screen left behind, its body with its title, fades into the one chosen,
@@ -68,18 +74,11 @@ void SectionDetailArea::showSection(std::optional<SidebarSection> section)
     Motion::crossFade(
         this, kSectionChangeMs, QEasingCurve::InOutQuad,
         [this, section] {
-            if (m_screen) {
-                m_layout->removeWidget(m_screen.get());
-                m_screen.reset();
-            }
+            m_screenArea->setContent(nullptr);
             if (section)
-                m_screen = makeSectionScreen(*section, m_appState, m_selection);
-            m_empty->setVisible(!m_screen);
-            if (m_screen) {
-                m_screen->setParent(this);
-                m_layout->addWidget(m_screen.get());
-                m_screen->show();
-            }
+                m_screenArea->setContent(makeSectionScreen(*section, m_appState, m_selection).release());
+            m_empty->setVisible(!screen());
+            m_screenArea->setVisible(screen() != nullptr);
         },
         above);
     if (m_overlay)
@@ -203,9 +202,7 @@ void SidebarView::setUpSettingsButton(QWidget *column)
     m_settingsButton->setStyleSheet(
         QStringLiteral("QToolButton { text-align: left; border: none; padding: 0; }"));
     m_settingsButton->setIconSize(QSize(12, 12));
-    QFont caption = m_settingsButton->font();
-    caption.setPointSizeF(10);
-    m_settingsButton->setFont(caption);
+    m_settingsButton->setFont(textFont(TextStyle::caption));
     m_settingsButton->setCursor(Qt::PointingHandCursor);
 }
 

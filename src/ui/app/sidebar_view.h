@@ -16,6 +16,7 @@ namespace quill {
 
 class AppState;
 class SidebarController;
+class SidewaysScrollArea;
 
 // The area right of the sidebar: the selected section's screen, or "Select a
 // section", with the overlay floating over its bottom-trailing corner.
@@ -31,7 +32,7 @@ public:
     ~SectionDetailArea() override;
 
     // The screen on show; nullptr while nothing is selected.
-    QWidget *screen() const { return m_screen.get(); }
+    QWidget *screen() const;
     QWidget *overlay() const { return m_overlay.get(); }
 
 protected:
@@ -46,7 +47,8 @@ private:
     SidebarSelection &m_selection;
     QVBoxLayout *m_layout;
     QLabel *m_empty;
-    std::unique_ptr<QWidget> m_screen;
+    // A screen narrower than its own minimums scrolls sideways as a whole.
+    SidewaysScrollArea *m_screenArea;
     std::unique_ptr<QWidget> m_overlay;
 };
 

@@ -4,6 +4,8 @@
 #include "ui/designer/toolbar_row.h"
 #include "ui/widgets/figure_text.h"
 #include "ui/widgets/metrics.h"
+#include "ui/widgets/palette.h"
+#include "ui/widgets/sideways_scroll_area.h"
 #include "ui/widgets/spinner.h"
 #include "ui/widgets/style.h"
 #include "ui/widgets/symbols.h"
@@ -43,14 +45,20 @@ QIcon blankIcon()
 
 CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter, PrintService &service,
                              QWidget *parent)
-    : QWidget(parent), m_controller(state, adapter, service)
+    : QWidget(parent), m_controller(state, adapter, service), m_scrollArea(new SidewaysScrollArea(this)),
+      m_row(new QWidget)
 {
-    QBoxLayout *row = makeToolbarRow(this);
+    fillBackground(this, cardBackgroundColor());
+    auto *bar = new QVBoxLayout(this);
+    bar->setContentsMargins(0, 0, 0, 0);
+    m_scrollArea->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    bar->addWidget(m_scrollArea);
+    QBoxLayout *row = makeToolbarRow(m_row);
 
     buildZoomControls(row);
-    row->addWidget(makeToolbarDivider(this));
+    row->addWidget(makeToolbarDivider(m_row));
     buildToggles(row);
-    row->addWidget(makeToolbarDivider(this));
+    row->addWidget(makeToolbarDivider(m_row));
     buildHistoryButtons(row);
     buildPrintControls(row);
 
@@ -61,19 +69,20 @@ CanvasToolbar::CanvasToolbar(LabelDesignerState &state, PrintKitAdapter &adapter
     showHistory();
     showPrinters();
     showPrinting();
+    m_scrollArea->setContent(m_row);
 }
 
 void CanvasToolbar::buildZoomControls(QBoxLayout *row)
 {
     auto *zoomRow = new QHBoxLayout;
     zoomRow->setSpacing(metrics::xxSmall);
-    m_zoomOut = makeToolbarButton(QStringLiteral("minus.magnifyingglass"), QString(), tr("Zoom Out"), this);
+    m_zoomOut = makeToolbarButton(QStringLiteral("minus.magnifyingglass"), QString(), tr("Zoom Out"), m_row);
     const QFont caption = textFont(TextStyle::caption);
-    m_zoomLabel = new FigureLabel(QString(), caption, primaryTextColor(), this);
+    m_zoomLabel = new FigureLabel(QString(), caption, primaryTextColor(), m_row);
     m_zoomLabel->setFixedWidth(40);
     m_zoomLabel->setAlignment(Qt::AlignCenter);
-    m_zoomIn = makeToolbarButton(QStringLiteral("plus.magnifyingglass"), QString(), tr("Zoom In"), this);
-    m_resetZoom = new QToolButton(this);
+    m_zoomIn = makeToolbarButton(QStringLiteral("plus.magnifyingglass"), QString(), tr("Zoom In"), m_row);
+    m_resetZoom = new QToolButton(m_row);
     m_resetZoom->setAutoRaise(true);
     m_resetZoom->setText(QStringLiteral("1:1"));
     m_resetZoom->setFont(caption);
@@ -87,10 +96,10 @@ void CanvasToolbar::buildZoomControls(QBoxLayout *row)
 
 void CanvasToolbar::buildToggles(QBoxLayout *row)
 {
-    m_grid = makeToggle(QStringLiteral("grid"), tr("Grid"), tr("Show Grid"), this);
-    m_snap = makeToggle(QStringLiteral("rectangle.grid.1x2"), tr("Snap"), tr("Snap to Grid"), this);
+    m_grid = makeToggle(QStringLiteral("grid"), tr("Grid"), tr("Show Grid"), m_row);
+    m_snap = makeToggle(QStringLiteral("rectangle.grid.1x2"), tr("Snap"), tr("Snap to Grid"), m_row);
     m_guides = makeToggle(QStringLiteral("arrow.left.and.right.text.vertical"), tr("Guides"),
-                          tr("Snap to Alignment Guides"), this);
+                          tr("Snap to Alignment Guides"), m_row);
     row->addWidget(m_grid);
     row->addWidget(m_snap);
     row->addWidget(m_guides);
@@ -98,8 +107,8 @@ void CanvasToolbar::buildToggles(QBoxLayout *row)
 
 void CanvasToolbar::buildHistoryButtons(QBoxLayout *row)
 {
-    m_undo = makeToolbarButton(QStringLiteral("arrow.uturn.backward"), tr("Undo"), tr("Undo"), this);
-    m_redo = makeToolbarButton(QStringLiteral("arrow.uturn.forward"), tr("Redo"), tr("Redo"), this);
+    m_undo = makeToolbarButton(QStringLiteral("arrow.uturn.backward"), tr("Undo"), tr("Undo"), m_row);
+    m_redo = makeToolbarButton(QStringLiteral("arrow.uturn.forward"), tr("Redo"), tr("Redo"), m_row);
     m_undoAction = new QAction(tr("Undo"), this);
     m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     m_redoAction = new QAction(tr("Redo"), this);
@@ -112,7 +121,7 @@ void CanvasToolbar::buildHistoryButtons(QBoxLayout *row)
 
 void CanvasToolbar::buildPrintControls(QBoxLayout *row)
 {
-    m_failure = new QLabel(this);
+    m_failure = new QLabel(m_row);
     // The printer's and the system's words: text, never markup.
     m_failure->setTextFormat(Qt::PlainText);
     m_failure->setFont(textFont(TextStyle::caption));
@@ -123,19 +132,19 @@ void CanvasToolbar::buildPrintControls(QBoxLayout *row)
     // The label is the row's flexible space: a message takes room left over, never more.
     m_failure->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(m_failure, 1);
-    row->addWidget(makeToolbarDivider(this));
+    row->addWidget(makeToolbarDivider(m_row));
 
-    m_printerPicker = new QComboBox(this);
+    m_printerPicker = new QComboBox(m_row);
     m_printerPicker->setFixedWidth(140);
     row->addWidget(m_printerPicker);
 
-    m_testPrint = new QPushButton(tr("Test Print"), this);
+    m_testPrint = new QPushButton(tr("Test Print"), m_row);
     m_testPrint->setDefault(true); // the prominent one
     m_testPrint->setIconSize(QSize(16, 16));
     m_spinner = new Spinner(Spinner::kSmall, m_testPrint);
     m_spinner->hide();
     m_calibrate =
-        new QPushButton(symbolIcon(QStringLiteral("ruler"), primaryTextColor()), tr("Calibrate"), this);
+        new QPushButton(symbolIcon(QStringLiteral("ruler"), primaryTextColor()), tr("Calibrate"), m_row);
     m_calibrate->setToolTip(tr("Print a calibration label to check alignment"));
     row->addWidget(m_testPrint);
     row->addWidget(m_calibrate);
@@ -188,16 +197,22 @@ void CanvasToolbar::setCompact(bool compact)
     m_calibrate->setText(compact ? QString() : tr("Calibrate"));
 }
 
+void CanvasToolbar::fitRow()
+{
+    // A narrow window keeps every control whole: the bar drops the buttons' words
+    // (their tooltips still say them) rather than squeezing the buttons into each other;
+    // what still does not fit scrolls.
+    if (m_fullWidth == 0) {
+        setCompact(false);
+        m_fullWidth = m_row->layout()->minimumSize().width();
+    }
+    setCompact(width() < m_fullWidth);
+}
+
 void CanvasToolbar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // A narrow window keeps every control whole: the bar drops the buttons' words
-    // (their tooltips still say them) rather than squeezing the buttons into each other.
-    if (m_fullWidth == 0) {
-        setCompact(false);
-        m_fullWidth = layout()->minimumSize().width();
-    }
-    setCompact(width() < m_fullWidth);
+    fitRow();
     // The label's new width is known once the row has been laid out.
     QMetaObject::invokeMethod(this, &CanvasToolbar::showFailure, Qt::QueuedConnection);
 }
@@ -242,7 +257,13 @@ void CanvasToolbar::showPrinters()
         current = m_printerPicker->count() - 1;
     }
     m_printerPicker->setCurrentIndex(current);
-    m_printerPicker->setVisible(!m_controller.printers().isEmpty());
+    const bool listed = !m_controller.printers().isEmpty();
+    if (listed != m_printerPicker->isVisibleTo(m_row)) {
+        m_printerPicker->setVisible(listed);
+        // The picker's coming or going changes what the row needs.
+        m_fullWidth = 0;
+        fitRow();
+    }
 }
 
 void CanvasToolbar::showPrinting()

@@ -13,11 +13,13 @@ class QToolButton;
 
 namespace quill {
 
+class SidewaysScrollArea;
 class Spinner;
 
 // The row above the canvas: zoom, grid and snapping switches, undo and redo, and at the
 // right the printer picker with Test Print and Calibrate. A failed print's message
-// stays beside the buttons until the next print starts.
+// stays beside the buttons until the next print starts. The row stays one row: short of
+// room it drops its buttons' words, and shorter still it scrolls sideways.
 class CanvasToolbar final : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
     QPushButton *testPrintButton() const { return m_testPrint; }
     QPushButton *calibrateButton() const { return m_calibrate; }
     QLabel *failureLabel() const { return m_failure; }
+    SidewaysScrollArea *scrollArea() const { return m_scrollArea; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -56,7 +59,10 @@ private:
     void buildPrintControls(QBoxLayout *row);
     void bind(LabelDesignerState &state);
     void setCompact(bool compact);
+    // Words while the whole row fits, symbols alone while it does not.
+    void fitRow();
     bool m_compact = false;
+    // The row's least width with its words; 0 until measured again.
     int m_fullWidth = 0;
 
 private:
@@ -68,6 +74,8 @@ private:
     void showFailure();
 
     CanvasToolbarController m_controller;
+    SidewaysScrollArea *m_scrollArea;
+    QWidget *m_row;
     QToolButton *m_zoomOut;
     QLabel *m_zoomLabel;
     QToolButton *m_zoomIn;
