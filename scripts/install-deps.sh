@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ pkg-config python3 lld
   # Qt and friends
   qt6-base-dev qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev qt6-svg-dev
   qcoro-qt6-dev qtkeychain-qt6-dev libqrencode-dev libgl-dev libxkbcommon-dev

@@ -23,12 +23,6 @@
 
 namespace quill::testing {
 
-inline void settle()
-{
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-}
-
 // One lp submission as the scheduler got it.
 struct Submission
 {

@@ -119,7 +119,7 @@ using StandinBackendShows = StandinBackendTest;
 using StandinBackendOnboarding = StandinBackendTest;
 using StandinBackendFaults = StandinBackendTest;
 
-QStringList keysOf(const QJsonObject &object)
+QStringList keyListOf(const QJsonObject &object)
 {
     QStringList keys = object.keys();
     keys.sort();
@@ -278,7 +278,7 @@ TEST_F(StandinBackendShows, LifecycleOwnershipAndSnakeCaseList)
     ASSERT_EQ(rows.size(), 2);
     const QJsonObject newest = rows.at(0).toObject();
     EXPECT_EQ(newest.value(QStringLiteral("id")).toString(), id) << "newest first";
-    EXPECT_EQ(keysOf(newest),
+    EXPECT_EQ(keyListOf(newest),
               (QStringList{"auction_count", "channel_id", "created_at", "ended_at", "id", "item_count",
                            "label_mode", "started_at", "status", "title", "updated_at", "user_id"}));
     EXPECT_EQ(newest.value(QStringLiteral("auction_count")).toInt(), 1);
@@ -333,7 +333,7 @@ TEST_F(StandinBackendShows, AuctionsAreDeduplicatedAndRevenueIsExact)
         call("GET", "/api/shows/" + QUrl::toPercentEncoding(id) + "/auctions", sellerToken).json();
     const QJsonArray auctions = listed.value(QStringLiteral("auctions")).toArray();
     ASSERT_EQ(auctions.size(), 4);
-    EXPECT_EQ(keysOf(auctions.at(0).toObject()),
+    EXPECT_EQ(keyListOf(auctions.at(0).toObject()),
               (QStringList{"auction_number", "created_at", "id", "sale_price", "show_id", "source",
                            "winner_username"}));
     const QJsonObject stats = listed.value(QStringLiteral("stats")).toObject();

@@ -38,6 +38,12 @@
 
 namespace quill::testing {
 
+// The object a page script answered with, from the JSON text it returned.
+inline QJsonObject decodeObject(const QJsonValue &answer)
+{
+    return QJsonDocument::fromJson(answer.toString().toUtf8()).object();
+}
+
 // Loads `url` and waits for the load to end; answers whether it succeeded.
 inline bool loadAndWait(QWebEnginePage &page, const QUrl &url,
                         std::chrono::milliseconds timeout = std::chrono::seconds(15))

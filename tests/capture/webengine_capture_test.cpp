@@ -41,11 +41,6 @@ const CapturedAuction *find(const AuctionPoller &poller, const QString &id)
     return nullptr;
 }
 
-QJsonObject decodeObject(const QJsonValue &answer)
-{
-    return QJsonDocument::fromJson(answer.toString().toUtf8()).object();
-}
-
 // Lets the Sold tab load: each pause lasts until the page has rendered every row
 // the stand-in served, and a new batch arrived or every row is in. The first
 // pause comes before the tab is clicked, when nothing loads.

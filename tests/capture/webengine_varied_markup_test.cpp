@@ -18,11 +18,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QJsonObject decodeObject(const QJsonValue &answer)
-{
-    return QJsonDocument::fromJson(answer.toString().toUtf8()).object();
-}
-
 QString orNone(const QJsonValue &value)
 {
     if (value.isNull() || value.isUndefined())

@@ -19,7 +19,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
+QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
@@ -114,11 +114,11 @@ TEST(Paths, AtomicWriteReplacesTheWholeFile)
     const QString path = dir.filePath(QStringLiteral("show_history.json"));
 
     quill::paths::writeFileAtomically(path, QByteArray("a much longer first version"));
-    EXPECT_EQ(readAll(path), QByteArray("a much longer first version"));
+    EXPECT_EQ(contentsOf(path), QByteArray("a much longer first version"));
     quill::paths::writeFileAtomically(path, QByteArray("short"));
-    EXPECT_EQ(readAll(path), QByteArray("short"));
+    EXPECT_EQ(contentsOf(path), QByteArray("short"));
     quill::paths::writeFileAtomically(path, QByteArray());
-    EXPECT_EQ(readAll(path), QByteArray());
+    EXPECT_EQ(contentsOf(path), QByteArray());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("show_history.json")});
 }
@@ -147,7 +147,7 @@ TEST(Paths, FailedAtomicWriteNamesTheFileAndLeavesTheOldContent)
 
     EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: ")))
         << message.toStdString();
-    EXPECT_EQ(readAll(path), QByteArray("old content"));
+    EXPECT_EQ(contentsOf(path), QByteArray("old content"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("logo.png")});
 }
@@ -185,14 +185,14 @@ TEST_P(PathsOnAFullDisk, AnAtomicWriteOfAnySizeFailsAndKeepsTheOldFile)
             errorOf([&] { quill::paths::writeFileAtomically(path, QByteArray(size, 'n')); });
         EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: ")))
             << message.toStdString();
-        EXPECT_EQ(readAll(path), QByteArray("{\"uploads\":[\"old\"]}"));
+        EXPECT_EQ(contentsOf(path), QByteArray("{\"uploads\":[\"old\"]}"));
     }
     disk().makeRoom();
     EXPECT_EQ(QDir(file({})).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("show_sync")),
               QStringList{QStringLiteral("show_sync_pending.json")}); // no temporary file left
 
     quill::paths::writeFileAtomically(path, QByteArray("new"));
-    EXPECT_EQ(readAll(path), QByteArray("new"));
+    EXPECT_EQ(contentsOf(path), QByteArray("new"));
 }
 
 TEST_P(PathsOnAFullDisk, AnAppendTheDiskRefusesIsTakenBackToTheLastWholeLine)
@@ -216,11 +216,11 @@ TEST_P(PathsOnAFullDisk, AnAppendTheDiskRefusesIsTakenBackToTheLastWholeLine)
     disk().makeRoom();
 
     // Whatever reached the disk before the refusal ends in whole lines.
-    const QByteArray contents = readAll(path);
+    const QByteArray contents = contentsOf(path);
     EXPECT_TRUE(contents.startsWith("{\"first\":1}\n"));
     EXPECT_TRUE(contents.endsWith('\n')) << contents.right(40).toStdString();
     quill::paths::appendToFile(path, QByteArray("{\"last\":1}\n"), true);
-    EXPECT_TRUE(readAll(path).endsWith("\n{\"last\":1}\n"));
+    EXPECT_TRUE(contentsOf(path).endsWith("\n{\"last\":1}\n"));
 }
 
 TEST(Paths, AnAppendCutShortByTheDiskIsTakenBack)
@@ -238,7 +238,7 @@ TEST(Paths, AnAppendCutShortByTheDiskIsTakenBack)
         EXPECT_TRUE(message.startsWith(path + QStringLiteral(" could not be written: File too large")))
             << message.toStdString();
     }
-    EXPECT_EQ(readAll(path), QByteArray("{\"first\":1}\n"));
+    EXPECT_EQ(contentsOf(path), QByteArray("{\"first\":1}\n"));
 }
 
 namespace {
@@ -254,7 +254,7 @@ FolderSyncs g_folderSyncs;
 int recordFolderSync(int descriptor)
 {
     g_folderSyncs.seen.append({QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(descriptor)).symLinkTarget(),
-                               readAll(g_folderSyncs.watched)});
+                               contentsOf(g_folderSyncs.watched)});
     return ::fsync(descriptor);
 }
 

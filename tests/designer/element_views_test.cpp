@@ -15,7 +15,7 @@ using quill::testing::textElement;
 
 namespace {
 
-QImage canvas(int width, int height, double scale = 1)
+QImage blankCanvas(int width, int height, double scale = 1)
 {
     QImage image(qRound(width * scale), qRound(height * scale), QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -102,7 +102,7 @@ TEST(ElementViews, ColorFromHexTable)
 TEST(ElementViews, TextColourLockAndVariables)
 {
     const auto paint = [](const LabelElement &e) {
-        return inkOf(painted(canvas(120, 40), 1, [&](QPainter &p) { ElementView(e, false, 1).paint(p); }));
+        return inkOf(painted(blankCanvas(120, 40), 1, [&](QPainter &p) { ElementView(e, false, 1).paint(p); }));
     };
     const Ink red = paint(textIn(QStringLiteral("#FF0000")));
     EXPECT_TRUE(red.coloured);
@@ -138,7 +138,7 @@ TEST(ElementViews, ImagesFitAsTheyPrint)
         const LabelElement e{
             QUuid::createUuid(), ImageProperties{png, c.fit}, ElementFrame{10, 10, 40, 40}, 0, false, 0};
         const QImage image =
-            painted(canvas(60, 60, 2), 2, [&](QPainter &p) { ElementView(e, false, 1).paint(p); });
+            painted(blankCanvas(60, 60, 2), 2, [&](QPainter &p) { ElementView(e, false, 1).paint(p); });
         for (const QPoint corner : {QPoint(21, 21), QPoint(98, 21), QPoint(21, 98), QPoint(98, 98)})
             EXPECT_EQ(image.pixelColor(corner) == QColor(Qt::red), c.cornersRed)
                 << rawValue(c.fit).toStdString();
@@ -158,7 +158,7 @@ TEST(ElementViews, ImagesFitAsTheyPrint)
                               false,
                               0};
     const QImage placeholder =
-        painted(canvas(60, 60), 1, [&](QPainter &p) { ElementView(broken, false, 1).paint(p); });
+        painted(blankCanvas(60, 60), 1, [&](QPainter &p) { ElementView(broken, false, 1).paint(p); });
     EXPECT_LT(qGray(placeholder.pixel(5, 5)), 250);
 }
 
@@ -174,7 +174,7 @@ TEST(ElementViews, GridLinesAndGuides)
     EXPECT_TRUE(GridOverlay::linePositions(162, 0).isEmpty());
     EXPECT_TRUE(GridOverlay::linePositions(162, -1).isEmpty());
 
-    const QImage grid = painted(canvas(162, 90, 4), 4, [](QPainter &p) {
+    const QImage grid = painted(blankCanvas(162, 90, 4), 4, [](QPainter &p) {
         GridOverlay({162, 90}, 9).paint(p);
     });
     const auto columnInked = [&](double x) { return qGray(grid.pixel(qRound(x * 4), 200)) < 255; };
@@ -184,7 +184,7 @@ TEST(ElementViews, GridLinesAndGuides)
     EXPECT_FALSE(columnInked(0));
 
     const QList<AlignmentGuide> guides{AlignmentGuide{QUuid::createUuid(), GuideAxis::vertical, 81, 0}};
-    const QImage guide = painted(canvas(162, 90, 4), 4, [&](QPainter &p) {
+    const QImage guide = painted(blankCanvas(162, 90, 4), 4, [&](QPainter &p) {
         AlignmentGuidesOverlay(guides, {162, 90}).paint(p);
     });
     int inked = 0;

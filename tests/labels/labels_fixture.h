@@ -1,5 +1,6 @@
 #pragma once
 
+#include "eventually.h"
 #include "gate.h"
 #include "printing/custom_media_store.h"
 #include "printing/label_appearance_store.h"
@@ -87,13 +88,6 @@ protected:
         return {id, w, h, circular, QStringLiteral("Custom ") + id};
     }
 };
-
-// Lets started tasks run: the cards start their prints after the click.
-inline void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 // The widget drawn at print resolution (300/72 pixels per point) on white, through a
 // painter scaled as the print bitmap's is.

@@ -20,8 +20,6 @@ namespace {
 namespace tb = quill::testing::cups;
 using namespace std::chrono_literals;
 
-const QString kQueue = QStringLiteral("TestLabel");
-
 class CupsRefusedQueue : public LiveViewFixture
 {
 protected:
@@ -29,7 +27,7 @@ protected:
     {
         LiveViewFixture::SetUp();
         tb::resetQueues();
-        ASSERT_NO_FATAL_FAILURE(saveLabelPrinters(kQueue));
+        ASSERT_NO_FATAL_FAILURE(saveLabelPrinters(tb::kTestLabel));
     }
 
     void TearDown() override
@@ -97,7 +95,7 @@ TEST_F(CupsRefusedQueue, TheBannerAndTheTrayDotGiveLpsReasonAndFixIsOfferedOnlyF
     EXPECT_EQ(printerDot()->color(), brandGreenColor());
 
     // The queue stays enabled but takes no job: each label fails with lp's words.
-    tb::tool(QStringLiteral("/usr/sbin/cupsreject"), {kQueue});
+    tb::tool(QStringLiteral("/usr/sbin/cupsreject"), {tb::kTestLabel});
     ASSERT_NO_FATAL_FAILURE(printWin(QStringLiteral("ann"), 1));
     const QList<PrintJob> &jobs = m_appState->autoPrintManager().printJobs();
     ASSERT_FALSE(jobs.isEmpty());
@@ -116,7 +114,7 @@ TEST_F(CupsRefusedQueue, TheBannerAndTheTrayDotGiveLpsReasonAndFixIsOfferedOnlyF
     EXPECT_EQ(printerDot()->color(), systemColor(SystemColor::red));
 
     // Accepting again: the next label goes through and the warnings go.
-    tb::tool(QStringLiteral("/usr/sbin/cupsaccept"), {kQueue});
+    tb::tool(QStringLiteral("/usr/sbin/cupsaccept"), {tb::kTestLabel});
     ASSERT_NO_FATAL_FAILURE(printWin(QStringLiteral("bob"), 2));
     EXPECT_EQ(m_appState->autoPrintManager().printJobs().first().status.kind, PrintJob::Status::Kind::done);
     EXPECT_FALSE(header->printerQueueBanner()->isVisible());
@@ -125,7 +123,7 @@ TEST_F(CupsRefusedQueue, TheBannerAndTheTrayDotGiveLpsReasonAndFixIsOfferedOnlyF
 
     // A stopped queue is what Fix repairs.
     m_appState->autoPrintManager().setIsPrinting(false);
-    tb::tool(QStringLiteral("/usr/sbin/cupsdisable"), {kQueue});
+    tb::tool(QStringLiteral("/usr/sbin/cupsdisable"), {tb::kTestLabel});
     refreshPrinters();
     ASSERT_TRUE(header->printerQueueBanner()->isVisible());
     EXPECT_EQ(header->printerQueueText()->text(), QStringLiteral("Printer queue stopped"));

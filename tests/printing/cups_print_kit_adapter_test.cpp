@@ -26,7 +26,7 @@ using quill::testing::TemporarySettings;
 
 namespace {
 
-const QString kTestLabel = QStringLiteral("TestLabel");
+using quill::testing::cups::kTestLabel;
 
 QByteArray labelPng(int width, int height)
 {

@@ -38,7 +38,7 @@ using quill::testing::TemporarySettings;
 
 namespace {
 
-const QString kTestLabel = QStringLiteral("TestLabel");
+using quill::testing::cups::kTestLabel;
 
 LabelContent winner()
 {

@@ -321,7 +321,7 @@ TEST(LabelBitmapPipeline, OnePassPrintBitmapIsTheStepByStepBitmapByteForByte)
             for (const int degrees : {0, 90, 180, 270}) {
                 const QImage oneStep = printBitmap(picture, mode, degrees);
                 const QImage expected = stepByStep(picture, mode, degrees);
-                SCOPED_TRACE(testing::Message() << picture.width() << "x" << picture.height() << " mode "
+                SCOPED_TRACE(::testing::Message() << picture.width() << "x" << picture.height() << " mode "
                                                 << int(mode) << " turned " << degrees);
                 ASSERT_EQ(oneStep.format(), expected.format());
                 EXPECT_EQ(oneStep, expected);
@@ -364,7 +364,7 @@ TEST(LabelBitmapPipeline, LabelsDrawnInBandsAreThePixelsOfOneDrawing)
                  {LabelVariant::bold, LabelVariant::classic, LabelVariant::minimal}) {
                 const AnyLabelView page = content.pages(variant, media, orientation, look).first();
                 const QImage whole = renderLabelImage(page, inches);
-                SCOPED_TRACE(testing::Message() << inches.width() << "x" << inches.height() << " variant "
+                SCOPED_TRACE(::testing::Message() << inches.width() << "x" << inches.height() << " variant "
                                                 << int(variant) << " content " << content.form().index());
                 for (const int bands : {2, 7})
                     EXPECT_EQ(difference(renderLabelImage(page, inches, &crew, bands), whole), "same")

@@ -18,7 +18,7 @@ QList<GroupedItem> items(int count)
     return list;
 }
 
-LabelContent winner()
+LabelContent sampleWinner()
 {
     return LabelContent::individual(QStringLiteral("ann"), QStringLiteral("$12.5"), 7, 3,
                                     QStringLiteral("Pin"), QStringLiteral("Live Show"));
@@ -42,7 +42,7 @@ LabelMedia custom(double width, double height, bool circular = false)
 
 TEST(LabelContentPages, SizeFollowsMediumOrientationAndShape)
 {
-    const LabelContent content = winner();
+    const LabelContent content = sampleWinner();
     // Landscape puts the longer side across, portrait the shorter one, however the medium is stored.
     EXPECT_EQ(pageSize(content, LabelMedia::rect1x2(), Orientation::landscape), QSizeF(144, 72));
     EXPECT_EQ(pageSize(content, LabelMedia::rect1x2(), Orientation::portrait), QSizeF(72, 144));
@@ -63,7 +63,7 @@ TEST(LabelContentPages, EachFormGetsItsLayoutWithTheContentsFields)
     look.fontChoice = LabelFontChoice::georgia;
 
     const QList<AnyLabelView> winnerPages =
-        winner().pages(LabelVariant::classic, LabelMedia::circle2(), Orientation::landscape, look);
+        sampleWinner().pages(LabelVariant::classic, LabelMedia::circle2(), Orientation::landscape, look);
     ASSERT_EQ(winnerPages.size(), 1);
     const auto *individual = winnerPages.first().as<IndividualLabelView>();
     ASSERT_NE(individual, nullptr);
@@ -151,7 +151,7 @@ TEST(LabelContentPages, ASlipThatFitsOnePageHasNoPageNumbers)
 
 TEST(LabelContentPages, AnUnprintableMediumOrScaleIsAClearError)
 {
-    const LabelContent content = winner();
+    const LabelContent content = sampleWinner();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (const LabelMedia &media : {custom(nan, 1), custom(2, inf), custom(0, 1), custom(2, -1),

@@ -1,5 +1,6 @@
 // The printer adapter over recorded CUPS tool outputs: the printer list and its
 // refreshes, queue repair, the job options and what is refused before CUPS.
+#include "eventually.h"
 #include "fake_process_runner.h"
 #include "run_sync.h"
 #include "common/settings.h"
@@ -29,6 +30,7 @@ using printkit::CUPSQueueState;
 using printkit::PrinterDescriptor;
 using quill::testing::FakeProcessRunner;
 using quill::testing::runSync;
+using quill::testing::settle;
 
 using quill::testing::FakeSleeper;
 using quill::testing::Gate;
@@ -76,13 +78,6 @@ QByteArray pngBytes()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return png;
-}
-
-// Lets queued coroutine resumptions run; nothing here waits for time to pass.
-void settle()
-{
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents();
 }
 
 QList<QtMsgType> g_types;

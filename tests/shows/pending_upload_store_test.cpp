@@ -87,7 +87,7 @@ struct Killer
     }
 };
 
-AuctionUpload auctionOf(int number)
+AuctionUpload storedAuctionOf(int number)
 {
     AuctionUpload auction;
     auction.id = QStringLiteral("cap-%1").arg(number);
@@ -102,7 +102,7 @@ QList<AuctionUpload> auctions(std::initializer_list<int> numbers)
 {
     QList<AuctionUpload> out;
     for (int n : numbers)
-        out.append(auctionOf(n));
+        out.append(storedAuctionOf(n));
     return out;
 }
 
@@ -510,7 +510,7 @@ TEST_P(PendingUploadsOnAFullDisk,
         // The disk runs full: wins come until one cannot be written, and the seller is told.
         disk().fill();
         while (w.service->syncError().isEmpty() && wins.size() < 60) {
-            wins.append(auctionOf(int(wins.size()) + 1));
+            wins.append(storedAuctionOf(int(wins.size()) + 1));
             w.service->syncAuctions(wins);
             ASSERT_TRUE(written(w));
         }
@@ -518,14 +518,14 @@ TEST_P(PendingUploadsOnAFullDisk,
         EXPECT_TRUE(error.startsWith(QStringLiteral("Failed to save pending auctions: ")) &&
                     error.contains(QStringLiteral("free up disk space")))
             << error.toStdString();
-        wins.append(auctionOf(int(wins.size()) + 1)); // one more while it is full
+        wins.append(storedAuctionOf(int(wins.size()) + 1)); // one more while it is full
         w.service->syncAuctions(wins);
         ASSERT_TRUE(written(w));
         EXPECT_EQ(w.service->syncError(), error);
 
         // With room again, the next change writes every win kept in memory, and the error goes.
         disk().makeRoom();
-        wins.append(auctionOf(int(wins.size()) + 1));
+        wins.append(storedAuctionOf(int(wins.size()) + 1));
         w.service->syncAuctions(wins);
         ASSERT_TRUE(written(w));
         EXPECT_TRUE(w.service->syncError().isEmpty()) << w.service->syncError().toStdString();
@@ -533,7 +533,7 @@ TEST_P(PendingUploadsOnAFullDisk,
 
         // Full again, and the program ends: what never reached the disk may be gone.
         disk().fill();
-        wins.append(auctionOf(int(wins.size()) + 1));
+        wins.append(storedAuctionOf(int(wins.size()) + 1));
         w.service->syncAuctions(wins);
         ASSERT_TRUE(written(w));
         w.service->setApi(nullptr);

@@ -8,22 +8,11 @@
 using namespace quill;
 using quill::standin::Fault;
 using quill::standin::StandinShow;
+using quill::testing::readAll;
 using quill::testing::runSync;
+using quill::testing::writeAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class ShowHistory : public quill::testing::ShowsFixture
 {

@@ -21,11 +21,13 @@ using quill::standin::StandinShow;
 using quill::testing::FakeSleeper;
 using quill::testing::eventually;
 using quill::testing::LogCapture;
+using quill::testing::readAll;
 using quill::testing::runSync;
+using quill::testing::writeAll;
 
 namespace {
 
-AuctionUpload auctionOf(int number)
+AuctionUpload plainAuctionOf(int number)
 {
     AuctionUpload auction;
     auction.id = QStringLiteral("cap-%1").arg(number);
@@ -41,19 +43,6 @@ QJsonObject entryOf(const QString &showId, int number)
                        {QStringLiteral("id"), QStringLiteral("cap-%1").arg(number)},
                        {QStringLiteral("winnerUsername"), QStringLiteral("buyer%1").arg(number)},
                        {QStringLiteral("salePrice"), QStringLiteral("12.5")}};
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 class ShowSyncFailures : public quill::testing::ShowsFixture
@@ -116,7 +105,7 @@ TEST_F(ShowSyncFailures, AnUnexpectedErrorInTheUploadLoopKeepsTheAuctionForTheNe
         m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"),
                            Fault::status(500).times(1));
         LogCapture log;
-        service->syncAuctions({auctionOf(1)});
+        service->syncAuctions({plainAuctionOf(1)});
         ASSERT_TRUE(eventually([&] { return !service->isUploading(); }));
         EXPECT_EQ(service->pendingUploadCount(), 1);
         EXPECT_TRUE(m_backend.auctions(showId).isEmpty());
@@ -127,7 +116,7 @@ TEST_F(ShowSyncFailures, AnUnexpectedErrorInTheUploadLoopKeepsTheAuctionForTheNe
 
         switch (c.trigger) {
         case Trigger::list:
-            service->syncAuctions({auctionOf(1)});
+            service->syncAuctions({plainAuctionOf(1)});
             break;
         case Trigger::resume:
             EXPECT_TRUE(runSync(service->resumeActiveShow()));

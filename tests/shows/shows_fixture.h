@@ -5,9 +5,25 @@
 #include "backend/zav_api_client.h"
 #include "standin_home_fixture.h"
 
+#include <QFile>
+
 #include <memory>
 
 namespace quill::testing {
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
 
 class ShowsFixture : public StandinHomeFixture
 {

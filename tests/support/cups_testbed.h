@@ -19,6 +19,9 @@
 
 namespace quill::testing::cups {
 
+// The testbed's plain raw queue.
+inline const QString kTestLabel = QStringLiteral("TestLabel");
+
 inline QString testbedDir()
 {
     return QStringLiteral(QUILLMARK_TESTBED_DIR "/cups");

@@ -4,6 +4,7 @@
 // turns until `done()` holds or `timeout` has passed. Nothing waits for a period to
 // pass; what the test waits for is named by `done`.
 
+#include <QCoreApplication>
 #include <QTest>
 
 #include <chrono>
@@ -18,6 +19,13 @@ inline bool eventually(const std::function<bool()> &done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20))
 {
     return QTest::qWaitFor(done, int(timeout.count()));
+}
+
+// Lets started tasks and queued coroutine resumptions run; nothing waits for time to pass.
+inline void settle()
+{
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
 }
 
 } // namespace quill::testing

@@ -1,4 +1,5 @@
 #include "common/error.h"
+#include "label_test_support.h"
 #include "printing/font_resolver.h"
 #include "printing/layouts/label_kit.h"
 
@@ -7,6 +8,7 @@
 
 using namespace quill;
 using namespace quill::labelkit;
+using quill::testing::elementOf;
 
 namespace {
 
@@ -26,13 +28,6 @@ NodePtr word(const QString &content, const QString &tag, qreal points = 10, int 
     return tagged(text(content, options(points, lines, minimumScale)), tag);
 }
 
-Element get(const LabelLayout &layout, const QString &tag)
-{
-    const auto element = layout.element(tag);
-    EXPECT_TRUE(element.has_value()) << tag.toStdString();
-    return element.value_or(Element{});
-}
-
 } // namespace
 
 TEST(LabelKit, RowWithFlexibleSpacePinsItsEndsToBothEdges)
@@ -42,8 +37,8 @@ TEST(LabelKit, RowWithFlexibleSpacePinsItsEndsToBothEdges)
                                           word(QStringLiteral("right"), QStringLiteral("b")))),
                              FrameOptions{200, 40, std::nullopt, std::nullopt, kTopLeading}),
                        QSizeF(200, 40));
-    const Element a = get(layout, QStringLiteral("a"));
-    const Element b = get(layout, QStringLiteral("b"));
+    const Element a = elementOf(layout, QStringLiteral("a"));
+    const Element b = elementOf(layout, QStringLiteral("b"));
     EXPECT_DOUBLE_EQ(a.frame.left(), 0);
     EXPECT_NEAR(b.frame.right(), 200, 1e-9);
     EXPECT_DOUBLE_EQ(a.frame.center().y(), b.frame.center().y());
@@ -58,8 +53,8 @@ TEST(LabelKit, CrowdedRowKeepsTheShortTextAndShrinksThenCutsTheLongOne)
                                           word(QStringLiteral("#42"), QStringLiteral("short"), 18, 1, 0.3))),
                              FrameOptions{120, 40, std::nullopt, std::nullopt, kTopLeading}),
                        QSizeF(120, 40));
-    const Element shortText = get(layout, QStringLiteral("short"));
-    const Element longText = get(layout, QStringLiteral("long"));
+    const Element shortText = elementOf(layout, QStringLiteral("short"));
+    const Element longText = elementOf(layout, QStringLiteral("long"));
     EXPECT_DOUBLE_EQ(shortText.pointSize, 18);
     EXPECT_FALSE(shortText.truncated);
     // Shrunk as far as allowed, then cut with an ellipsis, on one line.
@@ -77,7 +72,7 @@ TEST(LabelKit, ShrinkingStopsAtTheSizeThatFits)
     LabelLayout layout(frame(word(QStringLiteral("@medium_length_name"), QStringLiteral("t"), 20, 1, 0.3),
                              FrameOptions{100, 30, std::nullopt, std::nullopt, kTopLeading}),
                        QSizeF(100, 30));
-    const Element t = get(layout, QStringLiteral("t"));
+    const Element t = elementOf(layout, QStringLiteral("t"));
     EXPECT_LT(t.pointSize, 20);
     EXPECT_GT(t.pointSize, 6);
     EXPECT_FALSE(t.truncated);
@@ -92,7 +87,7 @@ TEST(LabelKit, TwoLineTextIsCutAtTheEndOfItsSecondLine)
     LabelLayout layout(frame(word(title, QStringLiteral("t"), 10, 2),
                              FrameOptions{90, 200, std::nullopt, std::nullopt, kTopLeading}),
                        QSizeF(90, 200));
-    const Element t = get(layout, QStringLiteral("t"));
+    const Element t = elementOf(layout, QStringLiteral("t"));
     ASSERT_EQ(t.lines.size(), 2);
     EXPECT_TRUE(t.truncated);
     EXPECT_TRUE(t.lines.last().endsWith(QChar(0x2026)));
@@ -105,7 +100,7 @@ TEST(LabelKit, UnlimitedTextBreaksAtItsSpaceBeforeShrinkingWhenHeightAllows)
     NodePtr box =
         tagged(text(QStringLiteral("Box #12"), options(40, 0, 0.3, HAlign::center)), QStringLiteral("t"));
     LabelLayout tall(stretch(std::move(box), true, true, kCenter), QSizeF(100, 200));
-    const Element t = get(tall, QStringLiteral("t"));
+    const Element t = elementOf(tall, QStringLiteral("t"));
     EXPECT_DOUBLE_EQ(t.pointSize, 40);
     EXPECT_EQ(t.lines, QStringList({QStringLiteral("Box"), QStringLiteral("#12")}));
 
@@ -113,7 +108,7 @@ TEST(LabelKit, UnlimitedTextBreaksAtItsSpaceBeforeShrinkingWhenHeightAllows)
     NodePtr flat =
         tagged(text(QStringLiteral("Box #12"), options(40, 0, 0.3, HAlign::center)), QStringLiteral("t"));
     LabelLayout shallow(stretch(std::move(flat), true, true, kCenter), QSizeF(100, 60));
-    const Element s = get(shallow, QStringLiteral("t"));
+    const Element s = elementOf(shallow, QStringLiteral("t"));
     EXPECT_LT(s.pointSize, 40);
     EXPECT_EQ(s.lines, QStringList({QStringLiteral("Box #12")}));
     EXPECT_LE(s.frame.height(), 60.01);
@@ -128,10 +123,10 @@ TEST(LabelKit, ColumnSharesLeftoverHeightWithFlexibleChildrenAndSpacesOnlyBetwee
                      word(QStringLiteral("middle"), QStringLiteral("b")), spacer(),
                      word(QStringLiteral("bottom"), QStringLiteral("c")))),
         QSizeF(100, 200));
-    const Element a = get(layout, QStringLiteral("a"));
-    const Element fillArea = get(layout, QStringLiteral("fill"));
-    const Element b = get(layout, QStringLiteral("b"));
-    const Element c = get(layout, QStringLiteral("c"));
+    const Element a = elementOf(layout, QStringLiteral("a"));
+    const Element fillArea = elementOf(layout, QStringLiteral("fill"));
+    const Element b = elementOf(layout, QStringLiteral("b"));
+    const Element c = elementOf(layout, QStringLiteral("c"));
     EXPECT_DOUBLE_EQ(a.frame.top(), 0);
     EXPECT_NEAR(fillArea.frame.top(), a.frame.bottom() + 5, 1e-9);
     EXPECT_NEAR(b.frame.top(), fillArea.frame.bottom() + 5, 1e-9);
@@ -154,14 +149,14 @@ TEST(LabelKit, PaddingFramesAndImagesMeasureAsStated)
                                                Alignment{HAlign::trailing, VAlign::bottom}}),
                             QStringLiteral("cell")))),
         QSizeF(100, 100));
-    const Element image = get(layout, QStringLiteral("wide"));
+    const Element image = elementOf(layout, QStringLiteral("wide"));
     EXPECT_NEAR(image.frame.width(), 60, 1e-9); // width-limited: 60 × 15
     EXPECT_NEAR(image.frame.height(), 15, 1e-9);
     // Padded column member: 2 + 60 + 4 = 66 wide, centred in 100.
     EXPECT_NEAR(image.frame.left(), (100 - 66) / 2.0 + 2, 1e-9);
     EXPECT_NEAR(image.frame.top(), 1, 1e-9);
-    const Element cell = get(layout, QStringLiteral("cell"));
-    const Element x = get(layout, QStringLiteral("x"));
+    const Element cell = elementOf(layout, QStringLiteral("cell"));
+    const Element x = elementOf(layout, QStringLiteral("x"));
     EXPECT_DOUBLE_EQ(cell.frame.width(), 50);
     EXPECT_DOUBLE_EQ(cell.frame.height(), 20);
     EXPECT_NEAR(x.frame.right(), cell.frame.right(), 1e-9);
@@ -177,8 +172,8 @@ TEST(LabelKit, EdgeRulesLieOverTheirElementNotBesideIt)
                                            QStringLiteral("rule")),
                                     spacer())),
                        QSizeF(80, 50));
-    const Element ruleElement = get(layout, QStringLiteral("rule"));
-    const Element t = get(layout, QStringLiteral("t"));
+    const Element ruleElement = elementOf(layout, QStringLiteral("rule"));
+    const Element t = elementOf(layout, QStringLiteral("t"));
     EXPECT_DOUBLE_EQ(ruleElement.frame.height(), 1);
     EXPECT_DOUBLE_EQ(ruleElement.frame.width(), t.frame.width());
     EXPECT_NEAR(ruleElement.frame.bottom(), t.frame.bottom() + 4, 1e-9);
@@ -219,7 +214,7 @@ TEST(LabelKit, ZalgoTextPaintsOnlyWithinItsOwnRow)
                                                      emptyRow(), spacer())),
                     Insets::all(20)),
             QSizeF(144, 144));
-        const Element row = get(layout, QStringLiteral("zalgo"));
+        const Element row = elementOf(layout, QStringLiteral("zalgo"));
         ASSERT_EQ(row.lines.size(), lines == 1 ? 1 : 2);
         const QImage image = layout.toImage(300);
         int inside = 0;

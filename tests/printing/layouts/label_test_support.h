@@ -11,6 +11,14 @@
 
 namespace quill::testing {
 
+// The element of a laid-out label with this tag; a missing one fails the test.
+inline labelkit::Element elementOf(const labelkit::LabelLayout &layout, const QString &tag)
+{
+    const auto element = layout.element(tag);
+    EXPECT_TRUE(element.has_value()) << "missing " << tag.toStdString();
+    return element.value_or(labelkit::Element{});
+}
+
 // The five built-in media as the page builder sizes them (the small labels in
 // landscape, the sheets in portrait).
 struct Medium

@@ -38,13 +38,6 @@ GroupedLabelView slip(LabelVariant style, QList<GroupedItem> lines, Decimal tota
                             style, w, h, page, totalPages, appearance(withLogo), 0.75);
 }
 
-Element get(const labelkit::LabelLayout &layout, const QString &tag)
-{
-    const auto element = layout.element(tag);
-    EXPECT_TRUE(element.has_value()) << "missing " << tag.toStdString();
-    return element.value_or(Element{});
-}
-
 } // namespace
 
 TEST(PackingSlip, SlipScaleFollowsTheAreaOfA4By6Label)
@@ -94,16 +87,16 @@ TEST(PackingSlip, TotalRowOnlyWhenThereIsATotal)
 {
     for (const LabelVariant style : kAllLabelVariants) {
         const auto withTotal = slip(style, items(3), *Decimal::fromString(u"42.5")).layout();
-        EXPECT_EQ(get(withTotal, QStringLiteral("amount")).lines, QStringList{QStringLiteral("$42.50")});
+        EXPECT_EQ(elementOf(withTotal, QStringLiteral("amount")).lines, QStringList{QStringLiteral("$42.50")});
         const auto without = slip(style, items(3), Decimal()).layout();
         EXPECT_FALSE(without.contains(QStringLiteral("total"))) << rawValue(style).toStdString();
         EXPECT_FALSE(without.contains(QStringLiteral("amount")));
     }
-    EXPECT_EQ(get(slip(LabelVariant::bold, items(1)).layout(), QStringLiteral("total")).lines,
+    EXPECT_EQ(elementOf(slip(LabelVariant::bold, items(1)).layout(), QStringLiteral("total")).lines,
               QStringList{QStringLiteral("Total")});
-    EXPECT_EQ(get(slip(LabelVariant::classic, items(1)).layout(), QStringLiteral("total")).lines,
+    EXPECT_EQ(elementOf(slip(LabelVariant::classic, items(1)).layout(), QStringLiteral("total")).lines,
               QStringList{QStringLiteral("Subtotal")});
-    EXPECT_EQ(get(slip(LabelVariant::minimal, items(1)).layout(), QStringLiteral("total")).lines,
+    EXPECT_EQ(elementOf(slip(LabelVariant::minimal, items(1)).layout(), QStringLiteral("total")).lines,
               QStringList{QStringLiteral("  TOTAL")});
 
     // Minimal: one separator fewer without the total.
@@ -111,15 +104,15 @@ TEST(PackingSlip, TotalRowOnlyWhenThereIsATotal)
     const auto noTotal = slip(LabelVariant::minimal, items(2), Decimal()).layout();
     EXPECT_TRUE(noTotal.contains(QStringLiteral("separator.1")));
     EXPECT_FALSE(noTotal.contains(QStringLiteral("separator.2")));
-    EXPECT_EQ(get(noTotal, QStringLiteral("count")).lines, QStringList{QStringLiteral("  2 items")});
+    EXPECT_EQ(elementOf(noTotal, QStringLiteral("count")).lines, QStringList{QStringLiteral("  2 items")});
 }
 
 TEST(PackingSlip, PageLineNeedsBothNumbers)
 {
-    EXPECT_EQ(get(slip(LabelVariant::bold, items(2), Decimal(), 2, 3).layout(), QStringLiteral("page")).lines,
+    EXPECT_EQ(elementOf(slip(LabelVariant::bold, items(2), Decimal(), 2, 3).layout(), QStringLiteral("page")).lines,
               QStringList{QStringLiteral("Page 2 of 3")});
     EXPECT_EQ(
-        get(slip(LabelVariant::minimal, items(2), Decimal(), 2, 3).layout(), QStringLiteral("page")).lines,
+        elementOf(slip(LabelVariant::minimal, items(2), Decimal(), 2, 3).layout(), QStringLiteral("page")).lines,
         QStringList{QStringLiteral("  Page 2 of 3")});
     for (const LabelVariant style : kAllLabelVariants) {
         EXPECT_FALSE(
@@ -130,12 +123,12 @@ TEST(PackingSlip, PageLineNeedsBothNumbers)
     }
     // Without a logo the page line sits at the right edge of the header.
     const auto bold = slip(LabelVariant::bold, items(2), Decimal(), 1, 2).layout();
-    EXPECT_NEAR(get(bold, QStringLiteral("page")).frame.right(), 288 - 14.4, 1e-9);
+    EXPECT_NEAR(elementOf(bold, QStringLiteral("page")).frame.right(), 288 - 14.4, 1e-9);
     const auto withLogo = slip(LabelVariant::classic, items(2), Decimal(), 1, 2, 288, 432, true).layout();
-    EXPECT_NEAR(get(withLogo, QStringLiteral("page")).frame.right(), 288 - 14.4, 1e-9);
-    EXPECT_LT(get(withLogo, QStringLiteral("logo")).frame.right(),
-              get(withLogo, QStringLiteral("page")).frame.left());
-    EXPECT_NEAR(get(withLogo, QStringLiteral("logo")).frame.height(), 30 * 0.75, 1e-9);
+    EXPECT_NEAR(elementOf(withLogo, QStringLiteral("page")).frame.right(), 288 - 14.4, 1e-9);
+    EXPECT_LT(elementOf(withLogo, QStringLiteral("logo")).frame.right(),
+              elementOf(withLogo, QStringLiteral("page")).frame.left());
+    EXPECT_NEAR(elementOf(withLogo, QStringLiteral("logo")).frame.height(), 30 * 0.75, 1e-9);
 }
 
 TEST(PackingSlip, ItemTextsPerStyle)
@@ -144,34 +137,34 @@ TEST(PackingSlip, ItemTextsPerStyle)
                              {std::nullopt, QStringLiteral("Mystery bag"), QStringLiteral("$7")},
                              {9, QStringLiteral("A title of thirty characters!!"), QStringLiteral("$1,000")}};
     const auto bold = slip(LabelVariant::bold, lines).layout();
-    EXPECT_EQ(get(bold, QStringLiteral("item.0")).lines, QStringList{QStringLiteral("#7 Enamel pin")});
-    EXPECT_EQ(get(bold, QStringLiteral("item.1")).lines, QStringList{QStringLiteral("Mystery bag")});
-    EXPECT_EQ(get(bold, QStringLiteral("price.0")).lines, QStringList{QStringLiteral("$12.00")});
-    EXPECT_EQ(get(bold, QStringLiteral("price.1")).lines, QStringList{QStringLiteral("$7.00")});
-    EXPECT_EQ(get(bold, QStringLiteral("price.2")).lines, QStringList{QStringLiteral("$1,000")});
-    EXPECT_EQ(get(bold, QStringLiteral("row.0")).color, labelparts::grey(0.96));
-    EXPECT_EQ(get(bold, QStringLiteral("row.1")).color, QColor(Qt::white));
+    EXPECT_EQ(elementOf(bold, QStringLiteral("item.0")).lines, QStringList{QStringLiteral("#7 Enamel pin")});
+    EXPECT_EQ(elementOf(bold, QStringLiteral("item.1")).lines, QStringList{QStringLiteral("Mystery bag")});
+    EXPECT_EQ(elementOf(bold, QStringLiteral("price.0")).lines, QStringList{QStringLiteral("$12.00")});
+    EXPECT_EQ(elementOf(bold, QStringLiteral("price.1")).lines, QStringList{QStringLiteral("$7.00")});
+    EXPECT_EQ(elementOf(bold, QStringLiteral("price.2")).lines, QStringList{QStringLiteral("$1,000")});
+    EXPECT_EQ(elementOf(bold, QStringLiteral("row.0")).color, labelparts::grey(0.96));
+    EXPECT_EQ(elementOf(bold, QStringLiteral("row.1")).color, QColor(Qt::white));
 
     const auto classic = slip(LabelVariant::classic, lines).layout();
-    EXPECT_EQ(get(classic, QStringLiteral("number.0")).lines, QStringList{QStringLiteral("#7")});
-    EXPECT_TRUE(get(classic, QStringLiteral("number.1")).lines.isEmpty());
+    EXPECT_EQ(elementOf(classic, QStringLiteral("number.0")).lines, QStringList{QStringLiteral("#7")});
+    EXPECT_TRUE(elementOf(classic, QStringLiteral("number.1")).lines.isEmpty());
     // The title column stays aligned with or without a number.
-    EXPECT_NEAR(get(classic, QStringLiteral("item.0")).frame.left(),
-                get(classic, QStringLiteral("item.1")).frame.left(), 1e-9);
-    EXPECT_EQ(get(classic, QStringLiteral("heading.item")).lines, QStringList{QStringLiteral("ITEM")});
+    EXPECT_NEAR(elementOf(classic, QStringLiteral("item.0")).frame.left(),
+                elementOf(classic, QStringLiteral("item.1")).frame.left(), 1e-9);
+    EXPECT_EQ(elementOf(classic, QStringLiteral("heading.item")).lines, QStringList{QStringLiteral("ITEM")});
 
     const auto minimal = slip(LabelVariant::minimal, lines).layout();
-    EXPECT_EQ(get(minimal, QStringLiteral("item.0")).lines, QStringList{QStringLiteral("  #7 Enamel pin")});
-    EXPECT_EQ(get(minimal, QStringLiteral("item.1")).lines, QStringList{QStringLiteral("  Mystery bag")});
-    EXPECT_EQ(get(minimal, QStringLiteral("item.2")).lines,
+    EXPECT_EQ(elementOf(minimal, QStringLiteral("item.0")).lines, QStringList{QStringLiteral("  #7 Enamel pin")});
+    EXPECT_EQ(elementOf(minimal, QStringLiteral("item.1")).lines, QStringList{QStringLiteral("  Mystery bag")});
+    EXPECT_EQ(elementOf(minimal, QStringLiteral("item.2")).lines,
               QStringList{QStringLiteral("  #9 A title of thirty charac")});
-    EXPECT_EQ(get(minimal, QStringLiteral("separator.0")).lines, QStringList{QString(38, QLatin1Char('-'))});
+    EXPECT_EQ(elementOf(minimal, QStringLiteral("separator.0")).lines, QStringList{QString(38, QLatin1Char('-'))});
 
     // Bold and classic cut a long title at the line's end with an ellipsis.
     QList<GroupedItem> longOne{
         {1, QStringLiteral("An unusually long item title ").repeated(5), QStringLiteral("3")}};
     for (const LabelVariant style : {LabelVariant::bold, LabelVariant::classic}) {
-        const Element item = get(slip(style, longOne).layout(), QStringLiteral("item.0"));
+        const Element item = elementOf(slip(style, longOne).layout(), QStringLiteral("item.0"));
         ASSERT_EQ(item.lines.size(), 1);
         EXPECT_TRUE(item.truncated);
     }
@@ -180,26 +173,26 @@ TEST(PackingSlip, ItemTextsPerStyle)
 TEST(PackingSlip, SummaryAndSizesOnA4By6Label)
 {
     const auto bold = slip(LabelVariant::bold, items(3)).layout();
-    EXPECT_EQ(get(bold, QStringLiteral("summary")).lines,
+    EXPECT_EQ(elementOf(bold, QStringLiteral("summary")).lines,
               QStringList{QStringLiteral("Sunday show \u00B7 3 items")});
-    EXPECT_DOUBLE_EQ(get(bold, QStringLiteral("buyer")).requestedPointSize, 26 * 0.75);
-    EXPECT_DOUBLE_EQ(get(bold, QStringLiteral("item.0")).requestedPointSize, 11 * 0.75);
-    EXPECT_DOUBLE_EQ(get(bold, QStringLiteral("total")).requestedPointSize, 16 * 0.75);
-    EXPECT_NEAR(get(bold, QStringLiteral("buyer")).frame.left(), 14.4, 1e-9);
-    EXPECT_NEAR(get(bold, QStringLiteral("buyer")).frame.top(), 10.8, 1e-9);
-    EXPECT_DOUBLE_EQ(get(bold, QStringLiteral("band")).frame.top(), 0);
-    EXPECT_DOUBLE_EQ(get(bold, QStringLiteral("totalRule")).frame.height(), 3);
+    EXPECT_DOUBLE_EQ(elementOf(bold, QStringLiteral("buyer")).requestedPointSize, 26 * 0.75);
+    EXPECT_DOUBLE_EQ(elementOf(bold, QStringLiteral("item.0")).requestedPointSize, 11 * 0.75);
+    EXPECT_DOUBLE_EQ(elementOf(bold, QStringLiteral("total")).requestedPointSize, 16 * 0.75);
+    EXPECT_NEAR(elementOf(bold, QStringLiteral("buyer")).frame.left(), 14.4, 1e-9);
+    EXPECT_NEAR(elementOf(bold, QStringLiteral("buyer")).frame.top(), 10.8, 1e-9);
+    EXPECT_DOUBLE_EQ(elementOf(bold, QStringLiteral("band")).frame.top(), 0);
+    EXPECT_DOUBLE_EQ(elementOf(bold, QStringLiteral("totalRule")).frame.height(), 3);
 
     const auto classic = slip(LabelVariant::classic, items(3)).layout();
-    EXPECT_DOUBLE_EQ(get(classic, QStringLiteral("buyer")).requestedPointSize, 20 * 0.75);
-    EXPECT_NEAR(get(classic, QStringLiteral("buyer")).frame.topLeft().x(), 14.4, 1e-9);
-    EXPECT_NEAR(get(classic, QStringLiteral("number.0")).frame.left(), 14.4 + 6 * 0.75, 1e-9);
-    EXPECT_DOUBLE_EQ(get(classic, QStringLiteral("headings")).frame.height(), 2);
-    EXPECT_DOUBLE_EQ(get(classic, QStringLiteral("row.0")).frame.height(), 1);
+    EXPECT_DOUBLE_EQ(elementOf(classic, QStringLiteral("buyer")).requestedPointSize, 20 * 0.75);
+    EXPECT_NEAR(elementOf(classic, QStringLiteral("buyer")).frame.topLeft().x(), 14.4, 1e-9);
+    EXPECT_NEAR(elementOf(classic, QStringLiteral("number.0")).frame.left(), 14.4 + 6 * 0.75, 1e-9);
+    EXPECT_DOUBLE_EQ(elementOf(classic, QStringLiteral("headings")).frame.height(), 2);
+    EXPECT_DOUBLE_EQ(elementOf(classic, QStringLiteral("row.0")).frame.height(), 1);
 
     const auto minimal = slip(LabelVariant::minimal, items(3)).layout();
-    EXPECT_DOUBLE_EQ(get(minimal, QStringLiteral("buyer")).requestedPointSize, 18 * 0.75);
-    EXPECT_NEAR(get(minimal, QStringLiteral("buyer")).frame.center().x(), 144, 1e-6);
+    EXPECT_DOUBLE_EQ(elementOf(minimal, QStringLiteral("buyer")).requestedPointSize, 18 * 0.75);
+    EXPECT_NEAR(elementOf(minimal, QStringLiteral("buyer")).frame.center().x(), 144, 1e-6);
 }
 
 TEST(PackingSlip, LetterSheetDiffersOnlyInScale)
@@ -208,13 +201,13 @@ TEST(PackingSlip, LetterSheetDiffersOnlyInScale)
     const auto small = slip(LabelVariant::classic, items(3)).layout();
     const auto letter =
         slip(LabelVariant::classic, items(3), Decimal(42), std::nullopt, std::nullopt, 612, 792).layout();
-    EXPECT_NEAR(get(letter, QStringLiteral("buyer")).requestedPointSize, 20 * s * 0.75, 1e-9);
-    EXPECT_NEAR(get(letter, QStringLiteral("buyer")).frame.left(), 14.4 * s, 1e-9); // insets in s alone
-    EXPECT_NEAR(get(letter, QStringLiteral("item.0")).requestedPointSize /
-                    get(small, QStringLiteral("item.0")).requestedPointSize,
+    EXPECT_NEAR(elementOf(letter, QStringLiteral("buyer")).requestedPointSize, 20 * s * 0.75, 1e-9);
+    EXPECT_NEAR(elementOf(letter, QStringLiteral("buyer")).frame.left(), 14.4 * s, 1e-9); // insets in s alone
+    EXPECT_NEAR(elementOf(letter, QStringLiteral("item.0")).requestedPointSize /
+                    elementOf(small, QStringLiteral("item.0")).requestedPointSize,
                 s, 1e-9);
     // Fixed rules stay fixed.
-    EXPECT_DOUBLE_EQ(get(letter, QStringLiteral("headings")).frame.height(), 2);
+    EXPECT_DOUBLE_EQ(elementOf(letter, QStringLiteral("headings")).frame.height(), 2);
 }
 
 TEST(PackingSlip, LongBuyerNameShrinksThenIsCut)
@@ -223,7 +216,7 @@ TEST(PackingSlip, LongBuyerNameShrinksThenIsCut)
         GroupedLabelView view(QStringLiteral("buyer_with_a_very_long_name_").repeated(4), items(1),
                               Decimal(1), QStringLiteral("Show"), style, 288, 432, std::nullopt, std::nullopt,
                               appearance(), 0.75);
-        const Element buyer = get(view.layout(), QStringLiteral("buyer"));
+        const Element buyer = elementOf(view.layout(), QStringLiteral("buyer"));
         EXPECT_NEAR(buyer.pointSize, buyer.requestedPointSize * 0.3, 1e-9);
         ASSERT_EQ(buyer.lines.size(), 1);
         EXPECT_TRUE(buyer.truncated);
@@ -235,11 +228,11 @@ TEST(PackingSlip, ContentIsTopAlignedAndCutAtTheBottom)
     // 60 rows on a 2 × 1 label: far taller than the label.
     const auto tall =
         slip(LabelVariant::bold, items(60), Decimal(5), std::nullopt, std::nullopt, 144, 72).layout();
-    const Element content = get(tall, QStringLiteral("content"));
+    const Element content = elementOf(tall, QStringLiteral("content"));
     EXPECT_DOUBLE_EQ(content.frame.top(), 0);
     EXPECT_GT(content.frame.bottom(), 72);
     const auto shortSlip = slip(LabelVariant::classic, items(1)).layout();
-    EXPECT_LT(get(shortSlip, QStringLiteral("totalRule")).frame.bottom(), 200); // white room below
+    EXPECT_LT(elementOf(shortSlip, QStringLiteral("totalRule")).frame.bottom(), 200); // white room below
 }
 
 TEST(PackingSlip, RulesNeverCoverTextOnSmallLabels)
@@ -247,8 +240,8 @@ TEST(PackingSlip, RulesNeverCoverTextOnSmallLabels)
     // On a 2 × 1 label the scaled insets are thinner than the fixed rules.
     for (const LabelVariant style : {LabelVariant::bold, LabelVariant::classic}) {
         const auto layout = slip(style, items(1), Decimal(9), std::nullopt, std::nullopt, 144, 72).layout();
-        const Element rule = get(layout, QStringLiteral("totalRule"));
-        const Element total = get(layout, QStringLiteral("total"));
+        const Element rule = elementOf(layout, QStringLiteral("totalRule"));
+        const Element total = elementOf(layout, QStringLiteral("total"));
         EXPECT_LE(rule.frame.top() + (style == LabelVariant::bold ? 3 : 2), total.frame.top() + 1e-9);
     }
 }
@@ -261,8 +254,8 @@ TEST(PackingSlip, BlackAndWhiteSubtitleStaysWhiteOnTheBand)
         look.colorMode = mode;
         const GroupedLabelView view(QStringLiteral("kim"), items(3), Decimal(42), QStringLiteral("Sunday show"),
                                     LabelVariant::bold, 288, 432, std::nullopt, std::nullopt, look, 0.75);
-        const QRectF summary = get(view.layout(), QStringLiteral("summary")).frame;
-        EXPECT_TRUE(get(view.layout(), QStringLiteral("band")).frame.contains(summary));
+        const QRectF summary = elementOf(view.layout(), QStringLiteral("summary")).frame;
+        EXPECT_TRUE(elementOf(view.layout(), QStringLiteral("band")).frame.contains(summary));
         const QImage printed = colorModeImage(renderLabelImage(AnyLabelView(view), QSizeF(4, 6)), mode);
         const QRect pixels = QRectF(summary.topLeft() * 300 / 72, summary.size() * 300 / 72).toAlignedRect();
         int white = 0;

@@ -23,13 +23,6 @@ IndividualLabelView winner(LabelVariant style, qreal w = 162, qreal h = 90, bool
                                0.75);
 }
 
-Element get(const labelkit::LabelLayout &layout, const QString &tag)
-{
-    const auto element = layout.element(tag);
-    EXPECT_TRUE(element.has_value()) << "missing " << tag.toStdString();
-    return element.value_or(Element{});
-}
-
 } // namespace
 
 TEST(WinnerLabel, LabelScaleFollowsTheLabelArea)
@@ -44,21 +37,21 @@ TEST(WinnerLabel, WorkedSizesOnA225By125Label)
 {
     for (const LabelVariant style : {LabelVariant::bold, LabelVariant::classic}) {
         const auto layout = winner(style).layout();
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("buyer")).requestedPointSize, 13.5);
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("auction")).requestedPointSize, 13.5);
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("box")).requestedPointSize, 12);
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("title")).requestedPointSize, 7.5);
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("price")).requestedPointSize, 7.5);
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("show")).requestedPointSize, 6);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("buyer")).requestedPointSize, 13.5);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("auction")).requestedPointSize, 13.5);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("box")).requestedPointSize, 12);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("title")).requestedPointSize, 7.5);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("price")).requestedPointSize, 7.5);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("show")).requestedPointSize, 6);
         // Short texts fit at full size.
-        EXPECT_DOUBLE_EQ(get(layout, QStringLiteral("buyer")).pointSize, 13.5);
+        EXPECT_DOUBLE_EQ(elementOf(layout, QStringLiteral("buyer")).pointSize, 13.5);
     }
 
     // The header band: the buyer 7.2 from the left edge, the band 3.96 taller than its row on each side.
     const auto bold = winner(LabelVariant::bold).layout();
-    const Element band = get(bold, QStringLiteral("band"));
-    const Element buyer = get(bold, QStringLiteral("buyer"));
-    const Element auction = get(bold, QStringLiteral("auction"));
+    const Element band = elementOf(bold, QStringLiteral("band"));
+    const Element buyer = elementOf(bold, QStringLiteral("buyer"));
+    const Element auction = elementOf(bold, QStringLiteral("auction"));
     EXPECT_DOUBLE_EQ(band.frame.left(), 0);
     EXPECT_DOUBLE_EQ(band.frame.width(), 162);
     EXPECT_NEAR(buyer.frame.left(), 7.2, 1e-9);
@@ -75,45 +68,45 @@ TEST(WinnerLabel, LogoFitsInThirtyPercentOfTheWidthAndItsMaximumHeight)
     look.logoImage = sampleLogo(1000, 100); // very wide: width-limited
     IndividualLabelView wide(QStringLiteral("kim"), QStringLiteral("1"), std::nullopt, std::nullopt,
                              std::nullopt, QString(), LabelVariant::bold, 162, 90, false, look, 0.75);
-    const Element wideLogo = get(wide.layout(), QStringLiteral("logo"));
+    const Element wideLogo = elementOf(wide.layout(), QStringLiteral("logo"));
     EXPECT_NEAR(wideLogo.frame.width(), 48.6, 1e-9);
     EXPECT_NEAR(wideLogo.frame.right(), 162 - 7.2, 1e-9);
 
     look.logoImage = sampleLogo(100, 1000); // very tall: height-limited
     IndividualLabelView tall(QStringLiteral("kim"), QStringLiteral("1"), std::nullopt, std::nullopt,
                              std::nullopt, QString(), LabelVariant::classic, 162, 90, false, look, 0.75);
-    EXPECT_NEAR(get(tall.layout(), QStringLiteral("logo")).frame.height(), 20.25, 1e-9);
+    EXPECT_NEAR(elementOf(tall.layout(), QStringLiteral("logo")).frame.height(), 20.25, 1e-9);
 
     // Minimal: 24·s·px above the buyer line.
     look.logoImage = sampleLogo(100, 1000);
     IndividualLabelView minimal(QStringLiteral("kim"), QStringLiteral("1"), std::nullopt, std::nullopt,
                                 std::nullopt, QString(), LabelVariant::minimal, 162, 90, false, look, 0.75);
     const auto layout = minimal.layout();
-    EXPECT_NEAR(get(layout, QStringLiteral("logo")).frame.height(), 18, 1e-9);
-    EXPECT_LE(get(layout, QStringLiteral("logo")).frame.bottom(),
-              get(layout, QStringLiteral("buyer")).frame.top() + 1e-9);
+    EXPECT_NEAR(elementOf(layout, QStringLiteral("logo")).frame.height(), 18, 1e-9);
+    EXPECT_LE(elementOf(layout, QStringLiteral("logo")).frame.bottom(),
+              elementOf(layout, QStringLiteral("buyer")).frame.top() + 1e-9);
 }
 
 TEST(WinnerLabel, CircleKeepsItsContentAwayFromTheEdgeAndCentresIt)
 {
     for (const LabelVariant style : kAllLabelVariants) {
         const auto layout = winner(style, 144, 144, true, true).layout();
-        const Element content = get(layout, QStringLiteral("content"));
+        const Element content = elementOf(layout, QStringLiteral("content"));
         EXPECT_NEAR(content.frame.left(), 21.024, 1e-9);
         EXPECT_NEAR(content.frame.right(), 144 - 21.024, 1e-9);
         EXPECT_FALSE(layout.contains(QStringLiteral("show"))) << rawValue(style).toStdString();
         // Header items sit side by side in the middle: no flexible space between them.
-        const Element buyer = get(layout, QStringLiteral("buyer"));
-        const Element logo = get(layout, QStringLiteral("logo"));
+        const Element buyer = elementOf(layout, QStringLiteral("buyer"));
+        const Element logo = elementOf(layout, QStringLiteral("logo"));
         const qreal left = std::min(buyer.frame.left(), logo.frame.left());
         const qreal right =
-            std::max(get(layout, QStringLiteral("auction")).frame.right(), logo.frame.right());
+            std::max(elementOf(layout, QStringLiteral("auction")).frame.right(), logo.frame.right());
         EXPECT_NEAR((left + right) / 2, 72, 0.05) << rawValue(style).toStdString();
         // Details are centred too.
-        EXPECT_NEAR(get(layout, QStringLiteral("price")).frame.center().x(), 72, 0.05);
+        EXPECT_NEAR(elementOf(layout, QStringLiteral("price")).frame.center().x(), 72, 0.05);
     }
     const auto bold = winner(LabelVariant::bold, 144, 144, true).layout();
-    EXPECT_NEAR(get(bold, QStringLiteral("content")).frame.top(), 21.024, 1e-9);
+    EXPECT_NEAR(elementOf(bold, QStringLiteral("content")).frame.top(), 21.024, 1e-9);
 }
 
 TEST(WinnerLabel, PresenceOfOptionalLines)
@@ -136,8 +129,8 @@ TEST(WinnerLabel, PresenceOfOptionalLines)
             EXPECT_FALSE(layout.contains(QString::fromLatin1(tag)))
                 << tag << " in " << rawValue(style).toStdString();
         if (style != LabelVariant::minimal) {
-            EXPECT_NEAR(get(layout, QStringLiteral("price")).frame.top(),
-                        get(layout, QStringLiteral("details")).frame.top(), 1e-9);
+            EXPECT_NEAR(elementOf(layout, QStringLiteral("price")).frame.top(),
+                        elementOf(layout, QStringLiteral("details")).frame.top(), 1e-9);
         }
     }
 }
@@ -154,7 +147,7 @@ TEST(WinnerLabel, PricesAreShownWithTwoDecimals)
     EXPECT_EQ(labelparts::priceText(*Decimal::fromString(u"0.1")), QStringLiteral("$0.10"));
 
     const auto layout = winner(LabelVariant::minimal).layout();
-    EXPECT_EQ(get(layout, QStringLiteral("price")).lines, QStringList{QStringLiteral("$12.50")});
+    EXPECT_EQ(elementOf(layout, QStringLiteral("price")).lines, QStringList{QStringLiteral("$12.50")});
 }
 
 TEST(WinnerLabel, LongBuyerNameShrinksThenEndsInAnEllipsisOnOneLine)
@@ -167,12 +160,12 @@ TEST(WinnerLabel, LongBuyerNameShrinksThenEndsInAnEllipsisOnOneLine)
         IndividualLabelView view(name, QStringLiteral("1"), 42, 7, title, QStringLiteral("Show"), style, 162,
                                  90, false, appearance(), 0.75);
         const auto layout = view.layout();
-        const Element buyer = get(layout, QStringLiteral("buyer"));
+        const Element buyer = elementOf(layout, QStringLiteral("buyer"));
         EXPECT_NEAR(buyer.pointSize, 13.5 * 0.3, 1e-9) << rawValue(style).toStdString();
         ASSERT_EQ(buyer.lines.size(), 1);
         EXPECT_TRUE(buyer.lines.first().endsWith(QChar(0x2026)));
         EXPECT_LE(buyer.frame.right(), 162 - 7.2 + 0.02);
-        const Element shown = get(layout, QStringLiteral("title"));
+        const Element shown = elementOf(layout, QStringLiteral("title"));
         EXPECT_EQ(shown.lines.size(), 2);
         EXPECT_NEAR(shown.pointSize, 7.5 * 0.3, 1e-9);
         EXPECT_TRUE(shown.lines.last().endsWith(QChar(0x2026)));
@@ -182,29 +175,29 @@ TEST(WinnerLabel, LongBuyerNameShrinksThenEndsInAnEllipsisOnOneLine)
 TEST(WinnerLabel, LargerLabelsAndPreviewsScaleEverythingButTheRule)
 {
     const auto landscape = winner(LabelVariant::bold, 432, 288).layout();
-    EXPECT_NEAR(get(landscape, QStringLiteral("buyer")).requestedPointSize, 18 * 2.921 * 0.75,
+    EXPECT_NEAR(elementOf(landscape, QStringLiteral("buyer")).requestedPointSize, 18 * 2.921 * 0.75,
                 0.01); // about 39.4
 
     const auto normal = winner(LabelVariant::classic, 144, 72).layout();
     const auto doubled = winner(LabelVariant::classic, 288, 144).layout();
     for (const char *tag : {"buyer", "box", "title", "price", "show"})
-        EXPECT_NEAR(get(doubled, QString::fromLatin1(tag)).requestedPointSize,
-                    2 * get(normal, QString::fromLatin1(tag)).requestedPointSize, 1e-9)
+        EXPECT_NEAR(elementOf(doubled, QString::fromLatin1(tag)).requestedPointSize,
+                    2 * elementOf(normal, QString::fromLatin1(tag)).requestedPointSize, 1e-9)
             << tag;
-    EXPECT_NEAR(get(doubled, QStringLiteral("buyer")).frame.left(),
-                2 * get(normal, QStringLiteral("buyer")).frame.left(), 1e-9);
-    EXPECT_DOUBLE_EQ(get(normal, QStringLiteral("rule")).frame.height(), 1);
-    EXPECT_DOUBLE_EQ(get(doubled, QStringLiteral("rule")).frame.height(), 1);
+    EXPECT_NEAR(elementOf(doubled, QStringLiteral("buyer")).frame.left(),
+                2 * elementOf(normal, QStringLiteral("buyer")).frame.left(), 1e-9);
+    EXPECT_DOUBLE_EQ(elementOf(normal, QStringLiteral("rule")).frame.height(), 1);
+    EXPECT_DOUBLE_EQ(elementOf(doubled, QStringLiteral("rule")).frame.height(), 1);
 }
 
 TEST(WinnerLabel, MinimalColumnIsCentredOnTheLabel)
 {
     const auto layout = winner(LabelVariant::minimal).layout();
-    const Element content = get(layout, QStringLiteral("content"));
+    const Element content = elementOf(layout, QStringLiteral("content"));
     EXPECT_NEAR(content.frame.top(), 90 - content.frame.bottom(), 1e-9);
-    EXPECT_NEAR(get(layout, QStringLiteral("box")).frame.center().x(), 81, 1e-6);
-    const Element buyer = get(layout, QStringLiteral("buyer"));
-    const Element auction = get(layout, QStringLiteral("auction"));
+    EXPECT_NEAR(elementOf(layout, QStringLiteral("box")).frame.center().x(), 81, 1e-6);
+    const Element buyer = elementOf(layout, QStringLiteral("buyer"));
+    const Element auction = elementOf(layout, QStringLiteral("auction"));
     EXPECT_NEAR(auction.frame.left() - buyer.frame.right(), 6 * 0.75, 1e-9);
 }
 
@@ -274,7 +267,7 @@ TEST(WinnerLabel, EmojiInABuyersNameAreDrawnNotBoxed)
                                            QStringLiteral("Sunday show"), style, 162, 90, false,
                                            appearance(false, choice), 0.75);
             const auto layout = view.layout();
-            const Element buyer = get(layout, QStringLiteral("buyer"));
+            const Element buyer = elementOf(layout, QStringLiteral("buyer"));
             ASSERT_EQ(buyer.lines.size(), 1);
             const QString line = buyer.lines.first();
             ASSERT_TRUE(line.contains(name)) << line.toStdString();
