@@ -57,7 +57,7 @@ ServerAuction serverAuction(const QString &user, const QString &price, std::opti
     return s;
 }
 
-QStringList ids(const AuctionPoller &poller)
+QStringList capturedIds(const AuctionPoller &poller)
 {
     QStringList out;
     for (const auto &a : poller.capturedAuctions())
@@ -107,7 +107,7 @@ protected:
 TEST_F(AuctionPollerIngest, NewWinsGoToTheFrontInReverseAnswerOrder)
 {
     m_poller.processWinScanJSON(winScanAnswer({win("alice", "30", 12, "Vintage card"), win("bob", "5")}));
-    EXPECT_EQ(ids(m_poller), QStringList({"bob-5-0", "alice-30-12"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"bob-5-0", "alice-30-12"}));
     const CapturedAuction &alice = m_poller.capturedAuctions().at(1);
     EXPECT_EQ(alice.winnerUsername, "alice");
     EXPECT_EQ(alice.salePrice, Decimal(30));
@@ -124,10 +124,10 @@ TEST_F(AuctionPollerIngest, OneWinWithTwoPriceSpellingsIsOneCapture)
     m_poller.processWinScanJSON(winScanAnswer({win("ann", "12.50", 7)}));
     m_poller.processWinScanJSON(winScanAnswer({win("ann", "12.5", 7)}));
     m_poller.processWinScanJSON(winScanAnswer({win("ann", "12.50", 7), win("ann", "12.5", 7)}));
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-12.5-7"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-12.5-7"}));
     // A win without a number and a win in auction 0 are the same win.
     m_poller.processWinScanJSON(winScanAnswer({win("ann", "3"), win("ann", "3.0", 0)}));
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-3-0", "ann-12.5-7"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-3-0", "ann-12.5-7"}));
 }
 
 TEST_F(AuctionPollerIngest, ARepeatOfAWinWithoutANumberIsAWinOfItsOwn)
@@ -141,7 +141,7 @@ TEST_F(AuctionPollerIngest, ARepeatOfAWinWithoutANumberIsAWinOfItsOwn)
     m_poller.processWinScanJSON(winScanAnswer({repeat(win("ann", "5", std::nullopt, "Tin"), 2)}));
     // With a number the number tells the wins apart: a repeat count is ignored.
     m_poller.processWinScanJSON(winScanAnswer({win("bob", "8", 4), repeat(win("bob", "8", 4), 2)}));
-    EXPECT_EQ(ids(m_poller), QStringList({"bob-8-4", "ann-5-0-2", "ann-5-0"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"bob-8-4", "ann-5-0-2", "ann-5-0"}));
 }
 
 TEST_F(AuctionPollerIngest, UnreadablePricesAndAnswersAreSkippedAndNotRemembered)
@@ -155,7 +155,7 @@ TEST_F(AuctionPollerIngest, UnreadablePricesAndAnswersAreSkippedAndNotRemembered
     EXPECT_EQ(changes.count(), 0);
     // The same win in readable form is taken later.
     m_poller.processWinScanJSON(winScanAnswer({win("ann", "1250")}));
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-1250-0"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-1250-0"}));
 }
 
 TEST_F(AuctionPollerIngest, ScrapeAnswerIsKeptEvenWhenItDoesNotDecode)
@@ -167,7 +167,7 @@ TEST_F(AuctionPollerIngest, ScrapeAnswerIsKeptEvenWhenItDoesNotDecode)
     const QString scrape = answer("auctions", {win("ann", "4", 1), win("bob", "6", 2)});
     m_poller.processScrapeJSON(scrape);
     EXPECT_EQ(m_poller.rawJSON(), scrape);
-    EXPECT_EQ(ids(m_poller), QStringList({"bob-6-2", "ann-4-1"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"bob-6-2", "ann-4-1"}));
 }
 
 TEST_F(AuctionPollerIngest, RestoredAuctionsGoBehindAndMeetPageCapturesOnce)
@@ -176,7 +176,7 @@ TEST_F(AuctionPollerIngest, RestoredAuctionsGoBehindAndMeetPageCapturesOnce)
     m_clock.advance(5s);
     m_poller.ingest(QList<ServerAuction>{serverAuction("ann", "12.5", 7), serverAuction("bob", "8", 2),
                                          serverAuction("cy", "1,0", 3), serverAuction("dee", "9", std::nullopt)});
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-12.5-7", "bob-8-2", "dee-9-0"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-12.5-7", "bob-8-2", "dee-9-0"}));
     const CapturedAuction &bob = m_poller.capturedAuctions().at(1);
     EXPECT_EQ(bob.rawTitle, "Restored bob");
     EXPECT_FALSE(bob.avatarURL);
@@ -185,7 +185,7 @@ TEST_F(AuctionPollerIngest, RestoredAuctionsGoBehindAndMeetPageCapturesOnce)
 
     // The restored win's notice still on the page, and a newer win.
     m_poller.processWinScanJSON(winScanAnswer({win("bob", "8.00", 2), win("eve", "2", 9)}));
-    EXPECT_EQ(ids(m_poller), QStringList({"eve-2-9", "ann-12.5-7", "bob-8-2", "dee-9-0"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"eve-2-9", "ann-12.5-7", "bob-8-2", "dee-9-0"}));
     // Restoring the same show again adds nothing.
     QSignalSpy changes(&m_poller, &AuctionPoller::capturedAuctionsChanged);
     m_poller.ingest(QList<ServerAuction>{serverAuction("bob", "8", 2), serverAuction("eve", "2.0", 9)});
@@ -250,7 +250,7 @@ TEST_F(AuctionPollerLoop, RecoversAfterFailuresAndCountsAfreshAfterwards)
     EXPECT_EQ(m_sleeper.sleeps(),
               (QList<std::chrono::milliseconds>{1s, 2s, 300ms, 1s, 2s, 4s, 300ms, 300ms}));
     EXPECT_FALSE(m_poller.error());
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-5-6", "ann-5-2"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-5-6", "ann-5-2"}));
     EXPECT_TRUE(log.messages().contains("Poll recovered after 2 error(s)"));
     EXPECT_TRUE(log.messages().contains("Poll recovered after 3 error(s)"));
     // Failures short of the stop leave no error behind.
@@ -286,7 +286,7 @@ TEST_F(AuctionPollerLoop, FailuresWhileThePageIsRecoveredAreNotCountedAndAnswers
     EXPECT_FALSE(m_poller.error());
     EXPECT_EQ(m_sleeper.sleeps(),
               (QList<std::chrono::milliseconds>{1s, 1s, 1s, 1s, 1s, 1s, 1s, 300ms, 300ms, 300ms}));
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-5-8", "ann-5-7"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-5-8", "ann-5-7"}));
     EXPECT_EQ(answered, 3); // the last (null) answer too: the page answered
 
     // Once the recovery is over, failures count again and stop polling at the fourth.
@@ -318,7 +318,7 @@ TEST_F(AuctionPollerLoop, AListenerThatThrowsCountsAsAFailedPollAndPollingGoesOn
     EXPECT_EQ(call, 3);
     EXPECT_TRUE(log.messages().contains("Poll error (1/3): std::bad_alloc"));
     EXPECT_TRUE(log.messages().contains("Poll recovered after 1 error(s)"));
-    EXPECT_EQ(ids(m_poller), QStringList({"ann-5-1"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"ann-5-1"}));
     EXPECT_FALSE(m_poller.error());
 }
 
@@ -347,7 +347,7 @@ TEST_F(AuctionPollerLoop, AFourHourShowOfRepeatedNoticesDoesNotGrowTheState)
     m_poller.togglePolling(m_host);
 
     EXPECT_EQ(polls, kPolls);
-    EXPECT_EQ(ids(m_poller), QStringList({"cy-1250.5-2", "ann-12.5-1"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"cy-1250.5-2", "ann-12.5-1"}));
     EXPECT_EQ(m_poller.seenKeys().size(), 2);
     EXPECT_EQ(listChanges.count(), 2);
     EXPECT_EQ(keyChanges.count(), 2);
@@ -415,7 +415,7 @@ TEST_F(AuctionPollerLoop, EachPollHandsBackTheCursorOfTheLastAnswerTakenInWhole)
     EXPECT_NE(PageScripts::winScan("g1-1"), PageScripts::winScan());
     EXPECT_LT(PageScripts::winScan("g1-1").size(), 200);
     EXPECT_TRUE(PageScripts::winScan("g1-1").contains("scan('g1-1')"));
-    EXPECT_EQ(ids(m_poller), QStringList({"eve-9-5", "dee-8-4", "cy-7-3", "bob-6-2", "ann-5-1"}));
+    EXPECT_EQ(capturedIds(m_poller), QStringList({"eve-9-5", "dee-8-4", "cy-7-3", "bob-6-2", "ann-5-1"}));
 
     // A reset forgets the cursor with the captures: the next poll asks for every notice.
     m_poller.reset();
@@ -454,7 +454,7 @@ TEST_F(AuctionPollerTiming, AnOldLoopsFailuresDoNotStopTheNewOne)
     EXPECT_TRUE(m_poller->isPolling());
     EXPECT_EQ(m_sleeper.heldCount(), 0); // it ended instead of backing off
     host.answerOldest(winScanAnswer({win("ann", "2", 4)}));
-    EXPECT_EQ(ids(*m_poller), QStringList({"ann-2-4"}));
+    EXPECT_EQ(capturedIds(*m_poller), QStringList({"ann-2-4"}));
     EXPECT_EQ(m_sleeper.sleeps(), QList<std::chrono::milliseconds>{300ms});
     EXPECT_FALSE(m_poller->error());
 }
@@ -463,7 +463,7 @@ TEST_F(AuctionPollerTiming, ResetEmptiesAtOnceAndTheNoticeReturnsOnlyWhenSwitche
 {
     m_host.respond = [](const QString &) -> QJsonValue { return winScanAnswer({win("ann", "2", 4)}); };
     m_poller->togglePolling(m_host);
-    ASSERT_EQ(ids(*m_poller), QStringList({"ann-2-4"}));
+    ASSERT_EQ(capturedIds(*m_poller), QStringList({"ann-2-4"}));
 
     m_poller->reset();
     EXPECT_FALSE(m_poller->isPolling());
@@ -476,7 +476,7 @@ TEST_F(AuctionPollerTiming, ResetEmptiesAtOnceAndTheNoticeReturnsOnlyWhenSwitche
     EXPECT_TRUE(m_poller->capturedAuctions().isEmpty());
 
     m_poller->togglePolling(m_host);
-    EXPECT_EQ(ids(*m_poller), QStringList({"ann-2-4"}));
+    EXPECT_EQ(capturedIds(*m_poller), QStringList({"ann-2-4"}));
 }
 
 TEST_F(AuctionPollerTiming, AnAnswerArrivingAfterResetIsDropped)

@@ -67,7 +67,7 @@ QImage wideRed()
     return image;
 }
 
-QByteArray pngOf(const QImage &image)
+QByteArray pngBytesOf(const QImage &image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -127,7 +127,7 @@ TEST(ElementViews, TextColourLockAndVariables)
 
 TEST(ElementViews, ImagesFitAsTheyPrint)
 {
-    const QByteArray png = pngOf(wideRed());
+    const QByteArray png = pngBytesOf(wideRed());
     const struct
     {
         ObjectFitValue fit;

@@ -10,7 +10,7 @@ using namespace quill;
 
 namespace {
 
-QList<GroupedItem> items(int count)
+QList<GroupedItem> groupedItems(int count)
 {
     QList<GroupedItem> list;
     for (int i = 0; i < count; ++i)
@@ -96,7 +96,7 @@ TEST(LabelContentPages, PackingSlipIsCutIntoNumberedPagesWithTheTotalOnTheLast)
 {
     const Decimal total = *Decimal::fromString(u"150.25");
     const LabelContent slip =
-        LabelContent::grouped(QStringLiteral("cara"), items(30), total, QStringLiteral("Show"));
+        LabelContent::grouped(QStringLiteral("cara"), groupedItems(30), total, QStringLiteral("Show"));
     const QList<AnyLabelView> pages =
         slip.pages(LabelVariant::bold, LabelMedia::shipping4x6(), Orientation::portrait, LabelAppearance());
     ASSERT_EQ(pages.size(), 2);
@@ -124,7 +124,7 @@ TEST(LabelContentPages, PackingSlipIsCutIntoNumberedPagesWithTheTotalOnTheLast)
 
     // Three pages: only the third carries the total.
     const QList<AnyLabelView> three =
-        LabelContent::grouped(QStringLiteral("cara"), items(60), total, QString())
+        LabelContent::grouped(QStringLiteral("cara"), groupedItems(60), total, QString())
             .pages(LabelVariant::bold, LabelMedia::shipping4x6(), Orientation::portrait, LabelAppearance());
     ASSERT_EQ(three.size(), 3);
     EXPECT_TRUE(three.at(1).as<GroupedLabelView>()->total.isZero());
@@ -137,7 +137,7 @@ TEST(LabelContentPages, ASlipThatFitsOnePageHasNoPageNumbers)
     const Decimal total(20);
     for (int count : {0, 3}) {
         const QList<AnyLabelView> pages =
-            LabelContent::grouped(QStringLiteral("dan"), items(count), total, QString())
+            LabelContent::grouped(QStringLiteral("dan"), groupedItems(count), total, QString())
                 .pages(LabelVariant::classic, LabelMedia::letter(), Orientation::portrait, LabelAppearance());
         ASSERT_EQ(pages.size(), 1) << count << " items";
         const auto *page = pages.first().as<GroupedLabelView>();

@@ -25,7 +25,7 @@ const QByteArray kTwoSizes =
     R"([{"id":"bags","widthInches":3,"heightInches":2,"isCircular":false,"name":"Bags"},)"
     R"({"id":"dots","widthInches":1,"heightInches":1,"isCircular":true}])";
 
-LabelMedia custom(QString id, double width, double height)
+LabelMedia customMedium(QString id, double width, double height)
 {
     return {std::move(id), width, height, false, std::nullopt};
 }
@@ -71,7 +71,7 @@ TEST_F(SettingsWrites, CustomMediaStoredAsBytesOrAsTextAreReadAndKept)
         EXPECT_EQ(store.items().at(0).name, QStringLiteral("Bags"));
         EXPECT_TRUE(store.items().at(1).isCircular);
 
-        EXPECT_EQ(store.add(custom(QStringLiteral("new"), 4, 6)), std::nullopt);
+        EXPECT_EQ(store.add(customMedium(QStringLiteral("new"), 4, 6)), std::nullopt);
         const QJsonArray saved =
             QJsonDocument::fromJson(reopened.bytesValue(CustomMediaStore::key())).array();
         ASSERT_EQ(saved.size(), 3);
@@ -90,7 +90,7 @@ TEST_F(SettingsWrites, UnreadableCustomMediaSetAsideNeverReplaceEachOther)
     for (const QByteArray &value : damaged) {
         settings.setBytes(CustomMediaStore::key(), value);
         CustomMediaStore store(settings);
-        EXPECT_EQ(store.add(custom(QStringLiteral("new"), 4, 6)), std::nullopt);
+        EXPECT_EQ(store.add(customMedium(QStringLiteral("new"), 4, 6)), std::nullopt);
     }
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(settings.bytesValue(keys[i]), damaged[i]) << keys[i].toStdString();
@@ -108,7 +108,7 @@ TEST_F(SettingsWrites, AFailedWriteIsLoggedAndReportedByEachStore)
          [](Settings &s) {
              CustomMediaStore store(s);
              QSignalSpy errorChanged(&store, &CustomMediaStore::saveErrorChanged);
-             const auto failure = store.add(custom(QStringLiteral("new"), 4, 6));
+             const auto failure = store.add(customMedium(QStringLiteral("new"), 4, 6));
              EXPECT_EQ(store.saveError(), failure.value_or(QString()));
              EXPECT_EQ(errorChanged.count(), failure ? 1 : 0);
              return failure;

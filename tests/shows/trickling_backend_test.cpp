@@ -14,7 +14,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QByteArray kShow =
+const QByteArray kTricklingShow =
     R"({"id":"s1","userId":"u1","title":"Friday cards","channelId":"whatnot",)"
     R"("status":"live","createdAt":"2026-01-01T10:00:00Z","updatedAt":"2026-01-01T10:00:00Z"})";
 
@@ -35,7 +35,7 @@ void trickleAll(QTcpSocket *socket, const QByteArray &head)
     const QByteArray body =
         head.startsWith("GET ")
             ? QByteArray(R"({"auctions":[],"stats":{"auctionCount":0,"revenue":"0","uniqueBuyers":0}})")
-            : QByteArray(R"({"show":)" + kShow + "}");
+            : QByteArray(R"({"show":)" + kTricklingShow + "}");
     trickle(socket, answer(body), 50ms);
 }
 
