@@ -1,5 +1,6 @@
 #include "app/single_instance_guard.h"
 #include "common/settings.h"
+#include "common/standard_output.h"
 #include "common/web_engine_flags.h"
 #include "ui/app/application_shell.h"
 #include "ui/app/main_window.h"
@@ -8,11 +9,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    // Started with standard input, output or error closed (`>&-`), the display connection
+    // or a file would take its number and receive what is meant for it.
+    quill::openMissingStandardStreams();
     // The marketplace page is a Qt WebEngine page shown in widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     quill::keepBackgroundPagesRunning();
@@ -32,7 +35,8 @@ int main(int argc, char *argv[])
     if (start.outcome == Outcome::handedOver) {
         // A second start by hand: its window may be on another display, so say where it went.
         if (callbackUrls.isEmpty())
-            std::fprintf(stderr, "quillmark: Quillmark is already running and was asked to come to the front.\n");
+            std::fprintf(stderr,
+                         "quillmark: Quillmark is already running and was asked to come to the front.\n");
         return 0;
     }
     if (start.outcome != Outcome::claimed) {

@@ -18,6 +18,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcPrintKit)
 Q_DECLARE_LOGGING_CATEGORY(lcPrintService)
 Q_DECLARE_LOGGING_CATEGORY(lcLabelAppearance)
 Q_DECLARE_LOGGING_CATEGORY(lcProcess)
+Q_DECLARE_LOGGING_CATEGORY(lcStandardOutput)
 
 namespace quill {
 inline constexpr const char *kBundleIdentifier = "app.quillmark.Quillmark";

@@ -1,6 +1,7 @@
 #include "printkit/transport/cups_print_transport.h"
 
 #include "common/logging.h"
+#include "common/standard_output.h"
 #include "printkit/rendering/label_renderer.h"
 
 #include <QDir>
@@ -10,12 +11,8 @@
 #include <QUuid>
 #include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <pthread.h>
-#include <unistd.h>
 
 namespace printkit {
 
@@ -53,8 +50,7 @@ void writeNewOwnerOnly(const QString &path, const QByteArray &bytes)
 // reader never sees half of it.
 void replaceOwnerOnly(const QString &path, const QByteArray &bytes)
 {
-    const QString part =
-        path + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString part = path + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     try {
         writeNewOwnerOnly(part, bytes);
     } catch (...) {
@@ -70,44 +66,12 @@ void replaceOwnerOnly(const QString &path, const QByteArray &bytes)
 }
 
 // One line of the transport's account of a job on standard output, where the seller's
-// support reads it. The line goes out in one write, after whatever stdio still holds, so
-// a reader sees it whole, in order and at once. A reader that went away must not end
-// the show: SIGPIPE is held back for the write and a signal it raised is taken back.
+// support reads it. It goes out whole and in order on the output's own thread: a reader
+// that does not read, or went away, never holds up the job or the program.
 void printLine(const QString &line)
 {
-    const QByteArray text = (QStringLiteral("[CUPSPrintTransport] ") + line + QLatin1Char('\n')).toUtf8();
-    flockfile(stdout);
-    std::fflush(stdout);
-    sigset_t pipeSignal;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    sigset_t previousMask;
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previousMask);
-    sigset_t pending;
-    sigpending(&pending);
-    const bool pipeSignalWasPending = sigismember(&pending, SIGPIPE) == 1;
-
-    const char *data = text.constData();
-    qsizetype left = text.size();
-    bool brokenPipe = false;
-    while (left > 0) {
-        const ssize_t written = ::write(STDOUT_FILENO, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            brokenPipe = errno == EPIPE;
-            break; // nobody to tell: the job goes on without its line
-        }
-        data += written;
-        left -= written;
-    }
-    if (brokenPipe && !pipeSignalWasPending) {
-        const timespec noWait{0, 0};
-        while (sigtimedwait(&pipeSignal, nullptr, &noWait) < 0 && errno == EINTR) {
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
-    funlockfile(stdout);
+    quill::StandardOutput::writeLine(
+        (QStringLiteral("[CUPSPrintTransport] ") + line + QLatin1Char('\n')).toUtf8());
 }
 
 } // namespace
