@@ -17,7 +17,9 @@
 
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QSet>
 #include <algorithm>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcLiveShowSession, "app.quillmark.Quillmark.LiveShowView")
 
@@ -33,6 +35,42 @@ bool hasUnfinishedJobs(const AutoPrintManager &manager)
                       job.status.kind == PrintJob::Status::Kind::printing;
            });
 }
+
+// The label records of the shows of this run whose labels may still end: the show taken
+// up, and shows let go of while some of their labels were queued, printing or failed. Each
+// label is recorded in the record of the show it was queued for, never in another's; the
+// record of a show that ended is gone, and its late labels are recorded nowhere. Shared
+// with the print queue's hooks, which may run after the session is gone.
+struct ShowRecords
+{
+    QHash<QString, LabelRecordStore> byShow; // by backend show id
+    QHash<quint64, QString> showOfQueueShow; // the print queue's show number: the show it took up
+    QString current;                         // the show taken up, when its record is open
+
+    std::optional<LabelRecordStore> of(const PrintJob &job) const
+    {
+        const auto found = byShow.constFind(showOfQueueShow.value(job.show));
+        return found == byShow.cend() ? std::nullopt : std::optional<LabelRecordStore>(*found);
+    }
+    std::optional<LabelRecordStore> currentRecord() const
+    {
+        const auto found = current.isEmpty() ? byShow.cend() : byShow.constFind(current);
+        return found == byShow.cend() ? std::nullopt : std::optional<LabelRecordStore>(*found);
+    }
+    // Lets go of the records of shows that are not taken up and have no label left to end.
+    void dropSettled(const QList<PrintJob> &jobs)
+    {
+        QSet<QString> waiting{current};
+        for (const PrintJob &job : jobs) {
+            if (job.status.kind != PrintJob::Status::Kind::done)
+                waiting.insert(showOfQueueShow.value(job.show));
+        }
+        for (auto it = byShow.begin(); it != byShow.end();)
+            it = waiting.contains(it.key()) ? std::next(it) : byShow.erase(it);
+        for (auto it = showOfQueueShow.begin(); it != showOfQueueShow.end();)
+            it = byShow.contains(it.value()) ? std::next(it) : showOfQueueShow.erase(it);
+    }
+};
 
 } // namespace
 
@@ -59,16 +97,14 @@ struct LiveShowSession::Impl
     bool pausedForForeignStream = false;
     // Printing pauses once the ended show's labels are out.
     bool pauseAfterShow = false;
-    // The taken-up show's label record and the box numbers already in it. Shared with
-    // the print queue's settle hook, which may still report a label whose lp outlived us.
-    std::shared_ptr<std::optional<LabelRecordStore>> labelRecord =
-        std::make_shared<std::optional<LabelRecordStore>>();
+    // The label records, and the box numbers already in the taken-up show's.
+    std::shared_ptr<ShowRecords> records = std::make_shared<ShowRecords>();
     QHash<QString, int> recordedBoxNumbers;
     QMetaObject::Connection recordWatch; // the record's write reports, to the notice
 };
 
-LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock, LiveShowSetup setup,
-                                 QObject *parent)
+LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock,
+                                 LiveShowSetup setup, QObject *parent)
     : QObject(parent), d(std::make_unique<Impl>()), m_services(services)
 {
     d->sleeper = &sleeper;
@@ -82,7 +118,8 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
                                                &services.showSync);
 
     WhatnotSession &session = services.session;
-    connect(&session, &WhatnotSession::isAuthenticatedChanged, this, &LiveShowSession::onAuthenticatedChanged);
+    connect(&session, &WhatnotSession::isAuthenticatedChanged, this,
+            &LiveShowSession::onAuthenticatedChanged);
     connect(&session, &WhatnotSession::currentURLChanged, this, &LiveShowSession::onPageAddressChanged);
     connect(&services.poller, &AuctionPoller::isPollingChanged, this, [this](bool polling) {
         if (!polling && !d->screenShown && !captureActive())
@@ -93,13 +130,14 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         connect(&autoPrint, signal, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowSession::checkPauseAfterShow);
-    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this, &LiveShowSession::onPrintersChanged);
+    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this,
+            &LiveShowSession::onPrintersChanged);
     if (!services.printAdapter.printers().isEmpty())
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
     connect(&autoPrint, &AutoPrintManager::boxNumbersChanged, this, &LiveShowSession::recordBoxNumbers);
-    // Each settled or cleared label is a line of the record; a line the disk refuses is
-    // logged, kept by the record for its next write, and on the live screen until then
+    // Each settled or cleared label is a line of its show's record; a line the disk refuses
+    // is logged, kept by the record for its next write, and on the live screen until then
     // (watchRecord()). These hooks may run after the session is gone, when lp outlived
     // it: they hold nothing of it, and the line is still written.
     const auto recordLine = [](QString label, const char *what) -> DiskWriter::Done {
@@ -109,22 +147,25 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
                            qUtf8Printable(label), qUtf8Printable(error));
         };
     };
-    autoPrint.setOnLabelSettled([record = d->labelRecord, recordLine](const PrintJob &job) {
-        if (*record)
-            (*record)->recordSettled(job, recordLine(job.label, "end"));
+    autoPrint.setOnLabelSettled([records = d->records, recordLine](const PrintJob &job) {
+        if (const std::optional<LabelRecordStore> record = records->of(job))
+            record->recordSettled(job, recordLine(job.label, "end"));
     });
     // A label cleared from the print log before it printed is not printed again after a restart.
-    autoPrint.setOnLabelDropped([record = d->labelRecord, recordLine](const PrintJob &job) {
-        if (*record)
-            (*record)->recordDropped(job, recordLine(job.label, "clearing"));
+    autoPrint.setOnLabelDropped([records = d->records, recordLine](const PrintJob &job) {
+        if (const std::optional<LabelRecordStore> record = records->of(job))
+            record->recordDropped(job, recordLine(job.label, "clearing"));
     });
     // The record's lines go to the disk on a thread of their own: a label is sent only
-    // once the lines recorded before it are there.
-    autoPrint.setSendGate([record = d->labelRecord]() -> QCoro::Task<> {
-        if (*record)
-            return (*record)->settled();
+    // once the lines recorded before it in its show's record are there.
+    autoPrint.setSendGate([records = d->records](const PrintJob &job) -> QCoro::Task<> {
+        if (const std::optional<LabelRecordStore> record = records->of(job))
+            return record->settled();
         return []() -> QCoro::Task<> { co_return; }();
     });
+    // A show let go of keeps its record only while some of its labels may still end.
+    connect(&autoPrint, &AutoPrintManager::printJobsChanged, this,
+            [this] { d->records->dropSettled(m_services.autoPrint.printJobs()); });
 }
 
 LiveShowSession::~LiveShowSession()
@@ -147,8 +188,8 @@ void LiveShowSession::setWebViewExpanded(bool value)
     if (m_webViewExpanded == value)
         return;
     m_webViewExpanded = value;
-    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean), lcLiveShowSession(),
-                  "The expansion rule");
+    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean),
+                  lcLiveShowSession(), "The expansion rule");
 }
 
 void LiveShowSession::setStreamClean(bool value)
@@ -180,7 +221,6 @@ std::optional<QString> LiveShowSession::streamIdFromURL(const QUrl &url)
         return std::nullopt;
     return components.at(live + 1);
 }
-
 
 // --- page scripts ------------------------------------------------------------------
 
@@ -270,8 +310,7 @@ void LiveShowSession::followNavigation()
     d->followingNavigation = true;
     QPointer<LiveShowSession> self(this);
     const quint64 loop = ++d->navigationLoop;
-    auto follow = [](QPointer<LiveShowSession> self, WhatnotSession *session,
-                     quint64 loop) -> QCoro::Task<> {
+    auto follow = [](QPointer<LiveShowSession> self, WhatnotSession *session, quint64 loop) -> QCoro::Task<> {
         co_await session->observeNavigation();
         if (self && self->d->navigationLoop == loop)
             self->d->followingNavigation = false;
@@ -495,15 +534,15 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
     // showed would otherwise be taken for a new one, printed again and numbered anew.
     m_road->setHeld(true);
     QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
-    std::optional<ShowAuctionsResponse> response =
-        co_await m_services.showHistory.fetchShowAuctions(showId);
+    std::optional<ShowAuctionsResponse> response = co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
         co_return false;
     if (!response) {
         // Capture goes on, held, while the restore is tried again in the background.
         if (!d->restoreRetryRunning) {
             d->restoreRetryRunning = true;
-            startDetached(retryRestore(showId, generation), lcLiveShowSession(), "Restoring the show's auctions");
+            startDetached(retryRestore(showId, generation), lcLiveShowSession(),
+                          "Restoring the show's auctions");
         }
         co_return true;
     }
@@ -529,8 +568,7 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
     std::chrono::milliseconds waited{0};
     while (!pageOnActiveStream()) {
         if (waited >= kLivePageWaitLimit) {
-            qCWarning(lcLiveShowSession,
-                      "The stream's live page did not load: the show gets a dated title");
+            qCWarning(lcLiveShowSession, "The stream's live page did not load: the show gets a dated title");
             co_return LivePageScripts::datedShowTitle(d->clock->now().toLocalTime().date(), d->locale);
         }
         co_await d->sleeper->sleep(kLivePageCheckInterval);
@@ -556,7 +594,8 @@ void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &
         if (!pending.contains(upload))
             pending.append(upload);
     }
-    const std::optional<LabelRecord> record = openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
+    const std::optional<LabelRecord> record =
+        openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
     m_road->restore(auctions, pending, record ? &*record : nullptr);
     d->takenUpShowId = showId;
     setNotice(record || (auctions.isEmpty() && pending.isEmpty()) ? QString() : kLabelRecordLostNotice);
@@ -569,10 +608,17 @@ std::optional<LabelRecord> LiveShowSession::openLabelRecord(const QString &showI
     forgetLabelRecord();
     std::optional<LabelRecord> record;
     try {
-        // Lines the disk refuses are tried again by the record itself, so they reach the
-        // disk once it has room even if no later label comes.
-        const LabelRecordStore store = LabelRecordStore::forShow(showId, d->sleeper);
-        *d->labelRecord = store;
+        // A show taken up again in this run goes on with the record it had, so that one
+        // writer keeps the file's lines in order. Lines the disk refuses are tried again
+        // by the record itself, so they reach the disk once it has room even if no later
+        // label comes.
+        ShowRecords &records = *d->records;
+        const auto open = records.byShow.constFind(showId);
+        const LabelRecordStore store =
+            open != records.byShow.cend() ? *open : LabelRecordStore::forShow(showId, d->sleeper);
+        records.byShow.insert(showId, store);
+        records.showOfQueueShow.insert(m_services.autoPrint.show(), showId);
+        records.current = showId;
         watchRecord(store);
         if (store.exists()) {
             try {
@@ -607,15 +653,17 @@ void LiveShowSession::onPrintersChanged()
 
 void LiveShowSession::recordBoxNumbers()
 {
-    if (!*d->labelRecord)
+    const std::optional<LabelRecordStore> record = d->records->currentRecord();
+    if (!record)
         return;
     const QHash<QString, int> &numbers = m_services.autoPrint.boxNumbers();
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (d->recordedBoxNumbers.contains(it.key()))
             continue;
-        // Counted once recorded: a line the disk refuses is kept by the record and written with its next write.
+        // Counted once recorded: a line the disk refuses is kept by the record and written with its next
+        // write.
         d->recordedBoxNumbers.insert(it.key(), it.value());
-        (*d->labelRecord)->recordBoxNumber(it.key(), it.value(), [](const QString &error) {
+        record->recordBoxNumber(it.key(), it.value(), [](const QString &error) {
             if (!error.isEmpty())
                 qCCritical(lcLiveShowSession, "Box number not recorded yet: %s", qUtf8Printable(error));
         });
@@ -635,7 +683,8 @@ QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
         co_await d->sleeper->sleep(delay);
         if (!current())
             break;
-        qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)", qlonglong(attempt + 2));
+        qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)",
+               qlonglong(attempt + 2));
         const QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
         const std::optional<ShowAuctionsResponse> response =
             co_await m_services.showHistory.fetchShowAuctions(showId);
@@ -667,10 +716,10 @@ void LiveShowSession::watchRecord(const LabelRecordStore &store)
 {
     // Each write's report says whether every line recorded so far is on disk. The
     // connection ends with the session or when the show lets go of the record.
-    d->recordWatch = connect(&store.writer(), &DiskWriter::writeReported, this,
-                             [this](quint64, const QString &error) {
-                                 updateNotice([&] { m_recordWriteFailed = !error.isEmpty(); });
-                             });
+    d->recordWatch =
+        connect(&store.writer(), &DiskWriter::writeReported, this, [this](quint64, const QString &error) {
+            updateNotice([&] { m_recordWriteFailed = !error.isEmpty(); });
+        });
 }
 
 void LiveShowSession::forgetLabelRecord()
@@ -678,7 +727,8 @@ void LiveShowSession::forgetLabelRecord()
     // A record the show has let go of tells nothing about the next one's.
     QObject::disconnect(d->recordWatch);
     updateNotice([this] { m_recordWriteFailed = false; });
-    d->labelRecord->reset();
+    d->records->current.clear();
+    d->records->dropSettled(m_services.autoPrint.printJobs());
     d->recordedBoxNumbers.clear();
 }
 
@@ -699,8 +749,7 @@ QCoro::Task<> LiveShowSession::retryShowStart(quint64 generation)
         co_await d->sleeper->sleep(delay);
         if (!self)
             co_return;
-        if (generation != d->generation || !onStream() ||
-            !m_services.session.isAuthenticated())
+        if (generation != d->generation || !onStream() || !m_services.session.isAuthenticated())
             break;
         qCInfo(lcLiveShowSession, "Trying to start the show again (attempt %lld)", qlonglong(attempt + 2));
         if (co_await startOrResumeShow(generation))
@@ -712,7 +761,6 @@ QCoro::Task<> LiveShowSession::retryShowStart(quint64 generation)
 }
 
 // --- header and staff tools ---------------------------------------------------------------
-
 
 void LiveShowSession::togglePrinting()
 {
@@ -799,8 +847,12 @@ void LiveShowSession::endCurrentShow()
 {
     if (m_endingShow)
         return;
-    if (*d->labelRecord)
-        (*d->labelRecord)->remove(); // the show is over: nothing of it is resumed
+    if (const std::optional<LabelRecordStore> record = d->records->currentRecord()) {
+        // The show is over: nothing of it is resumed, and its labels still to end are
+        // recorded nowhere.
+        record->remove();
+        d->records->byShow.remove(d->records->current);
+    }
     letGoOfShow();
     // Labels already queued for this show still print; then printing pauses for the next one.
     d->pauseAfterShow = true;

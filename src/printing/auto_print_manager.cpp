@@ -190,6 +190,7 @@ PrintJob AutoPrintManager::winnerJob(const CapturedAuction &auction, int boxNumb
     job.orientation = settings.selectedOrientation;
     job.labelType = LabelType::individual;
     job.auctionId = auction.id;
+    job.show = m_show;
     return job;
 }
 
@@ -205,6 +206,7 @@ PrintJob AutoPrintManager::boxJob(const QString &buyer, int boxNumber,
     job.labelMedia = settings.selectedMedia;
     job.orientation = settings.selectedOrientation;
     job.labelType = LabelType::box;
+    job.show = m_show;
     return job;
 }
 
@@ -308,6 +310,7 @@ void AutoPrintManager::resumeFromRecord(const QList<CapturedAuction> &restored, 
 
 void AutoPrintManager::endShow()
 {
+    ++m_show;
     if (!m_boxNumbers.isEmpty()) {
         m_boxNumbers.clear();
         Q_EMIT boxNumbersChanged();
@@ -574,7 +577,7 @@ QCoro::Task<AutoPrintManager::WalkStep> AutoPrintManager::sendPages(QPointer<Pri
     // What the previous labels settled (and the box numbers) is on disk before this one goes out.
     if (m_sendGate) {
         const SendGate gate = m_sendGate;
-        co_await gate();
+        co_await gate(job);
         if (!self)
             co_return WalkStep::stop;
     }

@@ -118,7 +118,7 @@ public:
     // when the print log replaced the list, or taken out before lp got it.
     void setOnLabelDropped(LabelSettledCallback callback) { m_onLabelDropped = std::move(callback); }
     // Awaited before each label is sent to the printer (what it depends on is on disk then).
-    using SendGate = std::function<QCoro::Task<>()>;
+    using SendGate = std::function<QCoro::Task<>(const PrintJob &job)>;
     void setSendGate(SendGate gate) { m_sendGate = std::move(gate); }
 
     // Takes in the auctions it has not seen, in the given order (the whole capture
@@ -143,8 +143,12 @@ public:
     // are (a buyer whose wins all settled but whose box label did not gets it queued here).
     void resumeShow(const QList<CapturedAuction> &restored, const LabelRecord *record = nullptr);
     // The show is over: box numbers, box-labelled buyers and seen auctions start
-    // afresh for the next show. The jobs stay in the log.
+    // afresh for the next show, whose labels carry the next show number. The jobs stay
+    // in the log.
     void endShow();
+    // The number of the show that new labels are queued for (PrintJob::show): 1 at
+    // first, one more after each endShow().
+    quint64 show() const { return m_show; }
 
 Q_SIGNALS:
     void isPrintingChanged(bool isPrinting);
@@ -227,6 +231,7 @@ private:
     LabelSettledCallback m_onLabelDropped;
     SendGate m_sendGate;
     QSet<QString> m_seenAuctionIds;
+    quint64 m_show = 1;
     bool m_hasPendingDebounce = false;
     // Bumped by every schedule and cancel: a debounce whose ticket is not current ends quietly.
     quint64 m_debounceTicket = 0;

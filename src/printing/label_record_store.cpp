@@ -89,12 +89,15 @@ struct Tail
     // Whether the file may end in a line cut off before its line feed: at first (a
     // crash or a full disk in an earlier run) and after an append that failed.
     bool mayBeCutOff = true;
-    QByteArray refused; // lines the disk refused, in order, not on disk yet
+    QByteArray refused;   // lines the disk refused, in order, not on disk yet
+    bool removed = false; // the show is over: nothing more is written for it
 };
 
 // Appends the refused lines, then `bytes`; throws when the disk refuses, keeping them all.
 void writeLines(const QString &path, const QByteArray &bytes, Tail &tail)
 {
+    if (tail.removed)
+        return;
     // Lines the disk refused before go first, in one write with this one: nothing recorded
     // later reaches the disk ahead of them.
     const QByteArray lines = tail.refused + bytes;
@@ -270,7 +273,9 @@ void LabelRecordStore::setAside() const
 void LabelRecordStore::remove() const
 {
     m_state->writer->post([path = m_state->filePath, tail = m_state->tail] {
-        tail->refused.clear(); // the show is over: nothing of it is resumed
+        // The show is over: nothing of it is resumed, and no later line makes the file again.
+        tail->refused.clear();
+        tail->removed = true;
         QFile::remove(path);
     });
 }

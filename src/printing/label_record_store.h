@@ -66,7 +66,7 @@ public:
     LabelRecord load() const;
     // Moves an unreadable record out of the way (kept beside it for a look later).
     void setAside() const;
-    // Queued behind the lines still being written.
+    // Queued behind the lines still being written; lines recorded later are written nowhere.
     void remove() const;
 
     // Each queues one line; `done` is told whether it reached the disk (a refused one is kept).

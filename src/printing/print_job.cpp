@@ -79,7 +79,8 @@ bool PrintJob::operator==(const PrintJob &other) const
 {
     return id == other.id && label == other.label && status == other.status && timestamp == other.timestamp &&
            sameContent(content, other.content) && style == other.style && labelMedia == other.labelMedia &&
-           orientation == other.orientation && labelType == other.labelType && auctionId == other.auctionId;
+           orientation == other.orientation && labelType == other.labelType && auctionId == other.auctionId &&
+           show == other.show;
 }
 
 QString describe(const PrintJob::Status &status)

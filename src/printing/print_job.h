@@ -78,6 +78,9 @@ struct PrintJob
     Orientation orientation = Orientation::landscape;
     LabelType labelType = LabelType::individual;
     std::optional<QString> auctionId; // the won auction of a winner label; none for box labels
+    // The show it was queued for: the print queue's count of shows when it was made
+    // (AutoPrintManager::show()), so that its end is recorded with that show's labels.
+    quint64 show = 0;
 
     // A new job id in the UUID's standard upper-case form.
     static QString makeId();

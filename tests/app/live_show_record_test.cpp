@@ -200,3 +200,67 @@ TEST_F(LiveShowRecord, ALabelWhoseLpOutlivesTheProgramIsRecordedWhenLpEnds)
     EXPECT_TRUE(record().winnerLabels.cbegin()->printed);
     EXPECT_EQ(submissions(), 1);
 }
+
+TEST_F(LiveShowRecord,
+       ALabelOfAnEndedShowThatEndsWhileTheNextShowRunsIsNotRecordedThereAndTheNextShowPrintsEachLabelOnce)
+{
+    // Show A: ann's labels are with lp when the show ends.
+    openPrintingShow();
+    const QString showA = sync().activeShowId();
+    m_cups.holdSubmissions();
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return m_cups.heldSubmissions() == 1 && backendAuctions().size() == 1; }));
+    show().endCurrentShow();
+    ASSERT_TRUE(eventually([&] { return sync().activeShowId().isEmpty() && !show().isEndingShow(); }));
+
+    // Show B on the next stream starts before they are out.
+    const QString next = QStringLiteral("show-77");
+    const int done = m_captureTasksDone;
+    page().wins.clear();
+    sync().setActiveStreamId(next);
+    page().arrive(liveURL(next));
+    show().liveContentShown();
+    ASSERT_TRUE(eventually([&] { return m_captureTasksDone > done && !sync().activeShowId().isEmpty(); }));
+    m_showId = sync().activeShowId();
+    ASSERT_NE(m_showId, showA);
+
+    // A's labels end at the printer while B runs; then printing pauses, as after every show.
+    m_cups.releaseSubmissions();
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && !autoPrint().isPrinting(); }));
+    settle();
+    EXPECT_FALSE(LabelRecordStore::forShow(showA).exists()) << "the ended show's record is not made again";
+    // B has no line yet: A's labels are in neither record.
+    const LabelRecord recordB = LabelRecordStore::forShow(m_showId).exists() ? record() : LabelRecord{};
+    EXPECT_TRUE(recordB.winnerLabels.isEmpty());
+    EXPECT_TRUE(recordB.boxLabels.isEmpty());
+
+    // In B ann wins the same lot at the same price, and bob wins; printing is still paused.
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    showWin(QStringLiteral("bob"), QStringLiteral("2"), 2);
+    ASSERT_TRUE(eventually([&] {
+        return autoPrint().printJobs().size() == 6 && m_backend.auctions(m_showId).size() == 2 &&
+               !sync().isUploading();
+    }));
+    EXPECT_EQ(record().boxNumbers.size(), 2);
+
+    // The program restarts and B is resumed: each of B's four labels prints, once.
+    endProgram();
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    page().wins = m_wins;
+    page().address = liveURL(next);
+    ASSERT_NO_FATAL_FAILURE(openLiveShow(next));
+    EXPECT_EQ(sync().activeShowId(), m_showId);
+    show().togglePrinting();
+    ASSERT_TRUE(eventually([&] { return submissions() == 6 && printedAll(); }))
+        << submissions() - 2 << " of B's 4 labels sent";
+    const int scans = page().winScans;
+    ASSERT_TRUE(eventually([&] { return page().winScans > scans + 5 && !autoPrint().isProcessing(); }));
+    settle();
+    EXPECT_EQ(submissions(), 6);
+    // B's labels (ann's read as A's did: the same buyer, lot, price and box number).
+    QSet<QByteArray> files;
+    for (const quill::testing::Submission &submission : m_cups.submissions().mid(2))
+        files.insert(submission.file);
+    EXPECT_EQ(files.size(), 4) << "each label went to lp once";
+    EXPECT_TRUE(recordHoldsEveryWin(2));
+}

@@ -395,7 +395,7 @@ TEST_F(AutoPrintManagerTest, NoLabelIsSentBeforeTheSendGateOpens)
     // The live show's gate: its label record's lines are on disk.
     quill::testing::Gate gate;
     int asked = 0;
-    manager().setSendGate([&]() -> QCoro::Task<> {
+    manager().setSendGate([&](const PrintJob &) -> QCoro::Task<> {
         ++asked;
         return gate.wait();
     });
