@@ -133,7 +133,19 @@ ShowSyncService::ShowSyncService(Settings &settings, Sleeper &sleeper, QObject *
 {
 }
 
-ShowSyncService::~ShowSyncService() = default;
+ShowSyncService::~ShowSyncService()
+{
+    // Quitting while the disk refuses the pending file: one more try, which the store's
+    // writer waits for as it goes.
+    if (m_saveFailure.isEmpty() || !m_store || !m_pendingWritable)
+        return;
+    try {
+        m_store->writeFile(pendingFileBytes());
+    } catch (const std::exception &error) {
+        qCCritical(lcShowSync, "Pending auctions could not be saved at the end: %s",
+                   qUtf8Printable(errorMessage(error)));
+    }
+}
 
 void ShowSyncService::setApi(ZavAPIClient *api)
 {
@@ -851,26 +863,62 @@ void ShowSyncService::savePending()
         }
         return;
     }
+    // Changes queued behind the whole file land in a fresh log; should the file fail,
+    // they land in the old one, which still gives the list with the old file.
+    m_logInStep = true;
+    const quint64 write = m_store->writeFile(pendingFileBytes(), [this](const QString &error) {
+        if (error.isEmpty()) {
+            clearSaveFailure(); // the whole list is on disk
+            return;
+        }
+        // Every later change writes the whole file again until one write succeeds, and
+        // so does the retry, without waiting for a change.
+        m_logInStep = false;
+        reportSaveFailure(Error(error));
+        retrySaving();
+    });
+    carryUnwritten(write);
+}
+
+QByteArray ShowSyncService::pendingFileBytes() const
+{
     QJsonArray uploads;
     for (const PendingUpload &upload : std::as_const(m_pending))
         uploads.append(uploadToJson(upload.showId, upload.auction));
     for (const QJsonValue &value : std::as_const(m_unreadablePending))
         uploads.append(value);
     const QJsonObject root{{QStringLiteral("uploads"), uploads}};
-    // Changes queued behind the whole file land in a fresh log; should the file fail,
-    // they land in the old one, which still gives the list with the old file.
-    m_logInStep = true;
-    const quint64 write =
-        m_store->writeFile(QJsonDocument(root).toJson(QJsonDocument::Compact), [this](const QString &error) {
-            if (error.isEmpty()) {
-                clearSaveFailure(); // the whole list is on disk
-                return;
-            }
-            // Every later change writes the whole file again until one write succeeds.
-            m_logInStep = false;
-            reportSaveFailure(Error(error));
-        });
-    carryUnwritten(write);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+void ShowSyncService::retrySaving()
+{
+    if (m_saveRetrying)
+        return;
+    m_saveRetrying = true;
+    startDetached(saveRetryLoop(), lcShowSync(), "Saving the pending auctions again");
+}
+
+QCoro::Task<> ShowSyncService::saveRetryLoop()
+{
+    QPointer<ShowSyncService> self(this);
+    // Ends once a write of the whole file succeeded (this one's or a change's), or when
+    // nothing can be written any more.
+    const auto saved = [&] { return !self || m_saveFailure.isEmpty() || !m_store || !m_pendingWritable; };
+    while (!saved()) {
+        co_await m_sleeper.sleep(kSaveRetryInterval);
+        if (saved())
+            break;
+        savePending();
+        DiskWriter &writer = m_store->writer();
+        const bool reported = co_await writer.reportOf(writer.posted());
+        if (!self)
+            co_return;
+        if (!reported)
+            break;
+    }
+    if (self)
+        m_saveRetrying = false;
 }
 
 void ShowSyncService::carryUnwritten(quint64 write)

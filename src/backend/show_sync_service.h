@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -59,6 +60,8 @@ public:
     static constexpr const char *kShowIdKey = "showSync_activeShowId";
     static constexpr const char *kShowStreamIdKey = "showSync_activeShowStreamId";
     static constexpr const char *kPendingFileName = "show_sync_pending.json";
+    // While the disk refuses the pending file, it is written again this often until it takes it.
+    static constexpr std::chrono::seconds kSaveRetryInterval{5};
 
     // `settings` keeps the active show and the per-user "has_started_live_show" flag;
     // `sleeper` paces retries. Both must outlive the service.
@@ -170,6 +173,12 @@ private:
     void appendPending(PendingUpload upload);
     // Writes the pending file whole and drops the log.
     void savePending();
+    // What the pending file holds: every auction in the list, and the entries kept unread.
+    QByteArray pendingFileBytes() const;
+    // Writes the file whole again every kSaveRetryInterval, one write at a time, until a
+    // write of it succeeds; one loop at a time.
+    void retrySaving();
+    QCoro::Task<> saveRetryLoop();
     // Records on disk what changed: one append to the log while it is in step with
     // the list, else (or when that append fails) the whole file.
     void persistQueued(const QList<PendingUpload> &uploads);
@@ -213,6 +222,7 @@ private:
     bool m_pendingWritable = true;  // false while an unreadable file could not be moved aside
     QString m_setAsideNotice;       // stays in syncError until the show ends or is left
     QString m_saveFailure;          // in syncError while the list is not all on disk
+    bool m_saveRetrying = false;
     QString m_settingsFailure;      // in syncError while the stored show is not on disk
     bool m_uploading = false;
     quint64 m_queuedCount = 0; // how many times uploads were queued, to see new ones during a wait
