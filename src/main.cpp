@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -32,7 +31,8 @@ int main(int argc, char *argv[])
     if (start.outcome == Outcome::handedOver) {
         // A second start by hand: its window may be on another display, so say where it went.
         if (callbackUrls.isEmpty())
-            std::fprintf(stderr, "quillmark: Quillmark is already running and was asked to come to the front.\n");
+            std::fprintf(stderr,
+                         "quillmark: Quillmark is already running and was asked to come to the front.\n");
         return 0;
     }
     if (start.outcome != Outcome::claimed) {
@@ -51,6 +51,10 @@ int main(int argc, char *argv[])
     quill::AppSetup setup;
     setup.instanceGuard = &instanceGuard;
     quill::ApplicationShell shell(std::move(setup));
+    // From the quit on, a later start waits for this run to end and takes over, rather than
+    // handing its address to a run that is tearing down.
+    QObject::connect(&shell, &quill::ApplicationShell::quitRequested, &instanceGuard,
+                     &quill::SingleInstanceGuard::stopAnswering);
     QObject::connect(&shell, &quill::ApplicationShell::quitRequested, &app, &QApplication::quit);
     shell.mainWindow().show();
     return QApplication::exec();

@@ -2,6 +2,7 @@
 
 #include "common/logging.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -44,7 +45,7 @@ SingleInstanceGuard::HandOver failedHandOver(QString why)
     return {SingleInstanceGuard::HandOver::Outcome::failed, std::move(why)};
 }
 
-// How often a start that lost the claim asks again while the holder comes up.
+// How often a start that lost the claim asks again while the holder comes up or ends.
 constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
 
 QString osError(int error)
@@ -292,6 +293,9 @@ QStringList SingleInstanceGuard::schemeUrls(const QStringList &arguments)
 SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
     : QObject(parent), m_serverName(std::move(serverName))
 {
+    // Once the event loop has ended nobody answers a start any more.
+    if (const QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &SingleInstanceGuard::stopAnswering);
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
@@ -404,7 +408,8 @@ SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringLis
             return {Start::Outcome::handedOver, {}};
         if (handOver.outcome == HandOver::Outcome::failed)
             return {Start::Outcome::failed, handOver.error};
-        // The holder does not listen yet, or has just ended (its claim is then free).
+        // The holder does not listen yet, is quitting, or has just ended (its claim is
+        // then free).
         if (deadline.hasExpired())
             return {Start::Outcome::alreadyRunning,
                     QStringLiteral("Quillmark is already running but did not answer.")};
@@ -468,11 +473,17 @@ SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &sock
     }
     // An empty line ends the message, so the receiver knows nothing was cut off.
     message += '\n';
+    // The running instance answers before it takes the addresses in: one that closes the
+    // connection unanswered (it is quitting) did not take them, and is asked again.
+    const auto closedUnanswered = [&socket] { return socket.state() != QLocalSocket::ConnectedState; };
     socket.write(message);
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(waitMs(deadline)))
+        if (!socket.waitForBytesWritten(waitMs(deadline))) {
+            if (closedUnanswered())
+                return {};
             return failedHandOver(QStringLiteral("The running Quillmark did not take the address: %1")
                                       .arg(socket.errorString()));
+        }
     }
     // Only the running instance's word says the message arrived whole.
     QByteArray answer;
@@ -481,7 +492,9 @@ SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &sock
             break;
         answer += socket.read(16 - answer.size());
     }
-    if (answer.isEmpty() && socket.state() == QLocalSocket::ConnectedState)
+    if (answer.isEmpty() && closedUnanswered())
+        return {};
+    if (answer.isEmpty())
         // It has the message and may yet take it in.
         return failedHandOver(urls.isEmpty()
                                   ? QStringLiteral("Quillmark is already running but did not answer in time.")
@@ -544,6 +557,18 @@ bool SingleInstanceGuard::startListening()
     m_listening = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_listening, &QSocketNotifier::activated, this, &SingleInstanceGuard::accept);
     return true;
+}
+
+void SingleInstanceGuard::stopAnswering()
+{
+    // New connections are refused at once; the socket's name stays, as when the guard goes.
+    stopListening();
+    // A connection still open has not brought its whole message (a whole one is answered
+    // and closed at once): let go unanswered, that start asks again until the claim is free.
+    for (QLocalSocket *socket : findChildren<QLocalSocket *>(Qt::FindDirectChildrenOnly)) {
+        if (socket->state() == QLocalSocket::ConnectedState)
+            socket->abort();
+    }
 }
 
 void SingleInstanceGuard::stopListening()

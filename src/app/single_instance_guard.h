@@ -22,7 +22,8 @@ namespace quill {
 // leaves the folder and the socket's name in place, as a killed one does, so that the
 // next start needs no new room on the disk. A later start hands the URLs it was opened
 // with (the sign-in callback from the browser) to the running one, through the folder
-// it found to be the user's own, and exits.
+// it found to be the user's own, and exits. From the moment the holder begins to quit
+// it answers no start: a start then waits for it to end and claims the instance.
 class SingleInstanceGuard final : public QObject
 {
     Q_OBJECT
@@ -69,6 +70,11 @@ public:
     // Claims the instance and starts answering later starts. False when another
     // process holds the claim or the name cannot be taken: errorString() says why.
     bool listen();
+    // Answers no later start from now on, as the application begins to quit (it also
+    // follows QCoreApplication::aboutToQuit): such a start waits for this process to end
+    // and then claims the instance, keeping its addresses. The claim is held until the
+    // guard goes.
+    void stopAnswering();
 
     // What became of a start.
     struct Start

@@ -32,6 +32,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace quill;
 using quill::testing::eventually;
@@ -258,11 +259,9 @@ public:
     bool said(const QString &line) const { return m_lines.contains(line); }
     bool ended() const { return m_process.state() == QProcess::NotRunning; }
     QProcess &process() { return m_process; }
-    void go()
-    {
-        m_process.write("go\n");
-        m_process.waitForBytesWritten(30000);
-    }
+    void go() { say("go\n"); }
+    // Quits the app this start runs, as the seller does.
+    void quit() { say("quit\n"); }
     // Takes in what it said meanwhile, waiting a moment for more.
     void listen()
     {
@@ -277,13 +276,19 @@ public:
     }
 
 private:
+    void say(const char *line)
+    {
+        m_process.write(line);
+        m_process.waitForBytesWritten(30000);
+    }
+
     QString m_url;
     QProcess m_process;
     QStringList m_lines;
 };
 
-// Listens to both starts until `done` holds, for 30 seconds at most.
-template <typename Done> bool listenUntil(std::array<std::unique_ptr<RacingStart>, 2> &starts, Done done)
+// Listens to every start until `done` holds, for 30 seconds at most.
+template <typename Starts, typename Done> bool listenUntil(Starts &starts, Done done)
 {
     const QDeadlineTimer deadline(std::chrono::seconds(30));
     for (;;) {
@@ -380,7 +385,7 @@ TEST(SingleInstanceGuard, StartsWithDifferentOrMissingRuntimeAndTempFoldersMeetA
 }
 
 // Starts `start` and waits until it has claimed the instance.
-bool claimedBy(std::array<std::unique_ptr<RacingStart>, 2> &starts, int start)
+template <typename Starts> bool claimedBy(Starts &starts, int start)
 {
     if (!listenUntil(starts, [&] { return starts.at(start)->said("ready"); }))
         return false;
@@ -607,6 +612,63 @@ TEST(SingleInstanceGuard, ALaterStartWaitsForAnAppStillBusyBuildingItsWindowAndR
     EXPECT_EQ(unanswered.outcome, SingleInstanceGuard::HandOver::Outcome::failed);
     EXPECT_TRUE(unanswered.error.contains(QStringLiteral("may not have been taken")))
         << unanswered.error.toStdString();
+}
+
+// The app is told to quit and stays a few seconds in its teardown; the starts meanwhile
+// wait for it to end: one runs the app with its own address, any other hands its address
+// to that one, and none fails.
+TEST(SingleInstanceGuard, StartsWhileTheAppQuitsWaitForItToEndThenOneRunsAndTheOthersHandOver)
+{
+    for (const int later : {1, 2}) {
+        SCOPED_TRACE(::testing::Message() << later << " later start(s)");
+        const InstanceName name;
+        std::vector<std::unique_ptr<RacingStart>> starts;
+        starts.push_back(std::make_unique<RacingStart>(*name, QString(),
+                                                       QProcessEnvironment::systemEnvironment(),
+                                                       QStringList{QStringLiteral("--teardown-ms=3000")}));
+        for (int i = 0; i < later; ++i)
+            starts.push_back(std::make_unique<RacingStart>(
+                *name, QStringLiteral("quillmark://auth/callback?token=while-quitting-%1").arg(i)));
+        ASSERT_TRUE(claimedBy(starts, 0)) << starts[0]->output().toStdString();
+        RacingStart &quitting = *starts[0];
+        ASSERT_TRUE(listenUntil(starts, [&] {
+            return std::all_of(starts.begin() + 1, starts.end(),
+                               [](const auto &start) { return start->said("ready"); });
+        }));
+        quitting.quit();
+        ASSERT_TRUE(listenUntil(starts, [&] { return quitting.said("quitting"); }))
+            << quitting.output().toStdString();
+        for (auto start = starts.begin() + 1; start != starts.end(); ++start)
+            (*start)->go();
+
+        const auto runner = [&]() -> RacingStart * {
+            const auto found = std::find_if(starts.begin() + 1, starts.end(),
+                                            [](const auto &start) { return start->said("claimed"); });
+            return found == starts.end() ? nullptr : found->get();
+        };
+        const auto settled = [&] {
+            const RacingStart *app = runner();
+            return quitting.ended() && std::all_of(starts.begin() + 1, starts.end(), [&](const auto &start) {
+                       return start.get() == app ? start->said("start-url " + start->url())
+                                                 : start->ended() && app && app->said("url " + start->url());
+                   });
+        };
+        listenUntil(starts, settled);
+        ASSERT_TRUE(quitting.ended());
+        EXPECT_EQ(quitting.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(quitting.process().exitCode(), 0);
+        RacingStart *app = runner();
+        ASSERT_NE(app, nullptr) << starts[1]->output().toStdString() << " / "
+                                << starts.back()->output().toStdString();
+        EXPECT_TRUE(app->said("start-url " + app->url())) << app->output().toStdString();
+        for (auto start = starts.begin() + 1; start != starts.end(); ++start) {
+            if (start->get() == app)
+                continue;
+            EXPECT_TRUE(!(*start)->said("claimed") && (*start)->ended()) << (*start)->output().toStdString();
+            EXPECT_EQ((*start)->process().exitCode(), 0) << (*start)->output().toStdString();
+            EXPECT_TRUE(app->said("url " + (*start)->url())) << app->output().toStdString();
+        }
+    }
 }
 
 // A later start with an address of the given size in bytes: up to the limit it
