@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QVariant>
 #include <algorithm>
 #include <cerrno>
@@ -47,6 +48,10 @@ SingleInstanceGuard::HandOver failedHandOver(QString why)
 
 // How often a start that lost the claim asks again while the holder comes up or ends.
 constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
+// How long the holder stops taking connections when the system has no descriptor (or
+// memory) for one: the waiting start stays queued, and asking again at once would only
+// spin the GUI thread.
+constexpr auto kAcceptPause = std::chrono::seconds(1);
 
 QString osError(int error)
 {
@@ -291,8 +296,14 @@ QStringList SingleInstanceGuard::schemeUrls(const QStringList &arguments)
 }
 
 SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
-    : QObject(parent), m_serverName(std::move(serverName))
+    : QObject(parent), m_serverName(std::move(serverName)), m_acceptPause(new QTimer(this))
 {
+    m_acceptPause->setSingleShot(true);
+    m_acceptPause->setInterval(kAcceptPause);
+    connect(m_acceptPause, &QTimer::timeout, this, [this] {
+        if (m_listening)
+            m_listening->setEnabled(true);
+    });
     // Once the event loop has ended nobody answers a start any more.
     if (const QCoreApplication *app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &SingleInstanceGuard::stopAnswering);
@@ -573,6 +584,7 @@ void SingleInstanceGuard::stopAnswering()
 
 void SingleInstanceGuard::stopListening()
 {
+    m_acceptPause->stop();
     delete m_listening;
     m_listening = nullptr;
     if (m_listenFd >= 0)
@@ -584,8 +596,11 @@ void SingleInstanceGuard::accept()
     for (;;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
+            const int error = errno;
+            if (error == EINTR || error == ECONNABORTED)
                 continue;
+            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+                pauseAccepting(error);
             return; // none waiting; anything else is tried again when the notifier fires
         }
         auto *socket = new QLocalSocket(this);
@@ -599,6 +614,16 @@ void SingleInstanceGuard::accept()
         if (socket->bytesAvailable() > 0)
             readFrom(socket);
     }
+}
+
+void SingleInstanceGuard::pauseAccepting(int error)
+{
+    // The connection stays queued, so the notifier would fire again at once.
+    m_listening->setEnabled(false);
+    m_acceptPause->start();
+    qCWarning(lcInstance, "Could not take a later start's connection (%s); trying again in %lld ms",
+              qUtf8Printable(osError(error)),
+              static_cast<long long>(std::chrono::milliseconds(kAcceptPause).count()));
 }
 
 void SingleInstanceGuard::readFrom(QLocalSocket *socket)

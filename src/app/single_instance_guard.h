@@ -10,6 +10,7 @@ QT_BEGIN_NAMESPACE
 class QDeadlineTimer;
 class QLocalSocket;
 class QSocketNotifier;
+class QTimer;
 QT_END_NAMESPACE
 
 namespace quill {
@@ -120,13 +121,15 @@ private:
     static HandOver handOverOn(QLocalSocket &socket, const QStringList &urls, const QDeadlineTimer &deadline);
     void stopListening();
     void accept();
+    void pauseAccepting(int error);
     void readFrom(QLocalSocket *socket);
 
     QString m_serverName;
     QString m_folder;
     int m_listenFd = -1;
     QSocketNotifier *m_listening = nullptr;
-    int m_lockFd = -1; // the folder, open while this process holds the claim
+    QTimer *m_acceptPause = nullptr; // runs while accepting waits for descriptors to be freed
+    int m_lockFd = -1;               // the folder, open while this process holds the claim
     QStringList m_startUrls;
     QString m_error;
 };
