@@ -55,6 +55,10 @@ int main(int argc, char *argv[])
     quill::AppSetup setup;
     setup.instanceGuard = &instanceGuard;
     quill::ApplicationShell shell(std::move(setup));
+    // From the quit on, a later start waits for this run to end and takes over, rather than
+    // handing its address to a run that is tearing down.
+    QObject::connect(&shell, &quill::ApplicationShell::quitRequested, &instanceGuard,
+                     &quill::SingleInstanceGuard::stopAnswering);
     QObject::connect(&shell, &quill::ApplicationShell::quitRequested, &app, &QApplication::quit);
     shell.mainWindow().show();
     return QApplication::exec();

@@ -2,6 +2,7 @@
 
 #include "common/logging.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QVariant>
 #include <algorithm>
 #include <cerrno>
@@ -44,8 +46,12 @@ SingleInstanceGuard::HandOver failedHandOver(QString why)
     return {SingleInstanceGuard::HandOver::Outcome::failed, std::move(why)};
 }
 
-// How often a start that lost the claim asks again while the holder comes up.
+// How often a start that lost the claim asks again while the holder comes up or ends.
 constexpr auto kAskAgainAfter = std::chrono::milliseconds(20);
+// How long the holder stops taking connections when the system has no descriptor (or
+// memory) for one: the waiting start stays queued, and asking again at once would only
+// spin the GUI thread.
+constexpr auto kAcceptPause = std::chrono::seconds(1);
 
 QString osError(int error)
 {
@@ -290,8 +296,17 @@ QStringList SingleInstanceGuard::schemeUrls(const QStringList &arguments)
 }
 
 SingleInstanceGuard::SingleInstanceGuard(QString serverName, QObject *parent)
-    : QObject(parent), m_serverName(std::move(serverName))
+    : QObject(parent), m_serverName(std::move(serverName)), m_acceptPause(new QTimer(this))
 {
+    m_acceptPause->setSingleShot(true);
+    m_acceptPause->setInterval(kAcceptPause);
+    connect(m_acceptPause, &QTimer::timeout, this, [this] {
+        if (m_listening)
+            m_listening->setEnabled(true);
+    });
+    // Once the event loop has ended nobody answers a start any more.
+    if (const QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &SingleInstanceGuard::stopAnswering);
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
@@ -404,7 +419,8 @@ SingleInstanceGuard::Start SingleInstanceGuard::claimOrHandOver(const QStringLis
             return {Start::Outcome::handedOver, {}};
         if (handOver.outcome == HandOver::Outcome::failed)
             return {Start::Outcome::failed, handOver.error};
-        // The holder does not listen yet, or has just ended (its claim is then free).
+        // The holder does not listen yet, is quitting, or has just ended (its claim is
+        // then free).
         if (deadline.hasExpired())
             return {Start::Outcome::alreadyRunning,
                     QStringLiteral("Quillmark is already running but did not answer.")};
@@ -468,11 +484,17 @@ SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &sock
     }
     // An empty line ends the message, so the receiver knows nothing was cut off.
     message += '\n';
+    // The running instance answers before it takes the addresses in: one that closes the
+    // connection unanswered (it is quitting) did not take them, and is asked again.
+    const auto closedUnanswered = [&socket] { return socket.state() != QLocalSocket::ConnectedState; };
     socket.write(message);
     while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(waitMs(deadline)))
+        if (!socket.waitForBytesWritten(waitMs(deadline))) {
+            if (closedUnanswered())
+                return {};
             return failedHandOver(QStringLiteral("The running Quillmark did not take the address: %1")
                                       .arg(socket.errorString()));
+        }
     }
     // Only the running instance's word says the message arrived whole.
     QByteArray answer;
@@ -481,7 +503,9 @@ SingleInstanceGuard::HandOver SingleInstanceGuard::handOverOn(QLocalSocket &sock
             break;
         answer += socket.read(16 - answer.size());
     }
-    if (answer.isEmpty() && socket.state() == QLocalSocket::ConnectedState)
+    if (answer.isEmpty() && closedUnanswered())
+        return {};
+    if (answer.isEmpty())
         // It has the message and may yet take it in.
         return failedHandOver(urls.isEmpty()
                                   ? QStringLiteral("Quillmark is already running but did not answer in time.")
@@ -546,8 +570,21 @@ bool SingleInstanceGuard::startListening()
     return true;
 }
 
+void SingleInstanceGuard::stopAnswering()
+{
+    // New connections are refused at once; the socket's name stays, as when the guard goes.
+    stopListening();
+    // A connection still open has not brought its whole message (a whole one is answered
+    // and closed at once): let go unanswered, that start asks again until the claim is free.
+    for (QLocalSocket *socket : findChildren<QLocalSocket *>(Qt::FindDirectChildrenOnly)) {
+        if (socket->state() == QLocalSocket::ConnectedState)
+            socket->abort();
+    }
+}
+
 void SingleInstanceGuard::stopListening()
 {
+    m_acceptPause->stop();
     delete m_listening;
     m_listening = nullptr;
     if (m_listenFd >= 0)
@@ -559,8 +596,11 @@ void SingleInstanceGuard::accept()
     for (;;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
+            const int error = errno;
+            if (error == EINTR || error == ECONNABORTED)
                 continue;
+            if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+                pauseAccepting(error);
             return; // none waiting; anything else is tried again when the notifier fires
         }
         auto *socket = new QLocalSocket(this);
@@ -574,6 +614,16 @@ void SingleInstanceGuard::accept()
         if (socket->bytesAvailable() > 0)
             readFrom(socket);
     }
+}
+
+void SingleInstanceGuard::pauseAccepting(int error)
+{
+    // The connection stays queued, so the notifier would fire again at once.
+    m_listening->setEnabled(false);
+    m_acceptPause->start();
+    qCWarning(lcInstance, "Could not take a later start's connection (%s); trying again in %lld ms",
+              qUtf8Printable(osError(error)),
+              static_cast<long long>(std::chrono::milliseconds(kAcceptPause).count()));
 }
 
 void SingleInstanceGuard::readFrom(QLocalSocket *socket)

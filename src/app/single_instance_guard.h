@@ -10,6 +10,7 @@ QT_BEGIN_NAMESPACE
 class QDeadlineTimer;
 class QLocalSocket;
 class QSocketNotifier;
+class QTimer;
 QT_END_NAMESPACE
 
 namespace quill {
@@ -22,7 +23,8 @@ namespace quill {
 // leaves the folder and the socket's name in place, as a killed one does, so that the
 // next start needs no new room on the disk. A later start hands the URLs it was opened
 // with (the sign-in callback from the browser) to the running one, through the folder
-// it found to be the user's own, and exits.
+// it found to be the user's own, and exits. From the moment the holder begins to quit
+// it answers no start: a start then waits for it to end and claims the instance.
 class SingleInstanceGuard final : public QObject
 {
     Q_OBJECT
@@ -69,6 +71,11 @@ public:
     // Claims the instance and starts answering later starts. False when another
     // process holds the claim or the name cannot be taken: errorString() says why.
     bool listen();
+    // Answers no later start from now on, as the application begins to quit (it also
+    // follows QCoreApplication::aboutToQuit): such a start waits for this process to end
+    // and then claims the instance, keeping its addresses. The claim is held until the
+    // guard goes.
+    void stopAnswering();
 
     // What became of a start.
     struct Start
@@ -114,13 +121,15 @@ private:
     static HandOver handOverOn(QLocalSocket &socket, const QStringList &urls, const QDeadlineTimer &deadline);
     void stopListening();
     void accept();
+    void pauseAccepting(int error);
     void readFrom(QLocalSocket *socket);
 
     QString m_serverName;
     QString m_folder;
     int m_listenFd = -1;
     QSocketNotifier *m_listening = nullptr;
-    int m_lockFd = -1; // the folder, open while this process holds the claim
+    QTimer *m_acceptPause = nullptr; // runs while accepting waits for descriptors to be freed
+    int m_lockFd = -1;               // the folder, open while this process holds the claim
     QStringList m_startUrls;
     QString m_error;
 };

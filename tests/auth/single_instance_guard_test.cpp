@@ -1,10 +1,13 @@
 #include "app/single_instance_guard.h"
 #include "full_disk.h"
 #include "instance_hand_over.h"
+#include "log_capture.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -12,12 +15,14 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUuid>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <future>
@@ -26,12 +31,14 @@
 #include <poll.h>
 #include <sys/fanotify.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace quill;
 using quill::testing::eventually;
@@ -258,11 +265,9 @@ public:
     bool said(const QString &line) const { return m_lines.contains(line); }
     bool ended() const { return m_process.state() == QProcess::NotRunning; }
     QProcess &process() { return m_process; }
-    void go()
-    {
-        m_process.write("go\n");
-        m_process.waitForBytesWritten(30000);
-    }
+    void go() { say("go\n"); }
+    // Quits the app this start runs, as the seller does.
+    void quit() { say("quit\n"); }
     // Takes in what it said meanwhile, waiting a moment for more.
     void listen()
     {
@@ -277,13 +282,19 @@ public:
     }
 
 private:
+    void say(const char *line)
+    {
+        m_process.write(line);
+        m_process.waitForBytesWritten(30000);
+    }
+
     QString m_url;
     QProcess m_process;
     QStringList m_lines;
 };
 
-// Listens to both starts until `done` holds, for 30 seconds at most.
-template <typename Done> bool listenUntil(std::array<std::unique_ptr<RacingStart>, 2> &starts, Done done)
+// Listens to every start until `done` holds, for 30 seconds at most.
+template <typename Starts, typename Done> bool listenUntil(Starts &starts, Done done)
 {
     const QDeadlineTimer deadline(std::chrono::seconds(30));
     for (;;) {
@@ -380,7 +391,7 @@ TEST(SingleInstanceGuard, StartsWithDifferentOrMissingRuntimeAndTempFoldersMeetA
 }
 
 // Starts `start` and waits until it has claimed the instance.
-bool claimedBy(std::array<std::unique_ptr<RacingStart>, 2> &starts, int start)
+template <typename Starts> bool claimedBy(Starts &starts, int start)
 {
     if (!listenUntil(starts, [&] { return starts.at(start)->said("ready"); }))
         return false;
@@ -607,6 +618,161 @@ TEST(SingleInstanceGuard, ALaterStartWaitsForAnAppStillBusyBuildingItsWindowAndR
     EXPECT_EQ(unanswered.outcome, SingleInstanceGuard::HandOver::Outcome::failed);
     EXPECT_TRUE(unanswered.error.contains(QStringLiteral("may not have been taken")))
         << unanswered.error.toStdString();
+}
+
+// The app is told to quit and stays a few seconds in its teardown; the starts meanwhile
+// wait for it to end: one runs the app with its own address, any other hands its address
+// to that one, and none fails.
+TEST(SingleInstanceGuard, StartsWhileTheAppQuitsWaitForItToEndThenOneRunsAndTheOthersHandOver)
+{
+    for (const int later : {1, 2}) {
+        SCOPED_TRACE(::testing::Message() << later << " later start(s)");
+        const InstanceName name;
+        std::vector<std::unique_ptr<RacingStart>> starts;
+        starts.push_back(std::make_unique<RacingStart>(*name, QString(),
+                                                       QProcessEnvironment::systemEnvironment(),
+                                                       QStringList{QStringLiteral("--teardown-ms=3000")}));
+        for (int i = 0; i < later; ++i)
+            starts.push_back(std::make_unique<RacingStart>(
+                *name, QStringLiteral("quillmark://auth/callback?token=while-quitting-%1").arg(i)));
+        ASSERT_TRUE(claimedBy(starts, 0)) << starts[0]->output().toStdString();
+        RacingStart &quitting = *starts[0];
+        ASSERT_TRUE(listenUntil(starts, [&] {
+            return std::all_of(starts.begin() + 1, starts.end(),
+                               [](const auto &start) { return start->said("ready"); });
+        }));
+        quitting.quit();
+        ASSERT_TRUE(listenUntil(starts, [&] { return quitting.said("quitting"); }))
+            << quitting.output().toStdString();
+        for (auto start = starts.begin() + 1; start != starts.end(); ++start)
+            (*start)->go();
+
+        const auto runner = [&]() -> RacingStart * {
+            const auto found = std::find_if(starts.begin() + 1, starts.end(),
+                                            [](const auto &start) { return start->said("claimed"); });
+            return found == starts.end() ? nullptr : found->get();
+        };
+        const auto settled = [&] {
+            const RacingStart *app = runner();
+            return quitting.ended() && std::all_of(starts.begin() + 1, starts.end(), [&](const auto &start) {
+                       return start.get() == app ? start->said("start-url " + start->url())
+                                                 : start->ended() && app && app->said("url " + start->url());
+                   });
+        };
+        listenUntil(starts, settled);
+        ASSERT_TRUE(quitting.ended());
+        EXPECT_EQ(quitting.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(quitting.process().exitCode(), 0);
+        RacingStart *app = runner();
+        ASSERT_NE(app, nullptr) << starts[1]->output().toStdString() << " / "
+                                << starts.back()->output().toStdString();
+        EXPECT_TRUE(app->said("start-url " + app->url())) << app->output().toStdString();
+        for (auto start = starts.begin() + 1; start != starts.end(); ++start) {
+            if (start->get() == app)
+                continue;
+            EXPECT_TRUE(!(*start)->said("claimed") && (*start)->ended()) << (*start)->output().toStdString();
+            EXPECT_EQ((*start)->process().exitCode(), 0) << (*start)->output().toStdString();
+            EXPECT_TRUE(app->said("url " + (*start)->url())) << app->output().toStdString();
+        }
+    }
+}
+
+// The process's descriptor limit lowered to what is open: no more can be opened until it
+// is restored, at the latest when this goes.
+class NoDescriptorLeft
+{
+public:
+    NoDescriptorLeft()
+    {
+        if (::getrlimit(RLIMIT_NOFILE, &m_previous) != 0)
+            return;
+        // The lowest free number: a new descriptor would be given this one or a higher.
+        const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (lowestFree < 0)
+            return;
+        ::close(lowestFree);
+        rlimit lowered = m_previous;
+        lowered.rlim_cur = rlim_t(lowestFree);
+        m_lowered = ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~NoDescriptorLeft() { restore(); }
+    Q_DISABLE_COPY_MOVE(NoDescriptorLeft)
+
+    bool lowered() const { return m_lowered; }
+    void restore()
+    {
+        if (std::exchange(m_lowered, false))
+            ::setrlimit(RLIMIT_NOFILE, &m_previous);
+    }
+
+private:
+    rlimit m_previous{};
+    bool m_lowered = false;
+};
+
+std::chrono::nanoseconds processCpuTime()
+{
+    timespec used{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+
+TEST(SingleInstanceGuard, WithNoDescriptorLeftTheAppPausesTakingStartsWithoutSpinningAndAnswersOnceOneIsFree)
+{
+    const InstanceName name;
+    SingleInstanceGuard running(*name);
+    ASSERT_TRUE(running.listen()) << running.errorString().toStdString();
+    QSignalSpy urls(&running, &SingleInstanceGuard::urlReceived);
+    const quill::testing::LogCapture log("app.quillmark.Quillmark.Instance");
+    // The later start's end is made while descriptors are left.
+    const int start = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(start, 0);
+    const auto closeStart = qScopeGuard([start] { ::close(start); });
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(running.folder() + QStringLiteral("/socket"));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+
+    NoDescriptorLeft limit;
+    ASSERT_TRUE(limit.lowered()) << std::strerror(errno);
+    const int more = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(more, -1) << "a descriptor was still free";
+    ASSERT_EQ(errno, EMFILE);
+    ASSERT_EQ(::connect(start, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0)
+        << std::strerror(errno);
+    const QString callback = QStringLiteral("quillmark://auth/callback?token=no-descriptor-left");
+    const QByteArray message = callback.toUtf8() + "\n\n";
+    ASSERT_EQ(::write(start, message.constData(), size_t(message.size())), ssize_t(message.size()));
+
+    // The loop turns as the app's does, waiting for events without rest (eventually() rests
+    // between its turns, which would hide a spin), for a short while with no descriptor
+    // free; then one is, as when a print job's files close.
+    const auto cpuBefore = processCpuTime();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop turning;
+    QTimer::singleShot(std::chrono::milliseconds(300), &turning, [&] {
+        limit.restore();
+        turning.quit();
+    });
+    turning.exec();
+    const auto cpu = processCpuTime() - cpuBefore;
+    const auto elapsed = std::chrono::milliseconds(wall.elapsed());
+    const bool answered = eventually([&] { return !urls.isEmpty(); }, std::chrono::seconds(10));
+
+    EXPECT_LT(cpu, elapsed / 4) << "the GUI thread spun: busy for "
+                                << std::chrono::duration_cast<std::chrono::milliseconds>(cpu).count()
+                                << " ms of " << elapsed.count() << " ms";
+    EXPECT_EQ(log.matching(QStringLiteral("app.quillmark.Quillmark.Instance"), QtWarningMsg,
+                           QStringLiteral("trying again"))
+                  .size(),
+              1)
+        << log.messages().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(urls.first().first().toUrl(), QUrl(callback));
+    char answer[8] = {};
+    EXPECT_EQ(::recv(start, answer, sizeof answer, MSG_DONTWAIT), 3);
+    EXPECT_STREQ(answer, "ok\n");
 }
 
 // A later start with an address of the given size in bytes: up to the limit it
