@@ -45,6 +45,18 @@ QString printerKey(LabelKind kind)
            QStringLiteral("_printer");
 }
 
+// The settings the Labels screen saves to, on a small disk of their own that a test fills.
+struct SettingsOnTmpfs
+{
+    QTemporaryDir dir;
+    TmpfsFullDisk disk{dir.filePath(QStringLiteral("disk"))};
+    // Why this machine refused the disk; empty once it is mounted.
+    QString refused = disk.mount();
+    Settings settings{dir.filePath(QStringLiteral("disk/Quillmark.ini"))};
+    CustomMediaStore media{settings};
+    LabelAppearanceStore appearance{settings, dir.filePath(QStringLiteral("logo.png"))};
+};
+
 class PrinterStatusTest : public LabelsFixture
 {
 protected:
@@ -58,6 +70,10 @@ protected:
     PrinterStatusStores stores()
     {
         return {m_settings.get(), &m_media, m_appearance.get(), m_calibration.get()};
+    }
+    PrinterStatusStores stores(SettingsOnTmpfs &stored)
+    {
+        return {&stored.settings, &stored.media, &stored.appearance, m_calibration.get()};
     }
 
     // The services with the printers listed; `runner` null: TestLabel and Office_Printer_A1B2C3.
@@ -456,16 +472,12 @@ TEST_F(PrinterStatusTest, ATurnOfTheWheelThatMovesTheStripStaysWithIt)
 
 TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilASaveSucceeds)
 {
-    QTemporaryDir dir;
-    TmpfsFullDisk disk(dir.filePath(QStringLiteral("disk")));
-    const QString refused = disk.mount();
-    if (!refused.isEmpty())
-        GTEST_SKIP() << refused.toStdString();
-    Settings settings(dir.filePath(QStringLiteral("disk/Quillmark.ini")));
-    CustomMediaStore media(settings);
-    LabelAppearanceStore appearance(settings, dir.filePath(QStringLiteral("logo.png")));
-    PrinterStatusView screen(app(), PrinterStatusStores{&settings, &media, &appearance, m_calibration.get()},
-                             [] { return std::nullopt; });
+    SettingsOnTmpfs stored;
+    if (!stored.refused.isEmpty())
+        GTEST_SKIP() << stored.refused.toStdString();
+    TmpfsFullDisk &disk = stored.disk;
+    const Settings &settings = stored.settings;
+    PrinterStatusView screen(app(), stores(stored), [] { return std::nullopt; });
     screen.resize(900, 900);
     screen.show();
     turn();
@@ -513,7 +525,7 @@ TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilAS
     disk.fill();
     layouts->segment(1)->click();
     turn();
-    ASSERT_EQ(appearance.style(), kAllLabelVariants[1]);
+    ASSERT_EQ(stored.appearance.style(), kAllLabelVariants[1]);
     EXPECT_TRUE(notSaved()) << row->text().toStdString();
     disk.makeRoom();
     layouts->segment(2)->click();
@@ -531,6 +543,89 @@ TEST_F(PrinterStatusTest, ASizeOrLayoutTheDiskRefusesIsShownInTheErrorRowUntilAS
     EXPECT_TRUE(Settings(settings.fileName()).boolValue(ConsolidatedLabelController::separateKey()));
     EXPECT_EQ(Settings(settings.fileName()).optionalString(QStringLiteral("label_individual_orientation")),
               rawValue(before));
+}
+
+// The row sits under the cards, far below the size tiles a seller changes: each time it
+// shows or says something new, the page scrolls to it.
+TEST_F(PrinterStatusTest, TheErrorRowIsScrolledIntoViewWhenItShowsOrChanges)
+{
+    SettingsOnTmpfs stored;
+    if (!stored.refused.isEmpty())
+        GTEST_SKIP() << stored.refused.toStdString();
+    PrinterStatusView screen(app(), stores(stored), [] { return std::nullopt; });
+    // The room the main window gives the screen at its default size, less the sidebar.
+    screen.resize(1100 - 220, 800);
+    screen.show();
+    turn();
+    auto *page = screen.findChild<QScrollArea *>();
+    ASSERT_NE(page, nullptr);
+    QScrollBar *bar = page->verticalScrollBar();
+    PrintErrorRow *row = screen.errorRow();
+    ConsolidatedLabelSection *card = screen.inShowSection();
+    const auto inView = [&](QWidget *widget) {
+        return widget->isVisible() && page->viewport()->rect().contains(QRect(
+                                          widget->mapTo(page->viewport(), QPoint(0, 0)), widget->size()));
+    };
+    // The seller scrolls back up to the tiles, as with the Home key or the bar.
+    const auto backToTheTiles = [&] {
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        turn();
+        return bar->value() == 0 && inView(card->winnerStrip()) && !inView(row);
+    };
+    const auto chooseAnotherSize = [&] {
+        for (MediaTile *tile : card->winnerStrip()->tiles()) {
+            if (tile->media() != screen.controller().model().winner().selectedMedia) {
+                tile->click();
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_FALSE(row->isVisible());
+    ASSERT_EQ(bar->value(), 0);
+
+    // A size the disk refuses.
+    stored.disk.fill();
+    ASSERT_TRUE(chooseAnotherSize());
+    ASSERT_TRUE(
+        eventually([&] { return row->text().startsWith(QStringLiteral("Label settings not saved: ")); }));
+    turn();
+    EXPECT_TRUE(inView(row)) << "row at " << row->mapTo(page->viewport(), QPoint(0, 0)).y() << " of "
+                             << page->viewport()->height();
+    // It keeps its place under the cards.
+    EXPECT_GT(
+        row->mapTo(&screen, QPoint(0, 0)).y(),
+        screen.packingSlipSection()->mapTo(&screen, QPoint(0, screen.packingSlipSection()->height())).y());
+
+    // Back up at the tiles, the page stays there while the row says the same.
+    ASSERT_TRUE(backToTheTiles());
+    ASSERT_TRUE(chooseAnotherSize());
+    turn();
+    EXPECT_EQ(bar->value(), 0);
+
+    // A test print the printer refuses joins the save's failure.
+    m_cups.refuse(kQueue, QStringLiteral("lp: Destination \"TestLabel\" is not accepting jobs."));
+    card->testWinnerButton()->click();
+    ASSERT_TRUE(eventually([&] { return row->text().contains(QStringLiteral("not accepting jobs")); }));
+    turn();
+    EXPECT_TRUE(inView(row));
+    EXPECT_TRUE(row->text().contains(QStringLiteral("Label settings not saved: ")))
+        << row->text().toStdString();
+
+    // The save's failure goes with a save that succeeds; the print's is dismissed.
+    stored.disk.makeRoom();
+    row->dismissButton()->click();
+    ASSERT_TRUE(chooseAnotherSize());
+    ASSERT_TRUE(eventually([&] { return !row->isVisible(); }));
+
+    // A print failure alone brings the row back into view.
+    ASSERT_TRUE(backToTheTiles());
+    m_cups.refuse(kQueue, QStringLiteral("lp: stopped"));
+    card->testWinnerButton()->click();
+    ASSERT_TRUE(eventually([&] { return row->text() == QLatin1String("lp: stopped"); }));
+    turn();
+    EXPECT_TRUE(inView(row));
+    EXPECT_TRUE(row->dismissButton()->isVisible());
 }
 
 TEST_F(PrinterStatusTest, TheShellBuildsTheLabelsScreenOnEachVisit)

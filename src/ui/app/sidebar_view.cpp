@@ -163,10 +163,14 @@ SidebarView::SidebarView(AppState &appState, QWidget *parent)
 
     connect(m_controller, &SidebarController::visibleSectionsChanged, this, &SidebarView::rebuildList);
     connect(m_selection, &SidebarSelection::changed, this, &SidebarView::selectionChanged);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (m_syncingList || row < 0)
+    // A section is chosen by selecting its row. The list's current row alone is no choice:
+    // focus arriving in the list (a button hidden under it, a Tab) makes its first row
+    // current, and a screen torn down for that would be torn down inside its own click.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> selected = m_list->selectedItems();
+        if (m_syncingList || selected.isEmpty())
             return;
-        const auto section = sidebarSectionFromTitle(m_list->item(row)->text());
+        const auto section = sidebarSectionFromTitle(selected.first()->text());
         if (section)
             m_selection->setValue(*section);
     });

@@ -63,10 +63,14 @@ void PrintErrorRow::refresh()
         if (line)
             lines.append(*line);
     }
-    m_text->setText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    const bool changed = text != m_text->text();
+    m_text->setText(text);
     // Only a print's failure is dismissed; a save's stays until a save succeeds.
     m_dismiss->setVisible(m_printError.has_value());
     setVisible(!lines.isEmpty());
+    if (changed)
+        Q_EMIT textChanged(text);
 }
 
 } // namespace quill

@@ -31,6 +31,8 @@ public:
 
 Q_SIGNALS:
     void dismissed();
+    // What the row says changed; empty while it is hidden.
+    void textChanged(const QString &text);
 
 private:
     void refresh();

@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -101,11 +102,31 @@ PrinterStatusView::PrinterStatusView(AppState &appState, std::optional<PrinterSt
             &PrintErrorRow::showSaveFailure);
     stack->addWidget(m_errorRow);
     stack->addStretch(1);
+    // The row sits under the cards, out of sight of the tiles a change is made on: it is
+    // brought into view each time it says something new, and kept there while the page
+    // settles around it (a row just shown, or a card above it that changed with it, is
+    // placed only as the layouts run, one level of widgets at a turn of the event loop),
+    // until the seller scrolls the page.
+    connect(m_errorRow, &PrintErrorRow::textChanged, this, [this](const QString &text) {
+        m_followErrorRow = !text.isEmpty();
+        if (m_followErrorRow)
+            QMetaObject::invokeMethod(this, &PrinterStatusView::revealErrorRow, Qt::QueuedConnection);
+    });
+    m_errorRow->installEventFilter(this);
+    connect(scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &PrinterStatusView::revealErrorRow);
+    connect(scroll->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_followErrorRow = false; });
 
     connect(&m_controller, &PrinterStatusController::changed, this, &PrinterStatusView::showPrinters);
     connect(&m_controller, &PrinterStatusController::showAdminChanged, this, &PrinterStatusView::showAdmin);
     connect(&m_controller, &PrinterStatusController::previewChanged, this, &PrinterStatusView::showPreview);
     showPrinters();
+}
+
+void PrinterStatusView::revealErrorRow()
+{
+    if (m_followErrorRow && m_errorRow->isVisible())
+        m_scroll->ensureWidgetVisible(m_errorRow);
 }
 
 QWidget *PrinterStatusView::buildAdminRow(const PrinterStatusStores &store)
@@ -132,6 +153,7 @@ PrinterStatusView::~PrinterStatusView()
 {
     // The cards and the sheet hold the controller's settings and the health list: they go first.
     delete m_modal;
+    m_followErrorRow = false;
     delete m_scroll;
 }
 
@@ -246,6 +268,8 @@ bool PrinterStatusView::eventFilter(QObject *watched, QEvent *event)
     // Qt shows children before their parent: the card would see the printers first.
     if (watched == m_inShow && event->type() == QEvent::Show)
         comeOnScreen();
+    if (watched == m_errorRow && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        revealErrorRow();
     return QWidget::eventFilter(watched, event);
 }
 

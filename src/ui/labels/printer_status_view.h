@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QToolButton;
 class QVBoxLayout;
 
@@ -73,6 +74,8 @@ private:
     void showPrinters();
     void showAdmin(bool shown);
     void showPreview();
+    // Scrolls the error row into view while it is followed.
+    void revealErrorRow();
 
     PrinterStatusController m_controller;
     LogoChooser m_chooser;
@@ -86,7 +89,7 @@ private:
     QPushButton *m_refresh = nullptr;
     QToolButton *m_wrench = nullptr;
 
-    QWidget *m_scroll = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QWidget *m_sections = nullptr;
     QVBoxLayout *m_sectionsLayout = nullptr;
     QWidget *m_adminRow = nullptr;
@@ -97,6 +100,7 @@ private:
     LabelSectionView *m_packingSlip = nullptr;
     EmptyStateView *m_empty = nullptr;
     PrintErrorRow *m_errorRow = nullptr;
+    bool m_followErrorRow = false;
     QPointer<LabelPreviewModal> m_modal;
 };
 
