@@ -134,7 +134,7 @@ void AppState::connectOnce()
     connect(m_authManager.get(), &AuthManager::accountChanged, this,
             [this](const std::optional<QString> &userId) {
                 followAccount(userId);
-                m_showSyncService->accountChanged();
+                m_showSyncService->accountChanged(userId);
                 reloadShowHistory();
             });
     // A show that starts or ends changes the list of shows.
@@ -155,7 +155,12 @@ QCoro::Task<> AppState::start()
     co_await m_authManager->restoreSession();
 
     const AuthState &state = m_authManager->state();
-    followAccount(state.isSignedIn() ? std::optional<QString>(state.user()->id) : std::nullopt);
+    const std::optional<QString> account =
+        state.isSignedIn() ? std::optional<QString>(state.user()->id) : std::nullopt;
+    followAccount(account);
+    // The account the run begins with; later ones come with accountChanged.
+    if (m_completedStarts == 0)
+        m_showSyncService->accountChanged(account);
 
     ZavAPIClient *api = &m_authManager->api();
     m_showSyncService->setApi(api);

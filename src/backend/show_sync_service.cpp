@@ -605,9 +605,23 @@ void ShowSyncService::reset()
     Q_EMIT syncedAuctionKeysChanged();
 }
 
-void ShowSyncService::accountChanged()
+void ShowSyncService::accountChanged(const std::optional<QString> &userId)
 {
     forgetDraftsBeforeCreate();
+    if (!userId)
+        return; // signed out: uploads are turned away for want of a token, and wait
+    m_lastSeller = userId;
+    // A seller back after a sign-out: what was turned away meanwhile goes up now, not
+    // with the next win.
+    bool waiting = false;
+    for (PendingUpload &upload : m_pending) {
+        if (upload.parked && upload.waitsForSeller == userId) {
+            upload.parked = false;
+            waiting = true;
+        }
+    }
+    if (waiting)
+        startUploads();
 }
 
 void ShowSyncService::forgetDraftsBeforeCreate()
@@ -1081,12 +1095,14 @@ QCoro::Task<> ShowSyncService::uploadPending()
         std::optional<CreateAuctionResponse> response;
         QString failure;
         bool refused = false;
+        bool signedOut = false;
         try {
             QString target = showId;
             response = co_await api->createAuction(std::move(request), std::move(target));
         } catch (const APIError &e) {
             failure = e.message();
             refused = isRefusal(e);
+            signedOut = e.kind() == APIError::Kind::noToken;
         } catch (const Error &e) {
             failure = e.message();
         } catch (const std::exception &e) {
@@ -1121,8 +1137,10 @@ QCoro::Task<> ShowSyncService::uploadPending()
                    qUtf8Printable(failure));
         m_lastUploadError = failure;
         if (refused) {
-            if (it != m_pending.end())
+            if (it != m_pending.end()) {
                 it->parked = true;
+                it->waitsForSeller = signedOut ? m_lastSeller : std::nullopt;
+            }
             continue;
         }
         ++m_failuresInARow;

@@ -111,9 +111,11 @@ public:
     QCoro::Task<> endShow();
     // Leaves the show locally; its pending uploads still go to it.
     void reset();
-    // Called on every sign-in, account switch and sign-out: a show the previous account's
-    // start made without its answer arriving is never taken over by the next start.
-    void accountChanged();
+    // Called with the account found at start-up and on every sign-in, account switch and
+    // sign-out: a show the previous account's start made without its answer arriving is
+    // never taken over by the next start; uploads turned away while the seller was signed
+    // out go up as soon as the same seller signs in again.
+    void accountChanged(const std::optional<QString> &userId);
 
 Q_SIGNALS:
     void activeShowIdChanged();
@@ -136,6 +138,9 @@ private:
         // (kUnwritten before it is queued); 0 once on disk, or once nothing can put it there.
         // It is sent only at 0.
         quint64 record = 0;
+        // Turned away for want of a token (signed out): the seller signed in last before,
+        // whose next sign-in sends it; none when it was refused for another reason.
+        std::optional<QString> waitsForSeller;
     };
     struct PendingReading;
 
@@ -210,6 +215,7 @@ private:
     // is the one that create made, and the next start takes it over.
     std::optional<QSet<QString>> m_draftsBeforeCreate;
     std::optional<QString> m_draftsAccount; // the signed-in account when they were listed
+    std::optional<QString> m_lastSeller;    // the account signed in last (kept over a sign-out)
     bool m_pendingLoaded = false;
     QList<PendingUpload> m_pending;
     QSet<QString> m_pendingKeys; // pendingKey() of each entry of m_pending

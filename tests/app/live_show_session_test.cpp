@@ -4,15 +4,16 @@
 #include "capture/bidder_tracker.h"
 #include "live_show_fixture.h"
 #include "printing/label_record_store.h"
+#include "run_sync.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace quill;
 using namespace std::chrono_literals;
-using quill::testing::LiveShowFixture;
 using quill::testing::eventually;
+using quill::testing::LiveShowFixture;
+using quill::testing::runSync;
 using quill::testing::settle;
 using standin::Fault;
 
@@ -240,6 +241,43 @@ TEST_F(LiveShowActions, SigningInMovesToTheStreamAfterTheShortPauseUnlessSignedO
     m_sleeper.release(200ms);
     settle();
     EXPECT_EQ(page().loads.size(), 1);
+}
+
+TEST_F(LiveShowActions, UploadsTurnedAwayWhileSignedOutGoUpAsSoonAsTheSameSellerSignsInAgain)
+{
+    openPrintingShow();
+    const QString showId = sync().activeShowId();
+    AuthManager &auth = m_app->authManager();
+    const ZavUser seller = *auth.state().user();
+    // The backend fails ann's upload; while it backs off, the seller signs out.
+    m_backend.setFault(QStringLiteral("POST"), QStringLiteral("/api/shows/*"), Fault::status(503));
+    showWin(QStringLiteral("ann"), QStringLiteral("1"), 1);
+    ASSERT_TRUE(eventually([&] { return submissions() == 2 && m_sleeper.waiting(2000ms) == 1; }));
+    runSync(auth.signOut());
+    m_backend.clearFaults();
+    m_sleeper.release(2000ms);
+    ASSERT_TRUE(eventually([&] { return !sync().isUploading(); }));
+    ASSERT_EQ(sync().pendingUploadCount(), 1) << "turned away for want of a token, it waits";
+    const qsizetype requests = m_backend.requests().size();
+
+    // Another seller's sign-in does not send it.
+    const QString otherToken =
+        m_backend.addUser(QStringLiteral("seller-2"), QStringLiteral("two@example.com"));
+    ZavUser other = seller;
+    other.id = QStringLiteral("seller-2");
+    other.email = QStringLiteral("two@example.com");
+    ASSERT_TRUE(runSync(auth.completeSignIn(otherToken, other)));
+    settle();
+    EXPECT_EQ(sync().pendingUploadCount(), 1);
+    EXPECT_TRUE(m_backend.auctions(showId).isEmpty());
+    runSync(auth.signOut());
+
+    // The seller is back: it goes up at once, with no other win to carry it.
+    ASSERT_TRUE(runSync(auth.completeSignIn(m_token, seller)));
+    EXPECT_TRUE(eventually([&] { return m_backend.auctions(showId).size() == 1; }))
+        << m_backend.requests().size() - requests << " requests since";
+    EXPECT_TRUE(eventually([&] { return sync().pendingUploadCount() == 0 && !sync().isUploading(); }));
+    EXPECT_EQ(submissions(), 2);
 }
 
 TEST_F(LiveShowActions, FixRepairsTheStoppedQueuesOneAfterTheOtherInListOrder)
