@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -35,8 +36,7 @@ int main(int argc, char *argv[])
     if (start.outcome == Outcome::handedOver) {
         // A second start by hand: its window may be on another display, so say where it went.
         if (callbackUrls.isEmpty())
-            std::fprintf(stderr,
-                         "quillmark: Quillmark is already running and was asked to come to the front.\n");
+            std::fprintf(stderr, "quillmark: Quillmark is already running and was asked to come to the front.\n");
         return 0;
     }
     if (start.outcome != Outcome::claimed) {

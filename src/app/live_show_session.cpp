@@ -60,13 +60,16 @@ struct ShowRecords
     // Lets go of the records of shows that are not taken up and have no label left to end.
     void dropSettled(const QList<PrintJob> &jobs)
     {
-        QSet<QString> waiting{current};
-        for (const PrintJob &job : jobs) {
-            if (job.status.kind != PrintJob::Status::Kind::done)
-                waiting.insert(showOfQueueShow.value(job.show));
+        // Most of the time the taken-up show's is the only record: no job needs a look.
+        if (!byShow.isEmpty() && !(byShow.size() == 1 && byShow.contains(current))) {
+            QSet<QString> waiting{current};
+            for (const PrintJob &job : jobs) {
+                if (job.status.kind != PrintJob::Status::Kind::done)
+                    waiting.insert(showOfQueueShow.value(job.show));
+            }
+            for (auto it = byShow.begin(); it != byShow.end();)
+                it = waiting.contains(it.key()) ? std::next(it) : byShow.erase(it);
         }
-        for (auto it = byShow.begin(); it != byShow.end();)
-            it = waiting.contains(it.key()) ? std::next(it) : byShow.erase(it);
         for (auto it = showOfQueueShow.begin(); it != showOfQueueShow.end();)
             it = byShow.contains(it.value()) ? std::next(it) : showOfQueueShow.erase(it);
     }
@@ -103,8 +106,8 @@ struct LiveShowSession::Impl
     QMetaObject::Connection recordWatch; // the record's write reports, to the notice
 };
 
-LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock,
-                                 LiveShowSetup setup, QObject *parent)
+LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Clock &clock, LiveShowSetup setup,
+                                 QObject *parent)
     : QObject(parent), d(std::make_unique<Impl>()), m_services(services)
 {
     d->sleeper = &sleeper;
@@ -118,8 +121,7 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
                                                &services.showSync);
 
     WhatnotSession &session = services.session;
-    connect(&session, &WhatnotSession::isAuthenticatedChanged, this,
-            &LiveShowSession::onAuthenticatedChanged);
+    connect(&session, &WhatnotSession::isAuthenticatedChanged, this, &LiveShowSession::onAuthenticatedChanged);
     connect(&session, &WhatnotSession::currentURLChanged, this, &LiveShowSession::onPageAddressChanged);
     connect(&services.poller, &AuctionPoller::isPollingChanged, this, [this](bool polling) {
         if (!polling && !d->screenShown && !captureActive())
@@ -130,8 +132,7 @@ LiveShowSession::LiveShowSession(LiveShowServices services, Sleeper &sleeper, Cl
         connect(&autoPrint, signal, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::isPrintingChanged, this, &LiveShowSession::checkPauseAfterShow);
     connect(&autoPrint, &AutoPrintManager::printJobsChanged, this, &LiveShowSession::checkPauseAfterShow);
-    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this,
-            &LiveShowSession::onPrintersChanged);
+    connect(&services.printAdapter, &PrintKitAdapter::printersChanged, this, &LiveShowSession::onPrintersChanged);
     if (!services.printAdapter.printers().isEmpty())
         onPrintersChanged(); // listed before the show was built
     // Before any of its labels is printed, a buyer's box number is on disk.
@@ -188,8 +189,8 @@ void LiveShowSession::setWebViewExpanded(bool value)
     if (m_webViewExpanded == value)
         return;
     m_webViewExpanded = value;
-    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean),
-                  lcLiveShowSession(), "The expansion rule");
+    startDetached(LivePageScripts::applyExpansionRule(scriptSource(), value, m_streamClean), lcLiveShowSession(),
+                  "The expansion rule");
 }
 
 void LiveShowSession::setStreamClean(bool value)
@@ -221,6 +222,7 @@ std::optional<QString> LiveShowSession::streamIdFromURL(const QUrl &url)
         return std::nullopt;
     return components.at(live + 1);
 }
+
 
 // --- page scripts ------------------------------------------------------------------
 
@@ -310,7 +312,8 @@ void LiveShowSession::followNavigation()
     d->followingNavigation = true;
     QPointer<LiveShowSession> self(this);
     const quint64 loop = ++d->navigationLoop;
-    auto follow = [](QPointer<LiveShowSession> self, WhatnotSession *session, quint64 loop) -> QCoro::Task<> {
+    auto follow = [](QPointer<LiveShowSession> self, WhatnotSession *session,
+                     quint64 loop) -> QCoro::Task<> {
         co_await session->observeNavigation();
         if (self && self->d->navigationLoop == loop)
             self->d->followingNavigation = false;
@@ -534,15 +537,15 @@ QCoro::Task<bool> LiveShowSession::startOrResumeShow(quint64 generation)
     // showed would otherwise be taken for a new one, printed again and numbered anew.
     m_road->setHeld(true);
     QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
-    std::optional<ShowAuctionsResponse> response = co_await m_services.showHistory.fetchShowAuctions(showId);
+    std::optional<ShowAuctionsResponse> response =
+        co_await m_services.showHistory.fetchShowAuctions(showId);
     if (!self || generation != d->generation || sync.activeShowId() != showId)
         co_return false;
     if (!response) {
         // Capture goes on, held, while the restore is tried again in the background.
         if (!d->restoreRetryRunning) {
             d->restoreRetryRunning = true;
-            startDetached(retryRestore(showId, generation), lcLiveShowSession(),
-                          "Restoring the show's auctions");
+            startDetached(retryRestore(showId, generation), lcLiveShowSession(), "Restoring the show's auctions");
         }
         co_return true;
     }
@@ -568,7 +571,8 @@ QCoro::Task<std::optional<QString>> LiveShowSession::newShowTitle(quint64 genera
     std::chrono::milliseconds waited{0};
     while (!pageOnActiveStream()) {
         if (waited >= kLivePageWaitLimit) {
-            qCWarning(lcLiveShowSession, "The stream's live page did not load: the show gets a dated title");
+            qCWarning(lcLiveShowSession,
+                      "The stream's live page did not load: the show gets a dated title");
             co_return LivePageScripts::datedShowTitle(d->clock->now().toLocalTime().date(), d->locale);
         }
         co_await d->sleeper->sleep(kLivePageCheckInterval);
@@ -594,8 +598,7 @@ void LiveShowSession::takeUp(const QString &showId, const QList<ServerAuction> &
         if (!pending.contains(upload))
             pending.append(upload);
     }
-    const std::optional<LabelRecord> record =
-        openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
+    const std::optional<LabelRecord> record = openLabelRecord(showId, auctions.isEmpty() && pending.isEmpty());
     m_road->restore(auctions, pending, record ? &*record : nullptr);
     d->takenUpShowId = showId;
     setNotice(record || (auctions.isEmpty() && pending.isEmpty()) ? QString() : kLabelRecordLostNotice);
@@ -660,8 +663,7 @@ void LiveShowSession::recordBoxNumbers()
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (d->recordedBoxNumbers.contains(it.key()))
             continue;
-        // Counted once recorded: a line the disk refuses is kept by the record and written with its next
-        // write.
+        // Counted once recorded: a line the disk refuses is kept by the record and written with its next write.
         d->recordedBoxNumbers.insert(it.key(), it.value());
         record->recordBoxNumber(it.key(), it.value(), [](const QString &error) {
             if (!error.isEmpty())
@@ -683,8 +685,7 @@ QCoro::Task<> LiveShowSession::retryRestore(QString showId, quint64 generation)
         co_await d->sleeper->sleep(delay);
         if (!current())
             break;
-        qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)",
-               qlonglong(attempt + 2));
+        qCInfo(lcLiveShowSession, "Fetching the show's auctions again (attempt %lld)", qlonglong(attempt + 2));
         const QList<AuctionUpload> pendingBeforeFetch = m_services.showSync.pendingUploads(showId);
         const std::optional<ShowAuctionsResponse> response =
             co_await m_services.showHistory.fetchShowAuctions(showId);
@@ -716,10 +717,10 @@ void LiveShowSession::watchRecord(const LabelRecordStore &store)
 {
     // Each write's report says whether every line recorded so far is on disk. The
     // connection ends with the session or when the show lets go of the record.
-    d->recordWatch =
-        connect(&store.writer(), &DiskWriter::writeReported, this, [this](quint64, const QString &error) {
-            updateNotice([&] { m_recordWriteFailed = !error.isEmpty(); });
-        });
+    d->recordWatch = connect(&store.writer(), &DiskWriter::writeReported, this,
+                             [this](quint64, const QString &error) {
+                                 updateNotice([&] { m_recordWriteFailed = !error.isEmpty(); });
+                             });
 }
 
 void LiveShowSession::forgetLabelRecord()
@@ -749,7 +750,8 @@ QCoro::Task<> LiveShowSession::retryShowStart(quint64 generation)
         co_await d->sleeper->sleep(delay);
         if (!self)
             co_return;
-        if (generation != d->generation || !onStream() || !m_services.session.isAuthenticated())
+        if (generation != d->generation || !onStream() ||
+            !m_services.session.isAuthenticated())
             break;
         qCInfo(lcLiveShowSession, "Trying to start the show again (attempt %lld)", qlonglong(attempt + 2));
         if (co_await startOrResumeShow(generation))
@@ -761,6 +763,7 @@ QCoro::Task<> LiveShowSession::retryShowStart(quint64 generation)
 }
 
 // --- header and staff tools ---------------------------------------------------------------
+
 
 void LiveShowSession::togglePrinting()
 {

@@ -50,7 +50,8 @@ void writeNewOwnerOnly(const QString &path, const QByteArray &bytes)
 // reader never sees half of it.
 void replaceOwnerOnly(const QString &path, const QByteArray &bytes)
 {
-    const QString part = path + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString part =
+        path + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     try {
         writeNewOwnerOnly(part, bytes);
     } catch (...) {
